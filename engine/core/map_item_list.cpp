@@ -1,0 +1,158 @@
+#include "core/map_item_list.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "core/memory.h"
+#include "core/messages.h"
+
+namespace vellum::core {
+namespace {
+
+MapItem EmptyItem() { return MapItem{nullptr, nullptr, {0, nullptr}, 0, 0, 0}; }
+
+// Where an entry sits: the list holding it and its index there.
+struct Location {
+  MapItemList* list = nullptr;
+  int index = -1;
+};
+
+Location Locate(MapItemList& root, const MapItem* entry) {
+  std::vector<MapItemList*> pending{&root};
+  while (!pending.empty()) {
+    MapItemList* list = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < list->Count; ++i) {
+      MapItem& item = list->Items[i];
+      if (&item == entry) return {list, i};
+      if (item.Children.Count > 0) pending.push_back(&item.Children);
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+void Init(MapItemList& list) {
+  list.Count = 0;
+  list.Items = nullptr;
+}
+
+void Clear(MapItemList& list) {
+  // Detach every array before freeing it, so the walk needs no recursion.
+  std::vector<MapItemList> pending{list};
+  Init(list);
+  while (!pending.empty()) {
+    MapItemList current = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < current.Count; ++i) {
+      MapItem& item = current.Items[i];
+      ReleaseText(item.URL);
+      ReleaseText(item.Name);
+      if (item.Children.Items != nullptr) pending.push_back(item.Children);
+    }
+    Release(current.Items);
+  }
+}
+
+MapItem* Append(MapItemList& list, const char* url, const char* name) {
+  auto* grown = ResizeArray(list.Items, list.Count + 1);
+  if (grown == nullptr) {
+    Clear(list);
+    ReportMemoryOverflow();
+    return nullptr;
+  }
+  list.Items = grown;
+  MapItem& item = list.Items[list.Count++];
+  item = EmptyItem();
+
+  bool failed = false;
+  item.URL = CopyOptionalText(url, &failed);
+  if (!failed) item.Name = CopyOptionalText(name, &failed);
+  if (failed) {
+    ReportMemoryOverflow();
+    return nullptr;
+  }
+  return &item;
+}
+
+MapItem* AppendWithDefaultName(MapItemList& list, const char* url, const char* name) {
+  return Append(list, url, name != nullptr ? name : " ");
+}
+
+MapItem* InsertAfter(MapItemList& root, const MapItem* entry) {
+  Location at = Locate(root, entry);
+  if (at.list == nullptr) return nullptr;
+  MapItemList& list = *at.list;
+
+  auto* grown = ResizeArray(list.Items, list.Count + 1);
+  if (grown == nullptr) {
+    ReportError(FormatText("<< %i >>", list.Count + 1).c_str());
+    Clear(list);
+    ReportMemoryOverflow();
+    return nullptr;
+  }
+  list.Items = grown;
+  const int position = at.index + 1;
+  std::memmove(&list.Items[position + 1], &list.Items[position],
+               (list.Count - position) * sizeof(MapItem));
+  ++list.Count;
+  list.Items[position] = EmptyItem();
+  return &list.Items[position];
+}
+
+int Move(MapItemList& root, const MapItem* entry, bool down) {
+  Location at = Locate(root, entry);
+  if (at.list == nullptr) return 0;
+  const int other = down ? at.index + 1 : at.index - 1;
+  if (other >= 0 && other < at.list->Count) {
+    std::swap(at.list->Items[at.index], at.list->Items[other]);
+  }
+  return 1;
+}
+
+void Copy(const MapItemList* source, MapItemList& destination) {
+  Clear(destination);
+  if (source == nullptr || source->Count == 0) return;
+
+  // Depth first, as a recursive copy would go: each frame is a list being
+  // copied and the next entry to copy in it.
+  struct Frame {
+    const MapItemList* from;
+    MapItemList* to;
+    int next;
+  };
+  std::vector<Frame> frames;
+
+  auto start_list = [&frames](const MapItemList* from, MapItemList* to) {
+    to->Items = static_cast<MapItem*>(AllocateZeroed(from->Count * sizeof(MapItem)));
+    if (to->Items == nullptr) {
+      ReportMemoryOverflow();
+      to->Count = 0;
+      return;
+    }
+    to->Count = from->Count;
+    frames.push_back({from, to, 0});
+  };
+
+  start_list(source, &destination);
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.next == frame.from->Count) {
+      frames.pop_back();
+      continue;
+    }
+    const MapItem& from = frame.from->Items[frame.next];
+    MapItem& to = frame.to->Items[frame.next];
+    ++frame.next;
+
+    bool failed = false;
+    to.URL = CopyOptionalText(from.URL, &failed);
+    if (!failed) to.Name = CopyOptionalText(from.Name, &failed);
+    if (failed) return;  // copying stops here; later entries stay empty
+    if (from.Children.Count > 0) start_list(&from.Children, &to.Children);
+  }
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,35 @@
+// MapItemList: one level of the site map tree. Each list owns its array and,
+// recursively, its entries' texts and children. Trees may be deep (a scan or a
+// project file can nest thousands of levels), so no operation here recurses.
+#pragma once
+
+#include "vellum/vellum.h"
+
+namespace vellum::core {
+
+void Init(MapItemList& list);
+
+// Frees every entry's texts and children, then the array.
+void Clear(MapItemList& list);
+
+// Appends an entry with copies of url and name (absent stays absent).
+// Returns the new entry, or null with "memory overflou" reported.
+MapItem* Append(MapItemList& list, const char* url, const char* name);
+
+// As Append, but an absent name becomes " ".
+MapItem* AppendWithDefaultName(MapItemList& list, const char* url, const char* name);
+
+// Inserts an empty entry directly behind entry, in whichever list of the tree
+// rooted at root holds it. Returns the new entry; null when entry is not in
+// the tree or memory ran out. Pointers into that list are invalidated.
+MapItem* InsertAfter(MapItemList& root, const MapItem* entry);
+
+// Swaps entry with its next (down) or previous sibling. Returns 1 when entry
+// is in the tree (also when it has no such sibling), 0 when it is not.
+int Move(MapItemList& root, const MapItem* entry, bool down);
+
+// Clears destination, then makes it a deep copy of source when source is
+// given. The editor's members (visited, view flags, view handle) start at 0.
+void Copy(const MapItemList* source, MapItemList& destination);
+
+}  // namespace vellum::core

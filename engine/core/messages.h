@@ -1,0 +1,90 @@
+// Everything the engine tells the user leaves through one of three
+// callbacks, as one finished line of text. Failure texts come from the fixed
+// MessageTable, indexed by ErrorCode.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "vellum/vellum.h"
+
+namespace vellum::core {
+
+// Indexes into the MessageTable. Only the codes the engine raises are named.
+enum class ErrorCode : int {
+  kMemoryOverflow = 0,
+  kFileNotFound = 1,
+  kCantOpenFile = 2,
+  kReadError = 3,
+  kWriteError = 4,
+  kNoFirewall = 7,
+  kNoServerName = 8,
+  kBadProject = 9,
+  kInvalidVersion = 18,
+  kInternetOpenFails = 22,
+  kBadUpload = 24,
+  kUnableUpload = 25,
+};
+
+inline constexpr int kMessageCount = 54;
+
+// The message texts, printed exactly as the system has always shown them.
+extern const char* const MessageTable[kMessageCount];
+
+// The callbacks of the application; a null member drops its reports.
+struct MessageSink {
+  InfoCallback info = nullptr;
+  ErrorCallback error = nullptr;
+  QuestionCallback question = nullptr;
+};
+
+// Installs the callbacks and makes MessageTable current. Before this every
+// report is dropped.
+void InstallMessageSink(const MessageSink& sink);
+
+// The text of code in the current table; null before InstallMessageSink.
+const char* MessageText(ErrorCode code);
+
+void ReportInfo(const char* text);
+void ReportError(const char* text);
+// "runtime error #%i" with number, to the error callback.
+void ReportRuntimeError(int number);
+
+// printf-style formatting into a string of whatever length it needs.
+template <typename... Args>
+std::string FormatText(const char* format, Args... args) {
+  int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
+
+// Sends the table text of code to the error callback; with arguments, the
+// text is formatted with them first.
+template <typename... Args>
+void ReportErrorCode(ErrorCode code, Args... args) {
+  const char* text = MessageText(code);
+  if (text == nullptr) return;
+  if constexpr (sizeof...(Args) == 0) {
+    ReportError(text);
+  } else {
+    ReportError(FormatText(text, args...).c_str());
+  }
+}
+
+// As ReportErrorCode, to the info callback.
+template <typename... Args>
+void ReportInfoCode(ErrorCode code, Args... args) {
+  const char* text = MessageText(code);
+  if (text == nullptr) return;
+  if constexpr (sizeof...(Args) == 0) {
+    ReportInfo(text);
+  } else {
+    ReportInfo(FormatText(text, args...).c_str());
+  }
+}
+
+inline void ReportMemoryOverflow() { ReportErrorCode(ErrorCode::kMemoryOverflow); }
+
+}  // namespace vellum::core

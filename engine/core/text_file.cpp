@@ -1,0 +1,138 @@
+#include "core/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <utility>
+
+namespace vellum::core {
+
+TextFile::TextFile(TextFile&& other) noexcept
+    : stream_(std::exchange(other.stream_, nullptr)), text_(other.text_) {}
+
+TextFile& TextFile::operator=(TextFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    stream_ = std::exchange(other.stream_, nullptr);
+    text_ = other.text_;
+  }
+  return *this;
+}
+
+TextFile::~TextFile() { Close(); }
+
+TextFile TextFile::Open(const std::string& path, FileMode mode) {
+  // Only regular files: opening a FIFO or a device must never block or read
+  // forever, whatever name a project or a page hands us.
+  const int flags = mode == FileMode::kReadText ? O_RDONLY : O_RDWR | O_CREAT | O_TRUNC;
+  int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return {};
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return {};
+  }
+  std::FILE* stream = fdopen(fd, mode == FileMode::kReadText ? "rb" : "w+b");
+  if (stream == nullptr) {
+    close(fd);
+    return {};
+  }
+  return TextFile(stream, mode != FileMode::kWriteBinary);
+}
+
+long TextFile::StoredSize() {
+  if (std::fseek(stream_, 0, SEEK_END) != 0) return -1;
+  long size = std::ftell(stream_);
+  if (std::fseek(stream_, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+std::size_t TextFile::Read(char* buffer, std::size_t size) {
+  std::size_t stored = std::fread(buffer, 1, size, stream_);
+  if (!text_) return stored;
+  std::size_t out = 0;
+  for (std::size_t in = 0; in < stored; ++in) {
+    if (buffer[in] == '\r') {
+      if (in + 1 < stored) {
+        if (buffer[in + 1] == '\n') continue;
+      } else {
+        // A CR at the end of the block: look at the next stored byte.
+        int next = std::fgetc(stream_);
+        if (next == '\n') {
+          buffer[out++] = '\n';
+          continue;
+        }
+        if (next != EOF) std::ungetc(next, stream_);
+      }
+    }
+    buffer[out++] = buffer[in];
+  }
+  return out;
+}
+
+bool TextFile::Write(std::string_view bytes) {
+  if (stream_ == nullptr) return false;
+  if (!text_) return std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size();
+  while (!bytes.empty()) {
+    std::size_t line_end = bytes.find('\n');
+    std::string_view run = bytes.substr(0, line_end);
+    if (std::fwrite(run.data(), 1, run.size(), stream_) != run.size()) return false;
+    if (line_end == std::string_view::npos) break;
+    if (std::fwrite("\r\n", 1, 2, stream_) != 2) return false;
+    bytes.remove_prefix(line_end + 1);
+  }
+  return true;
+}
+
+bool TextFile::Close() {
+  if (stream_ == nullptr) return true;
+  bool flushed = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+  bool closed = std::fclose(stream_) == 0;
+  stream_ = nullptr;
+  return flushed && closed;
+}
+
+FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_(path) {
+  std::string pattern = path + ".XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd < 0) return;
+  temporary_path_ = pattern;
+
+  // mkstemp makes the file private; give it the old file's permissions, or
+  // those a newly created file would have.
+  struct stat old_info;
+  mode_t permissions;
+  if (stat(path.c_str(), &old_info) == 0) {
+    permissions = old_info.st_mode & 07777;
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    permissions = 0666 & ~mask;
+  }
+  fchmod(fd, permissions);
+
+  std::FILE* stream = fdopen(fd, "w+b");
+  if (stream == nullptr) {
+    close(fd);
+    return;
+  }
+  file_ = TextFile(stream, mode != FileMode::kWriteBinary);
+}
+
+FileReplacement::~FileReplacement() {
+  file_.Close();
+  if (!temporary_path_.empty()) unlink(temporary_path_.c_str());
+}
+
+bool FileReplacement::Commit() {
+  if (!file_.IsOpen()) return false;
+  if (!file_.Close()) return false;
+  if (std::rename(temporary_path_.c_str(), path_.c_str()) != 0) return false;
+  temporary_path_.clear();
+  return true;
+}
+
+}  // namespace vellum::core

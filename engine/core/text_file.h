@@ -1,0 +1,78 @@
+// Files in the two modes the engine has always used: text mode, where every
+// "\n" written is stored as CR LF and every stored CR LF is read as "\n", and
+// binary mode, where bytes pass unchanged. Every text file of the engine
+// (projects, configuration, schemes, pages) goes through this one layer, so
+// the stored bytes are the same on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vellum::core {
+
+enum class FileMode {
+  kReadText,     // "r"
+  kWriteText,    // "w+": created or truncated
+  kWriteBinary,  // "w+b": created or truncated
+};
+
+class TextFile {
+ public:
+  TextFile() = default;
+  TextFile(std::FILE* stream, bool text) : stream_(stream), text_(text) {}
+  TextFile(TextFile&& other) noexcept;
+  TextFile& operator=(TextFile&& other) noexcept;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+  ~TextFile();
+
+  // Check IsOpen() for the outcome.
+  static TextFile Open(const std::string& path, FileMode mode);
+
+  bool IsOpen() const { return stream_ != nullptr; }
+
+  // Stored size in bytes; the position is left at the start. -1 on failure.
+  long StoredSize();
+
+  // Reads up to size characters. In text mode a stored CR LF counts as one
+  // "\n", so fewer characters than stored bytes may come back.
+  std::size_t Read(char* buffer, std::size_t size);
+
+  // True when every byte was written (in text mode after the translation).
+  bool Write(std::string_view bytes);
+
+  // False when data still buffered could not be written.
+  bool Close();
+
+ private:
+  std::FILE* stream_ = nullptr;
+  bool text_ = false;
+};
+
+// Writes a new version of a file beside the old one and puts it in place only
+// when it is complete, so a failed write never leaves a truncated file. The
+// new file keeps the old one's permissions. Without Commit the partial file
+// is removed and the old one stays untouched.
+class FileReplacement {
+ public:
+  // Check file().IsOpen() for the outcome.
+  FileReplacement(const std::string& path, FileMode mode);
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+  ~FileReplacement();
+
+  TextFile& file() { return file_; }
+
+  // Closes the new file and renames it over the old one. False when either
+  // fails; the old file is then untouched.
+  bool Commit();
+
+ private:
+  std::string path_;
+  std::string temporary_path_;
+  TextFile file_;
+};
+
+}  // namespace vellum::core

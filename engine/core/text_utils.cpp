@@ -1,0 +1,133 @@
+#include "core/text_utils.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/messages.h"
+#include "core/text_file.h"
+
+namespace vellum::core {
+namespace {
+
+bool InSet(char c, std::string_view set) {
+  return c == '\0' || set.find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+bool IsTagNameDelimiter(char c) { return InSet(c, "<>=\"' \n\r"); }
+
+bool IsWordDelimiter(char c) { return InSet(c, " .;{}[]()<>!,=?:#+-*/%^&`'\"\\|\t\n\r"); }
+
+bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return ToLowerAscii(x) == ToLowerAscii(y);
+         });
+}
+
+std::optional<std::string_view> ListElement(const char* list, int index, std::size_t capacity) {
+  if (list == nullptr || index < 0) return std::nullopt;
+  std::string_view rest(list);
+  for (int i = 0; i < index; ++i) {
+    std::size_t semicolon = rest.find(';');
+    if (semicolon == std::string_view::npos) return std::nullopt;
+    rest.remove_prefix(semicolon + 1);
+  }
+  std::string_view element = rest.substr(0, rest.find(';'));
+  if (capacity > 0) element = element.substr(0, capacity - 1);
+  return element;
+}
+
+bool InList(std::string_view name, const char* list) {
+  for (int i = 0;; ++i) {
+    std::optional<std::string_view> element = ListElement(list, i);
+    if (!element) return false;
+    if (EqualsNoCase(*element, name)) return true;
+  }
+}
+
+int Unescape(char* text) {
+  int removed = 0;
+  char* out = text;
+  for (const char* in = text; *in != '\0'; ++in) {
+    if (*in == '\\') {
+      ++removed;
+      if (*++in == '\0') break;
+    }
+    *out++ = *in;
+  }
+  *out = '\0';
+  return removed;
+}
+
+const char* FindNoCase(const char* text, std::string_view pattern) {
+  if (text == nullptr || *text == '\0') return nullptr;
+  for (const char* at = text; *at != '\0'; ++at) {
+    std::size_t n = 0;
+    while (n < pattern.size() && at[n] != '\0' && ToLowerAscii(at[n]) == ToLowerAscii(pattern[n])) {
+      ++n;
+    }
+    if (n == pattern.size()) return at;
+  }
+  return nullptr;
+}
+
+void AppendChar(char* text, char c) {
+  std::size_t length = std::strlen(text);
+  text[length] = c;
+  text[length + 1] = '\0';
+}
+
+bool CheckedWrite(TextFile& file, std::string_view bytes) {
+  if (file.Write(bytes)) return true;
+  ReportErrorCode(ErrorCode::kWriteError);
+  file.Close();
+  return false;
+}
+
+void LowerCase(char* text) {
+  for (; *text != '\0'; ++text) *text = ToLowerAscii(*text);
+}
+
+const char* FileNamePart(const char* path) {
+  const char* name = path;
+  for (const char* at = path; *at != '\0'; ++at) {
+    if (*at == '\\' || *at == '/') name = at + 1;
+  }
+  return name;
+}
+
+bool ExtensionInList(const char* path, const char* patterns) {
+  if (path == nullptr || patterns == nullptr) return false;
+  std::string_view considered(path);
+  considered = considered.substr(0, considered.find_first_of("#?"));
+  std::string_view extension = considered.substr(considered.rfind('.') + 1);
+  for (int i = 0;; ++i) {
+    std::optional<std::string_view> pattern = ListElement(patterns, i, 100);
+    if (!pattern) return false;
+    std::size_t dot = pattern->find('.');
+    if (dot != std::string_view::npos && EqualsNoCase(pattern->substr(dot + 1), extension)) {
+      return true;
+    }
+  }
+}
+
+bool IsAbsolutePath(const char* path) {
+  if (path == nullptr) return false;
+  if (path[0] == '/') return true;
+  const bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+  return letter && path[1] == ':' && path[2] == '\\';
+}
+
+int SeparatorCount(std::string_view path) {
+  return static_cast<int>(
+      std::count_if(path.begin(), path.end(), [](char c) { return c == '\\' || c == '/'; }));
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,66 @@
+// Small text routines shared by the tokenizers, the scan, generation and
+// upload. They work on NUL-terminated 8-bit text in place or on views and
+// never allocate.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace vellum::core {
+
+class TextFile;
+
+// Character classes. The NUL character belongs to both delimiter sets.
+bool IsBlank(char c);
+bool IsTagNameDelimiter(char c);
+bool IsWordDelimiter(char c);
+bool IsNumberChar(char c);
+
+// Semicolon lists ("*.htm;*.html"): elements counted from 0; an empty text is
+// one empty element.
+
+// True when some element equals name without regard to case; false for an
+// absent list.
+bool InList(std::string_view name, const char* list);
+
+// Element index of list, cut to capacity - 1 characters (a capacity of 0
+// means no cut); nothing when the list is absent or has no such element.
+std::optional<std::string_view> ListElement(const char* list, int index, std::size_t capacity = 0);
+
+// Removes every backslash in place, keeping the character after it. Returns
+// the number removed.
+int Unescape(char* text);
+
+// The first place where pattern matches text without regard to case; null
+// when text is empty or there is no match. An empty pattern matches at the
+// start of a non-empty text.
+const char* FindNoCase(const char* text, std::string_view pattern);
+
+// Appends c and a new NUL; the caller guarantees room.
+void AppendChar(char* text, char c);
+
+// Writes bytes to file in one block. On a short write: "write error in the
+// file" to the error callback, the file is closed, and the result is false.
+bool CheckedWrite(TextFile& file, std::string_view bytes);
+
+// "A" to "Z" become "a" to "z", in place.
+void LowerCase(char* text);
+
+// The part of path behind its last "\" or "/" (the whole path when none).
+const char* FileNamePart(const char* path);
+
+// True when path's extension (behind its last ".", ignoring any "#" or "?"
+// part) equals, without regard to case, the text behind the first "." of a
+// pattern of the list. A path without "." is compared whole.
+bool ExtensionInList(const char* path, const char* patterns);
+
+// True for a drive path ("c:\...") and for a path starting with "/".
+bool IsAbsolutePath(const char* path);
+
+// The number of "\" and "/" characters in path.
+int SeparatorCount(std::string_view path);
+
+char ToLowerAscii(char c);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace vellum::core

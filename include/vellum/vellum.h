@@ -1,0 +1,433 @@
+/*
+ * vellum.h: the C interface of the site engine (libvellum).
+ *
+ * One process-wide engine: there is no handle and no second instance. Every
+ * export runs to its end on the calling thread and reports failures and
+ * progress through the three callbacks given to HTMLinitmess, never through
+ * its result alone. The engine is neither thread-safe nor re-entrant: do not
+ * call it from a second thread or from inside a callback.
+ *
+ * Ownership, in general:
+ *  - Texts are 8-bit and NUL-terminated. A null pointer is an absent text,
+ *    distinct from "".
+ *  - Request records (and the texts they point to) belong to the caller for
+ *    the duration of the call; the engine copies what it keeps.
+ *  - Records that an export returns (the Project, the EngineConfig, the list
+ *    of found files) live inside the engine for the whole process. Callers
+ *    keep the pointers and read the records through them between calls, but
+ *    change them only through the exports; their texts and arrays are the
+ *    engine's and must never be freed or written by the caller.
+ */
+#ifndef VELLUM_VELLUM_H
+#define VELLUM_VELLUM_H
+
+#include <stdint.h>
+
+#if defined(VELLUM_BUILDING_LIBRARY)
+#define VELLUM_API __attribute__((visibility("default")))
+#else
+#define VELLUM_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------------ */
+/* Containers                                                               */
+/* ------------------------------------------------------------------------ */
+
+/* One entry of a CountedStringList: a distinct text and how often it was
+ * added (at least 1). */
+typedef struct CountedString {
+  int32_t UseCount;
+  const char* Text;
+} CountedString;
+
+/* A list of distinct texts (compared byte for byte), each with a use count.
+ * Entries is null when Count is 0. */
+typedef struct CountedStringList {
+  int32_t Count;
+  CountedString* Entries;
+} CountedStringList;
+
+struct MapItem;
+
+/* One level of the site map tree. Items is null when Count is 0. */
+typedef struct MapItemList {
+  int32_t Count;
+  struct MapItem* Items;
+} MapItemList;
+
+/* One entry of the site map tree. The list that holds an entry owns its
+ * texts and its children. Visited is used only while a scan runs; ViewFlags
+ * and ViewHandle belong to the desktop editor (the engine neither reads nor
+ * copies them; a handle is pointer-sized so that it can name a tree node). */
+typedef struct MapItem {
+  const char* URL;
+  const char* Name;
+  MapItemList Children;
+  uint8_t Visited;
+  uint8_t ViewFlags;
+  uintptr_t ViewHandle;
+} MapItem;
+
+/* ------------------------------------------------------------------------ */
+/* Project                                                                  */
+/* ------------------------------------------------------------------------ */
+
+struct Project;
+
+/* The settings of a site map, from the scan mode to the table border: the
+ * body of a stored site map and the middle of a SiteMapParams. Colours are
+ * six hexadecimal digits without "#". */
+typedef struct SiteMapSettings {
+  uint8_t Mode;       /* scan: 0 links from a base page, 1 folder, 2 project */
+  uint8_t OutputType; /* page layout 0 to 6 */
+  const char* OutputFile;
+  const char* ImageFolder;
+  const char* SchemeName;
+  const char* BgColor;
+  const char* BackgroundImage;
+  const char* Title;
+  const char* TextAbove;
+  const char* TextBelow;
+  const char* HeadTags;
+  const char* ComboTitle;
+  const char* TopCrumbText;
+  const char* CollapseText;
+  const char* ExpandText;
+  const char* CrumbSeparator;
+  const char* OtherName;
+  const char* FontColor;
+  const char* LinkColor;
+  const char* VisitedColor;
+  uint8_t FontSize;    /* index 0 to 6 */
+  uint8_t FontStyle;   /* 0 regular, 1 bold, 2 italic, 3 bold italic */
+  uint8_t TopListType; /* 0 circle, 1 disc, 2 square, 3 no bullet */
+  uint8_t SubListType; /* as TopListType */
+  int32_t TableBorder;
+} SiteMapSettings;
+
+/* The parameter record of a site map: the request of HTMLgenSiteMap (scan)
+ * and HTMLGSiteMap (generate), and the Params of AddRequest and ItemStore. */
+typedef struct SiteMapParams {
+  const char* BasePath;       /* scan: base page or folder; generate:
+                                 base of relative links; stored: name */
+  struct Project* StartEntry; /* scan mode 2 only */
+  SiteMapSettings Settings;   /* members 3 to 27 */
+  MapItemList* Items;         /* the tree to scan into or generate from */
+} SiteMapParams;
+
+/* ScanFlags, the flag word of HTMLgenSiteMap. */
+#define VELLUM_SCAN_INCLUDE_BASE 0x01u
+#define VELLUM_SCAN_IGNORE_BOOKMARKS 0x02u
+#define VELLUM_SCAN_IGNORE_ARGUMENTS 0x04u
+#define VELLUM_SCAN_META_DESCRIPTION 0x10u
+#define VELLUM_SCAN_ADD_OTHER_SITES 0x20u
+#define VELLUM_SCAN_FOLLOW_OTHER_SITES 0x40u
+
+/* The kinds of script items. This system edits and generates only
+ * VELLUM_KIND_SSITEMAP (a site map whose tree is stored in the project); the
+ * others are read from project files, kept and written back unchanged. */
+enum {
+  VELLUM_KIND_CHECK = 1,
+  VELLUM_KIND_CHRTRAN = 2,
+  VELLUM_KIND_METATAG = 3,
+  VELLUM_KIND_PACK = 4,
+  VELLUM_KIND_PASTE = 5,
+  VELLUM_KIND_REPORT = 6,
+  VELLUM_KIND_STRTRAN = 7,
+  VELLUM_KIND_UPLOAD = 8,
+  VELLUM_KIND_COMMAND = 9,
+  VELLUM_KIND_SITEMAP = 10,
+  VELLUM_KIND_SSITEMAP = 11,
+  VELLUM_KIND_GALLERY = 12,
+  VELLUM_KIND_SGALLERY = 13,
+  VELLUM_KIND_MP3LIST = 14,
+  VELLUM_KIND_SMP3LIST = 15
+};
+
+/* The values of the script kinds this system does not edit, kept in file
+ * order: small digit values first, then texts, then numbers. */
+typedef struct ScriptValues {
+  uint8_t Digits[8];
+  const char* Texts[22];
+  int32_t Numbers[6];
+} ScriptValues;
+
+/* One entry of a project's script list. Kinds 10 and 11 keep their settings
+ * in Body.SiteMap, the others in Body.Other. Entries holds the site map tree
+ * (kind 11), gallery entries (kind 13: URL and Name) or MP3 entries (kind
+ * 15: URL); it is empty for the other kinds. */
+typedef struct ScriptItem {
+  uint8_t Kind;
+  const char* Name;
+  union {
+    SiteMapSettings SiteMap;
+    ScriptValues Other;
+  } Body;
+  uint32_t Flags; /* for a site map: its GenerateFlags */
+  MapItemList Entries;
+} ScriptItem;
+
+/* A file already put on an upload target, with the size and last-write time
+ * (local time) it had then. */
+typedef struct UploadedFile {
+  const char* Path;
+  int32_t Size;
+  int8_t Day;      /* 1 to 31 */
+  int8_t Month;    /* 0 to 11 */
+  int16_t Year;    /* four digits */
+  int32_t Seconds; /* since midnight */
+} UploadedFile;
+
+/* OutputTarget flags. */
+#define VELLUM_TARGET_FTP 1u
+#define VELLUM_TARGET_PASSIVE 2u
+#define VELLUM_TARGET_TEXT 4u
+#define VELLUM_TARGET_FIREWALL 8u
+#define VELLUM_TARGET_SELECTED 16u
+
+/* An upload destination: a folder, or an FTP server when Flags has
+ * VELLUM_TARGET_FTP. As the Data of a PrmRequest, only the five texts, Port
+ * and Flags are read. */
+typedef struct OutputTarget {
+  const char* URL;
+  const char* Folder;
+  const char* Server;
+  const char* Login;
+  const char* Password;
+  int32_t Port;
+  uint32_t Flags;
+  int32_t UploadedCount;
+  UploadedFile* UploadedFiles;
+} OutputTarget;
+
+/* The one open project. Texts are absent or non-empty, except that a project
+ * file may give an empty Source, Description or Macros. */
+typedef struct Project {
+  const char* Source; /* start page (Type 0) or folder (Type 1) */
+  const char* Description;
+  uint8_t Type; /* 0 page and links, 1 folder, 2 none */
+  const char* Macros;
+  int32_t MacrosLength;
+  const char* FilePath; /* opened from or last saved to; not stored */
+  int32_t TargetCount;
+  OutputTarget* Targets;
+  int32_t AddedCount;
+  const char** OutputList; /* files added to the site */
+  int32_t RemovedCount;
+  const char** RemovedFiles; /* files taken out of the site */
+  ScriptItem* Items;
+  int32_t ItemCount;
+  int32_t Modified;
+  uint32_t CompessProperties;    /* page compression options */
+  uint32_t UploadProperties;     /* upload options */
+  CountedStringList SourceFiles; /* computed, not stored */
+} Project;
+
+/* Argument of HTMLparam. MacrosLength counts the characters of Macros. */
+typedef struct ProjectParams {
+  const char* Source;
+  const char* Description;
+  uint8_t Type;
+  const char* Macros;
+  int32_t MacrosLength;
+} ProjectParams;
+
+/* Argument of HTMLchsource. A negative Type keeps the current one. */
+typedef struct SourceChange {
+  const char* Source;
+  int32_t Type;
+} SourceChange;
+
+/* Argument of HTMLprjAdd: a new item of Kind inserted at Position (0 to the
+ * item count), filled from Params, with the flag word Flags. */
+typedef struct AddRequest {
+  int32_t Position;
+  uint32_t Kind;
+  const SiteMapParams* Params;
+  uint32_t Flags;
+} AddRequest;
+
+/* Argument of HTMLsvItem: Params stored into Item, an item of the open
+ * project. The item's tree becomes a copy of *Params->Items when that is
+ * given and is not the item's own list. */
+typedef struct ItemStore {
+  ScriptItem* Item;
+  const SiteMapParams* Params;
+} ItemStore;
+
+/* Operations of HTMLprjPrm. */
+enum {
+  VELLUM_PRM_MODIFY_TARGET = 0, /* Data: const OutputTarget* */
+  VELLUM_PRM_APPEND_TARGET = 1, /* Data: const OutputTarget* */
+  VELLUM_PRM_DELETE_TARGET = 2, /* Data: unused */
+  VELLUM_PRM_ADD_FILE = 3,      /* Data: const char* */
+  VELLUM_PRM_REMOVE_FILE = 4    /* Data: const char* */
+};
+
+/* Argument of HTMLprjPrm. Index selects the target; deleting the last target
+ * writes the new last index back. */
+typedef struct PrmRequest {
+  uint32_t Operation;
+  int32_t Index;
+  const void* Data;
+} PrmRequest;
+
+/* Argument of HTMLprjFind. */
+typedef struct FindRequest {
+  const char* Text;
+  int32_t ElementTextOnly; /* 0: also search the whole file text */
+  int32_t MatchCase;       /* non-zero: case-sensitive */
+} FindRequest;
+
+/* Argument of HTMLprjUpload. Selection holds one byte per target of the
+ * project, in target order; non-zero selects it. */
+typedef struct UploadRequest {
+  uint32_t UploadProperties;   /* the project's new UploadProperties */
+  uint32_t CompressProperties; /* the project's new CompessProperties */
+  const uint8_t* Selection;
+  int32_t RequireTarget; /* non-zero: refuse when no target is selected */
+} UploadRequest;
+
+/* ------------------------------------------------------------------------ */
+/* Configuration                                                            */
+/* ------------------------------------------------------------------------ */
+
+struct ImageScheme;
+
+/* The engine's settings and installation state. The first nine members are
+ * persisted in Vellum.cfg; texts are absent or non-empty. The rest is filled
+ * by the engine's start-up and is read-only for callers. */
+typedef struct EngineConfig {
+  const char* ExtPage;  /* page patterns: "*.htm;*.html" */
+  const char* ExtPicts; /* picture patterns, same form */
+  const char* Editor;
+  const char* Firewall;
+  int32_t PortFW;
+  int32_t Passive;
+  const char* Proxy;
+  int32_t PortProxy; /* 0: Proxy is used as it stands */
+  int32_t UseProxy;
+  int32_t Started;
+  const char* RootFolder; /* ends in a separator once start-up found it */
+  const char* TempFolder; /* empty, or the engine's folder with a separator */
+  int32_t SchemeCount;
+  const struct ImageScheme* Schemes;
+} EngineConfig;
+
+/* ------------------------------------------------------------------------ */
+/* Callbacks                                                                */
+/* ------------------------------------------------------------------------ */
+
+/* Progress lines and complaints about the engine's own text files. The text
+ * is valid during the call only; the result is not used. */
+typedef int32_t (*InfoCallback)(const char* text);
+/* Failures. The text is valid during the call only; the result is not used. */
+typedef int32_t (*ErrorCallback)(const char* text);
+/* A yes/no question (non-zero: yes). Stored, never asked by this engine. */
+typedef int32_t (*QuestionCallback)(const char* text);
+
+/* ------------------------------------------------------------------------ */
+/* Lifecycle and configuration                                              */
+/* ------------------------------------------------------------------------ */
+
+/* Starts the engine once per process (installation root from program_path,
+ * configuration, pictures, temporary folder), then stores the callbacks; any
+ * of them may be null. A later call only replaces the callbacks. The reserved
+ * words are accepted and ignored (pass 0). Returns 1. */
+VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
+                                int32_t reserved1, int32_t reserved2, const char* program_path);
+
+/* Returns the engine's configuration record. The argument is ignored. */
+VELLUM_API EngineConfig* HTMLgetCfg(int32_t unused);
+
+/* Copies the nine persisted settings from *settings (which may be the
+ * engine's own record) and writes the user's Vellum.cfg; failures go to the
+ * error callback. Returns the engine's configuration record. */
+VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings);
+
+/* ------------------------------------------------------------------------ */
+/* Project                                                                  */
+/* ------------------------------------------------------------------------ */
+
+/* Closes the open project and reads the project file at path. Returns the
+ * project whether or not the file could be read; failures are reported
+ * through the callbacks and the project keeps what was read. */
+VELLUM_API Project* HTMLprjOpen(const char* path);
+
+/* Frees the project's content and returns it to the empty state. The
+ * argument is ignored. Returns the project. */
+VELLUM_API Project* HTMLprjClose(int32_t unused);
+
+/* Writes the project to path (which becomes its file path and clears
+ * Modified), or with a null path to the file path it has. Returns the
+ * project when the file was written whole, null otherwise. */
+VELLUM_API Project* HTMLprjSave(const char* path);
+
+/* Sets the project's Source, Description, Type and Macros. Returns the
+ * project when anything changed, null when nothing did. */
+VELLUM_API Project* HTMLparam(const ProjectParams* params);
+
+/* Sets the project's Source (and Type unless negative) and recomputes its
+ * source files. Returns 0. */
+VELLUM_API int32_t HTMLchsource(const SourceChange* change);
+
+/* Inserts a script item. Returns the project, or null when memory ran out. */
+VELLUM_API Project* HTMLprjAdd(const AddRequest* request);
+
+/* Removes the script item at *index; an index out of range does nothing.
+ * Returns 0. */
+VELLUM_API int32_t HTMLprjDelete(int32_t* index);
+
+/* Swaps the script item at *index with the one before it and writes the new
+ * index back; at the first place nothing moves. Returns 0. */
+VELLUM_API int32_t HTMLprjUp(int32_t* index);
+
+/* Swaps the script item at *index with the one after it and writes the new
+ * index back; at the last place nothing moves. Returns 0. */
+VELLUM_API int32_t HTMLprjDown(int32_t* index);
+
+/* Searches the project's source files for request->Text. Returns the
+ * engine's list of found paths (a path found n times has use count n); it
+ * stays valid until HTMLprjEFind or the next search. */
+VELLUM_API CountedStringList* HTMLprjFind(const FindRequest* request);
+
+/* Empties the list of found paths. Returns 0. */
+VELLUM_API int32_t HTMLprjEFind(void);
+
+/* Changes the upload targets or the lists of added and removed files (see
+ * the VELLUM_PRM_ operations); may write request->Index back. Returns 0. */
+VELLUM_API int32_t HTMLprjPrm(PrmRequest* request);
+
+/* Stores request->Params into request->Item. Returns 0. */
+VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
+
+/* ------------------------------------------------------------------------ */
+/* Scan, generate, publish                                                  */
+/* ------------------------------------------------------------------------ */
+
+/* Empties *params->Items and fills it by scanning the site: from the base
+ * page params->BasePath (Mode 0), the folder params->BasePath (Mode 1) or
+ * the project params->StartEntry (Mode 2), as flags (VELLUM_SCAN_) ask.
+ * Returns 1; failures are reported through the callbacks. */
+VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
+
+/* Writes the site map page of *params->Items with the settings of params and
+ * the GenerateFlags flags, copies the pictures and scripts it needs and
+ * registers the written files in the project. Returns non-zero; failures are
+ * reported through the callbacks. */
+VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
+
+/* Publishes the project's registered files to the selected targets and
+ * records each upload on its target. Returns 0; every outcome is reported
+ * through the callbacks. */
+VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELLUM_VELLUM_H */

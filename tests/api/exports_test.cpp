@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vellum/vellum.h"
+
+namespace {
+
+std::vector<std::string> DefinedDynamicSymbols(const std::string& library) {
+  std::string command = "nm -D --defined-only '" + library + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::vector<std::string> names;
+  if (!pipe) return names;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+    std::istringstream fields(line);
+    std::string address, type, name;
+    fields >> address >> type >> name;
+    if (name.empty()) name = type;  // lines without an address
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
+  std::vector<std::string> expected = {
+      "HTMLGSiteMap", "HTMLchsource",  "HTMLgenSiteMap", "HTMLgetCfg",    "HTMLinitmess",
+      "HTMLparam",    "HTMLprjAdd",    "HTMLprjClose",   "HTMLprjDelete", "HTMLprjDown",
+      "HTMLprjEFind", "HTMLprjFind",   "HTMLprjOpen",    "HTMLprjPrm",    "HTMLprjSave",
+      "HTMLprjUp",    "HTMLprjUpload", "HTMLputCfg",     "HTMLsvItem",
+  };
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(DefinedDynamicSymbols(VELLUM_LIBRARY_PATH), expected);
+}
+
+std::vector<std::string> reported;
+
+int32_t Record(const char* text) {
+  reported.emplace_back(text);
+  return 1;
+}
+
+TEST(Exports, GenSiteMapEmptiesTheTargetListEvenBeforeInit) {
+  // The list is built by hand, with the engine's allocator (plain malloc).
+  MapItemList tree{1, static_cast<MapItem*>(calloc(1, sizeof(MapItem)))};
+  tree.Items[0].URL = strdup("a.html");
+  SiteMapParams params{};
+  params.Items = &tree;
+  EXPECT_EQ(HTMLgenSiteMap(&params, VELLUM_SCAN_IGNORE_BOOKMARKS), 1);
+  EXPECT_EQ(tree.Count, 0);
+  EXPECT_EQ(tree.Items, nullptr);
+}
+
+TEST(Exports, ASecondInitReplacesTheCallbacks) {
+  EXPECT_EQ(HTMLinitmess(nullptr, nullptr, nullptr, 0, 0, nullptr), 1);
+  EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, nullptr), 1);
+  EXPECT_EQ(HTMLgetCfg(0), HTMLgetCfg(0));
+  EXPECT_EQ(HTMLprjClose(0), HTMLprjOpen("/no/such/project.bpj"));
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include "support/message_log.h"
+
+#include "core/messages.h"
+
+namespace vellum::test {
+namespace {
+
+int32_t RecordInfo(const char* text) {
+  Messages().info.emplace_back(text);
+  return 1;
+}
+
+int32_t RecordError(const char* text) {
+  Messages().errors.emplace_back(text);
+  return 1;
+}
+
+int32_t RecordQuestion(const char* text) {
+  Messages().questions.emplace_back(text);
+  return 0;
+}
+
+}  // namespace
+
+MessageLog& Messages() {
+  static MessageLog log;
+  return log;
+}
+
+MessageLog& InstallMessageLog() {
+  core::InstallMessageSink({RecordInfo, RecordError, RecordQuestion});
+  Messages() = MessageLog{};
+  return Messages();
+}
+
+}  // namespace vellum::test

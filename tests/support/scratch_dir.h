@@ -1,0 +1,31 @@
+// A fresh folder for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vellum::test {
+
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The full path of name inside the folder.
+  std::string operator/(std::string_view name) const;
+
+  // Writes bytes exactly as given (binary) and returns the full path.
+  std::string Write(std::string_view name, std::string_view bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes of a file, exactly as stored; empty when it cannot be read.
+std::string ReadBytes(const std::string& path);
+
+}  // namespace vellum::test

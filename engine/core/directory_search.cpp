@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "core/counted_string_list.h"
 #include "core/text_utils.h"
 
 namespace vellum::core {
@@ -60,15 +62,42 @@ std::vector<DirectoryEntry> SearchDirectory(std::string_view pattern) {
     if (name == "." || name == ".." || !WildcardMatch(name_pattern, name)) continue;
     std::string path = folder + '/';
     path += name;
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) continue;  // a dangling link, say
+    struct stat link_info, info;
+    if (lstat(path.c_str(), &link_info) != 0 || stat(path.c_str(), &info) != 0) {
+      continue;  // a dangling link, say
+    }
     entries.push_back(DirectoryEntry{std::string(name), S_ISDIR(info.st_mode),
+                                     S_ISLNK(link_info.st_mode),
                                      static_cast<std::int64_t>(info.st_size), info.st_mtime});
   }
   closedir(dir);
   std::sort(entries.begin(), entries.end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
   return entries;
+}
+
+void ListFolder(const char* folder, const char* patterns, CountedStringList& list, unsigned flags) {
+  std::string prefix = folder != nullptr ? folder : "";
+  if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') {
+    prefix += '/';
+  }
+
+  for (int i = 0;; ++i) {
+    std::optional<std::string_view> pattern = ListElement(patterns, i);
+    if (!pattern) break;
+    for (const DirectoryEntry& entry : SearchDirectory(prefix + std::string(*pattern))) {
+      std::string path = prefix + entry.name;
+      Add(list, path.data(), flags);
+    }
+  }
+
+  if ((flags & kNoSubfolders) != 0) return;
+  for (const DirectoryEntry& entry : SearchDirectory(prefix + "*.*")) {
+    // Linked folders are not entered: a link back up the tree would never end.
+    if (entry.is_directory && !entry.is_link && entry.name[0] != '.') {
+      ListFolder((prefix + entry.name).c_str(), patterns, list, flags);
+    }
+  }
 }
 
 }  // namespace vellum::core

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -129,47 +130,6 @@ TEST(CheckedWrite, AnEmptyWriteSucceeds) {
   TextFile file = TextFile::Open(dir / "e", FileMode::kWriteText);
   EXPECT_TRUE(CheckedWrite(file, ""));
   EXPECT_TRUE(file.IsOpen());
-}
-
-TEST(DirectorySearch, WildcardsIgnoreCaseAndStarDotStarMatchesEveryName) {
-  const std::string many_a(200, 'a');
-  struct Row {
-    const char* pattern;
-    const char* name;
-    bool expected;
-  };
-  const Row rows[] = {
-      {"*.*", "README", true},
-      {"*.*", "a.b.c", true},
-      {"*.htm", "INDEX.HTM", true},
-      {"*.htm", "index.html", false},
-      {"a?c.txt", "abc.txt", true},
-      {"a?c.txt", "ac.txt", false},
-      {"*.scm", "blue.scm", true},
-      {"*", "", true},
-      {"b*e*x", "bee", false},
-      {"index.*", "index", true},
-      {"*a*a*a*a*a*b", many_a.c_str(), false},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(WildcardMatch(row.pattern, row.name), row.expected) << row.pattern << " " << row.name;
-  }
-}
-
-TEST(DirectorySearch, EntriesAreSortedAndCarryTheirKind) {
-  ScratchDir dir;
-  dir.Write("b.htm", "12345");
-  dir.Write("A.HTM", "");
-  dir.Write("c.gif", "");
-  dir.Write("sub.htm/x", "");
-  auto entries = SearchDirectory(dir / "*.htm");
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].name, "A.HTM");
-  EXPECT_EQ(entries[1].name, "b.htm");
-  EXPECT_EQ(entries[1].size, 5);
-  EXPECT_EQ(entries[2].name, "sub.htm");
-  EXPECT_TRUE(entries[2].is_directory);
-  EXPECT_TRUE(SearchDirectory(dir / "missing/*.*").empty());
 }
 
 }  // namespace

@@ -60,29 +60,27 @@ std::string FormatText(const char* format, Args... args) {
   return text;
 }
 
-// Sends the table text of code to the error callback; with arguments, the
-// text is formatted with them first.
+// Sends the table text of code through report; with arguments, the text is
+// formatted with them first.
 template <typename... Args>
-void ReportErrorCode(ErrorCode code, Args... args) {
+void ReportCode(void (*report)(const char*), ErrorCode code, Args... args) {
   const char* text = MessageText(code);
   if (text == nullptr) return;
   if constexpr (sizeof...(Args) == 0) {
-    ReportError(text);
+    report(text);
   } else {
-    ReportError(FormatText(text, args...).c_str());
+    report(FormatText(text, args...).c_str());
   }
 }
 
-// As ReportErrorCode, to the info callback.
+template <typename... Args>
+void ReportErrorCode(ErrorCode code, Args... args) {
+  ReportCode(ReportError, code, args...);
+}
+
 template <typename... Args>
 void ReportInfoCode(ErrorCode code, Args... args) {
-  const char* text = MessageText(code);
-  if (text == nullptr) return;
-  if constexpr (sizeof...(Args) == 0) {
-    ReportInfo(text);
-  } else {
-    ReportInfo(FormatText(text, args...).c_str());
-  }
+  ReportCode(ReportInfo, code, args...);
 }
 
 inline void ReportMemoryOverflow() { ReportErrorCode(ErrorCode::kMemoryOverflow); }

@@ -127,6 +127,31 @@ typedef struct SiteMapParams {
 #define VELLUM_SCAN_ADD_OTHER_SITES 0x20u
 #define VELLUM_SCAN_FOLLOW_OTHER_SITES 0x40u
 
+/* GenerateFlags, the flag word of HTMLGSiteMap (and of a site map item). */
+#define VELLUM_GEN_RELATIVE_LINKS 0x8u
+#define VELLUM_GEN_BREADCRUMBS 0x80u
+#define VELLUM_GEN_CHILD_COUNTS 0x100u
+#define VELLUM_GEN_EXPAND_COLLAPSE_LINKS 0x200u
+#define VELLUM_GEN_LETTER_BAR_BEFORE 0x400u
+#define VELLUM_GEN_LETTER_BAR_AFTER 0x800u
+#define VELLUM_GEN_USE_FONT_SIZE 0x1000u
+#define VELLUM_GEN_USE_FONT_COLOR 0x2000u
+#define VELLUM_GEN_USE_LINK_COLOR 0x4000u
+#define VELLUM_GEN_USE_VISITED_COLOR 0x8000u
+#define VELLUM_GEN_PAGE_FOOTER 0x20000u
+#define VELLUM_GEN_NO_OUTPUT_LIST 0x40000u
+
+/* OutputType values: the page layouts. */
+enum {
+  VELLUM_OUTPUT_UL_LIST = 0,
+  VELLUM_OUTPUT_PAGED_UL_LIST = 1,
+  VELLUM_OUTPUT_ICON_TREE = 2,
+  VELLUM_OUTPUT_SCRIPT_TREE = 3,
+  VELLUM_OUTPUT_NAV_COMBO = 4,
+  VELLUM_OUTPUT_INDEX_PAGE = 5,
+  VELLUM_OUTPUT_LEVEL_TABLE = 6
+};
+
 /* The kinds of script items. This system edits and generates only
  * VELLUM_KIND_SSITEMAP (a site map whose tree is stored in the project); the
  * others are read from project files, kept and written back unchanged. */
@@ -282,6 +307,12 @@ typedef struct FindRequest {
   int32_t ElementTextOnly; /* 0: also search the whole file text */
   int32_t MatchCase;       /* non-zero: case-sensitive */
 } FindRequest;
+
+/* UploadProperties bits of a project. */
+#define VELLUM_UPLOAD_RESOURCES 0x1u      /* also the local files pages refer to */
+#define VELLUM_UPLOAD_LOWER_CASE 0x2u     /* references and names in lower case */
+#define VELLUM_UPLOAD_SKIP_UNCHANGED 0x4u /* skip files whose size and time match */
+#define VELLUM_UPLOAD_COMPRESS 0x8u       /* send pages compressed */
 
 /* Argument of HTMLprjUpload. Selection holds one byte per target of the
  * project, in target order; non-zero selects it. */

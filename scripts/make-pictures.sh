@@ -3,7 +3,7 @@
 # pictures, the 37 index letters, and the pictures of the extra schemes.
 # Run it from anywhere; it rewrites the GIF files in place.
 set -eu
-cd "$(dirname "$0")/Resource"
+cd "$(dirname "$0")/../resources/Resource"
 
 FONT=DejaVu-Sans-Bold
 

@@ -127,6 +127,31 @@ typedef struct SiteMapParams {
 #define VELLUM_SCAN_ADD_OTHER_SITES 0x20u
 #define VELLUM_SCAN_FOLLOW_OTHER_SITES 0x40u
 
+/* GenerateFlags, the flag word of HTMLGSiteMap (and of a site map item). */
+#define VELLUM_GEN_RELATIVE_LINKS 0x8u
+#define VELLUM_GEN_BREADCRUMBS 0x80u
+#define VELLUM_GEN_CHILD_COUNTS 0x100u
+#define VELLUM_GEN_EXPAND_COLLAPSE_LINKS 0x200u
+#define VELLUM_GEN_LETTER_BAR_BEFORE 0x400u
+#define VELLUM_GEN_LETTER_BAR_AFTER 0x800u
+#define VELLUM_GEN_USE_FONT_SIZE 0x1000u
+#define VELLUM_GEN_USE_FONT_COLOR 0x2000u
+#define VELLUM_GEN_USE_LINK_COLOR 0x4000u
+#define VELLUM_GEN_USE_VISITED_COLOR 0x8000u
+#define VELLUM_GEN_PAGE_FOOTER 0x20000u
+#define VELLUM_GEN_NO_OUTPUT_LIST 0x40000u
+
+/* OutputType values: the page layouts. */
+enum {
+  VELLUM_OUTPUT_UL_LIST = 0,
+  VELLUM_OUTPUT_PAGED_UL_LIST = 1,
+  VELLUM_OUTPUT_ICON_TREE = 2,
+  VELLUM_OUTPUT_SCRIPT_TREE = 3,
+  VELLUM_OUTPUT_NAV_COMBO = 4,
+  VELLUM_OUTPUT_INDEX_PAGE = 5,
+  VELLUM_OUTPUT_LEVEL_TABLE = 6
+};
+
 /* The kinds of script items. This system edits and generates only
  * VELLUM_KIND_SSITEMAP (a site map whose tree is stored in the project); the
  * others are read from project files, kept and written back unchanged. */
@@ -283,6 +308,12 @@ typedef struct FindRequest {
   int32_t MatchCase;       /* non-zero: case-sensitive */
 } FindRequest;
 
+/* UploadProperties bits of a project. */
+#define VELLUM_UPLOAD_RESOURCES 0x1u      /* also the local files pages refer to */
+#define VELLUM_UPLOAD_LOWER_CASE 0x2u     /* references and names in lower case */
+#define VELLUM_UPLOAD_SKIP_UNCHANGED 0x4u /* skip files whose size and time match */
+#define VELLUM_UPLOAD_COMPRESS 0x8u       /* send pages compressed */
+
 /* Argument of HTMLprjUpload. Selection holds one byte per target of the
  * project, in target order; non-zero selects it. */
 typedef struct UploadRequest {
@@ -312,8 +343,10 @@ typedef struct EngineConfig {
   int32_t PortProxy; /* 0: Proxy is used as it stands */
   int32_t UseProxy;
   int32_t Started;
-  const char* RootFolder; /* ends in a separator once start-up found it */
-  const char* TempFolder; /* empty, or the engine's folder with a separator */
+  const char* RootFolder; /* null until start-up found it; ends in a separator */
+  /* null until start-up made it; "" when none could be made; else the
+   * engine's own folder, ending in a separator, removed at process end */
+  const char* TempFolder;
   int32_t SchemeCount;
   const struct ImageScheme* Schemes;
 } EngineConfig;
@@ -335,9 +368,12 @@ typedef int32_t (*QuestionCallback)(const char* text);
 /* ------------------------------------------------------------------------ */
 
 /* Starts the engine once per process (installation root from program_path,
- * configuration, pictures, temporary folder), then stores the callbacks; any
- * of them may be null. A later call only replaces the callbacks. The reserved
- * words are accepted and ignored (pass 0). Returns 1. */
+ * the running program's file, or without one from the environment variable
+ * ZAZERIDOV; configuration, pictures, temporary folder), then stores the
+ * callbacks; any of them may be null. What that first start-up reported is
+ * delivered through them as soon as they are stored. A later call only
+ * replaces the callbacks. The reserved words are accepted and ignored (pass
+ * 0). Returns 1. */
 VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
                                 int32_t reserved1, int32_t reserved2, const char* program_path);
 
@@ -346,7 +382,9 @@ VELLUM_API EngineConfig* HTMLgetCfg(int32_t unused);
 
 /* Copies the nine persisted settings from *settings (which may be the
  * engine's own record) and writes the user's Vellum.cfg; failures go to the
- * error callback. Returns the engine's configuration record. */
+ * error callback. A text the file cannot hold (a double quote that no
+ * backslash keeps, a final backslash) and a negative port are refused with a
+ * message, keeping the old value. Returns the engine's configuration record. */
 VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings);
 
 /* ------------------------------------------------------------------------ */

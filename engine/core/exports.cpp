@@ -8,6 +8,7 @@
 #include "core/map_item_list.h"
 #include "core/messages.h"
 #include "project/project.h"
+#include "scan/page_access.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -36,7 +37,7 @@ int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
       .load_schemes = nullptr,
       .release_schemes = nullptr,
-      .purge_page_cache = nullptr,
+      .purge_page_cache = scan::PurgePageCache,
   });
   return config::StartUp(program_path);
 }

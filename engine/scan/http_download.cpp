@@ -25,9 +25,9 @@ struct HandleDeleter {
 };
 
 // The one connection handle of the process; it keeps idle connections open
-// between downloads.
+// between downloads. Never destroyed, for the same reason as the page cache.
 std::unique_ptr<CURL, HandleDeleter>& Session() {
-  static std::unique_ptr<CURL, HandleDeleter> session;
+  static auto& session = *new std::unique_ptr<CURL, HandleDeleter>;
   return session;
 }
 

@@ -17,7 +17,7 @@ bool LoadPage(const char* name, core::LoadedText& out, int report_mode) {
 
   const std::string address = name;
   if (const std::string* copy = ThePageCache().Find(address)) {
-    return core::LoadFile(copy->c_str(), out, core::kSilent);
+    return core::LoadWholePath(*copy, out, core::kSilent);
   }
   if (!Download(address, out, report_mode)) return false;
   ThePageCache().Store(address, std::string_view(out.data.get(), out.length));

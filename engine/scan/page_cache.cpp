@@ -73,7 +73,9 @@ void PageCache::Purge() {
 }
 
 PageCache& ThePageCache() {
-  static PageCache cache;
+  // Never destroyed: the engine's shut-down purges it from an exit handler
+  // that may run after the destructors of function statics.
+  static PageCache& cache = *new PageCache;
   return cache;
 }
 

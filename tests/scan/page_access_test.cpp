@@ -219,6 +219,16 @@ TEST_F(PageAccessTest, WithoutATemporaryFolderCopiesGoToTheSystemsOne) {
   setenv("TMPDIR", saved.c_str(), 1);
 }
 
+TEST_F(PageAccessTest, ATemporaryFolderWithAHashInItsNameStillServesTheCopies) {
+  const std::string folder = temp_.path().string() + "/a#b?c/";
+  std::filesystem::create_directories(folder);
+  SetTempFolder(folder);
+  HttpServer server = StartServer();
+  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
+  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
+  EXPECT_EQ(server.CountRequests("/page.htm"), 1);
+}
+
 TEST_F(PageAccessTest, AnUnwritableTemporaryFolderOnlyCostsTheCache) {
   SetTempFolder(temp_.path().string() + "/no/such/folder/");
   HttpServer server = StartServer();

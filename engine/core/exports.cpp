@@ -9,6 +9,7 @@
 #include "core/messages.h"
 #include "project/project.h"
 #include "scan/page_access.h"
+#include "scan/site_scan.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -94,10 +95,11 @@ VELLUM_API int32_t HTMLprjPrm(PrmRequest* /*request*/) { return 0; }
 
 VELLUM_API int32_t HTMLsvItem(const ItemStore* /*request*/) { return 0; }
 
-VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
+VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] {
     StartEngine(nullptr);
     core::Clear(*params->Items);
+    scan::ScanSite(*params, *params->Items, flags);
     return 1;
   });
 }

@@ -125,10 +125,10 @@ void VisitPage(const char* base, const std::string& page, core::LoadedText text,
   tokenizer.Attach(std::move(text));
   CountedStringList found{};
   CollectLinks(base, page, tokenizer, found, flags);
+  // Links outside the site were only collected when flags accept them.
   for (int i = 0; i < found.Count; ++i) {
     std::string link = found.Entries[i].Text;
-    if (site.Find(link) != nullptr) continue;
-    if (!IsOutsideSite(link, base) || (flags & kOutsideSite) != 0) site.Add(link.data(), flags);
+    if (site.Find(link) == nullptr) site.Add(link.data(), flags);
   }
   core::Clear(found);
 }

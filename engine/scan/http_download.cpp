@@ -87,6 +87,22 @@ void ReportNotFound(const std::string& address, int report_mode) {
   }
 }
 
+// The address as a request line can carry it: blanks and control bytes,
+// which pages often leave in their links, are escaped ("a b.htm" asks for
+// "a%20b.htm", as a browser would).
+std::string RequestAddress(std::string_view address) {
+  std::string escaped;
+  for (const char c : address) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F) {
+      escaped += core::FormatText("%%%02X", byte);
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
 CURL* OpenSession() {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   if (!Session() && initialised) Session().reset(curl_easy_init());
@@ -105,13 +121,14 @@ bool Download(const std::string& address, core::LoadedText& out, int report_mode
   curl_easy_reset(curl);
 
   const std::string url = address.substr(0, address.find('#'));
+  const std::string request = RequestAddress(url);
   const std::string proxy = ProxyOf(config::TheConfig());
   const DownloadLimits& limits = Limits();
   std::unique_ptr<curl_slist, HandleDeleter> headers(
       curl_slist_append(nullptr, "Cache-Control: no-cache"));
   Received received(limits.max_bytes);
 
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_URL, request.c_str());
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vellumark");
   // An empty proxy turns off the proxies of the environment too; with a
   // proxy, no host bypasses it.

@@ -91,6 +91,13 @@ TEST_F(PageAccessTest, APageLoadedTwiceIsFetchedOnceAndPurgedAtTheEnd) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
+TEST_F(PageAccessTest, BlanksInAnAddressAreEscapedInTheRequest) {
+  site_.Write("a b.htm", "spaced");
+  HttpServer server = StartServer();
+  EXPECT_EQ(Load(server.Url("a b.htm"), core::kReportAsError), "spaced");
+  EXPECT_EQ(server.Requests(), std::vector<std::string>{"/a%20b.htm"});
+}
+
 TEST_F(PageAccessTest, EachFragmentIsCachedApartButNeverSent) {
   HttpServer server = StartServer();
   const std::string url = server.Url("page.htm");

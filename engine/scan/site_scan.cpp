@@ -114,10 +114,11 @@ class NavigationBuild {
   }
 
  private:
+  // The part of a build that follows the placing of its page's links: the
+  // walk over the page's siblings, then over its children.
   struct Frame {
     int page;
-    bool same_level;
-    bool in_children;  // past the siblings, going through the children
+    bool in_children;  // past the siblings
     int next;          // the next index to look at
   };
 
@@ -150,7 +151,7 @@ class NavigationBuild {
       core::ReportRuntimeError(kPageLostAfterLinks);
       return;
     }
-    frames_.push_back({page_number, same_level, false, 0});
+    frames_.push_back({page_number, false, 0});
   }
 
   // Takes the next unvisited sibling (then child) of the top frame's page
@@ -178,6 +179,7 @@ class NavigationBuild {
     frame.next = index + 1;
     MapItem& item = tree_.ItemAt(level, index);
     item.Visited = 1;
+    // The links of a sibling go below it; those of a child may stand beside it.
     const bool same_level = frame.in_children;
     if (item.URL != nullptr && (!IsOutsideSite(item.URL, reader_.base()) ||
                                 (reader_.link_flags() & kFollowOutside) != 0)) {

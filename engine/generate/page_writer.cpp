@@ -85,11 +85,12 @@ std::optional<std::string> ReplacedFile(const std::string& file_path) {
   if (*core::FileNamePart(file_path.c_str()) == '\0') return std::nullopt;
   std::error_code error;
   fs::path file = file_path;
-  if (fs::is_symlink(fs::symlink_status(file, error))) {
+  fs::file_status status = fs::symlink_status(file, error);
+  if (fs::is_symlink(status)) {
     file = fs::weakly_canonical(file, error);
     if (error) return std::nullopt;
+    status = fs::status(file, error);
   }
-  const fs::file_status status = fs::status(file, error);
   if (fs::exists(status) && !fs::is_regular_file(status)) return std::nullopt;
   return file.string();
 }

@@ -79,8 +79,12 @@ bool HtmlWriter::Flush() {
 }
 
 bool HtmlWriter::WriteIndent(int level) {
-  if (level <= 0) return true;
-  return WriteChecked(std::string(static_cast<std::size_t>(level), '\t'));
+  static constexpr std::string_view kTabs = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+  for (; level > static_cast<int>(kTabs.size()); level -= static_cast<int>(kTabs.size())) {
+    Write(kTabs);
+  }
+  if (level > 0) Write(kTabs.substr(0, static_cast<std::size_t>(level)));
+  return !Failed();
 }
 
 void HtmlWriter::WriteImg(const char* subfolder, const char* file, int width, int height,

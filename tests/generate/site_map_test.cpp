@@ -120,6 +120,16 @@ Products
   ExpectGoldenPage("nav.htm", "nav_combo.html");
 }
 
+TEST(GoldenPage, AnEmptyRootListStillGivesACompletePage) {
+  InScratchDir here;
+  test::InstallMessageLog();
+  Tree tree("");
+  SiteMapSettings settings = Settings(VELLUM_OUTPUT_UL_LIST, "empty.htm");
+  settings.Title = "Nothing yet";
+  Generate(settings, tree.list(), 0);
+  ExpectGoldenPage("empty.htm", "ul_list_empty.html");
+}
+
 TEST(GoldenPage, OutputTypesWithoutBodyWriteTheFrame) {
   const struct {
     int type;
@@ -179,6 +189,16 @@ TEST_F(Body, UlListBulletTypesAndItemsWithoutUrl) {
             "<UL CLASS=\"UL0\" STYLE=\"list-style-type:none\">\n\t"
             "\t<UL CLASS=\"UL0\" STYLE=\"list-style-type:none\">\n"
             "\t\t<LI><A HREF=\"b.htm\">B</A><BR>\n\t</UL>\n</UL>\n");
+}
+
+TEST_F(Body, UlListIndentsAsDeepAsTheTreeGoes) {
+  Tree tree("");
+  test::AppendChain(tree.list(), 20);
+  HtmlWriter out(0);
+  EXPECT_TRUE(UlList(out, generation, tree.list()));
+  EXPECT_NE(out.text().find("\n" + std::string(20, '\t') + "<LI><A HREF=\"L19.htm\">L19</A>"),
+            std::string::npos);
+  EXPECT_NE(out.text().find("\n" + std::string(19, '\t') + "</UL>\n"), std::string::npos);
 }
 
 TEST_F(Body, EmptyRootListsGiveTheBareBodies) {
@@ -399,12 +419,13 @@ TEST(Failure, AnOutputThatCannotBeCreatedIsReportedAndNotRegistered) {
   EXPECT_EQ(ReadBytes("img/paper.gif"), "GIF");  // the resources are still copied
 }
 
-TEST(Failure, AWriteErrorKeepsThePreviousPageAndRegistersNothing) {
+// A file size limit makes the writes fail as a full disk would: for a small
+// page when it is closed, for a large one while it is being written.
+void ExpectWriteErrorKeepsThePreviousPage(std::string_view outline) {
   InScratchDir here;
   test::MessageLog& log = test::InstallMessageLog();
   here.dir().Write("map.htm", "previous page");
-  Tree tree(kShop);
-  // A file size limit makes the writes fail as a full disk would.
+  Tree tree(outline);
   signal(SIGXFSZ, SIG_IGN);
   rlimit limit{64, 64};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
@@ -416,6 +437,16 @@ TEST(Failure, AWriteErrorKeepsThePreviousPageAndRegistersNothing) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
                           std::filesystem::directory_iterator()),
             1);  // no partial page left beside it
+}
+
+TEST(Failure, AWriteErrorAtTheEndKeepsThePreviousPage) {
+  ExpectWriteErrorKeepsThePreviousPage(kShop);
+}
+
+TEST(Failure, AWriteErrorWithinALargePageKeepsThePreviousPage) {
+  std::string outline;
+  for (int i = 0; i < 5000; ++i) outline += "Page " + std::to_string(i) + " -> p.htm\n";
+  ExpectWriteErrorKeepsThePreviousPage(outline);
 }
 
 TEST(Failure, AFailedBranchPageDoesNotStopThePageLinkingIt) {

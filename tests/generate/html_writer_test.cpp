@@ -153,14 +153,6 @@ TEST(BodyOpen, ColoursAreWrittenWhenAskedForEvenWhenEmpty) {
   EXPECT_EQ(out.text(), "  </HEAD>\n<BODY BACKGROUND=\"bg.gif\" TEXT=\"#\" LINK=\"#0000FF\">\n\n");
 }
 
-TEST(PageEnd, TheFooterLinksToTheProductPage) {
-  HtmlWriter out(0);
-  EXPECT_TRUE(out.WritePageEnd("", true));
-  EXPECT_EQ(out.text(), "<p align=\"center\"><a href=\"" + std::string(kProductPageAddress) +
-                            "\" target=\"_top\"><font size=-1>Generated with Fernbright "
-                            "Vellumark</font></a></p>\n\n</BODY>\n</HTML>\n");
-}
-
 TEST(HtmlWriter, WritesTextModeLinesInLargeBlocks) {
   ScratchDir dir;
   core::TextFile file = core::TextFile::Open(dir / "p.htm", core::FileMode::kWriteText);

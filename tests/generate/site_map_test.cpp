@@ -171,26 +171,6 @@ TEST_F(Body, UlListOfTwoLevels) {
             "\t</UL>\n</UL>\n");
 }
 
-TEST_F(Body, UlListBulletTypesAndItemsWithoutUrl) {
-  Tree tree("A -> a.htm\nB -> b.htm");
-  settings.TopListType = 2;
-  HtmlWriter square(0);
-  UlList(square, generation, tree.list());
-  EXPECT_EQ(square.text(),
-            "<UL CLASS=\"UL0\" TYPE=\"square\">\n\t<LI><A HREF=\"a.htm\">A</A><BR>\n"
-            "\t<LI><A HREF=\"b.htm\">B</A><BR>\n</UL>\n");
-
-  Tree unlinked("Group\n  B -> b.htm");
-  settings.TopListType = 3;
-  settings.SubListType = 3;
-  HtmlWriter none(0);
-  UlList(none, generation, unlinked.list());
-  EXPECT_EQ(none.text(),
-            "<UL CLASS=\"UL0\" STYLE=\"list-style-type:none\">\n\t"
-            "\t<UL CLASS=\"UL0\" STYLE=\"list-style-type:none\">\n"
-            "\t\t<LI><A HREF=\"b.htm\">B</A><BR>\n\t</UL>\n</UL>\n");
-}
-
 TEST_F(Body, UlListIndentsAsDeepAsTheTreeGoes) {
   Tree tree("");
   test::AppendChain(tree.list(), 20);

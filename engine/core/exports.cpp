@@ -7,6 +7,7 @@
 #include "config/start_up.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "generate/site_map.h"
 #include "project/project.h"
 #include "scan/page_access.h"
 #include "scan/site_scan.h"
@@ -104,7 +105,9 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   });
 }
 
-VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* /*params*/, uint32_t /*flags*/) { return 1; }
+VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags) {
+  return Shielded(1, [&] { return generate::GenerateSiteMap(*params, flags); });
+}
 
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* /*request*/) { return 0; }
 

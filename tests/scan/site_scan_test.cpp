@@ -57,11 +57,6 @@ TEST_F(ScanTest, TheSamePageUnderTwoFragmentsIsTwoEntries) {
             "contact | ROOT/contact.htm\n");
 }
 
-TEST_F(ScanTest, ArgumentsAreKeptUnlessIgnored) {
-  const std::string tree = Scan(0, kSite + "index.htm", VELLUM_SCAN_IGNORE_BOOKMARKS, kSite);
-  EXPECT_NE(tree.find("contact | ROOT/contact.htm?from=home\n"), std::string::npos) << tree;
-}
-
 TEST_F(ScanTest, LinkNamesFromTheMetaDescription) {
   // Items of equal names keep the order in which they were found.
   EXPECT_EQ(Scan(0, kSite + "index.htm", kWizardDefaults | VELLUM_SCAN_META_DESCRIPTION, kSite),
@@ -127,24 +122,6 @@ TEST_F(ScanTest, TheExcludedPageIsComparedWithoutCaseInFolderMode) {
   const std::string tree = Scan(1, kSite, kFolderDefaults, "", "INDEX.HTM");
   EXPECT_EQ(tree.find("index.htm"), std::string::npos) << tree;
   EXPECT_NE(tree.find("About us | about.htm"), std::string::npos) << tree;
-}
-
-TEST_F(ScanTest, FolderModeWithMetaDescriptions) {
-  EXPECT_EQ(Scan(1, kSite, kFolderDefaults | VELLUM_SCAN_META_DESCRIPTION),
-            "  | contact.htm\n"
-            "  | news.htm\n"
-            "  | staff.htm\n"
-            "  | team.htm\n"
-            "Welcome page | index.htm\n"
-            "Who we are | about.htm\n"
-            "people | -\n"
-            "  Alice's page | people/alice.htm\n"
-            "products | -\n"
-            "    | products/gadget.htm\n"
-            "    | products/list.htm\n"
-            "  A widget | products/widget.htm\n"
-            "  old | -\n"
-            "      | products/old/legacy.html\n");
 }
 
 TEST_F(ScanTest, AProjectIsScannedByItsType) {

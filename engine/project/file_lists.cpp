@@ -1,8 +1,6 @@
 // The files of the site: those added (OutputList) and taken out
 // (RemovedFiles) by hand or by generation, and the SourceFiles computed from
 // them and from the project's source.
-#include <cstring>
-
 #include "config/engine_config.h"
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
@@ -10,6 +8,7 @@
 #include "core/messages.h"
 #include "core/text_utils.h"
 #include "project/project.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
@@ -29,12 +28,7 @@ int IndexOfNoCase(const TextList& list, const char* text) {
 
 void RemoveAt(TextList list, int index) {
   core::ReleaseText(list.texts[index]);
-  std::memmove(&list.texts[index], &list.texts[index + 1],
-               (list.count - index - 1) * sizeof(const char*));
-  if (--list.count == 0) {
-    core::Release(list.texts);
-    list.texts = nullptr;
-  }
+  EraseAt(list.texts, list.count, index);
 }
 
 void AppendCopy(TextList list, const char* text) {

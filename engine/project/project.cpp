@@ -7,6 +7,7 @@
 #include "core/memory.h"
 #include "core/messages.h"
 #include "project/project_file.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
@@ -22,27 +23,9 @@ Project ResetProject() {
   return project;
 }
 
-void ReleaseTexts(const char** texts, int count) {
-  for (int i = 0; i < count; ++i) core::ReleaseText(texts[i]);
-  core::Release(texts);
-}
-
 bool SameText(const char* a, const char* b) {
   if (a == nullptr || b == nullptr) return a == b;
   return std::strcmp(a, b) == 0;
-}
-
-// Replaces the file path with a copy of path; false with "memory overflou"
-// reported when the copy fails (the old path stays).
-bool ReplaceFilePath(Project& project, const char* path) {
-  const char* copy = core::CopyText(path);
-  if (copy == nullptr) {
-    core::ReportMemoryOverflow();
-    return false;
-  }
-  core::ReleaseText(project.FilePath);
-  project.FilePath = copy;
-  return true;
 }
 
 }  // namespace
@@ -61,12 +44,10 @@ void Close(Project& project) {
   for (const char* text : {project.Source, project.Description, project.Macros, project.FilePath}) {
     core::ReleaseText(text);
   }
-  for (int i = 0; i < project.TargetCount; ++i) ReleaseTarget(project.Targets[i]);
-  core::Release(project.Targets);
-  ReleaseTexts(project.OutputList, project.AddedCount);
-  ReleaseTexts(project.RemovedFiles, project.RemovedCount);
-  for (int i = 0; i < project.ItemCount; ++i) ReleaseItem(project.Items[i]);
-  core::Release(project.Items);
+  ReleaseAll(project.Targets, project.TargetCount, ReleaseTarget);
+  ReleaseAll(project.OutputList, project.AddedCount, core::ReleaseText);
+  ReleaseAll(project.RemovedFiles, project.RemovedCount, core::ReleaseText);
+  ReleaseAll(project.Items, project.ItemCount, ReleaseItem);
   core::Clear(project.SourceFiles);
   project = ResetProject();
 }
@@ -75,7 +56,7 @@ bool Open(Project& project, const char* path) {
   // A copy first: path may be the project's own file path, which Close frees.
   const std::string name = path != nullptr ? path : "";
   Close(project);
-  if (path == nullptr || !ReplaceFilePath(project, name.c_str())) return false;
+  if (path == nullptr || !ReplaceText(project.FilePath, name)) return false;
   // The name is used whole: a "#" in a project's file name is part of it.
   core::LoadedText text;
   if (!core::LoadLocalFile(name, text, core::kReportAsError)) return false;
@@ -88,7 +69,7 @@ bool Open(Project& project, const char* path) {
 
 bool Save(Project& project, const char* path) {
   if (path == nullptr) return WriteProjectFile(project);
-  if (!ReplaceFilePath(project, path) || !WriteProjectFile(project)) return false;
+  if (!ReplaceText(project.FilePath, path) || !WriteProjectFile(project)) return false;
   // Cleared only once the file holds the project: after a failed save the
   // changes are still unsaved.
   project.Modified = 0;

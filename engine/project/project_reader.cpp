@@ -24,6 +24,7 @@
 #include "project/project.h"
 #include "project/project_file.h"
 #include "project/project_tokenizer.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
@@ -60,19 +61,6 @@ std::string Unescaped(std::string_view raw) {
   core::Unescape(value.data());
   value.resize(std::strlen(value.c_str()));
   return value;
-}
-
-// Replaces member with a copy of value ("" stays ""). False, with "memory
-// overflou" reported and the old text kept, when the copy fails.
-bool ReplaceText(const char*& member, const std::string& value) {
-  const char* copy = core::CopyText(value);
-  if (copy == nullptr) {
-    core::ReportMemoryOverflow();
-    return false;
-  }
-  core::ReleaseText(member);
-  member = copy;
-  return true;
 }
 
 bool IsMapItemKey(const Token& token) {

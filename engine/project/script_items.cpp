@@ -1,22 +1,14 @@
 // The project's script list: inserting, storing, removing and moving items.
-#include <cstring>
 #include <utility>
 
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "core/messages.h"
 #include "project/file_format.h"
 #include "project/project.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
-
-void ReleaseItems(Project& project) {
-  for (int i = 0; i < project.ItemCount; ++i) ReleaseItem(project.Items[i]);
-  core::Release(project.Items);
-  project.Items = nullptr;
-  project.ItemCount = 0;
-}
 
 template <typename T>
 bool CopyNumber(T& member, T value) {
@@ -54,18 +46,7 @@ void ReleaseItem(ScriptItem& item) {
 
 ScriptItem* InsertItem(Project& project, int position) {
   project.Modified = 1;
-  auto* grown = core::ResizeArray(project.Items, project.ItemCount + 1);
-  if (grown == nullptr) {
-    ReleaseItems(project);
-    core::ReportMemoryOverflow();
-    return nullptr;
-  }
-  project.Items = grown;
-  std::memmove(&project.Items[position + 1], &project.Items[position],
-               (project.ItemCount - position) * sizeof(ScriptItem));
-  ++project.ItemCount;
-  project.Items[position] = ScriptItem{};
-  return &project.Items[position];
+  return InsertAt(project.Items, project.ItemCount, position, ReleaseItem);
 }
 
 int AddItem(Project& project, const AddRequest& request) {
@@ -111,12 +92,7 @@ void DeleteItem(Project& project, int index) {
   if (index < 0 || index >= project.ItemCount) return;
   project.Modified = 1;
   ReleaseItem(project.Items[index]);
-  std::memmove(&project.Items[index], &project.Items[index + 1],
-               (project.ItemCount - index - 1) * sizeof(ScriptItem));
-  if (--project.ItemCount == 0) {
-    core::Release(project.Items);
-    project.Items = nullptr;
-  }
+  EraseAt(project.Items, project.ItemCount, index);
 }
 
 void MoveItemUp(Project& project, int32_t& index) {

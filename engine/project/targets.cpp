@@ -1,32 +1,19 @@
 // Upload targets, the record of what was uploaded to each, and the file-list
 // operations that reach the project through the same request.
-#include <cstring>
-
 #include "core/memory.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
 #include "project/project.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
-
-void ReleaseTargets(Project& project) {
-  for (int i = 0; i < project.TargetCount; ++i) ReleaseTarget(project.Targets[i]);
-  core::Release(project.Targets);
-  project.Targets = nullptr;
-  project.TargetCount = 0;
-}
 
 void DeleteTarget(Project& project, int32_t& index) {
   if (index < 0 || index >= project.TargetCount) return;
   project.Modified = 1;
   ReleaseTarget(project.Targets[index]);
-  std::memmove(&project.Targets[index], &project.Targets[index + 1],
-               (project.TargetCount - index - 1) * sizeof(OutputTarget));
-  if (--project.TargetCount == 0) {
-    core::Release(project.Targets);
-    project.Targets = nullptr;
-  }
+  EraseAt(project.Targets, project.TargetCount, index);
   if (index >= project.TargetCount) index = project.TargetCount - 1;
 }
 
@@ -44,16 +31,7 @@ void ReleaseTarget(OutputTarget& target) {
 
 OutputTarget* AppendTarget(Project& project) {
   project.Modified = 1;
-  auto* grown = core::ResizeArray(project.Targets, project.TargetCount + 1);
-  if (grown == nullptr) {
-    ReleaseTargets(project);
-    core::ReportMemoryOverflow();
-    return nullptr;
-  }
-  project.Targets = grown;
-  OutputTarget& target = project.Targets[project.TargetCount++];
-  target = OutputTarget{};
-  return &target;
+  return InsertAt(project.Targets, project.TargetCount, project.TargetCount, ReleaseTarget);
 }
 
 bool SetTargetSettings(Project& project, OutputTarget& target, const OutputTarget& settings) {

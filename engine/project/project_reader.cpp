@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "core/map_item_list.h"
-#include "core/memory.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
 #include "project/file_format.h"

@@ -48,7 +48,7 @@ std::string WriteAndLoad(Project& project, const std::string& path) {
   project.FilePath = nullptr;
   if (!written) abort();
   core::LoadedText text;
-  if (!core::LoadLocalFile(path, text, core::kSilent)) abort();
+  if (!core::LoadWholePath(path, text, core::kSilent)) abort();
   return std::string(text.data.get(), text.length);
 }
 

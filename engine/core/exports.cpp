@@ -2,10 +2,13 @@
 // subsystem owning the work; no exception crosses this boundary.
 #include <new>
 
+#include "config/config_file.h"
 #include "config/engine_config.h"
+#include "config/start_up.h"
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "generate/site_map.h"
 #include "project/project.h"
 #include "vellum/vellum.h"
 
@@ -30,14 +33,26 @@ Result Shielded(Result on_failure, Work&& work) noexcept {
 
 Project* ProjectPointer() { return &project::TheProject(); }
 
+// Start-up reaches the subsystems above config only through these hooks.
+int StartEngine(const char* program_path) {
+  config::SetStartUpHooks({
+      .load_schemes = nullptr,
+      .release_schemes = nullptr,
+      .purge_page_cache = nullptr,
+  });
+  return config::StartUp(program_path);
+}
+
 }  // namespace
 
 extern "C" {
 
 VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
                                 int32_t /*reserved1*/, int32_t /*reserved2*/,
-                                const char* /*program_path*/) {
+                                const char* program_path) {
   return Shielded(1, [&] {
+    // The callbacks are stored even when start-up stopped on an exception.
+    Shielded(0, [&] { return StartEngine(program_path); });
     core::InstallMessageSink({info, error, question});
     return 1;
   });
@@ -45,8 +60,11 @@ VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, Question
 
 VELLUM_API EngineConfig* HTMLgetCfg(int32_t /*unused*/) { return &config::TheConfig(); }
 
-VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* /*settings*/) {
-  return &config::TheConfig();
+VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings) {
+  return Shielded(&config::TheConfig(), [&] {
+    config::PutConfig(*settings);
+    return &config::TheConfig();
+  });
 }
 
 VELLUM_API Project* HTMLprjOpen(const char* path) {
@@ -137,12 +155,15 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
 
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
   return Shielded(1, [&] {
+    StartEngine(nullptr);
     core::Clear(*params->Items);
     return 1;
   });
 }
 
-VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* /*params*/, uint32_t /*flags*/) { return 1; }
+VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags) {
+  return Shielded(1, [&] { return generate::GenerateSiteMap(*params, flags); });
+}
 
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* /*request*/) { return 0; }
 

@@ -33,9 +33,10 @@ struct LoadedText {
 // when the file cannot be opened (reported as mode says), allocated or read.
 bool LoadFile(const char* name, LoadedText& out, int report_mode);
 
-// As LoadFile, with path used as it stands (nothing cut off): for the
-// engine's own files, whose names may hold "#" or "?".
-bool LoadLocalFile(const std::string& path, LoadedText& out, int report_mode);
+// The same for a path taken whole: "#" and "?" are part of the file's name.
+// For the engine's own files (configuration, schemes), whose folders may hold
+// those characters.
+bool LoadWholePath(const std::string& path, LoadedText& out, int report_mode);
 
 // True when name, used whole, is a file that can be opened for reading.
 bool FileExists(const char* name);

@@ -93,7 +93,7 @@ bool TextFile::Flush() {
 
 bool TextFile::Close() {
   if (stream_ == nullptr) return true;
-  bool flushed = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+  bool flushed = Flush();
   bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
   return flushed && closed;

@@ -59,7 +59,7 @@ bool Open(Project& project, const char* path) {
   if (path == nullptr || !ReplaceText(project.FilePath, name)) return false;
   // The name is used whole: a "#" in a project's file name is part of it.
   core::LoadedText text;
-  if (!core::LoadLocalFile(name, text, core::kReportAsError)) return false;
+  if (!core::LoadWholePath(name, text, core::kReportAsError)) return false;
   if (!ReadProjectFile(project, std::string_view(text.data.get(), text.length))) return false;
   text.data.reset();
   RebuildSourceFiles(project);

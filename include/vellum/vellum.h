@@ -127,6 +127,33 @@ typedef struct SiteMapParams {
 #define VELLUM_SCAN_ADD_OTHER_SITES 0x20u
 #define VELLUM_SCAN_FOLLOW_OTHER_SITES 0x40u
 
+/* GenerateFlags, the flag word of HTMLGSiteMap (and of a stored site map).
+ * Bits not listed have no effect on generation. */
+#define VELLUM_GEN_RELATIVE_LINKS 0x8u          /* strip BasePath's folder from targets */
+#define VELLUM_GEN_BREADCRUMBS 0x80u            /* paged list: trail of parent pages */
+#define VELLUM_GEN_CHILD_COUNTS 0x100u          /* paged list: "(n)" behind branch links */
+#define VELLUM_GEN_EXPAND_COLLAPSE_LINKS 0x200u /* script tree */
+#define VELLUM_GEN_LETTER_BAR_BEFORE 0x400u     /* index page */
+#define VELLUM_GEN_LETTER_BAR_AFTER 0x800u      /* index page */
+#define VELLUM_GEN_USE_FONT_SIZE 0x1000u        /* FONT tags carry SIZE */
+#define VELLUM_GEN_USE_FONT_COLOR 0x2000u       /* FONT tags carry COLOR, BODY carries TEXT */
+#define VELLUM_GEN_USE_LINK_COLOR 0x4000u       /* BODY carries LINK */
+#define VELLUM_GEN_USE_VISITED_COLOR 0x8000u    /* BODY carries VLINK */
+#define VELLUM_GEN_PAGE_FOOTER 0x20000u         /* the generator paragraph */
+#define VELLUM_GEN_NO_OUTPUT_LIST 0x40000u      /* preview: register nothing */
+
+/* OutputType, the page layout of a site map (SiteMapSettings.OutputType).
+ * Any other value gives the page frame with an empty body. */
+enum {
+  VELLUM_OUTPUT_UL_LIST = 0,       /* nested UL lists */
+  VELLUM_OUTPUT_PAGED_UL_LIST = 1, /* a page per branch, with a trail */
+  VELLUM_OUTPUT_ICON_TREE = 2,     /* nested tables with icons */
+  VELLUM_OUTPUT_SCRIPT_TREE = 3,   /* expandable tree driven by two scripts */
+  VELLUM_OUTPUT_NAV_COMBO = 4,     /* drop-down navigation list */
+  VELLUM_OUTPUT_INDEX_PAGE = 5,    /* alphabetical index with letter pictures */
+  VELLUM_OUTPUT_LEVEL_TABLE = 6    /* a table column per tree level */
+};
+
 /* The kinds of script items. This system edits and generates only
  * VELLUM_KIND_SSITEMAP (a site map whose tree is stored in the project); the
  * others are read from project files, kept and written back unchanged. */
@@ -283,6 +310,12 @@ typedef struct FindRequest {
   int32_t MatchCase;       /* non-zero: case-sensitive */
 } FindRequest;
 
+/* UploadProperties bits of a project. */
+#define VELLUM_UPLOAD_RESOURCES 0x1u      /* also the local files pages refer to */
+#define VELLUM_UPLOAD_LOWER_CASE 0x2u     /* references and names in lower case */
+#define VELLUM_UPLOAD_SKIP_UNCHANGED 0x4u /* skip files whose size and time match */
+#define VELLUM_UPLOAD_COMPRESS 0x8u       /* send pages compressed */
+
 /* Argument of HTMLprjUpload. Selection holds one byte per target of the
  * project, in target order; non-zero selects it. */
 typedef struct UploadRequest {
@@ -312,8 +345,10 @@ typedef struct EngineConfig {
   int32_t PortProxy; /* 0: Proxy is used as it stands */
   int32_t UseProxy;
   int32_t Started;
-  const char* RootFolder; /* ends in a separator once start-up found it */
-  const char* TempFolder; /* empty, or the engine's folder with a separator */
+  const char* RootFolder; /* null until start-up found it; ends in a separator */
+  /* null until start-up made it; "" when none could be made; else the
+   * engine's own folder, ending in a separator, removed at process end */
+  const char* TempFolder;
   int32_t SchemeCount;
   const struct ImageScheme* Schemes;
 } EngineConfig;
@@ -335,9 +370,12 @@ typedef int32_t (*QuestionCallback)(const char* text);
 /* ------------------------------------------------------------------------ */
 
 /* Starts the engine once per process (installation root from program_path,
- * configuration, pictures, temporary folder), then stores the callbacks; any
- * of them may be null. A later call only replaces the callbacks. The reserved
- * words are accepted and ignored (pass 0). Returns 1. */
+ * the running program's file, or without one from the environment variable
+ * ZAZERIDOV; configuration, pictures, temporary folder), then stores the
+ * callbacks; any of them may be null. What that first start-up reported is
+ * delivered through them as soon as they are stored. A later call only
+ * replaces the callbacks. The reserved words are accepted and ignored (pass
+ * 0). Returns 1. */
 VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
                                 int32_t reserved1, int32_t reserved2, const char* program_path);
 
@@ -346,7 +384,9 @@ VELLUM_API EngineConfig* HTMLgetCfg(int32_t unused);
 
 /* Copies the nine persisted settings from *settings (which may be the
  * engine's own record) and writes the user's Vellum.cfg; failures go to the
- * error callback. Returns the engine's configuration record. */
+ * error callback. A text the file cannot hold (a double quote that no
+ * backslash keeps, a final backslash) and a negative port are refused with a
+ * message, keeping the old value. Returns the engine's configuration record. */
 VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings);
 
 /* ------------------------------------------------------------------------ */
@@ -416,9 +456,10 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
- * the GenerateFlags flags, copies the pictures and scripts it needs and
- * registers the written files in the project. Returns non-zero; failures are
- * reported through the callbacks. */
+ * the GenerateFlags flags (VELLUM_GEN_), copies the pictures and scripts it
+ * needs and registers the written files in the project's OutputList. Each
+ * page written whole is announced through the info callback. Returns
+ * non-zero; failures are reported through the callbacks. */
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and

@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -64,6 +67,62 @@ TEST(Exports, ASecondInitReplacesTheCallbacks) {
   EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, nullptr), 1);
   EXPECT_EQ(HTMLgetCfg(0), HTMLgetCfg(0));
   EXPECT_EQ(HTMLprjClose(0), HTMLprjOpen("/no/such/project.bpj"));
+}
+
+TEST(Exports, GSiteMapWritesRegistersAndAnnouncesThePage) {
+  char folder[] = "/tmp/vellum-api-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string page = std::string(folder) + "/map.htm";
+  MapItemList tree{1, static_cast<MapItem*>(calloc(1, sizeof(MapItem)))};
+  tree.Items[0].URL = strdup("a.htm");
+  tree.Items[0].Name = strdup("A");
+  SiteMapParams params{};
+  params.Settings.OutputType = VELLUM_OUTPUT_UL_LIST;
+  params.Settings.OutputFile = page.c_str();
+  params.Items = &tree;
+  HTMLinitmess(Record, Record, Record, 0, 0, nullptr);
+  reported.clear();  // whatever start-up had to say
+
+  EXPECT_NE(HTMLGSiteMap(&params, VELLUM_GEN_PAGE_FOOTER), 0);
+  EXPECT_EQ(reported, std::vector<std::string>{"   Generate '" + page + "' page\n"});
+  std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(page.c_str(), "rb"), fclose);
+  ASSERT_TRUE(file);
+  char head[8] = {};
+  EXPECT_EQ(fread(head, 1, 7, file.get()), 7u);
+  EXPECT_STREQ(head, "<HTML>\r");
+  remove(page.c_str());
+  rmdir(folder);
+  free(const_cast<char*>(tree.Items[0].URL));
+  free(const_cast<char*>(tree.Items[0].Name));
+  free(tree.Items);
+}
+
+TEST(Exports, StartUpReportsOfAnEarlyGenSiteMapReachTheCallbacksOfInit) {
+  unsetenv("ZAZERIDOV");
+  MapItemList tree{0, nullptr};
+  SiteMapParams params{};
+  params.Items = &tree;
+  EXPECT_EQ(HTMLgenSiteMap(&params, 0), 1);
+  reported.clear();
+  EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, "/nowhere/IDE/bramblel"), 1);
+  EXPECT_EQ(reported, std::vector<std::string>{"envelopment variable 'ZAZERIDOV' not found"});
+  EXPECT_EQ(HTMLgetCfg(0)->RootFolder, nullptr);  // the first start-up is the only one
+}
+
+TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
+  vellum::test::ScratchDir dir;
+  std::filesystem::create_directory(dir.path() / "BIN");
+  const std::string program = dir / "IDE/bramblel";
+  ASSERT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, program.c_str()), 1);
+
+  EngineConfig settings{};
+  settings.ExtPage = "*.htm";
+  settings.PortFW = 21;
+  EngineConfig* config = HTMLputCfg(&settings);
+  EXPECT_EQ(config, HTMLgetCfg(0));
+  EXPECT_STREQ(config->ExtPage, "*.htm");
+  EXPECT_NE(config->ExtPage, settings.ExtPage);
+  EXPECT_EQ(vellum::test::ReadBytes(dir / "BIN/Vellum.cfg"), "ExtPage=\"*.htm\"\r\nPortFW=21\r\n");
 }
 
 }  // namespace

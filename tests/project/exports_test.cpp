@@ -31,6 +31,8 @@ class ProjectExportsTest : public ::testing::Test {
   void SetUp() override {
     HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, nullptr);
     project_ = HTMLprjClose(0);
+    info.clear();  // what start-up had to say
+    errors.clear();
   }
   void TearDown() override { HTMLprjClose(0); }
 

@@ -109,11 +109,16 @@ TEST(Exports, StartUpReportsOfAnEarlyGenSiteMapReachTheCallbacksOfInit) {
   EXPECT_EQ(HTMLgetCfg(0)->RootFolder, nullptr);  // the first start-up is the only one
 }
 
-TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
-  vellum::test::ScratchDir dir;
+// Starts the engine as a program installed in dir, with recording callbacks.
+void StartInstalledIn(const vellum::test::ScratchDir& dir) {
   std::filesystem::create_directory(dir.path() / "BIN");
   const std::string program = dir / "IDE/bramblel";
   ASSERT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, program.c_str()), 1);
+}
+
+TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
+  vellum::test::ScratchDir dir;
+  StartInstalledIn(dir);
 
   EngineConfig settings{};
   settings.ExtPage = "*.htm";
@@ -128,9 +133,7 @@ TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
 TEST(Exports, GenSiteMapScansASiteIntoTheGivenList) {
   reported.clear();
   vellum::test::ScratchDir dir;
-  std::filesystem::create_directory(dir.path() / "BIN");
-  const std::string program = dir / "IDE/bramblel";
-  ASSERT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, program.c_str()), 1);
+  StartInstalledIn(dir);
   EngineConfig settings{};
   settings.ExtPage = "*.htm";
   HTMLputCfg(&settings);

@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "generate/site_map.h"
 #include "project/project.h"
+#include "publish/upload.h"
 #include "scan/page_access.h"
 #include "scan/site_scan.h"
 #include "vellum/vellum.h"
@@ -168,6 +169,11 @@ VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] { return generate::GenerateSiteMap(*params, flags); });
 }
 
-VELLUM_API int32_t HTMLprjUpload(const UploadRequest* /*request*/) { return 0; }
+VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
+  return Shielded(0, [&] {
+    publish::Upload(project::TheProject(), *request);
+    return 0;
+  });
+}
 
 }  // extern "C"

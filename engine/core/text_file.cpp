@@ -26,7 +26,8 @@ TextFile::~TextFile() { Close(); }
 TextFile TextFile::Open(const std::string& path, FileMode mode) {
   // Only regular files: opening a FIFO or a device must never block or read
   // forever, whatever name a project or a page hands us.
-  const int flags = mode == FileMode::kReadText ? O_RDONLY : O_RDWR | O_CREAT | O_TRUNC;
+  const bool reading = mode == FileMode::kReadText || mode == FileMode::kReadBinary;
+  const int flags = reading ? O_RDONLY : O_RDWR | O_CREAT | O_TRUNC;
   int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return {};
   struct stat info;
@@ -35,12 +36,12 @@ TextFile TextFile::Open(const std::string& path, FileMode mode) {
     close(fd);
     return {};
   }
-  std::FILE* stream = fdopen(fd, mode == FileMode::kReadText ? "rb" : "w+b");
+  std::FILE* stream = fdopen(fd, reading ? "rb" : "w+b");
   if (stream == nullptr) {
     close(fd);
     return {};
   }
-  return TextFile(stream, mode != FileMode::kWriteBinary);
+  return TextFile(stream, mode == FileMode::kReadText || mode == FileMode::kWriteText);
 }
 
 long TextFile::StoredSize() {

@@ -14,6 +14,7 @@ namespace vellum::core {
 
 enum class FileMode {
   kReadText,     // "r"
+  kReadBinary,   // "rb"
   kWriteText,    // "w+": created or truncated
   kWriteBinary,  // "w+b": created or truncated
 };

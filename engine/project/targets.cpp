@@ -86,19 +86,29 @@ void ChangeTargets(Project& project, PrmRequest& request) {
   }
 }
 
+int FindUpload(const OutputTarget& target, const char* path) {
+  for (int i = 0; i < target.UploadedCount; ++i) {
+    if (core::EqualsNoCase(target.UploadedFiles[i].Path, path)) return i;
+  }
+  return -1;
+}
+
 bool RecordUpload(Project& project, OutputTarget& target, const char* path,
                   const core::FileStamp& stamp) {
+  return RecordUploadAt(project, target, FindUpload(target, path), path, stamp);
+}
+
+bool RecordUploadAt(Project& project, OutputTarget& target, int index, const char* path,
+                    const core::FileStamp& stamp) {
   UploadedFile record{nullptr,
                       stamp.size,
                       static_cast<int8_t>(stamp.day),
                       static_cast<int8_t>(stamp.month),
                       static_cast<int16_t>(stamp.year),
                       stamp.seconds};
-  for (int i = 0; i < target.UploadedCount; ++i) {
-    UploadedFile& known = target.UploadedFiles[i];
-    if (!core::EqualsNoCase(known.Path, path)) continue;
-    if (known.Size != record.Size || known.Day != record.Day || known.Month != record.Month ||
-        known.Year != record.Year || known.Seconds != record.Seconds) {
+  if (index >= 0) {
+    UploadedFile& known = target.UploadedFiles[index];
+    if (!SameStamp(known, stamp)) {
       record.Path = known.Path;
       known = record;
       project.Modified = 1;
@@ -116,6 +126,12 @@ bool RecordUpload(Project& project, OutputTarget& target, const char* path,
   target.UploadedFiles[target.UploadedCount++] = record;
   project.Modified = 1;
   return true;
+}
+
+bool SameStamp(const UploadedFile& record, const core::FileStamp& stamp) {
+  return record.Size == stamp.size && record.Day == static_cast<int8_t>(stamp.day) &&
+         record.Month == static_cast<int8_t>(stamp.month) &&
+         record.Year == static_cast<int16_t>(stamp.year) && record.Seconds == stamp.seconds;
 }
 
 }  // namespace vellum::project

@@ -104,12 +104,18 @@ std::string RequestAddress(std::string_view address) {
 }
 
 CURL* OpenSession() {
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  if (!Session() && initialised) Session().reset(curl_easy_init());
+  if (!Session() && InitialiseTransfers()) Session().reset(curl_easy_init());
   return Session().get();
 }
 
 }  // namespace
+
+bool InitialiseTransfers() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  return initialised;
+}
+
+const DownloadLimits& CurrentDownloadLimits() { return Limits(); }
 
 bool Download(const std::string& address, core::LoadedText& out, int report_mode) {
   out = core::LoadedText{};

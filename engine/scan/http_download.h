@@ -18,6 +18,12 @@ struct DownloadLimits {
   long max_redirects = 10;
 };
 
+// Initialises libcurl, once for the process. False when it cannot be.
+bool InitialiseTransfers();
+
+// The limits every transfer of the engine keeps (the upload's too).
+const DownloadLimits& CurrentDownloadLimits();
+
 // Downloads address (its "#" part left out) into out. Reports as the loader
 // does: "file '%s' not found" when the answer cannot be had (unless
 // report_mode is silent) or breaks off mid-way (even when silent), "memory

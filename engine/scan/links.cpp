@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/messages.h"
-#include "core/text_file.h"
 #include "core/text_utils.h"
 #include "scan/page_access.h"
 #include "scan/url_class.h"
@@ -100,20 +99,6 @@ void WalkStartTags(TagTokenizer& tokenizer, Visit visit) {
     }
     visit(std::string_view(tag.name));
   }
-}
-
-bool WritePage(const char* path, std::string_view text) {
-  core::FileReplacement replacement(path, core::FileMode::kWriteText);
-  if (!replacement.file().IsOpen()) {
-    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path);
-    return false;
-  }
-  if (!core::CheckedWrite(replacement.file(), text)) return false;
-  if (!replacement.Commit()) {
-    core::ReportErrorCode(core::ErrorCode::kWriteError);
-    return false;
-  }
-  return true;
 }
 
 // Loads and collects the links of one page of a crawl, and merges those the
@@ -217,7 +202,9 @@ void GatherResources(const char* base, const char* page, CountedStringList& list
   });
 }
 
-bool LowerCaseResources(const char* base, const char* page, CountedStringList* list) {
+bool LowerCaseResources(const char* base, const char* page, CountedStringList* list,
+                        const char* output, bool* rewritten) {
+  if (rewritten != nullptr) *rewritten = false;
   core::LoadedText text;
   if (!LoadPage(page, text, core::kReportAsError)) return false;
   TagTokenizer tokenizer;
@@ -239,7 +226,13 @@ bool LowerCaseResources(const char* base, const char* page, CountedStringList* l
     }
   });
   if (!tokenizer.IsModified()) return true;
-  return WritePage(page, std::string_view(tokenizer.text(), tokenizer.length()));
+  if (!WritePageFile(output != nullptr ? output : page,
+                     std::string_view(tokenizer.text(), tokenizer.length()),
+                     core::FileMode::kWriteText)) {
+    return false;
+  }
+  if (rewritten != nullptr) *rewritten = true;
+  return true;
 }
 
 }  // namespace vellum::scan

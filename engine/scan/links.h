@@ -69,10 +69,12 @@ void WalkResources(std::string_view base, std::string_view page, TagTokenizer& t
 void GatherResources(const char* base, const char* page, CountedStringList& list);
 
 // Turns the resource references inside page into lower case and, when any
-// byte changed, writes the page back over its file; with a list, adds the
-// lower-cased links to it too. A page that cannot be loaded is reported
-// through the error callback, as are failures to write it back. False when
-// the page could not be loaded or written.
-bool LowerCaseResources(const char* base, const char* page, CountedStringList* list);
+// byte changed, writes the result over the page's file, or to the file
+// output when one is given (*rewritten, when asked for, tells whether it was
+// written); with a list, adds the lower-cased links to it too. A page that
+// cannot be loaded is reported through the error callback, as are failures
+// to write the result. False when the page could not be loaded or written.
+bool LowerCaseResources(const char* base, const char* page, CountedStringList* list,
+                        const char* output = nullptr, bool* rewritten = nullptr);
 
 }  // namespace vellum::scan

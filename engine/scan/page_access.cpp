@@ -41,6 +41,20 @@ bool ReadPageStamp(const char* name, core::FileStamp& out) {
   return true;
 }
 
+bool WritePageFile(const char* path, std::string_view text, core::FileMode mode) {
+  core::FileReplacement replacement(path, mode);
+  if (!replacement.file().IsOpen()) {
+    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path);
+    return false;
+  }
+  if (!core::CheckedWrite(replacement.file(), text)) return false;
+  if (!replacement.Commit()) {
+    core::ReportErrorCode(core::ErrorCode::kWriteError);
+    return false;
+  }
+  return true;
+}
+
 void PurgePageCache() {
   ThePageCache().Purge();
   CloseDownloads();

@@ -6,8 +6,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/file_loading.h"
+#include "core/text_file.h"
 #include "scan/tag_tokenizer.h"
 
 namespace vellum::scan {
@@ -23,6 +25,12 @@ bool PageExists(const char* name);
 // The stamp of name. For a web address only the size is known: the length
 // of a silent load; the time members stay 0.
 bool ReadPageStamp(const char* name, core::FileStamp& out);
+
+// Writes text as the new content of the file path, in mode (text or
+// binary), and puts it in place only once it is complete: a failed write
+// leaves the old file whole. "can't open file '%s'" or "write error in the
+// file" goes to the error callback on failure.
+bool WritePageFile(const char* path, std::string_view text, core::FileMode mode);
 
 // Deletes the temporary copies of downloaded pages and closes the
 // connection; for the engine's shut-down.

@@ -4,28 +4,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 
-#include "config/engine_config.h"
 #include "core/messages.h"
+#include "scan/temporary_files.h"
 
 namespace vellum::scan {
 namespace {
-
-std::string TemporaryFolder() {
-  const char* folder = config::TheConfig().TempFolder;
-  std::string path;
-  if (folder != nullptr && *folder != '\0') {
-    path = folder;
-  } else {
-    std::error_code ignored;
-    path = std::filesystem::temp_directory_path(ignored).string();
-    if (path.empty()) path = "/tmp";
-  }
-  if (path.back() != '/' && path.back() != '\\') path += '/';
-  return path;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -45,8 +30,8 @@ const std::string* PageCache::Find(const std::string& address) const {
 }
 
 bool PageCache::Store(const std::string& address, std::string_view bytes) {
-  std::string path = TemporaryFolder() + "swpXXXXXX";
-  const int fd = mkstemp(path.data());
+  std::string path;
+  const int fd = CreateTemporaryFile(path);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, bytes);
   if (close(fd) != 0 || !written) {

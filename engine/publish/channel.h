@@ -1,0 +1,74 @@
+// The channel of one target's upload: file copies into a folder, or one FTP
+// connection (libcurl, one handle per target so that the control connection
+// is reused for every file), directly or through an FTP firewall.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "vellum/vellum.h"
+
+namespace vellum::publish {
+
+// Where and as whom an FTP target is reached.
+struct FtpEndpoint {
+  std::string host;
+  long port = 21;
+  std::string user;
+  std::string password;  // empty: none
+  bool passive = false;
+};
+
+// The endpoint of an FTP target: its server ("host" or "host:port", a
+// non-zero target port winning), or, with the firewall flag, the firewall
+// of config, logged in to as "login@server" ("login@server:port" with a
+// target port). Nothing, with "not determined name server" or "in system it
+// is not determined firewall" reported, when the server or the firewall is
+// unknown.
+std::optional<FtpEndpoint> EndpointOf(const OutputTarget& target, const EngineConfig& config);
+
+// The place a file goes to on a target: folder, a "/" unless it ends in one,
+// then site_path (lower-cased when asked for; the folder keeps its case, as
+// folders on this platform are told apart by it), every "\" turned into
+// "/". Nothing when site_path climbs out of the folder with "..".
+std::optional<std::string> DestinationOf(const char* folder, std::string_view site_path,
+                                         bool lower_case);
+
+class UploadChannel {
+ public:
+  UploadChannel() = default;
+  UploadChannel(const UploadChannel&) = delete;
+  UploadChannel& operator=(const UploadChannel&) = delete;
+  ~UploadChannel();
+
+  // A folder target needs nothing. An FTP target is connected and logged in
+  // to, and its folder entered when it has one; failures to connect are
+  // reported (a folder that cannot be entered silently). False on failure.
+  bool Open(const OutputTarget& target);
+
+  // Copies file to destination (DestinationOf), creating the folders it
+  // needs. True when the whole file arrived.
+  bool Send(const std::string& file, const std::string& destination);
+
+  // Ends the FTP connection.
+  void Close();
+
+ private:
+  struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  };
+
+  bool Probe(const std::string& path);
+  bool Put(const std::string& file, const std::string& destination);
+
+  bool ftp_ = false;
+  bool text_ = false;
+  std::string base_url_;  // "ftp://host:port"
+  std::unique_ptr<CURL, CurlDeleter> curl_;
+};
+
+}  // namespace vellum::publish

@@ -1,0 +1,263 @@
+#include "publish/upload.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "config/engine_config.h"
+#include "core/counted_string_list.h"
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "project/project.h"
+#include "publish/channel.h"
+#include "scan/compress.h"
+#include "scan/links.h"
+#include "scan/page_access.h"
+#include "scan/temporary_files.h"
+
+namespace vellum::publish {
+namespace {
+
+constexpr const char* kNoTargetSelected = "Not determined(Not selected) any output target.";
+
+// A table text about one file, as a line through the info callback.
+void ReportFileLine(core::ErrorCode code, const char* path) {
+  if (const char* format = core::MessageText(code)) {
+    core::ReportInfo((core::FormatText(format, path) + "\n").c_str());
+  }
+}
+
+// The files of one upload in order: each registered file, followed, when
+// asked for, by the local files its page refers to. The list is indexed, so
+// thousands of files cost no quadratic search.
+class FileList {
+ public:
+  FileList() : index_(list_) {}
+  ~FileList() { core::Clear(list_); }
+  FileList(const FileList&) = delete;
+  FileList& operator=(const FileList&) = delete;
+
+  void AddRegistered(const char* registered, bool with_resources) {
+    std::string page = registered;
+    index_.Add(page.data(), 0);  // cuts the "?" and "#" parts
+    if (with_resources) AddResources(page);
+  }
+
+  int count() const { return list_.Count; }
+  const char* path(int i) const { return list_.Entries[i].Text; }
+
+  // Where a file of the list goes below a target's folder: a registered
+  // relative path as it stands; an absolute one by its file name; a
+  // resource of an absolute page by its path below that page's folder, so
+  // that the page's relative references still find it.
+  std::string SitePath(const char* path) const {
+    if (auto found = site_paths_.find(path); found != site_paths_.end()) return found->second;
+    return core::IsAbsolutePath(path) ? core::FileNamePart(path) : path;
+  }
+
+ private:
+  void AddResources(const std::string& page) {
+    CountedStringList found{};
+    scan::GatherResources(page.c_str(), page.c_str(), found);
+    const bool absolute = core::IsAbsolutePath(page.c_str());
+    const std::string_view folder(page.c_str(), core::FileNamePart(page.c_str()) - page.c_str());
+    for (int i = 0; i < found.Count; ++i) {
+      std::string link = found.Entries[i].Text;
+      if (absolute && index_.Find(link) == nullptr && link.starts_with(folder)) {
+        site_paths_.emplace(link, link.substr(folder.size()));
+      }
+      index_.Add(link.data(), 0);
+    }
+    core::Clear(found);
+  }
+
+  CountedStringList list_{};
+  core::IndexedStringList index_;
+  std::unordered_map<std::string, std::string> site_paths_;
+};
+
+// The uploaded-file records of a target by path, compared without regard to
+// case; the first record of a path wins, as in a search from the start.
+class UploadIndex {
+ public:
+  explicit UploadIndex(const OutputTarget& target) {
+    for (int i = 0; i < target.UploadedCount; ++i) Note(target, i);
+  }
+
+  int Find(const char* path) const {
+    const auto found = index_.find(Key(path));
+    return found == index_.end() ? -1 : found->second;
+  }
+
+  void Note(const OutputTarget& target, int i) {
+    if (target.UploadedFiles[i].Path != nullptr)
+      index_.emplace(Key(target.UploadedFiles[i].Path), i);
+  }
+
+ private:
+  static std::string Key(std::string_view path) {
+    std::string key(path);
+    for (char& c : key) c = core::ToLowerAscii(c);
+    return key;
+  }
+
+  std::unordered_map<std::string, int> index_;
+};
+
+// Temporary copies made to send one file, deleted once it is sent.
+class TemporaryCopies {
+ public:
+  TemporaryCopies() = default;
+  TemporaryCopies(const TemporaryCopies&) = delete;
+  TemporaryCopies& operator=(const TemporaryCopies&) = delete;
+  ~TemporaryCopies() {
+    for (const std::string& copy : copies_) std::remove(copy.c_str());
+  }
+
+  const std::string& Keep(std::string copy) { return copies_.emplace_back(std::move(copy)); }
+  bool Holds(const std::string& file) const { return !copies_.empty() && copies_.back() == file; }
+
+ private:
+  std::vector<std::string> copies_;
+};
+
+// The upload of the file list to one target.
+class TargetUpload {
+ public:
+  TargetUpload(Project& project, OutputTarget& target, const FileList& files)
+      : project_(project),
+        target_(target),
+        files_(files),
+        options_(project.UploadProperties),
+        compression_(project.CompessProperties),
+        uploaded_(target) {}
+
+  void Run() {
+    const bool open = channel_.Open(target_);
+    for (int i = 0; i < files_.count(); ++i) {
+      const char* path = files_.path(i);
+      core::FileStamp stamp;
+      const bool found = scan::ReadPageStamp(path, stamp);
+      const int record = uploaded_.Find(path);
+      if (Has(VELLUM_UPLOAD_SKIP_UNCHANGED) && found && record >= 0 &&
+          project::SameStamp(target_.UploadedFiles[record], stamp)) {
+        continue;
+      }
+      if (!Send(path, open)) continue;
+      const int before = target_.UploadedCount;
+      project::RecordUploadAt(project_, target_, record, path, stamp);
+      if (target_.UploadedCount > before) uploaded_.Note(target_, before);
+    }
+    channel_.Close();
+  }
+
+ private:
+  bool Has(unsigned option) const { return (options_ & option) != 0; }
+
+  // Sends one file of the list; true when it arrived whole.
+  bool Send(const char* path, bool open) {
+    if (!scan::PageExists(path)) {
+      ReportFileLine(core::ErrorCode::kFileNotFound, path);
+      return false;
+    }
+    const std::optional<std::string> destination =
+        DestinationOf(target_.Folder, files_.SitePath(path), Has(VELLUM_UPLOAD_LOWER_CASE));
+    if (!open || !destination) {
+      ReportFileLine(core::ErrorCode::kUnableUpload, path);
+      return false;
+    }
+
+    TemporaryCopies copies;
+    std::string file = path;
+    if (Has(VELLUM_UPLOAD_COMPRESS) && core::ExtensionInList(path, config::TheConfig().ExtPage)) {
+      if (std::optional<std::string> copy = scan::CompressCopy(path, compression_)) {
+        file = copies.Keep(std::move(*copy));
+      }
+    }
+    if (Has(VELLUM_UPLOAD_LOWER_CASE)) file = LowerCased(file, copies);
+    if (!channel_.Send(file, *destination)) {
+      ReportFileLine(core::ErrorCode::kUnableUpload, path);
+      return false;
+    }
+    core::ReportInfo("   '");
+    core::ReportInfo(path);
+    core::ReportInfo("' - Upload successful\n");
+    return true;
+  }
+
+  // The file with its resource references in lower case. The user's own
+  // file is never rewritten: its references must keep finding its files on
+  // a file system that tells letter cases apart.
+  static std::string LowerCased(const std::string& file, TemporaryCopies& copies) {
+    if (copies.Holds(file)) {
+      scan::LowerCaseResources(file.c_str(), file.c_str(), nullptr);
+      return file;
+    }
+    std::string copy;
+    const int fd = scan::CreateTemporaryFile(copy);
+    if (fd < 0) return file;
+    close(fd);
+    copies.Keep(copy);
+    bool rewritten = false;
+    scan::LowerCaseResources(file.c_str(), file.c_str(), nullptr, copy.c_str(), &rewritten);
+    return rewritten ? copy : file;
+  }
+
+  Project& project_;
+  OutputTarget& target_;
+  const FileList& files_;
+  const unsigned options_;
+  const unsigned compression_;
+  UploadIndex uploaded_;
+  UploadChannel channel_;
+};
+
+// Marks the targets the request selects; false when it selects none.
+bool SelectTargets(Project& project, const UploadRequest& request) {
+  bool any = false;
+  for (int i = 0; i < project.TargetCount; ++i) {
+    OutputTarget& target = project.Targets[i];
+    if (request.Selection != nullptr && request.Selection[i] != 0) {
+      target.Flags |= VELLUM_TARGET_SELECTED;
+      any = true;
+    } else {
+      target.Flags &= ~VELLUM_TARGET_SELECTED;
+    }
+  }
+  return any;
+}
+
+void TakeOption(Project& project, uint32_t& member, uint32_t value) {
+  if (member == value) return;
+  member = value;
+  project.Modified = 1;
+}
+
+}  // namespace
+
+void Upload(Project& project, const UploadRequest& request) {
+  TakeOption(project, project.CompessProperties, request.CompressProperties);
+  TakeOption(project, project.UploadProperties, request.UploadProperties);
+  if (!SelectTargets(project, request)) {
+    if (request.RequireTarget != 0) core::ReportError(kNoTargetSelected);
+    return;
+  }
+
+  FileList files;
+  const bool with_resources = (project.UploadProperties & VELLUM_UPLOAD_RESOURCES) != 0;
+  for (int i = 0; i < project.AddedCount; ++i) {
+    files.AddRegistered(project.OutputList[i], with_resources);
+  }
+  for (int i = 0; i < project.TargetCount; ++i) {
+    if ((project.Targets[i].Flags & VELLUM_TARGET_SELECTED) != 0) {
+      TargetUpload(project, project.Targets[i], files).Run();
+    }
+  }
+}
+
+}  // namespace vellum::publish

@@ -1,0 +1,246 @@
+#include "scan/compress.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "scan/page_access.h"
+#include "scan/temporary_files.h"
+
+namespace vellum::scan {
+namespace {
+
+// Where no temporary file can be made, the copy goes into the current folder.
+constexpr const char* kFallbackCopy = "_temp.file.comp_temp_";
+
+struct Rename {
+  std::string_view tag;
+  unsigned flag;
+  std::string_view replacement;
+};
+
+constexpr Rename kRenames[] = {
+    {"STRONG", kStrongToB, "B"},
+    {"STRIKE", kStrikeToS, "S"},
+    {"BLOCKQUOTE", kBlockquoteToUl, "UL"},
+    {"EM", kEmToI, "I"},
+    {"VAR", kVarToI, "I"},
+    {"CITE", kCiteToI, "I"},
+    {"ADDRESS", kAddressToI, "I"},
+    {"CODE", kCodeToTt, "TT"},
+    {"KBD", kKbdToTt, "TT"},
+    {"SAMP", kSampToTt, "TT"},
+};
+
+struct Untouched {
+  std::string_view tag;
+  unsigned flag;
+};
+
+constexpr Untouched kUntouched[] = {
+    {"PRE", kKeepPre},       {"STYLE", kKeepStyle},   {"TEXTAREA", kKeepTextarea},
+    {"SCRIPT", kKeepScript}, {"CFMAIL", kKeepCfmail},
+};
+
+std::string_view ReplacementOf(const TagInfo& tag, unsigned flags) {
+  for (const Rename& rename : kRenames) {
+    if (rename.tag == tag.name && (flags & rename.flag) != 0) return rename.replacement;
+  }
+  return {};
+}
+
+bool IsUntouched(const TagInfo& tag, unsigned flags) {
+  for (const Untouched& untouched : kUntouched) {
+    if (untouched.tag == tag.name) return (flags & untouched.flag) != 0;
+  }
+  return false;
+}
+
+// Deletes the text from from up to the tokenizer's position.
+void DeleteUpToPosition(TagTokenizer& tokenizer, std::size_t from) {
+  tokenizer.Edit(from, -static_cast<std::ptrdiff_t>(tokenizer.position() - from));
+}
+
+// The bytes of [from, to) were compacted to [from, kept_end): the rest goes.
+void DropTail(TagTokenizer& tokenizer, std::size_t kept_end, std::size_t to) {
+  tokenizer.Edit(kept_end, -static_cast<std::ptrdiff_t>(to - kept_end));
+}
+
+// The blanks between the previous token and this one.
+void TreatBlanksBefore(TagTokenizer& tokenizer, unsigned flags) {
+  char* text = tokenizer.text();
+  const std::size_t to = tokenizer.token_begin();
+  std::size_t out = tokenizer.token_start();
+  for (std::size_t in = out; in < to; ++in) {
+    const char c = text[in];
+    const bool drop = ((flags & kRemoveSpaces) != 0 && (c == ' ' || c == '\t')) ||
+                      ((flags & kJoinLines) != 0 && (c == '\n' || c == '\r'));
+    if (!drop) text[out++] = c;
+  }
+  DropTail(tokenizer, out, to);
+}
+
+// The bytes of the token itself, compacted in place.
+void TreatToken(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
+  char* text = tokenizer.text();
+  const std::size_t begin = tokenizer.token_begin();
+  const std::size_t end = tokenizer.position();
+  std::size_t in = begin;
+  std::size_t out = begin;
+  bool changed = false;
+
+  if (kind == TokenKind::kStartTag || kind == TokenKind::kEndTag) {
+    if (std::string_view replacement = ReplacementOf(*tokenizer.tag(), flags);
+        !replacement.empty()) {
+      // "<" or "</" stay; the name shrinks to its replacement.
+      out = tokenizer.attributes_start() - std::strlen(tokenizer.tag()->name);
+      std::memcpy(text + out, replacement.data(), replacement.size());
+      out += replacement.size();
+      in = tokenizer.attributes_start();
+      changed = true;
+    }
+  }
+
+  char quote = 0;
+  char previous = in > begin ? text[in - 1] : '\0';
+  for (; in < end; previous = text[in++]) {
+    char c = text[in];
+    if (quote != 0) {
+      // A quoted run is copied as it stands; it ends at its closing quote
+      // (unless a backslash keeps it) or at the end of the line.
+      if (c != '\n' && c != '\r') {
+        if (c == quote && previous != '\\') quote = 0;
+        text[out++] = c;
+        continue;
+      }
+      quote = 0;
+    }
+    if (c == '\n' && (flags & kJoinLines) != 0) {
+      c = ' ';
+      changed = true;
+    } else if (c == '\r' && (flags & (kJoinLines | kRemoveReturns)) != 0) {
+      changed = true;
+      continue;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    }
+    if (c == ' ' && out > begin && text[out - 1] == ' ') {
+      changed = true;
+      continue;
+    }
+    text[out++] = c;
+  }
+  if (out < end) {
+    DropTail(tokenizer, out, end);
+  } else if (changed) {
+    tokenizer.MarkModified();
+  }
+}
+
+void TreatWhiteSpace(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
+  // Inline tags keep the blank in front of them: it separates words.
+  if (kind != TokenKind::kStartTag || tokenizer.tag()->block) TreatBlanksBefore(tokenizer, flags);
+  TreatToken(tokenizer, kind, flags);
+}
+
+std::string ClosingTag(const TagInfo& tag) { return "</" + std::string(tag.name) + ">"; }
+
+// Handles a start or end tag that is deleted or passed over whole; false
+// when its white space is still to be treated.
+bool DeleteOrPassOver(TagTokenizer& tokenizer, TokenKind kind, unsigned flags,
+                      const char* remove_list) {
+  const TagInfo& tag = *tokenizer.tag();
+  if (core::InList(tag.name, remove_list)) {
+    DeleteUpToPosition(tokenizer, tokenizer.token_begin());
+    return true;
+  }
+  if (kind != TokenKind::kStartTag) return false;
+  if (IsUntouched(tag, flags)) {
+    tokenizer.SkipTo(ClosingTag(tag));
+    return true;
+  }
+  const bool remove_comments = (flags & kRemoveComments) != 0;
+  if (tag.content == kMarkupComment && remove_comments) {
+    DeleteUpToPosition(tokenizer, tokenizer.token_begin());
+    return true;
+  }
+  if (tag.content == kCommentContent) {
+    const std::size_t start = tokenizer.token_begin();
+    tokenizer.SkipTo(ClosingTag(tag));
+    if (remove_comments) {
+      DeleteUpToPosition(tokenizer, start);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ReportSizes(std::size_t original, std::size_t compressed) {
+  const std::size_t saved = original - compressed;
+  const int percent = original == 0 ? 0 : static_cast<int>(saved * 100 / original);
+  core::ReportInfo(
+      core::FormatText(" Original size (%i), compresed size (%i), Deflating (%i%%), done.\n",
+                       static_cast<int>(original), static_cast<int>(compressed), percent)
+          .c_str());
+}
+
+}  // namespace
+
+void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
+              const char* remove_list) {
+  static bool announced = false;
+  const std::size_t original = tokenizer.length();
+  if (!announced) {
+    announced = true;
+    core::ReportInfo("Compress Page\n");
+  }
+  if (display_name != nullptr) {
+    core::ReportInfo("   ");
+    core::ReportInfo(display_name);
+    core::ReportInfo(":");
+  }
+
+  tokenizer.Rewind();
+  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
+    const bool known_tag = kind == TokenKind::kStartTag || kind == TokenKind::kEndTag;
+    if (known_tag && DeleteOrPassOver(tokenizer, kind, flags, remove_list)) continue;
+    TreatWhiteSpace(tokenizer, kind, flags);
+  }
+  ReportSizes(original, tokenizer.length());
+}
+
+bool CompressFile(const char* display_name, core::LoadedText text, const char* output,
+                  unsigned flags, const char* remove_list) {
+  TagTokenizer tokenizer;
+  tokenizer.Attach(std::move(text));
+  Compress(display_name, tokenizer, flags, remove_list);
+  const char* target = output != nullptr ? output : display_name;
+  if (target == nullptr || (output == nullptr && !tokenizer.IsModified())) return true;
+  return WritePageFile(
+      target, std::string_view(tokenizer.text(), tokenizer.length()),
+      (flags & kRemoveReturns) != 0 ? core::FileMode::kWriteBinary : core::FileMode::kWriteText);
+}
+
+std::optional<std::string> CompressCopy(const char* page, unsigned flags) {
+  core::LoadedText text;
+  if (!LoadPage(page, text, core::kSilent)) return std::nullopt;
+  std::string copy;
+  const int fd = CreateTemporaryFile(copy);
+  if (fd >= 0) {
+    close(fd);
+  } else {
+    copy = kFallbackCopy;
+  }
+  if (!CompressFile(page, std::move(text), copy.c_str(), flags, nullptr)) {
+    if (fd >= 0) std::remove(copy.c_str());
+    return std::nullopt;
+  }
+  return copy;
+}
+
+}  // namespace vellum::scan

@@ -150,8 +150,9 @@ void TreatWhiteSpace(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
 
 std::string ClosingTag(const TagInfo& tag) { return "</" + std::string(tag.name) + ">"; }
 
-// Handles a start or end tag that is deleted or passed over whole; false
-// when its white space is still to be treated.
+// Handles a start or end tag that is deleted or passed over whole, with
+// the blanks in front of it; false when its white space is still to be
+// treated.
 bool DeleteOrPassOver(TagTokenizer& tokenizer, TokenKind kind, unsigned flags,
                       const char* remove_list) {
   const TagInfo& tag = *tokenizer.tag();
@@ -159,25 +160,23 @@ bool DeleteOrPassOver(TagTokenizer& tokenizer, TokenKind kind, unsigned flags,
     DeleteUpToPosition(tokenizer, tokenizer.token_begin());
     return true;
   }
-  if (kind != TokenKind::kStartTag) return false;
-  if (IsUntouched(tag, flags)) {
+  if (kind == TokenKind::kStartTag && IsUntouched(tag, flags)) {
     tokenizer.SkipTo(ClosingTag(tag));
     return true;
-  }
-  const bool remove_comments = (flags & kRemoveComments) != 0;
-  if (tag.content == kMarkupComment && remove_comments) {
-    DeleteUpToPosition(tokenizer, tokenizer.token_begin());
-    return true;
-  }
-  if (tag.content == kCommentContent) {
-    const std::size_t start = tokenizer.token_begin();
-    tokenizer.SkipTo(ClosingTag(tag));
-    if (remove_comments) {
-      DeleteUpToPosition(tokenizer, start);
-      return true;
-    }
   }
   return false;
+}
+
+// A comment goes with its content when comments are removed; the blanks in
+// front of it are then treated as those of an empty token. A COMMENT element
+// that stays is one token with its content. False when its closing tag is
+// missing: the rest of the page is then left as it is.
+bool TreatComment(TagTokenizer& tokenizer, unsigned flags) {
+  const TagInfo& tag = *tokenizer.tag();
+  const std::size_t start = tokenizer.token_begin();
+  if (tag.content == kCommentContent && !tokenizer.SkipTo(ClosingTag(tag))) return false;
+  if ((flags & kRemoveComments) != 0) DeleteUpToPosition(tokenizer, start);
+  return true;
 }
 
 void ReportSizes(std::size_t original, std::size_t compressed) {
@@ -209,6 +208,12 @@ void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
   for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
     const bool known_tag = kind == TokenKind::kStartTag || kind == TokenKind::kEndTag;
     if (known_tag && DeleteOrPassOver(tokenizer, kind, flags, remove_list)) continue;
+    if (kind == TokenKind::kStartTag &&
+        (tokenizer.tag()->content == kMarkupComment ||
+         tokenizer.tag()->content == kCommentContent) &&
+        !TreatComment(tokenizer, flags)) {
+      break;
+    }
     TreatWhiteSpace(tokenizer, kind, flags);
   }
   ReportSizes(original, tokenizer.length());

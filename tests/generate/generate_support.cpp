@@ -1,11 +1,7 @@
 #include "generate_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "core/map_item_list.h"
@@ -61,36 +57,8 @@ void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flag
   EXPECT_EQ(generate::GenerateSiteMap(params, flags), 1);
 }
 
-InScratchDir::InScratchDir() : previous_(std::filesystem::current_path().string()) {
-  std::filesystem::current_path(dir_.path());
-}
-
-InScratchDir::~InScratchDir() { std::filesystem::current_path(previous_); }
-
-std::string StoredText(std::string_view text) {
-  std::string stored;
-  for (char c : text) {
-    if (c == '\n') stored += '\r';
-    stored += c;
-  }
-  return stored;
-}
-
 void ExpectGoldenPage(const std::string& page_path, const std::string& name) {
-  const std::string golden_path = std::string(VELLUM_GOLDEN_DIR) + "/" + name;
-  const std::string page = ReadBytes(page_path);
-  ASSERT_FALSE(page.empty()) << page_path << " was not written";
-  if (std::getenv("VELLUM_UPDATE_GOLDEN") != nullptr) {
-    std::string plain;
-    for (std::size_t i = 0; i < page.size(); ++i) {
-      if (!(page[i] == '\r' && i + 1 < page.size() && page[i + 1] == '\n')) plain += page[i];
-    }
-    std::ofstream(golden_path, std::ios::binary) << plain;
-    return;
-  }
-  const std::string golden = ReadBytes(golden_path);
-  ASSERT_FALSE(golden.empty()) << "no golden page " << golden_path;
-  EXPECT_EQ(page, StoredText(golden)) << "page " << page_path << " differs from " << golden_path;
+  ExpectGoldenFile(page_path, std::string(VELLUM_GOLDEN_DIR) + "/" + name);
 }
 
 }  // namespace vellum::test

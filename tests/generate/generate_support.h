@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/golden.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
@@ -36,25 +37,10 @@ SiteMapSettings Settings(int output_type, const char* output_file);
 void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flags,
               const char* base_path = nullptr);
 
-// Makes a scratch folder the current one for the test's lifetime.
-class InScratchDir {
- public:
-  InScratchDir();
-  ~InScratchDir();
-  const ScratchDir& dir() const { return dir_; }
-
- private:
-  ScratchDir dir_;
-  std::string previous_;
-};
-
 // The golden page tests/generate/golden/name, written there with plain line
 // feeds and compared here with every line feed as CR LF, the way pages are
 // stored. With VELLUM_UPDATE_GOLDEN set in the environment, the page is
 // written to the golden file instead.
 void ExpectGoldenPage(const std::string& page_path, const std::string& name);
-
-// "\n" as CR LF, the way a text-mode file stores it.
-std::string StoredText(std::string_view text);
 
 }  // namespace vellum::test

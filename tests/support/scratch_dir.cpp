@@ -29,6 +29,12 @@ std::string ScratchDir::Write(std::string_view name, std::string_view bytes) con
   return full;
 }
 
+InScratchDir::InScratchDir() : previous_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(dir_.path());
+}
+
+InScratchDir::~InScratchDir() { std::filesystem::current_path(previous_); }
+
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;

@@ -25,6 +25,20 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// Makes a fresh scratch folder the current one for the object's lifetime.
+class InScratchDir {
+ public:
+  InScratchDir();
+  ~InScratchDir();
+  InScratchDir(const InScratchDir&) = delete;
+  InScratchDir& operator=(const InScratchDir&) = delete;
+  const ScratchDir& dir() const { return dir_; }
+
+ private:
+  ScratchDir dir_;
+  std::string previous_;
+};
+
 // The bytes of a file, exactly as stored; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
 

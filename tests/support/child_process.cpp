@@ -92,6 +92,16 @@ void ChildProcess::Stop() {
   }
 }
 
+std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern) {
+  std::vector<std::string> found;
+  const std::regex expression(pattern);
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), expression);
+       it != std::sregex_iterator(); ++it) {
+    found.push_back((*it)[1].str());
+  }
+  return found;
+}
+
 int FreePort() {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};

@@ -42,6 +42,9 @@ class ChildProcess {
   std::string log_path_;
 };
 
+// Every match of pattern's first group in text (a log), in order.
+std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern);
+
 // A TCP port on 127.0.0.1 that nothing listens on right now, for programs
 // that cannot be told to pick one themselves.
 int FreePort();

@@ -1,27 +1,11 @@
 #include "support/http_servers.h"
 
 #include <fstream>
-#include <regex>
-#include <sstream>
 #include <stdexcept>
 
 #include "support/scratch_dir.h"
 
 namespace vellum::test {
-namespace {
-
-// Every match of pattern's first group in text, in order.
-std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern) {
-  std::vector<std::string> found;
-  const std::regex expression(pattern);
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), expression);
-       it != std::sregex_iterator(); ++it) {
-    found.push_back((*it)[1].str());
-  }
-  return found;
-}
-
-}  // namespace
 
 HttpServer::HttpServer(const std::string& root, const std::string& log_path,
                        const Redirects& redirects) {

@@ -1,0 +1,167 @@
+// "Generate Site Map And Upload" end to end, through the shared library as
+// the desktop application calls it: a site map with its picture, a page
+// with its picture and a script, published to a folder and to a real FTP
+// server; a second run sends nothing, also after the project was saved and
+// opened again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/ftp_servers.h"
+#include "support/scratch_dir.h"
+#include "vellum/vellum.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vellum::test::FtpServer;
+using vellum::test::ReadBytes;
+
+std::vector<std::string> info;
+std::vector<std::string> errors;
+
+int32_t RecordInfo(const char* text) {
+  info.emplace_back(text);
+  return 1;
+}
+
+int32_t RecordError(const char* text) {
+  errors.emplace_back(text);
+  return 1;
+}
+
+class GenerateAndUploadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_.path() / "BIN");
+    const std::string program = dir_ / "IDE/bramblel";
+    HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
+    EngineConfig settings{};
+    settings.ExtPage = "*.htm;*.html";
+    HTMLputCfg(&settings);
+    project_ = HTMLprjClose(0);
+    fs::create_directories(dir_.path() / "ftp/www");
+    server_ = std::make_unique<FtpServer>(dir_ / "ftp", dir_ / "ftp.log");
+
+    site_ = dir_ / "site";
+    fs::create_directories(site_);
+    previous_folder_ = fs::current_path().string();
+    fs::current_path(site_);  // where the background picture is named from
+  }
+
+  void TearDown() override {
+    fs::current_path(previous_folder_);
+    HTMLprjClose(0);
+  }
+
+  void AddTarget(const OutputTarget& target) {
+    PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &target};
+    HTMLprjPrm(&request);
+  }
+
+  void AddFile(const std::string& path) {
+    PrmRequest request{VELLUM_PRM_ADD_FILE, 0, path.c_str()};
+    HTMLprjPrm(&request);
+  }
+
+  // "Generate Site Map And Upload" passes these, with every target selected.
+  std::string Upload() {
+    info.clear();
+    errors.clear();
+    const std::vector<uint8_t> selection(256, 1);
+    const UploadRequest request{VELLUM_UPLOAD_RESOURCES | VELLUM_UPLOAD_SKIP_UNCHANGED, 0,
+                                selection.data(), 0};
+    EXPECT_EQ(HTMLprjUpload(&request), 0);
+    std::string joined;
+    for (const std::string& text : info) joined += text;
+    return joined;
+  }
+
+  int Stored() const {
+    const std::vector<std::string> commands = server_->Commands();
+    return static_cast<int>(std::count_if(commands.begin(), commands.end(),
+                                          [](const auto& c) { return c.starts_with("STOR "); }));
+  }
+
+  vellum::test::ScratchDir dir_;
+  std::unique_ptr<FtpServer> server_;
+  std::string site_;
+  Project* project_ = nullptr;
+
+ private:
+  std::string previous_folder_;
+};
+
+TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore) {
+  dir_.Write("site/paper.gif", "GIF89a paper");
+  const std::string pictures = dir_.Write("site/pictures.htm", "<IMG SRC=\"img/photo.jpg\">\r\n");
+  dir_.Write("site/img/photo.jpg", "JFIF photo");
+  const std::string script = dir_.Write("site/menu.js", "var menu = 1;\r\n");
+
+  // The site map, written by absolute path with its picture in img/.
+  MapItem item{};
+  item.URL = "pictures.htm";
+  item.Name = "Pictures";
+  MapItemList tree{1, &item};
+  const std::string page = site_ + "/sitemap.html";
+  SiteMapParams params{};
+  params.Settings.OutputType = VELLUM_OUTPUT_UL_LIST;
+  params.Settings.OutputFile = page.c_str();
+  params.Settings.ImageFolder = "img";
+  params.Settings.BackgroundImage = "paper.gif";
+  params.Items = &tree;
+  ASSERT_NE(HTMLGSiteMap(&params, 0), 0);
+  AddFile(pictures);
+  AddFile(script);
+  ASSERT_EQ(project_->AddedCount, 3);
+
+  const std::string pub = dir_ / "pub";
+  OutputTarget folder{};
+  folder.Folder = pub.c_str();
+  AddTarget(folder);
+  const std::string server = "127.0.0.1:" + std::to_string(server_->port());
+  OutputTarget ftp{};
+  ftp.Server = server.c_str();
+  ftp.Login = FtpServer::kUser;
+  ftp.Password = FtpServer::kPassword;
+  ftp.Folder = "/www";
+  ftp.Flags = VELLUM_TARGET_FTP | VELLUM_TARGET_PASSIVE;
+  AddTarget(ftp);
+
+  std::string sent;
+  for (const std::string& path :
+       {page, site_ + "/img/paper.gif", pictures, site_ + "/img/photo.jpg", script}) {
+    sent += "   '" + path + "' - Upload successful\n";
+  }
+  EXPECT_EQ(Upload(), sent + sent);
+  EXPECT_TRUE(errors.empty());
+  for (const std::string& root : {pub, dir_ / "ftp/www"}) {
+    EXPECT_EQ(ReadBytes(root + "/sitemap.html"), ReadBytes(page)) << root;
+    EXPECT_EQ(ReadBytes(root + "/img/paper.gif"), "GIF89a paper") << root;
+    EXPECT_EQ(ReadBytes(root + "/pictures.htm"), "<IMG SRC=\"img/photo.jpg\">\r\n") << root;
+    EXPECT_EQ(ReadBytes(root + "/img/photo.jpg"), "JFIF photo") << root;
+    EXPECT_EQ(ReadBytes(root + "/menu.js"), "var menu = 1;\r\n") << root;
+  }
+  EXPECT_EQ(Stored(), 5);
+  EXPECT_EQ(project_->Targets[1].UploadedCount, 5);
+
+  EXPECT_EQ(Upload(), "");
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Stored(), 5);
+
+  const std::string project_file = dir_ / "site.bpj";
+  ASSERT_EQ(HTMLprjSave(project_file.c_str()), project_);
+  HTMLprjClose(0);
+  ASSERT_EQ(HTMLprjOpen(project_file.c_str()), project_);
+  ASSERT_EQ(project_->TargetCount, 2);
+  EXPECT_EQ(project_->Targets[0].UploadedCount, 5);
+  EXPECT_STREQ(project_->Targets[1].UploadedFiles[1].Path, (site_ + "/img/paper.gif").c_str());
+  EXPECT_EQ(Upload(), "");
+  EXPECT_EQ(Stored(), 5);
+}
+
+}  // namespace

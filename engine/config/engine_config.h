@@ -8,4 +8,7 @@ namespace vellum::config {
 // The one EngineConfig of the process; zero-filled until start-up.
 EngineConfig& TheConfig();
 
+// Releases a text that the record owns and makes the member none.
+void ReleaseMember(const char*& member);
+
 }  // namespace vellum::config

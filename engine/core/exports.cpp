@@ -2,7 +2,9 @@
 // subsystem owning the work; no exception crosses this boundary.
 #include <new>
 
+#include "config/config_file.h"
 #include "config/engine_config.h"
+#include "config/start_up.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
 #include "project/project.h"
@@ -29,14 +31,26 @@ Result Shielded(Result on_failure, Work&& work) noexcept {
 
 Project* ProjectPointer() { return &project::TheProject(); }
 
+// Start-up reaches the subsystems above config only through these hooks.
+int StartEngine(const char* program_path) {
+  config::SetStartUpHooks({
+      .load_schemes = nullptr,
+      .release_schemes = nullptr,
+      .purge_page_cache = nullptr,
+  });
+  return config::StartUp(program_path);
+}
+
 }  // namespace
 
 extern "C" {
 
 VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
                                 int32_t /*reserved1*/, int32_t /*reserved2*/,
-                                const char* /*program_path*/) {
+                                const char* program_path) {
   return Shielded(1, [&] {
+    // The callbacks are stored even when start-up stopped on an exception.
+    Shielded(0, [&] { return StartEngine(program_path); });
     core::InstallMessageSink({info, error, question});
     return 1;
   });
@@ -44,8 +58,11 @@ VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, Question
 
 VELLUM_API EngineConfig* HTMLgetCfg(int32_t /*unused*/) { return &config::TheConfig(); }
 
-VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* /*settings*/) {
-  return &config::TheConfig();
+VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings) {
+  return Shielded(&config::TheConfig(), [&] {
+    config::PutConfig(*settings);
+    return &config::TheConfig();
+  });
 }
 
 VELLUM_API Project* HTMLprjOpen(const char* /*path*/) { return ProjectPointer(); }
@@ -78,6 +95,7 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* /*request*/) { return 0; }
 
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
   return Shielded(1, [&] {
+    StartEngine(nullptr);
     core::Clear(*params->Items);
     return 1;
   });

@@ -19,8 +19,11 @@ void FreeDeleter::operator()(char* text) const { Release(text); }
 bool LoadFile(const char* name, LoadedText& out, int report_mode) {
   out = LoadedText{};
   if (name == nullptr || *name == '\0' || *name == '#' || *name == '?') return false;
-  const std::string path(name, std::strcspn(name, "#?"));
+  return LoadWholePath(std::string(name, std::strcspn(name, "#?")), out, report_mode);
+}
 
+bool LoadWholePath(const std::string& path, LoadedText& out, int report_mode) {
+  out = LoadedText{};
   TextFile file = TextFile::Open(path, FileMode::kReadText);
   if (!file.IsOpen()) {
     if (report_mode == kSilent) return false;

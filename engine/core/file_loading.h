@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace vellum::core {
 
@@ -31,6 +32,11 @@ struct LoadedText {
 // result when name is absent, empty or starts with "#" or "?" (silently), or
 // when the file cannot be opened (reported as mode says), allocated or read.
 bool LoadFile(const char* name, LoadedText& out, int report_mode);
+
+// The same for a path taken whole: "#" and "?" are part of the file's name.
+// For the engine's own files (configuration, schemes), whose folders may hold
+// those characters.
+bool LoadWholePath(const std::string& path, LoadedText& out, int report_mode);
 
 // True when name, used whole, is a file that can be opened for reading.
 bool FileExists(const char* name);

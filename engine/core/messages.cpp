@@ -1,5 +1,8 @@
 #include "core/messages.h"
 
+#include <utility>
+#include <vector>
+
 namespace vellum::core {
 
 const char* const MessageTable[kMessageCount] = {
@@ -64,24 +67,53 @@ namespace {
 MessageSink current_sink;
 const char* const* current_table = nullptr;
 
+struct HeldReport {
+  bool is_error;
+  std::string text;
+};
+
+bool holding = false;
+std::vector<HeldReport> held;
+
 }  // namespace
 
 void InstallMessageSink(const MessageSink& sink) {
   current_sink = sink;
   current_table = MessageTable;
+  holding = false;
+  for (const HeldReport& report : std::exchange(held, {})) {
+    if (report.is_error) {
+      ReportError(report.text.c_str());
+    } else {
+      ReportInfo(report.text.c_str());
+    }
+  }
 }
 
+ReportHold::ReportHold() { holding = current_table == nullptr; }
+
+ReportHold::~ReportHold() { holding = false; }
+
 const char* MessageText(ErrorCode code) {
-  if (current_table == nullptr) return nullptr;
-  return current_table[static_cast<int>(code)];
+  const char* const* table = holding ? MessageTable : current_table;
+  if (table == nullptr) return nullptr;
+  return table[static_cast<int>(code)];
 }
 
 void ReportInfo(const char* text) {
-  if (current_sink.info != nullptr) current_sink.info(text);
+  if (current_sink.info != nullptr) {
+    current_sink.info(text);
+  } else if (holding) {
+    held.push_back({false, text});
+  }
 }
 
 void ReportError(const char* text) {
-  if (current_sink.error != nullptr) current_sink.error(text);
+  if (current_sink.error != nullptr) {
+    current_sink.error(text);
+  } else if (holding) {
+    held.push_back({true, text});
+  }
 }
 
 void ReportRuntimeError(int number) {

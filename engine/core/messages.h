@@ -39,10 +39,24 @@ struct MessageSink {
 };
 
 // Installs the callbacks and makes MessageTable current. Before this every
-// report is dropped.
+// report is dropped, except within a ReportHold; the reports it kept are
+// delivered now, in the order they were made, through the new callbacks.
 void InstallMessageSink(const MessageSink& sink);
 
-// The text of code in the current table; null before InstallMessageSink.
+// While one lives, and only when no sink has been installed yet, reports are
+// kept for the first InstallMessageSink instead of being dropped, and the
+// table texts are available to format them. Used by the engine's start-up,
+// which runs before the application's callbacks are known.
+class ReportHold {
+ public:
+  ReportHold();
+  ~ReportHold();
+  ReportHold(const ReportHold&) = delete;
+  ReportHold& operator=(const ReportHold&) = delete;
+};
+
+// The text of code in the current table; null before InstallMessageSink
+// (outside a ReportHold).
 const char* MessageText(ErrorCode code);
 
 void ReportInfo(const char* text);

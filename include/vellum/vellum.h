@@ -343,8 +343,10 @@ typedef struct EngineConfig {
   int32_t PortProxy; /* 0: Proxy is used as it stands */
   int32_t UseProxy;
   int32_t Started;
-  const char* RootFolder; /* ends in a separator once start-up found it */
-  const char* TempFolder; /* empty, or the engine's folder with a separator */
+  const char* RootFolder; /* null until start-up found it; ends in a separator */
+  /* null until start-up made it; "" when none could be made; else the
+   * engine's own folder, ending in a separator, removed at process end */
+  const char* TempFolder;
   int32_t SchemeCount;
   const struct ImageScheme* Schemes;
 } EngineConfig;
@@ -366,9 +368,12 @@ typedef int32_t (*QuestionCallback)(const char* text);
 /* ------------------------------------------------------------------------ */
 
 /* Starts the engine once per process (installation root from program_path,
- * configuration, pictures, temporary folder), then stores the callbacks; any
- * of them may be null. A later call only replaces the callbacks. The reserved
- * words are accepted and ignored (pass 0). Returns 1. */
+ * the running program's file, or without one from the environment variable
+ * ZAZERIDOV; configuration, pictures, temporary folder), then stores the
+ * callbacks; any of them may be null. What that first start-up reported is
+ * delivered through them as soon as they are stored. A later call only
+ * replaces the callbacks. The reserved words are accepted and ignored (pass
+ * 0). Returns 1. */
 VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, QuestionCallback question,
                                 int32_t reserved1, int32_t reserved2, const char* program_path);
 
@@ -377,7 +382,9 @@ VELLUM_API EngineConfig* HTMLgetCfg(int32_t unused);
 
 /* Copies the nine persisted settings from *settings (which may be the
  * engine's own record) and writes the user's Vellum.cfg; failures go to the
- * error callback. Returns the engine's configuration record. */
+ * error callback. A text the file cannot hold (a double quote that no
+ * backslash keeps, a final backslash) and a negative port are refused with a
+ * message, keeping the old value. Returns the engine's configuration record. */
 VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings);
 
 /* ------------------------------------------------------------------------ */

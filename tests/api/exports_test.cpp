@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -64,6 +66,34 @@ TEST(Exports, ASecondInitReplacesTheCallbacks) {
   EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, nullptr), 1);
   EXPECT_EQ(HTMLgetCfg(0), HTMLgetCfg(0));
   EXPECT_EQ(HTMLprjClose(0), HTMLprjOpen("/no/such/project.bpj"));
+}
+
+TEST(Exports, StartUpReportsOfAnEarlyGenSiteMapReachTheCallbacksOfInit) {
+  unsetenv("ZAZERIDOV");
+  MapItemList tree{0, nullptr};
+  SiteMapParams params{};
+  params.Items = &tree;
+  EXPECT_EQ(HTMLgenSiteMap(&params, 0), 1);
+  reported.clear();
+  EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, "/nowhere/IDE/bramblel"), 1);
+  EXPECT_EQ(reported, std::vector<std::string>{"envelopment variable 'ZAZERIDOV' not found"});
+  EXPECT_EQ(HTMLgetCfg(0)->RootFolder, nullptr);  // the first start-up is the only one
+}
+
+TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
+  vellum::test::ScratchDir dir;
+  std::filesystem::create_directory(dir.path() / "BIN");
+  const std::string program = dir / "IDE/bramblel";
+  ASSERT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, program.c_str()), 1);
+
+  EngineConfig settings{};
+  settings.ExtPage = "*.htm";
+  settings.PortFW = 21;
+  EngineConfig* config = HTMLputCfg(&settings);
+  EXPECT_EQ(config, HTMLgetCfg(0));
+  EXPECT_STREQ(config->ExtPage, "*.htm");
+  EXPECT_NE(config->ExtPage, settings.ExtPage);
+  EXPECT_EQ(vellum::test::ReadBytes(dir / "BIN/Vellum.cfg"), "ExtPage=\"*.htm\"\r\nPortFW=21\r\n");
 }
 
 }  // namespace

@@ -42,6 +42,14 @@ TEST_F(FileLoadingTest, AFragmentOrArgumentsAreIgnoredAndTheNameStaysWhole) {
   }
 }
 
+TEST_F(FileLoadingTest, AWholePathKeepsHashAndQuestionMarkInTheName) {
+  std::string path = dir_.Write("C# ?/site.cfg", "x");
+  LoadedText text;
+  ASSERT_TRUE(LoadWholePath(path, text, kReportAsError));
+  EXPECT_STREQ(text.data.get(), "x");
+  EXPECT_FALSE(LoadFile(path.c_str(), text, kSilent));
+}
+
 TEST_F(FileLoadingTest, NamesThatAreOnlyAFragmentLoadNothingSilently) {
   for (int mode : {kSilent, kReportAsError, kReportAsInfo}) {
     for (const char* name : {"#top", "?x", "", static_cast<const char*>(nullptr)}) {

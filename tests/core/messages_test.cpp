@@ -83,5 +83,34 @@ TEST(Messages, TableHoldsAllTextsAsPrinted) {
   for (int code = 0; code < kMessageCount; ++code) EXPECT_NE(MessageTable[code], nullptr);
 }
 
+TEST(Messages, ReportsHeldBeforeTheSinkArriveWithItInOrder) {
+  Messages() = {};
+  {
+    ReportHold hold;
+    ReportError("first");
+    ReportInfoCode(ErrorCode::kBadProject, "Vellum.cfg", 266);
+    ReportRuntimeError(971);
+  }
+  ReportError("after the hold");  // dropped, as any report before the sink
+  auto& log = InstallMessageLog();
+  EXPECT_EQ(log.errors, (std::vector<std::string>{"first", "runtime error #971"}));
+  EXPECT_EQ(log.info, std::vector<std::string>{"'Vellum.cfg' - bad profect (line 266)"});
+
+  // Delivered once: a second sink gets nothing.
+  InstallMessageLog();
+  EXPECT_TRUE(log.errors.empty());
+}
+
+TEST(Messages, AHoldAfterTheSinkExistsChangesNothing) {
+  auto& log = InstallMessageLog();
+  {
+    ReportHold hold;
+    ReportError("now");
+    EXPECT_EQ(log.errors, std::vector<std::string>{"now"});
+  }
+  InstallMessageLog();
+  EXPECT_TRUE(log.errors.empty());
+}
+
 }  // namespace
 }  // namespace vellum::core

@@ -28,8 +28,9 @@ MessageLog& Messages() {
 }
 
 MessageLog& InstallMessageLog() {
-  core::InstallMessageSink({RecordInfo, RecordError, RecordQuestion});
+  // Emptied first: installing delivers the reports held back until now.
   Messages() = MessageLog{};
+  core::InstallMessageSink({RecordInfo, RecordError, RecordQuestion});
   return Messages();
 }
 

@@ -12,7 +12,8 @@ struct MessageLog {
   std::vector<std::string> questions;
 };
 
-// Installs recording callbacks (as HTMLinitmess would) and empties the log.
+// Empties the log and installs recording callbacks (as HTMLinitmess would);
+// reports held back until then are the log's first entries.
 MessageLog& InstallMessageLog();
 
 // The log the recording callbacks write to.

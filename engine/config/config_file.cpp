@@ -1,0 +1,309 @@
+#include "config/config_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <string_view>
+
+#include "config/engine_config.h"
+#include "core/file_loading.h"
+#include "core/memory.h"
+#include "core/messages.h"
+#include "core/text_file.h"
+#include "core/text_utils.h"
+
+namespace vellum::config {
+namespace {
+
+// One persisted setting: a text, or a number (of which the flags are those
+// that are stored as 0 or 1). The table's order is the file's order.
+struct Setting {
+  const char* key;
+  const char* EngineConfig::*text;
+  int32_t EngineConfig::*number;
+  bool is_flag;
+};
+
+constexpr Setting kSettings[] = {
+    {"ExtPage", &EngineConfig::ExtPage, nullptr, false},
+    {"ExtPicts", &EngineConfig::ExtPicts, nullptr, false},
+    {"Editor", &EngineConfig::Editor, nullptr, false},
+    {"Firewall", &EngineConfig::Firewall, nullptr, false},
+    {"PortFW", nullptr, &EngineConfig::PortFW, false},
+    {"Passive", nullptr, &EngineConfig::Passive, true},
+    {"Proxy", &EngineConfig::Proxy, nullptr, false},
+    {"PortProxy", nullptr, &EngineConfig::PortProxy, false},
+    {"UseProxy", nullptr, &EngineConfig::UseProxy, true},
+};
+
+// Words and numbers longer than this are cut; the rest starts a new token.
+constexpr std::size_t kMaxTokenLength = 70;
+
+// The name every syntax report gives, whichever file was read.
+constexpr const char* kReportedName = "Vellum.cfg";
+
+// The numbers of the syntax rules, as the reports give them.
+enum SyntaxRule : int {
+  kStrayCommentEnd = 115,
+  kTextWithoutAssignment = 168,
+  kTextWithoutString = 172,
+  kNumberWithoutAssignment = 190,
+  kNumberWithoutDigits = 194,
+  kNotAKey = 266,
+};
+
+// Reports the rule that failed; false, for the parse to stop on.
+bool SyntaxError(int rule) {
+  core::ReportInfoCode(core::ErrorCode::kBadProject, kReportedName, rule);
+  return false;
+}
+
+enum class TokenKind { kEnd, kWord, kNumber, kString, kAssign, kOther };
+
+struct Token {
+  TokenKind kind;
+  std::string_view text;  // a string's text without its quotes
+};
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+class Lexer {
+ public:
+  explicit Lexer(std::string_view text) : rest_(text) {}
+
+  Token Next() {
+    if (!SkipBlanksAndComments()) return {TokenKind::kEnd, {}};
+    if (rest_.starts_with("*/")) {
+      SyntaxError(kStrayCommentEnd);
+      rest_ = {};
+      return {TokenKind::kEnd, {}};
+    }
+    const char c = rest_.front();
+    if (IsLetter(c)) return Take(TokenKind::kWord, Run(core::IsWordDelimiter, false));
+    if (core::IsNumberChar(c)) return Take(TokenKind::kNumber, Run(core::IsNumberChar, true));
+    if (c == '"') return String();
+    return Take(c == '=' ? TokenKind::kAssign : TokenKind::kOther, 1);
+  }
+
+ private:
+  // False at the end of the text. A comment that is never closed ends it.
+  bool SkipBlanksAndComments() {
+    for (;;) {
+      while (!rest_.empty() && core::IsBlank(rest_.front())) rest_.remove_prefix(1);
+      std::size_t end;
+      if (rest_.starts_with("/*")) {
+        end = rest_.find("*/", 2);
+        if (end != std::string_view::npos) end += 2;
+      } else if (rest_.starts_with("//")) {
+        // Only a carriage-return byte ends it: in the text as loaded, a
+        // stored CR LF has become a single line feed.
+        end = rest_.find('\r', 2);
+      } else {
+        return !rest_.empty();
+      }
+      if (end == std::string_view::npos) {
+        rest_ = {};
+        return false;
+      }
+      rest_.remove_prefix(end);
+    }
+  }
+
+  // The length of the run from the start whose characters are (or, for
+  // delimiters, are not) in the class, cut to kMaxTokenLength.
+  std::size_t Run(bool (*in_class)(char), bool wanted) const {
+    std::size_t length = 0;
+    while (length < rest_.size() && length < kMaxTokenLength && in_class(rest_[length]) == wanted) {
+      ++length;
+    }
+    return length;
+  }
+
+  Token Take(TokenKind kind, std::size_t length) {
+    Token token{kind, rest_.substr(0, length)};
+    rest_.remove_prefix(length);
+    return token;
+  }
+
+  // A backslash keeps the character behind it from closing the string; both
+  // stay in the text. A string that is never closed ends the text.
+  Token String() {
+    for (std::size_t at = 1; at < rest_.size(); ++at) {
+      if (rest_[at] == '\\') {
+        ++at;
+      } else if (rest_[at] == '"') {
+        Token token{TokenKind::kString, rest_.substr(1, at - 1)};
+        rest_.remove_prefix(at + 1);
+        return token;
+      }
+    }
+    rest_ = {};
+    return {TokenKind::kEnd, {}};
+  }
+
+  std::string_view rest_;
+};
+
+const Setting* FindSetting(const Token& token) {
+  if (token.kind != TokenKind::kWord) return nullptr;
+  for (const Setting& setting : kSettings) {
+    if (core::EqualsNoCase(token.text, setting.key)) return &setting;
+  }
+  return nullptr;
+}
+
+// The digits up to the first other character, as a decimal number; values
+// beyond the 32-bit range are held at its maximum.
+int32_t NumberValue(std::string_view digits) {
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    value = std::min<int64_t>(value * 10 + (c - '0'), std::numeric_limits<int32_t>::max());
+  }
+  return static_cast<int32_t>(value);
+}
+
+// Stores a copy of text (none when empty) in member, which is none.
+void StoreCopy(const char*& member, std::string_view text) {
+  if (text.empty()) return;
+  member = core::CopyText(text);
+  if (member == nullptr) core::ReportMemoryOverflow();
+}
+
+// Reads "= value" behind the key of setting into config; false (reported)
+// when the syntax does not hold.
+bool ReadValue(Lexer& lexer, const Setting& setting, EngineConfig& config) {
+  if (setting.text != nullptr) {
+    const char*& member = config.*setting.text;
+    ReleaseMember(member);
+    if (lexer.Next().kind != TokenKind::kAssign) return SyntaxError(kTextWithoutAssignment);
+    Token value = lexer.Next();
+    if (value.kind != TokenKind::kString) return SyntaxError(kTextWithoutString);
+    StoreCopy(member, value.text);
+    return true;
+  }
+  if (lexer.Next().kind != TokenKind::kAssign) return SyntaxError(kNumberWithoutAssignment);
+  Token value = lexer.Next();
+  if (value.kind != TokenKind::kNumber) return SyntaxError(kNumberWithoutDigits);
+  int32_t number = NumberValue(value.text);
+  config.*setting.number = setting.is_flag ? (number != 0) : number;
+  return true;
+}
+
+// True when the string rule of the reader gives text back unchanged from
+// between a pair of quotes: no double quote that a backslash does not keep,
+// and no backslash that would keep the closing quote.
+bool FileCanCarry(std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == '"') return false;
+    if (text[at] == '\\' && ++at == text.size()) return false;
+  }
+  return true;
+}
+
+constexpr const char* kRefusedText =
+    "'%s' not changed: Vellum.cfg can't hold a value with a double quote or ending in a backslash";
+constexpr const char* kRefusedNumber = "'%s' not changed: Vellum.cfg can't hold a negative number";
+
+// The set-string rule: an absent or empty value makes the member none, an
+// equal one leaves it alone, any other replaces it with a copy.
+void PutText(const Setting& setting, const char*& member, const char* value) {
+  if (value == nullptr || *value == '\0') {
+    ReleaseMember(member);
+    return;
+  }
+  if (member != nullptr && std::strcmp(member, value) == 0) return;
+  if (!FileCanCarry(value)) {
+    core::ReportError(core::FormatText(kRefusedText, setting.key).c_str());
+    return;
+  }
+  char* copy = core::CopyText(value);
+  ReleaseMember(member);
+  member = copy;
+  if (copy == nullptr) core::ReportMemoryOverflow();
+}
+
+void PutNumber(const Setting& setting, int32_t& member, int32_t value) {
+  // The syntax has no sign: a negative number would be written as a file
+  // that stops reading at it.
+  if (value < 0 && !setting.is_flag) {
+    core::ReportError(core::FormatText(kRefusedNumber, setting.key).c_str());
+    return;
+  }
+  member = value;
+}
+
+bool WritePieces(core::TextFile& file, std::initializer_list<std::string_view> pieces) {
+  for (std::string_view piece : pieces) {
+    if (!core::CheckedWrite(file, piece)) return false;
+  }
+  return true;
+}
+
+bool WriteSetting(core::TextFile& file, const Setting& setting, const EngineConfig& config) {
+  if (setting.text != nullptr) {
+    const char* text = config.*setting.text;
+    return text == nullptr || WritePieces(file, {setting.key, "=\"", text, "\"\n"});
+  }
+  const int32_t number = config.*setting.number;
+  if (number == 0) return true;
+  if (setting.is_flag) return WritePieces(file, {setting.key, "=1", "\n"});
+  return WritePieces(file, {setting.key, "=", std::to_string(number), "\n"});
+}
+
+}  // namespace
+
+int ReadConfigFile(const std::string& path, EngineConfig& config) {
+  core::LoadedText loaded;
+  if (!core::LoadWholePath(path, loaded, core::kSilent)) return 0;
+  Lexer lexer(loaded.data.get());
+  for (;;) {
+    Token token = lexer.Next();
+    if (token.kind == TokenKind::kEnd) return 1;
+    const Setting* setting = FindSetting(token);
+    if (setting == nullptr) return SyntaxError(kNotAKey);
+    if (!ReadValue(lexer, *setting, config)) return 0;
+  }
+}
+
+bool WriteConfigFile(const std::string& path, const EngineConfig& config) {
+  core::FileReplacement replacement(path, core::FileMode::kWriteText);
+  if (!replacement.file().IsOpen()) {
+    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path.c_str());
+    return false;
+  }
+  for (const Setting& setting : kSettings) {
+    if (!WriteSetting(replacement.file(), setting, config)) return false;
+  }
+  if (!replacement.Commit()) {
+    core::ReportErrorCode(core::ErrorCode::kWriteError);
+    return false;
+  }
+  return true;
+}
+
+std::string UserConfigPath() {
+  const char* root = TheConfig().RootFolder;
+  return std::string(root != nullptr ? root : "") + "BIN/Vellum.cfg";
+}
+
+void PutConfig(const EngineConfig& settings) {
+  EngineConfig& config = TheConfig();
+  for (const Setting& setting : kSettings) {
+    if (setting.text != nullptr) {
+      PutText(setting, config.*setting.text, settings.*setting.text);
+    } else {
+      PutNumber(setting, config.*setting.number, settings.*setting.number);
+    }
+  }
+  WriteConfigFile(UserConfigPath(), config);
+}
+
+void ReleaseSettings(EngineConfig& config) {
+  for (const Setting& setting : kSettings) {
+    if (setting.text != nullptr) ReleaseMember(config.*setting.text);
+  }
+}
+
+}  // namespace vellum::config

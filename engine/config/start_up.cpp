@@ -1,0 +1,155 @@
+#include "config/start_up.h"
+
+#include <magick/MagickCore.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "config/config_file.h"
+#include "config/engine_config.h"
+#include "core/counted_string_list.h"
+#include "core/directory_search.h"
+#include "core/memory.h"
+#include "core/messages.h"
+#include "core/text_utils.h"
+
+namespace vellum::config {
+namespace {
+
+StartUpHooks hooks;
+bool magick_started = false;
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string WithSeparator(std::string path) {
+  if (path.empty() || !IsSeparator(path.back())) path += '/';
+  return path;
+}
+
+// A non-empty value of the environment variable name, or null.
+const char* Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// Replaces an owned text of the record; false (reported) when the copy could
+// not be made, the member is then none.
+bool SetOwnedText(const char*& member, const std::string& text) {
+  core::ReleaseText(member);
+  member = core::CopyText(text);
+  if (member != nullptr) return true;
+  core::ReportMemoryOverflow();
+  return false;
+}
+
+bool FindRootFolder(const char* program_path, EngineConfig& config) {
+  std::string root;
+  if (program_path != nullptr && *program_path != '\0') {
+    root = RootFromProgramPath(program_path);
+  } else if (const char* value = Environment("ZAZERIDOV")) {
+    root = WithSeparator(value);
+  } else {
+    core::ReportError("envelopment variable 'ZAZERIDOV' not found");
+    return false;
+  }
+  return SetOwnedText(config.RootFolder, root);
+}
+
+void ReadConfigFiles(EngineConfig& config) {
+  const std::string bin = std::string(config.RootFolder) + "BIN/";
+  ReadConfigFile(bin + "_Vellum.cfg", config);
+  ReadConfigFile(bin + "Vellum.cfg", config);
+  ReadConfigFile("Vellum.cfg", config);
+}
+
+void LoadSchemes(const EngineConfig& config) {
+  // The root folder may hold "#" or "?": the paths are kept whole.
+  constexpr unsigned kSchemeListing = 0x1 | core::kKeepBookmarks | core::kKeepArguments;
+  const std::string folder = std::string(config.RootFolder) + "Resource/Schemes/";
+  CountedStringList files;
+  core::Init(files);
+  core::ListFolder(folder.c_str(), "*.scm", files, kSchemeListing);
+  if (hooks.load_schemes != nullptr) hooks.load_schemes(files);
+  core::Clear(files);
+}
+
+// The engine's own folder below TEMP (or TMPDIR, or /tmp), unique to this
+// process: the clean-up at its end deletes every plain file in it, which must
+// never touch the files of another process or another user.
+void MakeTemporaryFolder(EngineConfig& config) {
+  const char* base = Environment("TEMP");
+  if (base == nullptr) base = Environment("TMPDIR");
+  if (base == nullptr) base = "/tmp";
+  std::string folder = WithSeparator(base) + "VMTemp-XXXXXX";
+  if (mkdtemp(folder.data()) == nullptr) {
+    core::ReportError(core::FormatText("can't create the temporary folder in '%s'", base).c_str());
+    folder.clear();
+  } else {
+    folder += '/';
+  }
+  SetOwnedText(config.TempFolder, folder);
+}
+
+void RemoveTemporaryFolder(EngineConfig& config) {
+  const std::string folder = config.TempFolder != nullptr ? config.TempFolder : "";
+  ReleaseMember(config.TempFolder);
+  if (folder.empty()) return;
+  for (const core::DirectoryEntry& entry : core::SearchDirectory(folder + "*.*")) {
+    // A link is removed itself; its target is never followed.
+    if (!entry.is_directory || entry.is_link) unlink((folder + entry.name).c_str());
+  }
+  rmdir(folder.c_str());
+}
+
+}  // namespace
+
+void SetStartUpHooks(const StartUpHooks& new_hooks) { hooks = new_hooks; }
+
+std::string RootFromProgramPath(std::string_view program_path) {
+  std::string_view root = program_path.substr(0, program_path.find_last_of("\\/") + 1);
+  if (root.empty()) root = program_path;  // no separator: the path is the folder
+  // Only a folder named IDE that has a parent, not one whose name merely ends
+  // in those letters.
+  constexpr std::size_t kTail = sizeof("/IDE/") - 1;
+  if (root.size() >= kTail) {
+    std::string_view tail = root.substr(root.size() - kTail);
+    if (IsSeparator(tail[0]) && core::EqualsNoCase(tail.substr(1, 3), "IDE") &&
+        IsSeparator(tail[4])) {
+      root.remove_suffix(kTail - 1);
+    }
+  }
+  return WithSeparator(std::string(root));
+}
+
+int StartUp(const char* program_path) {
+  EngineConfig& config = TheConfig();
+  if (config.Started != 0) return 1;
+  config.Started = 1;
+  std::atexit(ShutDown);
+  core::ReportHold hold;
+
+  if (!FindRootFolder(program_path, config)) return 0;
+  ReadConfigFiles(config);
+  if (!magick_started) {
+    MagickCoreGenesis("", MagickFalse);
+    magick_started = true;
+  }
+  LoadSchemes(config);
+  MakeTemporaryFolder(config);
+  return 1;
+}
+
+void ShutDown() {
+  EngineConfig& config = TheConfig();
+  if (hooks.purge_page_cache != nullptr) hooks.purge_page_cache();
+  RemoveTemporaryFolder(config);
+  if (hooks.release_schemes != nullptr) hooks.release_schemes();
+  ReleaseSettings(config);
+  ReleaseMember(config.RootFolder);
+  if (magick_started) {
+    MagickCoreTerminus();
+    magick_started = false;
+  }
+}
+
+}  // namespace vellum::config

@@ -1,0 +1,47 @@
+// The engine's start-up and shut-down: the installation root, the
+// configuration files, the image library, the picture schemes and the
+// temporary folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "vellum/vellum.h"
+
+namespace vellum::config {
+
+// What start-up and shut-down do through the subsystems above this one. A
+// null member is skipped. Shut-down runs from an atexit handler that the
+// first start-up registers: whatever state a hook touches must still be alive
+// then (constructed before that start-up, or never destroyed).
+struct StartUpHooks {
+  // Loads the picture schemes from the scheme files start-up found.
+  void (*load_schemes)(const CountedStringList& files) = nullptr;
+  void (*release_schemes)() = nullptr;
+  // Deletes the page cache's temporary copies and empties the cache.
+  void (*purge_page_cache)() = nullptr;
+};
+
+void SetStartUpHooks(const StartUpHooks& hooks);
+
+// Runs once per process; every later call returns 1 at once. Finds the root
+// folder from program_path (the running program's file) or, when it is null
+// or empty, from the environment variable ZAZERIDOV; reads _Vellum.cfg and
+// Vellum.cfg under the root's BIN folder and Vellum.cfg in the current
+// folder; starts ImageMagick; has the schemes below Resource/Schemes loaded;
+// makes the temporary folder. Returns 0 when no root folder was found (the
+// other steps are then skipped), 1 otherwise. Reports made before the
+// application's callbacks exist are kept for them.
+int StartUp(const char* program_path);
+
+// Undoes start-up: purges the page cache, deletes the plain files of the
+// temporary folder and the folder itself, releases the schemes and the
+// configuration texts, and stops ImageMagick. Safe at any time, also when
+// start-up never ran, and more than once.
+void ShutDown();
+
+// The root folder for a program file: its folder, or that folder's parent
+// when the folder is named IDE (any case), always ending in a separator.
+std::string RootFromProgramPath(std::string_view program_path);
+
+}  // namespace vellum::config

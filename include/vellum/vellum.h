@@ -127,29 +127,31 @@ typedef struct SiteMapParams {
 #define VELLUM_SCAN_ADD_OTHER_SITES 0x20u
 #define VELLUM_SCAN_FOLLOW_OTHER_SITES 0x40u
 
-/* GenerateFlags, the flag word of HTMLGSiteMap (and of a site map item). */
-#define VELLUM_GEN_RELATIVE_LINKS 0x8u
-#define VELLUM_GEN_BREADCRUMBS 0x80u
-#define VELLUM_GEN_CHILD_COUNTS 0x100u
-#define VELLUM_GEN_EXPAND_COLLAPSE_LINKS 0x200u
-#define VELLUM_GEN_LETTER_BAR_BEFORE 0x400u
-#define VELLUM_GEN_LETTER_BAR_AFTER 0x800u
-#define VELLUM_GEN_USE_FONT_SIZE 0x1000u
-#define VELLUM_GEN_USE_FONT_COLOR 0x2000u
-#define VELLUM_GEN_USE_LINK_COLOR 0x4000u
-#define VELLUM_GEN_USE_VISITED_COLOR 0x8000u
-#define VELLUM_GEN_PAGE_FOOTER 0x20000u
-#define VELLUM_GEN_NO_OUTPUT_LIST 0x40000u
+/* GenerateFlags, the flag word of HTMLGSiteMap (and of a stored site map).
+ * Bits not listed have no effect on generation. */
+#define VELLUM_GEN_RELATIVE_LINKS 0x8u          /* strip BasePath's folder from targets */
+#define VELLUM_GEN_BREADCRUMBS 0x80u            /* paged list: trail of parent pages */
+#define VELLUM_GEN_CHILD_COUNTS 0x100u          /* paged list: "(n)" behind branch links */
+#define VELLUM_GEN_EXPAND_COLLAPSE_LINKS 0x200u /* script tree */
+#define VELLUM_GEN_LETTER_BAR_BEFORE 0x400u     /* index page */
+#define VELLUM_GEN_LETTER_BAR_AFTER 0x800u      /* index page */
+#define VELLUM_GEN_USE_FONT_SIZE 0x1000u        /* FONT tags carry SIZE */
+#define VELLUM_GEN_USE_FONT_COLOR 0x2000u       /* FONT tags carry COLOR, BODY carries TEXT */
+#define VELLUM_GEN_USE_LINK_COLOR 0x4000u       /* BODY carries LINK */
+#define VELLUM_GEN_USE_VISITED_COLOR 0x8000u    /* BODY carries VLINK */
+#define VELLUM_GEN_PAGE_FOOTER 0x20000u         /* the generator paragraph */
+#define VELLUM_GEN_NO_OUTPUT_LIST 0x40000u      /* preview: register nothing */
 
-/* OutputType values: the page layouts. */
+/* OutputType, the page layout of a site map (SiteMapSettings.OutputType).
+ * Any other value gives the page frame with an empty body. */
 enum {
-  VELLUM_OUTPUT_UL_LIST = 0,
-  VELLUM_OUTPUT_PAGED_UL_LIST = 1,
-  VELLUM_OUTPUT_ICON_TREE = 2,
-  VELLUM_OUTPUT_SCRIPT_TREE = 3,
-  VELLUM_OUTPUT_NAV_COMBO = 4,
-  VELLUM_OUTPUT_INDEX_PAGE = 5,
-  VELLUM_OUTPUT_LEVEL_TABLE = 6
+  VELLUM_OUTPUT_UL_LIST = 0,       /* nested UL lists */
+  VELLUM_OUTPUT_PAGED_UL_LIST = 1, /* a page per branch, with a trail */
+  VELLUM_OUTPUT_ICON_TREE = 2,     /* nested tables with icons */
+  VELLUM_OUTPUT_SCRIPT_TREE = 3,   /* expandable tree driven by two scripts */
+  VELLUM_OUTPUT_NAV_COMBO = 4,     /* drop-down navigation list */
+  VELLUM_OUTPUT_INDEX_PAGE = 5,    /* alphabetical index with letter pictures */
+  VELLUM_OUTPUT_LEVEL_TABLE = 6    /* a table column per tree level */
 };
 
 /* The kinds of script items. This system edits and generates only
@@ -454,9 +456,10 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
- * the GenerateFlags flags, copies the pictures and scripts it needs and
- * registers the written files in the project. Returns non-zero; failures are
- * reported through the callbacks. */
+ * the GenerateFlags flags (VELLUM_GEN_), copies the pictures and scripts it
+ * needs and registers the written files in the project's OutputList. Each
+ * page written whole is announced through the info callback. Returns
+ * non-zero; failures are reported through the callbacks. */
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -66,6 +67,34 @@ TEST(Exports, ASecondInitReplacesTheCallbacks) {
   EXPECT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, nullptr), 1);
   EXPECT_EQ(HTMLgetCfg(0), HTMLgetCfg(0));
   EXPECT_EQ(HTMLprjClose(0), HTMLprjOpen("/no/such/project.bpj"));
+}
+
+TEST(Exports, GSiteMapWritesRegistersAndAnnouncesThePage) {
+  char folder[] = "/tmp/vellum-api-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string page = std::string(folder) + "/map.htm";
+  MapItemList tree{1, static_cast<MapItem*>(calloc(1, sizeof(MapItem)))};
+  tree.Items[0].URL = strdup("a.htm");
+  tree.Items[0].Name = strdup("A");
+  SiteMapParams params{};
+  params.Settings.OutputType = VELLUM_OUTPUT_UL_LIST;
+  params.Settings.OutputFile = page.c_str();
+  params.Items = &tree;
+  HTMLinitmess(Record, Record, Record, 0, 0, nullptr);
+  reported.clear();  // whatever start-up had to say
+
+  EXPECT_NE(HTMLGSiteMap(&params, VELLUM_GEN_PAGE_FOOTER), 0);
+  EXPECT_EQ(reported, std::vector<std::string>{"   Generate '" + page + "' page\n"});
+  std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(page.c_str(), "rb"), fclose);
+  ASSERT_TRUE(file);
+  char head[8] = {};
+  EXPECT_EQ(fread(head, 1, 7, file.get()), 7u);
+  EXPECT_STREQ(head, "<HTML>\r");
+  remove(page.c_str());
+  rmdir(folder);
+  free(const_cast<char*>(tree.Items[0].URL));
+  free(const_cast<char*>(tree.Items[0].Name));
+  free(tree.Items);
 }
 
 TEST(Exports, StartUpReportsOfAnEarlyGenSiteMapReachTheCallbacksOfInit) {

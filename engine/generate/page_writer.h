@@ -1,0 +1,71 @@
+// One site map page: created, written whole (head, the head block of the
+// output type, BODY tag, body, page end), registered in the project and
+// announced. The paged list writes a page per branch through the same writer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "generate/html_writer.h"
+#include "generate/image_scheme.h"
+#include "vellum/vellum.h"
+
+namespace vellum::generate {
+
+// Branch pages nest at most this deep; the page of the next level is refused.
+inline constexpr int kMaxPageLevels = 64;
+
+// Runtime error number of a refused page level.
+inline constexpr int kPageLevelsExceeded = 971;
+
+// One step of the paged list's trail of parent pages. A step without target
+// is written as its text alone.
+struct Crumb {
+  std::string text;
+  std::optional<std::string> target;
+};
+
+// An entry of the index page: a linked item of the tree, anywhere in it.
+struct IndexEntry {
+  const char* url;
+  const char* name;  // " " for an item without name
+};
+
+// What the pages of one generation share. The settings and the tree belong
+// to the caller and outlive the generation.
+struct Generation {
+  const SiteMapSettings& settings;
+  const char* base_path;  // base of relative links; may be absent
+  uint32_t flags;         // GenerateFlags
+  const ImageScheme* scheme = nullptr;
+  // Index page: the pictures that head its groups, in scheme order.
+  std::vector<const SchemePicture*> letters{};
+  // Paged list: the trail, one step per page level (and one for the level
+  // that is refused).
+  std::vector<Crumb> crumbs = std::vector<Crumb>(kMaxPageLevels + 1);
+  // Paged list: the number of the last branch page.
+  int page_counter = 0;
+  // Index page: every linked item, sorted by name.
+  std::vector<IndexEntry> index_entries{};
+
+  bool Has(uint32_t flag) const { return (flags & flag) != 0; }
+  bool relative_links() const { return Has(VELLUM_GEN_RELATIVE_LINKS); }
+  Font font() const;
+};
+
+// Writes the page of list at path. An absolute path is written as it is; a
+// relative one is written in the current folder under its last component,
+// and its links get one "../" per separator of the path. level is the page's
+// depth below the site map's first page. True when the page was written
+// whole; failures are reported (error 2, error 4, runtime error 971) and
+// leave any earlier file at that place untouched.
+bool WritePage(Generation& generation, const MapItemList& list, const std::string& path, int level);
+
+// path with number inserted before the first "." of its file name (appended
+// when the name has none); number 0 gives path unchanged.
+std::string NumberedPageName(std::string_view path, int number);
+
+}  // namespace vellum::generate

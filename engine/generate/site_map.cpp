@@ -1,0 +1,44 @@
+#include "generate/site_map.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "generate/resources.h"
+#include "generate/tree_walk.h"
+
+namespace vellum::generate {
+
+std::vector<IndexEntry> IndexEntries(const MapItemList& root) {
+  struct Linked : TreeVisitor {
+    std::vector<IndexEntry> entries;
+    bool Item(const MapItem& item, int /*index*/, int /*level*/) {
+      if (item.URL != nullptr)
+        entries.push_back({item.URL, item.Name != nullptr ? item.Name : " "});
+      return true;
+    }
+  } linked;
+  WalkTree(root, linked);
+  std::stable_sort(
+      linked.entries.begin(), linked.entries.end(),
+      [](const IndexEntry& a, const IndexEntry& b) { return std::strcmp(a.name, b.name) < 0; });
+  return std::move(linked.entries);
+}
+
+int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
+  static constexpr MapItemList kNoItems{0, nullptr};
+  const MapItemList& items = params.Items != nullptr ? *params.Items : kNoItems;
+  const SiteMapSettings& settings = params.Settings;
+
+  Generation generation{.settings = settings, .base_path = params.BasePath, .flags = flags};
+  generation.scheme = FindScheme(settings.OutputType, settings.SchemeName);
+  if (settings.TopCrumbText != nullptr) generation.crumbs[0].text = settings.TopCrumbText;
+  if (settings.OutputType == VELLUM_OUTPUT_INDEX_PAGE)
+    generation.index_entries = IndexEntries(items);
+
+  WritePage(generation, items, settings.OutputFile != nullptr ? settings.OutputFile : "", 0);
+  CopyResources(settings, generation.scheme, generation.letters,
+                !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST));
+  return 1;
+}
+
+}  // namespace vellum::generate

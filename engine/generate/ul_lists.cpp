@@ -1,0 +1,145 @@
+// The nested UL list and the list split into a page per branch.
+#include <algorithm>
+#include <string_view>
+
+#include "core/messages.h"
+#include "generate/bodies.h"
+#include "generate/tree_walk.h"
+
+namespace vellum::generate {
+namespace {
+
+bool HasChildren(const MapItem& item) { return item.Children.Count > 0; }
+
+std::string_view ListOpening(int bullet_type) {
+  switch (bullet_type) {
+    case 0:
+      return "<UL CLASS=\"UL0\" TYPE=\"circle\">\n";
+    case 1:
+      return "<UL CLASS=\"UL0\" TYPE=\"disc\">\n";
+    case 2:
+      return "<UL CLASS=\"UL0\" TYPE=\"square\">\n";
+    default:
+      return "<UL CLASS=\"UL0\" STYLE=\"list-style-type:none\">\n";
+  }
+}
+
+// The line of an item in a list; an item without URL has none.
+void WriteListItem(HtmlWriter& out, const Generation& generation, const MapItem& item) {
+  if (item.URL == nullptr) return;
+  out.Write("<LI>");
+  out.WriteLink(item.Name, item.URL, generation.base_path, generation.relative_links(), nullptr,
+                true);
+}
+
+void WriteTrail(HtmlWriter& out, const Generation& generation, int level) {
+  const char* separator = generation.settings.CrumbSeparator;
+  for (int i = 0; i <= level; ++i) {
+    const Crumb& crumb = generation.crumbs[i];
+    if (crumb.target) {
+      out.Write("<A HREF=\"");
+      out.WriteLinkTarget(false, *crumb.target, generation.base_path);
+      out.Write("\">");
+      out.Write(crumb.text);
+      out.Write("</A>");
+    } else {
+      out.Write(crumb.text);
+    }
+    if (i < level) {
+      out.Write("&nbsp;");
+      if (separator != nullptr) out.Write(separator);
+      out.Write("&nbsp;");
+    }
+  }
+}
+
+// Links to the pages of the list's branches, writing each page on the way.
+// A branch page that fails does not stop this one.
+void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& list, int level) {
+  const SiteMapSettings& settings = generation.settings;
+  const char* output_file = settings.OutputFile != nullptr ? settings.OutputFile : "";
+  for (int i = 0; i < list.Count; ++i) {
+    const MapItem& item = list.Items[i];
+    if (!HasChildren(item)) continue;
+    const std::string page = NumberedPageName(output_file, ++generation.page_counter);
+    const bool counted = generation.Has(VELLUM_GEN_CHILD_COUNTS);
+    const std::string count = counted ? core::FormatText("(%i)", item.Children.Count) : "";
+    out.WriteLink(item.Name, page.c_str(), generation.base_path, generation.relative_links(),
+                  counted ? count.c_str() : nullptr, true);
+    // The last step of the branch page's trail is the page its item names.
+    Crumb& crumb = generation.crumbs[level + 1];
+    crumb.text = item.Name != nullptr ? item.Name : "";
+    crumb.target.reset();
+    if (item.URL != nullptr) {
+      crumb.target = RelativeLink(generation.relative_links(), item.URL, generation.base_path);
+    }
+    WritePage(generation, item.Children, page, level + 1);
+  }
+}
+
+}  // namespace
+
+bool UlList(HtmlWriter& out, const Generation& generation, const MapItemList& root) {
+  struct Lists : TreeVisitor {
+    HtmlWriter& out;
+    const Generation& generation;
+    Font font;
+
+    bool EnterList(const MapItemList& list, int level) {
+      if (list.Count <= 0) return true;
+      if (!out.WriteIndent(level)) return false;
+      const SiteMapSettings& settings = generation.settings;
+      out.Write(ListOpening(level == 0 ? settings.TopListType : settings.SubListType));
+      out.OpenFont(level + 1, font);
+      return true;
+    }
+    bool Item(const MapItem& item, int /*index*/, int level) {
+      if (!out.WriteIndent(level + 1)) return false;
+      WriteListItem(out, generation, item);
+      return true;
+    }
+    bool LeaveList(const MapItemList& list, int level) {
+      if (list.Count <= 0) return true;
+      out.CloseFont(level + 1, font);
+      return out.WriteIndent(level) && out.WriteChecked("</UL>\n");
+    }
+  } lists{{}, out, generation, generation.font()};
+  return WalkTree(root, lists);
+}
+
+bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& list, int level,
+                 const std::string& page_path) {
+  const MapItem* begin = list.Items;
+  const MapItem* end = begin + std::max(list.Count, 0);
+  const bool has_branches = std::any_of(begin, end, HasChildren);
+  const bool has_leaves = std::any_of(begin, end, [](const MapItem& i) { return !HasChildren(i); });
+  const Font font = generation.font();
+
+  out.OpenFont(0, font);
+  if (level >= 1 && generation.Has(VELLUM_GEN_BREADCRUMBS)) {
+    WriteTrail(out, generation, level);
+    // Deeper pages link back to this one.
+    generation.crumbs[level].target = page_path;
+    if (has_branches) out.Write("<BR>&nbsp;<BR>\n<HR SIZE=0>\n");
+  }
+  if (has_branches) {
+    if (!out.WriteChecked(
+            "<TABLE CELLPADDING=0 CELLSPACING=0 BORDER=0><TR><TD NOWRAP WIDTH=20></TD><TD>\n")) {
+      return false;
+    }
+    WriteBranches(out, generation, list, level);
+    if (!out.WriteChecked("</TD></TR></TABLE>\n")) return false;
+  }
+  if (has_leaves) {
+    if (!out.WriteChecked("<BR>\n<HR SIZE=0>\n")) return false;
+    out.Write(ListOpening(0));
+    for (const MapItem* item = begin; item != end; ++item) {
+      if (!HasChildren(*item)) WriteListItem(out, generation, *item);
+    }
+    if (!out.WriteChecked("</UL>\n")) return false;
+  }
+  out.CloseFont(0, font);
+  return true;
+}
+
+}  // namespace vellum::generate

@@ -1,0 +1,96 @@
+#include "generate_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "core/map_item_list.h"
+#include "generate/site_map.h"
+
+namespace vellum::test {
+
+Tree::Tree(std::string_view outline) {
+  // The list that receives the next item of each level.
+  std::vector<MapItemList*> levels{&list_};
+  while (!outline.empty()) {
+    std::string_view line = outline.substr(0, outline.find('\n'));
+    outline.remove_prefix(std::min(outline.size(), line.size() + 1));
+    const std::size_t indent = line.find_first_not_of(' ');
+    if (indent == std::string_view::npos) continue;
+    line.remove_prefix(indent);
+    const std::size_t level = indent / 2;
+    // "-> url" is an item with an empty name.
+    const std::size_t arrow = line.starts_with("-> ") ? 0 : line.find(" -> ");
+    const bool linked = arrow != std::string_view::npos;
+    const std::string name(line.substr(0, arrow));
+    const std::string url(linked ? line.substr(line.find("-> ", arrow) + 3) : "");
+    MapItem* item = core::Append(*levels.at(level), linked ? url.c_str() : nullptr,
+                                 name == "~" ? nullptr : name.c_str());
+    levels.resize(level + 1);
+    levels.push_back(&item->Children);
+  }
+}
+
+Tree::~Tree() { core::Clear(list_); }
+
+void AppendChain(MapItemList& list, int depth) {
+  MapItemList* level = &list;
+  for (int i = 0; i < depth; ++i) {
+    const std::string name = "L" + std::to_string(i);
+    level = &core::Append(*level, (name + ".htm").c_str(), name.c_str())->Children;
+  }
+}
+
+SiteMapSettings Settings(int output_type, const char* output_file) {
+  SiteMapSettings settings{};
+  settings.OutputType = static_cast<uint8_t>(output_type);
+  settings.OutputFile = output_file;
+  return settings;
+}
+
+void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flags,
+              const char* base_path) {
+  SiteMapParams params{};
+  params.BasePath = base_path;
+  params.Settings = settings;
+  params.Items = &items;
+  EXPECT_EQ(generate::GenerateSiteMap(params, flags), 1);
+}
+
+InScratchDir::InScratchDir() : previous_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(dir_.path());
+}
+
+InScratchDir::~InScratchDir() { std::filesystem::current_path(previous_); }
+
+std::string StoredText(std::string_view text) {
+  std::string stored;
+  for (char c : text) {
+    if (c == '\n') stored += '\r';
+    stored += c;
+  }
+  return stored;
+}
+
+void ExpectGoldenPage(const std::string& page_path, const std::string& name) {
+  const std::string golden_path = std::string(VELLUM_GOLDEN_DIR) + "/" + name;
+  const std::string page = ReadBytes(page_path);
+  ASSERT_FALSE(page.empty()) << page_path << " was not written";
+  if (std::getenv("VELLUM_UPDATE_GOLDEN") != nullptr) {
+    std::string plain;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+      if (!(page[i] == '\r' && i + 1 < page.size() && page[i + 1] == '\n')) plain += page[i];
+    }
+    std::ofstream(golden_path, std::ios::binary) << plain;
+    return;
+  }
+  const std::string golden = ReadBytes(golden_path);
+  ASSERT_FALSE(golden.empty()) << "no golden page " << golden_path;
+  EXPECT_EQ(page, StoredText(golden)) << "page " << page_path << " differs from " << golden_path;
+}
+
+}  // namespace vellum::test

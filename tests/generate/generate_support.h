@@ -1,0 +1,60 @@
+// Trees, settings and golden pages for the generation tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "support/scratch_dir.h"
+#include "vellum/vellum.h"
+
+namespace vellum::test {
+
+// A tree built from an outline, one item per line, two spaces of indentation
+// per level: "Name -> url" ("-> url" for an empty name, "~ -> url" for an
+// absent one; a line without an arrow has no URL). Freed with the object.
+class Tree {
+ public:
+  explicit Tree(std::string_view outline);
+  ~Tree();
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
+
+  MapItemList& list() { return list_; }
+
+ private:
+  MapItemList list_{0, nullptr};
+};
+
+// A chain of depth items, each the only child of the one before, all linked.
+void AppendChain(MapItemList& list, int depth);
+
+// Site map settings with every text absent and every number 0, writing
+// output_file as output_type.
+SiteMapSettings Settings(int output_type, const char* output_file);
+
+// Generates items with settings and flags, as HTMLGSiteMap does.
+void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flags,
+              const char* base_path = nullptr);
+
+// Makes a scratch folder the current one for the test's lifetime.
+class InScratchDir {
+ public:
+  InScratchDir();
+  ~InScratchDir();
+  const ScratchDir& dir() const { return dir_; }
+
+ private:
+  ScratchDir dir_;
+  std::string previous_;
+};
+
+// The golden page tests/generate/golden/name, written there with plain line
+// feeds and compared here with every line feed as CR LF, the way pages are
+// stored. With VELLUM_UPDATE_GOLDEN set in the environment, the page is
+// written to the golden file instead.
+void ExpectGoldenPage(const std::string& page_path, const std::string& name);
+
+// "\n" as CR LF, the way a text-mode file stores it.
+std::string StoredText(std::string_view text);
+
+}  // namespace vellum::test

@@ -10,6 +10,8 @@
 #include "core/messages.h"
 #include "generate/site_map.h"
 #include "project/project.h"
+#include "scan/page_access.h"
+#include "scan/site_scan.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -38,7 +40,7 @@ int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
       .load_schemes = nullptr,
       .release_schemes = nullptr,
-      .purge_page_cache = nullptr,
+      .purge_page_cache = scan::PurgePageCache,
   });
   return config::StartUp(program_path);
 }
@@ -153,10 +155,11 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
   });
 }
 
-VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
+VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] {
     StartEngine(nullptr);
     core::Clear(*params->Items);
+    scan::ScanSite(*params, *params->Items, flags);
     return 1;
   });
 }

@@ -9,6 +9,7 @@
 #include "core/text_utils.h"
 #include "project/project.h"
 #include "project/records.h"
+#include "scan/links.h"
 
 namespace vellum::project {
 namespace {
@@ -52,10 +53,11 @@ bool ContainsNoCase(const CountedStringList& list, const char* text) {
   return false;
 }
 
-// Type 0: the start page and the pages its links lead to. Once the scanner
-// exists: crawl the site from start_page, collecting page links (cut at "?"
-// and "#"), into files.
-void AddLinkedPages(const char* /*start_page*/, CountedStringList& /*files*/) {}
+// Type 0: the start page and the pages its links lead to, their "?" and "#"
+// parts cut.
+void AddLinkedPages(const char* start_page, CountedStringList& files) {
+  scan::CrawlSite(start_page, start_page, files, scan::kPageLinks);
+}
 
 // Type 1: the page files in and below folder.
 void AddFolderPages(const char* folder, CountedStringList& files) {

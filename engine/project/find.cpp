@@ -7,6 +7,8 @@
 #include "core/file_loading.h"
 #include "core/text_utils.h"
 #include "project/project.h"
+#include "scan/page_access.h"
+#include "scan/tag_tokenizer.h"
 
 namespace vellum::project {
 namespace {
@@ -33,12 +35,21 @@ void CountOccurrences(std::string_view run, const Search& search, CountedStringL
   }
 }
 
-// The text runs of the page's markup. Once the HTML tokenizer exists: walk
-// the page's tokens, skip to the closing tag of a start tag whose content is
-// passed over (COMMENT, APPLET, SCRIPT), and count the occurrences in every
-// text run with CountOccurrences.
-void CountInTextRuns(core::LoadedText /*page*/, const Search& /*search*/,
-                     CountedStringList& /*found*/) {}
+// Counts the occurrences in every text run of the page's markup, passing
+// over the content of COMMENT, SCRIPT and APPLET.
+void CountInTextRuns(core::LoadedText page, const Search& search, CountedStringList& found) {
+  scan::TagTokenizer tokenizer;
+  tokenizer.Attach(std::move(page));
+  for (scan::TokenKind kind; (kind = tokenizer.Next()) != scan::TokenKind::kEnd;) {
+    if (kind == scan::TokenKind::kText) {
+      CountOccurrences(tokenizer.TokenText(), search, found);
+    } else if (kind == scan::TokenKind::kStartTag &&
+               (tokenizer.tag()->content == scan::kCommentContent ||
+                tokenizer.tag()->content == scan::kRawContent)) {
+      tokenizer.SkipTo("</" + std::string(tokenizer.tag()->name) + ">");
+    }
+  }
+}
 
 }  // namespace
 
@@ -49,7 +60,7 @@ void Find(const Project& project, const FindRequest& request, CountedStringList&
     const Search search{request.Text, request.MatchCase != 0, files.Entries[i].Text};
     core::LoadedText page;
     // A file that cannot be read is passed over; the load has reported it.
-    if (!core::LoadFile(search.path, page, core::kReportAsInfo)) continue;
+    if (!scan::LoadPage(search.path, page, core::kReportAsInfo)) continue;
     if (request.ElementTextOnly == 0) {
       CountOccurrences(std::string_view(page.data.get(), page.length), search, found);
     }

@@ -9,6 +9,8 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "project_fixtures.h"
+#include "scan/page_access.h"
+#include "support/http_servers.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 
@@ -287,12 +289,14 @@ TEST_F(OperationsTest, FindCountsEveryOccurrenceInTheWholeText) {
   AddFile(project_, (site / "gone.html").c_str());
   RebuildSourceFiles(project_);
 
+  // Each occurrence counts once in the whole text and once more in its
+  // text run.
   CountedStringList& found = FoundFiles();
   Find(project_, {"apple", 0, 1}, found);
   ASSERT_EQ(found.Count, 1);
-  EXPECT_EQ(found.Entries[0].UseCount, 1);
+  EXPECT_EQ(found.Entries[0].UseCount, 2);
   Find(project_, {"apple", 0, 0}, found);
-  EXPECT_EQ(found.Entries[0].UseCount, 4);
+  EXPECT_EQ(found.Entries[0].UseCount, 8);
   Find(project_, {"", 0, 0}, found);
   Find(project_, {"pear", 0, 0}, found);
   EXPECT_EQ(found.Count, 1);
@@ -300,6 +304,71 @@ TEST_F(OperationsTest, FindCountsEveryOccurrenceInTheWholeText) {
   EXPECT_EQ(Messages().info,
             std::vector<std::string>(3, "file '" + site / "gone.html" + "' not found\n"));
   core::Clear(found);
+}
+
+TEST_F(OperationsTest, FindInElementTextPassesOverScriptsAndComments) {
+  test::ScratchDir site;
+  const std::string page = site.Write(
+      "page.html",
+      "<title>apple</title><script>apple()</script><COMMENT>apple</COMMENT><!-- apple -->"
+      "<p alt=apple>an apple <b>pie</b></p><applet>apple</applet>");
+  AddFile(project_, page.c_str());
+  RebuildSourceFiles(project_);
+  CountedStringList& found = FoundFiles();
+  Find(project_, {"APPLE", 1, 0}, found);
+  ASSERT_EQ(found.Count, 1);
+  EXPECT_EQ(found.Entries[0].UseCount, 2);  // the title and the paragraph
+  core::Clear(found);
+  Find(project_, {"apple", 0, 1}, found);
+  EXPECT_EQ(found.Entries[0].UseCount, 9 + 2);  // "applet" holds "apple" too
+  core::Clear(found);
+}
+
+TEST_F(OperationsTest, TheSourceFilesOfAPageAreTheSiteItsLinksReach) {
+  test::ScratchDir site;
+  const std::string index =
+      site.Write("index.htm", "<a href=a.htm?x#y>a</a><a href=b.htm><a href=pic.gif>");
+  site.Write("a.htm", "<a href=index.htm><a href=sub/c.htm>");
+  site.Write("b.htm", "");
+  site.Write("sub/c.htm", "<a href=../index.htm>");
+  const std::string folder = site.path().string() + "/";
+  config::TheConfig().ExtPage = "*.htm";
+
+  RemoveFile(project_, (folder + "B.HTM").c_str());
+  AddFile(project_, "extra.htm");
+  ChangeSource(project_, {index.c_str(), 0});
+  EXPECT_EQ(SourceFiles(),
+            (std::vector<std::string>{index, folder + "a.htm", folder + "sub/c.htm", "extra.htm"}));
+
+  ChangeSource(project_, {(folder + "missing.htm").c_str(), 0});
+  EXPECT_EQ(SourceFiles(), std::vector<std::string>{"extra.htm"});
+  EXPECT_EQ(Messages().errors,
+            std::vector<std::string>{"file '" + folder + "missing.htm' not found\n"});
+  config::TheConfig().ExtPage = nullptr;
+}
+
+TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
+  test::ScratchDir site, logs, temp;
+  site.Write("index.htm", "<title>Fruit</title><a href=a.htm>apple</a>");
+  site.Write("a.htm", "<p>apple pie</p>");
+  test::HttpServer server(site.path().string(), logs / "server.log");
+  EngineConfig& config = config::TheConfig();
+  config.ExtPage = "*.htm";
+  config.TempFolder = core::CopyText(temp.path().string() + "/");
+
+  ChangeSource(project_, {server.Url("index.htm").c_str(), 0});
+  EXPECT_EQ(SourceFiles(),
+            (std::vector<std::string>{server.Url("index.htm"), server.Url("a.htm")}));
+  CountedStringList& found = FoundFiles();
+  Find(project_, {"apple", 1, 0}, found);
+  ASSERT_EQ(found.Count, 2);
+  EXPECT_STREQ(found.Entries[1].Text, server.Url("a.htm").c_str());
+  core::Clear(found);
+  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/index.htm", "/a.htm"}));
+
+  scan::PurgePageCache();
+  config.ExtPage = nullptr;
+  config::ReleaseMember(config.TempFolder);
 }
 
 TEST_F(OperationsTest, CloseFreesEverythingAndResets) {

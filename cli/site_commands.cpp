@@ -1,5 +1,6 @@
 // scan, generate, upload and publish: the engine's work on the site map item.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ void Generate(ScriptItem& item, const GenerateOptions& options) {
   if (options.type) params.Settings.OutputType = *options.type;
   if (options.output) params.Settings.OutputFile = options.output->c_str();
   if (options.base_path) params.BasePath = options.base_path->c_str();
+  // The page's folder is made first, as a user asking for out/map.html
+  // expects; the engine itself writes only into folders that exist.
+  if (params.Settings.OutputFile != nullptr) {
+    std::error_code ignored;
+    std::filesystem::create_directories(
+        std::filesystem::path(params.Settings.OutputFile).parent_path(), ignored);
+  }
   HTMLGSiteMap(&params, item.Flags);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,89 @@ TEST_F(CliTest, TargetsAreAddedEditedListedAndRemoved) {
   std::string list = Succeed({"target", "site.bpj", "list"});
   EXPECT_EQ(list.rfind("0\tftp ftp.example.com:2121", 0), 0u) << list;
   EXPECT_EQ(Run({"target", "site.bpj", "edit", "1", "--text"}).status, 2);
+}
+
+// A small site: a home page linking two sections, one of them by a link
+// with arguments and a bookmark.
+void WriteSite(const ScratchDir& dir) {
+  dir.Write("site/index.html",
+            "<html><head><title>Home</title></head><body>"
+            "<a href=\"a/one.html?x=1#part\">One</a> <a href=\"b/two.html\">Two</a>"
+            "</body></html>");
+  dir.Write("site/a/one.html",
+            "<html><head><title>One</title>"
+            "<meta name=\"description\" content=\"The first\"></head>"
+            "<body><a href=\"../b/two.html\">Two</a></body></html>");
+  dir.Write("site/b/two.html", "<html><head><title>Two</title></head><body></body></html>");
+}
+
+TEST_F(CliTest, ScanFollowsLinksOrListsAFolderAndShowPrintsTheTree) {
+  WriteSite(dir_);
+  const std::string site = dir_ / "site";
+  Succeed({"new", "site.bpj"});
+  Succeed({"scan", "site.bpj", "--base", "site/index.html"});
+  EXPECT_EQ(Succeed({"show", "site.bpj"}), "Home\t" + site + "/index.html\n" + "  One\t" + site +
+                                               "/a/one.html\n" + "  Two\t" + site +
+                                               "/b/two.html\n");
+
+  Succeed(
+      {"scan", "site.bpj", "--base", "site/index.html", "--keep-arguments", "--keep-bookmarks"});
+  EXPECT_NE(Succeed({"show", "site.bpj"}).find("/a/one.html?x=1#part\n"), std::string::npos);
+
+  Succeed({"scan", "site.bpj", "--folder", "site", "--meta"});
+  std::string tree = Succeed({"show", "site.bpj"});
+  // Folder entries are named by their META description, their links relative
+  // to the folder.
+  EXPECT_NE(tree.find("a\t\n  The first\ta/one.html\n"), std::string::npos) << tree;
+  EXPECT_EQ(tree.find("?x=1"), std::string::npos) << tree;
+}
+
+TEST_F(CliTest, GenerateWritesThePageAndRegistersIt) {
+  WriteSite(dir_);
+  Succeed({"new", "site.bpj"});
+  Succeed({"scan", "site.bpj", "--base", "site/index.html"});
+  std::string out =
+      Succeed({"generate", "site.bpj", "--type", "table", "--output", "out/map.html"});
+  const std::string page = dir_ / "out/map.html";
+  EXPECT_EQ(out, "   Generate '" + page + "' page\n");
+  std::string html = ReadBytes(page);
+  EXPECT_NE(html.find("<TABLE"), std::string::npos);
+  EXPECT_NE(html.find(">One</A>"), std::string::npos);
+  EXPECT_NE(html.find("\r\n"), std::string::npos);
+  EXPECT_NE(Project().find("AddFile=\"" + page + "\""), std::string::npos);
+  // The stored settings stay as they were: the type was for this run only.
+  EXPECT_NE(Succeed({"show", "site.bpj", "--settings"}).find("type = ul\n"), std::string::npos);
+}
+
+TEST_F(CliTest, ConfigShowsAndChangesTheUserConfiguration) {
+  // A copy of the installation of its own, so the build's configuration
+  // stays as it is.
+  ScratchDir root;
+  std::filesystem::create_directories(root.path() / "IDE");
+  std::filesystem::create_directories(root.path() / "BIN");
+  const std::filesystem::path built = std::filesystem::path(VELLUMARK_PATH).parent_path();
+  for (const auto& entry : std::filesystem::directory_iterator(built)) {
+    const std::string name = entry.path().filename().string();
+    if (name == "vellumark" || name.rfind("libvellum.so", 0) == 0) {
+      std::filesystem::copy(entry.path(), root.path() / "IDE" / name,
+                            std::filesystem::copy_options::copy_symlinks);
+    }
+  }
+  root.Write("BIN/_Vellum.cfg", "ExtPage=\"*.htm\"\r\n");
+  const std::string program = root / "IDE/vellumark";
+
+  ProgramResult shown = RunProgram(program, {"config"});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.out.find("ExtPage = *.htm\n"), std::string::npos) << shown.out;
+
+  ProgramResult changed = RunProgram(program, {"config", "proxy=cache.local", "PortProxy=3128"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(ReadBytes(root / "BIN/Vellum.cfg"),
+            "ExtPage=\"*.htm\"\r\nProxy=\"cache.local\"\r\nPortProxy=3128\r\n");
+
+  ProgramResult refused = RunProgram(program, {"config", "Editor=say \"hi\""});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("Editor"), std::string::npos) << refused.err;
 }
 
 }  // namespace

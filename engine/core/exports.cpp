@@ -7,6 +7,7 @@
 #include "config/start_up.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
 #include "vellum/vellum.h"
@@ -35,8 +36,8 @@ Project* ProjectPointer() { return &project::TheProject(); }
 // Start-up reaches the subsystems above config only through these hooks.
 int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
-      .load_schemes = nullptr,
-      .release_schemes = nullptr,
+      .load_schemes = generate::LoadSchemes,
+      .release_schemes = generate::ReleaseSchemes,
       .purge_page_cache = nullptr,
   });
   return config::StartUp(program_path);

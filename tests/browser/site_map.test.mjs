@@ -264,3 +264,47 @@ test('pages opened from disk show, expand and keep their state', async () => {
   assert.deepEqual(page.errors, []);
   await page.close();
 });
+
+// Internet Explorer 4's object model, as far as the page and tree4.js use
+// it: no documentElement (so the page picks tree4.js), document.all and
+// element.all with tags() giving collections that can be called and indexed.
+// Chromium's own named access to elements by id (SXR__0) stays as IE4 had it.
+function emulateInternetExplorer4() {
+  const collection = (elements) => {
+    const call = (index) => elements[index];
+    for (let i = 0; i < elements.length; i++) call[i] = elements[i];
+    Object.defineProperty(call, 'length', { value: elements.length });
+    return call;
+  };
+  const all = (root) => ({ tags: (name) => collection(root.getElementsByTagName(name)) });
+  Object.defineProperty(document, 'documentElement', { get: () => null });
+  Object.defineProperty(document, 'all', { get: () => all(document) });
+  Object.defineProperty(Element.prototype, 'all', { get() { return all(this); } });
+}
+
+test('tree4.js opens and closes the tree in a browser without a DOM', async () => {
+  await context.clearCookies();
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(`script error: ${error.message}`));
+  await page.addInitScript(emulateInternetExplorer4);
+  await page.goto(`${baseUrl}script_tree.htm`, { waitUntil: 'load' });
+  assert.equal(await page.evaluate(() => typeof sxItems), 'object', 'tree4.js did not run');
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+
+  await toggle(page, 'MI0SXE2ZSXP');  // About
+  await toggle(page, 'MI1SXE0ZSXP', 1);  // Team, whose name Tools shares
+  const teamOpen = [...closed.slice(0, 5), '+About', '+Team', '+Ann Bob', '+Contact',
+                    ...closed.slice(9), '+_Drafts...'];
+  assert.deepEqual(withoutOthers(await treeState(page)), teamOpen);
+  assert.match(await pictures(page, 'MI0SXE2ZSXP'), /iicon4\.gif$/);
+  await page.reload({ waitUntil: 'load' });
+  assert.deepEqual(withoutOthers(await treeState(page)), teamOpen);
+
+  await page.getByText('Expand all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), shown(closedTree));
+  await page.getByText('Collapse all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

@@ -1,5 +1,6 @@
 // The alphabetical index page.
 #include <string>
+#include <vector>
 
 #include "generate/bodies.h"
 #include "generate/image_scheme.h"

@@ -1,5 +1,6 @@
 // The two trees drawn with the pictures of a tree scheme: the static icon
 // tree and the expandable script tree.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,7 +140,20 @@ std::string ScriptImageFolder(const char* image_folder) {
 // "I<level>SXE<index>Z": the key of the branch at (level, index), from which
 // the ids and names of its heading and pictures are made.
 std::string BranchKey(int level, int index) {
-  return "I" + std::to_string(level) + "SXE" + std::to_string(index) + "Z";
+  std::string key = "I";
+  key += std::to_string(level);
+  key += "SXE";
+  key += std::to_string(index);
+  key += 'Z';
+  return key;
+}
+
+// The name of a branch's toggle ('M') or folder ('N') picture.
+std::string PictureName(char prefix, const std::string& key) {
+  std::string name(1, prefix);
+  name += key;
+  name += "SXP";
+  return name;
 }
 
 // The opening of the table that indents a heading or a group.
@@ -242,9 +256,9 @@ struct ScriptDivs : TreeVisitor {
     out.Write("<A HREF=\"javascript:void(0);\" onClick=\"onClicked('");
     out.Write(key);
     out.Write("'); return false\">\n");
-    WritePicture(out, generation, kTogglePicture, "im", ("M" + key + "SXP").c_str(), "absmiddle");
+    WritePicture(out, generation, kTogglePicture, "im", PictureName('M', key).c_str(), "absmiddle");
     out.Write("</A>");
-    WritePicture(out, generation, kFolderPicture, "im", ("N" + key + "SXP").c_str(), "absmiddle");
+    WritePicture(out, generation, kFolderPicture, "im", PictureName('N', key).c_str(), "absmiddle");
     out.Write("&nbsp");
     WriteItemLink(out, generation, item);
     out.CloseFont(0, font);

@@ -25,7 +25,8 @@ function sxLevelOf(id) {
 
 /* The picture that stands for the other state: the same file name with the
  * digit before the extension changed, as the tree pictures are numbered
- * (the closed toggle 3 and the open 4; the closed folder 2 and the open 1). */
+ * (the closed toggle 3 and the open 4; the closed folder 2 and the open 1).
+ * A scheme whose pictures are named otherwise keeps its closed pictures. */
 function sxOtherPicture(src, from, to) {
   var match = /^(.*\D)(\d)(\.\w+)$/.exec(src);
   if (!match || match[2] != String(from)) return null;
@@ -61,7 +62,7 @@ function sxCollect() {
       // The pictures as the page names them, relative to it.
       if (node.toggle) {
         node.closedToggle = node.toggle.getAttribute("src");
-        node.openToggle = sxOtherPicture(node.closedToggle, 3, 4) || imf + "iicon4.gif";
+        node.openToggle = sxOtherPicture(node.closedToggle, 3, 4) || node.closedToggle;
       }
       if (node.folder) {
         node.closedFolder = node.folder.getAttribute("src");

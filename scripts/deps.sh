@@ -14,7 +14,7 @@ PACKAGES="
   tinyproxy ftp-proxy nginx-light wget
   chromium
   xvfb xauth
-  binutils procps iproute2 util-linux
+  binutils procps iproute2 util-linux bc time
 "
 
 SUDO=""

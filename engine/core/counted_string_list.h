@@ -2,6 +2,9 @@
 // in insertion order. The list owns its texts and its array.
 #pragma once
 
+#include <string_view>
+#include <unordered_map>
+
 #include "vellum/vellum.h"
 
 namespace vellum::core {
@@ -24,5 +27,24 @@ int Add(CountedStringList& list, char* text, unsigned options);
 
 // Removes the entry at index; an index out of range does nothing.
 void Remove(CountedStringList& list, int index);
+
+// A hash index beside a list that grows long (the pages of a site, the files
+// of a folder tree): Find and Add give exactly the results of the functions
+// above, without searching the whole list. While it lives, the list must
+// change only through it.
+class IndexedStringList {
+ public:
+  // Indexes the entries the list already has.
+  explicit IndexedStringList(CountedStringList& list);
+
+  CountedString* Find(std::string_view text) const;
+  int Add(char* text, unsigned options);
+
+  CountedStringList& list() { return list_; }
+
+ private:
+  CountedStringList& list_;
+  std::unordered_map<std::string_view, int> index_;  // views of the entries' own texts
+};
 
 }  // namespace vellum::core

@@ -76,7 +76,9 @@ std::vector<DirectoryEntry> SearchDirectory(std::string_view pattern) {
   return entries;
 }
 
-void ListFolder(const char* folder, const char* patterns, CountedStringList& list, unsigned flags) {
+namespace {
+
+void ListInto(const char* folder, const char* patterns, IndexedStringList& list, unsigned flags) {
   std::string prefix = folder != nullptr ? folder : "";
   if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') {
     prefix += '/';
@@ -87,7 +89,7 @@ void ListFolder(const char* folder, const char* patterns, CountedStringList& lis
     if (!pattern) break;
     for (const DirectoryEntry& entry : SearchDirectory(prefix + std::string(*pattern))) {
       std::string path = prefix + entry.name;
-      Add(list, path.data(), flags);
+      list.Add(path.data(), flags);
     }
   }
 
@@ -95,9 +97,16 @@ void ListFolder(const char* folder, const char* patterns, CountedStringList& lis
   for (const DirectoryEntry& entry : SearchDirectory(prefix + "*.*")) {
     // Linked folders are not entered: a link back up the tree would never end.
     if (entry.is_directory && !entry.is_link && entry.name[0] != '.') {
-      ListFolder((prefix + entry.name).c_str(), patterns, list, flags);
+      ListInto((prefix + entry.name).c_str(), patterns, list, flags);
     }
   }
+}
+
+}  // namespace
+
+void ListFolder(const char* folder, const char* patterns, CountedStringList& list, unsigned flags) {
+  IndexedStringList indexed(list);
+  ListInto(folder, patterns, indexed, flags);
 }
 
 }  // namespace vellum::core

@@ -5,11 +5,14 @@
 #include "config/config_file.h"
 #include "config/engine_config.h"
 #include "config/start_up.h"
+#include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
 #include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
+#include "scan/page_access.h"
+#include "scan/site_scan.h"
 #include "vellum/vellum.h"
 
 namespace {
@@ -38,7 +41,7 @@ int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
       .load_schemes = generate::LoadSchemes,
       .release_schemes = generate::ReleaseSchemes,
-      .purge_page_cache = nullptr,
+      .purge_page_cache = scan::PurgePageCache,
   });
   return config::StartUp(program_path);
 }
@@ -67,38 +70,97 @@ VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings) {
   });
 }
 
-VELLUM_API Project* HTMLprjOpen(const char* /*path*/) { return ProjectPointer(); }
-
-VELLUM_API Project* HTMLprjClose(int32_t /*unused*/) { return ProjectPointer(); }
-
-VELLUM_API Project* HTMLprjSave(const char* /*path*/) { return nullptr; }
-
-VELLUM_API Project* HTMLparam(const ProjectParams* /*params*/) { return nullptr; }
-
-VELLUM_API int32_t HTMLchsource(const SourceChange* /*change*/) { return 0; }
-
-VELLUM_API Project* HTMLprjAdd(const AddRequest* /*request*/) { return nullptr; }
-
-VELLUM_API int32_t HTMLprjDelete(int32_t* /*index*/) { return 0; }
-
-VELLUM_API int32_t HTMLprjUp(int32_t* /*index*/) { return 0; }
-
-VELLUM_API int32_t HTMLprjDown(int32_t* /*index*/) { return 0; }
-
-VELLUM_API CountedStringList* HTMLprjFind(const FindRequest* /*request*/) {
-  return &project::FoundFiles();
+VELLUM_API Project* HTMLprjOpen(const char* path) {
+  return Shielded(ProjectPointer(), [&] {
+    project::Open(project::TheProject(), path);
+    return ProjectPointer();
+  });
 }
 
-VELLUM_API int32_t HTMLprjEFind(void) { return 0; }
+VELLUM_API Project* HTMLprjClose(int32_t /*unused*/) {
+  return Shielded(ProjectPointer(), [&] {
+    project::Close(project::TheProject());
+    return ProjectPointer();
+  });
+}
 
-VELLUM_API int32_t HTMLprjPrm(PrmRequest* /*request*/) { return 0; }
+VELLUM_API Project* HTMLprjSave(const char* path) {
+  return Shielded<Project*>(nullptr, [&] {
+    return project::Save(project::TheProject(), path) ? ProjectPointer() : nullptr;
+  });
+}
 
-VELLUM_API int32_t HTMLsvItem(const ItemStore* /*request*/) { return 0; }
+VELLUM_API Project* HTMLparam(const ProjectParams* params) {
+  return Shielded<Project*>(nullptr, [&] {
+    return project::SetParameters(project::TheProject(), *params) > 0 ? ProjectPointer() : nullptr;
+  });
+}
 
-VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t /*flags*/) {
+VELLUM_API int32_t HTMLchsource(const SourceChange* change) {
+  return Shielded(0, [&] {
+    project::ChangeSource(project::TheProject(), *change);
+    return 0;
+  });
+}
+
+VELLUM_API Project* HTMLprjAdd(const AddRequest* request) {
+  return Shielded<Project*>(nullptr, [&] {
+    return project::AddItem(project::TheProject(), *request) > 0 ? ProjectPointer() : nullptr;
+  });
+}
+
+VELLUM_API int32_t HTMLprjDelete(int32_t* index) {
+  return Shielded(0, [&] {
+    project::DeleteItem(project::TheProject(), *index);
+    return 0;
+  });
+}
+
+VELLUM_API int32_t HTMLprjUp(int32_t* index) {
+  return Shielded(0, [&] {
+    project::MoveItemUp(project::TheProject(), *index);
+    return 0;
+  });
+}
+
+VELLUM_API int32_t HTMLprjDown(int32_t* index) {
+  return Shielded(0, [&] {
+    project::MoveItemDown(project::TheProject(), *index);
+    return 0;
+  });
+}
+
+VELLUM_API CountedStringList* HTMLprjFind(const FindRequest* request) {
+  return Shielded(&project::FoundFiles(), [&] {
+    project::Find(project::TheProject(), *request, project::FoundFiles());
+    return &project::FoundFiles();
+  });
+}
+
+VELLUM_API int32_t HTMLprjEFind(void) {
+  core::Clear(project::FoundFiles());
+  return 0;
+}
+
+VELLUM_API int32_t HTMLprjPrm(PrmRequest* request) {
+  return Shielded(0, [&] {
+    project::ChangeTargets(project::TheProject(), *request);
+    return 0;
+  });
+}
+
+VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
+  return Shielded(0, [&] {
+    project::StoreItem(project::TheProject(), *request->Item, *request->Params);
+    return 0;
+  });
+}
+
+VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] {
     StartEngine(nullptr);
     core::Clear(*params->Items);
+    scan::ScanSite(*params, *params->Items, flags);
     return 1;
   });
 }

@@ -87,9 +87,13 @@ bool TextFile::Write(std::string_view bytes) {
   return true;
 }
 
+bool TextFile::Flush() {
+  return stream_ != nullptr && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+}
+
 bool TextFile::Close() {
   if (stream_ == nullptr) return true;
-  bool flushed = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+  bool flushed = Flush();
   bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
   return flushed && closed;

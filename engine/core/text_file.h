@@ -43,6 +43,9 @@ class TextFile {
   // True when every byte was written (in text mode after the translation).
   bool Write(std::string_view bytes);
 
+  // Hands buffered data to the system. False when it could not be written.
+  bool Flush();
+
   // False when data still buffered could not be written.
   bool Close();
 

@@ -1,13 +1,19 @@
 #include "project/project.h"
 
 #include <cstring>
+#include <string>
 
+#include "core/counted_string_list.h"
 #include "core/memory.h"
 #include "core/messages.h"
-#include "core/text_utils.h"
+#include "project/project_file.h"
+#include "project/records.h"
 
 namespace vellum::project {
 namespace {
+
+// Types above this have no meaning and could not be read back from a file.
+constexpr int kLastSourceType = 2;
 
 Project ResetProject() {
   Project project{};
@@ -17,42 +23,10 @@ Project ResetProject() {
   return project;
 }
 
-// A list of owned texts: the project's OutputList and RemovedFiles.
-struct TextList {
-  int32_t& count;
-  const char**& texts;
-};
-
-int IndexOfNoCase(const TextList& list, const char* text) {
-  for (int i = 0; i < list.count; ++i) {
-    if (core::EqualsNoCase(list.texts[i], text)) return i;
-  }
-  return -1;
+bool SameText(const char* a, const char* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  return std::strcmp(a, b) == 0;
 }
-
-void RemoveAt(TextList list, int index) {
-  core::ReleaseText(list.texts[index]);
-  std::memmove(&list.texts[index], &list.texts[index + 1],
-               (list.count - index - 1) * sizeof(const char*));
-  if (--list.count == 0) {
-    core::Release(list.texts);
-    list.texts = nullptr;
-  }
-}
-
-void AppendCopy(TextList list, const char* text) {
-  auto* grown = core::ResizeArray(list.texts, list.count + 1);
-  const char* copy = grown != nullptr ? core::CopyText(text) : nullptr;
-  if (grown != nullptr) list.texts = grown;
-  if (copy == nullptr) {
-    core::ReportMemoryOverflow();
-    return;
-  }
-  list.texts[list.count++] = copy;
-}
-
-TextList OutputList(Project& project) { return {project.AddedCount, project.OutputList}; }
-TextList RemovedFiles(Project& project) { return {project.RemovedCount, project.RemovedFiles}; }
 
 }  // namespace
 
@@ -66,24 +40,88 @@ CountedStringList& FoundFiles() {
   return found;
 }
 
-void AddFile(Project& project, const char* text) {
-  if (int removed = IndexOfNoCase(RemovedFiles(project), text); removed >= 0) {
-    RemoveAt(RemovedFiles(project), removed);
-    project.Modified = 1;
-    return;
+void Close(Project& project) {
+  for (const char* text : {project.Source, project.Description, project.Macros, project.FilePath}) {
+    core::ReleaseText(text);
   }
-  if (IndexOfNoCase(OutputList(project), text) >= 0) return;
-  AppendCopy(OutputList(project), text);
-  project.Modified = 1;
+  ReleaseAll(project.Targets, project.TargetCount, ReleaseTarget);
+  ReleaseAll(project.OutputList, project.AddedCount, core::ReleaseText);
+  ReleaseAll(project.RemovedFiles, project.RemovedCount, core::ReleaseText);
+  ReleaseAll(project.Items, project.ItemCount, ReleaseItem);
+  core::Clear(project.SourceFiles);
+  project = ResetProject();
 }
 
-void RemoveFile(Project& project, const char* text) {
-  project.Modified = 1;
-  if (int added = IndexOfNoCase(OutputList(project), text); added >= 0) {
-    RemoveAt(OutputList(project), added);
-    return;
+bool Open(Project& project, const char* path) {
+  // A copy first: path may be the project's own file path, which Close frees.
+  const std::string name = path != nullptr ? path : "";
+  Close(project);
+  if (path == nullptr || !ReplaceText(project.FilePath, name)) return false;
+  // The name is used whole: a "#" in a project's file name is part of it.
+  core::LoadedText text;
+  if (!core::LoadWholePath(name, text, core::kReportAsError)) return false;
+  if (!ReadProjectFile(project, std::string_view(text.data.get(), text.length))) return false;
+  text.data.reset();
+  RebuildSourceFiles(project);
+  project.Modified = 0;
+  return true;
+}
+
+bool Save(Project& project, const char* path) {
+  if (path == nullptr) return WriteProjectFile(project);
+  if (!ReplaceText(project.FilePath, path) || !WriteProjectFile(project)) return false;
+  // Cleared only once the file holds the project: after a failed save the
+  // changes are still unsaved.
+  project.Modified = 0;
+  return true;
+}
+
+TextUpdate UpdateText(Project& project, const char*& member, const char* text) {
+  if (text == nullptr || *text == '\0') {
+    if (member == nullptr) return TextUpdate::kUnchanged;
+    core::ReleaseText(member);
+    member = nullptr;
+    project.Modified = 1;
+    return TextUpdate::kChanged;
   }
-  AppendCopy(RemovedFiles(project), text);
+  if (member != nullptr && std::strcmp(member, text) == 0) return TextUpdate::kUnchanged;
+  // Copied before the old text goes: text may be a part of it.
+  const char* copy = core::CopyText(text);
+  core::ReleaseText(member);
+  member = copy;
+  project.Modified = 1;
+  if (copy == nullptr) {
+    core::ReportMemoryOverflow();
+    return TextUpdate::kFailed;
+  }
+  return TextUpdate::kChanged;
+}
+
+int SetParameters(Project& project, const ProjectParams& params) {
+  bool changed = UpdateText(project, project.Source, params.Source) != TextUpdate::kUnchanged;
+  changed |= UpdateText(project, project.Description, params.Description) != TextUpdate::kUnchanged;
+  if (params.Type <= kLastSourceType && params.Type != project.Type) {
+    project.Type = params.Type;
+    changed = true;
+  }
+  const bool same_macros = params.MacrosLength == project.MacrosLength &&
+                           (params.MacrosLength < 1 || SameText(params.Macros, project.Macros));
+  if (!same_macros) {
+    UpdateText(project, project.Macros, params.Macros);
+    project.MacrosLength = params.MacrosLength;
+    changed = true;
+  }
+  if (!changed) return 0;
+  project.Modified = 1;
+  return 1;
+}
+
+void ChangeSource(Project& project, const SourceChange& change) {
+  UpdateText(project, project.Source, change.Source);
+  if (change.Type >= 0 && change.Type <= kLastSourceType) {
+    project.Type = static_cast<uint8_t>(change.Type);
+  }
+  RebuildSourceFiles(project);
 }
 
 }  // namespace vellum::project

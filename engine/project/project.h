@@ -1,6 +1,10 @@
-// The one open project of the engine.
+// The one open project of the engine and every operation on it. The records
+// are those of the public header: the application reads them directly, so
+// every change goes through these operations, which keep the texts owned by
+// the engine's allocator and mark the project modified.
 #pragma once
 
+#include "core/file_loading.h"
 #include "vellum/vellum.h"
 
 namespace vellum::project {
@@ -11,6 +15,38 @@ Project& TheProject();
 // The paths that the last search found (HTMLprjFind).
 CountedStringList& FoundFiles();
 
+// --- Project as a whole ---------------------------------------------------
+
+// Frees all content and applies the reset values.
+void Close(Project& project);
+
+// Closes the project, then reads the project file at path into it. On a
+// failed read the project keeps what was read, its source files are not
+// rebuilt and Modified stays as reading left it. Failures are reported
+// through the callbacks; the result tells whether the file was read whole.
+bool Open(Project& project, const char* path);
+
+// Writes the project to path, which becomes its file path; Modified is
+// cleared once the file is written. With a null path, writes to the file path
+// it has and leaves Modified alone. False when nothing usable was written
+// (the old file is then untouched).
+bool Save(Project& project, const char* path);
+
+// The text update rule: member takes a copy of text, an empty text counting
+// as none; any change sets Modified. On allocation failure the member is none
+// and "memory overflou" is reported.
+enum class TextUpdate { kUnchanged, kChanged, kFailed };
+TextUpdate UpdateText(Project& project, const char*& member, const char* text);
+
+// Sets Source, Description, Type and Macros. Returns 1 when anything changed
+// (Modified is then set), else 0.
+int SetParameters(Project& project, const ProjectParams& params);
+
+// Sets Source (and Type unless negative), then rebuilds SourceFiles.
+void ChangeSource(Project& project, const SourceChange& change);
+
+// --- Files of the site ----------------------------------------------------
+
 // Registers a file as added to the site: a text in RemovedFiles (compared
 // without regard to case) is taken out of there instead; a text already in
 // OutputList is left alone; otherwise a copy is appended to OutputList.
@@ -20,5 +56,63 @@ void AddFile(Project& project, const char* text);
 // (compared without regard to case), else appended to RemovedFiles (again,
 // when it is already there).
 void RemoveFile(Project& project, const char* text);
+
+// Recomputes SourceFiles from Source and Type, then adds the OutputList texts
+// (cutting their "?" and "#" parts in place) and takes out RemovedFiles.
+void RebuildSourceFiles(Project& project);
+
+// --- Script items ---------------------------------------------------------
+
+// Inserts an item at request.Position (0 to the item count) and stores
+// request.Params into it. A position out of range, or a kind that is not a
+// script kind, does nothing. Returns 0 only when memory ran out.
+int AddItem(Project& project, const AddRequest& request);
+
+// Stores params into item: the name from BasePath; for a site map the
+// settings, and for kind 11 a copy of *params.Items unless it is the item's
+// own tree. The flag word is not touched.
+void StoreItem(Project& project, ScriptItem& item, const SiteMapParams& params);
+
+// Index out of range: nothing happens. Up and down write the new index back.
+void DeleteItem(Project& project, int index);
+void MoveItemUp(Project& project, int32_t& index);
+void MoveItemDown(Project& project, int32_t& index);
+
+// Frees an item's texts and entries; the record itself stays.
+void ReleaseItem(ScriptItem& item);
+
+// Opens a zero-filled place at position (0 to the item count) of the item
+// list and returns it; sets Modified. Null when memory ran out: the item list
+// is then empty and "memory overflou" reported.
+ScriptItem* InsertItem(Project& project, int position);
+
+// --- Upload targets -------------------------------------------------------
+
+// The target and file-list operations of HTMLprjPrm.
+void ChangeTargets(Project& project, PrmRequest& request);
+
+// Notes that path was put on target with the size and time of stamp: an
+// existing record of the path (compared without regard to case) takes the
+// new numbers, otherwise a record is appended; either change sets Modified.
+// False (with "memory overflou" reported) when no record could be made.
+bool RecordUpload(Project& project, OutputTarget& target, const char* path,
+                  const core::FileStamp& stamp);
+
+// Appends a target with no texts and no uploaded files; null (with the
+// targets emptied and "memory overflou" reported) when memory ran out.
+OutputTarget* AppendTarget(Project& project);
+
+// Gives target the five texts (by the update rule), port and flags of
+// settings. False when a text could not be copied.
+bool SetTargetSettings(Project& project, OutputTarget& target, const OutputTarget& settings);
+
+// Frees a target's texts and uploaded files; the record itself stays.
+void ReleaseTarget(OutputTarget& target);
+
+// --- Search ---------------------------------------------------------------
+
+// Searches the project's source files for request.Text and adds the path of
+// each file once per occurrence to found.
+void Find(const Project& project, const FindRequest& request, CountedStringList& found);
 
 }  // namespace vellum::project

@@ -109,11 +109,16 @@ TEST(Exports, StartUpReportsOfAnEarlyGenSiteMapReachTheCallbacksOfInit) {
   EXPECT_EQ(HTMLgetCfg(0)->RootFolder, nullptr);  // the first start-up is the only one
 }
 
-TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
-  vellum::test::ScratchDir dir;
+// Starts the engine as a program installed in dir, with recording callbacks.
+void StartInstalledIn(const vellum::test::ScratchDir& dir) {
   std::filesystem::create_directory(dir.path() / "BIN");
   const std::string program = dir / "IDE/bramblel";
   ASSERT_EQ(HTMLinitmess(Record, Record, Record, 0, 0, program.c_str()), 1);
+}
+
+TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
+  vellum::test::ScratchDir dir;
+  StartInstalledIn(dir);
 
   EngineConfig settings{};
   settings.ExtPage = "*.htm";
@@ -123,6 +128,39 @@ TEST(Exports, PutCfgWritesTheUsersFileBelowTheRoot) {
   EXPECT_STREQ(config->ExtPage, "*.htm");
   EXPECT_NE(config->ExtPage, settings.ExtPage);
   EXPECT_EQ(vellum::test::ReadBytes(dir / "BIN/Vellum.cfg"), "ExtPage=\"*.htm\"\r\nPortFW=21\r\n");
+}
+
+TEST(Exports, GenSiteMapScansASiteIntoTheGivenList) {
+  reported.clear();
+  vellum::test::ScratchDir dir;
+  StartInstalledIn(dir);
+  EngineConfig settings{};
+  settings.ExtPage = "*.htm";
+  HTMLputCfg(&settings);
+  const std::string base = dir.Write("site/index.htm", "<title>Home</title><a href=b.htm>");
+  dir.Write("site/b.htm", "<title>B</title><a href=index.htm>");
+
+  MapItemList tree{0, nullptr};
+  SiteMapParams params{};
+  params.BasePath = base.c_str();
+  params.Items = &tree;
+  EXPECT_EQ(HTMLgenSiteMap(&params, VELLUM_SCAN_IGNORE_BOOKMARKS), 1);
+  ASSERT_EQ(tree.Count, 2);
+  EXPECT_STREQ(tree.Items[0].Name, "B");
+  EXPECT_STREQ(tree.Items[1].Name, "Home");
+  EXPECT_EQ(tree.Items[1].URL, base);
+
+  params.Settings.Mode = 1;
+  const std::string folder = dir / "site/";
+  params.BasePath = folder.c_str();
+  EXPECT_EQ(HTMLgenSiteMap(&params, VELLUM_SCAN_IGNORE_BOOKMARKS), 1);
+  ASSERT_EQ(tree.Count, 2);
+  EXPECT_STREQ(tree.Items[0].URL, "b.htm");
+  params.Settings.Mode = 0;
+  params.BasePath = "";
+  EXPECT_EQ(HTMLgenSiteMap(&params, 0), 1);  // nothing to scan: the list is only emptied
+  EXPECT_EQ(tree.Count, 0);
+  EXPECT_TRUE(reported.empty());
 }
 
 }  // namespace

@@ -1,0 +1,445 @@
+// The reader of project files. Every fault ends reading; where it ends
+// decides what the caller learns:
+//  - a failure with a syntax report: faults in the version line, in Common
+//    and in ScriptMacros, and a token in ScriptList that starts nothing;
+//  - a failure without a report: a malformed AddFile or RemoveFile entry, an
+//    item or gallery/MP3 entry key not followed by "={", and a gallery or MP3
+//    entry without an item of its kind before it;
+//  - a stop as at the end of the text, with a syntax report: faults after an
+//    item's "={" and inside MapItem, GalItem and Mp3Item values, and a
+//    MapItem without a stored site map before it.
+// At most one syntax report is sent per read.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/map_item_list.h"
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "project/file_format.h"
+#include "project/project.h"
+#include "project/project_file.h"
+#include "project/project_tokenizer.h"
+#include "project/records.h"
+
+namespace vellum::project {
+namespace {
+
+enum class Outcome {
+  kOk,
+  kFail,  // reading fails (reported where the fault was found, or silent)
+  kStop,  // reading ends with success
+};
+
+// Texts that the file gives as "" are kept as none, as the update rule keeps
+// them; only Source, Description and Macros keep an empty text.
+const char* OptionalText(const std::string& value) {
+  return value.empty() ? nullptr : value.c_str();
+}
+
+// True when a version number, read as a decimal fraction, is above 1.0. The
+// number token may hold several points; the fraction ends at the second.
+bool IsAboveVersionOne(std::string_view number) {
+  const std::size_t point = number.find('.');
+  std::string_view whole = number.substr(0, point);
+  whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+  if (whole.size() > 1 || (whole.size() == 1 && whole[0] > '1')) return true;
+  if (whole.empty() || point == std::string_view::npos) return false;
+  std::string_view fraction = number.substr(point + 1);
+  fraction = fraction.substr(0, fraction.find('.'));
+  return fraction.find_first_not_of('0') != std::string_view::npos;
+}
+
+// The text's value with its escapes resolved; a value holding a NUL ends
+// there, as every text of the project does.
+std::string Unescaped(std::string_view raw) {
+  std::string value(raw);
+  core::Unescape(value.data());
+  value.resize(std::strlen(value.c_str()));
+  return value;
+}
+
+bool IsMapItemKey(const Token& token) {
+  return token.type == Token::kWord && token.id == kMapItemKey;
+}
+
+class Reader {
+ public:
+  Reader(Project& project, std::string_view text) : project_(project), tokens_(text) {}
+
+  bool Read();
+
+ private:
+  Token Next();
+  bool Expect(Token::Type type) { return Next().type == type; }
+  bool ExpectComma() { return Expect(Token::kComma); }
+  bool ExpectOpening() { return Expect(Token::kEquals) && Expect(Token::kOpenBrace); }
+  bool ReadString(std::string& value);
+  bool ReadInteger(int32_t& value);
+  bool ReadDigits(std::string_view& digits);
+  bool ReadFlagRun(const FlagRun& run, uint32_t& flags);
+
+  bool ReadVersion();
+  Outcome ReadCommonEntry(const Token& key);
+  Outcome ReadFileListEntry(const Token& key);
+  Outcome ReadTarget();
+  Outcome ReadUploadRecord();
+  Outcome ReadMacrosEntry(const Token& key);
+  Outcome ReadListEntry(const Token& key);
+  Outcome ReadItem(int kind);
+  Outcome ReadItemValues(ScriptItem& item);
+  Outcome ReadMapItem();
+  Outcome ReadListedEntry(int kind, int text_count);
+
+  ScriptItem* LastItem() {
+    return project_.ItemCount > 0 ? &project_.Items[project_.ItemCount - 1] : nullptr;
+  }
+
+  // Sends the syntax report (once per read) and returns outcome.
+  Outcome Syntax(Outcome outcome);
+
+  Project& project_;
+  ProjectTokenizer tokens_;
+  bool reported_ = false;
+};
+
+Outcome Reader::Syntax(Outcome outcome) {
+  if (!reported_) {
+    reported_ = true;
+    const char* path = project_.FilePath != nullptr ? project_.FilePath : "";
+    core::ReportInfoCode(core::ErrorCode::kBadProject, path, tokens_.Line());
+  }
+  return outcome;
+}
+
+Token Reader::Next() {
+  Token token = tokens_.Next();
+  // "*/" outside a comment ends the text, and is a fault wherever it stands.
+  if (token.type == Token::kEnd && tokens_.EndedByCommentClose()) Syntax(Outcome::kOk);
+  return token;
+}
+
+bool Reader::ReadString(std::string& value) {
+  const Token token = Next();
+  if (token.type != Token::kString) return false;
+  value = Unescaped(token.text);
+  return true;
+}
+
+bool Reader::ReadInteger(int32_t& value) {
+  Token token = Next();
+  // The writer stores negative numbers (a port, a border) with a minus sign.
+  const bool negative = token.type == Token::kOther && token.text == "-" && tokens_.NumberFollows();
+  if (negative) token = Next();
+  if (token.type != Token::kNumber) return false;
+  // Digits up to the first point count, as in a decimal with a fraction.
+  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+  int64_t magnitude = 0;
+  for (char c : token.text.substr(0, token.text.find('.'))) {
+    magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
+  }
+  value = static_cast<int32_t>(
+      negative ? -magnitude : std::min<int64_t>(magnitude, std::numeric_limits<int32_t>::max()));
+  return true;
+}
+
+bool Reader::ReadDigits(std::string_view& digits) {
+  const Token token = Next();
+  digits = token.text;
+  return token.type == Token::kNumber;
+}
+
+bool Reader::ReadFlagRun(const FlagRun& run, uint32_t& flags) {
+  std::string_view digits;
+  return ReadDigits(digits) && project::ReadFlagRun(digits, run, flags);
+}
+
+bool Reader::Read() {
+  if (!ReadVersion()) return false;
+  int section = kUnknownSection;  // no section before the first name
+  for (Token token = Next(); token.type != Token::kEnd; token = Next()) {
+    if (token.type == Token::kSection) {
+      if (token.id == kUnknownSection) {
+        Syntax(Outcome::kFail);
+        return false;
+      }
+      section = token.id;
+      continue;
+    }
+    Outcome outcome = Outcome::kFail;
+    switch (section) {
+      case kCommonSection:
+        outcome = ReadCommonEntry(token);
+        break;
+      case kScriptMacrosSection:
+        outcome = ReadMacrosEntry(token);
+        break;
+      case kScriptListSection:
+        outcome = ReadListEntry(token);
+        break;
+      default:
+        outcome = Syntax(Outcome::kFail);
+        break;
+    }
+    if (outcome != Outcome::kOk) return outcome == Outcome::kStop;
+  }
+  return true;
+}
+
+bool Reader::ReadVersion() {
+  const Token key = Next();
+  std::string_view number;
+  if (key.type != Token::kWord || key.id != kFormatVersionKey || !Expect(Token::kEquals) ||
+      !ReadDigits(number)) {
+    Syntax(Outcome::kFail);
+    return false;
+  }
+  if (IsAboveVersionOne(number)) {
+    core::ReportErrorCode(core::ErrorCode::kInvalidVersion);
+    return false;
+  }
+  return true;
+}
+
+Outcome Reader::ReadCommonEntry(const Token& key) {
+  if (key.type != Token::kWord) return Syntax(Outcome::kFail);
+  if (key.id == kAddFileKey || key.id == kRemoveFileKey) return ReadFileListEntry(key);
+  if (key.id == kOutputKey) return ReadTarget();
+  if (key.id == kHFilesKey) return ReadUploadRecord();
+
+  if (!Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  switch (key.id) {
+    case kTypeKey: {
+      int32_t type = 0;
+      if (!ReadInteger(type) || type < 0 || type > 2) return Syntax(Outcome::kFail);
+      project_.Type = static_cast<uint8_t>(type);
+      return Outcome::kOk;
+    }
+    case kSourceKey:
+    case kDescriptionKey: {
+      std::string value;
+      if (!ReadString(value)) return Syntax(Outcome::kFail);
+      const char*& member = key.id == kSourceKey ? project_.Source : project_.Description;
+      return ReplaceText(member, value) ? Outcome::kOk : Outcome::kFail;
+    }
+    case kUploadPropertiesKey: {
+      uint32_t flags = 0;
+      if (!ReadFlagRun(kUploadPropertiesRun, flags)) return Syntax(Outcome::kFail);
+      project_.UploadProperties = flags;
+      return Outcome::kOk;
+    }
+    case kCompessPropertiesKey: {
+      uint32_t flags = 0;
+      if (!ReadFlagRun(kCompressLowRun, flags) || !ExpectComma() ||
+          !ReadFlagRun(kCompressHighRun, flags)) {
+        return Syntax(Outcome::kFail);
+      }
+      project_.CompessProperties = flags;
+      return Outcome::kOk;
+    }
+    default:
+      return Syntax(Outcome::kFail);
+  }
+}
+
+Outcome Reader::ReadFileListEntry(const Token& key) {
+  std::string value;
+  if (!Expect(Token::kEquals) || !ReadString(value)) return Outcome::kFail;
+  if (key.id == kAddFileKey) {
+    AddFile(project_, value.c_str());
+  } else {
+    RemoveFile(project_, value.c_str());
+  }
+  return Outcome::kOk;
+}
+
+Outcome Reader::ReadTarget() {
+  std::string texts[5];
+  int32_t port = 0;
+  uint32_t flags = 0;
+  bool well_formed = ExpectOpening() && ReadString(texts[0]);
+  for (int i = 1; well_formed && i < 5; ++i) well_formed = ExpectComma() && ReadString(texts[i]);
+  well_formed = well_formed && ExpectComma() && ReadInteger(port) && ExpectComma() &&
+                ReadFlagRun(kTargetFlagsRun, flags) && Expect(Token::kCloseBrace);
+  if (!well_formed) return Syntax(Outcome::kFail);
+
+  OutputTarget* target = AppendTarget(project_);
+  if (target == nullptr) return Outcome::kFail;
+  OutputTarget settings{};
+  settings.URL = OptionalText(texts[0]);
+  settings.Folder = OptionalText(texts[1]);
+  settings.Server = OptionalText(texts[2]);
+  settings.Login = OptionalText(texts[3]);
+  settings.Password = OptionalText(texts[4]);
+  settings.Port = port;
+  settings.Flags = flags;
+  return SetTargetSettings(project_, *target, settings) ? Outcome::kOk : Outcome::kFail;
+}
+
+Outcome Reader::ReadUploadRecord() {
+  int32_t index = 0;
+  std::string path;
+  int32_t numbers[5] = {};
+  bool well_formed = ExpectOpening() && ReadInteger(index) && ExpectComma() && ReadString(path);
+  for (int32_t& number : numbers) well_formed = well_formed && ExpectComma() && ReadInteger(number);
+  if (!well_formed || !Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+
+  if (index < 0 || index >= project_.TargetCount) return Outcome::kOk;
+  const core::FileStamp stamp{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
+  return RecordUpload(project_, project_.Targets[index], path.c_str(), stamp) ? Outcome::kOk
+                                                                              : Outcome::kFail;
+}
+
+Outcome Reader::ReadMacrosEntry(const Token& key) {
+  std::string value;
+  if (key.type != Token::kWord || key.id != kMacrosKey || !Expect(Token::kEquals) ||
+      !ReadString(value)) {
+    return Syntax(Outcome::kFail);
+  }
+  if (!ReplaceText(project_.Macros, value)) return Outcome::kFail;
+  project_.MacrosLength = static_cast<int32_t>(value.size());
+  return Outcome::kOk;
+}
+
+Outcome Reader::ReadListEntry(const Token& key) {
+  if (key.type != Token::kWord) return Syntax(Outcome::kFail);
+  if (key.id >= kFirstItemKey) return ReadItem(key.id - kFirstItemKey + 1);
+  switch (key.id) {
+    case kMapItemKey:
+      return ReadMapItem();
+    case kGalItemKey:
+      return ReadListedEntry(VELLUM_KIND_SGALLERY, 2);
+    case kMp3ItemKey:
+      return ReadListedEntry(VELLUM_KIND_SMP3LIST, 1);
+    default:
+      return Syntax(Outcome::kFail);
+  }
+}
+
+Outcome Reader::ReadItem(int kind) {
+  if (!ExpectOpening()) return Outcome::kFail;
+  // The item joins the list before its values, so that an item whose values
+  // are broken still stands with what was read.
+  ScriptItem* item = InsertItem(project_, project_.ItemCount);
+  if (item == nullptr) return Outcome::kFail;
+  item->Kind = static_cast<uint8_t>(kind);
+
+  std::string name;
+  if (!ReadString(name)) return Syntax(Outcome::kStop);
+  if (UpdateText(project_, item->Name, OptionalText(name)) == TextUpdate::kFailed) {
+    return Outcome::kFail;
+  }
+  const Outcome outcome = ReadItemValues(*item);
+  if (outcome != Outcome::kOk) return outcome;
+  return Expect(Token::kCloseBrace) ? Outcome::kOk : Syntax(Outcome::kStop);
+}
+
+Outcome Reader::ReadItemValues(ScriptItem& item) {
+  const ItemSlots slots = SlotsOf(item);
+  int next_digit = 0;
+  int next_text = 0;
+  int next_number = 0;
+  std::string text;
+  for (const ValueGroup& group : LayoutOf(item.Kind)) {
+    for (int i = 0; group.type == ValueGroup::kTexts && i < group.count; ++i) {
+      if (!ExpectComma() || !ReadString(text)) return Syntax(Outcome::kStop);
+      if (UpdateText(project_, *slots.texts[next_text++], OptionalText(text)) ==
+          TextUpdate::kFailed) {
+        return Outcome::kFail;
+      }
+    }
+    for (int i = 0; group.type == ValueGroup::kNumbers && i < group.count; ++i) {
+      if (!ExpectComma() || !ReadInteger(*slots.numbers[next_number++])) {
+        return Syntax(Outcome::kStop);
+      }
+    }
+    if (group.type == ValueGroup::kTexts || group.type == ValueGroup::kNumbers) continue;
+
+    std::string_view digits;
+    if (!ExpectComma() || !ReadDigits(digits)) return Syntax(Outcome::kStop);
+    const bool exact = digits.size() == static_cast<std::size_t>(group.count);
+    switch (group.type) {
+      case ValueGroup::kDigitValues:
+        if (!exact) return Syntax(Outcome::kStop);
+        for (char c : digits) *slots.digits[next_digit++] = static_cast<uint8_t>(c - '0');
+        break;
+      case ValueGroup::kPasteDigits:
+        if (!exact) return Syntax(Outcome::kStop);
+        item.Flags = static_cast<uint32_t>(digits[0] - '0');
+        if (digits[1] != '0') item.Flags |= 8u;
+        break;
+      default:
+        if (!project::ReadFlagRun(digits, group.run, item.Flags)) return Syntax(Outcome::kStop);
+        break;
+    }
+  }
+  return Outcome::kOk;
+}
+
+Outcome Reader::ReadMapItem() {
+  ScriptItem* item = LastItem();
+  if (item == nullptr || item->Kind != VELLUM_KIND_SSITEMAP) return Syntax(Outcome::kStop);
+
+  // The lists being filled, outermost first: an entry with children opens a
+  // level, and the brace that closes the children also closes that entry.
+  // No recursion, so any depth that fits in memory is read.
+  std::vector<MapItemList*> levels{&item->Entries};
+  std::string url;
+  std::string name;
+  for (bool entry_follows = true; entry_follows;) {
+    if (!ExpectOpening() || !ReadString(url) || !ExpectComma() || !ReadString(name)) {
+      return Syntax(Outcome::kStop);
+    }
+    MapItem* entry = core::Append(*levels.back(), OptionalText(url), OptionalText(name));
+    if (entry == nullptr) return Outcome::kFail;
+
+    const Token after = Next();
+    if (after.type == Token::kComma) {
+      // Children: at least one MapItem.
+      if (!Expect(Token::kOpenBrace) || !IsMapItemKey(Next())) return Syntax(Outcome::kStop);
+      levels.push_back(&entry->Children);
+      continue;
+    }
+    if (after.type != Token::kCloseBrace) return Syntax(Outcome::kStop);
+
+    entry_follows = false;
+    while (levels.size() > 1 && !entry_follows) {
+      const Token next = Next();
+      if (IsMapItemKey(next)) {
+        entry_follows = true;
+      } else if (next.type == Token::kCloseBrace) {
+        levels.pop_back();
+      } else {
+        return Syntax(Outcome::kStop);
+      }
+    }
+  }
+  return Outcome::kOk;
+}
+
+Outcome Reader::ReadListedEntry(int kind, int text_count) {
+  if (!ExpectOpening()) return Outcome::kFail;
+  ScriptItem* item = LastItem();
+  if (item == nullptr || item->Kind != kind) return Outcome::kFail;
+
+  std::string first;
+  std::string second;
+  if (!ReadString(first) || (text_count == 2 && (!ExpectComma() || !ReadString(second))) ||
+      !Expect(Token::kCloseBrace)) {
+    return Syntax(Outcome::kStop);
+  }
+  return core::Append(item->Entries, OptionalText(first), OptionalText(second)) != nullptr
+             ? Outcome::kOk
+             : Outcome::kFail;
+}
+
+}  // namespace
+
+bool ReadProjectFile(Project& project, std::string_view text) {
+  return Reader(project, text).Read();
+}
+
+}  // namespace vellum::project

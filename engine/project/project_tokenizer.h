@@ -1,0 +1,84 @@
+// The lexical view of a project file: blanks and comments skipped, then
+// numbers, words looked up in the key table, quoted strings, section names
+// and single punctuation characters. Tokens are views into the text, which
+// the caller keeps alive for as long as it uses them.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace vellum::project {
+
+// The words of the key table. The fifteen item keys follow kFirstItemKey in
+// script-kind order (key kFirstItemKey + kind - 1).
+enum Key : int {
+  kUnknownKey = -1,
+  kFormatVersionKey,
+  kTypeKey,
+  kSourceKey,
+  kDescriptionKey,
+  kMacrosKey,
+  kOutputKey,
+  kAddFileKey,
+  kRemoveFileKey,
+  kUploadPropertiesKey,
+  kCompessPropertiesKey,
+  kHFilesKey,
+  kMapItemKey,
+  kGalItemKey,
+  kMp3ItemKey,
+  kFirstItemKey,
+};
+
+enum Section : int {
+  kUnknownSection = -1,
+  kCommonSection,
+  kScriptMacrosSection,
+  kScriptListSection
+};
+
+struct Token {
+  enum Type {
+    kEnd,
+    kNumber,
+    kWord,
+    kString,
+    kSection,
+    kOpenBrace,
+    kCloseBrace,
+    kComma,
+    kEquals,
+    kOther
+  };
+  Type type = kEnd;
+  // The token's characters; for a string the raw text between the quotes
+  // (escapes still in it), for a section the name between the brackets.
+  std::string_view text;
+  int id = -1;  // a Key for words, a Section for section names
+};
+
+class ProjectTokenizer {
+ public:
+  explicit ProjectTokenizer(std::string_view text) : text_(text) {}
+
+  Token Next();
+
+  // True when the character behind the last token starts a number.
+  bool NumberFollows() const;
+
+  // 1 plus the number of line feeds read so far.
+  int Line() const;
+
+  // True after a "*/" outside any comment ended the text.
+  bool EndedByCommentClose() const { return ended_by_comment_close_; }
+
+ private:
+  void SkipBlanksAndComments();
+  std::string_view TakeWhile(std::size_t from, bool (*belongs)(char));
+
+  std::string_view text_;
+  std::size_t position_ = 0;
+  bool ended_by_comment_close_ = false;
+};
+
+}  // namespace vellum::project

@@ -1,0 +1,121 @@
+// Upload targets, the record of what was uploaded to each, and the file-list
+// operations that reach the project through the same request.
+#include "core/memory.h"
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "project/project.h"
+#include "project/records.h"
+
+namespace vellum::project {
+namespace {
+
+void DeleteTarget(Project& project, int32_t& index) {
+  if (index < 0 || index >= project.TargetCount) return;
+  project.Modified = 1;
+  ReleaseTarget(project.Targets[index]);
+  EraseAt(project.Targets, project.TargetCount, index);
+  if (index >= project.TargetCount) index = project.TargetCount - 1;
+}
+
+}  // namespace
+
+void ReleaseTarget(OutputTarget& target) {
+  for (const char* text :
+       {target.URL, target.Folder, target.Server, target.Login, target.Password}) {
+    core::ReleaseText(text);
+  }
+  for (int i = 0; i < target.UploadedCount; ++i) core::ReleaseText(target.UploadedFiles[i].Path);
+  core::Release(target.UploadedFiles);
+  target = OutputTarget{};
+}
+
+OutputTarget* AppendTarget(Project& project) {
+  project.Modified = 1;
+  return InsertAt(project.Targets, project.TargetCount, project.TargetCount, ReleaseTarget);
+}
+
+bool SetTargetSettings(Project& project, OutputTarget& target, const OutputTarget& settings) {
+  bool complete = true;
+  const char** members[] = {&target.URL, &target.Folder, &target.Server, &target.Login,
+                            &target.Password};
+  const char* texts[] = {settings.URL, settings.Folder, settings.Server, settings.Login,
+                         settings.Password};
+  for (int i = 0; i < 5; ++i) {
+    complete &= UpdateText(project, *members[i], texts[i]) != TextUpdate::kFailed;
+  }
+  target.Port = settings.Port;
+  target.Flags = settings.Flags;
+  return complete;
+}
+
+void ChangeTargets(Project& project, PrmRequest& request) {
+  switch (request.Operation) {
+    case VELLUM_PRM_MODIFY_TARGET:
+      if (request.Index >= 0 && request.Index < project.TargetCount) {
+        project.Modified = 1;
+        SetTargetSettings(project, project.Targets[request.Index],
+                          *static_cast<const OutputTarget*>(request.Data));
+      }
+      break;
+    case VELLUM_PRM_APPEND_TARGET: {
+      // A copy of the record: it may be one of the targets, which growing
+      // the array moves (their texts stay where they are).
+      const OutputTarget settings = *static_cast<const OutputTarget*>(request.Data);
+      if (OutputTarget* target = AppendTarget(project)) {
+        SetTargetSettings(project, *target, settings);
+      }
+      break;
+    }
+    case VELLUM_PRM_DELETE_TARGET:
+      DeleteTarget(project, request.Index);
+      break;
+    case VELLUM_PRM_ADD_FILE:
+    case VELLUM_PRM_REMOVE_FILE: {
+      const auto* text = static_cast<const char*>(request.Data);
+      if (text == nullptr) break;
+      if (request.Operation == VELLUM_PRM_ADD_FILE) {
+        AddFile(project, text);
+      } else {
+        RemoveFile(project, text);
+      }
+      RebuildSourceFiles(project);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool RecordUpload(Project& project, OutputTarget& target, const char* path,
+                  const core::FileStamp& stamp) {
+  UploadedFile record{nullptr,
+                      stamp.size,
+                      static_cast<int8_t>(stamp.day),
+                      static_cast<int8_t>(stamp.month),
+                      static_cast<int16_t>(stamp.year),
+                      stamp.seconds};
+  for (int i = 0; i < target.UploadedCount; ++i) {
+    UploadedFile& known = target.UploadedFiles[i];
+    if (!core::EqualsNoCase(known.Path, path)) continue;
+    if (known.Size != record.Size || known.Day != record.Day || known.Month != record.Month ||
+        known.Year != record.Year || known.Seconds != record.Seconds) {
+      record.Path = known.Path;
+      known = record;
+      project.Modified = 1;
+    }
+    return true;
+  }
+
+  auto* grown = core::ResizeArray(target.UploadedFiles, target.UploadedCount + 1);
+  if (grown != nullptr) target.UploadedFiles = grown;
+  record.Path = grown != nullptr ? core::CopyText(path) : nullptr;
+  if (record.Path == nullptr) {
+    core::ReportMemoryOverflow();
+    return false;
+  }
+  target.UploadedFiles[target.UploadedCount++] = record;
+  project.Modified = 1;
+  return true;
+}
+
+}  // namespace vellum::project

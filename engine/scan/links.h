@@ -1,0 +1,78 @@
+// Link extraction: resolving an attribute value found on a page, collecting
+// the links of a page that a LinkFlags word selects, crawling a site by its
+// page links, and walking the local resources a page refers to (for the
+// upload). Links are not normalised: "./" and inner "../" stay, separators
+// are not unified and letter case is kept.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/counted_string_list.h"
+#include "core/directory_search.h"
+#include "scan/tag_tokenizer.h"
+
+namespace vellum::scan {
+
+// LinkFlags: what is collected and how.
+inline constexpr unsigned kPageLinks = 0x1;  // http(s), relative, local: with a page extension
+inline constexpr unsigned kKeepBookmarks = core::kKeepBookmarks;  // 0x2: "#name" values and parts
+inline constexpr unsigned kKeepArguments = core::kKeepArguments;  // 0x4: "?arguments" parts
+inline constexpr unsigned kPictures = 0x8;    // IMG SRC; BACKGROUND of BODY, TABLE, TR, TD
+inline constexpr unsigned kFtpPages = 0x10;   // "ftp://" with a page extension
+inline constexpr unsigned kFileLinks = 0x20;  // "file://"
+inline constexpr unsigned kGopherLinks = 0x40;
+inline constexpr unsigned kMailLinks = 0x80;
+inline constexpr unsigned kNewsLinks = 0x100;
+inline constexpr unsigned kOtherSchemes = 0x200;
+inline constexpr unsigned kNoSubfolders = core::kNoSubfolders;  // 0x400, folder listing only
+inline constexpr unsigned kOutsideSite = 0x800;                 // accept links outside the site
+inline constexpr unsigned kFollowOutside = 0x1000;  // collect the links of pages outside it
+
+// The link that value, found on page, stands for; nothing when it is to be
+// dropped. base is the site's base page: "../" counts from its folder, and
+// links outside its folder are taken only with kOutsideSite. A value that
+// starts with "/" on a page without a separator behind "://" writes the line
+// "--ERROR--" to standard output.
+std::optional<std::string> Resolve(std::string_view base, std::string_view page,
+                                   std::string_view value, unsigned flags);
+
+// Adds to list, in order of appearance, every link of the page held by
+// tokenizer that flags select (the walk starts from the page's beginning;
+// the content of SCRIPT and APPLET is passed over).
+void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                  core::IndexedStringList& list, unsigned flags);
+void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                  CountedStringList& list, unsigned flags);
+
+// Adds the start page (as loaded, use count 2) and every page reachable from
+// it by page links to list. A use count of 1 means found, 2 or more loaded.
+// Pages outside the site are added only with kOutsideSite, and their links
+// collected only with kFollowOutside. False when start is empty or cannot be
+// loaded (reported through the error callback).
+bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags);
+
+// A local resource link of a page: the resolved link and where the
+// attribute's value lies in the page text.
+using ResourceVisitor =
+    std::function<void(const std::string& link, std::size_t value_at, std::size_t value_length)>;
+
+// Calls visit for every local resource link of the page: a relative A HREF
+// that is not a page, an IMG SRC, a BACKGROUND of BODY, TABLE, TD or TR.
+void WalkResources(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                   const ResourceVisitor& visit);
+
+// Adds the local resources of page (loaded silently) to list.
+void GatherResources(const char* base, const char* page, CountedStringList& list);
+
+// Turns the resource references inside page into lower case and, when any
+// byte changed, writes the page back over its file; with a list, adds the
+// lower-cased links to it too. A page that cannot be loaded is reported
+// through the error callback, as are failures to write it back. False when
+// the page could not be loaded or written.
+bool LowerCaseResources(const char* base, const char* page, CountedStringList* list);
+
+}  // namespace vellum::scan

@@ -1,0 +1,21 @@
+// The scan behind the Layout Wizard: fills a site map tree from a site, by
+// following the links of its pages from a base page (navigation), or by the
+// folders and page files below a folder (folder structure), or from a
+// project's source. Each page's link name is its TITLE, or its META
+// description when the flags ask for it.
+#pragma once
+
+#include "vellum/vellum.h"
+
+namespace vellum::scan {
+
+// The LinkFlags that ScanFlags (VELLUM_SCAN_...) stand for.
+unsigned LinkFlagsFor(unsigned scan_flags);
+
+// Fills tree, which the caller has emptied, as params and scan_flags ask,
+// then sorts every level by link name (byte order). Returns 1, or 0 when the
+// base page cannot be read or the base is unusable (the tree then stays
+// empty). Failures are reported through the callbacks.
+int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags);
+
+}  // namespace vellum::scan

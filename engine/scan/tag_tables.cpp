@@ -1,0 +1,301 @@
+#include "scan/tag_tables.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "core/text_utils.h"
+
+namespace vellum::scan {
+namespace {
+
+constexpr ContentKind k0 = kMarkupComment;
+constexpr ContentKind k1 = kCommentContent;
+constexpr ContentKind k2 = kNormalContent;
+constexpr ContentKind k3 = kEmptyContent;
+constexpr ContentKind k4 = kRawContent;
+constexpr ContentKind k5 = kPreformatted;
+
+constexpr const char* kHeadingAttributes = "ALIGN;CLASS;ID;STYLE";
+
+// Upper-case copy of name for the look-ups; longer names match nothing.
+template <std::size_t N>
+std::optional<std::string_view> UpperCase(std::string_view name, std::array<char, N>& buffer) {
+  if (name.size() > N) return std::nullopt;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    buffer[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return std::string_view(buffer.data(), name.size());
+}
+
+template <typename Value>
+using NameIndex = std::unordered_map<std::string_view, Value>;
+
+}  // namespace
+
+const TagInfo kTagTable[kTagCount] = {
+    {"!--", false, k0, nullptr},
+    {"!DOCTYPE", true, k3, "*"},
+    {"A", false, k2,
+     "HREF;METHOD;NAME;REL;REV;TARGET;TITLE;URL;CLASS;ONCLICK;ONMOUSEOUT;ONMOUSEOVER;STYLE;ID"},
+    {"ABBR", false, k2, nullptr},
+    {"ACRONYM", false, k2, nullptr},
+    {"ADDRESS", false, k2, nullptr},
+    {"APPLET", true, k4, "ALIGN;ALT;ARCHIVE;CODE;CODEBASE;HEIGHT;HSPACE;NAME;OBJECT;VSPACE;WIDTH"},
+    {"AREA", false, k3, "COORDS;SHAPE;RECT;NOHREF;HREF;TARGET;ALT;NAME"},
+    {"B", false, k2, nullptr},
+    {"BASE", false, k3, "HREF;TARGET"},
+    {"BASEFONT", false, k3, "COLOR;FACE;SIZE"},
+    {"BDO", false, k2, nullptr},
+    {"BGSOUND", true, k3, "SRC;LOOP"},
+    {"BIG", false, k2, nullptr},
+    {"BLOCKQUOTE", false, k2, nullptr},
+    {"BODY", true, k2,
+     "BACKGROUND;BGCOLOR;BGPROPERTIES;LINK;VLINK;ALINK;TEXT;LEFTMARGIN;RIGHTMARGIN;TOPMARGIN;"
+     "MARGINHEIGHT;MARGINWIDTH;ONLOAD"},
+    {"BR", true, k3, "CLASS;ID;STYLE"},
+    {"BUTTON", false, k2, nullptr},
+    {"CAPTION", false, k3, "ALIGN;VALIGN"},
+    {"CENTER", false, k2, nullptr},
+    {"CITE", false, k2, nullptr},
+    {"CFMAIL", false, k2, nullptr},
+    {"CODE", false, k2, nullptr},
+    {"COL", false, k3, "ALIGN;SPAN;VALIGN;WIDTH"},
+    {"COLGROUP", false, k3, "ALIGN;SPAN;VALIGN;WIDTH"},
+    {"COMMENT", true, k1, nullptr},
+    {"DD", true, k3, nullptr},
+    {"DEL", false, k2, nullptr},
+    {"DFN", false, k2, nullptr},
+    {"DIR", false, k3, nullptr},
+    {"DIV", false, k2, "ALIGN;CLASS;ID;STYLE;TITLE"},
+    {"DL", false, k3, nullptr},
+    {"DT", false, k3, nullptr},
+    {"EM", false, k2, nullptr},
+    {"EMBED", false, k2, "ALIGN;BORDER;HEIGHT;HSPACE;NAME;SRC;TYPE;VSPACE;WIDTH"},
+    {"FIELDSET", false, k2, nullptr},
+    {"FONT", false, k2, "COLOR;FACE;SIZE;CLASS;STYLE"},
+    {"FORM", false, k2, "ACTION;METHOD;NAME;TARGET;CLASS;ID"},
+    {"FRAME", true, k3, "FRAMEBORDER;MARGINHEIGHT;MARGINWIDTH;NAME;NORESIZE;SCROLLING;SRC"},
+    {"FRAMESET", true, k2, "BORDER;BORDERCOLOR;COLS;FRAMEBORDER;FRAMESPACING;ROWS"},
+    {"H1", false, k2, kHeadingAttributes},
+    {"H2", false, k2, kHeadingAttributes},
+    {"H3", false, k2, kHeadingAttributes},
+    {"H4", false, k2, kHeadingAttributes},
+    {"H5", false, k2, kHeadingAttributes},
+    {"H6", false, k2, kHeadingAttributes},
+    {"H7", false, k2, kHeadingAttributes},
+    {"HEAD", true, k2, nullptr},
+    {"HR", false, k3, "ALIGN;COLOR;NOSHADE;SIZE;WIDTH"},
+    {"HTML", true, k2, nullptr},
+    {"I", false, k2, nullptr},
+    {"IFRAME", true, k2,
+     "ALIGN;FRAMEBORDER;HEIGHT;HSPACE;MARGINHEIGHT;MARGINWIDTH;NAME;SCROLLING;SRC;VSPACE;WIDTH"},
+    {"IMG", false, k3,
+     "ALIGN;ALT;BORDER;CONTROLS;DYNSRC;HEIGHT;HSPACE;ISMAP;LOOP;SRC;USEMAP;VSPACE;WIDTH;CLASS;"
+     "NAME"},
+    {"INPUT", false, k3, "ALIGN;ALT;MAXLENGTH;NAME;SIZE;SRC;TABINDEX;TYPE;VALUE;ONCHANGE;ONCLICK"},
+    {"INS", false, k2, nullptr},
+    {"ISINDEX", false, k3, "ACTION;PROMPT"},
+    {"KBD", false, k2, nullptr},
+    {"LABEL", false, k2, nullptr},
+    {"LEGEND", false, k2, nullptr},
+    {"LI", false, k3, "TYPE;VALUE"},
+    {"LINK", false, k3, "HREF;REL;REV;TITLE;TYPE"},
+    {"LISTING", false, k2, nullptr},
+    {"MAP", false, k2, "NAME"},
+    {"MARQUEE", false, k2,
+     "ALIGN;BEHAVIOR;BGCOLOR;DIRECTION;HEIGHT;HSPACE;LOOP;SCROLLAMOUNT;SCROLLDELAY;VSPACE;WIDTH"},
+    {"MENU", false, k2, nullptr},
+    {"META", true, k3, "HTTP-EQUIV;NAME;CONTENT;URL"},
+    {"NOBR", false, k2, nullptr},
+    {"NOFRAMES", false, k2, nullptr},
+    {"NOSCRIPT", false, k2, nullptr},
+    {"OBJECT", false, k2,
+     "ALIGN;ARCHIVE;BORDER;CLASSID;CODEBASE;CODETYPE;DATA;HEIGHT;HSPACE;NAME;STANDBY;TYPE;USEMAP;"
+     "VSPACE;WIDTH"},
+    {"OL", false, k2, "START;TYPE"},
+    {"OPTGROUP", false, k2, nullptr},
+    {"OPTION", false, k2, "SELECTED;VALUE"},
+    {"P", false, k2, "ALIGN;CLASS;ID;STYLE"},
+    {"PARAM", false, k3, "NAME;VALUE;VALUETYPE;TYPE"},
+    {"PLAINTEXT", false, k2, nullptr},
+    {"PRE", false, k5, nullptr},
+    {"Q", false, k2, nullptr},
+    {"S", false, k2, nullptr},
+    {"SAMP", false, k2, nullptr},
+    {"SCRIPT", false, k4, "LANGUAGE;SRC"},
+    {"SELECT", false, k2, "MULTIPLE;NAME;SIZE;TABINDEX;ONCHANGE"},
+    {"SMALL", false, k2, nullptr},
+    {"SPAN", false, k2, "CLASS;ID;STYLE;TITLE"},
+    {"STRIKE", false, k2, nullptr},
+    {"STRONG", false, k2, nullptr},
+    {"STYLE", false, k2, "TYPE"},
+    {"SUB", false, k2, nullptr},
+    {"SUP", false, k2, nullptr},
+    {"TABLE", false, k2,
+     "ALIGN;VALIGN;BACKGROUND;BGCOLOR;BORDER;BORDERCOLOR;BORDERCOLORLIGHT;BORDERCOLORDARK;"
+     "CELLPADDING;CELLSPACING;COLS;WIDTH;HEIGHT;FRAME;RULES;ROWS;CLASS;ID"},
+    {"TBODY", false, k2, nullptr},
+    {"TD", true, k2,
+     "ALIGN;BACKGROUND;BGCOLOR;BORDERCOLOR;BORDERCOLORLIGHT;BORDERCOLORDARK;VALIGN;COLSPAN;NOWRAP;"
+     "ROWSPAN;HEIGHT;WIDTH;CLASS;ID"},
+    {"TEXTAREA", false, k2, "COLS;NAME;ROWS;TABINDEX;ONCHANGE"},
+    {"TFOOT", false, k3, nullptr},
+    {"TH", false, k3,
+     "ALIGN;BACKGROUND;BGCOLOR;BORDERCOLOR;VALIGN;COLSPAN;NOWRAP;ROWSPAN;HEIGHT;WIDTH"},
+    {"THEAD", false, k3, nullptr},
+    {"TITLE", true, k2, nullptr},
+    {"TR", true, k2,
+     "ALIGN;BACKGROUND;BGCOLOR;BORDERCOLOR;BORDERCOLORLIGHT;BORDERCOLORDARK;VALIGN;HEIGHT;ID"},
+    {"TT", false, k2, nullptr},
+    {"U", false, k2, nullptr},
+    {"UL", false, k2, "TYPE"},
+    {"VAR", false, k2, nullptr},
+    {"WBR", false, k2, nullptr},
+    {"XMP", false, k2, nullptr},
+    {"SPACER", false, k3, "ALIGN;HEIGHT;SIZE;TYPE;WIDTH"},
+};
+
+const char* const kAttributeTable[kAttributeCount] = {
+    "ALIGN",
+    "ACTION",
+    "ALINK",
+    "ALT",
+    "ARCHIVE",
+    "BACKGROUND",
+    "BEHAVIOR",
+    "BGCOLOR",
+    "BGPROPERTIES",
+    "BORDER",
+    "BORDERCOLOR",
+    "BORDERCOLORLIGHT",
+    "BORDERCOLORDARK",
+    "CELLPADDING",
+    "CELLSPACING",
+    "CODE",
+    "CODEBASE",
+    "CODETYPE",
+    "COLOR",
+    "COLS",
+    "COLSPAN",
+    "CONTENT",
+    "CLASS",
+    "CLASSID",
+    "CONTROLS",
+    "COORDS",
+    "DATA",
+    "DIRECTION",
+    "DYNSRC",
+    "FACE",
+    "FRAME",
+    "FRAMEBORDER",
+    "FRAMESPACING",
+    "HEIGHT",
+    "HREF",
+    "HSPACE",
+    "HTTP-EQUIV",
+    "ID",
+    "ISMAP",
+    "LANGUAGE",
+    "LEFTMARGIN",
+    "LOOP",
+    "LINK",
+    "MARGINHEIGHT",
+    "MARGINWIDTH",
+    "MAXLENGTH",
+    "METHOD",
+    "MULTIPLE",
+    "RIGHTMARGIN",
+    "RECT",
+    "REF",
+    "REV",
+    "REL",
+    "ROWS",
+    "ROWSPAN",
+    "RULES",
+    "NAME",
+    "NOHREF",
+    "NORESIZE",
+    "NOSHADE",
+    "NOWRAP",
+    "OBJECT",
+    "OPTIONAL",
+    "ONCHANGE",
+    "ONCLICK",
+    "ONMOUSEOUT",
+    "ONMOUSEOVER",
+    "PALETTE",
+    "PROMPT",
+    "SCROLLAMOUNT",
+    "SCROLLDELAY",
+    "SCROLLING",
+    "SELECTED",
+    "SIZE",
+    "SHAPE",
+    "SPAN",
+    "SRC",
+    "START",
+    "STANDBY",
+    "STYLE",
+    "TARGET",
+    "TABINDEX",
+    "TEXT",
+    "TITLE",
+    "TOPMARGIN",
+    "TYPE",
+    "URL",
+    "USEMAP",
+    "VALIGN",
+    "VALUE",
+    "VALUETYPE",
+    "VLINK",
+    "VSPACE",
+    "WIDTH",
+};
+
+const TagInfo* FindTag(std::string_view name) {
+  static const NameIndex<const TagInfo*> index = [] {
+    NameIndex<const TagInfo*> built;
+    // try_emplace keeps the first row of a name, as a search from the top would.
+    for (const TagInfo& tag : kTagTable) built.try_emplace(tag.name, &tag);
+    return built;
+  }();
+  std::array<char, 16> buffer;
+  std::optional<std::string_view> upper = UpperCase(name, buffer);
+  if (!upper) return nullptr;
+  auto found = index.find(*upper);
+  return found == index.end() ? nullptr : found->second;
+}
+
+int FindAttributeName(std::string_view name) {
+  static const NameIndex<int> index = [] {
+    NameIndex<int> built;
+    for (int i = 0; i < kAttributeCount; ++i) built.try_emplace(kAttributeTable[i], i);
+    return built;
+  }();
+  std::array<char, 24> buffer;
+  std::optional<std::string_view> upper = UpperCase(name, buffer);
+  if (!upper) return -1;
+  auto found = index.find(*upper);
+  return found == index.end() ? -1 : found->second;
+}
+
+const std::bitset<kAttributeCount>& KnownAttributes(const TagInfo& tag) {
+  static const std::array<std::bitset<kAttributeCount>, kTagCount> known = [] {
+    std::array<std::bitset<kAttributeCount>, kTagCount> built{};
+    for (int row = 0; row < kTagCount; ++row) {
+      for (int i = 0;; ++i) {
+        std::optional<std::string_view> name = core::ListElement(kTagTable[row].allowed, i);
+        if (!name) break;
+        const int attribute = FindAttributeName(*name);
+        if (attribute >= 0) built[row].set(attribute);
+      }
+    }
+    return built;
+  }();
+  return known[&tag - kTagTable];
+}
+
+}  // namespace vellum::scan

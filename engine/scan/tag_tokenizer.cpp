@@ -1,0 +1,284 @@
+#include "scan/tag_tokenizer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "core/memory.h"
+#include "core/text_utils.h"
+
+namespace vellum::scan {
+namespace {
+
+constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
+// The first place at or after from where pattern matches without regard to
+// case, or kNotFound.
+std::size_t FindNoCase(std::string_view text, std::size_t from, std::string_view pattern) {
+  if (pattern.empty() || text.size() < pattern.size()) return kNotFound;
+  const std::size_t last = text.size() - pattern.size();
+  const char lower = core::ToLowerAscii(pattern[0]);
+  const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 'a' + 'A') : lower;
+  for (std::size_t at = from; at <= last; ++at) {
+    if (lower == upper) {
+      const void* found = std::memchr(text.data() + at, lower, last - at + 1);
+      if (found == nullptr) return kNotFound;
+      at = static_cast<const char*>(found) - text.data();
+    } else if (text[at] != lower && text[at] != upper) {
+      continue;
+    }
+    if (core::EqualsNoCase(text.substr(at, pattern.size()), pattern)) return at;
+  }
+  return kNotFound;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The tokens of an attribute list.
+enum class ValueToken { kEnd, kAssign, kValue };
+
+struct ValueScan {
+  ValueToken token = ValueToken::kEnd;
+  std::size_t begin = 0;
+  std::size_t length = 0;
+};
+
+// Reads the next value token from at (blanks skipped), within the tag that
+// ends at limit. at is left behind the token.
+ValueScan ReadValueToken(std::string_view text, std::size_t& at, std::size_t limit) {
+  while (at < limit && core::IsBlank(text[at])) ++at;
+  if (at >= limit) return {};
+  const char c = text[at];
+  if (c == '=') {
+    ++at;
+    return {ValueToken::kAssign};
+  }
+  if (c == '"' || c == '\'') {
+    const std::size_t close = text.substr(0, limit).find(c, at + 1);
+    if (close == std::string_view::npos) {
+      at = limit;  // an unclosed string ends the list
+      return {};
+    }
+    ValueScan string{ValueToken::kValue, at + 1, close - at - 1};
+    at = close + 1;
+    return string;
+  }
+  const std::size_t begin = at;
+  if (c == '-' || IsDigit(c)) {
+    ++at;
+    while (at < limit && IsDigit(text[at])) ++at;
+    ValueScan number{ValueToken::kValue, begin, at - begin};
+    if (at < limit) ++at;  // the byte that ends the digits is passed over
+    return number;
+  }
+  while (at < limit && std::strchr("< \t\n\r>", text[at]) == nullptr) ++at;
+  if (at == begin) return {};  // only the tag's ">" is left
+  return {ValueToken::kValue, begin, at - begin};
+}
+
+}  // namespace
+
+void TagTokenizer::Attach(core::LoadedText text) {
+  text_ = std::move(text);
+  modified_ = false;
+  Rewind();
+}
+
+bool TagTokenizer::AttachCopy(std::string_view bytes) {
+  char* copy = static_cast<char*>(core::Reallocate(nullptr, bytes.size() + 1));
+  if (copy == nullptr) return false;
+  std::memcpy(copy, bytes.data(), bytes.size());
+  copy[bytes.size()] = '\0';
+  core::LoadedText text;
+  text.data.reset(copy);
+  text.length = bytes.size();
+  Attach(std::move(text));
+  return true;
+}
+
+void TagTokenizer::Rewind() {
+  position_ = token_start_ = token_begin_ = attributes_start_ = tag_end_ = 0;
+  kind_ = TokenKind::kEnd;
+  tag_ = nullptr;
+  attributes_parsed_ = false;
+  attributes_.clear();
+}
+
+std::string_view TagTokenizer::TokenText() const {
+  return std::string_view(text(), length()).substr(token_begin_, position_ - token_begin_);
+}
+
+TokenKind TagTokenizer::Next() {
+  attributes_parsed_ = false;
+  attributes_.clear();
+  tag_ = nullptr;
+  kind_ = TokenKind::kEnd;
+  token_start_ = position_;
+  const std::string_view page(text(), length());
+  while (position_ < page.size() && core::IsBlank(page[position_])) ++position_;
+  if (position_ >= page.size()) return kind_;
+
+  token_begin_ = position_;
+  if (page[position_] != '<') {
+    position_ = std::min(page.find('<', position_), page.size());
+    return kind_ = TokenKind::kText;
+  }
+
+  const bool closing = position_ + 1 < page.size() && page[position_ + 1] == '/';
+  position_ += closing ? 2 : 1;
+  ReadTagName();
+  if (tag_ == nullptr) {
+    kind_ = TokenKind::kUnknownTag;
+  } else {
+    kind_ = closing ? TokenKind::kEndTag : TokenKind::kStartTag;
+  }
+
+  if (kind_ == TokenKind::kStartTag && tag_->content == kMarkupComment) {
+    const std::size_t close = FindNoCase(page, position_, "-->");
+    if (close != kNotFound) {
+      position_ = tag_end_ = close + 3;
+      return kind_;
+    }
+  }
+  StepOverTagEnd();
+  return kind_;
+}
+
+void TagTokenizer::ReadTagName() {
+  const std::string_view page(text(), length());
+  const std::size_t begin = position_;
+  while (position_ < page.size() && position_ - begin < kMaxTagName &&
+         !core::IsTagNameDelimiter(page[position_])) {
+    ++position_;
+  }
+  attributes_start_ = position_;
+  tag_ = FindTag(page.substr(begin, position_ - begin));
+}
+
+void TagTokenizer::StepOverTagEnd() {
+  const std::size_t close = std::string_view(text(), length()).find('>', position_);
+  position_ = close == std::string_view::npos ? length() : close + 1;
+  tag_end_ = position_;
+}
+
+void TagTokenizer::ParseAttributes() {
+  attributes_parsed_ = true;
+  if (kind_ != TokenKind::kStartTag || tag_->content == kMarkupComment ||
+      (tag_->allowed != nullptr && std::strcmp(tag_->allowed, "*") == 0)) {
+    return;
+  }
+  const std::string_view page(text(), length());
+  const std::size_t limit = std::min(tag_end_, page.size());
+  const auto& known = KnownAttributes(*tag_);
+  std::size_t at = attributes_start_;
+  for (;;) {
+    while (at < limit && core::IsBlank(page[at])) ++at;
+    if (at >= limit || (at + 1 == limit && page[at] == '>')) return;
+
+    Attribute attribute;
+    attribute.name = at;
+    if (core::IsTagNameDelimiter(page[at])) {
+      ++at;
+    } else {
+      while (at < limit && at - attribute.name < kMaxAttributeName &&
+             !core::IsTagNameDelimiter(page[at])) {
+        ++at;
+      }
+    }
+    attribute.name_end = at;
+    const int row = FindAttributeName(page.substr(attribute.name, at - attribute.name));
+    if (row >= 0 && known.test(row)) {
+      attribute.known = true;
+      attribute.table_row = row;
+    }
+    const bool recorded = attributes_.size() < static_cast<std::size_t>(kMaxAttributes);
+    if (recorded) attributes_.push_back(attribute);
+
+    const std::size_t before = at;
+    ValueScan next = ReadValueToken(page, at, limit);
+    if (next.token != ValueToken::kAssign) {
+      if (next.token == ValueToken::kEnd) return;
+      at = before;  // it is the next attribute's name
+      continue;
+    }
+    ValueScan value = ReadValueToken(page, at, limit);
+    if (!recorded) continue;
+    attributes_.back().has_value = true;
+    if (value.token == ValueToken::kValue) {
+      attributes_.back().value = value.begin;
+      attributes_.back().value_length = value.length;
+    }
+  }
+}
+
+const Attribute* TagTokenizer::FindAttribute(std::string_view name) {
+  if (kind_ != TokenKind::kStartTag) return nullptr;
+  if (!attributes_parsed_) ParseAttributes();
+  for (const Attribute& attribute : attributes_) {
+    if (attribute.known && core::EqualsNoCase(kAttributeTable[attribute.table_row], name)) {
+      return &attribute;
+    }
+  }
+  return nullptr;
+}
+
+std::string_view TagTokenizer::ValueOf(const Attribute& attribute) const {
+  if (!attribute.value) return {};
+  return std::string_view(text(), length()).substr(*attribute.value, attribute.value_length);
+}
+
+std::optional<std::string_view> TagTokenizer::AttributeValue(std::string_view name) {
+  const Attribute* attribute = FindAttribute(name);
+  if (attribute == nullptr || !attribute->value) return std::nullopt;
+  return ValueOf(*attribute);
+}
+
+bool TagTokenizer::SkipTo(std::string_view pattern) {
+  const std::size_t found = FindNoCase(std::string_view(text(), length()), position_, pattern);
+  if (found == kNotFound) {
+    position_ = token_begin_ = length();
+    return false;
+  }
+  position_ = found + pattern.size();
+  return true;
+}
+
+char* TagTokenizer::Edit(std::size_t at, std::ptrdiff_t delta) {
+  if (text() == nullptr || at > length()) return nullptr;
+  if (delta == 0) return text() + at;
+  const std::size_t old_length = length();
+  std::size_t new_length;
+  if (delta > 0) {
+    new_length = old_length + static_cast<std::size_t>(delta);
+    char* grown = static_cast<char*>(core::Reallocate(text(), new_length + 1));
+    if (grown == nullptr) return nullptr;
+    (void)text_.data.release();
+    text_.data.reset(grown);
+    std::memmove(grown + at + delta, grown + at, old_length - at + 1);
+  } else {
+    const std::size_t removed = std::min(static_cast<std::size_t>(-delta), old_length - at);
+    new_length = old_length - removed;
+    std::memmove(text() + at, text() + at + removed, old_length - at - removed + 1);
+    delta = -static_cast<std::ptrdiff_t>(removed);
+  }
+  text_.length = new_length;
+
+  // Offsets behind the edit follow it; an offset inside a deleted range
+  // lands on its start.
+  auto follow = [at, delta](std::size_t& offset, bool at_counts) {
+    if (offset > at || (at_counts && offset == at)) {
+      offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(
+          static_cast<std::ptrdiff_t>(at), static_cast<std::ptrdiff_t>(offset) + delta));
+    }
+  };
+  follow(position_, true);
+  follow(tag_end_, true);
+  follow(token_begin_, false);
+  follow(attributes_start_, false);
+  attributes_parsed_ = false;
+  attributes_.clear();
+  modified_ = true;
+  return text() + at;
+}
+
+}  // namespace vellum::scan

@@ -1,0 +1,241 @@
+#include "scan/links.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "config/engine_config.h"
+#include "core/memory.h"
+#include "support/message_log.h"
+#include "support/scratch_dir.h"
+
+namespace vellum::scan {
+namespace {
+
+using test::ScratchDir;
+
+constexpr unsigned kBookmarks = kPageLinks | kKeepBookmarks;
+constexpr unsigned kOutside = kPageLinks | kOutsideSite;
+
+TEST(Resolve, ValuesAgainstThePageAndTheBase) {
+  const std::string long_name(300, 'n');
+  struct Row {
+    std::string base, page, value;
+    unsigned flags;
+    std::optional<std::string> link;  // nothing: dropped
+  };
+  const Row rows[] = {
+      // A local site with drive paths.
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "pic.gif", 1,
+       "C:\\site\\images\\pic.gif"},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../pic.gif", 1,
+       "C:\\site\\pic.gif"},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "..\\..\\pic.gif", 1, "C:\\pic.gif"},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../../../pic.gif", 1, std::nullopt},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "a/../b.htm", 1, std::nullopt},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../a/../b.htm", 1,
+       "C:\\site\\a/../b.htm"},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", " \t\npic.gif ", 1,
+       "C:\\site\\images\\pic.gif "},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "\\top.htm", 1,
+       "C:\\site\\images\\top.htm"},
+      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "", 1, "C:\\site\\images\\"},
+      {"C:\\site\\index.htm", "C:\\site\\x.htm", long_name, 1, "C:\\site\\" + long_name},
+      // Bookmarks.
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "#top", kPageLinks, std::nullopt},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "#top", kBookmarks, "C:\\site\\a.htm#top"},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm#old", "#top", kBookmarks, "C:\\site\\a.htm#top"},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "b.htm#top", kPageLinks, "C:\\site\\b.htm#top"},
+      // Values with a scheme or a drive are taken as they are, unless they
+      // leave the site.
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "mailto:me@x", 1, "mailto:me@x"},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "D:\\other\\x.htm", 1, "D:\\other\\x.htm"},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "http://web/x.htm", 1, std::nullopt},
+      {"C:\\site\\index.htm", "C:\\site\\a.htm", "http://web/x.htm", kOutside, "http://web/x.htm"},
+      // A web site.
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "q.htm", 1, "http://site/a/b/q.htm"},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "../q.htm", 1, "http://site/a/q.htm"},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/a/x.htm", 1, "http://site/a/x.htm"},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/b/x.htm", 1, std::nullopt},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/b/x.htm", kOutside,
+       "http://site/b/x.htm"},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/about.htm", 1,
+       "http://site/about.htm"},  // begins with the base folder "http://site/a"
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "http://site/a/c.htm", 1,
+       "http://site/a/c.htm"},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "HTTP://site/a/c.htm", 1, std::nullopt},
+      {"http://site/a/index.htm", "http://site/a/b/p.htm", "http://elsewhere/c.htm", kOutside,
+       "http://elsewhere/c.htm"},
+      // "../" climbs from the folder of the page the link is on, however deep;
+      // a web address stops at its host's root.
+      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../q.htm", 1, "C:\\site\\a\\q.htm"},
+      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../../q.htm", 1, "C:\\site\\q.htm"},
+      {"http://site/index.htm", "http://site/a/b/p.htm#x/y", "../q.htm", 1, "http://site/a/q.htm"},
+      {"http://site/index.htm", "http://site/p.htm", "../../x.htm", 1, "http://site/x.htm"},
+      {"/srv/site/index.htm", "/srv/site/a/b/p.htm", "../../x.htm", 1, "/srv/site/x.htm"},
+      // Pages without a folder, and local paths of this platform.
+      {"index.htm", "index.htm", "a.htm", 1, "a.htm"},
+      {"/srv/site/index.htm", "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},
+      {"/srv/site/index.htm", "/srv/site/sub/p.htm", "/abs.htm", 1, "/srv/site/sub/abs.htm"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Resolve(row.base, row.page, row.value, row.flags), row.link)
+        << row.page << " " << row.value;
+  }
+}
+
+TEST(Resolve, ARootValueOnAnAddressWithoutAPathIsFlaggedOnStandardOutput) {
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(Resolve("http://site/index.htm", "http://site", "/x.htm", 1), "http://site/x.htm");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "--ERROR--\n");
+}
+
+class LinksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = &test::InstallMessageLog();
+    config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
+  }
+  void TearDown() override {
+    EngineConfig& config = config::TheConfig();
+    core::ReleaseText(config.ExtPage);
+    config.ExtPage = nullptr;
+  }
+
+  // The entries of list as "text" or "text x count" when counted more than
+  // once.
+  static std::vector<std::string> Entries(const CountedStringList& list) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < list.Count; ++i) {
+      entries.push_back(list.Entries[i].Text);
+      if (list.Entries[i].UseCount > 1) {
+        entries.back() += " x" + std::to_string(list.Entries[i].UseCount);
+      }
+    }
+    return entries;
+  }
+
+  std::vector<std::string> Collect(std::string_view html, unsigned flags) {
+    TagTokenizer tokenizer;
+    EXPECT_TRUE(tokenizer.AttachCopy(html));
+    CountedStringList list{};
+    CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, flags);
+    std::vector<std::string> entries = Entries(list);
+    core::Clear(list);
+    return entries;
+  }
+
+  test::MessageLog* log_ = nullptr;
+  ScratchDir dir_;
+};
+
+TEST_F(LinksTest, CollectedLinksFollowTheFlags) {
+  const std::string page =
+      "<body background=bg.gif><a href=b.htm?x=1>b</a><a href='b.htm?x=2#n'>"
+      "<script>document.write('<a href=\"hidden.htm\">')</script>"
+      "<a href=doc.pdf><a href=mailto:me@x><a href=news:comp><a href=ftp://f/x.htm>"
+      "<a href=ftp://f/x.zip><a href=file:///c/x.htm><a href=gopher://g/><a href=javascript:go()>"
+      "<a href=\"#top\"><a href=HTTP://web/w.HTML><a href=c.HTML#part><a href=folder/>"
+      "<table background=t.gif><tr background=r.gif><td background=d.gif><img src=i.gif>"
+      "<a name=anchor><a href>";
+  struct Row {
+    unsigned flags;
+    std::vector<std::string> links;
+  };
+  const Row rows[] = {
+      {kPageLinks, {"/site/sub/b.htm x2", "/site/sub/c.HTML"}},
+      {kPageLinks | kKeepArguments,
+       {"/site/sub/b.htm?x=1", "/site/sub/b.htm?x=2", "/site/sub/c.HTML"}},
+      {kPageLinks | kKeepBookmarks,
+       {"/site/sub/b.htm x2", "/site/sub/page.htm#top", "/site/sub/c.HTML#part"}},
+      {kPageLinks | kOutsideSite, {"/site/sub/b.htm x2", "HTTP://web/w.HTML", "/site/sub/c.HTML"}},
+      {kPictures,
+       {"/site/sub/bg.gif", "/site/sub/t.gif", "/site/sub/r.gif", "/site/sub/d.gif",
+        "/site/sub/i.gif"}},
+      {kMailLinks | kNewsLinks, {"mailto:me@x", "news:comp"}},
+      {kFtpPages | kFileLinks | kGopherLinks | kOtherSchemes,
+       {"file:///c/x.htm", "javascript:go()"}},
+      {kFtpPages | kFileLinks | kGopherLinks | kOtherSchemes | kOutsideSite,
+       {"ftp://f/x.htm", "file:///c/x.htm", "gopher://g/", "javascript:go()"}},
+      {0, {}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Collect(page, row.flags), row.links) << row.flags;
+}
+
+TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {
+  const std::string base = dir_.Write("index.htm",
+                                      "<a href=a.htm>a</a><a href=b.htm?q>b</a>"
+                                      "<a href=http://127.0.0.1:1/far.htm>far</a><a href=x.gif>");
+  dir_.Write("a.htm", "<a href=index.htm><a href=sub/c.htm><a href=missing.htm>");
+  dir_.Write("b.htm", "<a href=a.htm#x>");
+  dir_.Write("sub/c.htm", "<a href=../b.htm><a href=d.htm>");
+  dir_.Write("sub/d.htm", "");
+  const std::string root = dir_.path().string() + "/";
+
+  CountedStringList list{};
+  ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kPageLinks));
+  EXPECT_EQ(Entries(list),
+            (std::vector<std::string>{base + " x2", root + "a.htm x2", root + "b.htm x2",
+                                      root + "sub/c.htm x2", root + "missing.htm x2",
+                                      root + "sub/d.htm x2"}));
+  core::Clear(list);
+  EXPECT_TRUE(log_->info.empty());
+  EXPECT_TRUE(log_->errors.empty());
+
+  ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kOutside));
+  EXPECT_EQ(list.Count, 7);
+  EXPECT_STREQ(list.Entries[3].Text, "http://127.0.0.1:1/far.htm");
+  core::Clear(list);
+
+  EXPECT_FALSE(CrawlSite(base.c_str(), (root + "none.htm").c_str(), list, kPageLinks));
+  EXPECT_FALSE(CrawlSite(base.c_str(), "", list, kPageLinks));
+  EXPECT_EQ(list.Count, 0);
+  EXPECT_EQ(log_->errors, std::vector<std::string>{"file '" + root + "none.htm' not found\n"});
+}
+
+TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {
+  const std::string page =
+      dir_.Write("sub/Page.htm",
+                 "<body background=BG.jpg>\n<a href=Doc.PDF>d</a><a href=Other.htm>o</a>"
+                 "<a href=http://web/X.gif><img src='Img/Logo.GIF' alt=A>\n"
+                 "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\n");
+  const std::string base = dir_ / "index.htm";
+  const std::string folder = dir_.path().string() + "/sub/";
+
+  CountedStringList list{};
+  GatherResources(base.c_str(), page.c_str(), list);
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{folder + "BG.jpg", folder + "Doc.PDF",
+                                                     folder + "Img/Logo.GIF"}));
+  core::Clear(list);
+
+  ASSERT_TRUE(LowerCaseResources(base.c_str(), page.c_str(), &list));
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{folder + "bg.jpg", folder + "doc.pdf",
+                                                     folder + "img/logo.gif"}));
+  core::Clear(list);
+  EXPECT_EQ(test::ReadBytes(page),
+            "<body background=bg.jpg>\r\n<a href=doc.pdf>d</a><a href=Other.htm>o</a>"
+            "<a href=http://web/X.gif><img src='img/logo.gif' alt=A>\r\n"
+            "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\r\n");
+  EXPECT_TRUE(log_->errors.empty());
+}
+
+TEST_F(LinksTest, LowerCasingLeavesAnUnchangedPageAlone) {
+  const std::string page = dir_.Write("p.htm", "<img src=low.gif>\n");
+  ASSERT_TRUE(LowerCaseResources(page.c_str(), page.c_str(), nullptr));
+  EXPECT_EQ(test::ReadBytes(page), "<img src=low.gif>\n");  // not rewritten in text mode
+
+  EXPECT_FALSE(LowerCaseResources(page.c_str(), (dir_ / "none.htm").c_str(), nullptr));
+  EXPECT_EQ(log_->errors,
+            std::vector<std::string>{"file '" + (dir_ / "none.htm") + "' not found\n"});
+}
+
+TEST_F(LinksTest, LowerCasingReportsAPageThatCannotBeWrittenBack) {
+  // A name so long that no file can be made beside it to write the new page.
+  const std::string page = dir_.Write(std::string(250, 'p') + ".htm", "<img src=UP.gif>");
+  EXPECT_FALSE(LowerCaseResources(page.c_str(), page.c_str(), nullptr));
+  EXPECT_EQ(log_->errors, std::vector<std::string>{"can't open file '" + page + "'"});
+  EXPECT_EQ(test::ReadBytes(page), "<img src=UP.gif>");
+}
+
+}  // namespace
+}  // namespace vellum::scan

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "config/start_up.h"
 #include "core/map_item_list.h"
+#include "generate/schemes.h"
 #include "generate/site_map.h"
+#include "support/message_log.h"
 
 namespace vellum::test {
 
@@ -66,6 +70,28 @@ InScratchDir::InScratchDir() : previous_(std::filesystem::current_path().string(
 }
 
 InScratchDir::~InScratchDir() { std::filesystem::current_path(previous_); }
+
+EngineStart::EngineStart(const std::string& root) {
+  config::SetStartUpHooks(
+      {.load_schemes = generate::LoadSchemes, .release_schemes = generate::ReleaseSchemes});
+  EXPECT_EQ(config::StartUp((root + "IDE/vellumark").c_str()), 1);
+  InstallMessageLog();
+}
+
+EngineStart::~EngineStart() { config::ShutDown(); }
+
+std::string SourceRoot() { return VELLUM_RESOURCE_ROOT; }
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files.push_back(std::filesystem::relative(entry.path(), folder).string());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 std::string StoredText(std::string_view text) {
   std::string stored;

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
@@ -47,6 +48,25 @@ class InScratchDir {
   ScratchDir dir_;
   std::string previous_;
 };
+
+// Runs the engine's start-up as a program in root + "IDE/" would, with the
+// scheme hooks installed, and shuts the engine down with the object. What
+// start-up reported goes to a fresh message log.
+class EngineStart {
+ public:
+  explicit EngineStart(const std::string& root);
+  ~EngineStart();
+  EngineStart(const EngineStart&) = delete;
+  EngineStart& operator=(const EngineStart&) = delete;
+};
+
+// The resource folder of the source tree, with its shipped schemes, as the
+// root of an installation (ending in a separator).
+std::string SourceRoot();
+
+// The names of the files below folder, with their paths relative to it,
+// sorted.
+std::vector<std::string> FilesBelow(const std::string& folder);
 
 // The golden page tests/generate/golden/name, written there with plain line
 // feeds and compared here with every line feed as CR LF, the way pages are

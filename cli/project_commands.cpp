@@ -70,10 +70,7 @@ int RunShow(Arguments& arguments) {
   const std::string path = arguments.Positional("PROJECT");
   const bool settings = arguments.Flag("settings");
   arguments.ExpectEnd();
-  StartEngine();
-  Project* project = OpenProject(path);
-  if (project == nullptr) return ExitStatus();
-  ScriptItem* item = SiteMapItem(*project);
+  const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
   if (settings) {
     PrintSettings(*project, *item);
@@ -96,10 +93,7 @@ int RunSet(Arguments& arguments) {
   arguments.ExpectEnd();
   if (changes.empty()) throw UsageError("nothing to set");
 
-  StartEngine();
-  Project* project = OpenProject(path);
-  if (project == nullptr) return ExitStatus();
-  ScriptItem* item = SiteMapItem(*project);
+  const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
 
   SiteMapParams params{};

@@ -57,6 +57,7 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 Project* OpenProject(const std::string& path) {
+  StartEngine();
   const std::string absolute = AbsolutePath(path);
   std::error_code error;
   if (!std::filesystem::is_regular_file(absolute, error)) {
@@ -74,34 +75,21 @@ Project* OpenProject(const std::string& path) {
   return project;
 }
 
-SiteMapParams NewProjectParams() {
-  SiteMapParams params{};
-  SiteMapSettings& settings = params.Settings;
-  settings.OutputFile = "sitemap.html";
-  settings.ImageFolder = "img";
-  settings.BgColor = "FFFFFF";
-  settings.Title = "Site Map";
-  settings.ComboTitle = "Navigate";
-  settings.TopCrumbText = "Top";
-  settings.CollapseText = "Collapse all";
-  settings.ExpandText = "Expand all";
-  settings.CrumbSeparator = "/";
-  settings.OtherName = "Other";
-  settings.FontColor = "000000";
-  settings.LinkColor = "0000FF";
-  settings.VisitedColor = "000080";
-  settings.FontSize = 1;
-  settings.TableBorder = 1;
-  return params;
-}
-
 ScriptItem* SiteMapItem(Project& project) {
   if (project.ItemCount == 0 || project.Items[0].Kind != VELLUM_KIND_SSITEMAP) {
-    SiteMapParams params = NewProjectParams();
-    AddRequest request{0, VELLUM_KIND_SSITEMAP, &params, kNewProjectFlags};
+    SiteMapParams params = VellumNewSiteMapParams();
+    AddRequest request{0, VELLUM_KIND_SSITEMAP, &params, VELLUM_NEW_SITE_MAP_FLAGS};
     if (HTMLprjAdd(&request) == nullptr) return nullptr;
   }
   return &project.Items[0];
+}
+
+SiteMap OpenSiteMap(const std::string& path) {
+  Project* project = OpenProject(path);
+  if (project == nullptr) return {};
+  ScriptItem* item = SiteMapItem(*project);
+  if (item == nullptr) return {};
+  return {project, item};
 }
 
 bool SaveProject(const char* path) {

@@ -23,7 +23,8 @@ void ReportFailure(const std::string& text);
 // path made absolute against the folder the program was started in.
 std::string AbsolutePath(const std::string& path);
 
-// Opens the project at path and makes its folder the current folder, so that
+// Starts the engine, opens the project at path and makes its folder the
+// current folder, so that
 // paths stored in the project resolve against it. Any complaint while
 // reading (a missing or malformed file) counts as an error and gives null:
 // a project that was not read whole must not be saved over its file.
@@ -34,11 +35,13 @@ Project* OpenProject(const std::string& path);
 // items are kept.
 ScriptItem* SiteMapItem(Project& project);
 
-// A zero-filled parameter record with the new-project settings.
-SiteMapParams NewProjectParams();
-
-// The new-project flag word of the site map item.
-inline constexpr uint32_t kNewProjectFlags = 0x3F8F;
+// OpenProject, then SiteMapItem: both members are null after a failure,
+// which has been reported.
+struct SiteMap {
+  Project* project = nullptr;
+  ScriptItem* item = nullptr;
+};
+SiteMap OpenSiteMap(const std::string& path);
 
 // Writes the project to path, or without one back to the file it was opened
 // from or last saved to. A failure counts as an error.

@@ -111,10 +111,7 @@ int RunScan(Arguments& arguments) {
   }
   arguments.ExpectEnd();
 
-  StartEngine();
-  Project* project = OpenProject(path);
-  if (project == nullptr) return ExitStatus();
-  ScriptItem* item = SiteMapItem(*project);
+  const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
   params.BasePath = start.c_str();
   params.Settings.OutputFile = "";
@@ -129,10 +126,7 @@ int RunGenerate(Arguments& arguments) {
   const GenerateOptions options = TakeGenerateOptions(arguments);
   arguments.ExpectEnd();
 
-  StartEngine();
-  Project* project = OpenProject(path);
-  if (project == nullptr) return ExitStatus();
-  ScriptItem* item = SiteMapItem(*project);
+  const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
   Generate(*item, options);
   SaveProject();
@@ -146,10 +140,7 @@ int RunUpload(Arguments& arguments, bool generate_first) {
   const PropertySwitches switches = TakeUploadSwitches(arguments);
   arguments.ExpectEnd();
 
-  StartEngine();
-  Project* project = OpenProject(path);
-  if (project == nullptr) return ExitStatus();
-  ScriptItem* item = SiteMapItem(*project);
+  const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
   if (generate_first) Generate(*item, options);
 

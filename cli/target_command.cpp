@@ -103,7 +103,6 @@ int RunTarget(Arguments& arguments) {
     throw UsageError("unknown target action '" + action + "'");
   }
 
-  StartEngine();
   Project* project = OpenProject(path);
   if (project == nullptr) return ExitStatus();
 

@@ -1,5 +1,7 @@
 #!/bin/sh
-# Sets everything up and runs the main job on the bundled example.
+# Sets everything up and runs the main job on the bundled example: builds
+# vellumark, makes a project, scans the example site in both modes and
+# generates the site map in all seven layouts into out/.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -7,5 +9,29 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUM_BUILD_TESTS=OFF
 cmake --build build
 
-echo "libvellum built: build/IDE/libvellum.so, exporting:"
-nm -D --defined-only build/IDE/libvellum.so | awk '{print "  " $3}'
+vellumark=build/IDE/vellumark
+rm -rf out
+mkdir -p out/folder
+
+# The folder layout: every page file of the site, by folder.
+$vellumark new out/folder/example.bpj
+$vellumark scan out/folder/example.bpj --folder examples/site --meta
+$vellumark generate out/folder/example.bpj --type scripttree
+echo
+
+# The link layout: the pages as their links lead from the home page, in every
+# layout the engine writes.
+$vellumark new out/example.bpj
+$vellumark set out/example.bpj title="Harbor Lane Bakery: site map" page-footer=on
+$vellumark scan out/example.bpj --base examples/site/index.html
+for type in ul paged icontree scripttree combo index table; do
+  $vellumark generate out/example.bpj --type "$type" --output "out/sitemap-$type.html"
+done
+
+echo
+echo "The site map of examples/site, in seven layouts:"
+for type in ul paged icontree scripttree combo index table; do
+  echo "  $(pwd)/out/sitemap-$type.html"
+done
+echo "and by folder: $(pwd)/out/folder/sitemap.html"
+echo "The project: $(pwd)/out/example.bpj ('$vellumark show out/example.bpj' prints its tree)."

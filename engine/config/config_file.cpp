@@ -1,12 +1,11 @@
 #include "config/config_file.h"
 
-#include <algorithm>
 #include <cstring>
 #include <initializer_list>
-#include <limits>
 #include <string_view>
 
 #include "config/engine_config.h"
+#include "config/entry_lexer.h"
 #include "core/file_loading.h"
 #include "core/memory.h"
 #include "core/messages.h"
@@ -37,9 +36,6 @@ constexpr Setting kSettings[] = {
     {"UseProxy", nullptr, &EngineConfig::UseProxy, true},
 };
 
-// Words and numbers longer than this are cut; the rest starts a new token.
-constexpr std::size_t kMaxTokenLength = 70;
-
 // The name every syntax report gives, whichever file was read.
 constexpr const char* kReportedName = "Vellum.cfg";
 
@@ -59,109 +55,12 @@ bool SyntaxError(int rule) {
   return false;
 }
 
-enum class TokenKind { kEnd, kWord, kNumber, kString, kAssign, kOther };
-
-struct Token {
-  TokenKind kind;
-  std::string_view text;  // a string's text without its quotes
-};
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-class Lexer {
- public:
-  explicit Lexer(std::string_view text) : rest_(text) {}
-
-  Token Next() {
-    if (!SkipBlanksAndComments()) return {TokenKind::kEnd, {}};
-    if (rest_.starts_with("*/")) {
-      SyntaxError(kStrayCommentEnd);
-      rest_ = {};
-      return {TokenKind::kEnd, {}};
-    }
-    const char c = rest_.front();
-    if (IsLetter(c)) return Take(TokenKind::kWord, Run(core::IsWordDelimiter, false));
-    if (core::IsNumberChar(c)) return Take(TokenKind::kNumber, Run(core::IsNumberChar, true));
-    if (c == '"') return String();
-    return Take(c == '=' ? TokenKind::kAssign : TokenKind::kOther, 1);
-  }
-
- private:
-  // False at the end of the text. A comment that is never closed ends it.
-  bool SkipBlanksAndComments() {
-    for (;;) {
-      while (!rest_.empty() && core::IsBlank(rest_.front())) rest_.remove_prefix(1);
-      std::size_t end;
-      if (rest_.starts_with("/*")) {
-        end = rest_.find("*/", 2);
-        if (end != std::string_view::npos) end += 2;
-      } else if (rest_.starts_with("//")) {
-        // Only a carriage-return byte ends it: in the text as loaded, a
-        // stored CR LF has become a single line feed.
-        end = rest_.find('\r', 2);
-      } else {
-        return !rest_.empty();
-      }
-      if (end == std::string_view::npos) {
-        rest_ = {};
-        return false;
-      }
-      rest_.remove_prefix(end);
-    }
-  }
-
-  // The length of the run from the start whose characters are (or, for
-  // delimiters, are not) in the class, cut to kMaxTokenLength.
-  std::size_t Run(bool (*in_class)(char), bool wanted) const {
-    std::size_t length = 0;
-    while (length < rest_.size() && length < kMaxTokenLength && in_class(rest_[length]) == wanted) {
-      ++length;
-    }
-    return length;
-  }
-
-  Token Take(TokenKind kind, std::size_t length) {
-    Token token{kind, rest_.substr(0, length)};
-    rest_.remove_prefix(length);
-    return token;
-  }
-
-  // A backslash keeps the character behind it from closing the string; both
-  // stay in the text. A string that is never closed ends the text.
-  Token String() {
-    for (std::size_t at = 1; at < rest_.size(); ++at) {
-      if (rest_[at] == '\\') {
-        ++at;
-      } else if (rest_[at] == '"') {
-        Token token{TokenKind::kString, rest_.substr(1, at - 1)};
-        rest_.remove_prefix(at + 1);
-        return token;
-      }
-    }
-    rest_ = {};
-    return {TokenKind::kEnd, {}};
-  }
-
-  std::string_view rest_;
-};
-
 const Setting* FindSetting(const Token& token) {
   if (token.kind != TokenKind::kWord) return nullptr;
   for (const Setting& setting : kSettings) {
     if (core::EqualsNoCase(token.text, setting.key)) return &setting;
   }
   return nullptr;
-}
-
-// The digits up to the first other character, as a decimal number; values
-// beyond the 32-bit range are held at its maximum.
-int32_t NumberValue(std::string_view digits) {
-  int64_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') break;
-    value = std::min<int64_t>(value * 10 + (c - '0'), std::numeric_limits<int32_t>::max());
-  }
-  return static_cast<int32_t>(value);
 }
 
 // Stores a copy of text (none when empty) in member, which is none.
@@ -173,7 +72,7 @@ void StoreCopy(const char*& member, std::string_view text) {
 
 // Reads "= value" behind the key of setting into config; false (reported)
 // when the syntax does not hold.
-bool ReadValue(Lexer& lexer, const Setting& setting, EngineConfig& config) {
+bool ReadValue(EntryLexer& lexer, const Setting& setting, EngineConfig& config) {
   if (setting.text != nullptr) {
     const char*& member = config.*setting.text;
     ReleaseMember(member);
@@ -257,7 +156,7 @@ bool WriteSetting(core::TextFile& file, const Setting& setting, const EngineConf
 int ReadConfigFile(const std::string& path, EngineConfig& config) {
   core::LoadedText loaded;
   if (!core::LoadWholePath(path, loaded, core::kSilent)) return 0;
-  Lexer lexer(loaded.data.get());
+  EntryLexer lexer(loaded.data.get(), [] { SyntaxError(kStrayCommentEnd); });
   for (;;) {
     Token token = lexer.Next();
     if (token.kind == TokenKind::kEnd) return 1;

@@ -8,6 +8,7 @@
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
 #include "publish/upload.h"
@@ -39,8 +40,8 @@ Project* ProjectPointer() { return &project::TheProject(); }
 // Start-up reaches the subsystems above config only through these hooks.
 int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
-      .load_schemes = nullptr,
-      .release_schemes = nullptr,
+      .load_schemes = generate::LoadSchemes,
+      .release_schemes = generate::ReleaseSchemes,
       .purge_page_cache = scan::PurgePageCache,
   });
   return config::StartUp(program_path);

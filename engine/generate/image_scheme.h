@@ -23,3 +23,28 @@ struct ImageScheme {
   int32_t Count;
   SchemePicture* Pictures;
 };
+
+namespace vellum::generate {
+
+// Scheme types, as a scheme file's "Type" entry gives them.
+inline constexpr int32_t kTreeScheme = 1;
+inline constexpr int32_t kIndexScheme = 2;
+
+// The key of the index picture that heads the names no letter picture takes.
+inline constexpr int32_t kOtherKey = -1;
+
+// The subfolders of a scheme's folder, each with its final separator: the
+// pictures of tree schemes, those of index schemes, and (in the built-in
+// schemes' folder only) the tree scripts.
+inline constexpr const char* kTreePictureFolder = "img/";
+inline constexpr const char* kIndexPictureFolder = "Index/";
+inline constexpr const char* kScriptFolder = "Script/";
+
+// Picture index of scheme, or null when the scheme holds fewer pictures:
+// a short scheme draws without the pictures it lacks.
+inline const SchemePicture* PictureAt(const ImageScheme* scheme, int index) {
+  if (scheme == nullptr || index < 0 || index >= scheme->Count) return nullptr;
+  return &scheme->Pictures[index];
+}
+
+}  // namespace vellum::generate

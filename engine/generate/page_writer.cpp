@@ -30,7 +30,8 @@ constexpr std::string_view kNavigationScript =
     "\t\twindow.top.location.href = (ComboBox.options[ComboBox.selectedIndex].value);\n"
     "\t}\n// -->\n</SCRIPT>\n";
 
-// The style or script block that the output type puts into the page head.
+// The fixed style or script block that the output type puts into the page
+// head.
 std::string_view HeadBlock(int output_type) {
   switch (output_type) {
     case VELLUM_OUTPUT_UL_LIST:
@@ -47,6 +48,13 @@ std::string_view HeadBlock(int output_type) {
   }
 }
 
+bool WriteHeadBlock(HtmlWriter& out, const Generation& generation) {
+  if (generation.settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) {
+    return WriteScriptTreeHead(out, generation);
+  }
+  return out.WriteChecked(HeadBlock(generation.settings.OutputType));
+}
+
 bool WriteBody(HtmlWriter& out, Generation& generation, const MapItemList& list, int level,
                const std::string& page_path) {
   switch (generation.settings.OutputType) {
@@ -54,12 +62,18 @@ bool WriteBody(HtmlWriter& out, Generation& generation, const MapItemList& list,
       return UlList(out, generation, list);
     case VELLUM_OUTPUT_PAGED_UL_LIST:
       return PagedUlList(out, generation, list, level, page_path);
+    case VELLUM_OUTPUT_ICON_TREE:
+      return IconTree(out, generation, list);
+    case VELLUM_OUTPUT_SCRIPT_TREE:
+      return ScriptTree(out, generation, list);
     case VELLUM_OUTPUT_NAV_COMBO:
       NavCombo(out, generation, list);
       return true;
+    case VELLUM_OUTPUT_INDEX_PAGE:
+      return IndexPage(out, generation);
     case VELLUM_OUTPUT_LEVEL_TABLE:
       return LevelTable(out, generation, list);
-    default:  // the picture outputs draw with a scheme; unknown types are empty
+    default:  // unknown types have an empty body
       return true;
   }
 }
@@ -130,8 +144,7 @@ bool WritePage(Generation& generation, const MapItemList& list, const std::strin
   }
 
   HtmlWriter out(page->file(), up_indent);
-  if (!out.WritePageHead(settings.Title, settings.HeadTags) ||
-      !out.WriteChecked(HeadBlock(settings.OutputType)) ||
+  if (!out.WritePageHead(settings.Title, settings.HeadTags) || !WriteHeadBlock(out, generation) ||
       !out.WriteBodyOpen(BodyTagOf(generation))) {
     return false;
   }

@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "core/text_utils.h"
+#include "generate/schemes.h"
+#include "project/project.h"
 
 namespace vellum::generate {
 namespace {
@@ -25,14 +27,18 @@ std::string Join(std::string_view folder, std::string_view name) {
   return joined;
 }
 
+// The folder of an absolute page, where its scripts go; empty (the current
+// folder) for a relative one, which is written in the current folder.
+std::string PageFolderOf(const SiteMapSettings& settings) {
+  if (!core::IsAbsolutePath(settings.OutputFile)) return {};
+  std::string_view page(settings.OutputFile);
+  // The root folder keeps its separator: "/map.htm" lies in "/", not in "".
+  return std::string(page.substr(0, std::max<std::size_t>(page.find_last_of("\\/"), 1)));
+}
+
 // The folder the page's pictures go to: empty for the current folder.
 std::string ImageFolderOf(const SiteMapSettings& settings) {
-  std::string folder;
-  if (core::IsAbsolutePath(settings.OutputFile)) {
-    std::string_view page(settings.OutputFile);
-    // The root folder keeps its separator: "/map.htm" lies in "/", not in "".
-    folder = page.substr(0, std::max<std::size_t>(page.find_last_of("\\/"), 1));
-  }
+  std::string folder = PageFolderOf(settings);
   if (settings.ImageFolder != nullptr && *settings.ImageFolder != '\0') {
     folder = Join(folder, settings.ImageFolder);
   }
@@ -46,13 +52,18 @@ bool CopyFile(const std::string& source, const std::string& destination) {
   return fs::copy_file(source, destination, fs::copy_options::overwrite_existing, error);
 }
 
-}  // namespace
-
-const ImageScheme* FindScheme(int /*output_type*/, const char* /*name*/) {
-  // No picture schemes are loaded yet: every output type is drawn without
-  // one.
-  return nullptr;
+// The two scripts of the script tree, beside the page.
+void CopyScripts(const SiteMapSettings& settings, bool register_files) {
+  const std::string folder = PageFolderOf(settings);
+  for (const char* script : {"tree0.js", "tree4.js"}) {
+    // Registered under the copy's path, in the form the page itself is
+    // registered in, so that an upload finds it where it was copied to.
+    if (register_files) project::AddFile(project::TheProject(), Join(folder, script).c_str());
+    CopyResource(BuiltInIcons(), folder.c_str(), script, kScriptFolder, nullptr);
+  }
 }
+
+}  // namespace
 
 bool CopyResource(const ImageScheme& scheme, const char* dest_folder, const char* file,
                   const char* subfolder, const char* dest_name) {
@@ -63,17 +74,44 @@ bool CopyResource(const ImageScheme& scheme, const char* dest_folder, const char
       source, Join(TextOrEmpty(dest_folder), dest_name != nullptr ? dest_name : TextOrEmpty(file)));
 }
 
-void CopyResources(const SiteMapSettings& settings, const ImageScheme* /*scheme*/,
-                   const std::vector<const SchemePicture*>& /*letters*/, bool /*register_files*/) {
+void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
+                   const std::vector<const SchemePicture*>& letters, bool register_files) {
   const std::string folder = ImageFolderOf(settings);
   std::error_code ignored;
+  auto make_folder = [&] {
+    if (!folder.empty()) fs::create_directories(folder, ignored);
+  };
   if (const char* background = settings.BackgroundImage;
       background != nullptr && *background != '\0') {
-    if (!folder.empty()) fs::create_directories(folder, ignored);
+    make_folder();
     CopyFile(background, Join(folder, core::FileNamePart(background)));
   }
-  // The pictures and scripts of a scheme: no scheme is loaded yet, so no
-  // page refers to any.
+  if (scheme == nullptr) return;
+  switch (settings.OutputType) {
+    case VELLUM_OUTPUT_ICON_TREE:
+    case VELLUM_OUTPUT_SCRIPT_TREE: {
+      make_folder();
+      const int pictures = settings.OutputType == VELLUM_OUTPUT_ICON_TREE ? 2 : 5;
+      for (int i = 0; i < pictures; ++i) {
+        const SchemePicture* picture = PictureAt(scheme, i);
+        if (picture != nullptr && picture->File != nullptr) {
+          CopyResource(*scheme, folder.c_str(), picture->File, kTreePictureFolder, nullptr);
+        }
+      }
+      if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) CopyScripts(settings, register_files);
+      break;
+    }
+    case VELLUM_OUTPUT_INDEX_PAGE:
+      make_folder();
+      for (const SchemePicture* letter : letters) {
+        if (letter->File != nullptr) {
+          CopyResource(*scheme, folder.c_str(), letter->File, kIndexPictureFolder, nullptr);
+        }
+      }
+      break;
+    default:  // the other types show no scheme pictures
+      break;
+  }
 }
 
 }  // namespace vellum::generate

@@ -11,10 +11,6 @@
 
 namespace vellum::generate {
 
-// The scheme the output type draws its pictures from, chosen by name; none
-// for the output types that show no pictures.
-const ImageScheme* FindScheme(int output_type, const char* name);
-
 // Copies scheme folder + subfolder + file (joined as given) to dest_folder +
 // "/" + (dest_name, or file when dest_name is absent), or to that name alone
 // in the current folder when dest_folder is absent or empty. Overwrites; a
@@ -22,11 +18,15 @@ const ImageScheme* FindScheme(int output_type, const char* name);
 bool CopyResource(const ImageScheme& scheme, const char* dest_folder, const char* file,
                   const char* subfolder, const char* dest_name);
 
-// Copies what the page written for settings needs into its image folder:
-// the folder of an absolute OutputFile (else the current folder) joined with
-// ImageFolder. letters are the index pictures that the page shows;
-// register_files says whether copies that are published on their own go
-// into the project's OutputList.
+// Copies what the page written for settings needs beside it. Into its image
+// folder (the folder of an absolute OutputFile, else the current folder,
+// joined with ImageFolder): the background picture; for the icon tree
+// pictures 0 and 1 of scheme, for the script tree pictures 0 to 4; for the
+// index page the pictures of letters (those the page shows). Into the page's
+// own folder (that of an absolute OutputFile, else the current one): the
+// script tree's two scripts, which register_files adds to the project's
+// OutputList, under the paths of the copies. Pictures are not registered: an
+// upload finds them through the pages.
 void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
                    const std::vector<const SchemePicture*>& letters, bool register_files);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "generate/resources.h"
+#include "generate/schemes.h"
 #include "generate/tree_walk.h"
 
 namespace vellum::generate {

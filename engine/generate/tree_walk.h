@@ -9,6 +9,9 @@
 
 namespace vellum::generate {
 
+// True for an item with a child list to show: a branch of the tree.
+inline bool HasChildren(const MapItem& item) { return item.Children.Count > 0; }
+
 // The hooks of WalkTree; a visitor derives from this and hides the ones it
 // needs. A hook that returns false ends the walk.
 struct TreeVisitor {

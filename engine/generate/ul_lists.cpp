@@ -9,8 +9,6 @@
 namespace vellum::generate {
 namespace {
 
-bool HasChildren(const MapItem& item) { return item.Children.Count > 0; }
-
 std::string_view ListOpening(int bullet_type) {
   switch (bullet_type) {
     case 0:

@@ -1,6 +1,11 @@
 // The files of the site: those added (OutputList) and taken out
 // (RemovedFiles) by hand or by generation, and the SourceFiles computed from
 // them and from the project's source.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
 #include "config/engine_config.h"
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
@@ -14,43 +19,104 @@
 namespace vellum::project {
 namespace {
 
-// A list of owned texts: the project's OutputList and RemovedFiles.
-struct TextList {
-  int32_t& count;
-  const char**& texts;
+std::string LowerCased(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) c = core::ToLowerAscii(c);
+  return lowered;
+}
+
+// How often each text of a list occurs, compared without regard to case, so
+// that registering thousands of files (a paged site map, a large project
+// file) costs no more than a look-up each. The index describes one list of
+// one project as it was when last brought up to date; a list changed behind
+// its back (another project, a closed one) is noticed by its array and count
+// and indexed afresh.
+class NoCaseIndex {
+ public:
+  void Refresh(const Project& project, const char* const* texts, int32_t count) {
+    if (&project == project_ && texts == texts_ && count == count_) return;
+    counts_.clear();
+    for (int i = 0; i < count; ++i) ++counts_[LowerCased(texts[i])];
+    Track(project, texts, count);
+  }
+
+  void Track(const Project& project, const char* const* texts, int32_t count) {
+    project_ = &project;
+    texts_ = texts;
+    count_ = count;
+  }
+
+  bool Contains(std::string_view text) const { return counts_.contains(LowerCased(text)); }
+  void Added(std::string_view text) { ++counts_[LowerCased(text)]; }
+  void Removed(std::string_view text) {
+    auto found = counts_.find(LowerCased(text));
+    if (found != counts_.end() && --found->second == 0) counts_.erase(found);
+  }
+
+  void Forget() { project_ = nullptr; }
+
+ private:
+  std::unordered_map<std::string, int> counts_;
+  const Project* project_ = nullptr;
+  const char* const* texts_ = nullptr;
+  int32_t count_ = 0;
 };
 
-int IndexOfNoCase(const TextList& list, const char* text) {
-  for (int i = 0; i < list.count; ++i) {
-    if (core::EqualsNoCase(list.texts[i], text)) return i;
+NoCaseIndex output_index;
+NoCaseIndex removed_index;
+
+// A list of owned texts (the project's OutputList or RemovedFiles) with its
+// index; every change made through it keeps the index in step.
+class TextList {
+ public:
+  TextList(Project& project, int32_t& count, const char**& texts, NoCaseIndex& index)
+      : project_(project), count_(count), texts_(texts), index_(index) {
+    index_.Refresh(project_, texts_, count_);
   }
-  return -1;
-}
 
-void RemoveAt(TextList list, int index) {
-  core::ReleaseText(list.texts[index]);
-  EraseAt(list.texts, list.count, index);
-}
+  bool Contains(const char* text) const { return index_.Contains(text); }
 
-void AppendCopy(TextList list, const char* text) {
-  auto* grown = core::ResizeArray(list.texts, list.count + 1);
-  const char* copy = grown != nullptr ? core::CopyText(text) : nullptr;
-  if (grown != nullptr) list.texts = grown;
-  if (copy == nullptr) {
-    core::ReportMemoryOverflow();
-    return;
+  // The first text equal to text without regard to case, or -1.
+  int IndexOf(const char* text) const {
+    if (!Contains(text)) return -1;
+    for (int i = 0; i < count_; ++i) {
+      if (core::EqualsNoCase(texts_[i], text)) return i;
+    }
+    return -1;
   }
-  list.texts[list.count++] = copy;
-}
 
-TextList OutputList(Project& project) { return {project.AddedCount, project.OutputList}; }
-TextList RemovedFiles(Project& project) { return {project.RemovedCount, project.RemovedFiles}; }
-
-bool ContainsNoCase(const CountedStringList& list, const char* text) {
-  for (int i = 0; i < list.Count; ++i) {
-    if (core::EqualsNoCase(list.Entries[i].Text, text)) return true;
+  void RemoveAt(int index) {
+    index_.Removed(texts_[index]);
+    core::ReleaseText(texts_[index]);
+    EraseAt(texts_, count_, index);
+    index_.Track(project_, texts_, count_);
   }
-  return false;
+
+  void AppendCopy(const char* text) {
+    auto* grown = core::ResizeArray(texts_, count_ + 1);
+    const char* copy = grown != nullptr ? core::CopyText(text) : nullptr;
+    if (grown != nullptr) texts_ = grown;
+    if (copy == nullptr) {
+      core::ReportMemoryOverflow();
+    } else {
+      texts_[count_++] = copy;
+      index_.Added(copy);
+    }
+    index_.Track(project_, texts_, count_);
+  }
+
+ private:
+  Project& project_;
+  int32_t& count_;
+  const char**& texts_;
+  NoCaseIndex& index_;
+};
+
+TextList OutputList(Project& project) {
+  return {project, project.AddedCount, project.OutputList, output_index};
+}
+TextList RemovedFiles(Project& project) {
+  return {project, project.RemovedCount, project.RemovedFiles, removed_index};
 }
 
 // Type 0: the start page and the pages its links lead to, their "?" and "#"
@@ -68,23 +134,31 @@ void AddFolderPages(const char* folder, CountedStringList& files) {
 }  // namespace
 
 void AddFile(Project& project, const char* text) {
-  if (int removed = IndexOfNoCase(RemovedFiles(project), text); removed >= 0) {
-    RemoveAt(RemovedFiles(project), removed);
+  TextList removed = RemovedFiles(project);
+  if (int at = removed.IndexOf(text); at >= 0) {
+    removed.RemoveAt(at);
     project.Modified = 1;
     return;
   }
-  if (IndexOfNoCase(OutputList(project), text) >= 0) return;
-  AppendCopy(OutputList(project), text);
+  TextList added = OutputList(project);
+  if (added.Contains(text)) return;
+  added.AppendCopy(text);
   project.Modified = 1;
 }
 
 void RemoveFile(Project& project, const char* text) {
   project.Modified = 1;
-  if (int added = IndexOfNoCase(OutputList(project), text); added >= 0) {
-    RemoveAt(OutputList(project), added);
+  TextList added = OutputList(project);
+  if (int at = added.IndexOf(text); at >= 0) {
+    added.RemoveAt(at);
     return;
   }
-  AppendCopy(RemovedFiles(project), text);
+  RemovedFiles(project).AppendCopy(text);
+}
+
+void ForgetFileListIndexes() {
+  output_index.Forget();
+  removed_index.Forget();
 }
 
 void RebuildSourceFiles(Project& project) {
@@ -97,14 +171,21 @@ void RebuildSourceFiles(Project& project) {
     if (project.Type == 1) AddFolderPages(project.Source, files);
   }
 
+  std::unordered_set<std::string> listed;
+  for (int i = 0; i < files.Count; ++i) listed.insert(LowerCased(files.Entries[i].Text));
   for (int i = 0; i < project.AddedCount; ++i) {
     // The texts are the engine's own: the "?" and "#" cut stays in them.
     char* text = const_cast<char*>(project.OutputList[i]);
-    if (!ContainsNoCase(files, text)) core::Add(files, text, 0);
+    if (listed.contains(LowerCased(text))) continue;
+    core::Add(files, text, 0);
+    listed.insert(LowerCased(text));
   }
+  // The cut may have changed texts of the OutputList under its index.
+  output_index.Forget();
 
+  const TextList removed = RemovedFiles(project);
   for (int i = 0; i < files.Count;) {
-    if (IndexOfNoCase(RemovedFiles(project), files.Entries[i].Text) >= 0) {
+    if (removed.Contains(files.Entries[i].Text)) {
       core::Remove(files, i);
     } else {
       ++i;

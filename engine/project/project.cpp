@@ -47,6 +47,7 @@ void Close(Project& project) {
   ReleaseAll(project.Targets, project.TargetCount, ReleaseTarget);
   ReleaseAll(project.OutputList, project.AddedCount, core::ReleaseText);
   ReleaseAll(project.RemovedFiles, project.RemovedCount, core::ReleaseText);
+  ForgetFileListIndexes();
   ReleaseAll(project.Items, project.ItemCount, ReleaseItem);
   core::Clear(project.SourceFiles);
   project = ResetProject();

@@ -57,6 +57,10 @@ void AddFile(Project& project, const char* text);
 // when it is already there).
 void RemoveFile(Project& project, const char* text);
 
+// Drops the indexes that speed up AddFile and RemoveFile; called when the
+// lists are released, so that new lists are never taken for old ones.
+void ForgetFileListIndexes();
+
 // Recomputes SourceFiles from Source and Type, then adds the OutputList texts
 // (cutting their "?" and "#" parts in place) and takes out RemovedFiles.
 void RebuildSourceFiles(Project& project);

@@ -15,19 +15,28 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 bool IsParentStep(std::string_view text) { return text == "../" || text == "..\\"; }
 
 // The link of a relative value; nothing when it is to be dropped.
-std::optional<std::string> ResolveRelative(std::string_view base, std::string_view page,
-                                           std::string_view value) {
+std::optional<std::string> ResolveRelative(std::string_view page, std::string_view value) {
   std::size_t steps = 0;
   while (IsParentStep(value.substr(3 * steps, 3))) ++steps;
   if (steps > 0) {
-    // Each "../" climbs from the folder of the base page, the first to that
-    // folder itself.
-    std::size_t cut = base.size();
-    for (std::size_t i = 0; i < steps; ++i) {
-      cut = cut == 0 ? std::string_view::npos : base.find_last_of("\\/", cut - 1);
-      if (cut == std::string_view::npos) return std::nullopt;
+    // Each "../" climbs one folder from the folder of the page the link is
+    // on. A web address never climbs above its host's root.
+    const std::string_view folder = page.substr(0, page.find_first_of("?#"));
+    const std::size_t scheme = folder.find("://");
+    const std::size_t root =
+        scheme == std::string_view::npos ? 0 : folder.find_first_of("\\/", scheme + 3);
+    std::size_t cut = folder.size();
+    for (std::size_t i = 0; i <= steps; ++i) {
+      std::size_t above = cut == 0 ? std::string_view::npos : folder.find_last_of("\\/", cut - 1);
+      if (scheme != std::string_view::npos && (above == std::string_view::npos || above < root)) {
+        if (root == std::string_view::npos) return std::nullopt;
+        cut = root;
+        break;
+      }
+      if (above == std::string_view::npos) return std::nullopt;
+      cut = above;
     }
-    return std::string(base.substr(0, cut + 1)) + std::string(value.substr(3 * steps));
+    return std::string(folder.substr(0, cut + 1)) + std::string(value.substr(3 * steps));
   }
   if (value.find("../") != std::string_view::npos || value.find("..\\") != std::string_view::npos) {
     return std::nullopt;
@@ -130,7 +139,7 @@ std::optional<std::string> Resolve(std::string_view base, std::string_view page,
   }
   if (value.find(':') != std::string_view::npos) return std::string(value);
 
-  std::optional<std::string> link = ResolveRelative(base, page, value);
+  std::optional<std::string> link = ResolveRelative(page, value);
   if (link && IsOutsideSite(*link, base) && (flags & kOutsideSite) == 0) return std::nullopt;
   return link;
 }

@@ -22,6 +22,7 @@
 #define VELLUM_VELLUM_H
 
 #include <stdint.h>
+#include <string.h>
 
 #if defined(VELLUM_BUILDING_LIBRARY)
 #define VELLUM_API __attribute__((visibility("default")))
@@ -118,6 +119,32 @@ typedef struct SiteMapParams {
   SiteMapSettings Settings;   /* members 3 to 27 */
   MapItemList* Items;         /* the tree to scan into or generate from */
 } SiteMapParams;
+
+/* The site map a new project starts with, as the front ends make it:
+ * HTMLprjAdd with Position 0, Kind VELLUM_KIND_SSITEMAP, these parameters and
+ * the flag word VELLUM_NEW_SITE_MAP_FLAGS. The texts are string literals. */
+#define VELLUM_NEW_SITE_MAP_FLAGS 0x3F8Fu
+
+static inline SiteMapParams VellumNewSiteMapParams(void) {
+  SiteMapParams params;
+  memset(&params, 0, sizeof params);
+  params.Settings.OutputFile = "sitemap.html";
+  params.Settings.ImageFolder = "img";
+  params.Settings.BgColor = "FFFFFF";
+  params.Settings.Title = "Site Map";
+  params.Settings.ComboTitle = "Navigate";
+  params.Settings.TopCrumbText = "Top";
+  params.Settings.CollapseText = "Collapse all";
+  params.Settings.ExpandText = "Expand all";
+  params.Settings.CrumbSeparator = "/";
+  params.Settings.OtherName = "Other";
+  params.Settings.FontColor = "000000";
+  params.Settings.LinkColor = "0000FF";
+  params.Settings.VisitedColor = "000080";
+  params.Settings.FontSize = 1;
+  params.Settings.TableBorder = 1;
+  return params;
+}
 
 /* ScanFlags, the flag word of HTMLgenSiteMap. */
 #define VELLUM_SCAN_INCLUDE_BASE 0x01u

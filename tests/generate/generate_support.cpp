@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <vector>
 
+#include "config/start_up.h"
 #include "core/map_item_list.h"
+#include "generate/schemes.h"
 #include "generate/site_map.h"
+#include "support/message_log.h"
 
 namespace vellum::test {
 
@@ -55,6 +60,28 @@ void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flag
   params.Settings = settings;
   params.Items = &items;
   EXPECT_EQ(generate::GenerateSiteMap(params, flags), 1);
+}
+
+EngineStart::EngineStart(const std::string& root) {
+  config::SetStartUpHooks(
+      {.load_schemes = generate::LoadSchemes, .release_schemes = generate::ReleaseSchemes});
+  EXPECT_EQ(config::StartUp((root + "IDE/vellumark").c_str()), 1);
+  InstallMessageLog();
+}
+
+EngineStart::~EngineStart() { config::ShutDown(); }
+
+std::string SourceRoot() { return VELLUM_RESOURCE_ROOT; }
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files.push_back(std::filesystem::relative(entry.path(), folder).string());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 void ExpectGoldenPage(const std::string& page_path, const std::string& name) {

@@ -10,31 +10,11 @@
 namespace vellum::test {
 
 // The flag word of a new project's site map.
-inline constexpr uint32_t kNewSiteMapFlags = 0x3F8F;
+inline constexpr uint32_t kNewSiteMapFlags = VELLUM_NEW_SITE_MAP_FLAGS;
 
 // The parameters the desktop application passes with HTMLprjAdd (Position 0,
-// Kind 11) for a new project: zero-filled, then its defaults.
-inline SiteMapParams NewProjectSiteMap() {
-  SiteMapParams params{};
-  SiteMapSettings& s = params.Settings;
-  s.OutputType = 0;
-  s.OutputFile = "sitemap.html";
-  s.ImageFolder = "img";
-  s.BgColor = "FFFFFF";
-  s.Title = "Site Map";
-  s.ComboTitle = "Navigate";
-  s.TopCrumbText = "Top";
-  s.CollapseText = "Collapse all";
-  s.ExpandText = "Expand all";
-  s.CrumbSeparator = "/";
-  s.OtherName = "Other";
-  s.FontColor = "000000";
-  s.LinkColor = "0000FF";
-  s.VisitedColor = "000080";
-  s.FontSize = 1;
-  s.TableBorder = 1;
-  return params;
-}
+// Kind 11) for a new project.
+inline SiteMapParams NewProjectSiteMap() { return VellumNewSiteMapParams(); }
 
 // Text with every "\n" stored as CR LF, as text mode writes it.
 inline std::string Stored(std::string_view text) {

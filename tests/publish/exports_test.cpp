@@ -1,8 +1,8 @@
 // "Generate Site Map And Upload" end to end, through the shared library as
-// the desktop application calls it: a site map with its picture, a page
-// with its picture and a script, published to a folder and to a real FTP
-// server; a second run sends nothing, also after the project was saved and
-// opened again.
+// the desktop application calls it: a script tree site map with its
+// pictures and scripts, and a page with its picture, published to a folder
+// and to a real FTP server; a second run sends nothing, also after the
+// project was saved and opened again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,7 +37,9 @@ int32_t RecordError(const char* text) {
 class GenerateAndUploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // An installation with the shipped pictures and scripts.
     fs::create_directories(dir_.path() / "BIN");
+    fs::copy(VELLUM_RESOURCE_FOLDER, dir_.path() / "Resource", fs::copy_options::recursive);
     const std::string program = dir_ / "IDE/bramblel";
     HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
     EngineConfig settings{};
@@ -100,24 +102,29 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   dir_.Write("site/paper.gif", "GIF89a paper");
   const std::string pictures = dir_.Write("site/pictures.htm", "<IMG SRC=\"img/photo.jpg\">\r\n");
   dir_.Write("site/img/photo.jpg", "JFIF photo");
-  const std::string script = dir_.Write("site/menu.js", "var menu = 1;\r\n");
 
-  // The site map, written by absolute path with its picture in img/.
-  MapItem item{};
-  item.URL = "pictures.htm";
-  item.Name = "Pictures";
-  MapItemList tree{1, &item};
+  // The site map, written by absolute path with its pictures in img/ and
+  // its scripts beside it.
+  MapItem items[2] = {};
+  items[0].URL = "pictures.htm";
+  items[0].Name = "Pictures";
+  items[1].URL = "more.htm";
+  items[1].Name = "More";
+  MapItem child{};
+  child.URL = "pictures.htm#top";
+  child.Name = "Top";
+  items[1].Children = MapItemList{1, &child};
+  MapItemList tree{2, items};
   const std::string page = site_ + "/sitemap.html";
   SiteMapParams params{};
-  params.Settings.OutputType = VELLUM_OUTPUT_UL_LIST;
+  params.Settings.OutputType = VELLUM_OUTPUT_SCRIPT_TREE;
   params.Settings.OutputFile = page.c_str();
   params.Settings.ImageFolder = "img";
   params.Settings.BackgroundImage = "paper.gif";
   params.Items = &tree;
   ASSERT_NE(HTMLGSiteMap(&params, 0), 0);
   AddFile(pictures);
-  AddFile(script);
-  ASSERT_EQ(project_->AddedCount, 3);
+  ASSERT_EQ(project_->AddedCount, 4);
 
   const std::string pub = dir_ / "pub";
   OutputTarget folder{};
@@ -132,36 +139,38 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   ftp.Flags = VELLUM_TARGET_FTP | VELLUM_TARGET_PASSIVE;
   AddTarget(ftp);
 
+  // The registered page, the pictures it shows, the scripts generation
+  // registered, the other page and its picture.
+  const std::vector<std::string> files = {"sitemap.html",   "img/paper.gif",  "img/iicon0.gif",
+                                          "img/iicon3.gif", "img/iicon2.gif", "tree0.js",
+                                          "tree4.js",       "pictures.htm",   "img/photo.jpg"};
   std::string sent;
-  for (const std::string& path :
-       {page, site_ + "/img/paper.gif", pictures, site_ + "/img/photo.jpg", script}) {
-    sent += "   '" + path + "' - Upload successful\n";
-  }
+  for (const std::string& file : files)
+    sent += "   '" + site_ + "/" + file + "' - Upload successful\n";
   EXPECT_EQ(Upload(), sent + sent);
   EXPECT_TRUE(errors.empty());
   for (const std::string& root : {pub, dir_ / "ftp/www"}) {
-    EXPECT_EQ(ReadBytes(root + "/sitemap.html"), ReadBytes(page)) << root;
-    EXPECT_EQ(ReadBytes(root + "/img/paper.gif"), "GIF89a paper") << root;
-    EXPECT_EQ(ReadBytes(root + "/pictures.htm"), "<IMG SRC=\"img/photo.jpg\">\r\n") << root;
-    EXPECT_EQ(ReadBytes(root + "/img/photo.jpg"), "JFIF photo") << root;
-    EXPECT_EQ(ReadBytes(root + "/menu.js"), "var menu = 1;\r\n") << root;
+    for (const std::string& file : files) {
+      ASSERT_FALSE(ReadBytes(site_ + "/" + file).empty()) << file;
+      EXPECT_EQ(ReadBytes(root + "/" + file), ReadBytes(site_ + "/" + file)) << root << " " << file;
+    }
   }
-  EXPECT_EQ(Stored(), 5);
-  EXPECT_EQ(project_->Targets[1].UploadedCount, 5);
+  EXPECT_EQ(Stored(), 9);
+  EXPECT_EQ(project_->Targets[1].UploadedCount, 9);
 
   EXPECT_EQ(Upload(), "");
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(Stored(), 5);
+  EXPECT_EQ(Stored(), 9);
 
   const std::string project_file = dir_ / "site.bpj";
   ASSERT_EQ(HTMLprjSave(project_file.c_str()), project_);
   HTMLprjClose(0);
   ASSERT_EQ(HTMLprjOpen(project_file.c_str()), project_);
   ASSERT_EQ(project_->TargetCount, 2);
-  EXPECT_EQ(project_->Targets[0].UploadedCount, 5);
+  EXPECT_EQ(project_->Targets[0].UploadedCount, 9);
   EXPECT_STREQ(project_->Targets[1].UploadedFiles[1].Path, (site_ + "/img/paper.gif").c_str());
   EXPECT_EQ(Upload(), "");
-  EXPECT_EQ(Stored(), 5);
+  EXPECT_EQ(Stored(), 9);
 }
 
 }  // namespace

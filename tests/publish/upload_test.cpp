@@ -163,23 +163,26 @@ TEST_F(UploadTest, AbsoluteRegistrationsGoByNameAndRelativeOnesWithTheirFolders)
 TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   // A page written by absolute path refers to its pictures relatively: they
   // must land where its references look for them, not beside it by name.
-  const std::string folder = root_ / "other/";
+  // What lies above its folder can only go by name.
+  const std::string folder = root_ / "other/site/";
   Register(folder + "map.htm",
            "<BODY BACKGROUND=\"img/paper.gif\"><IMG SRC=img/logo.gif><A HREF=doc.pdf>d</A>"
-           "<A HREF=sub/next.htm>next</A><IMG SRC=http://far/x.gif></BODY>");
-  root_.Write("other/img/paper.gif", "P");
-  root_.Write("other/img/logo.gif", "L");
-  root_.Write("other/doc.pdf", "D");
-  Register("sub/page.htm", "<IMG SRC=../img/shared.gif><IMG SRC='pics/a.gif'>");
+           "<A HREF=sub/next.htm>next</A><IMG SRC=http://far/x.gif><IMG SRC=../up.gif></BODY>");
+  root_.Write("other/site/img/paper.gif", "P");
+  root_.Write("other/site/img/logo.gif", "L");
+  root_.Write("other/site/doc.pdf", "D");
+  root_.Write("other/up.gif", "U");
+  Register("sub/page.htm", "<IMG SRC=img/shared.gif><IMG SRC='pics/a.gif'>");
   root_.Write("site/sub/img/shared.gif", "S");
   root_.Write("site/sub/pics/a.gif", "A");
   AddFolderTarget(pub_);
 
   EXPECT_EQ(Upload(kResources),
             Sent({folder + "map.htm", folder + "img/paper.gif", folder + "img/logo.gif",
-                  folder + "doc.pdf", "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}));
-  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "sub/page.htm",
-                           "sub/img/shared.gif", "sub/pics/a.gif"}) {
+                  folder + "doc.pdf", root_ / "other/up.gif", "sub/page.htm", "sub/img/shared.gif",
+                  "sub/pics/a.gif"}));
+  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "up.gif",
+                           "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}) {
     EXPECT_TRUE(fs::is_regular_file(pub_ + "/" + file)) << file;
   }
 }

@@ -66,6 +66,13 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {"http://site/a/index.htm", "http://site/a/b/p.htm", "HTTP://site/a/c.htm", 1, std::nullopt},
       {"http://site/a/index.htm", "http://site/a/b/p.htm", "http://elsewhere/c.htm", kOutside,
        "http://elsewhere/c.htm"},
+      // "../" climbs from the folder of the page the link is on, however deep;
+      // a web address stops at its host's root.
+      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../q.htm", 1, "C:\\site\\a\\q.htm"},
+      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../../q.htm", 1, "C:\\site\\q.htm"},
+      {"http://site/index.htm", "http://site/a/b/p.htm#x/y", "../q.htm", 1, "http://site/a/q.htm"},
+      {"http://site/index.htm", "http://site/p.htm", "../../x.htm", 1, "http://site/x.htm"},
+      {"/srv/site/index.htm", "/srv/site/a/b/p.htm", "../../x.htm", 1, "/srv/site/x.htm"},
       // Pages without a folder, and local paths of this platform.
       {"index.htm", "index.htm", "a.htm", 1, "a.htm"},
       {"/srv/site/index.htm", "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},

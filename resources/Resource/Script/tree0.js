@@ -25,7 +25,8 @@ function sxLevelOf(id) {
 
 /* The picture that stands for the other state: the same file name with the
  * digit before the extension changed, as the tree pictures are numbered
- * (the closed toggle 3 and the open 4; the closed folder 2 and the open 1). */
+ * (the closed toggle 3 and the open 4; the closed folder 2 and the open 1).
+ * A scheme whose pictures are named otherwise keeps its closed pictures. */
 function sxOtherPicture(src, from, to) {
   var match = /^(.*\D)(\d)(\.\w+)$/.exec(src);
   if (!match || match[2] != String(from)) return null;
@@ -58,13 +59,14 @@ function sxCollect() {
       var pictures = sxPictures(divs[i]);
       node.toggle = pictures.toggle;
       node.folder = pictures.folder;
+      // The pictures as the page names them, relative to it.
       if (node.toggle) {
-        node.closedToggle = node.toggle.src;
-        node.openToggle = sxOtherPicture(node.toggle.src, 3, 4) || imf + "iicon4.gif";
+        node.closedToggle = node.toggle.getAttribute("src");
+        node.openToggle = sxOtherPicture(node.closedToggle, 3, 4) || node.closedToggle;
       }
       if (node.folder) {
-        node.closedFolder = node.folder.src;
-        node.openFolder = sxOtherPicture(node.folder.src, 2, 1);
+        node.closedFolder = node.folder.getAttribute("src");
+        node.openFolder = sxOtherPicture(node.closedFolder, 2, 1);
       }
     }
     nodes.push(node);
@@ -74,9 +76,9 @@ function sxCollect() {
 
 function sxShowPictures(node) {
   var open = node.open && bOpenIcon;
-  if (node.toggle) node.toggle.src = open ? node.openToggle : node.closedToggle;
+  if (node.toggle) node.toggle.setAttribute("src", open ? node.openToggle : node.closedToggle);
   if (node.folder && node.openFolder) {
-    node.folder.src = open ? node.openFolder : node.closedFolder;
+    node.folder.setAttribute("src", open ? node.openFolder : node.closedFolder);
   }
 }
 

@@ -50,7 +50,8 @@ function sxImage(element, prefix) {
 }
 
 /* The same picture file with its last digit changed from one number to
- * another, as the tree pictures are numbered (toggle 3 closed, 4 open). */
+ * another, as the tree pictures are numbered (toggle 3 closed, 4 open).
+ * Null for pictures named otherwise, which then do not change. */
 function sxSwap(src, from, to) {
   var dot = src.lastIndexOf(".");
   if (dot < 1 || src.charAt(dot - 1) != String(from)) return null;
@@ -78,7 +79,7 @@ function sxCollect() {
       if (item.toggle) {
         item.closedToggle = item.toggle.src;
         item.openToggle = sxSwap(item.toggle.src, 3, 4);
-        if (!item.openToggle) item.openToggle = imf + "iicon4.gif";
+        if (!item.openToggle) item.openToggle = item.closedToggle;
       }
     }
     items[items.length] = item;

@@ -1,0 +1,139 @@
+#include "help.h"
+
+#include "settings.h"
+
+namespace vellumark {
+namespace {
+
+struct CommandText {
+  const char* name;
+  const char* text;
+};
+
+const CommandText kCommands[] = {
+    {"new",
+     "usage: vellumark new PROJECT [--force]\n"
+     "\n"
+     "Creates a project file with an empty site map and the default settings.\n"
+     "An existing file is kept unless --force is given.\n"},
+    {"show",
+     "usage: vellumark show PROJECT [--settings]\n"
+     "\n"
+     "Prints the site map tree, one line per entry, depth first: two spaces per\n"
+     "level, the link name, a tab and the URL. With --settings, prints the\n"
+     "site map's settings as 'key = value' lines and the upload targets.\n"},
+    {"scan",
+     "usage: vellumark scan PROJECT --base PAGE_OR_URL [--meta] [--keep-bookmarks]\n"
+     "                      [--keep-arguments] [--other-sites ignore|add|follow]\n"
+     "       vellumark scan PROJECT --folder DIR [--meta]\n"
+     "\n"
+     "Replaces the site map tree with what a scan finds, then saves the project.\n"
+     "  --base PAGE_OR_URL  follow the links from this page (a file or an http:// address)\n"
+     "  --folder DIR        take the page files of this folder and its sub-folders\n"
+     "  --meta              name each entry by its META description instead of its TITLE\n"
+     "  --keep-bookmarks    keep the '#name' part of links (cut by default)\n"
+     "  --keep-arguments    keep the '?arguments' part of links (cut by default)\n"
+     "  --other-sites       pages of other web sites: ignore them (default), add them,\n"
+     "                      or add them and follow their links\n"},
+    {"generate",
+     "usage: vellumark generate PROJECT [--type TYPE] [--output FILE] [--base-path PATH]\n"
+     "\n"
+     "Writes the site map page with the project's settings, copies the pictures and\n"
+     "scripts it needs beside it, registers the written files for upload and saves\n"
+     "the project.\n"
+     "  --type TYPE         layout for this run: ul, paged, icontree, scripttree, combo,\n"
+     "                      index or table\n"
+     "  --output FILE       page to write for this run\n"
+     "  --base-path PATH    with relative-links on, links below PATH's folder are\n"
+     "                      written relative to it\n"},
+    {"upload",
+     "usage: vellumark upload PROJECT [--[no-]resources] [--[no-]lowercase]\n"
+     "                        [--[no-]skip-unchanged] [--[no-]compress]\n"
+     "\n"
+     "Sends the registered files to every upload target and saves the project with\n"
+     "what each target received. The switches change the project's stored upload\n"
+     "options:\n"
+     "  --resources         also send the local pictures and files the pages refer to\n"
+     "  --lowercase         send references and file names in lower case\n"
+     "  --skip-unchanged    skip files whose size and time match the last upload\n"
+     "  --compress          send pages compressed\n"},
+    {"publish",
+     "usage: vellumark publish PROJECT [generate options] [upload options]\n"
+     "\n"
+     "generate, then upload, then save: what 'Generate Site Map And Upload' does.\n"},
+    {"set",
+     "usage: vellumark set PROJECT KEY=VALUE...\n"
+     "\n"
+     "Changes the site map's settings and saves the project. Keys:\n"},
+    {"target",
+     "usage: vellumark target PROJECT list\n"
+     "       vellumark target PROJECT add (--folder DIR | --ftp SERVER[:PORT]) [options]\n"
+     "       vellumark target PROJECT edit N [options]\n"
+     "       vellumark target PROJECT remove N\n"
+     "\n"
+     "Lists or changes the upload targets (numbered from 0) and saves the project.\n"
+     "  --folder DIR          copy the files into this folder\n"
+     "  --ftp SERVER[:PORT]   put the files on this FTP server\n"
+     "  --remote-folder DIR   folder on the FTP server\n"
+     "  --url URL             the web address of the published files\n"
+     "  --login NAME          FTP user (anonymous when not given)\n"
+     "  --password TEXT       FTP password\n"
+     "  --port N              FTP port (0: the one in SERVER, else 21)\n"
+     "  --[no-]passive        passive FTP\n"
+     "  --[no-]text           text (ASCII) transfers instead of binary\n"
+     "  --[no-]firewall       connect through the configured FTP firewall\n"},
+    {"config",
+     "usage: vellumark config [KEY=VALUE...]\n"
+     "\n"
+     "Shows the engine's settings, or changes them and writes the user's Vellum.cfg.\n"
+     "Keys: ExtPage, ExtPicts (';'-separated patterns such as *.htm), Editor,\n"
+     "Firewall, PortFW, Passive, Proxy, PortProxy, UseProxy. An empty value clears\n"
+     "a text.\n"},
+};
+
+std::string SettingKeys() {
+  std::string text;
+  for (const Setting& setting : Settings()) {
+    std::string key = "  " + std::string(setting.key);
+    key.resize(26, ' ');
+    text += key + std::string(setting.help) + "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string Usage() {
+  return "usage: vellumark COMMAND PROJECT [options]\n"
+         "\n"
+         "Makes HTML site maps: a project holds a tree of links and the settings of\n"
+         "the page to produce.\n"
+         "\n"
+         "commands:\n"
+         "  new       create a project\n"
+         "  show      print the site map tree or the settings\n"
+         "  scan      fill the tree from a web site or a folder\n"
+         "  generate  write the site map page\n"
+         "  upload    send the written files to the upload targets\n"
+         "  publish   generate, then upload\n"
+         "  set       change the site map's settings\n"
+         "  target    list or change the upload targets\n"
+         "  config    show or change the engine's settings\n"
+         "\n"
+         "'vellumark help COMMAND' explains a command. Paths on the command line are\n"
+         "relative to the current folder; paths stored in the project are relative to\n"
+         "the project file's folder. Exit status: 0 done, 1 an error was reported,\n"
+         "2 the command line was wrong.\n";
+}
+
+std::string CommandHelp(const std::string& command) {
+  for (const CommandText& entry : kCommands) {
+    if (command != entry.name) continue;
+    std::string text = entry.text;
+    if (command == "set") text += SettingKeys();
+    return text;
+  }
+  return {};
+}
+
+}  // namespace vellumark

@@ -1,0 +1,103 @@
+#include "session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace vellumark {
+namespace {
+
+bool error_reported = false;
+// While a project is being read, every message is a complaint about it.
+bool reading_project = false;
+const std::filesystem::path start_folder = std::filesystem::current_path();
+
+int32_t PrintInfo(const char* text) {
+  if (reading_project) {
+    error_reported = true;
+    std::fputs(text, stderr);
+    return 1;
+  }
+  std::fputs(text, stdout);
+  return 1;
+}
+
+int32_t PrintError(const char* text) {
+  error_reported = true;
+  std::fputs(text, stderr);
+  // Error texts come without a line end; progress lines carry their own.
+  std::size_t length = std::char_traits<char>::length(text);
+  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', stderr);
+  return 1;
+}
+
+// There is nobody to ask: every question is answered no.
+int32_t AnswerNo(const char*) { return 0; }
+
+}  // namespace
+
+void StartEngine() {
+  std::error_code ignored;
+  std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
+  HTMLinitmess(PrintInfo, PrintError, AnswerNo, 0, 0, program.c_str());
+}
+
+bool ErrorReported() { return error_reported; }
+
+void ReportFailure(const std::string& text) {
+  error_reported = true;
+  std::fprintf(stderr, "vellumark: %s\n", text.c_str());
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  return (start_folder / path).lexically_normal().string();
+}
+
+Project* OpenProject(const std::string& path) {
+  StartEngine();
+  const std::string absolute = AbsolutePath(path);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(absolute, error)) {
+    ReportFailure("no project file '" + absolute + "'");
+    return nullptr;
+  }
+  std::filesystem::current_path(std::filesystem::path(absolute).parent_path(), error);
+  reading_project = true;
+  Project* project = HTMLprjOpen(absolute.c_str());
+  reading_project = false;
+  if (error_reported) {
+    ReportFailure("project '" + absolute + "' was not read whole; it is left as it is");
+    return nullptr;
+  }
+  return project;
+}
+
+ScriptItem* SiteMapItem(Project& project) {
+  if (project.ItemCount == 0 || project.Items[0].Kind != VELLUM_KIND_SSITEMAP) {
+    SiteMapParams params = VellumNewSiteMapParams();
+    AddRequest request{0, VELLUM_KIND_SSITEMAP, &params, VELLUM_NEW_SITE_MAP_FLAGS};
+    if (HTMLprjAdd(&request) == nullptr) return nullptr;
+  }
+  return &project.Items[0];
+}
+
+SiteMap OpenSiteMap(const std::string& path) {
+  Project* project = OpenProject(path);
+  if (project == nullptr) return {};
+  ScriptItem* item = SiteMapItem(*project);
+  if (item == nullptr) return {};
+  return {project, item};
+}
+
+bool SaveProject(const char* path) {
+  if (HTMLprjSave(path) != nullptr) return true;
+  // The engine reports why a file could not be written; a project without a
+  // file path it passes over in silence.
+  if (!ErrorReported()) ReportFailure("the project was not saved");
+  return false;
+}
+
+}  // namespace vellumark

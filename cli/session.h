@@ -1,0 +1,50 @@
+// The engine as vellumark uses it: one process, one project, the engine's
+// messages printed as they come (information to standard output, errors to
+// standard error), and a record of whether anything went wrong.
+#pragma once
+
+#include <string>
+
+#include "vellum/vellum.h"
+
+namespace vellumark {
+
+// Starts the engine with this program's own path, so it finds its
+// installation root and configuration.
+void StartEngine();
+
+// True once the engine has reported an error (or this program has, through
+// ReportFailure).
+bool ErrorReported();
+
+// Prints "vellumark: text" to standard error and counts it as an error.
+void ReportFailure(const std::string& text);
+
+// path made absolute against the folder the program was started in.
+std::string AbsolutePath(const std::string& path);
+
+// Starts the engine, opens the project at path and makes its folder the
+// current folder, so that
+// paths stored in the project resolve against it. Any complaint while
+// reading (a missing or malformed file) counts as an error and gives null:
+// a project that was not read whole must not be saved over its file.
+Project* OpenProject(const std::string& path);
+
+// The project's site map item (its first item, of kind 11). A project
+// without one gets one with the new-project settings at the front; other
+// items are kept.
+ScriptItem* SiteMapItem(Project& project);
+
+// OpenProject, then SiteMapItem: both members are null after a failure,
+// which has been reported.
+struct SiteMap {
+  Project* project = nullptr;
+  ScriptItem* item = nullptr;
+};
+SiteMap OpenSiteMap(const std::string& path);
+
+// Writes the project to path, or without one back to the file it was opened
+// from or last saved to. A failure counts as an error.
+bool SaveProject(const char* path = nullptr);
+
+}  // namespace vellumark

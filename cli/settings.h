@@ -1,0 +1,64 @@
+// The site map settings as vellumark names them: one table serves `set`,
+// `show --settings` and the help text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "vellum/vellum.h"
+
+namespace vellumark {
+
+// A text member of the settings (absent and empty are the same here).
+using TextMember = const char* SiteMapSettings::*;
+
+// A small number chosen by name.
+struct Choice {
+  uint8_t SiteMapSettings::*member;
+  std::span<const std::string_view> names;
+};
+
+// A small number given as digits, 0 to max.
+struct SmallNumber {
+  uint8_t SiteMapSettings::*member;
+  int max;
+};
+
+// The border width of the level table.
+struct Border {};
+
+// One bit of the site map item's flag word, "on" or "off".
+struct FlagBit {
+  uint32_t bit;
+};
+
+struct Setting {
+  std::string_view key;
+  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit> value;
+  std::string_view help;
+};
+
+std::span<const Setting> Settings();
+
+const Setting* FindSetting(std::string_view key);
+
+// The output type names, in value order ("ul" is 0).
+std::span<const std::string_view> OutputTypeNames();
+
+// The value of name in names, if it is one of them.
+std::optional<uint8_t> ChoiceValue(std::span<const std::string_view> names, std::string_view name);
+
+// The setting's value as `show --settings` prints it.
+std::string FormatSetting(const Setting& setting, const SiteMapSettings& settings, uint32_t flags);
+
+// Applies value to the settings (texts point into value, which must outlive
+// their use) or to flags. Returns an error text, empty on success.
+std::string ApplySetting(const Setting& setting, const std::string& value,
+                         SiteMapSettings& settings, uint32_t& flags);
+
+}  // namespace vellumark

@@ -1,0 +1,156 @@
+// scan, generate, upload and publish: the engine's work on the site map item.
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "session.h"
+#include "settings.h"
+
+namespace vellumark {
+namespace {
+
+bool IsWebAddress(const std::string& text) { return text.find("://") != std::string::npos; }
+
+uint32_t OtherSitesFlags(const std::string& choice) {
+  if (choice == "ignore") return 0;
+  if (choice == "add") return VELLUM_SCAN_ADD_OTHER_SITES;
+  if (choice == "follow") return VELLUM_SCAN_ADD_OTHER_SITES | VELLUM_SCAN_FOLLOW_OTHER_SITES;
+  throw UsageError("--other-sites takes ignore, add or follow");
+}
+
+// Options of generate (and publish): a layout and an output file for this
+// run only, and the base of relative links.
+struct GenerateOptions {
+  std::optional<uint8_t> type;
+  std::optional<std::string> output;
+  std::optional<std::string> base_path;
+};
+
+GenerateOptions TakeGenerateOptions(Arguments& arguments) {
+  GenerateOptions options;
+  if (auto type = arguments.Option("type")) {
+    options.type = ChoiceValue(OutputTypeNames(), *type);
+    if (!options.type) {
+      throw UsageError("--type takes ul, paged, icontree, scripttree, combo, index or table");
+    }
+  }
+  if (auto output = arguments.Option("output")) options.output = AbsolutePath(*output);
+  if (auto base = arguments.Option("base-path")) options.base_path = AbsolutePath(*base);
+  return options;
+}
+
+void Generate(ScriptItem& item, const GenerateOptions& options) {
+  SiteMapParams params{};
+  params.Settings = item.Body.SiteMap;
+  params.Items = &item.Entries;
+  if (options.type) params.Settings.OutputType = *options.type;
+  if (options.output) params.Settings.OutputFile = options.output->c_str();
+  if (options.base_path) params.BasePath = options.base_path->c_str();
+  // The page's folder is made first, as a user asking for out/map.html
+  // expects; the engine itself writes only into folders that exist.
+  if (params.Settings.OutputFile != nullptr) {
+    std::error_code ignored;
+    std::filesystem::create_directories(
+        std::filesystem::path(params.Settings.OutputFile).parent_path(), ignored);
+  }
+  HTMLGSiteMap(&params, item.Flags);
+}
+
+// Upload options: each switches one of the project's stored upload
+// properties on or off, for this and later uploads.
+struct PropertySwitches {
+  uint32_t on = 0;
+  uint32_t off = 0;
+};
+
+PropertySwitches TakeUploadSwitches(Arguments& arguments) {
+  struct Switch {
+    const char* name;
+    uint32_t bit;
+  };
+  const Switch switches[] = {
+      {"resources", VELLUM_UPLOAD_RESOURCES},
+      {"lowercase", VELLUM_UPLOAD_LOWER_CASE},
+      {"skip-unchanged", VELLUM_UPLOAD_SKIP_UNCHANGED},
+      {"compress", VELLUM_UPLOAD_COMPRESS},
+  };
+  PropertySwitches result;
+  for (const Switch& option : switches) {
+    if (arguments.Flag(option.name)) result.on |= option.bit;
+    if (arguments.Flag(std::string("no-") + option.name)) result.off |= option.bit;
+  }
+  return result;
+}
+
+}  // namespace
+
+int RunScan(Arguments& arguments) {
+  const std::string path = arguments.Positional("PROJECT");
+  const std::optional<std::string> base = arguments.Option("base");
+  const std::optional<std::string> folder = arguments.Option("folder");
+  uint32_t flags = arguments.Flag("meta") ? VELLUM_SCAN_META_DESCRIPTION : 0;
+  if (base.has_value() == folder.has_value()) throw UsageError("give either --base or --folder");
+
+  SiteMapParams params{};
+  std::string start;
+  if (base) {
+    start = IsWebAddress(*base) ? *base : AbsolutePath(*base);
+    params.Settings.Mode = 0;
+    flags |= VELLUM_SCAN_INCLUDE_BASE;
+    if (!arguments.Flag("keep-bookmarks")) flags |= VELLUM_SCAN_IGNORE_BOOKMARKS;
+    if (!arguments.Flag("keep-arguments")) flags |= VELLUM_SCAN_IGNORE_ARGUMENTS;
+    if (auto other = arguments.Option("other-sites")) flags |= OtherSitesFlags(*other);
+  } else {
+    start = AbsolutePath(*folder);
+    if (start.back() != '/') start += '/';
+    params.Settings.Mode = 1;
+    flags |= VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
+  }
+  arguments.ExpectEnd();
+
+  const auto [project, item] = OpenSiteMap(path);
+  if (item == nullptr) return ExitStatus();
+  params.BasePath = start.c_str();
+  params.Settings.OutputFile = "";
+  params.Items = &item->Entries;
+  HTMLgenSiteMap(&params, flags);
+  SaveProject();
+  return ExitStatus();
+}
+
+int RunGenerate(Arguments& arguments) {
+  const std::string path = arguments.Positional("PROJECT");
+  const GenerateOptions options = TakeGenerateOptions(arguments);
+  arguments.ExpectEnd();
+
+  const auto [project, item] = OpenSiteMap(path);
+  if (item == nullptr) return ExitStatus();
+  Generate(*item, options);
+  SaveProject();
+  return ExitStatus();
+}
+
+int RunUpload(Arguments& arguments, bool generate_first) {
+  const std::string path = arguments.Positional("PROJECT");
+  const GenerateOptions options =
+      generate_first ? TakeGenerateOptions(arguments) : GenerateOptions{};
+  const PropertySwitches switches = TakeUploadSwitches(arguments);
+  arguments.ExpectEnd();
+
+  const auto [project, item] = OpenSiteMap(path);
+  if (item == nullptr) return ExitStatus();
+  if (generate_first) Generate(*item, options);
+
+  if (project->TargetCount == 0) std::puts("The project has no upload targets.");
+  std::vector<uint8_t> selection(project->TargetCount > 0 ? project->TargetCount : 1, 1);
+  UploadRequest request{(project->UploadProperties | switches.on) & ~switches.off,
+                        project->CompessProperties, selection.data(), 0};
+  HTMLprjUpload(&request);
+  SaveProject();
+  return ExitStatus();
+}
+
+}  // namespace vellumark

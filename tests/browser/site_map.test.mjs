@@ -1,0 +1,310 @@
+// The generated site map pages in headless Chromium: the expandable tree's
+// scripts, the navigation list, the index page's letter bar, and that every
+// page of the seven output types shows with all its pictures and without a
+// script error. Served over http://127.0.0.1 (Chromium keeps no cookies for
+// file:// pages), and opened once from file:// too, as users open site maps
+// from disk.
+//
+// SITE_DIR is the folder the engine generated the site into; SCREENSHOT_DIR
+// receives a screenshot per page.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { once } from 'node:events';
+import { mkdir, mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const siteDir = process.env.SITE_DIR;
+const screenshotDir = process.env.SCREENSHOT_DIR;
+assert.ok(siteDir && screenshotDir, 'SITE_DIR and SCREENSHOT_DIR must be set');
+
+// One page per output type, and the two pages of the shipped extra schemes.
+const pages = [
+  'ul_list.htm', 'paged.htm', 'icon_tree.htm', 'script_tree.htm', 'nav_combo.htm',
+  'index_page.htm', 'level_table.htm', 'green_tree.htm', 'round_index.htm',
+];
+
+let server;
+let baseUrl;
+let userDataDir;
+let context;
+
+// Python's own HTTP server on a port the kernel picks; it prints the port.
+async function startServer(folder) {
+  const child = spawn('/usr/bin/python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1'],
+                      { cwd: folder, stdio: ['ignore', 'pipe', 'ignore'] });
+  let output = '';
+  const port = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`no port from http.server: ${output}`)), 15000);
+    child.stdout.on('data', (chunk) => {
+      output += chunk;
+      const match = /port (\d+)/.exec(output);
+      if (match) {
+        clearTimeout(timer);
+        resolve(Number(match[1]));
+      }
+    });
+    child.on('exit', (code) => reject(new Error(`http.server ended (${code}): ${output}`)));
+  });
+  child.stdout.resume();
+  return { child, port };
+}
+
+before(async () => {
+  server = await startServer(siteDir);
+  baseUrl = `http://127.0.0.1:${server.port}/`;
+  await mkdir(screenshotDir, { recursive: true });
+  userDataDir = await mkdtemp(path.join(tmpdir(), 'vellum-chromium-'));
+  const args = ['--disable-gpu', '--disable-background-networking', '--disable-component-update',
+                '--disable-sync', '--no-first-run', '--disable-quic'];
+  if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
+  context = await chromium.launchPersistentContext(userDataDir, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args,
+    viewport: { width: 800, height: 600 },
+  });
+  context.setDefaultTimeout(15000);
+});
+
+after(async () => {
+  if (context) await context.close();
+  if (userDataDir) await rm(userDataDir, { recursive: true, force: true });
+  if (server && server.child.exitCode === null) {
+    server.child.kill('SIGTERM');
+    await once(server.child, 'exit');
+  }
+});
+
+// A new tab on url that records every script error, failed load and error
+// message of the console (the favicon's 404 aside).
+async function open(url) {
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(`script error: ${error.message}`));
+  page.on('console', (message) => {
+    if (message.type() === 'error' && !/favicon/.test(message.text())) {
+      page.errors.push(`console: ${message.text()}`);
+    }
+  });
+  page.on('requestfailed', (request) => page.errors.push(`failed: ${request.url()}`));
+  page.on('response', (response) => {
+    if (response.status() >= 400 && !/favicon/.test(response.url())) {
+      page.errors.push(`${response.status()}: ${response.url()}`);
+    }
+  });
+  await page.goto(url, { waitUntil: 'load' });
+  return page;
+}
+
+async function expectWholePage(page) {
+  const broken = await page.evaluate(() => Array.from(document.images)
+    .filter((image) => !image.complete || image.naturalWidth === 0)
+    .map((image) => image.getAttribute('src')));
+  assert.deepEqual(broken, [], 'pictures that did not load');
+  assert.deepEqual(page.errors, []);
+}
+
+// The DIVs of a script tree in page order, each as its text and whether it
+// shows: "+" shown, "-" hidden. The empty markers are left out.
+async function treeState(page) {
+  return page.evaluate(() => Array.from(document.querySelectorAll('div[id]'))
+    .filter((div) => div.id !== 'TP' && div.textContent.trim() !== '')
+    .map((div) => (getComputedStyle(div).display === 'none' ? '-' : '+') +
+                  div.textContent.trim().replace(/\s+/g, ' ')));
+}
+
+// The script tree as the site's outline gives it: the branches Products,
+// About and Archive at the top; Tools and Team are both the first branch of
+// their list, Garden and Contact both follow one, so their ids repeat.
+const top = ['+Home', '+Products', '+About', '+Archive'];
+const closed = [...top.slice(0, 2), '-Tools', '-Hammers Saws', '-Garden', top[2], '-Team',
+                '-Ann Bob', '-Contact', top[3], '-2019 2020'];
+const shown = (state) => state.map((div) => `+${div.slice(1)}`);
+
+function withoutOthers(state) {
+  // The root group of the remaining leaves is long: keep its first name.
+  return state.map((div) => (div.startsWith('+_Drafts') ? '+_Drafts...' : div));
+}
+
+const closedTree = [...closed, '+_Drafts...'];
+
+async function toggle(page, name, nth = 0) {
+  await page.locator(`img[name="${name}"]`).nth(nth).click();
+}
+
+async function pictures(page, name, nth = 0) {
+  return page.locator(`img[name="${name}"]`).nth(nth).evaluate(
+    (image) => image.getAttribute('src'));
+}
+
+test('every output type shows whole, with its pictures and without errors', async () => {
+  for (const name of pages) {
+    const page = await open(baseUrl + name);
+    await expectWholePage(page);
+    await page.screenshot({ path: path.join(screenshotDir, name.replace('.htm', '.png')),
+                            fullPage: true });
+    await page.close();
+  }
+});
+
+test('the script tree starts closed, opens and closes per branch, and remembers', async () => {
+  const page = await open(`${baseUrl}script_tree.htm`);
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  assert.match(await pictures(page, 'MI0SXE2ZSXP'), /^img\/iicon3\.gif$/);
+
+  await toggle(page, 'MI0SXE2ZSXP');  // About
+  const aboutOpen = [...closed.slice(0, 5), '+About', '+Team', '-Ann Bob', '+Contact',
+                     ...closed.slice(9)];
+  assert.deepEqual(withoutOthers(await treeState(page)), [...aboutOpen, '+_Drafts...']);
+  assert.match(await pictures(page, 'MI0SXE2ZSXP'), /iicon4\.gif$/);
+  assert.match(await pictures(page, 'NI0SXE2ZSXP'), /iicon1\.gif$/);
+
+  // Team's toggle has the same name as Tools': the one clicked opens.
+  await toggle(page, 'MI1SXE0ZSXP', 1);
+  const teamOpen = aboutOpen.map((div) => (div === '-Ann Bob' ? '+Ann Bob' : div));
+  assert.deepEqual(withoutOthers(await treeState(page)), [...teamOpen, '+_Drafts...']);
+  assert.match(await pictures(page, 'MI1SXE0ZSXP', 0), /iicon3\.gif$/);
+  assert.match(await pictures(page, 'MI1SXE0ZSXP', 1), /iicon4\.gif$/);
+
+  await page.reload({ waitUntil: 'load' });
+  assert.deepEqual(withoutOthers(await treeState(page)), [...teamOpen, '+_Drafts...']);
+  assert.match(await pictures(page, 'MI1SXE0ZSXP', 1), /iicon4\.gif$/);
+  const cookies = await context.cookies(baseUrl);
+  assert.ok(cookies.some((cookie) => cookie.name.startsWith('SXTree')), 'no state cookie');
+
+  // Closing About hides Team's children too, and they come back with it.
+  await toggle(page, 'MI0SXE2ZSXP');
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  await toggle(page, 'MI0SXE2ZSXP');
+  assert.deepEqual(withoutOthers(await treeState(page)), [...teamOpen, '+_Drafts...']);
+
+  await page.getByText('Expand all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), shown(closedTree));
+  assert.match(await pictures(page, 'MI0SXE1ZSXP'), /iicon4\.gif$/);
+  await page.screenshot({ path: path.join(screenshotDir, 'script_tree_expanded.png'),
+                          fullPage: true });
+  await page.getByText('Collapse all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  assert.match(await pictures(page, 'MI0SXE1ZSXP'), /iicon3\.gif$/);
+  await page.reload({ waitUntil: 'load' });
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('a script tree of another scheme swaps that scheme\'s toggle', async () => {
+  const page = await open(`${baseUrl}green_tree.htm`);
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  await toggle(page, 'MI0SXE1ZSXP');
+  assert.match(await pictures(page, 'MI0SXE1ZSXP'), /^img\/green4\.gif$/);
+  assert.equal((await treeState(page))[2], '+Tools');
+  await expectWholePage(page);
+  await page.close();
+});
+
+test('the navigation list goes to the chosen page', async () => {
+  const page = await open(`${baseUrl}nav_combo.htm`);
+  await Promise.all([page.waitForURL('**/team.htm'),
+                     page.selectOption('select[name="NavList"]', 'team.htm')]);
+  assert.equal(await page.locator('h1').textContent(), 'Team');
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the paged list links to a page per branch with a trail back', async () => {
+  const page = await open(`${baseUrl}paged.htm`);
+  await Promise.all([page.waitForURL(/paged\d+\.htm$/), page.getByText('About').click()]);
+  assert.match(await page.locator('body').textContent(), /Site\s*>\s*About/);
+  await Promise.all([page.waitForURL('**/paged.htm'), page.getByText('Site').click()]);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the letter bar of the index page jumps to its group', async () => {
+  const page = await open(`${baseUrl}index_page.htm`);
+  for (const letter of ['W', 'Other', 'C']) {
+    await page.locator(`a[href="#${letter}"]`).first().click();
+    await page.waitForFunction((hash) => location.hash === hash, `#${letter}`);
+    const place = await page.locator(`a[name="${letter}"]`).evaluate((anchor) => ({
+      top: anchor.getBoundingClientRect().top,
+      height: window.innerHeight,
+      scrolled: window.scrollY,
+    }));
+    assert.ok(place.top >= 0 && place.top < place.height, `${letter} not in view: ${place.top}`);
+    if (letter !== 'C') assert.ok(place.scrolled > 0, `${letter}: the page did not move`);
+  }
+  const groups = await page.locator('a[name]').evaluateAll(
+    (anchors) => anchors.map((anchor) => anchor.getAttribute('name')));
+  assert.deepEqual(groups, ['2', 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M',
+                            'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z',
+                            'Other']);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('pages opened from disk show, expand and keep their state', async () => {
+  const url = (name) => pathToFileURL(path.join(siteDir, name)).href;
+  for (const name of pages) {
+    const page = await open(url(name));
+    await expectWholePage(page);
+    await page.close();
+  }
+  const page = await open(url('script_tree.htm'));
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  await toggle(page, 'MI0SXE1ZSXP');  // Products
+  assert.equal((await treeState(page))[2], '+Tools');
+  await page.reload({ waitUntil: 'load' });
+  assert.equal((await treeState(page))[2], '+Tools', 'the state did not survive a reload');
+  await page.getByText('Expand all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), shown(closedTree));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// Internet Explorer 4's object model, as far as the page and tree4.js use
+// it: no documentElement (so the page picks tree4.js), document.all and
+// element.all with tags() giving collections that can be called and indexed.
+// Chromium's own named access to elements by id (SXR__0) stays as IE4 had it.
+function emulateInternetExplorer4() {
+  const collection = (elements) => {
+    const call = (index) => elements[index];
+    for (let i = 0; i < elements.length; i++) call[i] = elements[i];
+    Object.defineProperty(call, 'length', { value: elements.length });
+    return call;
+  };
+  const all = (root) => ({ tags: (name) => collection(root.getElementsByTagName(name)) });
+  Object.defineProperty(document, 'documentElement', { get: () => null });
+  Object.defineProperty(document, 'all', { get: () => all(document) });
+  Object.defineProperty(Element.prototype, 'all', { get() { return all(this); } });
+}
+
+test('tree4.js opens and closes the tree in a browser without a DOM', async () => {
+  await context.clearCookies();
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(`script error: ${error.message}`));
+  await page.addInitScript(emulateInternetExplorer4);
+  await page.goto(`${baseUrl}script_tree.htm`, { waitUntil: 'load' });
+  assert.equal(await page.evaluate(() => typeof sxItems), 'object', 'tree4.js did not run');
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+
+  await toggle(page, 'MI0SXE2ZSXP');  // About
+  await toggle(page, 'MI1SXE0ZSXP', 1);  // Team, whose name Tools shares
+  const teamOpen = [...closed.slice(0, 5), '+About', '+Team', '+Ann Bob', '+Contact',
+                    ...closed.slice(9), '+_Drafts...'];
+  assert.deepEqual(withoutOthers(await treeState(page)), teamOpen);
+  assert.match(await pictures(page, 'MI0SXE2ZSXP'), /iicon4\.gif$/);
+  await page.reload({ waitUntil: 'load' });
+  assert.deepEqual(withoutOthers(await treeState(page)), teamOpen);
+
+  await page.getByText('Expand all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), shown(closedTree));
+  await page.getByText('Collapse all').click();
+  assert.deepEqual(withoutOthers(await treeState(page)), closedTree);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

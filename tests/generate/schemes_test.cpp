@@ -1,0 +1,351 @@
+// Loading picture schemes at start-up, index.scm, choosing a scheme, and
+// measuring pictures.
+#include "generate/schemes.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "config/engine_config.h"
+#include "core/counted_string_list.h"
+#include "core/memory.h"
+#include "generate_support.h"
+#include "support/message_log.h"
+#include "support/scratch_dir.h"
+
+namespace vellum::generate {
+namespace {
+
+namespace fs = std::filesystem;
+using test::EngineStart;
+using test::ScratchDir;
+
+// A picture of the resource folder: 16 x 16 tree icons, 20 x 20 letters.
+const std::string kIcon = test::SourceRoot() + "Resource/img/iicon0.gif";
+const std::string kLetter = test::SourceRoot() + "Resource/Index/ichara.gif";
+
+// An installation root in a scratch folder, for start-up to load schemes
+// from.
+class SchemeRoot : public ::testing::Test {
+ protected:
+  std::string Root() const { return dir.path().string() + "/"; }
+
+  std::string WriteScheme(const std::string& name, std::string_view text) const {
+    return dir.Write("Resource/Schemes/" + name, text);
+  }
+
+  void CopyPicture(const std::string& from, const std::string& to) const {
+    fs::create_directories(fs::path(dir / to).parent_path());
+    fs::copy_file(from, dir / to);
+  }
+
+  // The loaded schemes, as start-up left them in the configuration.
+  static std::vector<const ImageScheme*> Loaded() {
+    const EngineConfig& config = config::TheConfig();
+    std::vector<const ImageScheme*> schemes;
+    for (int32_t i = 0; i < config.SchemeCount; ++i) schemes.push_back(&config.Schemes[i]);
+    return schemes;
+  }
+
+  // Loads the scheme file text alone; null when it was not loaded.
+  const ImageScheme* LoadOne(std::string_view text) {
+    const std::string path = WriteScheme("one.scm", text);
+    CountedStringList files;
+    core::Init(files);
+    std::string name = path;
+    core::Add(files, name.data(), core::kKeepBookmarks | core::kKeepArguments);
+    LoadSchemes(files);
+    core::Clear(files);
+    return Loaded().empty() ? nullptr : Loaded().front();
+  }
+
+  ScratchDir dir;
+};
+
+TEST_F(SchemeRoot, SyntaxErrorsNameTheirRuleAndKeepTheFileOut) {
+  EngineStart engine(Root());
+  const struct {
+    const char* text;
+    int rule;      // 0: no message
+    int pictures;  // -1: not loaded
+  } rows[] = {
+      {"Type = 1 Pict = \"a.gif\" Pict = \"b.gif\"", 0, 2},
+      {"type=1 pict=\"a.gif\" ipict=z,\"z.gif\" TYPE = 1.5", 0, 2},
+      {"Pict \"a.gif\"", 128, -1},
+      {"Pict = a.gif", 132, -1},
+      {"Type 1", 150, -1},
+      {"Type = \"1\"", 154, -1},
+      {"Type = -1", 154, -1},
+      {"IPict \"a.gif\"", 216, -1},
+      {"IPict = \"A\", \"a.gif\"", 221, -1},
+      {"IPict = A \"a.gif\"", 226, -1},
+      {"IPict = A \",\" \"a.gif\"", 226, -1},
+      {"IPict = 7up, \"a.gif\"", 226, -1},
+      {"IPict = A, a.gif", 230, -1},
+      {"Colour = 1", 254, -1},
+      {"Pict = \"a.gif\" = \"b.gif\"", 254, -1},
+      {"\"a.gif\"", 254, -1},
+      {"Pict = \"a.gif\" */ Pict = \"b.gif\"", 71, 1},  // the text ends at "*/"
+      {"IPict = A, \"\"", 0, -1},                       // silently
+      {"Pict = \"a.gif\" /* never closed", 0, 1},
+      {"Pict = \"a.gif\" // Pict = \"b.gif\"\n Pict = \"c.gif\"", 0, 1},
+      {"Pict = \"a.gif\" // Pict = \"b.gif\"\r Pict = \"c.gif\"", 0, 2},
+      {"Pict = \"a.gif", 132, -1},
+      {"", 0, 0},
+  };
+  for (const auto& row : rows) {
+    test::MessageLog& log = test::InstallMessageLog();
+    const ImageScheme* scheme = LoadOne(row.text);
+    std::vector<std::string> expected;
+    if (row.rule != 0) {
+      expected.push_back("'" + Root() + "Resource/Schemes/one.scm' - bad scheme (line " +
+                         std::to_string(row.rule) + ")");
+    }
+    if (row.rule == 71 && row.pictures < 0) {
+      expected.push_back("'" + Root() + "Resource/Schemes/one.scm' - bad scheme (line 132)");
+    }
+    EXPECT_EQ(log.info, expected) << row.text;
+    EXPECT_TRUE(log.errors.empty());
+    ASSERT_EQ(scheme != nullptr, row.pictures >= 0) << row.text;
+    if (scheme != nullptr) {
+      EXPECT_EQ(scheme->Count, row.pictures) << row.text;
+    }
+  }
+  // A "*/" where a value belongs reports both rules.
+  test::MessageLog& log = test::InstallMessageLog();
+  EXPECT_EQ(LoadOne("Pict = */"), nullptr);
+  EXPECT_EQ(log.info.size(), 2u);
+}
+
+TEST_F(SchemeRoot, EntriesGiveTypeKeysAndFiles) {
+  EngineStart engine(Root());
+  const ImageScheme* scheme = LoadOne(
+      "IPict = Apple, \"a.gif\" IPict = 7, \"7.gif\" IPict = .5, \"dot.gif\"\n"
+      "Pict = \"\" Type = 2 Type = 1 IPict = \"b\"");
+  ASSERT_EQ(scheme, nullptr);  // the last entry fails
+  scheme = LoadOne(
+      "IPict = Apple, \"a.gif\" IPict = 7, \"7.gif\" IPict = .5, \"d\\\"q.gif\"\n"
+      "Pict = \"\" Type = 2 Type = 1");
+  ASSERT_NE(scheme, nullptr);
+  EXPECT_EQ(scheme->Type, 1);
+  ASSERT_EQ(scheme->Count, 4);
+  const SchemePicture* pictures = scheme->Pictures;
+  EXPECT_EQ(pictures[0].Key, 'A');
+  EXPECT_STREQ(pictures[0].File, "a.gif");
+  EXPECT_EQ(pictures[1].Key, '7');
+  EXPECT_EQ(pictures[2].Key, '.');
+  EXPECT_STREQ(pictures[2].File, "d\\\"q.gif");  // kept as written
+  EXPECT_EQ(pictures[3].Key, 0);
+  EXPECT_EQ(pictures[3].File, nullptr);
+}
+
+TEST_F(SchemeRoot, StartUpLoadsEverySchemeBelowSchemesInListingOrder) {
+  WriteScheme("dark/blue.old.scm", "Type = 1 Pict = \"p.gif\" Pict = \"gone.gif\" Pict = \"\"");
+  CopyPicture(kIcon, "Resource/Schemes/dark/img/p.gif");
+  WriteScheme("a.scm",
+              "Type = 2 IPict = A, \"a.gif\" IPict = B, \"a.gif\" IPict = C, \"a.gif\" "
+              "IPict = D, \"a.gif\" IPict = E, \"a.gif\"");
+  CopyPicture(kLetter, "Resource/Schemes/Index/a.gif");
+  WriteScheme("four.scm",
+              "Type = 2 IPict = A, \"a.gif\" IPict = B, \"a.gif\" "
+              "IPict = C, \"a.gif\" IPict = D, \"a.gif\"");
+  WriteScheme("bad.scm", "Colour = 1");
+  WriteScheme("notes.txt", "Type = 1");
+  WriteScheme(".hidden/h.scm", "Type = 1");
+  EngineStart engine(Root());
+  EXPECT_EQ(test::Messages().info, std::vector<std::string>{"'" + Root() +
+                                                            "Resource/Schemes/bad.scm' - bad "
+                                                            "scheme (line 254)"});
+
+  const std::vector<const ImageScheme*> loaded = Loaded();
+  ASSERT_EQ(loaded.size(), 2u);
+  EXPECT_STREQ(loaded[0]->Name, "a");
+  EXPECT_EQ(loaded[0]->Type, 2);
+  EXPECT_EQ(loaded[0]->Pictures[4].Width, 20);  // measured in Index/
+  const ImageScheme& blue = *loaded[1];
+  EXPECT_STREQ(blue.Name, "blue");
+  EXPECT_EQ(blue.Folder, Root() + "Resource/Schemes/dark/");
+  ASSERT_EQ(blue.Count, 3);
+  EXPECT_EQ(blue.Pictures[0].Width, 16);
+  EXPECT_EQ(blue.Pictures[0].Height, 16);
+  EXPECT_EQ(blue.Pictures[1].Width, 0);  // unreadable: still loaded
+  EXPECT_EQ(blue.Pictures[1].Height, 0);
+  EXPECT_EQ(blue.Pictures[2].File, nullptr);
+}
+
+TEST_F(SchemeRoot, IndexScmReplacesTheBuiltInLetters) {
+  dir.Write("Resource/index.scm",
+            "/* no Type: still measured where its pictures are copied from */\n"
+            "IPict = A, \"a.gif\" IPict = B, \"b.gif\"");
+  CopyPicture(kLetter, "Resource/Index/a.gif");
+  EngineStart engine(Root());
+  const ImageScheme* letters = FindScheme(VELLUM_OUTPUT_INDEX_PAGE, nullptr);
+  ASSERT_NE(letters, nullptr);
+  EXPECT_STREQ(letters->Name, "index");
+  EXPECT_EQ(letters->Folder, Root() + "Resource/");
+  EXPECT_EQ(letters->Type, -1);
+  ASSERT_EQ(letters->Count, 2);
+  EXPECT_EQ(letters->Pictures[0].Width, 20);
+  EXPECT_EQ(letters->Pictures[1].Width, 0);
+  // The tree icons stay built in, in the same resource folder.
+  const ImageScheme* icons = FindScheme(VELLUM_OUTPUT_ICON_TREE, nullptr);
+  EXPECT_STREQ(icons->Name, "Base");
+  EXPECT_EQ(icons->Folder, Root() + "Resource/");
+  EXPECT_EQ(icons->Count, 5);
+}
+
+TEST_F(SchemeRoot, AnIndexScmThatFailsKeepsTheBuiltInLetters) {
+  dir.Write("Resource/index.scm", "Type = 2 IPict = A, \"a.gif\" Colour");
+  EngineStart engine(Root());
+  EXPECT_EQ(test::Messages().info,
+            std::vector<std::string>{"'" + Root() + "Resource/index.scm' - bad scheme (line 254)"});
+  const ImageScheme* letters = FindScheme(VELLUM_OUTPUT_INDEX_PAGE, nullptr);
+  ASSERT_EQ(letters->Count, 37);
+  EXPECT_EQ(letters->Pictures[0].Key, '0');
+  EXPECT_STREQ(letters->Pictures[10].File, "ichara.gif");
+  EXPECT_EQ(letters->Pictures[35].Key, 'Z');
+  EXPECT_STREQ(letters->Pictures[35].File, "icharz.gif");
+  EXPECT_EQ(letters->Pictures[36].Key, -1);
+  EXPECT_STREQ(letters->Pictures[36].File, "icharother.gif");
+  EXPECT_EQ(letters->Folder, Root() + "Resource/");
+}
+
+TEST_F(SchemeRoot, FindSchemeByOutputTypeAndName) {
+  const char* five_letters =
+      "Type = 2 IPict = A, \"a\" IPict = B, \"b\" IPict = C, \"c\" IPict = D, \"d\" "
+      "IPict = E, \"e\"";
+  WriteScheme("1/blue.scm", "Type = 1 Pict = \"t.gif\"");
+  WriteScheme("2/blue.scm", five_letters);
+  WriteScheme("3/green.scm", "Type = 1");
+  WriteScheme("4/green.scm", "Type = 1");
+  WriteScheme("5/plain.scm", "Pict = \"t.gif\"");
+  EngineStart engine(Root());
+  const std::vector<const ImageScheme*> loaded = Loaded();
+  ASSERT_EQ(loaded.size(), 5u);
+  const ImageScheme* icons = FindScheme(VELLUM_OUTPUT_ICON_TREE, nullptr);
+  const ImageScheme* letters = FindScheme(VELLUM_OUTPUT_INDEX_PAGE, nullptr);
+  ASSERT_NE(icons, letters);
+
+  const struct {
+    int output_type;
+    const char* name;
+    const ImageScheme* found;
+    bool reported;
+  } rows[] = {
+      {VELLUM_OUTPUT_ICON_TREE, "BLUE", loaded[0], false},
+      {VELLUM_OUTPUT_SCRIPT_TREE, "blue", loaded[0], false},
+      {VELLUM_OUTPUT_INDEX_PAGE, "Blue", loaded[1], false},
+      {VELLUM_OUTPUT_ICON_TREE, "green", loaded[2], false},  // the first loaded
+      {VELLUM_OUTPUT_ICON_TREE, "plain", icons, true},       // no type given
+      {VELLUM_OUTPUT_INDEX_PAGE, "green", letters, true},
+      {VELLUM_OUTPUT_SCRIPT_TREE, "nope", icons, true},
+      {VELLUM_OUTPUT_ICON_TREE, "", icons, false},
+      {VELLUM_OUTPUT_SCRIPT_TREE, nullptr, icons, false},
+      {VELLUM_OUTPUT_INDEX_PAGE, nullptr, letters, false},
+      {VELLUM_OUTPUT_UL_LIST, "blue", nullptr, true},
+      {VELLUM_OUTPUT_NAV_COMBO, "green", nullptr, true},
+      {VELLUM_OUTPUT_LEVEL_TABLE, nullptr, nullptr, false},
+      {7, nullptr, nullptr, false},
+  };
+  for (const auto& row : rows) {
+    test::MessageLog& log = test::InstallMessageLog();
+    EXPECT_EQ(FindScheme(row.output_type, row.name), row.found)
+        << row.output_type << " " << (row.name ? row.name : "(none)");
+    const std::vector<std::string> message{std::string("'") + (row.name ? row.name : "") +
+                                           "' - not found\n"};
+    EXPECT_EQ(log.info, row.reported ? message : std::vector<std::string>{});
+  }
+}
+
+TEST_F(SchemeRoot, ReleasingLeavesTheBuiltInSchemesOnly) {
+  WriteScheme("blue.scm", "Type = 1 Pict = \"t.gif\"");
+  dir.Write("Resource/index.scm", "IPict = A, \"a.gif\"");
+  {
+    EngineStart engine(Root());
+    ASSERT_EQ(Loaded().size(), 1u);
+    ReleaseSchemes();
+    EXPECT_TRUE(Loaded().empty());
+    ReleaseSchemes();
+  }
+  EXPECT_EQ(config::TheConfig().Schemes, nullptr);
+  const ImageScheme* letters = FindScheme(VELLUM_OUTPUT_INDEX_PAGE, nullptr);
+  EXPECT_EQ(letters->Count, 37);
+  EXPECT_EQ(letters->Folder, nullptr);
+}
+
+TEST_F(SchemeRoot, RunningOutOfMemoryIsReportedAsInfoAndLeavesNothingHalfLoaded) {
+  WriteScheme("a.scm", "Type = 1 Pict = \"a.gif\" Pict = \"b.gif\"");
+  WriteScheme("b.scm", "Type = 1 Pict = \"c.gif\"");
+  EngineStart engine(Root());
+  CountedStringList files;
+  core::Init(files);
+  for (std::string path : {Root() + "Resource/Schemes/a.scm", Root() + "Resource/Schemes/b.scm"}) {
+    core::Add(files, path.data(), core::kKeepBookmarks | core::kKeepArguments);
+  }
+  // Every allocation of a load in turn: the table, each file's text, each
+  // record's texts and array, the built-in folder.
+  for (int successes = 0; successes < 16; ++successes) {
+    test::MessageLog& log = test::InstallMessageLog();
+    core::testing::FailAllocationAfter(successes);
+    LoadSchemes(files);
+    core::testing::FailAllocationAfter(-1);
+    std::vector<std::string> reports = log.info;
+    // The file loader reports its own failure as an error.
+    reports.insert(reports.end(), log.errors.begin(), log.errors.end());
+    if (reports.empty()) {
+      EXPECT_EQ(Loaded().size(), 2u) << successes;
+      continue;
+    }
+    EXPECT_EQ(reports, std::vector<std::string>{"memory overflou"}) << successes;
+    if (successes == 0) {
+      EXPECT_EQ(log.info.size(), 1u);  // the table
+    }
+    // What was kept is whole.
+    for (const ImageScheme* scheme : Loaded()) {
+      EXPECT_NE(scheme->Name, nullptr);
+      EXPECT_NE(scheme->Folder, nullptr);
+      for (int32_t i = 0; i < scheme->Count; ++i) EXPECT_NE(scheme->Pictures[i].File, nullptr);
+    }
+  }
+  core::Clear(files);
+}
+
+TEST(ReadImageSize, OnlyReadablePicturesHaveASize) {
+  test::InScratchDir here;
+  EngineStart engine(test::SourceRoot());
+  const ScratchDir& dir = here.dir();
+  dir.Write("text.gif", "GIF89a but not really");
+  dir.Write("empty.gif", "");
+  fs::create_directory(dir / "folder.gif");
+  ASSERT_EQ(mkfifo((dir / "pipe.gif").c_str(), 0600), 0);
+  fs::copy_file(kIcon, dir / "16.gif");
+  fs::copy_file(kIcon, dir / "a:b[0].gif");
+  const struct {
+    std::string path;
+    int32_t size;
+  } rows[] = {
+      {dir / "16.gif", 16},
+      {dir / "a:b[0].gif", 16},
+      {kLetter, 20},
+      {dir / "text.gif", 0},
+      {dir / "empty.gif", 0},
+      {dir / "folder.gif", 0},
+      {dir / "pipe.gif", 0},
+      {dir / "missing.gif", 0},
+      {"", 0},
+      {"gif:" + kIcon, 0},
+      {dir / std::string(5000, 'x'), 0},
+  };
+  for (const auto& row : rows) {
+    int32_t width = -1, height = -1;
+    EXPECT_EQ(ReadImageSize(row.path.c_str(), width, height), row.size != 0) << row.path;
+    EXPECT_EQ(width, row.size) << row.path;
+    EXPECT_EQ(height, row.size) << row.path;
+  }
+}
+
+}  // namespace
+}  // namespace vellum::generate

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/ftp_servers.h"
+#include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
@@ -21,19 +22,6 @@ namespace fs = std::filesystem;
 using vellum::test::FtpServer;
 using vellum::test::ReadBytes;
 
-std::vector<std::string> info;
-std::vector<std::string> errors;
-
-int32_t RecordInfo(const char* text) {
-  info.emplace_back(text);
-  return 1;
-}
-
-int32_t RecordError(const char* text) {
-  errors.emplace_back(text);
-  return 1;
-}
-
 class GenerateAndUploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -41,7 +29,8 @@ class GenerateAndUploadTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "BIN");
     fs::copy(VELLUM_RESOURCE_FOLDER, dir_.path() / "Resource", fs::copy_options::recursive);
     const std::string program = dir_ / "IDE/bramblel";
-    HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
+    HTMLinitmess(vellum::test::RecordInfo, vellum::test::RecordError, nullptr, 0, 0,
+                 program.c_str());
     EngineConfig settings{};
     settings.ExtPage = "*.htm;*.html";
     HTMLputCfg(&settings);
@@ -72,14 +61,13 @@ class GenerateAndUploadTest : public ::testing::Test {
 
   // "Generate Site Map And Upload" passes these, with every target selected.
   std::string Upload() {
-    info.clear();
-    errors.clear();
+    vellum::test::Messages() = {};
     const std::vector<uint8_t> selection(256, 1);
     const UploadRequest request{VELLUM_UPLOAD_RESOURCES | VELLUM_UPLOAD_SKIP_UNCHANGED, 0,
                                 selection.data(), 0};
     EXPECT_EQ(HTMLprjUpload(&request), 0);
     std::string joined;
-    for (const std::string& text : info) joined += text;
+    for (const std::string& text : vellum::test::Messages().info) joined += text;
     return joined;
   }
 
@@ -148,7 +136,7 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   for (const std::string& file : files)
     sent += "   '" + site_ + "/" + file + "' - Upload successful\n";
   EXPECT_EQ(Upload(), sent + sent);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(vellum::test::Messages().errors.empty());
   for (const std::string& root : {pub, dir_ / "ftp/www"}) {
     for (const std::string& file : files) {
       ASSERT_FALSE(ReadBytes(site_ + "/" + file).empty()) << file;
@@ -159,7 +147,7 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   EXPECT_EQ(project_->Targets[1].UploadedCount, 9);
 
   EXPECT_EQ(Upload(), "");
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(vellum::test::Messages().errors.empty());
   EXPECT_EQ(Stored(), 9);
 
   const std::string project_file = dir_ / "site.bpj";

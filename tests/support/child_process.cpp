@@ -92,12 +92,13 @@ void ChildProcess::Stop() {
   }
 }
 
-std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern) {
+std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern,
+                                    const std::string& format) {
   std::vector<std::string> found;
   const std::regex expression(pattern);
   for (auto it = std::sregex_iterator(text.begin(), text.end(), expression);
        it != std::sregex_iterator(); ++it) {
-    found.push_back((*it)[1].str());
+    found.push_back(it->format(format));
   }
   return found;
 }

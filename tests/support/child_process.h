@@ -42,8 +42,10 @@ class ChildProcess {
   std::string log_path_;
 };
 
-// Every match of pattern's first group in text (a log), in order.
-std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern);
+// Every match of pattern in text (a log), in order, each written as format
+// says ("$1": the first group; a group that did not take part is empty).
+std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern,
+                                    const std::string& format = "$1");
 
 // A TCP port on 127.0.0.1 that nothing listens on right now, for programs
 // that cannot be told to pick one themselves.

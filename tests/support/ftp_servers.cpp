@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <stdexcept>
 
 #include "support/scratch_dir.h"
@@ -62,25 +61,11 @@ FtpProxy::FtpProxy() : log_path_(folder_ / "ftp-proxy.log") {
 std::vector<std::string> FtpProxy::Commands() const {
   // "'TYPE I' from 127.0.0.1", and "PASV set to ..." for a PASV or an EPSV
   // it turned into one.
-  std::vector<std::string> commands;
-  const std::string log = ReadBytes(log_path_);
-  const std::regex line("USER-INF (?:'([^']*)' from|(PASV) set to)");
-  for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
-       ++it) {
-    commands.push_back((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
-  }
-  return commands;
+  return AllMatches(ReadBytes(log_path_), "USER-INF (?:'([^']*)' from|(PASV) set to)", "$1$2");
 }
 
 std::vector<std::string> FtpProxy::Logins() const {
-  std::vector<std::string> logins;
-  const std::string log = ReadBytes(log_path_);
-  const std::regex line("'USER ([^']*)' dest (\\S+) from");
-  for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
-       ++it) {
-    logins.push_back((*it)[1].str() + "@" + (*it)[2].str());
-  }
-  return logins;
+  return AllMatches(ReadBytes(log_path_), "'USER ([^']*)' dest (\\S+) from", "$1@$2");
 }
 
 }  // namespace vellum::test

@@ -3,7 +3,6 @@
 #include "core/messages.h"
 
 namespace vellum::test {
-namespace {
 
 int32_t RecordInfo(const char* text) {
   Messages().info.emplace_back(text);
@@ -19,8 +18,6 @@ int32_t RecordQuestion(const char* text) {
   Messages().questions.emplace_back(text);
   return 0;
 }
-
-}  // namespace
 
 MessageLog& Messages() {
   static MessageLog log;

@@ -1,6 +1,7 @@
 // Records what the engine reports, for tests to compare.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,11 @@ MessageLog& InstallMessageLog();
 
 // The log the recording callbacks write to.
 MessageLog& Messages();
+
+// The recording callbacks themselves, for tests that start the engine
+// through the shared library's HTMLinitmess.
+int32_t RecordInfo(const char* text);
+int32_t RecordError(const char* text);
+int32_t RecordQuestion(const char* text);
 
 }  // namespace vellum::test

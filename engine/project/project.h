@@ -102,15 +102,12 @@ void ChangeTargets(Project& project, PrmRequest& request);
 bool RecordUpload(Project& project, OutputTarget& target, const char* path,
                   const core::FileStamp& stamp);
 
-// The same for a caller that knows where path's record is: index is that
-// record's place among target's uploaded files (FindUpload), or -1 when it
-// has none; a new record goes at the end.
+// The same for a caller that knows where path's record is: index is the
+// place of the first record of path among target's uploaded files (compared
+// without regard to case), or -1 when it has none; a new record goes at the
+// end.
 bool RecordUploadAt(Project& project, OutputTarget& target, int index, const char* path,
                     const core::FileStamp& stamp);
-
-// The place of path's record among target's uploaded files (compared without
-// regard to case), or -1.
-int FindUpload(const OutputTarget& target, const char* path);
 
 // True when record holds the five numbers of stamp.
 bool SameStamp(const UploadedFile& record, const core::FileStamp& stamp);

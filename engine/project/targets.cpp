@@ -17,6 +17,15 @@ void DeleteTarget(Project& project, int32_t& index) {
   if (index >= project.TargetCount) index = project.TargetCount - 1;
 }
 
+// The place of the first record of path (compared without regard to case),
+// or -1.
+int FindUpload(const OutputTarget& target, const char* path) {
+  for (int i = 0; i < target.UploadedCount; ++i) {
+    if (core::EqualsNoCase(target.UploadedFiles[i].Path, path)) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 void ReleaseTarget(OutputTarget& target) {
@@ -84,13 +93,6 @@ void ChangeTargets(Project& project, PrmRequest& request) {
     default:
       break;
   }
-}
-
-int FindUpload(const OutputTarget& target, const char* path) {
-  for (int i = 0; i < target.UploadedCount; ++i) {
-    if (core::EqualsNoCase(target.UploadedFiles[i].Path, path)) return i;
-  }
-  return -1;
 }
 
 bool RecordUpload(Project& project, OutputTarget& target, const char* path,

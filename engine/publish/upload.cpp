@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,7 @@ class FileList {
   void AddRegistered(const char* registered, bool with_resources) {
     std::string page = registered;
     index_.Add(page.data(), 0);  // cuts the "?" and "#" parts
+    page.resize(std::strlen(page.c_str()));
     if (with_resources) AddResources(page);
   }
 

@@ -94,8 +94,14 @@ void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
       const int pictures = settings.OutputType == VELLUM_OUTPUT_ICON_TREE ? 2 : 5;
       for (int i = 0; i < pictures; ++i) {
         const SchemePicture* picture = PictureAt(scheme, i);
-        if (picture != nullptr && picture->File != nullptr) {
-          CopyResource(*scheme, folder.c_str(), picture->File, kTreePictureFolder, nullptr);
+        if (picture == nullptr || picture->File == nullptr) continue;
+        CopyResource(*scheme, folder.c_str(), picture->File, kTreePictureFolder, nullptr);
+        // The open folder and the open toggle appear only when the scripts
+        // swap them in: no reference in the page leads an upload to them,
+        // so they are registered like the scripts.
+        if (register_files && settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE &&
+            (i == 1 || i == 4)) {
+          project::AddFile(project::TheProject(), Join(folder, picture->File).c_str());
         }
       }
       if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) CopyScripts(settings, register_files);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "config/engine_config.h"
@@ -47,7 +48,30 @@ class FileList {
     std::string page = registered;
     index_.Add(page.data(), 0);  // cuts the "?" and "#" parts
     page.resize(std::strlen(page.c_str()));
+    if (core::IsAbsolutePath(page.c_str()) &&
+        core::ExtensionInList(page.c_str(), config::TheConfig().ExtPage)) {
+      page_folders_.emplace(page.c_str(), core::FileNamePart(page.c_str()) - page.c_str());
+    }
     if (with_resources) AddResources(page);
+  }
+
+  // A registered file that is no page but lies below the folder of a
+  // registered page (a picture that only the page's scripts show, say) keeps
+  // its place below that folder, as a resource the page refers to does.
+  void PlaceBesidePages() {
+    for (int i = 0; i < list_.Count; ++i) {
+      const char* path = list_.Entries[i].Text;
+      if (!core::IsAbsolutePath(path) || site_paths_.contains(path) ||
+          core::ExtensionInList(path, config::TheConfig().ExtPage)) {
+        continue;
+      }
+      for (const std::string& folder : page_folders_) {
+        if (std::string_view(path).starts_with(folder)) {
+          site_paths_.emplace(path, path + folder.size());
+          break;
+        }
+      }
+    }
   }
 
   int count() const { return list_.Count; }
@@ -81,6 +105,7 @@ class FileList {
   CountedStringList list_{};
   core::IndexedStringList index_;
   std::unordered_map<std::string, std::string> site_paths_;
+  std::unordered_set<std::string> page_folders_;  // of the registered absolute pages
 };
 
 // The uploaded-file records of a target by path, compared without regard to
@@ -255,6 +280,7 @@ void Upload(Project& project, const UploadRequest& request) {
   for (int i = 0; i < project.AddedCount; ++i) {
     files.AddRegistered(project.OutputList[i], with_resources);
   }
+  files.PlaceBesidePages();
   for (int i = 0; i < project.TargetCount; ++i) {
     if ((project.Targets[i].Flags & VELLUM_TARGET_SELECTED) != 0) {
       TargetUpload(project, project.Targets[i], files).Run();

@@ -235,5 +235,31 @@ TEST_F(CliTest, ConfigShowsAndChangesTheUserConfiguration) {
   EXPECT_NE(refused.err.find("Editor"), std::string::npos) << refused.err;
 }
 
+TEST_F(CliTest, PublishSendsTheSiteMapToAFolderTargetAndASecondRunSendsNothing) {
+  WriteSite(dir_);
+  Succeed({"new", "site.bpj"});
+  Succeed({"scan", "site.bpj", "--base", "site/index.html"});
+  Succeed({"set", "site.bpj", "type=scripttree", "output-file=out/map.html"});
+  Succeed({"target", "site.bpj", "add", "--folder", "pub"});
+
+  std::string first = Succeed({"publish", "site.bpj"});
+  EXPECT_NE(first.find("' - Upload successful\n"), std::string::npos) << first;
+  for (const char* copy : {"pub/map.html", "pub/tree0.js", "pub/img/iicon0.gif"}) {
+    EXPECT_TRUE(std::filesystem::exists(dir_ / copy)) << copy << "\n" << first;
+  }
+  EXPECT_NE(Project().find("HFiles={0,"), std::string::npos);
+
+  // The project skips unchanged files by default: nothing is sent again.
+  std::string second = Succeed({"upload", "site.bpj"});
+  EXPECT_EQ(second.find("Upload successful"), std::string::npos) << second;
+  std::string again = Succeed({"upload", "site.bpj", "--no-skip-unchanged"});
+  EXPECT_NE(again.find("Upload successful"), std::string::npos) << again;
+}
+
+TEST_F(CliTest, UploadWithoutTargetsSaysSo) {
+  Succeed({"new", "site.bpj"});
+  EXPECT_EQ(Succeed({"upload", "site.bpj"}), "The project has no upload targets.\n");
+}
+
 }  // namespace
 }  // namespace vellum::test

@@ -78,6 +78,11 @@ TEST(CopyResources, EachOutputTypeBesideAnAbsolutePage) {
     if (row.output_type == VELLUM_OUTPUT_PAGED_UL_LIST)
       registered.push_back(here.dir() / "web/map1.htm");
     registered.push_back(page);
+    // The pictures only the scripts show are registered with the scripts.
+    if (row.output_type == VELLUM_OUTPUT_SCRIPT_TREE) {
+      registered.push_back(here.dir() / "web/img/iicon1.gif");
+      registered.push_back(here.dir() / "web/img/iicon4.gif");
+    }
     for (const std::string& script : row.scripts)
       registered.push_back(here.dir() / ("web/" + script));
     EXPECT_EQ(TakeOutputList(), registered) << row.output_type;
@@ -109,13 +114,13 @@ TEST(CopyResources, ARelativePageGetsThemInTheCurrentFolder) {
        0,
        {"iicon0.gif", "iicon1.gif", "iicon2.gif", "iicon3.gif", "iicon4.gif", "map.htm", "tree0.js",
         "tree4.js"},
-       {"map.htm", "tree0.js", "tree4.js"}},
+       {"map.htm", "iicon1.gif", "iicon4.gif", "tree0.js", "tree4.js"}},
       {"site/maps/map.htm",
        "pics/tree",
        0,
        {"map.htm", "pics/tree/iicon0.gif", "pics/tree/iicon1.gif", "pics/tree/iicon2.gif",
         "pics/tree/iicon3.gif", "pics/tree/iicon4.gif", "tree0.js", "tree4.js"},
-       {"map.htm", "tree0.js", "tree4.js"}},
+       {"map.htm", "pics/tree/iicon1.gif", "pics/tree/iicon4.gif", "tree0.js", "tree4.js"}},
       {"map.htm",
        "img",
        VELLUM_GEN_NO_OUTPUT_LIST,

@@ -112,7 +112,7 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   params.Items = &tree;
   ASSERT_NE(HTMLGSiteMap(&params, 0), 0);
   AddFile(pictures);
-  ASSERT_EQ(project_->AddedCount, 4);
+  ASSERT_EQ(project_->AddedCount, 6);
 
   const std::string pub = dir_ / "pub";
   OutputTarget folder{};
@@ -127,11 +127,12 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
   ftp.Flags = VELLUM_TARGET_FTP | VELLUM_TARGET_PASSIVE;
   AddTarget(ftp);
 
-  // The registered page, the pictures it shows, the scripts generation
-  // registered, the other page and its picture.
+  // The registered page, the pictures it shows, the pictures and scripts
+  // generation registered for the scripts, the other page and its picture.
   const std::vector<std::string> files = {"sitemap.html",   "img/paper.gif",  "img/iicon0.gif",
-                                          "img/iicon3.gif", "img/iicon2.gif", "tree0.js",
-                                          "tree4.js",       "pictures.htm",   "img/photo.jpg"};
+                                          "img/iicon3.gif", "img/iicon2.gif", "img/iicon1.gif",
+                                          "img/iicon4.gif", "tree0.js",       "tree4.js",
+                                          "pictures.htm",   "img/photo.jpg"};
   std::string sent;
   for (const std::string& file : files)
     sent += "   '" + site_ + "/" + file + "' - Upload successful\n";
@@ -143,22 +144,22 @@ TEST_F(GenerateAndUploadTest, PublishesTheSiteMapWithItsFilesAndThenNothingMore)
       EXPECT_EQ(ReadBytes(root + "/" + file), ReadBytes(site_ + "/" + file)) << root << " " << file;
     }
   }
-  EXPECT_EQ(Stored(), 9);
-  EXPECT_EQ(project_->Targets[1].UploadedCount, 9);
+  EXPECT_EQ(Stored(), 11);
+  EXPECT_EQ(project_->Targets[1].UploadedCount, 11);
 
   EXPECT_EQ(Upload(), "");
   EXPECT_TRUE(vellum::test::Messages().errors.empty());
-  EXPECT_EQ(Stored(), 9);
+  EXPECT_EQ(Stored(), 11);
 
   const std::string project_file = dir_ / "site.bpj";
   ASSERT_EQ(HTMLprjSave(project_file.c_str()), project_);
   HTMLprjClose(0);
   ASSERT_EQ(HTMLprjOpen(project_file.c_str()), project_);
   ASSERT_EQ(project_->TargetCount, 2);
-  EXPECT_EQ(project_->Targets[0].UploadedCount, 9);
+  EXPECT_EQ(project_->Targets[0].UploadedCount, 11);
   EXPECT_STREQ(project_->Targets[1].UploadedFiles[1].Path, (site_ + "/img/paper.gif").c_str());
   EXPECT_EQ(Upload(), "");
-  EXPECT_EQ(Stored(), 9);
+  EXPECT_EQ(Stored(), 11);
 }
 
 }  // namespace

@@ -49,12 +49,16 @@ void Generate(ScriptItem& item, const GenerateOptions& options) {
   if (options.type) params.Settings.OutputType = *options.type;
   if (options.output) params.Settings.OutputFile = options.output->c_str();
   if (options.base_path) params.BasePath = options.base_path->c_str();
-  // The page's folder is made first, as a user asking for out/map.html
-  // expects; the engine itself writes only into folders that exist.
-  if (params.Settings.OutputFile != nullptr) {
+  // A stored relative output file lies below the project's folder (the
+  // current one): the engine is given its full path, as it writes a relative
+  // path's page into the current folder under its last part alone. The
+  // page's folder is made first, as a user asking for out/map.html expects.
+  std::string output;
+  if (params.Settings.OutputFile != nullptr && *params.Settings.OutputFile != '\0') {
     std::error_code ignored;
-    std::filesystem::create_directories(
-        std::filesystem::path(params.Settings.OutputFile).parent_path(), ignored);
+    output = std::filesystem::absolute(params.Settings.OutputFile, ignored).string();
+    std::filesystem::create_directories(std::filesystem::path(output).parent_path(), ignored);
+    params.Settings.OutputFile = output.c_str();
   }
   HTMLGSiteMap(&params, item.Flags);
 }

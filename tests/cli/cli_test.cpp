@@ -244,7 +244,10 @@ TEST_F(CliTest, PublishSendsTheSiteMapToAFolderTargetAndASecondRunSendsNothing) 
 
   std::string first = Succeed({"publish", "site.bpj"});
   EXPECT_NE(first.find("' - Upload successful\n"), std::string::npos) << first;
-  for (const char* copy : {"pub/map.html", "pub/tree0.js", "pub/img/iicon0.gif"}) {
+  // The stored output file is relative to the project's folder.
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "out/map.html"));
+  for (const char* copy :
+       {"pub/map.html", "pub/tree0.js", "pub/img/iicon0.gif", "pub/img/iicon4.gif"}) {
     EXPECT_TRUE(std::filesystem::exists(dir_ / copy)) << copy << "\n" << first;
   }
   EXPECT_NE(Project().find("HFiles={0,"), std::string::npos);

@@ -19,8 +19,8 @@
 #include "config/engine_config.h"
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "scan/page_access.h"
 #include "scan/site_scan.h"
+#include "web/page_access.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
               pages, seconds, usage.ru_maxrss / 1024.0, pages / seconds);
 
   core::Clear(tree);
-  scan::PurgePageCache();
+  web::PurgePageCache();
   std::filesystem::remove_all(temp);
   return result == 1 ? 0 : 1;
 }

@@ -15,6 +15,7 @@ PACKAGES="
   chromium
   xvfb xauth
   binutils procps iproute2 util-linux bc time
+  gcovr
 "
 
 SUDO=""

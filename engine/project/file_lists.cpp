@@ -14,7 +14,7 @@
 #include "core/text_utils.h"
 #include "project/project.h"
 #include "project/records.h"
-#include "scan/links.h"
+#include "web/links.h"
 
 namespace vellum::project {
 namespace {
@@ -122,7 +122,7 @@ TextList RemovedFiles(Project& project) {
 // Type 0: the start page and the pages its links lead to, their "?" and "#"
 // parts cut.
 void AddLinkedPages(const char* start_page, CountedStringList& files) {
-  scan::CrawlSite(start_page, start_page, files, scan::kPageLinks);
+  web::CrawlSite(start_page, start_page, files, web::kPageLinks);
 }
 
 // Type 1: the page files in and below folder.

@@ -7,8 +7,8 @@
 #include "core/file_loading.h"
 #include "core/text_utils.h"
 #include "project/project.h"
-#include "scan/page_access.h"
-#include "scan/tag_tokenizer.h"
+#include "web/page_access.h"
+#include "web/tag_tokenizer.h"
 
 namespace vellum::project {
 namespace {
@@ -38,14 +38,14 @@ void CountOccurrences(std::string_view run, const Search& search, CountedStringL
 // Counts the occurrences in every text run of the page's markup, passing
 // over the content of COMMENT, SCRIPT and APPLET.
 void CountInTextRuns(core::LoadedText page, const Search& search, CountedStringList& found) {
-  scan::TagTokenizer tokenizer;
+  web::TagTokenizer tokenizer;
   tokenizer.Attach(std::move(page));
-  for (scan::TokenKind kind; (kind = tokenizer.Next()) != scan::TokenKind::kEnd;) {
-    if (kind == scan::TokenKind::kText) {
+  for (web::TokenKind kind; (kind = tokenizer.Next()) != web::TokenKind::kEnd;) {
+    if (kind == web::TokenKind::kText) {
       CountOccurrences(tokenizer.TokenText(), search, found);
-    } else if (kind == scan::TokenKind::kStartTag &&
-               (tokenizer.tag()->content == scan::kCommentContent ||
-                tokenizer.tag()->content == scan::kRawContent)) {
+    } else if (kind == web::TokenKind::kStartTag &&
+               (tokenizer.tag()->content == web::kCommentContent ||
+                tokenizer.tag()->content == web::kRawContent)) {
       tokenizer.SkipTo("</" + std::string(tokenizer.tag()->name) + ">");
     }
   }
@@ -60,7 +60,7 @@ void Find(const Project& project, const FindRequest& request, CountedStringList&
     const Search search{request.Text, request.MatchCase != 0, files.Entries[i].Text};
     core::LoadedText page;
     // A file that cannot be read is passed over; the load has reported it.
-    if (!scan::LoadPage(search.path, page, core::kReportAsInfo)) continue;
+    if (!web::LoadPage(search.path, page, core::kReportAsInfo)) continue;
     if (request.ElementTextOnly == 0) {
       CountOccurrences(std::string_view(page.data.get(), page.length), search, found);
     }

@@ -9,7 +9,7 @@
 #include "core/messages.h"
 #include "core/text_file.h"
 #include "core/text_utils.h"
-#include "scan/http_download.h"
+#include "web/http_download.h"
 
 namespace vellum::publish {
 namespace {
@@ -148,14 +148,14 @@ bool UploadChannel::Open(const OutputTarget& target) {
 
   const std::optional<FtpEndpoint> endpoint = EndpointOf(target, config::TheConfig());
   if (!endpoint) return false;
-  if (scan::InitialiseTransfers()) curl_.reset(curl_easy_init());
+  if (web::InitialiseTransfers()) curl_.reset(curl_easy_init());
   if (curl_ == nullptr) {
     core::ReportErrorCode(core::ErrorCode::kInternetOpenFails);
     return false;
   }
 
   CURL* curl = curl_.get();
-  const scan::DownloadLimits& limits = scan::CurrentDownloadLimits();
+  const web::DownloadLimits& limits = web::CurrentDownloadLimits();
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
   curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct, whatever the environment says
   curl_easy_setopt(curl, CURLOPT_USERNAME, endpoint->user.c_str());

@@ -17,10 +17,10 @@
 #include "core/text_utils.h"
 #include "project/project.h"
 #include "publish/channel.h"
-#include "scan/compress.h"
-#include "scan/links.h"
-#include "scan/page_access.h"
-#include "scan/temporary_files.h"
+#include "publish/compress.h"
+#include "web/links.h"
+#include "web/page_access.h"
+#include "web/temporary_files.h"
 
 namespace vellum::publish {
 namespace {
@@ -89,7 +89,7 @@ class FileList {
  private:
   void AddResources(const std::string& page) {
     CountedStringList found{};
-    scan::GatherResources(page.c_str(), page.c_str(), found);
+    web::GatherResources(page.c_str(), page.c_str(), found);
     const bool absolute = core::IsAbsolutePath(page.c_str());
     const std::string_view folder(page.c_str(), core::FileNamePart(page.c_str()) - page.c_str());
     for (int i = 0; i < found.Count; ++i) {
@@ -169,7 +169,7 @@ class TargetUpload {
     for (int i = 0; i < files_.count(); ++i) {
       const char* path = files_.path(i);
       core::FileStamp stamp;
-      const bool found = scan::ReadPageStamp(path, stamp);
+      const bool found = web::ReadPageStamp(path, stamp);
       const int record = uploaded_.Find(path);
       if (Has(VELLUM_UPLOAD_SKIP_UNCHANGED) && found && record >= 0 &&
           project::SameStamp(target_.UploadedFiles[record], stamp)) {
@@ -188,7 +188,7 @@ class TargetUpload {
 
   // Sends one file of the list; true when it arrived whole.
   bool Send(const char* path, bool open) {
-    if (!scan::PageExists(path)) {
+    if (!web::PageExists(path)) {
       ReportFileLine(core::ErrorCode::kFileNotFound, path);
       return false;
     }
@@ -202,7 +202,7 @@ class TargetUpload {
     TemporaryCopies copies;
     std::string file = path;
     if (Has(VELLUM_UPLOAD_COMPRESS) && core::ExtensionInList(path, config::TheConfig().ExtPage)) {
-      if (std::optional<std::string> copy = scan::CompressCopy(path, compression_)) {
+      if (std::optional<std::string> copy = CompressCopy(path, compression_)) {
         file = copies.Keep(std::move(*copy));
       }
     }
@@ -222,16 +222,16 @@ class TargetUpload {
   // a file system that tells letter cases apart.
   static std::string LowerCased(const std::string& file, TemporaryCopies& copies) {
     if (copies.Holds(file)) {
-      scan::LowerCaseResources(file.c_str(), file.c_str(), nullptr);
+      web::LowerCaseResources(file.c_str(), file.c_str(), nullptr);
       return file;
     }
     std::string copy;
-    const int fd = scan::CreateTemporaryFile(copy);
+    const int fd = web::CreateTemporaryFile(copy);
     if (fd < 0) return file;
     close(fd);
     copies.Keep(copy);
     bool rewritten = false;
-    scan::LowerCaseResources(file.c_str(), file.c_str(), nullptr, copy.c_str(), &rewritten);
+    web::LowerCaseResources(file.c_str(), file.c_str(), nullptr, copy.c_str(), &rewritten);
     return rewritten ? copy : file;
   }
 

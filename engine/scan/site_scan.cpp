@@ -14,10 +14,10 @@
 #include "core/directory_search.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
-#include "scan/links.h"
-#include "scan/page_access.h"
 #include "scan/scan_tree.h"
-#include "scan/url_class.h"
+#include "web/links.h"
+#include "web/page_access.h"
+#include "web/url_class.h"
 
 namespace vellum::scan {
 namespace {
@@ -32,9 +32,9 @@ constexpr int kPageLostAfterChild = 175;
 bool HasSeparator(std::string_view path) { return path.find_first_of("\\/") != path.npos; }
 
 // The link name of a page: its description or its title, as the flags ask.
-std::optional<std::string> LinkName(TagTokenizer& tokenizer, unsigned scan_flags) {
-  PageHeadInfo head;
-  ReadHead(tokenizer, head);
+std::optional<std::string> LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags) {
+  web::PageHeadInfo head;
+  web::ReadHead(tokenizer, head);
   return (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0 ? head.description : head.title;
 }
 
@@ -78,13 +78,13 @@ class SiteReader {
     if (page.read) return page;
     page.read = true;
     core::LoadedText text;
-    if (!LoadPage(urls_[number].c_str(), text, report_mode)) return page;
+    if (!web::LoadPage(urls_[number].c_str(), text, report_mode)) return page;
     page.loaded = true;
-    TagTokenizer tokenizer;
+    web::TagTokenizer tokenizer;
     tokenizer.Attach(std::move(text));
     page.name = LinkName(tokenizer, scan_flags_);
     CountedStringList links{};
-    CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
+    web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
     for (int i = 0; i < links.Count; ++i) page.links.push_back(Number(links.Entries[i].Text));
     core::Clear(links);
     return page;
@@ -181,8 +181,8 @@ class NavigationBuild {
     item.Visited = 1;
     // The links of a sibling go below it; those of a child may stand beside it.
     const bool same_level = frame.in_children;
-    if (item.URL != nullptr && (!IsOutsideSite(item.URL, reader_.base()) ||
-                                (reader_.link_flags() & kFollowOutside) != 0)) {
+    if (item.URL != nullptr && (!web::IsOutsideSite(item.URL, reader_.base()) ||
+                                (reader_.link_flags() & web::kFollowOutside) != 0)) {
       Start(reader_.Number(item.URL), same_level);
     }
   }
@@ -220,8 +220,8 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     const std::string relative(below ? path.substr(folder.size()) : path);
     if (excluded != nullptr && core::EqualsNoCase(relative, excluded)) continue;
     core::LoadedText text;
-    if (!LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) continue;
-    TagTokenizer tokenizer;
+    if (!web::LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) continue;
+    web::TagTokenizer tokenizer;
     tokenizer.Attach(std::move(text));
     const std::optional<std::string> name = LinkName(tokenizer, scan_flags);
 
@@ -246,7 +246,7 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
 }
 
 int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsigned scan_flags) {
-  if (folder != nullptr && IsWebAddress(folder)) return 0;
+  if (folder != nullptr && web::IsWebAddress(folder)) return 0;
   CountedStringList files{};
   core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
   BuildFromFolder(folder, excluded, root, files, scan_flags);
@@ -281,11 +281,11 @@ void SortTree(MapItemList& root) {
 }  // namespace
 
 unsigned LinkFlagsFor(unsigned scan_flags) {
-  unsigned flags = kPageLinks;
-  if ((scan_flags & VELLUM_SCAN_IGNORE_BOOKMARKS) == 0) flags |= kKeepBookmarks;
-  if ((scan_flags & VELLUM_SCAN_IGNORE_ARGUMENTS) == 0) flags |= kKeepArguments;
-  if ((scan_flags & VELLUM_SCAN_ADD_OTHER_SITES) != 0) flags |= kOutsideSite;
-  if ((scan_flags & VELLUM_SCAN_FOLLOW_OTHER_SITES) != 0) flags |= kFollowOutside;
+  unsigned flags = web::kPageLinks;
+  if ((scan_flags & VELLUM_SCAN_IGNORE_BOOKMARKS) == 0) flags |= web::kKeepBookmarks;
+  if ((scan_flags & VELLUM_SCAN_IGNORE_ARGUMENTS) == 0) flags |= web::kKeepArguments;
+  if ((scan_flags & VELLUM_SCAN_ADD_OTHER_SITES) != 0) flags |= web::kOutsideSite;
+  if ((scan_flags & VELLUM_SCAN_FOLLOW_OTHER_SITES) != 0) flags |= web::kFollowOutside;
   return flags;
 }
 

@@ -6,26 +6,11 @@
 #include <vector>
 
 #include "support/golden.h"
+#include "support/map_tree.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
 namespace vellum::test {
-
-// A tree built from an outline, one item per line, two spaces of indentation
-// per level: "Name -> url" ("-> url" for an empty name, "~ -> url" for an
-// absent one; a line without an arrow has no URL). Freed with the object.
-class Tree {
- public:
-  explicit Tree(std::string_view outline);
-  ~Tree();
-  Tree(const Tree&) = delete;
-  Tree& operator=(const Tree&) = delete;
-
-  MapItemList& list() { return list_; }
-
- private:
-  MapItemList list_{0, nullptr};
-};
 
 // A chain of depth items, each the only child of the one before, all linked.
 void AppendChain(MapItemList& list, int depth);

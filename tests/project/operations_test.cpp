@@ -9,10 +9,10 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "project_fixtures.h"
-#include "scan/page_access.h"
 #include "support/http_servers.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
+#include "web/page_access.h"
 
 namespace vellum::project {
 namespace {
@@ -366,7 +366,7 @@ TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
   core::Clear(found);
   EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/index.htm", "/a.htm"}));
 
-  scan::PurgePageCache();
+  web::PurgePageCache();
   config.ExtPage = nullptr;
   config::ReleaseMember(config.TempFolder);
 }

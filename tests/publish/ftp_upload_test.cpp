@@ -16,9 +16,9 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "publish/upload.h"
-#include "scan/http_download.h"
 #include "support/ftp_servers.h"
 #include "upload_fixture.h"
+#include "web/http_download.h"
 
 namespace vellum::publish {
 namespace {
@@ -239,7 +239,7 @@ TEST(FtpUploadLimits, AServerThatNeverAnswersCannotHoldTheUpload) {
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 4), 0);
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
-  scan::testing::SetDownloadLimits({.connect_seconds = 1, .stall_seconds = 1});
+  web::testing::SetDownloadLimits({.connect_seconds = 1, .stall_seconds = 1});
 
   test::MessageLog& log = test::InstallMessageLog();
   test::ScratchDir dir;

@@ -12,8 +12,8 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "publish/channel.h"
+#include "publish/compress.h"
 #include "publish/upload.h"
-#include "scan/compress.h"
 #include "support/scratch_dir.h"
 #include "upload_fixture.h"
 

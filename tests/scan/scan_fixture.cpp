@@ -1,12 +1,10 @@
 #include "scan/scan_fixture.h"
 
-#include <vector>
-
 #include "config/engine_config.h"
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "scan/page_access.h"
 #include "scan/site_scan.h"
+#include "web/page_access.h"
 
 namespace vellum::scan {
 
@@ -25,33 +23,6 @@ const char kFixtureNavigationTree[] =
     "  Widget | ROOT/products/widget.htm\n"
     "contact | ROOT/contact.htm\n";
 
-std::string DumpTree(const MapItemList& tree, const std::string& root) {
-  std::string dump;
-  struct Position {
-    const MapItemList* list;
-    int index;
-  };
-  std::vector<Position> pending{{&tree, 0}};
-  while (!pending.empty()) {
-    Position& at = pending.back();
-    if (at.index == at.list->Count) {
-      pending.pop_back();
-      continue;
-    }
-    const MapItem& item = at.list->Items[at.index++];
-    std::string url = item.URL != nullptr ? item.URL : "-";
-    if (!root.empty()) {
-      for (std::size_t found; (found = url.find(root)) != std::string::npos;) {
-        url.replace(found, root.size(), "ROOT/");
-      }
-    }
-    dump += std::string(2 * (pending.size() - 1), ' ') + (item.Name != nullptr ? item.Name : "-") +
-            " | " + url + "\n";
-    if (item.Children.Count > 0) pending.push_back({&item.Children, 0});
-  }
-  return dump;
-}
-
 void ScanTest::SetUp() {
   log_ = &test::InstallMessageLog();
   EngineConfig& config = config::TheConfig();
@@ -61,7 +32,7 @@ void ScanTest::SetUp() {
 
 void ScanTest::TearDown() {
   core::Clear(tree_);
-  PurgePageCache();
+  web::PurgePageCache();
   EngineConfig& config = config::TheConfig();
   config::ReleaseMember(config.ExtPage);
   config::ReleaseMember(config.TempFolder);

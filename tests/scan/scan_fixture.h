@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/map_tree.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
@@ -19,9 +20,7 @@ std::string FixtureFolder(const std::string& name);
 // usual flags (bookmarks and arguments ignored), dumped against its folder.
 extern const char kFixtureNavigationTree[];
 
-// "name | URL" per item ("-" for an absent URL), children indented by two
-// spaces; every occurrence of root in a URL is written as "ROOT/".
-std::string DumpTree(const MapItemList& tree, const std::string& root = "");
+using test::DumpTree;
 
 class ScanTest : public ::testing::Test {
  protected:

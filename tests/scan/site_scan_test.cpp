@@ -7,8 +7,8 @@
 
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "scan/links.h"
 #include "scan/scan_fixture.h"
+#include "web/links.h"
 
 namespace vellum::scan {
 namespace {
@@ -25,13 +25,13 @@ TEST(LinkFlagsFor, TranslatesTheWizardsChoices) {
     unsigned link_flags;
   };
   const Row rows[] = {
-      {0, kPageLinks | kKeepBookmarks | kKeepArguments},
-      {kWizardDefaults, kPageLinks},
-      {VELLUM_SCAN_IGNORE_ARGUMENTS, kPageLinks | kKeepBookmarks},
-      {VELLUM_SCAN_META_DESCRIPTION | kWizardDefaults, kPageLinks},
-      {VELLUM_SCAN_ADD_OTHER_SITES | kWizardDefaults, kPageLinks | kOutsideSite},
+      {0, web::kPageLinks | web::kKeepBookmarks | web::kKeepArguments},
+      {kWizardDefaults, web::kPageLinks},
+      {VELLUM_SCAN_IGNORE_ARGUMENTS, web::kPageLinks | web::kKeepBookmarks},
+      {VELLUM_SCAN_META_DESCRIPTION | kWizardDefaults, web::kPageLinks},
+      {VELLUM_SCAN_ADD_OTHER_SITES | kWizardDefaults, web::kPageLinks | web::kOutsideSite},
       {VELLUM_SCAN_ADD_OTHER_SITES | VELLUM_SCAN_FOLLOW_OTHER_SITES | kWizardDefaults,
-       kPageLinks | kOutsideSite | kFollowOutside},
+       web::kPageLinks | web::kOutsideSite | web::kFollowOutside},
   };
   for (const Row& row : rows) EXPECT_EQ(LinkFlagsFor(row.scan_flags), row.link_flags);
 }

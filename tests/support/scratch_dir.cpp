@@ -29,11 +29,15 @@ std::string ScratchDir::Write(std::string_view name, std::string_view bytes) con
   return full;
 }
 
-InScratchDir::InScratchDir() : previous_(std::filesystem::current_path().string()) {
-  std::filesystem::current_path(dir_.path());
+CurrentFolder::CurrentFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
+  std::filesystem::current_path(folder);
 }
 
-InScratchDir::~InScratchDir() { std::filesystem::current_path(previous_); }
+CurrentFolder::~CurrentFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+}
 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -25,18 +25,27 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// Makes folder the current one for the object's lifetime.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder);
+  ~CurrentFolder();
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
 // Makes a fresh scratch folder the current one for the object's lifetime.
 class InScratchDir {
  public:
-  InScratchDir();
-  ~InScratchDir();
-  InScratchDir(const InScratchDir&) = delete;
-  InScratchDir& operator=(const InScratchDir&) = delete;
+  InScratchDir() : current_(dir_.path()) {}
   const ScratchDir& dir() const { return dir_; }
 
  private:
   ScratchDir dir_;
-  std::string previous_;
+  CurrentFolder current_;
 };
 
 // The bytes of a file, exactly as stored; empty when it cannot be read.

@@ -1,4 +1,4 @@
-#include "scan/page_access.h"
+#include "web/page_access.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,12 +10,12 @@
 
 #include "config/engine_config.h"
 #include "core/memory.h"
-#include "scan/http_download.h"
 #include "support/http_servers.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
+#include "web/http_download.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 using test::HttpServer;
@@ -303,4 +303,4 @@ TEST(ReadHead, TitleAndDescription) {
 }
 
 }  // namespace
-}  // namespace vellum::scan
+}  // namespace vellum::web

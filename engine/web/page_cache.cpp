@@ -1,4 +1,4 @@
-#include "scan/page_cache.h"
+#include "web/page_cache.h"
 
 #include <unistd.h>
 
@@ -7,9 +7,9 @@
 #include <new>
 
 #include "core/messages.h"
-#include "scan/temporary_files.h"
+#include "web/temporary_files.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -64,4 +64,4 @@ PageCache& ThePageCache() {
   return cache;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

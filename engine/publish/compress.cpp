@@ -1,4 +1,4 @@
-#include "scan/compress.h"
+#include "publish/compress.h"
 
 #include <unistd.h>
 
@@ -9,10 +9,10 @@
 
 #include "core/messages.h"
 #include "core/text_utils.h"
-#include "scan/page_access.h"
-#include "scan/temporary_files.h"
+#include "web/page_access.h"
+#include "web/temporary_files.h"
 
-namespace vellum::scan {
+namespace vellum::publish {
 namespace {
 
 // Where no temporary file can be made, the copy goes into the current folder.
@@ -47,14 +47,14 @@ constexpr Untouched kUntouched[] = {
     {"SCRIPT", kKeepScript}, {"CFMAIL", kKeepCfmail},
 };
 
-std::string_view ReplacementOf(const TagInfo& tag, unsigned flags) {
+std::string_view ReplacementOf(const web::TagInfo& tag, unsigned flags) {
   for (const Rename& rename : kRenames) {
     if (rename.tag == tag.name && (flags & rename.flag) != 0) return rename.replacement;
   }
   return {};
 }
 
-bool IsUntouched(const TagInfo& tag, unsigned flags) {
+bool IsUntouched(const web::TagInfo& tag, unsigned flags) {
   for (const Untouched& untouched : kUntouched) {
     if (untouched.tag == tag.name) return (flags & untouched.flag) != 0;
   }
@@ -62,17 +62,17 @@ bool IsUntouched(const TagInfo& tag, unsigned flags) {
 }
 
 // Deletes the text from from up to the tokenizer's position.
-void DeleteUpToPosition(TagTokenizer& tokenizer, std::size_t from) {
+void DeleteUpToPosition(web::TagTokenizer& tokenizer, std::size_t from) {
   tokenizer.Edit(from, -static_cast<std::ptrdiff_t>(tokenizer.position() - from));
 }
 
 // The bytes of [from, to) were compacted to [from, kept_end): the rest goes.
-void DropTail(TagTokenizer& tokenizer, std::size_t kept_end, std::size_t to) {
+void DropTail(web::TagTokenizer& tokenizer, std::size_t kept_end, std::size_t to) {
   tokenizer.Edit(kept_end, -static_cast<std::ptrdiff_t>(to - kept_end));
 }
 
 // The blanks between the previous token and this one.
-void TreatBlanksBefore(TagTokenizer& tokenizer, unsigned flags) {
+void TreatBlanksBefore(web::TagTokenizer& tokenizer, unsigned flags) {
   char* text = tokenizer.text();
   const std::size_t to = tokenizer.token_begin();
   std::size_t out = tokenizer.token_start();
@@ -86,7 +86,7 @@ void TreatBlanksBefore(TagTokenizer& tokenizer, unsigned flags) {
 }
 
 // The bytes of the token itself, compacted in place.
-void TreatToken(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
+void TreatToken(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flags) {
   char* text = tokenizer.text();
   const std::size_t begin = tokenizer.token_begin();
   const std::size_t end = tokenizer.position();
@@ -94,7 +94,7 @@ void TreatToken(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
   std::size_t out = begin;
   bool changed = false;
 
-  if (kind == TokenKind::kStartTag || kind == TokenKind::kEndTag) {
+  if (kind == web::TokenKind::kStartTag || kind == web::TokenKind::kEndTag) {
     if (std::string_view replacement = ReplacementOf(*tokenizer.tag(), flags);
         !replacement.empty()) {
       // "<" or "</" stay; the name shrinks to its replacement.
@@ -142,25 +142,26 @@ void TreatToken(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
   }
 }
 
-void TreatWhiteSpace(TagTokenizer& tokenizer, TokenKind kind, unsigned flags) {
+void TreatWhiteSpace(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flags) {
   // Inline tags keep the blank in front of them: it separates words.
-  if (kind != TokenKind::kStartTag || tokenizer.tag()->block) TreatBlanksBefore(tokenizer, flags);
+  if (kind != web::TokenKind::kStartTag || tokenizer.tag()->block)
+    TreatBlanksBefore(tokenizer, flags);
   TreatToken(tokenizer, kind, flags);
 }
 
-std::string ClosingTag(const TagInfo& tag) { return "</" + std::string(tag.name) + ">"; }
+std::string ClosingTag(const web::TagInfo& tag) { return "</" + std::string(tag.name) + ">"; }
 
 // Handles a start or end tag that is deleted or passed over whole, with
 // the blanks in front of it; false when its white space is still to be
 // treated.
-bool DeleteOrPassOver(TagTokenizer& tokenizer, TokenKind kind, unsigned flags,
+bool DeleteOrPassOver(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flags,
                       const char* remove_list) {
-  const TagInfo& tag = *tokenizer.tag();
+  const web::TagInfo& tag = *tokenizer.tag();
   if (core::InList(tag.name, remove_list)) {
     DeleteUpToPosition(tokenizer, tokenizer.token_begin());
     return true;
   }
-  if (kind == TokenKind::kStartTag && IsUntouched(tag, flags)) {
+  if (kind == web::TokenKind::kStartTag && IsUntouched(tag, flags)) {
     tokenizer.SkipTo(ClosingTag(tag));
     return true;
   }
@@ -171,10 +172,10 @@ bool DeleteOrPassOver(TagTokenizer& tokenizer, TokenKind kind, unsigned flags,
 // front of it are then treated as those of an empty token. A COMMENT element
 // that stays is one token with its content. False when its closing tag is
 // missing: the rest of the page is then left as it is.
-bool TreatComment(TagTokenizer& tokenizer, unsigned flags) {
-  const TagInfo& tag = *tokenizer.tag();
+bool TreatComment(web::TagTokenizer& tokenizer, unsigned flags) {
+  const web::TagInfo& tag = *tokenizer.tag();
   const std::size_t start = tokenizer.token_begin();
-  if (tag.content == kCommentContent && !tokenizer.SkipTo(ClosingTag(tag))) return false;
+  if (tag.content == web::kCommentContent && !tokenizer.SkipTo(ClosingTag(tag))) return false;
   if ((flags & kRemoveComments) != 0) DeleteUpToPosition(tokenizer, start);
   return true;
 }
@@ -190,7 +191,7 @@ void ReportSizes(std::size_t original, std::size_t compressed) {
 
 }  // namespace
 
-void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
+void Compress(const char* display_name, web::TagTokenizer& tokenizer, unsigned flags,
               const char* remove_list) {
   static bool announced = false;
   const std::size_t original = tokenizer.length();
@@ -205,12 +206,12 @@ void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
   }
 
   tokenizer.Rewind();
-  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
-    const bool known_tag = kind == TokenKind::kStartTag || kind == TokenKind::kEndTag;
+  for (web::TokenKind kind; (kind = tokenizer.Next()) != web::TokenKind::kEnd;) {
+    const bool known_tag = kind == web::TokenKind::kStartTag || kind == web::TokenKind::kEndTag;
     if (known_tag && DeleteOrPassOver(tokenizer, kind, flags, remove_list)) continue;
-    if (kind == TokenKind::kStartTag &&
-        (tokenizer.tag()->content == kMarkupComment ||
-         tokenizer.tag()->content == kCommentContent) &&
+    if (kind == web::TokenKind::kStartTag &&
+        (tokenizer.tag()->content == web::kMarkupComment ||
+         tokenizer.tag()->content == web::kCommentContent) &&
         !TreatComment(tokenizer, flags)) {
       break;
     }
@@ -221,21 +222,21 @@ void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
 
 bool CompressFile(const char* display_name, core::LoadedText text, const char* output,
                   unsigned flags, const char* remove_list) {
-  TagTokenizer tokenizer;
+  web::TagTokenizer tokenizer;
   tokenizer.Attach(std::move(text));
   Compress(display_name, tokenizer, flags, remove_list);
   const char* target = output != nullptr ? output : display_name;
   if (target == nullptr || (output == nullptr && !tokenizer.IsModified())) return true;
-  return WritePageFile(
+  return web::WritePageFile(
       target, std::string_view(tokenizer.text(), tokenizer.length()),
       (flags & kRemoveReturns) != 0 ? core::FileMode::kWriteBinary : core::FileMode::kWriteText);
 }
 
 std::optional<std::string> CompressCopy(const char* page, unsigned flags) {
   core::LoadedText text;
-  if (!LoadPage(page, text, core::kSilent)) return std::nullopt;
+  if (!web::LoadPage(page, text, core::kSilent)) return std::nullopt;
   std::string copy;
-  const int fd = CreateTemporaryFile(copy);
+  const int fd = web::CreateTemporaryFile(copy);
   if (fd >= 0) {
     close(fd);
   } else {
@@ -248,4 +249,4 @@ std::optional<std::string> CompressCopy(const char* page, unsigned flags) {
   return copy;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::publish

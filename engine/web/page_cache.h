@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace vellum::scan {
+namespace vellum::web {
 
 class PageCache {
  public:
@@ -33,4 +33,4 @@ class PageCache {
 
 PageCache& ThePageCache();
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

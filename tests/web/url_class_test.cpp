@@ -1,10 +1,10 @@
-#include "scan/url_class.h"
+#include "web/url_class.h"
 
 #include <gtest/gtest.h>
 
 #include "config/engine_config.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 TEST(UrlClass, SchemesAreRecognisedInAnyLetterCase) {
@@ -102,4 +102,4 @@ TEST(UrlClass, PagesAreTheLinksWithAConfiguredExtension) {
 }
 
 }  // namespace
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -8,7 +8,7 @@
 
 #include "core/file_loading.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // What keeps a download from hanging or swallowing the machine.
 struct DownloadLimits {
@@ -37,4 +37,4 @@ namespace testing {
 void SetDownloadLimits(const DownloadLimits& limits);
 }  // namespace testing
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

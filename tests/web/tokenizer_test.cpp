@@ -1,4 +1,4 @@
-#include "scan/tag_tokenizer.h"
+#include "web/tag_tokenizer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "core/memory.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 using namespace std::string_literals;
@@ -321,4 +321,4 @@ TEST(TagTables, RowsAsTheyAreFixed) {
 }
 
 }  // namespace
-}  // namespace vellum::scan
+}  // namespace vellum::web

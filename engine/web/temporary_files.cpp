@@ -1,4 +1,4 @@
-#include "scan/temporary_files.h"
+#include "web/temporary_files.h"
 
 #include <stdlib.h>
 
@@ -6,7 +6,7 @@
 
 #include "config/engine_config.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 std::string TemporaryFolder() {
@@ -32,4 +32,4 @@ int CreateTemporaryFile(std::string& path) {
   return fd;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

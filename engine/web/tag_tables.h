@@ -6,7 +6,7 @@
 #include <bitset>
 #include <string_view>
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // What the content of a tag is to the operations that walk a page.
 enum ContentKind : int {
@@ -42,4 +42,4 @@ int FindAttributeName(std::string_view name);
 // The attributes of tag's allowed list that are in kAttributeTable, by index.
 const std::bitset<kAttributeCount>& KnownAttributes(const TagInfo& tag);
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -13,9 +13,9 @@
 
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
-#include "scan/tag_tokenizer.h"
+#include "web/tag_tokenizer.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // LinkFlags: what is collected and how.
 inline constexpr unsigned kPageLinks = 0x1;  // http(s), relative, local: with a page extension
@@ -77,4 +77,4 @@ void GatherResources(const char* base, const char* page, CountedStringList& list
 bool LowerCaseResources(const char* base, const char* page, CountedStringList* list,
                         const char* output = nullptr, bool* rewritten = nullptr);
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

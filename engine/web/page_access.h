@@ -10,9 +10,9 @@
 
 #include "core/file_loading.h"
 #include "core/text_file.h"
-#include "scan/tag_tokenizer.h"
+#include "web/tag_tokenizer.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // Loads name whole into out (report_mode as core::LoadFile has it). An
 // absent or empty name gives false without a message.
@@ -49,4 +49,4 @@ struct PageHeadInfo {
 // a copy could not be made.
 bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head);
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -1,4 +1,4 @@
-#include "scan/tag_tables.h"
+#include "web/tag_tables.h"
 
 #include <array>
 #include <optional>
@@ -7,7 +7,7 @@
 
 #include "core/text_utils.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 constexpr ContentKind k0 = kMarkupComment;
@@ -298,4 +298,4 @@ const std::bitset<kAttributeCount>& KnownAttributes(const TagInfo& tag) {
   return known[&tag - kTagTable];
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

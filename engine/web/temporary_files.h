@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // Creates a new, empty file named "swp" and a unique part in the engine's
 // temporary folder (the system's when the engine has none) and returns an
@@ -13,4 +13,4 @@ namespace vellum::scan {
 // be made.
 int CreateTemporaryFile(std::string& path);
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

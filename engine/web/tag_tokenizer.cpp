@@ -1,4 +1,4 @@
-#include "scan/tag_tokenizer.h"
+#include "web/tag_tokenizer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include "core/memory.h"
 #include "core/text_utils.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -281,4 +281,4 @@ char* TagTokenizer::Edit(std::size_t at, std::ptrdiff_t delta) {
   return text() + at;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/file_loading.h"
-#include "scan/tag_tokenizer.h"
+#include "web/tag_tokenizer.h"
 
-namespace vellum::scan {
+namespace vellum::publish {
 
 // CompressFlags: the project's CompessProperties word.
 inline constexpr unsigned kJoinLines = 0x1;        // line feeds in tokens become spaces
@@ -38,7 +38,7 @@ inline constexpr unsigned kSampToTt = 0x80000;
 // name (when given) and the sizes before and after through the info
 // callback. remove_list is a ";"-separated list of tag names (or null) whose
 // start and end tags are deleted, their content kept.
-void Compress(const char* display_name, TagTokenizer& tokenizer, unsigned flags,
+void Compress(const char* display_name, web::TagTokenizer& tokenizer, unsigned flags,
               const char* remove_list);
 
 // Compresses text and writes the result to output when one is given, else
@@ -54,4 +54,4 @@ bool CompressFile(const char* display_name, core::LoadedText text, const char* o
 // written: the page is then to be used as it is.
 std::optional<std::string> CompressCopy(const char* page, unsigned flags);
 
-}  // namespace vellum::scan
+}  // namespace vellum::publish

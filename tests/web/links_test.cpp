@@ -1,4 +1,4 @@
-#include "scan/links.h"
+#include "web/links.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,7 +9,7 @@
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 using test::ScratchDir;
@@ -238,4 +238,4 @@ TEST_F(LinksTest, LowerCasingReportsAPageThatCannotBeWrittenBack) {
 }
 
 }  // namespace
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -1,4 +1,4 @@
-#include "scan/compress.h"
+#include "publish/compress.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,11 @@
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 
-namespace vellum::scan {
+namespace vellum::publish {
 namespace {
 
 std::string Golden(const std::string& name) {
-  return std::string(VELLUM_SCAN_GOLDEN) + "/compress/" + name;
+  return std::string(VELLUM_COMPRESS_GOLDEN) + "/" + name;
 }
 
 core::LoadedText Load(const std::string& path) {
@@ -175,4 +175,4 @@ TEST_F(CompressCopyTest, GivesNothingForAPageThatCannotBeLoaded) {
 }
 
 }  // namespace
-}  // namespace vellum::scan
+}  // namespace vellum::publish

@@ -1,14 +1,14 @@
-#include "scan/page_access.h"
+#include "web/page_access.h"
 
 #include <new>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
-#include "scan/http_download.h"
-#include "scan/page_cache.h"
-#include "scan/url_class.h"
+#include "web/http_download.h"
+#include "web/page_cache.h"
+#include "web/url_class.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 
 bool LoadPage(const char* name, core::LoadedText& out, int report_mode) {
   out = core::LoadedText{};
@@ -87,4 +87,4 @@ bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head) {
   return true;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

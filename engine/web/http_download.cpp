@@ -1,4 +1,4 @@
-#include "scan/http_download.h"
+#include "web/http_download.h"
 
 #include <curl/curl.h>
 
@@ -11,7 +11,7 @@
 #include "core/memory.h"
 #include "core/messages.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 DownloadLimits& Limits() {
@@ -196,4 +196,4 @@ namespace testing {
 void SetDownloadLimits(const DownloadLimits& limits) { Limits() = limits; }
 }  // namespace testing
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-namespace vellum::scan {
+namespace vellum::web {
 
 // Each is true when the text begins with the scheme, in any letter case.
 bool IsHttp(std::string_view text);  // "http://" or "https://"
@@ -42,4 +42,4 @@ LinkClass ClassifyLink(std::string_view link);
 // configured page patterns (ExtPage). Nothing is a page without them.
 bool HasPageExtension(std::string_view link);
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -1,13 +1,13 @@
-#include "scan/links.h"
+#include "web/links.h"
 
 #include <cstdio>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
-#include "scan/page_access.h"
-#include "scan/url_class.h"
+#include "web/page_access.h"
+#include "web/url_class.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -244,4 +244,4 @@ bool LowerCaseResources(const char* base, const char* page, CountedStringList* l
   return true;
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "core/file_loading.h"
-#include "scan/tag_tables.h"
+#include "web/tag_tables.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 
 enum class TokenKind : int {
   kEnd = 0,         // no more text
@@ -112,4 +112,4 @@ class TagTokenizer {
   std::vector<Attribute> attributes_;
 };
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

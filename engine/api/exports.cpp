@@ -12,9 +12,9 @@
 #include "generate/site_map.h"
 #include "project/project.h"
 #include "publish/upload.h"
-#include "scan/page_access.h"
 #include "scan/site_scan.h"
 #include "vellum/vellum.h"
+#include "web/page_access.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
       .load_schemes = generate::LoadSchemes,
       .release_schemes = generate::ReleaseSchemes,
-      .purge_page_cache = scan::PurgePageCache,
+      .purge_page_cache = web::PurgePageCache,
   });
   return config::StartUp(program_path);
 }

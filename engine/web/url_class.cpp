@@ -1,11 +1,11 @@
-#include "scan/url_class.h"
+#include "web/url_class.h"
 
 #include <string>
 
 #include "config/engine_config.h"
 #include "core/text_utils.h"
 
-namespace vellum::scan {
+namespace vellum::web {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -55,4 +55,4 @@ bool HasPageExtension(std::string_view link) {
   return core::ExtensionInList(std::string(link).c_str(), config::TheConfig().ExtPage);
 }
 
-}  // namespace vellum::scan
+}  // namespace vellum::web

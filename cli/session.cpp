@@ -12,7 +12,16 @@ namespace {
 bool error_reported = false;
 // While a project is being read, every message is a complaint about it.
 bool reading_project = false;
-const std::filesystem::path start_folder = std::filesystem::current_path();
+
+// The folder the command was started in, taken before a project's folder is
+// made the current one; empty when it no longer exists (then relative paths
+// stay as given and fail where they are used, with the engine's message).
+std::filesystem::path CurrentFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::filesystem::path() : folder;
+}
+const std::filesystem::path start_folder = CurrentFolder();
 
 int32_t PrintInfo(const char* text) {
   if (reading_project) {

@@ -1,11 +1,16 @@
 #!/bin/sh
-# Sets everything up and runs every test: installs the dependencies, builds
-# with AddressSanitizer and UndefinedBehaviorSanitizer, and runs ctest.
+# Sets everything up and runs every test: installs the dependencies, compiles
+# the Release configuration with the tests (so that a warning only the
+# optimiser sees cannot land), builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs ctest on that build. Warnings are
+# errors in both builds.
 set -eu
 cd "$(dirname "$0")/.."
 
 ./scripts/deps.sh
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUM_SANITIZE=ON
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+cmake --build build-release
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON
 cmake --build build-test
 cd build-test
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <random>
 #include <utility>
 
 namespace vellum::core {
@@ -92,6 +95,8 @@ bool TextFile::Flush() {
   return stream_ != nullptr && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
 }
 
+bool TextFile::Sync() { return Flush() && fsync(fileno(stream_)) == 0; }
+
 bool TextFile::Close() {
   if (stream_ == nullptr) return true;
   bool flushed = Flush();
@@ -101,23 +106,25 @@ bool TextFile::Close() {
 }
 
 FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_(path) {
-  std::string pattern = path + ".XXXXXX";
-  int fd = mkstemp(pattern.data());
-  if (fd < 0) return;
-  temporary_path_ = pattern;
-
-  // mkstemp makes the file private; give it the old file's permissions, or
-  // those a newly created file would have.
-  struct stat old_info;
-  mode_t permissions;
-  if (stat(path.c_str(), &old_info) == 0) {
-    permissions = old_info.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    permissions = 0666 & ~mask;
+  // A file of its own beside the old one. Opened with the usual 0666, the
+  // kernel applies the process's umask, so nothing here reads or changes it
+  // (the umask is process-wide, and other threads may be creating files).
+  std::random_device seed;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    std::string candidate = path + "." + std::to_string(seed() % 1000000000u);
+    fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      temporary_path_ = std::move(candidate);
+    } else if (errno != EEXIST) {
+      return;
+    }
   }
-  fchmod(fd, permissions);
+  if (fd < 0) return;
+
+  // A replaced file keeps its permissions.
+  struct stat old_info;
+  if (stat(path.c_str(), &old_info) == 0) fchmod(fd, old_info.st_mode & 07777);
 
   std::FILE* stream = fdopen(fd, "w+b");
   if (stream == nullptr) {
@@ -133,10 +140,18 @@ FileReplacement::~FileReplacement() {
 }
 
 bool FileReplacement::Commit() {
-  if (!file_.IsOpen()) return false;
-  if (!file_.Close()) return false;
+  // The new bytes reach the disk before the name points at them, and the
+  // rename itself is made durable, so a crash leaves the old file or the
+  // new one, never an empty one.
+  if (!file_.IsOpen() || !file_.Sync() || !file_.Close()) return false;
   if (std::rename(temporary_path_.c_str(), path_.c_str()) != 0) return false;
   temporary_path_.clear();
+  const std::string folder = std::filesystem::path(path_).parent_path().string();
+  int folder_fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    fsync(folder_fd);
+    close(folder_fd);
+  }
   return true;
 }
 

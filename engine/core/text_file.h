@@ -47,6 +47,9 @@ class TextFile {
   // Hands buffered data to the system. False when it could not be written.
   bool Flush();
 
+  // Flushes and waits until the system has stored the data on its device.
+  bool Sync();
+
   // False when data still buffered could not be written.
   bool Close();
 
@@ -56,8 +59,9 @@ class TextFile {
 };
 
 // Writes a new version of a file beside the old one and puts it in place only
-// when it is complete, so a failed write never leaves a truncated file. The
-// new file keeps the old one's permissions. Without Commit the partial file
+// when it is complete and on the disk, so neither a failed write nor a crash
+// leaves a truncated file. The new file keeps the old one's permissions; a
+// file that did not exist gets those the umask gives. Without Commit the partial file
 // is removed and the old one stays untouched.
 class FileReplacement {
  public:
@@ -69,8 +73,8 @@ class FileReplacement {
 
   TextFile& file() { return file_; }
 
-  // Closes the new file and renames it over the old one. False when either
-  // fails; the old file is then untouched.
+  // Stores the new file, renames it over the old one and stores the rename.
+  // False when writing or renaming fails; the old file is then untouched.
   bool Commit();
 
  private:

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <utility>
 
 namespace vellum::core {
@@ -109,10 +110,14 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_
   // A file of its own beside the old one. Opened with the usual 0666, the
   // kernel applies the process's umask, so nothing here reads or changes it
   // (the umask is process-wide, and other threads may be creating files).
+  // Named as mkstemp names them: the path, a dot and six random letters.
+  static constexpr std::string_view kLetters =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    std::string candidate = path + "." + std::to_string(seed() % 1000000000u);
+    std::string candidate = path + ".";
+    for (int i = 0; i < 6; ++i) candidate += kLetters[seed() % kLetters.size()];
     fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       temporary_path_ = std::move(candidate);

@@ -9,6 +9,7 @@ namespace {
 
 using test::InstallMessageLog;
 using test::Messages;
+using Texts = std::vector<std::string>;
 
 TEST(Messages, BeforeTheSinkIsInstalledEveryReportIsDropped) {
   Messages() = {};
@@ -17,73 +18,25 @@ TEST(Messages, BeforeTheSinkIsInstalledEveryReportIsDropped) {
   ReportRuntimeError(971);
   ReportErrorCode(ErrorCode::kFileNotFound, "x");
   EXPECT_EQ(MessageText(ErrorCode::kMemoryOverflow), nullptr);
-  EXPECT_TRUE(Messages().info.empty());
-  EXPECT_TRUE(Messages().errors.empty());
+  EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
 }
 
-TEST(Messages, InfoAndErrorGoToTheirOwnCallbacks) {
+TEST(Messages, ReportsGoToTheirCallbacksWithTableTextsFormattedWhole) {
   auto& log = InstallMessageLog();
+  const std::string path(5000, 'p');
   ReportInfo("progress\n");
   ReportError("failure");
-  EXPECT_EQ(log.info, std::vector<std::string>{"progress\n"});
-  EXPECT_EQ(log.errors, std::vector<std::string>{"failure"});
+  ReportRuntimeError(971);
+  ReportErrorCode(ErrorCode::kFileNotFound, path.c_str());
+  ReportInfoCode(ErrorCode::kBadProject, "site.bpj", 12);
+  ReportMemoryOverflow();
+  EXPECT_EQ(log.info, (Texts{"progress\n", "'site.bpj' - bad profect (line 12)"}));
+  EXPECT_EQ(log.errors, (Texts{"failure", "runtime error #971", "file '" + path + "' not found",
+                               "memory overflou"}));
   EXPECT_TRUE(log.questions.empty());
 }
 
-TEST(Messages, RuntimeErrorCarriesItsNumberAndNothingElse) {
-  auto& log = InstallMessageLog();
-  ReportRuntimeError(971);
-  EXPECT_EQ(log.errors, std::vector<std::string>{"runtime error #971"});
-}
-
-TEST(Messages, TableCodesAreFormattedWithTheirArguments) {
-  auto& log = InstallMessageLog();
-  ReportErrorCode(ErrorCode::kCantOpenFile, "/no/such/dir/p.bpj");
-  ReportInfoCode(ErrorCode::kBadProject, "site.bpj", 12);
-  ReportMemoryOverflow();
-  EXPECT_EQ(log.errors,
-            (std::vector<std::string>{"can't open file '/no/such/dir/p.bpj'", "memory overflou"}));
-  EXPECT_EQ(log.info, std::vector<std::string>{"'site.bpj' - bad profect (line 12)"});
-}
-
-TEST(Messages, LongPathsAreFormattedWhole) {
-  auto& log = InstallMessageLog();
-  std::string path(5000, 'p');
-  ReportErrorCode(ErrorCode::kFileNotFound, path.c_str());
-  ASSERT_EQ(log.errors.size(), 1u);
-  EXPECT_EQ(log.errors[0], "file '" + path + "' not found");
-}
-
-TEST(Messages, TableHoldsAllTextsAsPrinted) {
-  InstallMessageLog();
-  struct Row {
-    int code;
-    const char* text;
-  };
-  const Row rows[] = {
-      {0, "memory overflou"},
-      {1, "file '%s' not found"},
-      {5, "bad structure of file '%s'"},
-      {9, "'%s' - bad profect (line %i)"},
-      {10, "   line-%i, col-%i Error: "},
-      {12, "total errors: %i, messages: %i\n"},
-      {18, "invalid version project file"},
-      {22, "InternetOpen is fails"},
-      {25, "Unable upload '%s'"},
-      {29, " - NOT FOUND!\n"},
-      {33, "   Total size pages = %i\n"},
-      {49, "ENDWHILE not correspond WHILE"},
-      {50, "memory overflou"},
-      {53, "wrong number of parameters"},
-  };
-  for (const Row& row : rows) {
-    EXPECT_STREQ(MessageText(static_cast<ErrorCode>(row.code)), row.text) << row.code;
-  }
-  // Every entry holds a text.
-  for (int code = 0; code < kMessageCount; ++code) EXPECT_NE(MessageTable[code], nullptr);
-}
-
-TEST(Messages, ReportsHeldBeforeTheSinkArriveWithItInOrder) {
+TEST(Messages, ReportsHeldBeforeTheSinkArriveWithItInOrderOnce) {
   Messages() = {};
   {
     ReportHold hold;
@@ -93,23 +46,15 @@ TEST(Messages, ReportsHeldBeforeTheSinkArriveWithItInOrder) {
   }
   ReportError("after the hold");  // dropped, as any report before the sink
   auto& log = InstallMessageLog();
-  EXPECT_EQ(log.errors, (std::vector<std::string>{"first", "runtime error #971"}));
-  EXPECT_EQ(log.info, std::vector<std::string>{"'Vellum.cfg' - bad profect (line 266)"});
-
-  // Delivered once: a second sink gets nothing.
-  InstallMessageLog();
-  EXPECT_TRUE(log.errors.empty());
-}
-
-TEST(Messages, AHoldAfterTheSinkExistsChangesNothing) {
-  auto& log = InstallMessageLog();
+  EXPECT_EQ(log.errors, (Texts{"first", "runtime error #971"}));
+  EXPECT_EQ(log.info, Texts{"'Vellum.cfg' - bad profect (line 266)"});
   {
-    ReportHold hold;
+    ReportHold hold;  // after the sink it changes nothing
     ReportError("now");
-    EXPECT_EQ(log.errors, std::vector<std::string>{"now"});
+    EXPECT_EQ(log.errors.back(), "now");
   }
   InstallMessageLog();
-  EXPECT_TRUE(log.errors.empty());
+  EXPECT_TRUE(log.errors.empty());  // a second sink gets nothing
 }
 
 }  // namespace

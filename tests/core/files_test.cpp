@@ -93,25 +93,6 @@ TEST_F(FileLoadingTest, TextIsLoadedWithLineFeedsAndWithoutFragmentOrArguments) 
   }
 }
 
-TEST_F(FileLoadingTest, AWholePathKeepsHashAndQuestionMarkInTheName) {
-  std::string path = dir_.Write("C# ?/site.cfg", "x");
-  LoadedText text;
-  ASSERT_TRUE(LoadWholePath(path, text, kReportAsError));
-  EXPECT_STREQ(text.data.get(), "x");
-  EXPECT_FALSE(LoadFile(path.c_str(), text, kSilent));
-}
-
-TEST_F(FileLoadingTest, NamesThatAreOnlyAFragmentLoadNothingSilently) {
-  for (int mode : {kSilent, kReportAsError, kReportAsInfo}) {
-    for (const char* name : {"#top", "?x", "", static_cast<const char*>(nullptr)}) {
-      LoadedText text;
-      EXPECT_FALSE(LoadFile(name, text, mode));
-      EXPECT_EQ(text.data, nullptr);
-    }
-  }
-  EXPECT_TRUE(log_.info.empty() && log_.errors.empty());
-}
-
 TEST_F(FileLoadingTest, AMissingFileOrAFolderIsReportedAsTheModeSays) {
   const std::string missing = dir_ / "missing.htm";
   const std::string message = "file '" + missing + "' not found\n";
@@ -121,6 +102,10 @@ TEST_F(FileLoadingTest, AMissingFileOrAFolderIsReportedAsTheModeSays) {
   EXPECT_FALSE(LoadFile(dir_.path().c_str(), text, kReportAsError));
   EXPECT_FALSE(LoadFile(missing.c_str(), text, kReportAsInfo));
   EXPECT_FALSE(LoadFile(missing.c_str(), text, 7));
+  for (const char* name : {"#top", "?x", "", static_cast<const char*>(nullptr)}) {
+    EXPECT_FALSE(LoadFile(name, text, kReportAsError));  // only a fragment: nothing, silently
+    EXPECT_EQ(text.data, nullptr);
+  }
   EXPECT_EQ(log_.errors, (Texts{message, "file '" + dir_.path().string() + "' not found\n"}));
   EXPECT_EQ(log_.info, (Texts{message, message}));
 
@@ -129,14 +114,16 @@ TEST_F(FileLoadingTest, AMissingFileOrAFolderIsReportedAsTheModeSays) {
   EXPECT_EQ(log_.errors.back(), "memory overflou");
 }
 
-TEST_F(FileLoadingTest, ExistsUsesTheNameWhole) {
-  std::string path = dir_.Write("page.htm", "x");
+TEST_F(FileLoadingTest, AWholePathAndExistsKeepHashAndQuestionMarkInTheName) {
+  const std::string path = dir_.Write("C# ?/page.htm#top", "x");
+  LoadedText text;
+  ASSERT_TRUE(LoadWholePath(path, text, kReportAsError));
+  EXPECT_STREQ(text.data.get(), "x");
+  EXPECT_FALSE(LoadFile(path.c_str(), text, kSilent));
   EXPECT_TRUE(FileExists(path.c_str()));
-  EXPECT_FALSE(FileExists((path + "#top").c_str()));
-  dir_.Write("page.htm#top", "x");
-  EXPECT_TRUE(FileExists((path + "#top").c_str()));
-  EXPECT_FALSE(FileExists(""));
-  EXPECT_FALSE(FileExists(nullptr));
+  const std::string cut = dir_ / "C# ?/page.htm";
+  for (const char* name : {"", static_cast<const char*>(nullptr), cut.c_str()})
+    EXPECT_FALSE(FileExists(name));
 }
 
 TEST_F(FileLoadingTest, StampGivesSizeAndLocalTime) {

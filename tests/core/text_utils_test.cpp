@@ -4,20 +4,17 @@
 
 #include <string>
 #include <tuple>
+#include <vector>
+
+#include "core/messages.h"
+#include "support/message_log.h"
 
 namespace vellum::core {
 namespace {
 
-TEST(TextUtils, CharacterClassesMeetAtTheirEdges) {
-  EXPECT_TRUE(IsWordDelimiter('\0') && IsWordDelimiter('#') && IsWordDelimiter('\t'));
-  EXPECT_FALSE(IsWordDelimiter('_') || IsWordDelimiter('$') || IsWordDelimiter('@'));
-  EXPECT_TRUE(IsTagNameDelimiter('\0') && IsTagNameDelimiter('\'') && IsTagNameDelimiter('\r'));
-  EXPECT_FALSE(IsTagNameDelimiter('\t') || IsTagNameDelimiter('/'));
-  EXPECT_TRUE(IsNumberChar('.') && IsNumberChar('0') && IsNumberChar('9'));
-  EXPECT_FALSE(IsNumberChar('a') || IsNumberChar('/') || IsNumberChar(':'));
-  EXPECT_TRUE(IsBlank(' ') && IsBlank('\t') && IsBlank('\n') && IsBlank('\r'));
-  EXPECT_FALSE(IsBlank('\0'));
-}
+using test::InstallMessageLog;
+using test::Messages;
+using Texts = std::vector<std::string>;
 
 TEST(TextUtils, ListElementAndInList) {
   // A null expected text: no such element.
@@ -86,6 +83,52 @@ TEST(TextUtils, ExtensionInList) {
     EXPECT_FALSE(in_list(row)) << row;
   EXPECT_FALSE(ExtensionInList("page.htm", nullptr));
   EXPECT_FALSE(ExtensionInList(nullptr, "*.htm"));
+}
+
+TEST(Messages, BeforeTheSinkIsInstalledEveryReportIsDropped) {
+  Messages() = {};
+  ReportInfo("info");
+  ReportError("error");
+  ReportRuntimeError(971);
+  ReportErrorCode(ErrorCode::kFileNotFound, "x");
+  EXPECT_EQ(MessageText(ErrorCode::kMemoryOverflow), nullptr);
+  EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
+}
+
+TEST(Messages, ReportsGoToTheirCallbacksWithTableTextsFormattedWhole) {
+  auto& log = InstallMessageLog();
+  const std::string path(5000, 'p');
+  ReportInfo("progress\n");
+  ReportError("failure");
+  ReportRuntimeError(971);
+  ReportErrorCode(ErrorCode::kFileNotFound, path.c_str());
+  ReportInfoCode(ErrorCode::kBadProject, "site.bpj", 12);
+  ReportMemoryOverflow();
+  EXPECT_EQ(log.info, (Texts{"progress\n", "'site.bpj' - bad profect (line 12)"}));
+  EXPECT_EQ(log.errors, (Texts{"failure", "runtime error #971", "file '" + path + "' not found",
+                               "memory overflou"}));
+  EXPECT_TRUE(log.questions.empty());
+}
+
+TEST(Messages, ReportsHeldBeforeTheSinkArriveWithItInOrderOnce) {
+  Messages() = {};
+  {
+    ReportHold hold;
+    ReportError("first");
+    ReportInfoCode(ErrorCode::kBadProject, "Vellum.cfg", 266);
+    ReportRuntimeError(971);
+  }
+  ReportError("after the hold");  // dropped, as any report before the sink
+  auto& log = InstallMessageLog();
+  EXPECT_EQ(log.errors, (Texts{"first", "runtime error #971"}));
+  EXPECT_EQ(log.info, Texts{"'Vellum.cfg' - bad profect (line 266)"});
+  {
+    ReportHold hold;  // after the sink it changes nothing
+    ReportError("now");
+    EXPECT_EQ(log.errors.back(), "now");
+  }
+  InstallMessageLog();
+  EXPECT_TRUE(log.errors.empty());  // a second sink gets nothing
 }
 
 }  // namespace

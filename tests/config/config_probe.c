@@ -7,7 +7,6 @@
 #include "vellum/vellum.h"
 
 static int32_t PrintInfo(const char* text) { return printf("info: %s\n", text) > 0; }
-
 static int32_t PrintError(const char* text) { return printf("error: %s\n", text) > 0; }
 
 int main(void) {
@@ -17,7 +16,6 @@ int main(void) {
   ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
   if (length < 0) return 1;
   program[length] = '\0';
-
   HTMLinitmess(PrintInfo, PrintError, NULL, 0, 0, program);
   config = HTMLgetCfg(0);
   printf("root: %s\nExtPage: %s\nExtPicts: %s\n", config->RootFolder, config->ExtPage,

@@ -133,16 +133,16 @@ TEST_F(FileLoadingTest, StampGivesSizeAndLocalTime) {
   local.tm_isdst = -1;
   timespec times[2] = {{std::mktime(&local), 0}, {std::mktime(&local), 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-  for (std::string name : {path, dir_ / "PAGE.*"}) {
-    FileStamp stamp;
-    ASSERT_TRUE(ReadFileStamp(name.c_str(), stamp)) << name;
-    EXPECT_EQ((std::vector<int>{stamp.size, stamp.day, stamp.month, stamp.year, stamp.seconds}),
-              (std::vector<int>{5, 14, 2, 2026, 13 * 3600 + 5 * 60 + 9}));
-  }
-  FileStamp stamp{77, 1, 2, 3, 4};  // nothing found: the time members are cleared
-  EXPECT_FALSE(ReadFileStamp((dir_ / "missing.htm").c_str(), stamp));
-  EXPECT_EQ((std::vector<int>{stamp.size, stamp.day, stamp.month, stamp.year, stamp.seconds}),
-            (std::vector<int>{77, 0, 0, 0, 0}));
+  auto read = [](const std::string& name, FileStamp stamp) {
+    const bool found = ReadFileStamp(name.c_str(), stamp);
+    return std::vector<int>{found, stamp.size, stamp.day, stamp.month, stamp.year, stamp.seconds};
+  };
+  const std::vector<int> expected = {true, 5, 14, 2, 2026, 13 * 3600 + 5 * 60 + 9};
+  EXPECT_EQ(read(path, {}), expected);
+  EXPECT_EQ(read(dir_ / "PAGE.*", {}), expected);
+  // Nothing found: the time members are cleared.
+  EXPECT_EQ(read(dir_ / "missing.htm", {77, 1, 2, 3, 4}),
+            (std::vector<int>{false, 77, 0, 0, 0, 0}));
 }
 
 }  // namespace

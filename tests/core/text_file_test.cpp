@@ -94,10 +94,8 @@ TEST(CheckedWrite, AFailedWriteReportsAndClosesTheFile) {
   auto& log = test::InstallMessageLog();
   ScratchDir dir;
   TextFile file = TextFile::Open(dir / "big", FileMode::kWriteBinary);
-  EXPECT_TRUE(CheckedWrite(file, ""));
-  EXPECT_TRUE(file.IsOpen());
-  // A file size limit makes the write fail as a full disk would.
-  signal(SIGXFSZ, SIG_IGN);
+  EXPECT_TRUE(CheckedWrite(file, "") && file.IsOpen());
+  signal(SIGXFSZ, SIG_IGN);  // a file size limit makes the write fail as a full disk would
   rlimit limit{16, 16};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   EXPECT_FALSE(CheckedWrite(file, std::string(1 << 16, 'x')));

@@ -70,6 +70,7 @@ TEST_F(ContainersTest, ListsCutLinksAsTheOptionsSayCountEqualTextsFindAndRemove)
   EXPECT_EQ(Entries(indexed), expected);
   EXPECT_EQ(index.Find("page.html"), &indexed.Entries[1]);
   EXPECT_EQ(index.Find("missing"), nullptr);
+  EXPECT_EQ(index.Add(std::string().data(), 0), 0);
   Clear(indexed);
 
   EXPECT_EQ(Find(list_, "A.HTML"), &list_.Entries[4]);

@@ -109,6 +109,7 @@ TEST(Messages, OnlyReportsHeldBeforeTheSinkArriveWithItInOrderOnce) {
     ReportRuntimeError(971);
   }
   ReportError("after the hold");  // dropped, as any report before the sink
+  ReportInfo("after the hold");
   ReportErrorCode(ErrorCode::kFileNotFound, "x");
   EXPECT_EQ(MessageText(ErrorCode::kMemoryOverflow), nullptr);
   auto& log = InstallMessageLog();

@@ -171,25 +171,23 @@ TEST_F(PageAccessTest, CopiesGoToTheTemporaryFolderOrTheSystemsOneUntilPurged) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
-TEST_F(PageAccessTest, TheProxyCarriesEveryRequestWithOrWithoutItsOwnPort) {
+TEST_F(PageAccessTest, TheProxyCarriesEveryRequestAndUnreachablePlacesAreNotFound) {
   test::HttpProxy proxy(logs_.path().string());
   SetProxy("127.0.0.1", proxy.port());
   EXPECT_EQ(Load(server_.Url("page.htm")), kPage);
   SetProxy("127.0.0.1:" + std::to_string(proxy.port()), 0);
   EXPECT_TRUE(PageExists(server_.Url("page.htm#second").c_str()));
   EXPECT_EQ(proxy.Requests(), std::vector<std::string>(2, server_.Url("page.htm")));
-  EXPECT_EQ(server_.CountRequests("/page.htm"), 2);
-}
 
-TEST_F(PageAccessTest, UnreachableServersAndProxiesEndInTheLoadersMessage) {
   const int closed = test::FreePort();
+  SetProxy("127.0.0.1", closed);
+  EXPECT_EQ(Load(server_.Url("page.htm#x"), I), std::nullopt);
+  SetProxy("", 0);
   const std::string url = "http://127.0.0.1:" + std::to_string(closed) + "/page.htm";
   EXPECT_EQ(Load(url, I), std::nullopt);
-  SetProxy("127.0.0.1", closed);
-  EXPECT_EQ(Load(server_.Url("page.htm"), I), std::nullopt);
   EXPECT_EQ(log_->info,
-            (std::vector<std::string>{"file '" + url + "' not found\n", NotFound("page.htm")}));
-  EXPECT_EQ(server_.CountRequests("/page.htm"), 0);
+            (std::vector<std::string>{NotFound("page.htm"), "file '" + url + "' not found\n"}));
+  EXPECT_EQ(server_.CountRequests("/page.htm"), 2);
 }
 
 TEST_F(PageAccessTest, LocalNamesAreTheLocalLoadersOwn) {

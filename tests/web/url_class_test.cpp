@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/engine_config.h"
-
 namespace vellum::web {
 namespace {
 
@@ -54,18 +52,6 @@ TEST(UrlClass, OutsideTheSiteIsDecidedByTheBaseFolder) {
   for (const Row& row : rows) {
     EXPECT_EQ(IsOutsideSite(row.address, row.base), row.outside) << row.address << " " << row.base;
   }
-}
-
-TEST(UrlClass, PagesAreTheLinksWithAConfiguredExtension) {
-  EngineConfig& config = config::TheConfig();
-  EXPECT_FALSE(HasPageExtension("index.htm"));  // no patterns, no pages
-  config.ExtPage = "*.htm;*.html";
-  const std::pair<const char*, bool> rows[] = {
-      {"a/b.HTML#top", true}, {"b.htm?x=1", true}, {"b.htm.pdf", false},     {"folder/", false},
-      {"site.htm/x", false},  {"htm", true},       {"page.htm#x.pdf", true},
-  };
-  for (const auto& [link, page] : rows) EXPECT_EQ(HasPageExtension(link), page) << link;
-  config.ExtPage = nullptr;
 }
 
 }  // namespace

@@ -18,7 +18,6 @@ namespace vellum::web {
 namespace {
 
 using namespace std::string_literals;
-using test::HttpServer;
 
 const std::string kPage = "<title>Page</title>";
 constexpr int S = core::kSilent, E = core::kReportAsError, I = core::kReportAsInfo;
@@ -50,12 +49,11 @@ class PageAccessTest : public ::testing::Test {
     config::TheConfig().PortProxy = port;
   }
 
-  // The temporary copies in folder.
-  static int Copies(const std::string& folder) {
+  static int Copies(const std::string& folder) {  // the temporary copies in folder
     int copies = 0;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-      copies += entry.is_regular_file() && entry.path().filename().string().rfind("swp", 0) == 0;
+    std::error_code none;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, none)) {
+      copies += entry.path().filename().string().rfind("swp", 0) == 0;
     }
     return copies;
   }
@@ -73,8 +71,9 @@ class PageAccessTest : public ::testing::Test {
 
   test::MessageLog* log_ = nullptr;
   test::ScratchDir site_, temp_, logs_;
-  HttpServer server_{site_.path().string(), logs_ / "server.log",
-                     HttpServer::Redirects{{"/old.htm", "/page.htm"}, {"/loop.htm", "/loop.htm"}}};
+  test::HttpServer server_{
+      site_.path().string(), logs_ / "server.log",
+      test::HttpServer::Redirects{{"/old.htm", "/page.htm"}, {"/loop.htm", "/loop.htm"}}};
 };
 
 TEST_F(PageAccessTest, LoadsAskTheServerOnlyWhenTheyMustAndReportAsTheModeSays) {

@@ -174,7 +174,7 @@ TEST_F(PageAccessTest, TheProxyCarriesEveryRequestAndUnreachablePlacesAreNotFoun
   test::HttpProxy proxy(logs_.path().string());
   SetProxy("127.0.0.1", proxy.port());
   EXPECT_EQ(Load(server_.Url("page.htm")), kPage);
-  SetProxy("127.0.0.1:" + std::to_string(proxy.port()), 0);
+  SetProxy(std::string("127.0.0.1:") + std::to_string(proxy.port()), 0);
   EXPECT_TRUE(PageExists(server_.Url("page.htm#second").c_str()));
   EXPECT_EQ(proxy.Requests(), std::vector<std::string>(2, server_.Url("page.htm")));
 
@@ -182,7 +182,7 @@ TEST_F(PageAccessTest, TheProxyCarriesEveryRequestAndUnreachablePlacesAreNotFoun
   SetProxy("127.0.0.1", closed);
   EXPECT_EQ(Load(server_.Url("page.htm#x"), I), std::nullopt);
   SetProxy("", 0);
-  const std::string url = "http://127.0.0.1:" + std::to_string(closed) + "/page.htm";
+  const std::string url = std::string("http://127.0.0.1:") + std::to_string(closed) + "/page.htm";
   EXPECT_EQ(Load(url, I), std::nullopt);
   EXPECT_EQ(log_->info,
             (std::vector<std::string>{NotFound("page.htm"), "file '" + url + "' not found\n"}));

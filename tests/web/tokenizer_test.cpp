@@ -148,7 +148,7 @@ TEST(TagTokenizer, TokenStartIsBeforeTheBlanksAndTokenBeginAtTheTag) {
   EXPECT_EQ(tokenizer.position(), 3u);
 
   // A tag name is cut after 125 bytes: the rest counts as attributes.
-  ASSERT_TRUE(tokenizer.AttachCopy("<" + std::string(130, 'a') + " x>"));
+  ASSERT_TRUE(tokenizer.AttachCopy(std::string("<") + std::string(130, 'a') + " x>"));
   EXPECT_EQ(tokenizer.Next(), TokenKind::kUnknownTag);
   EXPECT_EQ(tokenizer.attributes_start(), 1 + kMaxTagName);
 }

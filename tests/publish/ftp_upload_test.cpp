@@ -112,67 +112,56 @@ INSTANTIATE_TEST_SUITE_P(
                            "<P>map</P>\n<P>end</P>\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FtpUploadTest, AnEmptyListStillOpensAndClosesTheConnection) {
-  AddFtpTarget(Server(), kFtp | kPassive);
-  EXPECT_EQ(Upload(0), "");
-  EXPECT_TRUE(errors().empty());
-  const std::vector<std::string> commands = server_.Commands();
-  EXPECT_EQ(Count(commands, "PASS "), 1);
-  EXPECT_EQ(Count(commands, "CWD www"), 1);
-  EXPECT_EQ(Count(commands, "QUIT"), 1);
-}
+// One upload of the site to one FTP target, removed afterwards: either every
+// file arrives, or each fails once with at most one error and nothing is
+// recorded.
+struct Attempt {
+  std::string server;
+  int32_t port = 0;
+  bool arrives = false;
+  std::string error = {};
+  uint32_t flags = kFtp | kPassive;
+  const char* folder = "/www";
+  const char* password = FtpServer::kPassword;
+};
 
-TEST_F(FtpUploadTest, APortInTheServerTextGivesWayToTheTargetPort) {
-  Register("map.htm", "<P>map</P>");
-  const std::string port = std::to_string(server_.port());
-  const std::string closed = std::to_string(test::FreePort());
-  const struct {
-    std::string server;
-    int32_t port;
-    bool reached;
-  } rows[] = {
-      {"127.0.0.1:" + port, 0, true},
-      {"127.0.0.1:" + closed, server_.port(), true},
-      {"127.0.0.1", server_.port(), true},
-      {"127.0.0.1:" + port, std::stoi(closed), false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.server + " port " + std::to_string(row.port));
-    AddFtpTarget(row.server, kFtp | kPassive, "/www", row.port);
-    EXPECT_EQ(Upload(0), row.reached ? Sent({"map.htm"}) : "Unable upload 'map.htm'\n");
-    EXPECT_EQ(errors(), row.reached ? std::vector<std::string>{}
-                                    : std::vector<std::string>{"'" + row.server + "' Bad Upload"});
-    EXPECT_EQ(Records(), row.reached ? "map.htm 10\n" : "");
-    EXPECT_STREQ(project().Targets[0].Server, row.server.c_str());  // keeps its port
-    RemoveFirstTarget();
-  }
-}
-
-TEST_F(FtpUploadTest, AFailedConnectionFailsEachFileOnceAndRecordsNothing) {
+TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   RegisterSite();
   project::AddFile(project(), "gone.htm");
-  const auto fails = [&](const std::string& server, uint32_t flags, const char* folder,
-                         const char* password, const std::vector<std::string>& expected) {
-    SCOPED_TRACE(server);
-    AddFtpTarget(server, flags, folder, 0, password);
-    EXPECT_EQ(Upload(0),
-              "Unable upload 'map.htm'\nUnable upload 'img/logo.gif'\nfile 'gone.htm' not found\n");
-    EXPECT_EQ(errors(), expected);
-    EXPECT_EQ(Records(), "");
+  const std::string server = Server();
+  const int port = server_.port();
+  const std::string closed = "127.0.0.1:" + std::to_string(test::FreePort());
+  const auto bad = [](const std::string& server) { return "'" + server + "' Bad Upload"; };
+  const auto upload = [&](const Attempt& row) {
+    SCOPED_TRACE(row.server + " port " + std::to_string(row.port));
+    AddFtpTarget(row.server, row.flags, row.folder, row.port, row.password);
+    EXPECT_EQ(Upload(0), (row.arrives ? Sent({"map.htm", "img/logo.gif"})
+                                      : "Unable upload 'map.htm'\nUnable upload 'img/logo.gif'\n") +
+                             "file 'gone.htm' not found\n");
+    EXPECT_EQ(errors(),
+              row.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.error});
+    EXPECT_EQ(Records(), row.arrives ? "map.htm 24\nimg/logo.gif 10\n" : "");
+    // The server text keeps its port.
+    EXPECT_STREQ(project().Targets[0].Server, row.server.empty() ? nullptr : row.server.c_str());
     RemoveFirstTarget();
   };
-  const std::string server = Server();
-  const std::string refused = "127.0.0.1:" + std::to_string(test::FreePort());
-  const char* password = FtpServer::kPassword;
-  fails(server, kFtp, "/www", "wrong", {"'" + server + "' Bad Upload"});
-  fails(refused, kFtp, "/www", password, {"'" + refused + "' Bad Upload"});
-  fails("", kFtp, "/www", password, {"not determined name server"});
-  fails(server, kFtp | kFirewall, "/www", password, {"in system it is not determined firewall"});
-  fails("127.0.0.1/x:21", kFtp, "/www", password, {"'127.0.0.1/x:21' Bad Upload"});
-  // A remote folder that cannot be entered fails every file silently.
-  fails(server, kFtp | kPassive, "/nowhere", password, {});
-  EXPECT_EQ(Count(server_.Commands(), "STOR"), 0);
-  EXPECT_EQ(Count(server_.Commands(), "MKD"), 0);
+  // A port in the server text gives way to the target's.
+  for (const Attempt& row :
+       {Attempt{.server = server, .arrives = true},
+        Attempt{.server = closed, .port = port, .arrives = true},
+        Attempt{.server = "127.0.0.1", .port = port, .arrives = true},
+        Attempt{.server = server, .port = test::FreePort(), .error = bad(server)},
+        Attempt{.server = closed, .error = bad(closed)},
+        Attempt{.server = server, .error = bad(server), .password = "wrong"},
+        Attempt{.server = "", .error = "not determined name server"},
+        Attempt{.server = server,
+        .error = "in system it is not determined firewall",
+        .flags = kFtp | kFirewall},
+        Attempt{.server = "127.0.0.1/x:21", .error = bad("127.0.0.1/x:21")},
+        // A remote folder that cannot be entered fails silently.
+        Attempt{.server = server, .folder = "/nowhere"}}) {
+    upload(row);
+  }
   EXPECT_FALSE(fs::exists(root_ / "ftp/nowhere"));
 
   // A server that accepts connections (the kernel does) and never says a
@@ -187,7 +176,7 @@ TEST_F(FtpUploadTest, AFailedConnectionFailsEachFileOnceAndRecordsNothing) {
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
   web::testing::SetDownloadLimits({.connect_seconds = 1, .stall_seconds = 1});
   const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  fails(silent, kFtp | kPassive, "/www", password, {"'" + silent + "' Bad Upload"});
+  upload({.server = silent, .error = bad(silent)});
   close(listener);
 }
 

@@ -182,39 +182,32 @@ TEST_F(UploadTest, RecordsAreFoundWithoutRegardToCaseAndKeepTheirPlace) {
   EXPECT_EQ(Records(), "other.htm 10\nMAP.HTM 10\n");
 }
 
-TEST_F(UploadTest, LowerCaseRewritesTheSentPageAndItsNamesButNotTheSite) {
-  const std::string page = "<IMG SRC=\"Img/Logo.GIF\"><A HREF=Other.HTM>o</A>\r\n";
+TEST_F(UploadTest, SentPagesAreRewrittenButNotTheSite) {
+  const std::string page = "<IMG SRC=\"Img/Logo.GIF\"><P>one\r\n   two</P>\r\n";
   Register("Index.HTM", page);
+  Register("notes.txt", "a   b\r\n");
   root_.Write("site/Img/Logo.GIF", "L");
   AddFolderTarget(pub_ + "/Pub");
 
-  EXPECT_EQ(Upload(kResources | kLowerCase), Sent({"Index.HTM", "Img/Logo.GIF"}));
+  // The page's resource references and the names files are sent under go
+  // to lower case; the user's folder keeps its own.
+  EXPECT_EQ(Upload(kResources | kLowerCase), Sent({"Index.HTM", "Img/Logo.GIF", "notes.txt"}));
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/index.htm"),
-            "<IMG SRC=\"img/logo.gif\"><A HREF=Other.HTM>o</A>\r\n");
+            "<IMG SRC=\"img/logo.gif\"><P>one\r\n   two</P>\r\n");
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/img/logo.gif"), "L");
-  // The site keeps its own names, which its files still have.
+  // Pages go compressed as well, other files as they are.
+  constexpr unsigned kUploadDefaults = 0xFEFFD;
+  EXPECT_EQ(Upload(kCompress | kLowerCase, kUploadDefaults),
+            "Compress Page\n   Index.HTM: Original size (42), compresed size (39), Deflating (7%), "
+            "done.\n" +
+                Sent({"Index.HTM", "notes.txt"}));
+  EXPECT_EQ(ReadBytes(pub_ + "/Pub/index.htm"), "<IMG SRC=\"img/logo.gif\"><P>one two</P>\r\n");
+  EXPECT_EQ(ReadBytes(pub_ + "/Pub/notes.txt"), "a   b\r\n");
+  EXPECT_EQ(project().CompessProperties, kUploadDefaults);
+  // The site keeps its names and bytes, and the records are of them.
   EXPECT_EQ(ReadBytes(site_ + "/Index.HTM"), page);
   EXPECT_TRUE(fs::is_empty(temp_.path()));
-  EXPECT_EQ(Records(), "Index.HTM " + std::to_string(page.size()) + "\nImg/Logo.GIF 1\n");
-}
-
-TEST_F(UploadTest, PagesAreSentCompressedAndOtherFilesAsTheyAre) {
-  Register("map.htm", "<P>one\r\n   two</P>\r\n");
-  Register("notes.txt", "a   b\r\n");
-  AddFolderTarget(pub_);
-  constexpr unsigned kUploadDefaults = 0xFEFFD;
-
-  EXPECT_EQ(Upload(kCompress | kLowerCase, kUploadDefaults),
-            "Compress Page\n   map.htm: Original size (18), compresed size (15), Deflating (16%), "
-            "done.\n" +
-                Sent({"map.htm", "notes.txt"}));
-  EXPECT_EQ(ReadBytes(pub_ + "/map.htm"), "<P>one two</P>\r\n");
-  EXPECT_EQ(ReadBytes(pub_ + "/notes.txt"), "a   b\r\n");
-  EXPECT_EQ(ReadBytes(site_ + "/map.htm"), "<P>one\r\n   two</P>\r\n");
-  EXPECT_TRUE(fs::is_empty(temp_.path()));
-  // The record is of the page itself, not of its compressed copy.
-  EXPECT_EQ(Records(), "map.htm 20\nnotes.txt 7\n");
-  EXPECT_EQ(project().CompessProperties, kUploadDefaults);
+  EXPECT_EQ(Records(), "Index.HTM 44\nImg/Logo.GIF 1\nnotes.txt 7\n");
 }
 
 TEST_F(UploadTest, OnlySelectedTargetsAreServed) {

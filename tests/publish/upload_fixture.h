@@ -33,16 +33,14 @@ class UploadTest : public ::testing::Test {
   }
 
   static Project& project() { return project::TheProject(); }
-  // Appends a target with these settings and returns its index.
-  static int AddTarget(const OutputTarget& settings) {
+  static void AddTarget(const OutputTarget& settings) {
     PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &settings};
     project::ChangeTargets(project(), request);
-    return project().TargetCount - 1;
   }
-  static int AddFolderTarget(const std::string& folder) {
+  static void AddFolderTarget(const std::string& folder) {
     OutputTarget target{};
     target.Folder = folder.c_str();
-    return AddTarget(target);
+    AddTarget(target);
   }
   static void RemoveFirstTarget() {
     PrmRequest request{VELLUM_PRM_DELETE_TARGET, 0, nullptr};

@@ -76,7 +76,7 @@ struct Attempt {
 
 TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   Register("map.htm", "<P>map</P>\r\n<P>end</P>\r\n");
-  Register("img/logo.gif", "GIF89a\r\n\x01\n");
+  Register("img/My logo.gif", "GIF89a\r\n\x01\n");  // its name escaped in the URL
   project::AddFile(project(), "gone.htm");
   const std::string server = Server();
   const int port = server_.port();
@@ -86,12 +86,13 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   const auto upload = [&](const Attempt& row) {
     SCOPED_TRACE(row.server + " port " + std::to_string(row.port));
     AddFtpTarget(row.server, row.flags, row.folder, row.port, row.password);
-    EXPECT_EQ(Upload(0), (row.arrives ? Sent({"map.htm", "img/logo.gif"})
-                                      : "Unable upload 'map.htm'\nUnable upload 'img/logo.gif'\n") +
-                             "file 'gone.htm' not found\n");
+    EXPECT_EQ(Upload(0),
+              (row.arrives ? Sent({"map.htm", "img/My logo.gif"})
+                           : "Unable upload 'map.htm'\nUnable upload 'img/My logo.gif'\n") +
+                  "file 'gone.htm' not found\n");
     EXPECT_EQ(errors(),
               row.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.error});
-    EXPECT_EQ(Records(), row.arrives ? "map.htm 24\nimg/logo.gif 10\n" : "");
+    EXPECT_EQ(Records(), row.arrives ? "map.htm 24\nimg/My logo.gif 10\n" : "");
     const std::string tally = Tally(server_.Commands(), seen);
     if (row.tally != nullptr) {
       EXPECT_EQ(tally, row.tally);

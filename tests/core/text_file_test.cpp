@@ -71,6 +71,17 @@ TEST(FileReplacement, CommitReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(SearchDirectory(dir / "*.*").size(), 1u) << "no temporary file is left";
 }
 
+TEST(FileReplacement, ANewFileTakesItsPermissionsFromTheUmask) {
+  ScratchDir dir;
+  const mode_t previous = umask(027);
+  FileReplacement replacement(dir / "p.bpj", FileMode::kWriteText);
+  ASSERT_TRUE(replacement.Commit());
+  struct stat info;
+  ASSERT_EQ(stat((dir / "p.bpj").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(umask(previous), 027u) << "the process's umask is left alone";
+}
+
 TEST(FileReplacement, WithoutCommitTheOldFileStaysAndNothingIsLeft) {
   ScratchDir dir;
   const std::string path = dir.Write("p.bpj", "old");

@@ -8,8 +8,10 @@
 #include "core/map_item_list.h"
 #include "core/memory.h"
 #include "project/project.h"
+#include "project/project_file.h"
 #include "support/golden.h"
 #include "support/http_servers.h"
+#include "support/map_tree.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "web/page_access.h"
@@ -103,36 +105,44 @@ TEST_F(OperationsTest, ANewProjectsSiteMapIsSavedAsTheGoldenFile) {
   test::ExpectGoldenFile(dir / "new.bpj", VELLUM_GOLDEN_DIR "/new_project.bpj");
 }
 
+// Adding at the count appends, beyond it or with no such kind does nothing;
+// moves at the ends leave list and index alone.
 TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
-  for (int position : {0, 1, 0, 4, -1}) EXPECT_EQ(Add(position, VELLUM_KIND_COMMAND, "x"), 1);
-  EXPECT_EQ(Add(0, 16, "no such kind"), 1);
-  EXPECT_EQ(Add(0, 0, "no such kind"), 1);
-  EXPECT_EQ(project_.ItemCount, 3);
-  Close(project_);
-  for (const char* name : {"a", "b", "c"}) Add(project_.ItemCount, VELLUM_KIND_COMMAND, name);
+  const struct {
+    int position;
+    uint32_t kind;
+    const char* name;
+  } adds[] = {{0, VELLUM_KIND_SSITEMAP, "first"},
+              {1, VELLUM_KIND_SSITEMAP, "second"},
+              {0, VELLUM_KIND_SSITEMAP, "zero"},
+              {4, VELLUM_KIND_SSITEMAP, "far"},
+              {-1, VELLUM_KIND_COMMAND, "negative"},
+              {0, 16, "no kind"},
+              {0, 0, "no kind"}};
+  for (const auto& add : adds) EXPECT_EQ(Add(add.position, add.kind, add.name), 1);
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "first", "second"}));
   project_.Modified = 0;
-  int32_t index = 0;
-  MoveItemUp(project_, index);
-  EXPECT_EQ(index, 0);
-  index = 2;
-  MoveItemDown(project_, index);
-  EXPECT_EQ(index, 2);
-  EXPECT_EQ(project_.Modified, 0);
-
-  MoveItemUp(project_, index);
-  MoveItemUp(project_, index);
-  EXPECT_EQ(index, 0);
-  MoveItemDown(project_, index);
-  EXPECT_EQ(index, 1);
-  EXPECT_EQ(ItemNames(), (Texts{"a", "c", "b"}));
-  EXPECT_EQ(project_.Modified, 1);
+  const struct {
+    void (*move)(Project&, int32_t&);
+    int32_t from, to;
+  } moves[] = {{MoveItemUp, 0, 0},
+               {MoveItemDown, 2, 2},
+               {MoveItemUp, 2, 1},
+               {MoveItemUp, 1, 0},
+               {MoveItemDown, 0, 1}};
+  for (const auto& move : moves) {
+    int32_t index = move.from;
+    move.move(project_, index);
+    EXPECT_EQ(index, move.to);
+    EXPECT_EQ(project_.Modified, move.from != move.to ? 1 : 0);
+  }
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "second", "first"}));
   for (int at : {3, -1, 1}) DeleteItem(project_, at);
-  EXPECT_EQ(ItemNames(), (Texts{"a", "b"}));
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "first"}));
 
-  core::testing::FailAllocationAfter(0);
+  core::testing::FailAllocationAfter(0);  // adding without memory empties the list
   EXPECT_EQ(Add(1, VELLUM_KIND_COMMAND), 0);
   core::testing::FailAllocationAfter(-1);
-  EXPECT_EQ(project_.ItemCount, 0);
   EXPECT_EQ(project_.Items, nullptr);
   EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }
@@ -177,8 +187,9 @@ TEST_F(OperationsTest, RecordingAnUploadUpdatesTheRecordOfTheSamePath) {
   EXPECT_EQ(project_.Modified, 1);
   EXPECT_TRUE(RecordUpload(project_, target, "other.html", {1, 1, 1, 1, 1}));
   ASSERT_EQ(target.UploadedCount, 2);
-  EXPECT_STREQ(target.UploadedFiles[0].Path, "Page.html");
-  EXPECT_EQ(target.UploadedFiles[0].Size, 11);
+  EXPECT_EQ(std::string(target.UploadedFiles[0].Path) + " " +
+                std::to_string(target.UploadedFiles[0].Size),
+            "Page.html 11");
 }
 
 TEST_F(OperationsTest, SiteMapTreesAreCopiedEvenFromTheProjectsOwnItems) {
@@ -190,21 +201,18 @@ TEST_F(OperationsTest, SiteMapTreesAreCopiedEvenFromTheProjectsOwnItems) {
   project_.Modified = 0;
   StoreItem(project_, project_.Items[0], params);
   core::Clear(tree);
-  ASSERT_EQ(project_.Items[0].Entries.Count, 1);
   EXPECT_EQ(project_.Modified, 1);
 
   // The tree of another item, which moves when the list grows.
   params.Items = &project_.Items[0].Entries;
   ASSERT_EQ(AddItem(project_, {1, VELLUM_KIND_SSITEMAP, &params, 0}), 1);
-  ASSERT_EQ(project_.Items[1].Entries.Count, 1);
-  EXPECT_STREQ(project_.Items[1].Entries.Items[0].Name, "Home");
+  EXPECT_EQ(test::DumpTree(project_.Items[1].Entries), "Home | index.html\n  A | a.html\n");
 
   // A branch of the item's own tree as the new tree.
   ScriptItem& item = project_.Items[0];
   params.Items = &item.Entries.Items[0].Children;
   StoreItem(project_, item, params);
-  ASSERT_EQ(item.Entries.Count, 1);
-  EXPECT_STREQ(item.Entries.Items[0].URL, "a.html");
+  EXPECT_EQ(test::DumpTree(item.Entries), "A | a.html\n");
 
   // The number members alone mark the project modified.
   params.Items = nullptr;
@@ -332,22 +340,21 @@ TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
 }
 
 TEST_F(OperationsTest, CloseFreesEverythingAndResets) {
-  Add(0, VELLUM_KIND_SSITEMAP, "map");
-  core::Append(project_.Items[0].Entries, "index.html", "Home");
+  ASSERT_TRUE(ReadProjectFile(project_, test::ReadBytes(VELLUM_GOLDEN_DIR "/every_kind.bpj")));
+  SetParameters(project_, {"src", "desc", 1, "m", 1});
   AppendTarget("t");
   RecordUpload(project_, project_.Targets[0], "a.html", {1, 1, 1, 2000, 1});
   AddFile(project_, "a.html");
   RemoveFile(project_, "b.html");
-  SetParameters(project_, {"src", "desc", 0, "m", 1});
   RebuildSourceFiles(project_);
   Close(project_);
   EXPECT_EQ(project_.Source, nullptr);
-  EXPECT_EQ(project_.Type, 2);
   EXPECT_EQ(project_.ItemCount + project_.TargetCount + project_.AddedCount +
                 project_.RemovedCount + project_.SourceFiles.Count + project_.Modified,
             0);
-  EXPECT_EQ(project_.CompessProperties, 0xFEFFDu);
-  EXPECT_EQ(project_.UploadProperties, 5u);
+  EXPECT_EQ(std::vector<uint32_t>({static_cast<uint32_t>(project_.Type), project_.CompessProperties,
+                                   project_.UploadProperties}),
+            std::vector<uint32_t>({2, 0xFEFFD, 5}));
 }
 
 }  // namespace

@@ -40,9 +40,7 @@ class OperationsTest : public ::testing::Test {
   }
   Texts ItemNames() const {
     Texts names;
-    for (int i = 0; i < project_.ItemCount; ++i) {
-      names.emplace_back(project_.Items[i].Name != nullptr ? project_.Items[i].Name : "");
-    }
+    for (int i = 0; i < project_.ItemCount; ++i) names.emplace_back(project_.Items[i].Name);
     return names;
   }
   void AppendTarget(const char* url) {
@@ -53,9 +51,8 @@ class OperationsTest : public ::testing::Test {
   }
   Texts SourceFiles() const {
     Texts texts;
-    for (int i = 0; i < project_.SourceFiles.Count; ++i) {
-      texts.emplace_back(project_.SourceFiles.Entries[i].Text);
-    }
+    const CountedStringList& files = project_.SourceFiles;
+    for (int i = 0; i < files.Count; ++i) texts.emplace_back(files.Entries[i].Text);
     return texts;
   }
 
@@ -147,22 +144,24 @@ TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
   EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }
 
-TEST_F(OperationsTest, TargetsAreChangedFromACopyOfTheirSettings) {
+TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
   for (const char* url : {"t0", "t1", "t2"}) AppendTarget(url);
-  // Deleting the last target writes the new last index back.
+  // Deleting the last target writes the new last index back; the settings
+  // of an append may be one of the project's own targets, which growing the
+  // array moves.
   PrmRequest request{VELLUM_PRM_DELETE_TARGET, 2, nullptr};
   ChangeTargets(project_, request);
   EXPECT_EQ(request.Index, 1);
-  request.Index = 5;
-  ChangeTargets(project_, request);
-  EXPECT_EQ(request.Index, 5);
-  ASSERT_EQ(project_.TargetCount, 2);
-
-  // The settings are one of the project's own targets, which growing the array moves.
   request = {VELLUM_PRM_APPEND_TARGET, 0, &project_.Targets[0]};
   ChangeTargets(project_, request);
-  ASSERT_EQ(project_.TargetCount, 3);
   EXPECT_STREQ(project_.Targets[2].URL, "t0");
+  for (int index : {1, 5}) {
+    request = {VELLUM_PRM_DELETE_TARGET, index, nullptr};
+    ChangeTargets(project_, request);
+    EXPECT_EQ(request.Index, index);
+  }
+  ASSERT_EQ(project_.TargetCount, 2);
+  EXPECT_STREQ(project_.Targets[1].URL, "t0");
 
   OutputTarget settings{};
   settings.Server = "ftp.example.org";
@@ -174,10 +173,8 @@ TEST_F(OperationsTest, TargetsAreChangedFromACopyOfTheirSettings) {
   EXPECT_STREQ(project_.Targets[1].Server, "ftp.example.org");
   EXPECT_EQ(project_.Targets[1].Port, 2121);
   EXPECT_EQ(project_.Modified, 1);
-}
 
-TEST_F(OperationsTest, RecordingAnUploadUpdatesTheRecordOfTheSamePath) {
-  AppendTarget("t");
+  // An upload updates the record of the same path, without regard to case.
   OutputTarget& target = project_.Targets[0];
   EXPECT_TRUE(RecordUpload(project_, target, "Page.html", {10, 1, 2, 2024, 60}));
   project_.Modified = 0;

@@ -8,10 +8,8 @@
 
 static int failures = 0;
 
-#define CHECK(condition)                                                                          \
-  do {                                                                                            \
-    if (!(condition)) fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), ++failures; \
-  } while (0)
+#define CHECK(c) \
+  ((c) ? (void)0 : (void)(fprintf(stderr, "line %d: %s\n", __LINE__, #c), ++failures))
 
 static int32_t print_text(const char* text) { return fputs(text, stdout) >= 0; }
 

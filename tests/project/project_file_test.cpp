@@ -42,13 +42,6 @@ class ProjectFileTest : public ::testing::Test {
   }
   bool OpenGolden(const char* name) { return OpenText(test::ReadBytes(Golden(name))); }
 
-  // Saves the open project under a new name and returns the stored bytes.
-  std::string SaveBytes() {
-    const std::string path = dir_ / "out.bpj";
-    EXPECT_TRUE(Save(TheProject(), path.c_str()));
-    return test::ReadBytes(path);
-  }
-
   test::ScratchDir dir_;
   std::string path_;
 };
@@ -77,7 +70,8 @@ TEST_F(ProjectFileTest, WrittenFilesReadBackAndAreWrittenAgainByteForByte) {
   }
   const std::string deep = DeepTree(200000);
   ASSERT_TRUE(OpenText(deep));
-  EXPECT_EQ(SaveBytes(), StoredText(deep));
+  EXPECT_TRUE(Save(TheProject(), (dir_ / "out.bpj").c_str()));
+  EXPECT_EQ(test::ReadBytes(dir_ / "out.bpj"), StoredText(deep));
 }
 
 TEST_F(ProjectFileTest, ValuesOfEveryKindAreReadIntoTheirMembers) {

@@ -140,6 +140,7 @@ TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
   core::testing::FailAllocationAfter(0);  // adding without memory empties the list
   EXPECT_EQ(Add(1, VELLUM_KIND_COMMAND), 0);
   core::testing::FailAllocationAfter(-1);
+  EXPECT_EQ(project_.ItemCount, 0);
   EXPECT_EQ(project_.Items, nullptr);
   EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }

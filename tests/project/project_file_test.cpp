@@ -169,7 +169,7 @@ TEST_F(ProjectFileTest, VersionsAboveOneAreRefused) {
 }
 
 // How each fault ends reading: the result of open, the syntax report's line
-// (0: no report) and what stays read.
+// (0: no report) and what stays read. Each text follows "FormatVersion=".
 TEST_F(ProjectFileTest, EachFaultEndsReadingAsItsClassSays) {
   const std::string site_map = "SSiteMap={\"\",001000," + Repeated("\"\"", 18) + ",1,";
   const struct {
@@ -178,47 +178,44 @@ TEST_F(ProjectFileTest, EachFaultEndsReadingAsItsClassSays) {
     bool opened;
     int report_line, items, added;
   } cases[] = {
-      {"fault on the first line", "FormatVersion=1 }", false, 1, 0, 0},
-      {"fault just after the first line feed", "FormatVersion=1\n}", false, 2, 0, 0},
-      {"version line without its number", "FormatVersion=\n[Common]", false, 2, 0, 0},
-      {"unknown section", "FormatVersion=1\n[Commons]\nType=1", false, 2, 0, 0},
-      {"Type above 2 in Common",
-       "FormatVersion=1\n[Common]\nAddFile=\"a.html\"\nType=3\nDescription=\"d\"", false, 4, 0, 1},
-      {"malformed AddFile, silently", "FormatVersion=1\n[Common]\nAddFile=a.html\nType=1", false, 0,
-       0, 0},
-      {"Macros of the wrong form", "FormatVersion=1\n[ScriptMacros]\nMacros=1", false, 3, 0, 0},
+      {"fault on the first line", "1 }", false, 1, 0, 0},
+      {"fault just after the first line feed", "1\n}", false, 2, 0, 0},
+      {"version line without its number", "\n[Common]", false, 2, 0, 0},
+      {"unknown section", "1\n[Commons]\nType=1", false, 2, 0, 0},
+      {"Type above 2 in Common", "1\n[Common]\nAddFile=\"a.html\"\nType=3\nDescription=\"d\"",
+       false, 4, 0, 1},
+      {"malformed AddFile, silently", "1\n[Common]\nAddFile=a.html\nType=1", false, 0, 0, 0},
+      {"Macros of the wrong form", "1\n[ScriptMacros]\nMacros=1", false, 3, 0, 0},
       {"item key without its opening, silently",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nCheck=\"d\",1010}", false, 0, 1, 0},
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nCheck=\"d\",1010}", false, 0, 1, 0},
       {"gallery entry without a gallery, silently",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nGalItem={\"a\",\"b\"}", false, 0, 1, 0},
-      {"token that starts nothing in ScriptList",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nType=2", false, 4, 1, 0},
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nGalItem={\"a\",\"b\"}", false, 0, 1, 0},
+      {"token that starts nothing in ScriptList", "1\n[ScriptList]\nCheck={\"c\",1010}\nType=2",
+       false, 4, 1, 0},
       {"broken values stop reading as the end would",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nChrTran={\"t\",\"a\",\"b\"}\n"
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nChrTran={\"t\",\"a\",\"b\"}\n"
        "Check={\"later\",0000}",
        true, 4, 2, 0},
       {"site-map flag run of 15 digits",
-       "FormatVersion=1\n[ScriptList]\n" + site_map + "111100011111110}\nCheck={\"c\",0000}", true,
-       3, 1, 0},
+       "1\n[ScriptList]\n" + site_map + "111100011111110}\nCheck={\"c\",0000}", true, 3, 1, 0},
       {"site-map flag run of 17 digits",
-       "FormatVersion=1\n[ScriptList]\n" + site_map + "11110001111111001}\nCheck={\"c\",0000}",
-       true, 0, 2, 0},
+       "1\n[ScriptList]\n" + site_map + "11110001111111001}\nCheck={\"c\",0000}", true, 0, 2, 0},
       {"MapItem after a plain site map",
-       "FormatVersion=1\n[ScriptList]\nSiteMap={\"\",001000," + Repeated("\"\"", 18) +
+       "1\n[ScriptList]\nSiteMap={\"\",001000," + Repeated("\"\"", 18) +
            ",1,0000000000000000}\nMapItem={\"u\",\"n\"}\nCheck={\"c\",0000}",
        true, 4, 1, 0},
       {"MapItem without children after its comma",
-       "FormatVersion=1\n[ScriptList]\n" + site_map +
+       "1\n[ScriptList]\n" + site_map +
            "0000000000000000}\nMapItem={\"u\",\"n\",{}\nCheck={\"c\",0000}",
        true, 4, 1, 0},
-      {"comment close outside a comment ends the text",
-       "FormatVersion=1\n[Common]\nType=1\n*/\nType=0", true, 4, 0, 0},
+      {"comment close outside a comment ends the text", "1\n[Common]\nType=1\n*/\nType=0", true, 4,
+       0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::InstallMessageLog();
     Close(TheProject());
-    EXPECT_EQ(OpenText(c.text), c.opened);
+    EXPECT_EQ(OpenText("FormatVersion=" + c.text), c.opened);
     const std::string report =
         "'" + path_ + "' - bad profect (line " + std::to_string(c.report_line) + ")";
     EXPECT_EQ(Messages().info,

@@ -1,6 +1,6 @@
 /* A C99 client of the engine: compiles the public header as C and calls each
- * export once with harmless arguments. Exits 0 when every result is the one
- * documented for an empty engine. */
+ * export with harmless arguments (a wrong operation among them). Exits 0 when
+ * every result is the one documented for an empty engine. */
 #include <stdio.h>
 #include <string.h>
 
@@ -20,10 +20,10 @@ int main(void) {
   int32_t index = 0;
   uint8_t selection[1] = {1};
   UploadRequest upload = {1, 0, selection, 0};
-  ProjectParams unchanged = {NULL, NULL, 2, NULL, 0};
+  ProjectParams settings = {NULL, NULL, 2, NULL, 0};
   SourceChange source = {NULL, -1};
   AddRequest add = {0, VELLUM_KIND_COMMAND, NULL, 0};
-  PrmRequest prm = {VELLUM_PRM_DELETE_TARGET, 0, NULL};
+  PrmRequest wrong = {99, 0, NULL};
   ItemStore store;
   Project* project;
 
@@ -37,18 +37,18 @@ int main(void) {
   CHECK(project != NULL && project->Type == 2 && project->UploadProperties == 5);
   CHECK(HTMLprjOpen("/nowhere/p.bpj") == project);
   CHECK(HTMLprjSave(NULL) == NULL);
-  CHECK(HTMLparam(&unchanged) == NULL);
+  CHECK(HTMLparam(&settings) == NULL); /* nothing changed */
+  settings.Source = "index.html";
+  CHECK(HTMLparam(&settings) == project);
   CHECK(HTMLchsource(&source) == 0);
-  CHECK(HTMLprjPrm(&prm) == 0);
+  CHECK(HTMLprjPrm(&wrong) == 0 && project->TargetCount == 0);
   CHECK(HTMLprjAdd(&add) == project && project->ItemCount == 1);
   store.Item = project->Items;
   CHECK(HTMLsvItem(&store) == 0);
-  CHECK(HTMLprjFind(&find) != NULL);
-  CHECK(HTMLprjEFind() == 0);
+  CHECK(HTMLprjFind(&find) == HTMLprjFind(&find) && HTMLprjEFind() == 0);
   CHECK(HTMLprjUp(&index) == 0 && HTMLprjDown(&index) == 0 && HTMLprjDelete(&index) == 0);
   CHECK(project->ItemCount == 0);
-  CHECK(HTMLgenSiteMap(&params, 0) == 1);
-  CHECK(tree.Count == 0);
+  CHECK(HTMLgenSiteMap(&params, 0) == 1 && tree.Count == 0);
   CHECK(HTMLGSiteMap(&params, 0) != 0);
   CHECK(HTMLprjUpload(&upload) == 0);
   return failures == 0 ? 0 : 1;

@@ -4,20 +4,20 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <vector>
 
 #include "config/start_up.h"
 #include "core/map_item_list.h"
+#include "core/text_utils.h"
 #include "generate/schemes.h"
 #include "generate/site_map.h"
-#include "support/message_log.h"
+#include "project/project.h"
 
 namespace vellum::test {
 
 void AppendChain(MapItemList& list, int depth) {
   MapItemList* level = &list;
   for (int i = 0; i < depth; ++i) {
-    const std::string name = "L" + std::to_string(i);
+    const std::string name = std::string("L") + std::to_string(i);
     level = &core::Append(*level, (name + ".htm").c_str(), name.c_str())->Children;
   }
 }
@@ -36,6 +36,11 @@ void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flag
   params.Settings = settings;
   params.Items = &items;
   EXPECT_EQ(generate::GenerateSiteMap(params, flags), 1);
+}
+
+std::vector<std::string> OutputList() {
+  const Project& project = project::TheProject();
+  return std::vector<std::string>(project.OutputList, project.OutputList + project.AddedCount);
 }
 
 EngineStart::EngineStart(const std::string& root) {
@@ -60,8 +65,12 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
   return files;
 }
 
-void ExpectGoldenPage(const std::string& page_path, const std::string& name) {
-  ExpectGoldenFile(page_path, std::string(VELLUM_GOLDEN_DIR) + "/" + name);
+std::string InGenerateDir::Page(const char* outline, const SiteMapSettings& settings,
+                                uint32_t flags, const char* base_path) {
+  Tree tree(outline);
+  Generate(settings, tree.list(), flags, base_path);
+  const char* file = settings.OutputFile;
+  return ReadBytes(core::IsAbsolutePath(file) ? file : core::FileNamePart(file));
 }
 
 }  // namespace vellum::test

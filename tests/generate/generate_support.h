@@ -1,12 +1,14 @@
 // Trees, settings and golden pages for the generation tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "support/golden.h"
 #include "support/map_tree.h"
+#include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
@@ -23,6 +25,9 @@ SiteMapSettings Settings(int output_type, const char* output_file);
 void Generate(const SiteMapSettings& settings, MapItemList& items, uint32_t flags,
               const char* base_path = nullptr);
 
+// The files generation registered in the project, in order.
+std::vector<std::string> OutputList();
+
 // Runs the engine's start-up as a program in root + "IDE/" would, with the
 // scheme hooks installed, and shuts the engine down with the object. What
 // start-up reported goes to a fresh message log.
@@ -38,14 +43,18 @@ class EngineStart {
 // root of an installation (ending in a separator).
 std::string SourceRoot();
 
-// The names of the files below folder, with their paths relative to it,
-// sorted.
+// The names of the files below folder, relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder);
 
-// The golden page tests/generate/golden/name, written there with plain line
-// feeds and compared here with every line feed as CR LF, the way pages are
-// stored. With VELLUM_UPDATE_GOLDEN set in the environment, the page is
-// written to the golden file instead.
-void ExpectGoldenPage(const std::string& page_path, const std::string& name);
+// Generation in a fresh current folder with a fresh message log.
+class InGenerateDir : public ::testing::Test {
+ protected:
+  // Generates outline with settings and flags; the bytes of the page written.
+  std::string Page(const char* outline, const SiteMapSettings& settings, uint32_t flags = 0,
+                   const char* base_path = nullptr);
+
+  InScratchDir here;
+  MessageLog& log = InstallMessageLog();
+};
 
 }  // namespace vellum::test

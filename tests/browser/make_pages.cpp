@@ -16,9 +16,6 @@
 #include "support/message_log.h"
 #include "vellum/vellum.h"
 
-// Settings name the members they set; the others are zero.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,12 +68,8 @@ int main(int argc, char** argv) {
   HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
 
   std::string outline = kOutline;
-  for (char c = 'C'; c <= 'Z'; ++c) {
-    outline.append("\n")
-        .append(1, c)
-        .append("-page -> ")
-        .append(1, static_cast<char>(c - 'A' + 'a'))
-        .append(".htm");
+  for (char c = 'c'; c <= 'z'; ++c) {
+    outline += std::string("\n") + static_cast<char>(c - 'a' + 'A') + "-page -> " + c + ".htm";
   }
   Tree tree(outline);
   const uint32_t fonts = VELLUM_GEN_USE_FONT_SIZE | VELLUM_GEN_USE_FONT_COLOR;
@@ -99,23 +92,15 @@ int main(int argc, char** argv) {
   };
   for (const auto& page : pages) {
     const std::string output = (folder / page.file).string();
-    // Links relative to the page, as a site published from this folder needs.
-    SiteMapParams params{.BasePath = output.c_str(), .Items = &tree.list()};
-    params.Settings = {.OutputType = static_cast<uint8_t>(page.output_type),
-                       .OutputFile = output.c_str(),
-                       .ImageFolder = "img",
-                       .SchemeName = page.scheme,
-                       .Title = page.file,
-                       .HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">",
-                       .ComboTitle = "Go to",
-                       .TopCrumbText = "Site",
-                       .CollapseText = "Collapse all",
-                       .ExpandText = "Expand all",
-                       .CrumbSeparator = "&gt;",
-                       .OtherName = "Other",
-                       .FontColor = "003063",
-                       .FontSize = 2,
-                       .TableBorder = 1};
+    // The settings a new project starts with, links relative to the page as
+    // a site published from this folder needs.
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.BasePath = output.c_str();
+    params.Items = &tree.list();
+    params.Settings.OutputType = static_cast<uint8_t>(page.output_type);
+    params.Settings.OutputFile = output.c_str();
+    params.Settings.SchemeName = page.scheme;
+    params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
     HTMLGSiteMap(&params, page.flags | VELLUM_GEN_RELATIVE_LINKS);
   }
   WriteLinkedPages(folder, tree.list());

@@ -23,8 +23,8 @@ using test::ScratchDir;
 using Texts = std::vector<std::string>;
 
 // A picture of the resource folder: 16 x 16 tree icons, 20 x 20 letters.
-const std::string kIcon = test::SourceRoot() + "Resource/img/iicon0.gif";
-const std::string kLetter = test::SourceRoot() + "Resource/Index/ichara.gif";
+const std::string kIcon = test::kSourceRoot + "Resource/img/iicon0.gif";
+const std::string kLetter = test::kSourceRoot + "Resource/Index/ichara.gif";
 
 // An installation root in a scratch folder, for start-up to load schemes
 // from.
@@ -303,7 +303,7 @@ TEST_F(SchemeRoot, RunningOutOfMemoryIsReportedAsInfoAndLeavesNothingHalfLoaded)
 
 TEST(ReadImageSize, OnlyReadablePicturesHaveASize) {
   test::InScratchDir here;
-  EngineStart engine(test::SourceRoot());
+  EngineStart engine(test::kSourceRoot);
   const ScratchDir& dir = here.dir();
   dir.Write("text.gif", "GIF89a but not really");
   dir.Write("empty.gif", "");

@@ -1,10 +1,11 @@
-# Installs the build into a fresh prefix, checks the tree (IDE/, BIN/,
-# Resource/), then runs the probe from the installed IDE/ folder out of
-# another current folder and checks that it found the prefix as its root.
-# Arguments: BUILD_DIR, WORK_DIR, PROBE.
+# Installs the build into a fresh prefix, checks the tree, then runs the probe
+# from the installed IDE/ folder out of another current folder (whose broken
+# Vellum.cfg it must report) and checks the root it found and that its
+# temporary folder went at its exit. Arguments: BUILD_DIR, WORK_DIR, PROBE.
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR}/elsewhere ${WORK_DIR}/tmp)
+file(MAKE_DIRECTORY ${WORK_DIR}/tmp)
+file(WRITE ${WORK_DIR}/elsewhere/Vellum.cfg "Bogus")
 
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -23,9 +24,12 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env TEMP=${WORK_DIR}/tmp ${prefix}/I
                 WORKING_DIRECTORY ${WORK_DIR}/elsewhere
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 file(REAL_PATH ${prefix} real_prefix)
-set(expected "root: ${real_prefix}/\nExtPage: *.htm;*.html;*.shtml;*.xhtml;*.php;*.asp;*.aspx;*.jsp\n")
-string(FIND "${output}" "${expected}" found)
-if(NOT result EQUAL 0 OR found EQUAL -1)
-  message(FATAL_ERROR "the installed probe (exit ${result}) printed:\n${output}")
+file(GLOB left ${WORK_DIR}/tmp/*)
+if(NOT result EQUAL 0 OR left OR NOT output STREQUAL "info: 'Vellum.cfg' - bad profect (line 266)
+root: ${real_prefix}/
+ExtPage: *.htm;*.html;*.shtml;*.xhtml;*.php;*.asp;*.aspx;*.jsp
+ExtPicts: *.gif;*.jpg;*.jpeg;*.png;*.bmp;*.svg;*.webp
+")
+  message(FATAL_ERROR "the installed probe (exit ${result}, left ${left}) printed:\n${output}")
 endif()
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -20,58 +20,37 @@ namespace {
 using test::ReadBytes;
 using test::ScratchDir;
 
-TEST(TextFile, TextModeStoresEveryLineFeedAsCrLf) {
+TEST(TextFile, TextModeStoresEveryLineFeedAsCrLfAndBinaryModeStoresBytesUnchanged) {
   ScratchDir dir;
-  TextFile file = TextFile::Open(dir / "t.txt", FileMode::kWriteText);
-  ASSERT_TRUE(file.IsOpen());
-  EXPECT_TRUE(file.Write("a\nb"));
-  EXPECT_TRUE(file.Write("\n\r\n"));
-  EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadBytes(dir / "t.txt"), "a\r\nb\r\n\r\r\n");
+  const std::string bytes("a\nb\0\n\r\n", 7);
+  for (FileMode mode : {FileMode::kWriteText, FileMode::kWriteBinary}) {
+    TextFile file = TextFile::Open(dir / "t", mode);
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_TRUE(file.Write(bytes.substr(0, 3)));
+    EXPECT_TRUE(file.Write(bytes.substr(3)));
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadBytes(dir / "t"),
+              mode == FileMode::kWriteText ? std::string("a\r\nb\0\r\n\r\r\n", 10) : bytes);
+  }
 }
 
-TEST(TextFile, BinaryModeStoresBytesUnchanged) {
+TEST(TextFile, TextModeReadTurnsCrLfIntoLfEvenAcrossTwoReadsAndKeepsLoneCr) {
   ScratchDir dir;
-  TextFile file = TextFile::Open(dir / "b.bin", FileMode::kWriteBinary);
+  TextFile file = TextFile::Open(dir.Write("r.txt", "ab\r\nc\rd\r\n\re\r"), FileMode::kReadText);
   ASSERT_TRUE(file.IsOpen());
-  EXPECT_TRUE(file.Write(std::string("a\nb\0c", 5)));
-  EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadBytes(dir / "b.bin"), std::string("a\nb\0c", 5));
-}
-
-TEST(TextFile, TextModeReadTurnsCrLfIntoLfAndKeepsLoneCr) {
-  ScratchDir dir;
-  const std::string path = dir.Write("r.txt", "a\r\nb\rc\r\n\r");
-  TextFile file = TextFile::Open(path, FileMode::kReadText);
-  ASSERT_TRUE(file.IsOpen());
-  EXPECT_EQ(file.StoredSize(), 9);
+  EXPECT_EQ(file.StoredSize(), 12);
   char buffer[16];
-  std::size_t length = file.Read(buffer, 9);
-  EXPECT_EQ(std::string(buffer, length), "a\nb\rc\n\r");
+  std::string pieces;
+  for (std::size_t size : {3, 4, 1, 8}) pieces.append(buffer, file.Read(buffer, size)) += '|';
+  EXPECT_EQ(pieces, "ab\n|c\rd\n|\r|e\r|");
 }
 
-TEST(TextFile, ACrLfSplitAcrossTwoReadsIsStillOneLineFeed) {
+TEST(TextFile, OnlyRegularFilesOpen) {
   ScratchDir dir;
-  const std::string path = dir.Write("r.txt", "ab\r\ncd");
-  TextFile file = TextFile::Open(path, FileMode::kReadText);
-  char buffer[8];
-  std::size_t first = file.Read(buffer, 3);
-  EXPECT_EQ(std::string(buffer, first), "ab\n");
-  std::size_t second = file.Read(buffer, 8);
-  EXPECT_EQ(std::string(buffer, second), "cd");
-}
-
-TEST(TextFile, FoldersAndMissingFilesDoNotOpen) {
-  ScratchDir dir;
-  EXPECT_FALSE(TextFile::Open(dir.path().string(), FileMode::kReadText).IsOpen());
-  EXPECT_FALSE(TextFile::Open(dir / "missing", FileMode::kReadText).IsOpen());
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // refused instead of blocking
+  for (const std::string& path : {dir.path().string(), dir / "missing", dir / "fifo"})
+    EXPECT_FALSE(TextFile::Open(path, FileMode::kReadText).IsOpen()) << path;
   EXPECT_FALSE(TextFile::Open(dir / "no/such/folder/f", FileMode::kWriteText).IsOpen());
-}
-
-TEST(TextFile, AFifoIsRefusedInsteadOfBlocking) {
-  ScratchDir dir;
-  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-  EXPECT_FALSE(TextFile::Open(dir / "fifo", FileMode::kReadText).IsOpen());
 }
 
 TEST(FileReplacement, CommitReplacesTheFileAndKeepsItsPermissions) {
@@ -90,6 +69,17 @@ TEST(FileReplacement, CommitReplacesTheFileAndKeepsItsPermissions) {
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(SearchDirectory(dir / "*.*").size(), 1u) << "no temporary file is left";
+}
+
+TEST(FileReplacement, ANewFileTakesItsPermissionsFromTheUmask) {
+  ScratchDir dir;
+  const mode_t previous = umask(027);
+  FileReplacement replacement(dir / "p.bpj", FileMode::kWriteText);
+  ASSERT_TRUE(replacement.Commit());
+  struct stat info;
+  ASSERT_EQ(stat((dir / "p.bpj").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(umask(previous), 027u) << "the process's umask is left alone";
 }
 
 TEST(FileReplacement, WithoutCommitTheOldFileStaysAndNothingIsLeft) {
@@ -115,21 +105,13 @@ TEST(CheckedWrite, AFailedWriteReportsAndClosesTheFile) {
   auto& log = test::InstallMessageLog();
   ScratchDir dir;
   TextFile file = TextFile::Open(dir / "big", FileMode::kWriteBinary);
-  ASSERT_TRUE(file.IsOpen());
-  // A file size limit makes the write fail as a full disk would.
-  signal(SIGXFSZ, SIG_IGN);
+  EXPECT_TRUE(CheckedWrite(file, "") && file.IsOpen());
+  signal(SIGXFSZ, SIG_IGN);  // a file size limit makes the write fail as a full disk would
   rlimit limit{16, 16};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   EXPECT_FALSE(CheckedWrite(file, std::string(1 << 16, 'x')));
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(log.errors, std::vector<std::string>{"write error in the file"});
-}
-
-TEST(CheckedWrite, AnEmptyWriteSucceeds) {
-  ScratchDir dir;
-  TextFile file = TextFile::Open(dir / "e", FileMode::kWriteText);
-  EXPECT_TRUE(CheckedWrite(file, ""));
-  EXPECT_TRUE(file.IsOpen());
 }
 
 }  // namespace

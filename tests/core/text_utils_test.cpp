@@ -2,134 +2,126 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/messages.h"
+#include "support/message_log.h"
 
 namespace vellum::core {
 namespace {
 
-TEST(TextUtils, CharacterClasses) {
-  EXPECT_TRUE(IsWordDelimiter('\0'));
-  EXPECT_TRUE(IsTagNameDelimiter('\0'));
-  EXPECT_TRUE(IsNumberChar('.'));
-  EXPECT_TRUE(IsNumberChar('7'));
-  EXPECT_FALSE(IsNumberChar('a'));
-  for (char c : std::string(" .;{}[]()<>!,=?:#+-*/%^&`'\"\\|\t\n\r"))
-    EXPECT_TRUE(IsWordDelimiter(c)) << c;
-  for (char c : std::string("aZ0_$@~")) EXPECT_FALSE(IsWordDelimiter(c)) << c;
-  for (char c : std::string("<>=\"' \n\r")) EXPECT_TRUE(IsTagNameDelimiter(c)) << c;
-  EXPECT_FALSE(IsTagNameDelimiter('\t'));
-  for (char c : std::string(" \t\n\r")) EXPECT_TRUE(IsBlank(c));
-  EXPECT_FALSE(IsBlank('\0'));
-}
+using test::InstallMessageLog;
+using test::Messages;
+using Texts = std::vector<std::string>;
 
-TEST(TextUtils, ListElement) {
-  struct Row {
-    const char* list;
-    int index;
-    std::size_t capacity;
-    const char* expected;  // null: no such element
-  };
-  const Row rows[] = {
+TEST(TextUtils, ListElementAndInList) {
+  // A null expected text: no such element.
+  const std::tuple<const char*, int, std::size_t, const char*> rows[] = {
       {"a;b;c", 2, 0, "c"},     {"a;b;c", 3, 0, nullptr},  {"a;b;c", 0, 0, "a"},
       {"", 0, 0, ""},           {"", 1, 0, nullptr},       {"a;;c", 1, 0, ""},
-      {nullptr, 0, 0, nullptr}, {"abcdef;g", 0, 4, "abc"}, {"a;b", -1, 0, nullptr},
-  };
-  for (const Row& row : rows) {
-    auto element = ListElement(row.list, row.index, row.capacity);
-    if (row.expected == nullptr) {
-      EXPECT_FALSE(element.has_value()) << row.index;
-    } else {
-      ASSERT_TRUE(element.has_value()) << row.index;
-      EXPECT_EQ(*element, row.expected);
-    }
-  }
-}
-
-TEST(TextUtils, InListComparesWholeElementsWithoutCase) {
+      {nullptr, 0, 0, nullptr}, {"abcdef;g", 0, 4, "abc"}, {"a;b", -1, 0, nullptr}};
+  for (const auto& [list, index, capacity, expected] : rows)
+    EXPECT_EQ(ListElement(list, index, capacity).value_or("-"), expected ? expected : "-") << index;
   EXPECT_TRUE(InList("HREF", "src;href;action"));
   EXPECT_FALSE(InList("hre", "src;href"));
   EXPECT_FALSE(InList("href", nullptr));
   EXPECT_TRUE(InList("", "a;;b"));
 }
 
-TEST(TextUtils, Unescape) {
-  struct Row {
-    const char* in;
-    const char* out;
-    int removed;
-  };
-  const Row rows[] = {
-      {"plain", "plain", 0}, {"a\\\"b", "a\"b", 1}, {"a\\\\b", "a\\b", 1},
-      {"end\\", "end", 1},   {"\\x\\y", "xy", 2},
-  };
-  for (const Row& row : rows) {
-    std::string text = row.in;
-    EXPECT_EQ(Unescape(text.data()), row.removed) << row.in;
-    EXPECT_STREQ(text.c_str(), row.out);
+// Pairs of text and its unescaped form; one backslash is removed for each
+// character fewer.
+TEST(TextUtils, UnescapeDropsEachBackslashAndKeepsWhatFollows) {
+  const char* const rows[] = {"plain", "plain", "a\\\"b", "a\"b",   "a\\\\b",
+                              "a\\b",  "end\\", "end",    "\\x\\y", "xy"};
+  for (std::size_t i = 0; i < std::size(rows); i += 2) {
+    std::string text = rows[i];
+    EXPECT_EQ(Unescape(text.data()), text.size() - std::strlen(rows[i + 1])) << rows[i];
+    EXPECT_STREQ(text.c_str(), rows[i + 1]);
   }
 }
 
-TEST(TextUtils, FindNoCase) {
+TEST(TextUtils, FindNoCaseAppendCharAndLowerCase) {
   const char* text = "Hello <A HREF=x>";
   EXPECT_EQ(FindNoCase(text, "a href"), text + 7);
   EXPECT_EQ(FindNoCase(text, ""), text);
   EXPECT_EQ(FindNoCase("", ""), nullptr);
   EXPECT_EQ(FindNoCase(text, "href=y"), nullptr);
   EXPECT_EQ(FindNoCase("ab", "abc"), nullptr);
+  char buffer[8] = "AbZ";
+  AppendChar(buffer, '!');
+  LowerCase(buffer);
+  EXPECT_STREQ(buffer, "abz!");
 }
 
-TEST(TextUtils, AppendCharAndLowerCase) {
-  char text[8] = "AbZ";
-  AppendChar(text, '!');
-  EXPECT_STREQ(text, "AbZ!");
-  LowerCase(text);
-  EXPECT_STREQ(text, "abz!");
-}
-
-TEST(TextUtils, FileNamePartAndSeparators) {
+TEST(TextUtils, PathParts) {
   EXPECT_STREQ(FileNamePart("page.html"), "page.html");
   EXPECT_STREQ(FileNamePart("c:\\site\\"), "");
   EXPECT_STREQ(FileNamePart("c:\\site/img\\a.gif"), "a.gif");
-  EXPECT_STREQ(FileNamePart("/srv/site/index.htm"), "index.htm");
   EXPECT_EQ(SeparatorCount("a\\b/c\\"), 3);
   EXPECT_EQ(SeparatorCount("abc"), 0);
+  for (const char* path : {"c:\\", "Z:\\site\\a.htm", "/srv/site"})
+    EXPECT_TRUE(IsAbsolutePath(path)) << path;
+  for (const char* path : {"C:/x", "1:\\x", "c:", "site/a.htm", "", "[:\\x", "`:\\x"})
+    EXPECT_FALSE(IsAbsolutePath(path)) << path;
 }
 
+// Rows of "path patterns": a pattern's text after its first dot against the
+// path's text after its last, before any "#" or "?".
 TEST(TextUtils, ExtensionInList) {
-  struct Row {
-    const char* path;
-    const char* patterns;
-    bool expected;
+  auto in_list = [](std::string_view row) {
+    return ExtensionInList(std::string(row.substr(0, row.find(' '))).c_str(),
+                           std::string(row.substr(row.find(' ') + 1)).c_str());
   };
-  const Row rows[] = {
-      {"page.HTM", "*.htm", true},
-      {"page.htm#top", "*.htm", true},
-      {"page.htm?x=1.html", "*.html", false},
-      {"page.htm", "*.html", false},
-      {"page.html", "*.gif;*.html", true},
-      {"site.old\\index", "*.old\\index", true},
-      {"site.old/index", "*.htm", false},
-      {"README", "README", false},  // a pattern without "." never matches
-      {"page.htm", nullptr, false},
-      {nullptr, "*.htm", false},
-      {"archive.tar.gz", "*.tar.gz", false},  // the pattern's first dot, the path's last
-      {"archive.tar.gz", "*.gz", true},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(ExtensionInList(row.path, row.patterns), row.expected)
-        << (row.path ? row.path : "(none)") << " " << (row.patterns ? row.patterns : "(none)");
-  }
+  for (const char* row : {"page.HTM *.htm", "page.htm#top *.htm", "page.html *.gif;*.html",
+                          "site.old\\index *.old\\index", "archive.tar.gz *.gz"})
+    EXPECT_TRUE(in_list(row)) << row;
+  for (const char* row : {"page.htm?x=1.html *.html", "page.htm *.html", "site.old/index *.htm",
+                          "README README", "archive.tar.gz *.tar.gz"})
+    EXPECT_FALSE(in_list(row)) << row;
+  EXPECT_FALSE(ExtensionInList("page.htm", nullptr));
+  EXPECT_FALSE(ExtensionInList(nullptr, "*.htm"));
 }
 
-TEST(TextUtils, IsAbsolutePath) {
-  EXPECT_TRUE(IsAbsolutePath("c:\\"));
-  EXPECT_TRUE(IsAbsolutePath("Z:\\site\\a.htm"));
-  EXPECT_FALSE(IsAbsolutePath("C:/x"));
-  EXPECT_FALSE(IsAbsolutePath("1:\\x"));
-  EXPECT_FALSE(IsAbsolutePath("c:"));
-  EXPECT_TRUE(IsAbsolutePath("/srv/site"));
-  EXPECT_FALSE(IsAbsolutePath("site/a.htm"));
-  EXPECT_FALSE(IsAbsolutePath(""));
+TEST(Messages, ReportsGoToTheirCallbacksWithTableTextsFormattedWhole) {
+  auto& log = InstallMessageLog();
+  const std::string path(5000, 'p');
+  ReportInfo("progress\n");
+  ReportError("failure");
+  ReportRuntimeError(971);
+  ReportErrorCode(ErrorCode::kFileNotFound, path.c_str());
+  ReportInfoCode(ErrorCode::kBadProject, "site.bpj", 12);
+  ReportMemoryOverflow();
+  EXPECT_EQ(log.info, (Texts{"progress\n", "'site.bpj' - bad profect (line 12)"}));
+  EXPECT_EQ(log.errors, (Texts{"failure", "runtime error #971", "file '" + path + "' not found",
+                               "memory overflou"}));
+  EXPECT_TRUE(log.questions.empty());
+}
+
+TEST(Messages, OnlyReportsHeldBeforeTheSinkArriveWithItInOrderOnce) {
+  Messages() = {};
+  {
+    ReportHold hold;
+    ReportError("first");
+    ReportInfoCode(ErrorCode::kBadProject, "Vellum.cfg", 266);
+    ReportRuntimeError(971);
+  }
+  ReportError("after the hold");  // dropped, as any report before the sink
+  ReportInfo("after the hold");
+  ReportErrorCode(ErrorCode::kFileNotFound, "x");
+  EXPECT_EQ(MessageText(ErrorCode::kMemoryOverflow), nullptr);
+  auto& log = InstallMessageLog();
+  EXPECT_EQ(log.errors, (Texts{"first", "runtime error #971"}));
+  EXPECT_EQ(log.info, Texts{"'Vellum.cfg' - bad profect (line 266)"});
+  {
+    ReportHold hold;  // after the sink it changes nothing
+    ReportError("now");
+    EXPECT_EQ(log.errors.back(), "now");
+  }
+  InstallMessageLog();
+  EXPECT_TRUE(log.errors.empty());  // a second sink gets nothing
 }
 
 }  // namespace

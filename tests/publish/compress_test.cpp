@@ -9,6 +9,7 @@
 
 #include "config/engine_config.h"
 #include "core/memory.h"
+#include "core/messages.h"
 #include "support/golden.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
@@ -47,91 +48,72 @@ TEST_P(CompressGolden, WritesTheExpectedPage) {
 }
 
 constexpr unsigned kAllRenames = 0xFFC00;
+constexpr unsigned kJoin = kJoinLines | kRemoveSpaces;
+constexpr unsigned kUploadDefaults = 0xFEFFD;
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, CompressGolden,
     ::testing::Values(
         // Lines joined and indentation gone; the blank in front of an inline
         // tag stays, the one behind an end tag goes.
-        GoldenCase{"join_lines", "join_lines", kJoinLines | kRemoveSpaces, nullptr},
+        GoldenCase{"join_lines", "join_lines", kJoin, nullptr},
         GoldenCase{"renames", "renames_all", kAllRenames, nullptr},
         GoldenCase{"renames", "renames_strong_only", kStrongToB, nullptr},
         GoldenCase{"untouched", "untouched",
-                   kJoinLines | kRemoveSpaces | kKeepPre | kKeepStyle | kKeepTextarea |
-                       kKeepScript | kKeepCfmail,
+                   kJoin | kKeepPre | kKeepStyle | kKeepTextarea | kKeepScript | kKeepCfmail,
                    nullptr},
         // Without the keep bits a script's lines are joined, "//" comments
         // and all.
-        GoldenCase{"untouched", "untouched_joined", kJoinLines | kRemoveSpaces, nullptr},
-        GoldenCase{"comments", "comments", kRemoveComments | kJoinLines | kRemoveSpaces, nullptr},
-        GoldenCase{"comments", "comments_kept", kJoinLines | kRemoveSpaces, nullptr},
+        GoldenCase{"untouched", "untouched_joined", kJoin, nullptr},
+        GoldenCase{"comments", "comments", kRemoveComments | kJoin, nullptr},
+        GoldenCase{"comments", "comments_kept", kJoin, nullptr},
         // Runs of spaces collapse with no flag at all, except in quotes.
         GoldenCase{"quotes", "quotes", 0, nullptr},
         GoldenCase{"remove_list", "remove_list", kRemoveSpaces, "FONT;center"},
-        // The upload's default options.
-        GoldenCase{"join_lines", "join_lines_binary", 0xFEFFD | kRemoveReturns, nullptr}),
+        GoldenCase{"join_lines", "join_lines_binary", kUploadDefaults | kRemoveReturns, nullptr}),
     [](const auto& info) { return std::string(info.param.expected); });
 
-TEST(Compress, ReportsTheSizesAndAnnouncesItselfOnce) {
+TEST(Compress, WritesThePageOrItsOutputAsItShould) {
+  const char* unclosed = "<P>a  b</P>\n<COMMENT>never  closed\n<P>c  d</P>";
+  const char* unclosed_out = "<P>a b</P>\r\n<COMMENT>never  closed\r\n<P>c  d</P>";
+  const struct {
+    const char* page;
+    unsigned flags;
+    bool in_place;  // no output file: a changed page is written back over itself
+    const char* written;
+    int sizes[3];  // original, compressed, percent saved
+  } rows[] = {
+      // Written back in text mode, its line feed would become CR LF.
+      {"<P>text</P>\n", kJoin, true, "<P>text</P>\n", {12, 12, 0}},
+      // An empty page saves nothing either, without dividing by zero.
+      {"", kUploadDefaults, true, "", {0, 0, 0}},
+      {"<P>one\n  two</P>\n", kJoin, true, "<P>one two</P>\r\n", {17, 15, 11}},
+      // Loading in text mode reads each CR LF as one line feed; a lone CR
+      // stays, to be removed.
+      {"<P\rA>o\rt</P>\r\n", kRemoveReturns, false, "<PA>ot</P>\n", {13, 11, 15}},
+      // The rest of the page would otherwise count as the blanks in front of
+      // the element, or as its content, and lose every space or go whole.
+      {unclosed, kJoin, false, unclosed_out, {46, 45, 2}},
+      {unclosed, kRemoveComments | kRemoveSpaces, false, unclosed_out, {46, 45, 2}},
+  };
   test::MessageLog& log = test::InstallMessageLog();
-  test::ScratchDir dir;
-  const std::string page = dir.Write("p.htm", "<P>a  b</P>\n");
-  const std::string output = dir / "out.htm";
-  ASSERT_TRUE(CompressFile(page.c_str(), Load(page), output.c_str(), 0, nullptr));
-  ASSERT_TRUE(CompressFile(nullptr, Load(page), output.c_str(), 0, nullptr));
-  EXPECT_EQ(log.info, (std::vector<std::string>{
-                          "Compress Page\n", "   ", page, ":",
-                          " Original size (12), compresed size (11), Deflating (8%), done.\n",
-                          " Original size (12), compresed size (11), Deflating (8%), done.\n"}));
-  EXPECT_TRUE(log.errors.empty());
-}
-
-TEST(Compress, LeavesAPageWithNothingToRemoveAsItIs) {
-  test::MessageLog& log = test::InstallMessageLog();
-  test::ScratchDir dir;
-  // Written back in text mode, its line feed would become CR LF.
-  const std::string page = dir.Write("p.htm", "<P>text</P>\n");
-  ASSERT_TRUE(CompressFile(page.c_str(), Load(page), nullptr, kJoinLines | kRemoveSpaces, nullptr));
-  EXPECT_EQ(test::ReadBytes(page), "<P>text</P>\n");
-  EXPECT_EQ(log.info.back(), " Original size (12), compresed size (12), Deflating (0%), done.\n");
-
-  // An empty page saves nothing either, without dividing by zero.
-  const std::string empty = dir.Write("empty.htm", "");
-  ASSERT_TRUE(CompressFile(empty.c_str(), Load(empty), nullptr, 0xFEFFD, nullptr));
-  EXPECT_EQ(log.info.back(), " Original size (0), compresed size (0), Deflating (0%), done.\n");
-}
-
-TEST(Compress, WritesAChangedPageBackOverItself) {
-  test::InstallMessageLog();
-  test::ScratchDir dir;
-  const std::string page = dir.Write("p.htm", "<P>one\n  two</P>\n");
-  ASSERT_TRUE(CompressFile(page.c_str(), Load(page), nullptr, kJoinLines | kRemoveSpaces, nullptr));
-  EXPECT_EQ(test::ReadBytes(page), "<P>one two</P>\r\n");
-}
-
-TEST(Compress, RemovesLoneCarriageReturnsAndWritesInBinaryMode) {
-  test::InstallMessageLog();
-  test::ScratchDir dir;
-  // Loading in text mode reads each CR LF as one line feed; a CR on its own
-  // stays a CR.
-  const std::string page = dir.Write("p.htm", "<P\rCLASS=a>one\rtwo</P>\r\n<P>three</P>\r\n");
-  const std::string output = dir / "out.htm";
-  ASSERT_TRUE(CompressFile(page.c_str(), Load(page), output.c_str(), kRemoveReturns, nullptr));
-  EXPECT_EQ(test::ReadBytes(output), "<PCLASS=a>onetwo</P>\n<P>three</P>\n");
-}
-
-TEST(Compress, LeavesEverythingBehindACommentElementThatIsNeverClosed) {
-  test::MessageLog& log = test::InstallMessageLog();
-  test::ScratchDir dir;
-  // The rest of the page would otherwise count as the blanks in front of
-  // the element, or as its content, and lose every space or go whole.
-  const std::string page = dir.Write("p.htm", "<P>a  b</P>\n<COMMENT>never  closed\n<P>c  d</P>");
-  const std::string output = dir / "out.htm";
-  for (unsigned flags : {kJoinLines | kRemoveSpaces, kRemoveComments | kRemoveSpaces}) {
-    ASSERT_TRUE(CompressFile(page.c_str(), Load(page), output.c_str(), flags, nullptr));
-    EXPECT_EQ(test::ReadBytes(output), "<P>a b</P>\r\n<COMMENT>never  closed\r\n<P>c  d</P>");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.page);
+    test::ScratchDir dir;
+    const std::string page = dir.Write("p.htm", row.page);
+    const std::string output = row.in_place ? page : dir / "out.htm";
+    // Only a page written back over itself needs its name.
+    ASSERT_TRUE(CompressFile(row.in_place ? page.c_str() : nullptr, Load(page),
+                             row.in_place ? nullptr : output.c_str(), row.flags, nullptr));
+    EXPECT_EQ(test::ReadBytes(output), row.written);
+    EXPECT_EQ(log.info.back(), core::FormatText(" Original size (%i), compresed size (%i), "
+                                                "Deflating (%i%%), done.\n",
+                                                row.sizes[0], row.sizes[1], row.sizes[2]));
   }
-  EXPECT_EQ(log.info.back(), " Original size (46), compresed size (45), Deflating (2%), done.\n");
+  // Announced once, and each page named by the name it is given.
+  EXPECT_EQ(std::count(log.info.begin(), log.info.end(), "Compress Page\n"), 1);
+  EXPECT_EQ(std::count(log.info.begin(), log.info.end(), ":"), 3);
+  EXPECT_TRUE(log.errors.empty());
 }
 
 TEST(Compress, ReportsAnOutputThatCannotBeWritten) {
@@ -143,35 +125,17 @@ TEST(Compress, ReportsAnOutputThatCannotBeWritten) {
   EXPECT_EQ(log.errors, std::vector<std::string>{"can't open file '" + output + "'"});
 }
 
-class CompressCopyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    log_ = &test::InstallMessageLog();
-    config::TheConfig().TempFolder = core::CopyText(temp_.path().string() + "/");
-  }
-  void TearDown() override { config::ReleaseMember(config::TheConfig().TempFolder); }
-
-  test::MessageLog* log_ = nullptr;
-  test::ScratchDir temp_;
-  test::ScratchDir site_;
-};
-
-TEST_F(CompressCopyTest, CompressesIntoATemporaryFileAndLeavesThePage) {
-  const std::string page = site_.Write("p.htm", "<P>one\r\n  two</P>\r\n");
-  const std::optional<std::string> copy = CompressCopy(page.c_str(), 0xFEFFD);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(std::filesystem::path(*copy).parent_path(), temp_.path());
-  EXPECT_TRUE(std::filesystem::path(*copy).filename().string().starts_with("swp"));
-  EXPECT_EQ(test::ReadBytes(*copy), "<P>one two</P>\r\n");
-  EXPECT_EQ(test::ReadBytes(page), "<P>one\r\n  two</P>\r\n");
-  EXPECT_NE(std::find(log_->info.begin(), log_->info.end(), page), log_->info.end());
-}
-
-TEST_F(CompressCopyTest, GivesNothingForAPageThatCannotBeLoaded) {
-  EXPECT_FALSE(CompressCopy((site_ / "none.htm").c_str(), 0xFEFFD));
-  EXPECT_TRUE(log_->info.empty());
-  EXPECT_TRUE(log_->errors.empty());
-  EXPECT_TRUE(std::filesystem::is_empty(temp_.path()));
+// Compressing for an upload into a temporary copy is seen in the upload
+// tests; a page that cannot be loaded is only seen here.
+TEST(Compress, GivesNoCopyOfAPageThatCannotBeLoaded) {
+  test::MessageLog& log = test::InstallMessageLog();
+  test::ScratchDir temp;
+  config::TheConfig().TempFolder = core::CopyText(temp.path().string() + "/");
+  EXPECT_FALSE(CompressCopy((temp / "none.htm").c_str(), kUploadDefaults));
+  EXPECT_TRUE(log.info.empty());
+  EXPECT_TRUE(log.errors.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+  config::ReleaseMember(config::TheConfig().TempFolder);
 }
 
 }  // namespace

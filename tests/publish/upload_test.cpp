@@ -8,13 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/engine_config.h"
-#include "core/memory.h"
-#include "project/project.h"
 #include "publish/channel.h"
-#include "publish/compress.h"
-#include "publish/upload.h"
-#include "support/scratch_dir.h"
 #include "upload_fixture.h"
 
 namespace vellum::publish {
@@ -23,25 +17,19 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadBytes;
 
-// ---------------------------------------------------------------------------
-// Where a file goes.
-
-struct DestinationRow {
-  const char* folder;
-  const char* site_path;
-  bool lower_case;
-  std::optional<std::string> expected;
-};
-
 TEST(Destination, JoinsTheFolderAndTheSitePath) {
-  const DestinationRow rows[] = {
+  const struct {
+    const char* folder;
+    const char* site_path;
+    bool lower_case;
+    std::optional<std::string> expected;
+  } rows[] = {
       {"D:\\pub", "map.htm", false, "D:/pub/map.htm"},
       {"/pub/", "tree0.js", false, "/pub/tree0.js"},
       {"/pub\\", "img\\a.gif", false, "/pub/img/a.gif"},
       {nullptr, "img/a.gif", false, "img/a.gif"},
       {"", "a.htm", false, "a.htm"},
-      // Only the site's part is lower-cased: the target's folder is the
-      // user's, and its letter case tells it apart here.
+      // Only the site's part is lower-cased: the target's folder is the user's.
       {"/Pub", "Img/Logo.GIF", true, "/Pub/img/logo.gif"},
       {"/pub", "img/../x.gif", false, "/pub/img/../x.gif"},
       {"/pub", "a..b/..c.gif", false, "/pub/a..b/..c.gif"},
@@ -50,68 +38,78 @@ TEST(Destination, JoinsTheFolderAndTheSitePath) {
       {"/pub", "img/../../x.gif", false, std::nullopt},
       {"/pub", "./../x.gif", false, std::nullopt},
   };
-  for (const DestinationRow& row : rows) {
+  for (const auto& row : rows) {
     EXPECT_EQ(DestinationOf(row.folder, row.site_path, row.lower_case), row.expected)
         << (row.folder != nullptr ? row.folder : "(none)") << " + " << row.site_path;
   }
 }
 
-// ---------------------------------------------------------------------------
-// How an FTP target is reached, where the servers of the FTP tests cannot
-// tell (the ports, the firewall's user names and its passive rule are seen
-// there).
-
-TEST(Endpoint, AnAbsentLoginIsAnonymousAndAnEmptyPortTheFtpPort) {
+// How an FTP target is reached, where the FTP tests' servers cannot tell
+// (they see the ports, the firewall's user names and its passive rule).
+TEST(Endpoint, TakesTheLoginAndPortsFromTheTargetAndTheFirewall) {
+  constexpr uint32_t kFirewall = VELLUM_TARGET_FTP | VELLUM_TARGET_FIREWALL;
+  const struct {
+    const char* server;
+    const char* login;
+    uint32_t flags;
+    int32_t port_fw;
+    int32_t port;
+    long expected_port;
+    const char* expected_user;
+  } rows[] = {
+      // An absent login is anonymous, an empty port the FTP port.
+      {"host:", nullptr, VELLUM_TARGET_FTP, 0, 0, 21, "anonymous"},
+      // The configuration's port for the firewall wins over its text's.
+      {"host:2121", "joe", kFirewall, 2121, 2021, 2121, "joe@host:2121:2021"},
+  };
   test::MessageLog& log = test::InstallMessageLog();
-  OutputTarget target{};
-  target.Server = "host:";
-  target.Password = "";
-  target.Flags = VELLUM_TARGET_FTP;
-  const std::optional<FtpEndpoint> endpoint = EndpointOf(target, EngineConfig{});
-  ASSERT_TRUE(endpoint);
-  EXPECT_EQ(endpoint->host, "host");
-  EXPECT_EQ(endpoint->port, 21);
-  EXPECT_EQ(endpoint->user, "anonymous");
-  EXPECT_EQ(endpoint->password, "");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.expected_user);
+    OutputTarget target{};
+    target.Server = row.server;
+    target.Login = row.login;
+    target.Password = "";
+    target.Port = row.port;
+    target.Flags = row.flags;
+    EngineConfig config{};
+    config.Firewall = "fw:1080";
+    config.PortFW = row.port_fw;
+    const std::optional<FtpEndpoint> endpoint = EndpointOf(target, config);
+    ASSERT_TRUE(endpoint);
+    EXPECT_EQ(endpoint->host, row.flags == kFirewall ? "fw" : "host");
+    EXPECT_EQ(endpoint->port, row.expected_port);
+    EXPECT_EQ(endpoint->user, row.expected_user);
+    EXPECT_EQ(endpoint->password, "");
+  }
   EXPECT_TRUE(log.errors.empty());
 }
-
-TEST(Endpoint, TheFirewallTakesItsPortFromItsTextUnlessTheConfigurationGivesOne) {
-  OutputTarget target{};
-  target.Server = "host:2121";
-  target.Login = "joe";
-  target.Flags = VELLUM_TARGET_FTP | VELLUM_TARGET_FIREWALL;
-  EngineConfig config{};
-  config.Firewall = "fw:1080";
-  EXPECT_EQ(EndpointOf(target, config)->port, 1080);
-  EXPECT_EQ(EndpointOf(target, config)->user, "joe@host:2121");
-  config.PortFW = 2121;
-  target.Port = 2021;
-  EXPECT_EQ(EndpointOf(target, config)->port, 2121);
-  EXPECT_EQ(EndpointOf(target, config)->user, "joe@host:2121:2021");
-}
-
-// ---------------------------------------------------------------------------
-// Uploads to folders.
 
 constexpr unsigned kResources = VELLUM_UPLOAD_RESOURCES;
 constexpr unsigned kLowerCase = VELLUM_UPLOAD_LOWER_CASE;
 constexpr unsigned kSkipUnchanged = VELLUM_UPLOAD_SKIP_UNCHANGED;
 constexpr unsigned kCompress = VELLUM_UPLOAD_COMPRESS;
 
-TEST_F(UploadTest, AbsoluteRegistrationsGoByNameAndRelativeOnesWithTheirFolders) {
+TEST_F(UploadTest, FilesGoByNameOrWithTheirFoldersAndNeverOutOfTheTarget) {
   const std::string absolute = root_ / "other/map.htm";
   Register(absolute, "<P>map</P>");
-  Register("tree0.js", "var tree;");
   Register("sub/page.htm", "<P>page</P>");
-  AddFolderTarget(pub_ + "/");
+  root_.Write("site/img/.keep", "");
+  Register("../other/outside.gif", "O");
+  Register("img/../inside.gif", "I");
+  project::AddFile(project(), "gone.htm");
+  Register("taken.htm", "T");
+  fs::create_directories(pub_ + "/deep/taken.htm");  // a folder where the page should go
+  AddFolderTarget(pub_ + "/deep/");
 
-  EXPECT_EQ(Upload(0), Sent({absolute, "tree0.js", "sub/page.htm"}));
-  EXPECT_EQ(ReadBytes(pub_ + "/map.htm"), "<P>map</P>");
-  EXPECT_EQ(ReadBytes(pub_ + "/tree0.js"), "var tree;");
-  EXPECT_EQ(ReadBytes(pub_ + "/sub/page.htm"), "<P>page</P>");
+  EXPECT_EQ(Upload(0), Sent({absolute, "sub/page.htm"}) + "Unable upload '../other/outside.gif'\n" +
+                           Sent({"img/../inside.gif"}) +
+                           "file 'gone.htm' not found\nUnable upload 'taken.htm'\n");
   EXPECT_TRUE(errors().empty());
-  EXPECT_EQ(Records(), absolute + " 10\ntree0.js 9\nsub/page.htm 11\n");
+  EXPECT_EQ(ReadBytes(pub_ + "/deep/map.htm"), "<P>map</P>");
+  EXPECT_EQ(ReadBytes(pub_ + "/deep/sub/page.htm"), "<P>page</P>");
+  EXPECT_EQ(ReadBytes(pub_ + "/deep/inside.gif"), "I");
+  EXPECT_FALSE(fs::exists(pub_ + "/other"));
+  EXPECT_EQ(Records(), absolute + " 10\nsub/page.htm 11\nimg/../inside.gif 1\n");
 }
 
 TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
@@ -122,13 +120,12 @@ TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   Register(folder + "map.htm",
            "<BODY BACKGROUND=\"img/paper.gif\"><IMG SRC=img/logo.gif><A HREF=doc.pdf>d</A>"
            "<A HREF=sub/next.htm>next</A><IMG SRC=http://far/x.gif><IMG SRC=../up.gif></BODY>");
-  root_.Write("other/site/img/paper.gif", "P");
-  root_.Write("other/site/img/logo.gif", "L");
-  root_.Write("other/site/doc.pdf", "D");
-  root_.Write("other/up.gif", "U");
+  for (const char* file :
+       {"other/site/img/paper.gif", "other/site/img/logo.gif", "other/site/doc.pdf", "other/up.gif",
+        "site/sub/img/shared.gif", "site/sub/pics/a.gif"}) {
+    root_.Write(file, "x");
+  }
   Register("sub/page.htm", "<IMG SRC=img/shared.gif><IMG SRC='pics/a.gif'>");
-  root_.Write("site/sub/img/shared.gif", "S");
-  root_.Write("site/sub/pics/a.gif", "A");
   AddFolderTarget(pub_);
 
   EXPECT_EQ(Upload(kResources),
@@ -141,29 +138,18 @@ TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   }
 }
 
-TEST_F(UploadTest, APathThatClimbsOutOfTheTargetIsRefused) {
-  root_.Write("site/img/.keep", "");
-  Register("../other/outside.gif", "O");
-  Register("img/../../other/outside.gif", "O");
-  Register("img/../inside.gif", "I");
-  AddFolderTarget(pub_ + "/deep");
-
-  EXPECT_EQ(Upload(0),
-            "Unable upload '../other/outside.gif'\n"
-            "Unable upload 'img/../../other/outside.gif'\n" +
-                Sent({"img/../inside.gif"}));
-  EXPECT_FALSE(fs::exists(pub_ + "/other"));
-  EXPECT_EQ(ReadBytes(pub_ + "/deep/inside.gif"), "I");
-  EXPECT_EQ(Records(), "img/../inside.gif 1\n");
-}
-
-TEST_F(UploadTest, ASecondUploadSkipsUnchangedFilesWithoutAWord) {
+TEST_F(UploadTest, UnchangedFilesAreSkippedWithoutAWordAlsoAfterTheProjectIsReadBack) {
   Register("map.htm", "<P>map</P>");
   Register("img/a.gif", "GIF");
   AddFolderTarget(pub_);
   EXPECT_EQ(Upload(kSkipUnchanged), Sent({"map.htm", "img/a.gif"}));
-  project().Modified = 0;
+  const std::string path = root_ / "site.bpj";
+  ASSERT_TRUE(project::Save(project(), path.c_str()));
+  project::Close(project());
+  ASSERT_TRUE(project::Open(project(), path.c_str()));
+  EXPECT_EQ(Records(), "map.htm 10\nimg/a.gif 3\n");
 
+  // The options and records read back leave nothing to send or to save.
   EXPECT_EQ(Upload(kSkipUnchanged), "");
   EXPECT_EQ(project().Modified, 0);
 
@@ -171,56 +157,52 @@ TEST_F(UploadTest, ASecondUploadSkipsUnchangedFilesWithoutAWord) {
   EXPECT_EQ(Upload(kSkipUnchanged), Sent({"map.htm"}));
   EXPECT_EQ(Records(), "map.htm 19\nimg/a.gif 3\n");
   EXPECT_EQ(project().Modified, 1);
-
   // Without the option everything goes again.
   EXPECT_EQ(Upload(0), Sent({"map.htm", "img/a.gif"}));
 }
 
-TEST_F(UploadTest, LowerCaseRewritesTheSentPageAndItsNamesButNotTheSite) {
-  const std::string page = "<IMG SRC=\"Img/Logo.GIF\"><A HREF=Other.HTM>o</A>\r\n";
+TEST_F(UploadTest, RecordsAreFoundWithoutRegardToCaseAndKeepTheirPlace) {
+  Register("map.htm", "<P>map</P>");
+  AddFolderTarget(pub_);
+  OutputTarget& target = project().Targets[0];
+  core::FileStamp stamp;
+  ASSERT_TRUE(core::ReadFileStamp("map.htm", stamp));
+  project::RecordUpload(project(), target, "other.htm", stamp);
+  project::RecordUpload(project(), target, "MAP.HTM", stamp);
+  EXPECT_EQ(Upload(kSkipUnchanged), "");
+
+  stamp.size = 1;
+  project::RecordUpload(project(), target, "MAP.HTM", stamp);
+  EXPECT_EQ(Upload(kSkipUnchanged), Sent({"map.htm"}));
+  EXPECT_EQ(Records(), "other.htm 10\nMAP.HTM 10\n");
+}
+
+TEST_F(UploadTest, SentPagesAreRewrittenButNotTheSite) {
+  const std::string page = "<IMG SRC=\"Img/Logo.GIF\"><P>one\r\n   two</P>\r\n";
   Register("Index.HTM", page);
+  Register("notes.txt", "a   b\r\n");
   root_.Write("site/Img/Logo.GIF", "L");
   AddFolderTarget(pub_ + "/Pub");
 
-  EXPECT_EQ(Upload(kResources | kLowerCase), Sent({"Index.HTM", "Img/Logo.GIF"}));
+  // The page's resource references and the names files are sent under go
+  // to lower case; the user's folder keeps its own.
+  EXPECT_EQ(Upload(kResources | kLowerCase), Sent({"Index.HTM", "Img/Logo.GIF", "notes.txt"}));
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/index.htm"),
-            "<IMG SRC=\"img/logo.gif\"><A HREF=Other.HTM>o</A>\r\n");
+            "<IMG SRC=\"img/logo.gif\"><P>one\r\n   two</P>\r\n");
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/img/logo.gif"), "L");
-  // The site keeps its own names, which its files still have.
+  // Pages go compressed as well, other files as they are.
+  constexpr unsigned kUploadDefaults = 0xFEFFD;
+  EXPECT_EQ(Upload(kCompress | kLowerCase, kUploadDefaults),
+            "Compress Page\n   Index.HTM: Original size (42), compresed size (39), Deflating (7%), "
+            "done.\n" +
+                Sent({"Index.HTM", "notes.txt"}));
+  EXPECT_EQ(ReadBytes(pub_ + "/Pub/index.htm"), "<IMG SRC=\"img/logo.gif\"><P>one two</P>\r\n");
+  EXPECT_EQ(ReadBytes(pub_ + "/Pub/notes.txt"), "a   b\r\n");
+  EXPECT_EQ(project().CompessProperties, kUploadDefaults);
+  // The site keeps its names and bytes, and the records are of them.
   EXPECT_EQ(ReadBytes(site_ + "/Index.HTM"), page);
   EXPECT_TRUE(fs::is_empty(temp_.path()));
-  EXPECT_EQ(Records(), "Index.HTM " + std::to_string(page.size()) + "\nImg/Logo.GIF 1\n");
-}
-
-TEST_F(UploadTest, PagesAreSentCompressedAndOtherFilesAsTheyAre) {
-  Register("map.htm", "<P>one\r\n   two</P>\r\n");
-  Register("notes.txt", "a   b\r\n");
-  AddFolderTarget(pub_);
-  constexpr unsigned kUploadDefaults = 0xFEFFD;
-
-  EXPECT_EQ(Upload(kCompress | kLowerCase, kUploadDefaults),
-            "Compress Page\n   map.htm: Original size (18), compresed size (15), Deflating (16%), "
-            "done.\n" +
-                Sent({"map.htm", "notes.txt"}));
-  EXPECT_EQ(ReadBytes(pub_ + "/map.htm"), "<P>one two</P>\r\n");
-  EXPECT_EQ(ReadBytes(pub_ + "/notes.txt"), "a   b\r\n");
-  EXPECT_EQ(ReadBytes(site_ + "/map.htm"), "<P>one\r\n   two</P>\r\n");
-  EXPECT_TRUE(fs::is_empty(temp_.path()));
-  // The record is of the page itself, not of its compressed copy.
-  EXPECT_EQ(Records(), "map.htm 20\nnotes.txt 7\n");
-  EXPECT_EQ(project().CompessProperties, kUploadDefaults);
-  EXPECT_EQ(project().UploadProperties, kCompress | kLowerCase);
-}
-
-TEST_F(UploadTest, AMissingOrUnwritableFileIsReportedAndNotRecorded) {
-  Register("map.htm", "<P>map</P>");
-  project::AddFile(project(), "gone.htm");
-  fs::create_directories(pub_ + "/map.htm");  // a folder where the page should go
-  AddFolderTarget(pub_);
-
-  EXPECT_EQ(Upload(0), "Unable upload 'map.htm'\nfile 'gone.htm' not found\n");
-  EXPECT_TRUE(errors().empty());
-  EXPECT_EQ(Records(), "");
+  EXPECT_EQ(Records(), "Index.HTM 44\nImg/Logo.GIF 1\nnotes.txt 7\n");
 }
 
 TEST_F(UploadTest, OnlySelectedTargetsAreServed) {
@@ -245,44 +227,6 @@ TEST_F(UploadTest, OnlySelectedTargetsAreServed) {
   publish::Upload(project(), UploadRequest{0, 0, none, 1});
   EXPECT_EQ(errors(), std::vector<std::string>{"Not determined(Not selected) any output target."});
   EXPECT_EQ(project().Targets[1].Flags & VELLUM_TARGET_SELECTED, 0u);
-}
-
-TEST_F(UploadTest, RecordsAreSavedAndReadBack) {
-  Register("map.htm", "<P>map</P>");
-  Register("img/a.gif", "GIF");
-  AddFolderTarget(pub_);
-  Upload(kSkipUnchanged);
-  core::FileStamp stamp;
-  ASSERT_TRUE(core::ReadFileStamp("map.htm", stamp));
-
-  const std::string path = root_ / "site.bpj";
-  ASSERT_TRUE(project::Save(project(), path.c_str()));
-  project::Close(project());
-  ASSERT_TRUE(project::Open(project(), path.c_str()));
-  ASSERT_EQ(project().TargetCount, 1);
-  EXPECT_EQ(Records(), "map.htm 10\nimg/a.gif 3\n");
-  const UploadedFile& record = project().Targets[0].UploadedFiles[0];
-  EXPECT_TRUE(project::SameStamp(record, stamp));
-  EXPECT_EQ(project().UploadProperties, kSkipUnchanged);
-
-  // The records read back still tell the files apart from changed ones.
-  EXPECT_EQ(Upload(kSkipUnchanged), "");
-}
-
-TEST_F(UploadTest, RecordsAreFoundWithoutRegardToCaseAndKeepTheirPlace) {
-  Register("map.htm", "<P>map</P>");
-  const int index = AddFolderTarget(pub_);
-  OutputTarget& target = project().Targets[index];
-  core::FileStamp stamp;
-  ASSERT_TRUE(core::ReadFileStamp("map.htm", stamp));
-  project::RecordUpload(project(), target, "other.htm", stamp);
-  project::RecordUpload(project(), target, "MAP.HTM", stamp);
-  EXPECT_EQ(Upload(kSkipUnchanged), "");
-
-  stamp.size = 1;
-  project::RecordUpload(project(), target, "MAP.HTM", stamp);
-  EXPECT_EQ(Upload(kSkipUnchanged), Sent({"map.htm"}));
-  EXPECT_EQ(Records(), "other.htm 10\nMAP.HTM 10\n");
 }
 
 }  // namespace

@@ -1,103 +1,89 @@
+// The site scan: the fixture site on disk in every mode, and served over HTTP
+// with a second server as the "other site".
 #include "scan/site_scan.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "config/engine_config.h"
+#include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "scan/scan_fixture.h"
-#include "web/links.h"
+#include "support/http_servers.h"
+#include "support/map_tree.h"
+#include "support/message_log.h"
+#include "support/scratch_dir.h"
+#include "web/page_access.h"
 
 namespace vellum::scan {
 namespace {
 
-constexpr unsigned kWizardDefaults =
+using namespace std::string_literals;
+
+constexpr unsigned kWizard =
     VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
-constexpr unsigned kFolderDefaults = VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
+constexpr unsigned kFolder = VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
+const std::string kSite = VELLUM_SCAN_FIXTURES "/site/";
 
-const std::string kSite = FixtureFolder("site");
+// The fixture site from index.htm with the wizard's usual flags.
+const std::string kNavigationTree =
+    "About us | ROOT/about.htm\n"
+    "  Alice | ROOT/people/alice.htm\n"
+    "  Team | ROOT/team.htm\n"
+    "Home | ROOT/index.htm\n"
+    "News | ROOT/news.htm\n"
+    "Products | ROOT/products/list.htm\n"
+    "    | ROOT/products/gadget.htm\n"
+    "  Widget | ROOT/products/widget.htm\n"
+    "contact | ROOT/contact.htm\n";
 
-TEST(LinkFlagsFor, TranslatesTheWizardsChoices) {
-  struct Row {
-    unsigned scan_flags;
-    unsigned link_flags;
-  };
-  const Row rows[] = {
-      {0, web::kPageLinks | web::kKeepBookmarks | web::kKeepArguments},
-      {kWizardDefaults, web::kPageLinks},
-      {VELLUM_SCAN_IGNORE_ARGUMENTS, web::kPageLinks | web::kKeepBookmarks},
-      {VELLUM_SCAN_META_DESCRIPTION | kWizardDefaults, web::kPageLinks},
-      {VELLUM_SCAN_ADD_OTHER_SITES | kWizardDefaults, web::kPageLinks | web::kOutsideSite},
-      {VELLUM_SCAN_ADD_OTHER_SITES | VELLUM_SCAN_FOLLOW_OTHER_SITES | kWizardDefaults,
-       web::kPageLinks | web::kOutsideSite | web::kFollowOutside},
-  };
-  for (const Row& row : rows) EXPECT_EQ(LinkFlagsFor(row.scan_flags), row.link_flags);
+std::string Without(std::string tree, const std::string& line) {
+  return tree.erase(tree.find(line), line.size());
 }
 
-TEST_F(ScanTest, NavigationModeBuildsTheTreeOfTheLinks) {
-  EXPECT_EQ(Scan(0, kSite + "index.htm", kWizardDefaults, kSite), kFixtureNavigationTree);
-  EXPECT_EQ(result_, 1);
-  EXPECT_EQ(log_->info, std::vector<std::string>{"file '" + kSite + "missing.htm' not found\n"});
-  EXPECT_TRUE(log_->errors.empty());
-}
+class ScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = &test::InstallMessageLog();
+    config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
+    config::TheConfig().TempFolder = core::CopyText(temp_ / "");
+  }
 
-TEST_F(ScanTest, TheSamePageUnderTwoFragmentsIsTwoEntries) {
-  EXPECT_EQ(Scan(0, kSite + "index.htm", VELLUM_SCAN_IGNORE_ARGUMENTS, kSite),
-            "About us | ROOT/about.htm\n"
-            "  Alice | ROOT/people/alice.htm\n"
-            "  Team | ROOT/team.htm\n"
-            "Home | ROOT/index.htm\n"
-            "News | ROOT/news.htm#latest\n"
-            "News | ROOT/news.htm#archive\n"
-            "Products | ROOT/products/list.htm\n"
-            "    | ROOT/products/gadget.htm\n"
-            "  Widget | ROOT/products/widget.htm\n"
-            "contact | ROOT/contact.htm\n");
-}
+  void TearDown() override {
+    core::Clear(tree_);
+    web::PurgePageCache();
+    config::ReleaseMember(config::TheConfig().ExtPage);
+    config::ReleaseMember(config::TheConfig().TempFolder);
+  }
 
-TEST_F(ScanTest, LinkNamesFromTheMetaDescription) {
-  // Items of equal names keep the order in which they were found.
-  EXPECT_EQ(Scan(0, kSite + "index.htm", kWizardDefaults | VELLUM_SCAN_META_DESCRIPTION, kSite),
-            "  | ROOT/products/list.htm\n"
-            "    | ROOT/products/gadget.htm\n"
-            "  A widget | ROOT/products/widget.htm\n"
-            "  | ROOT/news.htm\n"
-            "  | ROOT/contact.htm\n"
-            "Welcome page | ROOT/index.htm\n"
-            "Who we are | ROOT/about.htm\n"
-            "    | ROOT/team.htm\n"
-            "  Alice's page | ROOT/people/alice.htm\n");
-}
+  // The tree that a scan in mode over base (or project) gives, dumped
+  // against root_; the result goes to result_.
+  std::string Scan(int mode, const std::string& base, unsigned flags,
+                   const std::string& excluded = "", Project* project = nullptr) {
+    core::Clear(tree_);
+    SiteMapParams params{};
+    params.BasePath = base.c_str();
+    params.StartEntry = project;
+    params.Settings.Mode = static_cast<uint8_t>(mode);
+    params.Settings.OutputFile = excluded.c_str();
+    params.Items = &tree_;
+    result_ = ScanSite(params, tree_, flags);
+    return test::DumpTree(tree_, root_);
+  }
 
-TEST_F(ScanTest, TheExcludedPageIsComparedExactlyInNavigationMode) {
-  const std::string without_news =
-      Scan(0, kSite + "index.htm", kWizardDefaults, kSite, (kSite + "news.htm").c_str());
-  EXPECT_EQ(without_news.find("news.htm"), std::string::npos) << without_news;
-  const std::string with_news =
-      Scan(0, kSite + "index.htm", kWizardDefaults, kSite, (kSite + "NEWS.htm").c_str());
-  EXPECT_NE(with_news.find("News | ROOT/news.htm"), std::string::npos) << with_news;
-}
+  test::MessageLog* log_ = nullptr;
+  test::ScratchDir temp_;
+  MapItemList tree_{};
+  std::string root_ = kSite;
+  int result_ = -1;
+};
 
-TEST_F(ScanTest, AnUnreadableOrEmptyBaseLeavesTheTreeEmpty) {
-  EXPECT_EQ(Scan(0, kSite + "missing.htm", kWizardDefaults), "");
-  EXPECT_EQ(result_, 0);
-  EXPECT_EQ(Scan(0, "", kWizardDefaults), "");
-  EXPECT_EQ(result_, 0);
-  EXPECT_EQ(Scan(1, "http://127.0.0.1:1/", kFolderDefaults), "");
-  EXPECT_EQ(result_, 0);
-  EXPECT_TRUE(log_->info.empty());
-  EXPECT_TRUE(log_->errors.empty());
-}
-
-TEST_F(ScanTest, ABasePageWithoutLinksIsTheWholeTree) {
-  EXPECT_EQ(Scan(0, kSite + "products/old/legacy.html", kWizardDefaults, kSite),
-            "Legacy | ROOT/products/old/legacy.html\n");
-}
-
-TEST_F(ScanTest, FolderModeBuildsTheTreeOfTheFolders) {
-  const std::string expected =
+TEST_F(ScanTest, TreesOfTheFixtureSite) {
+  const std::string folder_tree =
       "About us | about.htm\n"
       "Home | index.htm\n"
       "News | news.htm\n"
@@ -111,113 +97,188 @@ TEST_F(ScanTest, FolderModeBuildsTheTreeOfTheFolders) {
       "  Widget | products/widget.htm\n"
       "  old | -\n"
       "    Legacy | products/old/legacy.html\n";
-  EXPECT_EQ(Scan(1, kSite, kFolderDefaults), expected);
-  EXPECT_EQ(result_, 1);
-  // A base folder given without its separator gives the same tree.
-  EXPECT_EQ(Scan(1, kSite.substr(0, kSite.size() - 1), kFolderDefaults), expected);
-  EXPECT_TRUE(log_->info.empty());
-}
-
-TEST_F(ScanTest, TheExcludedPageIsComparedWithoutCaseInFolderMode) {
-  const std::string tree = Scan(1, kSite, kFolderDefaults, "", "INDEX.HTM");
-  EXPECT_EQ(tree.find("index.htm"), std::string::npos) << tree;
-  EXPECT_NE(tree.find("About us | about.htm"), std::string::npos) << tree;
+  struct Row {
+    int mode;
+    std::string base;
+    unsigned flags;
+    std::string excluded;
+    std::string tree;   // empty: the scan fails
+    std::size_t infos;  // "not found" reports
+  };
+  const std::string index = kSite + "index.htm";
+  const Row rows[] = {
+      {0, index, kWizard, "", kNavigationTree, 1},
+      // Link names from the META description; equal names keep the order in
+      // which they were found.
+      {0, index, kWizard | VELLUM_SCAN_META_DESCRIPTION, "",
+       "  | ROOT/products/list.htm\n"
+       "    | ROOT/products/gadget.htm\n"
+       "  A widget | ROOT/products/widget.htm\n"
+       "  | ROOT/news.htm\n"
+       "  | ROOT/contact.htm\n"
+       "Welcome page | ROOT/index.htm\n"
+       "Who we are | ROOT/about.htm\n"
+       "    | ROOT/team.htm\n"
+       "  Alice's page | ROOT/people/alice.htm\n",
+       1},
+      // The excluded page is compared exactly in navigation mode, without
+      // case in folder mode.
+      {0, index, kWizard, kSite + "news.htm", Without(kNavigationTree, "News | ROOT/news.htm\n"),
+       1},
+      {0, index, kWizard, kSite + "NEWS.htm", kNavigationTree, 1},
+      {1, kSite, kFolder, "INDEX.HTM", Without(folder_tree, "Home | index.htm\n"), 0},
+      {0, kSite + "products/old/legacy.html", kWizard, "",
+       "Legacy | ROOT/products/old/legacy.html\n", 0},
+      {1, kSite, kFolder, "", folder_tree, 0},
+      {1, kSite.substr(0, kSite.size() - 1), kFolder, "", folder_tree, 0},
+      // An unreadable or empty base, or a web address as the folder.
+      {0, kSite + "missing.htm", kWizard, "", "", 0},
+      {0, "", kWizard, "", "", 0},
+      {1, "http://127.0.0.1:1/", kFolder, "", "", 0},
+      {2, "", kFolder, "", "", 0},  // no project
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.base + " " + std::to_string(row.flags) + " " + row.excluded);
+    *log_ = {};
+    EXPECT_EQ(Scan(row.mode, row.base, row.flags, row.excluded), row.tree);
+    EXPECT_EQ(result_, row.tree.empty() ? 0 : 1);
+    EXPECT_EQ(log_->info.size(), row.infos);
+    EXPECT_TRUE(log_->errors.empty());
+  }
 }
 
 TEST_F(ScanTest, AProjectIsScannedByItsType) {
   Project project{};
-  project.Type = 0;
   project.Source = core::CopyText(kSite + "index.htm");
-  SiteMapParams params{};
-  params.Settings.Mode = 2;
-  params.StartEntry = &project;
-  params.Items = &tree_;
-  EXPECT_EQ(ScanSite(params, tree_, kWizardDefaults), 1);
-  const std::string navigation = DumpTree(tree_, kSite);
-  EXPECT_EQ(navigation, Scan(0, kSite + "index.htm", kWizardDefaults, kSite));
-
+  EXPECT_EQ(Scan(2, "", kWizard, "", &project), kNavigationTree);
   // Any other type: the project's source files, in their order, below its
   // Source folder; files outside it keep their whole path.
-  core::Clear(tree_);
   project.Type = 1;
-  core::ReleaseText(project.Source);
+  config::ReleaseMember(project.Source);
   project.Source = core::CopyText(kSite + "products");
-  for (std::string file :
-       {kSite + "products/widget.htm", kSite + "products/old/legacy.html", kSite + "news.htm"}) {
+  for (std::string file : {"products/widget.htm", "products/old/legacy.html", "news.htm"}) {
+    file.insert(0, kSite);
     core::Add(project.SourceFiles, file.data(), 0);
   }
-  EXPECT_EQ(ScanSite(params, tree_, kFolderDefaults), 1);
-  EXPECT_EQ(DumpTree(tree_, kSite),
+  EXPECT_EQ(Scan(2, "", kFolder, "", &project),
             "News | ROOT/news.htm\n"
             "Widget | widget.htm\n"
             "old | -\n"
             "  Legacy | old/legacy.html\n");
-
-  core::Clear(tree_);
-  params.StartEntry = nullptr;
-  EXPECT_EQ(ScanSite(params, tree_, kFolderDefaults), 0);
-  EXPECT_EQ(tree_.Count, 0);
-  core::ReleaseText(project.Source);
+  config::ReleaseMember(project.Source);
   core::Clear(project.SourceFiles);
 }
 
 TEST_F(ScanTest, HostilePagesAreScannedToTheEnd) {
   test::ScratchDir site;
+  root_ = site / "";
   std::string many;
-  for (int i = 0; i < 60; ++i) many += " x" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  for (int i = 0; i < 60; ++i) many.append(" x").append(std::to_string(i)).append("=\"1\"");
   std::string noise;
   for (int i = 0; i < 100000; ++i) noise += static_cast<char>(i % 255 + 1 == '<' ? 0 : i % 255 + 1);
-  using namespace std::string_literals;
   site.Write("index.htm",
              "<title>Hostile</title><a href=a.htm><a href=\"b.htm\"><a href='c.htm'>"
              "<a href=d.htm><a href=e.htm><a href=\"f.htm\0\0<b"s);
   site.Write("a.htm", "<title>Unclosed title<a href=\"index.htm>");
   site.Write("b.htm", "<title>Many</title><a" + many + " href=c.htm><a href=e.htm" + many + ">");
-  site.Write("c.htm", "<title>Long</title>" + std::string(10 << 20, 'x') + "<a href=index.htm>");
+  site.Write("c.htm", "<title>Long</title>"s + std::string(10 << 20, 'x') + "<a href=index.htm>");
   site.Write("d.htm", "<title>Nul\0inside</title><a href=b.htm\0junk>"s);
   site.Write("e.htm", noise);
-  const std::string root = site.path().string() + "/";
-  EXPECT_EQ(Scan(0, root + "index.htm", kWizardDefaults, root),
+  EXPECT_EQ(Scan(0, root_ + "index.htm", kWizard),
             "Hostile | ROOT/index.htm\n"
             "    | ROOT/e.htm\n"
             "  Many | ROOT/b.htm\n"
             "  Nul | ROOT/d.htm\n"
             "  Unclosed title | ROOT/a.htm\n"
             "Long | ROOT/c.htm\n");
-  EXPECT_EQ(Scan(1, root, kFolderDefaults),
-            "  | e.htm\n"
-            "Hostile | index.htm\n"
-            "Long | c.htm\n"
-            "Many | b.htm\n"
-            "Nul | d.htm\n"
-            "Unclosed title | a.htm\n");
   EXPECT_TRUE(log_->errors.empty());
 }
 
 TEST_F(ScanTest, RunningOutOfMemoryAnywhereEndsTheScanCleanly) {
   // Fail each allocation of the scan in turn: every run must end, report
   // what it lost, and leave a tree that can be freed.
-  const std::string complete = Scan(0, kSite + "index.htm", kWizardDefaults, kSite);
   std::vector<std::string> runtime_errors;
   for (int n = 0;; ++n) {
     log_->errors.clear();
     core::testing::FailAllocationAfter(n);
-    const std::string tree = Scan(0, kSite + "index.htm", kWizardDefaults, kSite);
+    const std::string tree = Scan(0, kSite + "index.htm", kWizard);
     core::testing::FailAllocationAfter(-1);
     for (const std::string& error : log_->errors) {
       if (error != "memory overflou") runtime_errors.push_back(error);
     }
     if (log_->errors.empty()) {
-      EXPECT_EQ(tree, complete);
+      EXPECT_EQ(tree, kNavigationTree);
       break;
     }
   }
-  for (const std::string& error : runtime_errors) {
-    EXPECT_TRUE(error == "runtime error #129" || error == "runtime error #152" ||
-                error == "runtime error #162" || error == "runtime error #175")
-        << error;
-  }
   EXPECT_FALSE(runtime_errors.empty());
+  EXPECT_THAT(runtime_errors,
+              ::testing::Each(::testing::MatchesRegex("runtime error #(129|152|162|175)")));
+}
+
+// The fixture site served over HTTP: its link to another site points at a
+// second server, and its news page answers with a redirect.
+class HttpScanTest : public ScanTest {
+ protected:
+  void SetUp() override {
+    ScanTest::SetUp();
+    std::filesystem::copy(kSite, site_.path(), std::filesystem::copy_options::recursive);
+    std::string index = test::ReadBytes(site_ / "index.htm");
+    site_.Write("index.htm", index.replace(index.find("http://127.0.0.1:1/"), 19, other_.Url("")));
+    site_.Write("archive/news.htm", test::ReadBytes(site_ / "news.htm"));
+    root_ = server_.Url("");
+  }
+
+  // The tree from the served index.htm, the other site's pages under OTHER/.
+  std::string ScanHttp(unsigned flags) {
+    std::string tree = Scan(0, server_.Url("index.htm"), flags);
+    for (std::size_t at; (at = tree.find(other_.Url(""))) != std::string::npos;) {
+      tree.replace(at, other_.Url("").size(), "OTHER/");
+    }
+    return tree;
+  }
+
+  test::ScratchDir site_, logs_;
+  test::HttpServer other_{VELLUM_SCAN_FIXTURES "/other", logs_ / "other.log"};
+  test::HttpServer server_{
+      site_.path().string(), logs_ / "site.log", {{"/news.htm", "/archive/news.htm"}}};
+};
+
+TEST_F(HttpScanTest, OtherSitesAreAddedAndFollowedOnlyWhenAsked) {
+  const std::string home = "Home | ROOT/index.htm\n", other = "  Other site | OTHER/page.htm\n";
+  struct Row {
+    unsigned flags;
+    std::string below_home;
+    std::vector<std::string> other_requests;  // so far
+  };
+  const Row rows[] = {
+      {kWizard, "", {}},
+      {kWizard | VELLUM_SCAN_ADD_OTHER_SITES, other, {"/page.htm"}},
+      {kWizard | VELLUM_SCAN_ADD_OTHER_SITES | VELLUM_SCAN_FOLLOW_OTHER_SITES,
+       other + "    More | OTHER/more.htm\n",
+       {"/page.htm", "/page.htm", "/more.htm"}},
+  };
+  std::size_t scans = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.flags);
+    web::PurgePageCache();
+    std::string tree = kNavigationTree;
+    EXPECT_EQ(ScanHttp(row.flags), tree.insert(tree.find(home) + home.size(), row.below_home));
+    EXPECT_EQ(other_.Requests(), row.other_requests);
+    // Every page, the redirect and the missing one, is fetched once per scan.
+    EXPECT_EQ(server_.Requests().size(), 11 * ++scans);
+  }
+  EXPECT_EQ(log_->info,
+            std::vector<std::string>(
+                3, std::string("file '") + server_.Url("missing.htm") + "' not found\n"));
+  EXPECT_TRUE(log_->errors.empty());
+}
+
+TEST_F(HttpScanTest, BookmarksAndArgumentsAreKeptWhenNotIgnored) {
+  EXPECT_THAT(ScanHttp(VELLUM_SCAN_INCLUDE_BASE),
+              ::testing::AllOf(::testing::HasSubstr(
+                                   "News | ROOT/news.htm#latest\nNews | ROOT/news.htm#archive\n"),
+                               ::testing::HasSubstr("contact | ROOT/contact.htm?from=home\n")));
 }
 
 }  // namespace

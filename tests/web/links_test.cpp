@@ -19,64 +19,57 @@ constexpr unsigned kOutside = kPageLinks | kOutsideSite;
 
 TEST(Resolve, ValuesAgainstThePageAndTheBase) {
   const std::string long_name(300, 'n');
+  // Bases and pages: a local site with drive paths, a web site, a local site
+  // of this platform.
+  const char *C = "C:\\site\\index.htm", *W = "http://site/a/index.htm", *U = "/srv/site/index.htm";
+  const char *gallery = "C:\\site\\images\\gallery.htm", *a = "C:\\site\\a.htm";
+  const char *deep = "C:\\site\\a\\b\\p.htm", *p = "http://site/a/b/p.htm";
   struct Row {
-    std::string base, page, value;
+    const char *base, *page;
+    std::string value;
     unsigned flags;
     std::optional<std::string> link;  // nothing: dropped
   };
   const Row rows[] = {
-      // A local site with drive paths.
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "pic.gif", 1,
-       "C:\\site\\images\\pic.gif"},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../pic.gif", 1,
-       "C:\\site\\pic.gif"},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "..\\..\\pic.gif", 1, "C:\\pic.gif"},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../../../pic.gif", 1, std::nullopt},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "a/../b.htm", 1, std::nullopt},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "../a/../b.htm", 1,
-       "C:\\site\\a/../b.htm"},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", " \t\npic.gif ", 1,
-       "C:\\site\\images\\pic.gif "},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "\\top.htm", 1,
-       "C:\\site\\images\\top.htm"},
-      {"C:\\site\\index.htm", "C:\\site\\images\\gallery.htm", "", 1, "C:\\site\\images\\"},
-      {"C:\\site\\index.htm", "C:\\site\\x.htm", long_name, 1, "C:\\site\\" + long_name},
-      // Bookmarks.
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "#top", kPageLinks, std::nullopt},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "#top", kBookmarks, "C:\\site\\a.htm#top"},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm#old", "#top", kBookmarks, "C:\\site\\a.htm#top"},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "b.htm#top", kPageLinks, "C:\\site\\b.htm#top"},
+      {C, gallery, "pic.gif", 1, "C:\\site\\images\\pic.gif"},
+      {C, gallery, "../pic.gif", 1, "C:\\site\\pic.gif"},
+      {C, gallery, "..\\..\\pic.gif", 1, "C:\\pic.gif"},
+      {C, gallery, "../../../pic.gif", 1, {}},
+      {C, gallery, "a/../b.htm", 1, {}},
+      {C, gallery, "../a/../b.htm", 1, "C:\\site\\a/../b.htm"},
+      {C, gallery, " \t\npic.gif ", 1, "C:\\site\\images\\pic.gif "},
+      {C, gallery, "\\top.htm", 1, "C:\\site\\images\\top.htm"},
+      {C, gallery, "", 1, "C:\\site\\images\\"},
+      {C, a, long_name, 1, "C:\\site\\" + long_name},
+      {C, a, "#top", kPageLinks, {}},
+      {C, a, "#top", kBookmarks, "C:\\site\\a.htm#top"},
+      {C, "C:\\site\\a.htm#old", "#top", kBookmarks, "C:\\site\\a.htm#top"},
+      {C, a, "b.htm#top", kPageLinks, "C:\\site\\b.htm#top"},
       // Values with a scheme or a drive are taken as they are, unless they
       // leave the site.
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "mailto:me@x", 1, "mailto:me@x"},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "D:\\other\\x.htm", 1, "D:\\other\\x.htm"},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "http://web/x.htm", 1, std::nullopt},
-      {"C:\\site\\index.htm", "C:\\site\\a.htm", "http://web/x.htm", kOutside, "http://web/x.htm"},
-      // A web site.
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "q.htm", 1, "http://site/a/b/q.htm"},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "../q.htm", 1, "http://site/a/q.htm"},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/a/x.htm", 1, "http://site/a/x.htm"},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/b/x.htm", 1, std::nullopt},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/b/x.htm", kOutside,
-       "http://site/b/x.htm"},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "/about.htm", 1,
-       "http://site/about.htm"},  // begins with the base folder "http://site/a"
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "http://site/a/c.htm", 1,
-       "http://site/a/c.htm"},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "HTTP://site/a/c.htm", 1, std::nullopt},
-      {"http://site/a/index.htm", "http://site/a/b/p.htm", "http://elsewhere/c.htm", kOutside,
-       "http://elsewhere/c.htm"},
+      {C, a, "mailto:me@x", 1, "mailto:me@x"},
+      {C, a, "D:\\other\\x.htm", 1, "D:\\other\\x.htm"},
+      {C, a, "http://web/x.htm", 1, {}},
+      {C, a, "http://web/x.htm", kOutside, "http://web/x.htm"},
+      {W, p, "q.htm", 1, "http://site/a/b/q.htm"},
+      {W, p, "../q.htm", 1, "http://site/a/q.htm"},
+      {W, p, "/a/x.htm", 1, "http://site/a/x.htm"},
+      {W, p, "/b/x.htm", 1, {}},
+      {W, p, "/b/x.htm", kOutside, "http://site/b/x.htm"},
+      {W, p, "/about.htm", 1, "http://site/about.htm"},  // begins with the folder "http://site/a"
+      {W, p, "http://site/a/c.htm", 1, "http://site/a/c.htm"},
+      {W, p, "HTTP://site/a/c.htm", 1, {}},
+      {W, p, "http://elsewhere/c.htm", kOutside, "http://elsewhere/c.htm"},
       // "../" climbs from the folder of the page the link is on, however deep;
       // a web address stops at its host's root.
-      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../q.htm", 1, "C:\\site\\a\\q.htm"},
-      {"C:\\site\\index.htm", "C:\\site\\a\\b\\p.htm", "../../q.htm", 1, "C:\\site\\q.htm"},
+      {C, deep, "../q.htm", 1, "C:\\site\\a\\q.htm"},
+      {C, deep, "../../q.htm", 1, "C:\\site\\q.htm"},
       {"http://site/index.htm", "http://site/a/b/p.htm#x/y", "../q.htm", 1, "http://site/a/q.htm"},
       {"http://site/index.htm", "http://site/p.htm", "../../x.htm", 1, "http://site/x.htm"},
-      {"/srv/site/index.htm", "/srv/site/a/b/p.htm", "../../x.htm", 1, "/srv/site/x.htm"},
-      // Pages without a folder, and local paths of this platform.
-      {"index.htm", "index.htm", "a.htm", 1, "a.htm"},
-      {"/srv/site/index.htm", "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},
-      {"/srv/site/index.htm", "/srv/site/sub/p.htm", "/abs.htm", 1, "/srv/site/sub/abs.htm"},
+      {U, "/srv/site/a/b/p.htm", "../../x.htm", 1, "/srv/site/x.htm"},
+      {U, "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},
+      {U, "/srv/site/sub/p.htm", "/abs.htm", 1, "/srv/site/sub/abs.htm"},
+      {"index.htm", "index.htm", "a.htm", 1, "a.htm"},  // pages without a folder
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Resolve(row.base, row.page, row.value, row.flags), row.link)
@@ -96,31 +89,17 @@ class LinksTest : public ::testing::Test {
     log_ = &test::InstallMessageLog();
     config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
   }
-  void TearDown() override {
-    EngineConfig& config = config::TheConfig();
-    core::ReleaseText(config.ExtPage);
-    config.ExtPage = nullptr;
-  }
+  void TearDown() override { config::ReleaseMember(config::TheConfig().ExtPage); }
 
-  // The entries of list as "text" or "text x count" when counted more than
-  // once.
-  static std::vector<std::string> Entries(const CountedStringList& list) {
+  // The entries of list as "text" or "text xN" when counted N > 1 times;
+  // the list is emptied.
+  static std::vector<std::string> Take(CountedStringList& list) {
     std::vector<std::string> entries;
     for (int i = 0; i < list.Count; ++i) {
       entries.push_back(list.Entries[i].Text);
-      if (list.Entries[i].UseCount > 1) {
-        entries.back() += " x" + std::to_string(list.Entries[i].UseCount);
-      }
+      const int count = list.Entries[i].UseCount;
+      if (count > 1) entries.back().append(" x").append(std::to_string(count));
     }
-    return entries;
-  }
-
-  std::vector<std::string> Collect(std::string_view html, unsigned flags) {
-    TagTokenizer tokenizer;
-    EXPECT_TRUE(tokenizer.AttachCopy(html));
-    CountedStringList list{};
-    CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, flags);
-    std::vector<std::string> entries = Entries(list);
     core::Clear(list);
     return entries;
   }
@@ -159,7 +138,13 @@ TEST_F(LinksTest, CollectedLinksFollowTheFlags) {
        {"ftp://f/x.htm", "file:///c/x.htm", "gopher://g/", "javascript:go()"}},
       {0, {}},
   };
-  for (const Row& row : rows) EXPECT_EQ(Collect(page, row.flags), row.links) << row.flags;
+  for (const Row& row : rows) {
+    TagTokenizer tokenizer;
+    ASSERT_TRUE(tokenizer.AttachCopy(page));
+    CountedStringList list{};
+    CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, row.flags);
+    EXPECT_EQ(Take(list), row.links) << row.flags;
+  }
 }
 
 TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {
@@ -174,18 +159,15 @@ TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {
 
   CountedStringList list{};
   ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kPageLinks));
-  EXPECT_EQ(Entries(list),
-            (std::vector<std::string>{base + " x2", root + "a.htm x2", root + "b.htm x2",
-                                      root + "sub/c.htm x2", root + "missing.htm x2",
-                                      root + "sub/d.htm x2"}));
-  core::Clear(list);
-  EXPECT_TRUE(log_->info.empty());
-  EXPECT_TRUE(log_->errors.empty());
+  EXPECT_EQ(Take(list), (std::vector<std::string>{base + " x2", root + "a.htm x2",
+                                                  root + "b.htm x2", root + "sub/c.htm x2",
+                                                  root + "missing.htm x2", root + "sub/d.htm x2"}));
+  EXPECT_TRUE(log_->info.empty() && log_->errors.empty());
 
   ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kOutside));
-  EXPECT_EQ(list.Count, 7);
-  EXPECT_STREQ(list.Entries[3].Text, "http://127.0.0.1:1/far.htm");
-  core::Clear(list);
+  const std::vector<std::string> outside = Take(list);
+  EXPECT_EQ(outside.size(), 7u);
+  EXPECT_EQ(outside.at(3), "http://127.0.0.1:1/far.htm x2");
 
   EXPECT_FALSE(CrawlSite(base.c_str(), (root + "none.htm").c_str(), list, kPageLinks));
   EXPECT_FALSE(CrawlSite(base.c_str(), "", list, kPageLinks));
@@ -204,14 +186,12 @@ TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {
 
   CountedStringList list{};
   GatherResources(base.c_str(), page.c_str(), list);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{folder + "BG.jpg", folder + "Doc.PDF",
-                                                     folder + "Img/Logo.GIF"}));
-  core::Clear(list);
+  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "BG.jpg", folder + "Doc.PDF",
+                                                  folder + "Img/Logo.GIF"}));
 
   ASSERT_TRUE(LowerCaseResources(base.c_str(), page.c_str(), &list));
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{folder + "bg.jpg", folder + "doc.pdf",
-                                                     folder + "img/logo.gif"}));
-  core::Clear(list);
+  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "bg.jpg", folder + "doc.pdf",
+                                                  folder + "img/logo.gif"}));
   EXPECT_EQ(test::ReadBytes(page),
             "<body background=bg.jpg>\r\n<a href=doc.pdf>d</a><a href=Other.htm>o</a>"
             "<a href=http://web/X.gif><img src='img/logo.gif' alt=A>\r\n"
@@ -219,22 +199,18 @@ TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
-TEST_F(LinksTest, LowerCasingLeavesAnUnchangedPageAlone) {
+TEST_F(LinksTest, LowerCasingReportsWhatItCannotReadOrWrite) {
   const std::string page = dir_.Write("p.htm", "<img src=low.gif>\n");
   ASSERT_TRUE(LowerCaseResources(page.c_str(), page.c_str(), nullptr));
-  EXPECT_EQ(test::ReadBytes(page), "<img src=low.gif>\n");  // not rewritten in text mode
-
+  EXPECT_EQ(test::ReadBytes(page), "<img src=low.gif>\n");  // unchanged: not rewritten
   EXPECT_FALSE(LowerCaseResources(page.c_str(), (dir_ / "none.htm").c_str(), nullptr));
-  EXPECT_EQ(log_->errors,
-            std::vector<std::string>{"file '" + (dir_ / "none.htm") + "' not found\n"});
-}
-
-TEST_F(LinksTest, LowerCasingReportsAPageThatCannotBeWrittenBack) {
   // A name so long that no file can be made beside it to write the new page.
-  const std::string page = dir_.Write(std::string(250, 'p') + ".htm", "<img src=UP.gif>");
-  EXPECT_FALSE(LowerCaseResources(page.c_str(), page.c_str(), nullptr));
-  EXPECT_EQ(log_->errors, std::vector<std::string>{"can't open file '" + page + "'"});
-  EXPECT_EQ(test::ReadBytes(page), "<img src=UP.gif>");
+  const std::string full = dir_.Write(std::string(250, 'p') + ".htm", "<img src=UP.gif>");
+  EXPECT_FALSE(LowerCaseResources(full.c_str(), full.c_str(), nullptr));
+  EXPECT_EQ(test::ReadBytes(full), "<img src=UP.gif>");
+  EXPECT_EQ(log_->errors,
+            (std::vector<std::string>{std::string("file '") + (dir_ / "none.htm") + "' not found\n",
+                                      "can't open file '" + full + "'"}));
 }
 
 }  // namespace

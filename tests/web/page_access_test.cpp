@@ -1,10 +1,9 @@
 #include "web/page_access.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,236 +17,181 @@
 namespace vellum::web {
 namespace {
 
-using test::HttpServer;
-using test::ScratchDir;
+using namespace std::string_literals;
 
-std::string Text(const core::LoadedText& text) { return std::string(text.data.get(), text.length); }
+const std::string kPage = "<title>Page</title>";
+constexpr int S = core::kSilent, E = core::kReportAsError, I = core::kReportAsInfo;
 
 class PageAccessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     log_ = &test::InstallMessageLog();
-    site_.Write("page.htm", "<title>Page</title>");
-    std::filesystem::create_directories(temp_.path());
-    SetTempFolder(temp_.path().string() + "/");
+    site_.Write("page.htm", kPage);
+    SetTempFolder(temp_ / "");
   }
 
   void TearDown() override {
     PurgePageCache();
+    testing::SetDownloadLimits({});
     SetTempFolder("");
-    EngineConfig& config = config::TheConfig();
-    core::ReleaseText(config.Proxy);
-    config.Proxy = nullptr;
-    config.PortProxy = 0;
+    config::ReleaseMember(config::TheConfig().Proxy);
+    config::TheConfig().PortProxy = 0;
   }
 
   static void SetTempFolder(const std::string& folder) {
-    EngineConfig& config = config::TheConfig();
-    core::ReleaseText(config.TempFolder);
-    config.TempFolder = folder.empty() ? nullptr : core::CopyText(folder);
+    config::ReleaseMember(config::TheConfig().TempFolder);
+    if (!folder.empty()) config::TheConfig().TempFolder = core::CopyText(folder);
   }
 
-  HttpServer StartServer(const HttpServer::Redirects& redirects = {}) {
-    return HttpServer(site_.path().string(), logs_ / ("server" + std::to_string(++servers_)),
-                      redirects);
+  static void SetProxy(const std::string& proxy, int port) {
+    config::ReleaseMember(config::TheConfig().Proxy);
+    config::TheConfig().Proxy = core::CopyText(proxy);
+    config::TheConfig().PortProxy = port;
   }
 
-  std::vector<std::string> TemporaryCopies() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
-      names.push_back(entry.path().filename().string());
+  static int Copies(const std::string& folder) {  // the temporary copies in folder
+    int copies = 0;
+    std::error_code none;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, none)) {
+      copies += entry.path().filename().string().rfind("swp", 0) == 0;
     }
-    return names;
+    return copies;
   }
 
-  std::string Load(const std::string& name, int mode, bool expected = true) {
+  // The text of name, or nothing when it cannot be loaded.
+  static std::optional<std::string> Load(const std::string& name, int mode = E) {
     core::LoadedText text;
-    EXPECT_EQ(LoadPage(name.c_str(), text, mode), expected) << name;
-    return Text(text);
+    if (!LoadPage(name.c_str(), text, mode)) return std::nullopt;
+    return std::string(text.data.get(), text.length);
+  }
+
+  std::string NotFound(const std::string& name) const {
+    return std::string("file '") + server_.Url(name) + "' not found\n";
   }
 
   test::MessageLog* log_ = nullptr;
-  ScratchDir site_;
-  ScratchDir temp_;
-  ScratchDir logs_;
-  int servers_ = 0;
+  test::ScratchDir site_, temp_, logs_;
+  test::HttpServer server_{
+      site_.path().string(), logs_ / "server.log",
+      test::HttpServer::Redirects{{"/old.htm", "/page.htm"}, {"/loop.htm", "/loop.htm"}}};
 };
 
-TEST_F(PageAccessTest, APageLoadedTwiceIsFetchedOnceAndPurgedAtTheEnd) {
-  HttpServer server = StartServer();
-  const std::string url = server.Url("page.htm");
-  EXPECT_EQ(Load(url, core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(Load(url, core::kReportAsError), "<title>Page</title>");
-  EXPECT_TRUE(PageExists(url.c_str()));
-  EXPECT_EQ(server.CountRequests("/page.htm"), 1);
-
-  std::vector<std::string> copies = TemporaryCopies();
-  ASSERT_EQ(copies.size(), 1u);
-  EXPECT_EQ(copies[0].substr(0, 3), "swp");
-  PurgePageCache();
-  EXPECT_TRUE(TemporaryCopies().empty());
-  EXPECT_EQ(Load(url, core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(server.CountRequests("/page.htm"), 2);
-  EXPECT_TRUE(log_->errors.empty());
-}
-
-TEST_F(PageAccessTest, BlanksInAnAddressAreEscapedInTheRequest) {
+TEST_F(PageAccessTest, LoadsAskTheServerOnlyWhenTheyMustAndReportAsTheModeSays) {
+  const std::string bytes = "\0\x01\x7f\x80\xff<a>"s, fits(20, 'f'), streamed(20, 'x');
+  site_.Write("logo.gif", bytes);
   site_.Write("a b.htm", "spaced");
-  HttpServer server = StartServer();
-  EXPECT_EQ(Load(server.Url("a b.htm"), core::kReportAsError), "spaced");
-  EXPECT_EQ(server.Requests(), std::vector<std::string>{"/a%20b.htm"});
-}
-
-TEST_F(PageAccessTest, EachFragmentIsCachedApartButNeverSent) {
-  HttpServer server = StartServer();
-  const std::string url = server.Url("page.htm");
-  Load(url + "#a", core::kSilent);
-  Load(url + "#b", core::kSilent);
-  Load(url + "#a", core::kSilent);
-  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/page.htm", "/page.htm"}));
-}
-
-TEST_F(PageAccessTest, AMissingPageIsReportedAsTheModeSaysAndNotCached) {
-  HttpServer server = StartServer();
-  const std::string url = server.Url("missing.htm");
-  const std::string message = "file '" + url + "' not found\n";
-  Load(url + "#x", core::kSilent, false);
-  Load(url, core::kReportAsError, false);
-  Load(url, core::kReportAsInfo, false);
-  EXPECT_FALSE(PageExists(url.c_str()));
-  EXPECT_EQ(log_->errors, std::vector<std::string>{message});
-  EXPECT_EQ(log_->info, std::vector<std::string>{message});
-  EXPECT_EQ(server.CountRequests("/missing.htm"), 4);
-  EXPECT_TRUE(TemporaryCopies().empty());
-}
-
-TEST_F(PageAccessTest, RedirectsAreFollowedAndTheCopyKeptUnderTheAskedAddress) {
-  HttpServer server = StartServer({{"/old.htm", "/page.htm"}, {"/loop.htm", "/loop.htm"}});
-  EXPECT_EQ(Load(server.Url("old.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(Load(server.Url("old.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/old.htm", "/page.htm"}));
-
-  Load(server.Url("loop.htm"), core::kReportAsInfo, false);
-  EXPECT_EQ(server.CountRequests("/loop.htm"), 11);  // the first ask and ten redirects
-  EXPECT_EQ(log_->info,
-            std::vector<std::string>{"file '" + server.Url("loop.htm") + "' not found\n"});
-}
-
-TEST_F(PageAccessTest, TheProxyCarriesEveryRequestWithOrWithoutItsOwnPort) {
-  HttpServer server = StartServer();
-  test::HttpProxy proxy(logs_.path().string());
-  EngineConfig& config = config::TheConfig();
-
-  config.Proxy = core::CopyText("127.0.0.1");
-  config.PortProxy = proxy.port();
-  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
-
-  core::ReleaseText(config.Proxy);
-  config.Proxy = core::CopyText("127.0.0.1:" + std::to_string(proxy.port()));
-  config.PortProxy = 0;
-  EXPECT_TRUE(PageExists(server.Url("page.htm#second").c_str()));
-
-  EXPECT_EQ(proxy.Requests(),
-            (std::vector<std::string>{server.Url("page.htm"), server.Url("page.htm")}));
-  EXPECT_EQ(server.CountRequests("/page.htm"), 2);
-}
-
-TEST_F(PageAccessTest, UnreachableServersAndProxiesEndInTheLoadersMessage) {
-  const int closed = test::FreePort();
-  const std::string url = "http://127.0.0.1:" + std::to_string(closed) + "/page.htm";
-  Load(url, core::kReportAsInfo, false);
-
-  HttpServer server = StartServer();
-  EngineConfig& config = config::TheConfig();
-  config.Proxy = core::CopyText("127.0.0.1");
-  config.PortProxy = closed;
-  Load(server.Url("page.htm"), core::kReportAsInfo, false);
-  EXPECT_EQ(log_->info,
-            (std::vector<std::string>{"file '" + url + "' not found\n",
-                                      "file '" + server.Url("page.htm") + "' not found\n"}));
-  EXPECT_EQ(server.CountRequests("/page.htm"), 0);
-}
-
-TEST_F(PageAccessTest, OversizedAnswersAreRefused) {
+  site_.Write("big.htm", fits + "f");
+  site_.Write("fits.htm", fits);
   DownloadLimits limits;
-  limits.max_bytes = 1000;
-  testing::SetDownloadLimits(limits);
-  site_.Write("big.htm", std::string(1001, 'b'));
-  site_.Write("fits.htm", std::string(1000, 'f'));
-  HttpServer server = StartServer();
-
-  // Known in advance from the length header: refused before any byte, as
-  // the mode says.
-  Load(server.Url("big.htm"), core::kSilent, false);
-  EXPECT_TRUE(log_->info.empty());
-  // Found out while reading: a broken transfer, reported even when silent.
-  Load(server.Url("_stream/5000"), core::kSilent, false);
-  EXPECT_EQ(log_->info,
-            std::vector<std::string>{"file '" + server.Url("_stream/5000") + "' not found\n"});
-  EXPECT_EQ(Load(server.Url("fits.htm"), core::kSilent).size(), 1000u);
-  EXPECT_EQ(Load(server.Url("_stream/1000"), core::kSilent).size(), 1000u);
-}
-
-TEST_F(PageAccessTest, AServerThatNeverAnswersDoesNotHangTheLoad) {
-  DownloadLimits limits;
+  limits.max_bytes = 20;
   limits.stall_seconds = 1;
   testing::SetDownloadLimits(limits);
-  HttpServer server = StartServer();
-  const auto start = std::chrono::steady_clock::now();
-  Load(server.Url("_stall"), core::kReportAsError, false);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-  EXPECT_EQ(log_->errors,
-            std::vector<std::string>{"file '" + server.Url("_stall") + "' not found\n"});
-}
-
-TEST_F(PageAccessTest, BinaryAnswersAreReadLikeAnyPage) {
-  std::string bytes;
-  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-  site_.Write("logo.gif", bytes);
-  HttpServer server = StartServer();
-  EXPECT_EQ(Load(server.Url("logo.gif"), core::kSilent), bytes);
+  struct Step {
+    int mode;
+    std::string path;
+    std::optional<std::string> text = {};  // nothing: the load fails
+    int reported = S;  // "file '...' not found" as an error (E) or as information (I)
+  };
+  struct Row {
+    std::vector<Step> loads;
+    std::vector<std::string> requests;
+  };
+  const Row rows[] = {
+      // Each fragment is cached apart but never sent.
+      {{{E, "page.htm", kPage},
+        {S, "page.htm#a", kPage},
+        {E, "page.htm", kPage},
+        {S, "page.htm#a", kPage}},
+       {"/page.htm", "/page.htm"}},
+      {{{S, "logo.gif", bytes}}, {"/logo.gif"}},
+      {{{E, "a b.htm", "spaced"}}, {"/a%20b.htm"}},
+      // A missing page is never cached.
+      {{{S, "missing.htm#x"}, {E, "missing.htm", {}, E}, {I, "missing.htm", {}, I}},
+       std::vector<std::string>(3, "/missing.htm")},
+      // The copy of a redirected page is kept under the asked address.
+      {{{E, "old.htm", kPage}, {E, "old.htm", kPage}}, {"/old.htm", "/page.htm"}},
+      {{{I, "loop.htm", {}, I}}, std::vector<std::string>(11, "/loop.htm")},  // ten redirects
+      // Too large by the length header: refused before any byte, as the mode
+      // says; found out while reading: a broken transfer, reported even when
+      // silent.
+      {{{S, "big.htm"}}, {"/big.htm"}},
+      {{{S, "_stream/50", {}, I}}, {"/_stream/50"}},
+      {{{S, "fits.htm", fits}, {S, "_stream/20", streamed}}, {"/fits.htm", "/_stream/20"}},
+      // A server that never answers does not hang the load.
+      {{{E, "_stall", {}, E}}, {"/_stall"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.loads[0].path);
+    const std::size_t before = server_.Requests().size();
+    *log_ = {};
+    test::MessageLog expected;
+    for (const Step& load : row.loads) {
+      EXPECT_EQ(Load(server_.Url(load.path), load.mode), load.text);
+      const std::string message = NotFound(load.path.substr(0, load.path.find('#')));
+      if (load.reported != S)
+        (load.reported == E ? expected.errors : expected.info).push_back(message);
+    }
+    const std::vector<std::string> requests = server_.Requests();
+    EXPECT_EQ(std::vector<std::string>(requests.begin() + before, requests.end()), row.requests);
+    EXPECT_EQ(log_->errors, expected.errors);
+    EXPECT_EQ(log_->info, expected.info);
+    PurgePageCache();
+  }
+  EXPECT_FALSE(PageExists(server_.Url("missing.htm").c_str()));
   core::FileStamp stamp;
-  stamp.day = 9;
-  ASSERT_TRUE(ReadPageStamp(server.Url("logo.gif").c_str(), stamp));
-  EXPECT_EQ(stamp.size, 256);
-  EXPECT_EQ(stamp.day + stamp.month + stamp.year + stamp.seconds, 0);
-  EXPECT_EQ(server.CountRequests("/logo.gif"), 1);
+  EXPECT_FALSE(ReadPageStamp(server_.Url("missing.htm").c_str(), stamp));
 }
 
-TEST_F(PageAccessTest, WithoutATemporaryFolderCopiesGoToTheSystemsOne) {
-  SetTempFolder("");
+TEST_F(PageAccessTest, CopiesGoToTheTemporaryFolderOrTheSystemsOneUntilPurged) {
   const std::string saved = std::filesystem::temp_directory_path().string();
   setenv("TMPDIR", temp_.path().c_str(), 1);
-  HttpServer server = StartServer();
-  Load(server.Url("page.htm"), core::kSilent);
-  EXPECT_EQ(TemporaryCopies().size(), 1u);
-  PurgePageCache();
-  EXPECT_EQ(TemporaryCopies().size(), 0u);
+  std::filesystem::create_directories(temp_ / "a#b?c");
+  const std::string url = server_.Url("page.htm");
+  // The folder below temp_ ("": none set), and whether copies are kept there;
+  // a folder that cannot be written only costs the cache.
+  const std::pair<std::string, bool> rows[] = {{"", true}, {"a#b?c/", true}, {"no/such/", false}};
+  for (const auto& [folder, kept] : rows) {
+    SCOPED_TRACE(folder);
+    const int before = server_.CountRequests("/page.htm");
+    SetTempFolder(folder.empty() ? "" : temp_ / folder);
+    EXPECT_EQ(Load(url), kPage);
+    EXPECT_TRUE(PageExists(url.c_str()));
+    core::FileStamp stamp;
+    stamp.day = 9;
+    ASSERT_TRUE(ReadPageStamp(url.c_str(), stamp));
+    EXPECT_EQ(stamp.size, 19);
+    EXPECT_EQ(stamp.day + stamp.month + stamp.year + stamp.seconds, 0);
+    EXPECT_EQ(Copies(temp_ / folder), kept ? 1 : 0);
+    EXPECT_EQ(server_.CountRequests("/page.htm") - before, kept ? 1 : 3);
+    PurgePageCache();
+    EXPECT_EQ(Copies(temp_ / folder), 0);
+  }
   setenv("TMPDIR", saved.c_str(), 1);
-}
-
-TEST_F(PageAccessTest, ATemporaryFolderWithAHashInItsNameStillServesTheCopies) {
-  const std::string folder = temp_.path().string() + "/a#b?c/";
-  std::filesystem::create_directories(folder);
-  SetTempFolder(folder);
-  HttpServer server = StartServer();
-  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(server.CountRequests("/page.htm"), 1);
-}
-
-TEST_F(PageAccessTest, AnUnwritableTemporaryFolderOnlyCostsTheCache) {
-  SetTempFolder(temp_.path().string() + "/no/such/folder/");
-  HttpServer server = StartServer();
-  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(Load(server.Url("page.htm"), core::kReportAsError), "<title>Page</title>");
-  EXPECT_EQ(server.CountRequests("/page.htm"), 2);
   EXPECT_TRUE(log_->errors.empty());
+}
+
+TEST_F(PageAccessTest, TheProxyCarriesEveryRequestAndUnreachablePlacesAreNotFound) {
+  test::HttpProxy proxy(logs_.path().string());
+  SetProxy("127.0.0.1", proxy.port());
+  EXPECT_EQ(Load(server_.Url("page.htm")), kPage);
+  SetProxy(std::string("127.0.0.1:") + std::to_string(proxy.port()), 0);
+  EXPECT_TRUE(PageExists(server_.Url("page.htm#second").c_str()));
+  EXPECT_EQ(proxy.Requests(), std::vector<std::string>(2, server_.Url("page.htm")));
+
+  const int closed = test::FreePort();
+  SetProxy("127.0.0.1", closed);
+  EXPECT_EQ(Load(server_.Url("page.htm#x"), I), std::nullopt);
+  SetProxy("", 0);
+  const std::string url = std::string("http://127.0.0.1:") + std::to_string(closed) + "/page.htm";
+  EXPECT_EQ(Load(url, I), std::nullopt);
+  EXPECT_EQ(log_->info,
+            (std::vector<std::string>{NotFound("page.htm"), "file '" + url + "' not found\n"}));
+  EXPECT_EQ(server_.CountRequests("/page.htm"), 2);
 }
 
 TEST_F(PageAccessTest, LocalNamesAreTheLocalLoadersOwn) {
   const std::string path = site_.Write("dos.htm", "a\r\nb");
-  EXPECT_EQ(Load(path + "#top", core::kReportAsError), "a\nb");
+  EXPECT_EQ(Load(path + "#top"), "a\nb");
   EXPECT_TRUE(PageExists(path.c_str()));
   EXPECT_FALSE(PageExists((path + "#top").c_str()));
   EXPECT_FALSE(PageExists(""));
@@ -256,39 +200,31 @@ TEST_F(PageAccessTest, LocalNamesAreTheLocalLoadersOwn) {
   EXPECT_EQ(stamp.size, 4);
   EXPECT_NE(stamp.year, 0);
   core::LoadedText text;
-  EXPECT_FALSE(LoadPage(nullptr, text, core::kReportAsError));
-  EXPECT_FALSE(LoadPage("", text, core::kReportAsError));
+  EXPECT_FALSE(LoadPage(nullptr, text, E));
+  EXPECT_FALSE(LoadPage("", text, E));
   EXPECT_TRUE(log_->errors.empty());
-}
-
-std::optional<std::string> Optional(const char* text) {
-  if (text == nullptr) return std::nullopt;
-  return text;
 }
 
 TEST(ReadHead, TitleAndDescription) {
   struct Row {
     const char* html;
-    const char* title;  // null: none
-    const char* description;
+    std::optional<std::string> title, description;
   };
   const Row rows[] = {
-      {"<title>Home</title>", "Home", nullptr},
-      {"<TITLE>\n  A &amp; B \n </TITLE>", "A &amp; B \n ", nullptr},
-      {"<title>One</title><title>Two</title>", "One", nullptr},
-      {"<title></title>", "", nullptr},
-      {"<title><b>x</b></title>", "", nullptr},
-      {"<title>open", "open", nullptr},
-      {"<html><body>no head</body>", nullptr, nullptr},
-      {"<script><title>in a script</title></script><title>T</title>", "in a script", nullptr},
-      {"<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT='D2'>", nullptr,
-       "D2"},
-      {"<meta name=\"description\" content=\"  spaced &amp; kept \">", nullptr,
-       "  spaced &amp; kept "},
-      {"<meta name=keywords content=k>", nullptr, nullptr},
-      {"<meta content=x>", nullptr, nullptr},
-      {"<meta name=description>", nullptr, nullptr},
-      {"<meta name=description content=>", nullptr, ""},
+      {"<title>Home</title>", "Home", {}},
+      {"<TITLE>\n  A &amp; B \n </TITLE>", "A &amp; B \n ", {}},
+      {"<title>One</title><title>Two</title>", "One", {}},
+      {"<title></title>", "", {}},
+      {"<title><b>x</b></title>", "", {}},
+      {"<title>open", "open", {}},
+      {"<html><body>no head</body>", {}, {}},
+      {"<script><title>in a script</title></script><title>T</title>", "in a script", {}},
+      {"<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT='D2'>", {}, "D2"},
+      {"<meta name=\"description\" content=\"  spaced &amp; kept \">", {}, "  spaced &amp; kept "},
+      {"<meta name=keywords content=k>", {}, {}},
+      {"<meta content=x>", {}, {}},
+      {"<meta name=description>", {}, {}},
+      {"<meta name=description content=>", {}, ""},
       {"<meta name=description content=d><title>T</title>", "T", "d"},
   };
   for (const Row& row : rows) {
@@ -297,8 +233,8 @@ TEST(ReadHead, TitleAndDescription) {
     tokenizer.Next();  // the head is read from the start, wherever the walk was
     PageHeadInfo head;
     ASSERT_TRUE(ReadHead(tokenizer, head));
-    EXPECT_EQ(head.title, Optional(row.title)) << row.html;
-    EXPECT_EQ(head.description, Optional(row.description)) << row.html;
+    EXPECT_EQ(head.title, row.title) << row.html;
+    EXPECT_EQ(head.description, row.description) << row.html;
   }
 }
 

@@ -151,4 +151,9 @@ std::string EscapeMarkup(std::string_view text) {
   return escaped;
 }
 
+bool LooksLikeScheme(std::string_view link) {
+  const std::string_view first = link.substr(0, link.find_first_of("/\\?#"));
+  return first.find_first_of(":&") != std::string_view::npos;
+}
+
 }  // namespace vellum::core

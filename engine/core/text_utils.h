@@ -69,4 +69,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // Other references ("&#8212;") stay as they are.
 std::string EscapeMarkup(std::string_view text);
 
+// True when the first segment of a link (up to "/", "\", "?" or "#") holds a
+// ":" or an "&" (which a character reference may turn into one): a browser
+// would read a scheme there, such as "javascript:".
+bool LooksLikeScheme(std::string_view link);
+
 }  // namespace vellum::core

@@ -17,13 +17,6 @@ std::string_view TextOrEmpty(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
-// True when the first segment of a link holds a ":" or an "&" (which an
-// entity may turn into one): a browser would read a scheme there.
-bool LooksLikeScheme(std::string_view link) {
-  const std::string_view first = link.substr(0, link.find_first_of("/\\?#"));
-  return first.find_first_of(":&") != std::string_view::npos;
-}
-
 }  // namespace
 
 std::string_view RelativeLink(bool relative, std::string_view url, const char* base_path) {
@@ -174,7 +167,7 @@ void HtmlWriter::WriteLinkTarget(bool relative, std::string_view url, const char
   target.copy(head, 3);
   if (core::IsAbsolutePath(head)) {
     Write("file://");
-  } else if (target.size() != url.size() && LooksLikeScheme(target)) {
+  } else if (target.size() != url.size() && core::LooksLikeScheme(target)) {
     // A file's name made relative is a path, never an address with a scheme
     // (a page named "javascript:....html", or "javascript&colon;..." that a
     // browser decodes to it).

@@ -246,7 +246,9 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
       placed = node >= 0;
       if (placed) level = tree.ChildrenOf(node);
     }
-    if (placed) tree.Append(level, relative.c_str(), NameOrNone(name), true);
+    // A file's path is never to be read as an address with a scheme.
+    const std::string url = core::LooksLikeScheme(relative) ? "./" + relative : relative;
+    if (placed) tree.Append(level, url.c_str(), NameOrNone(name), true);
   }
 }
 

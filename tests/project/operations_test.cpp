@@ -8,8 +8,10 @@
 #include "core/map_item_list.h"
 #include "core/memory.h"
 #include "project/project.h"
-#include "project_fixtures.h"
+#include "project/project_file.h"
+#include "support/golden.h"
 #include "support/http_servers.h"
+#include "support/map_tree.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "web/page_access.h"
@@ -18,172 +20,153 @@ namespace vellum::project {
 namespace {
 
 using test::Messages;
+using Texts = std::vector<std::string>;
+
+Texts List(int32_t count, const char* const* texts) { return Texts(texts, texts + count); }
 
 class OperationsTest : public ::testing::Test {
  protected:
   void SetUp() override { test::InstallMessageLog(); }
-  void TearDown() override { Close(project_); }
-
-  // Adds an item of kind at position named name, as the application adds its
-  // site map.
-  int Add(int position, uint32_t kind, const char* name = nullptr) {
-    SiteMapParams params = test::NewProjectSiteMap();
-    params.BasePath = name;
-    return AddItem(project_, {position, kind, &params, test::kNewSiteMapFlags});
+  void TearDown() override {
+    Close(project_);
+    config::TheConfig().ExtPage = nullptr;
   }
 
-  std::vector<std::string> ItemNames() const {
-    std::vector<std::string> names;
-    for (int i = 0; i < project_.ItemCount; ++i) {
-      names.emplace_back(project_.Items[i].Name != nullptr ? project_.Items[i].Name : "");
-    }
+  // Adds an item of kind at position named name, as the application adds its site map.
+  int Add(int position, uint32_t kind, const char* name = nullptr) {
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.BasePath = name;
+    return AddItem(project_, {position, kind, &params, VELLUM_NEW_SITE_MAP_FLAGS});
+  }
+  Texts ItemNames() const {
+    Texts names;
+    for (int i = 0; i < project_.ItemCount; ++i) names.emplace_back(project_.Items[i].Name);
     return names;
   }
-
   void AppendTarget(const char* url) {
     OutputTarget settings{};
     settings.URL = url;
     PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &settings};
     ChangeTargets(project_, request);
   }
-
-  std::vector<std::string> SourceFiles() const {
-    std::vector<std::string> texts;
-    for (int i = 0; i < project_.SourceFiles.Count; ++i) {
-      texts.emplace_back(project_.SourceFiles.Entries[i].Text);
-    }
+  Texts SourceFiles() const {
+    Texts texts;
+    const CountedStringList& files = project_.SourceFiles;
+    for (int i = 0; i < files.Count; ++i) texts.emplace_back(files.Entries[i].Text);
     return texts;
   }
 
   Project& project_ = TheProject();
 };
 
-TEST_F(OperationsTest, TheUpdateRuleTreatsAnEmptyTextAsNone) {
-  ProjectParams params{nullptr, "", 2, nullptr, 0};
-  EXPECT_EQ(SetParameters(project_, params), 0);
-  EXPECT_EQ(project_.Modified, 0);
-
-  params.Description = "about";
-  EXPECT_EQ(SetParameters(project_, params), 1);
-  project_.Modified = 0;
-  params.Description = "";
-  EXPECT_EQ(SetParameters(project_, params), 1);
-  EXPECT_EQ(project_.Description, nullptr);
-  EXPECT_EQ(project_.Modified, 1);
-}
-
-TEST_F(OperationsTest, MacrosChangeOnlyWhenLengthOrTextDiffers) {
+// Each step starts from an unmodified project; texts treat "" as none, and
+// types a file cannot hold are ignored.
+TEST_F(OperationsTest, ParametersChangeOnlyWhatDiffers) {
   const struct {
     const char* name;
-    const char* macros;
-    int32_t length;
+    ProjectParams params;
     bool changes;
   } steps[] = {
-      {"no length, no change", "ignored", 0, false},
-      {"a new length", "abc", 3, true},
-      {"the same text and length", "abc", 3, false},
-      {"the same length, another text", "xyz", 3, true},
-      {"length 0 again", nullptr, 0, true},
+      {"an empty description is none", {nullptr, "", 2, nullptr, 0}, false},
+      {"a description", {nullptr, "about", 2, nullptr, 0}, true},
+      {"the description emptied", {nullptr, "", 2, nullptr, 0}, true},
+      {"a type a file cannot hold", {nullptr, nullptr, 3, nullptr, 0}, false},
+      {"no macro length, no change", {nullptr, nullptr, 2, "ignored", 0}, false},
+      {"a new macro length", {nullptr, nullptr, 2, "abc", 3}, true},
+      {"the same macros", {nullptr, nullptr, 2, "abc", 3}, false},
+      {"the same length, other macros", {nullptr, nullptr, 2, "xyz", 3}, true},
+      {"macro length 0 again", {nullptr, nullptr, 2, nullptr, 0}, true},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);
     project_.Modified = 0;
-    EXPECT_EQ(SetParameters(project_, {nullptr, nullptr, 2, step.macros, step.length}),
-              step.changes ? 1 : 0);
+    EXPECT_EQ(SetParameters(project_, step.params), step.changes ? 1 : 0);
     EXPECT_EQ(project_.Modified, step.changes ? 1 : 0);
-    EXPECT_EQ(project_.MacrosLength, step.length);
+    EXPECT_EQ(project_.MacrosLength, step.params.MacrosLength);
   }
+  EXPECT_EQ(project_.Description, nullptr);
   EXPECT_EQ(project_.Macros, nullptr);
-}
-
-TEST_F(OperationsTest, TypesThatAFileCannotHoldAreIgnored) {
-  EXPECT_EQ(SetParameters(project_, {nullptr, nullptr, 3, nullptr, 0}), 0);
   EXPECT_EQ(project_.Type, 2);
+  project_.Modified = 0;
   ChangeSource(project_, {nullptr, 7});
   EXPECT_EQ(project_.Type, 2);
   EXPECT_EQ(project_.Modified, 0);
 }
 
-TEST_F(OperationsTest, AddingAtTheCountAppendsAndBeyondItDoesNothing) {
-  EXPECT_EQ(Add(0, VELLUM_KIND_SSITEMAP, "first"), 1);
-  EXPECT_EQ(Add(1, VELLUM_KIND_SSITEMAP, "second"), 1);
-  EXPECT_EQ(Add(0, VELLUM_KIND_SSITEMAP, "zero"), 1);
-  EXPECT_EQ(Add(4, VELLUM_KIND_SSITEMAP, "far"), 1);
-  EXPECT_EQ(Add(-1, VELLUM_KIND_SSITEMAP, "negative"), 1);
-  EXPECT_EQ(Add(0, 16, "no such kind"), 1);
-  EXPECT_EQ(Add(0, 0, "no such kind"), 1);
-  EXPECT_EQ(ItemNames(), (std::vector<std::string>{"zero", "first", "second"}));
-  EXPECT_EQ(project_.Items[1].Flags, test::kNewSiteMapFlags);
-  EXPECT_STREQ(project_.Items[1].Body.SiteMap.OtherName, "Other");
-  EXPECT_EQ(project_.Items[1].Body.SiteMap.SchemeName, nullptr);
+TEST_F(OperationsTest, ANewProjectsSiteMapIsSavedAsTheGoldenFile) {
+  EXPECT_EQ(Add(0, VELLUM_KIND_SSITEMAP), 1);
+  EXPECT_EQ(project_.Modified, 1);
+  test::ScratchDir dir;
+  ASSERT_TRUE(Save(project_, (dir / "new.bpj").c_str()));
+  EXPECT_EQ(project_.Modified, 0);
+  test::ExpectGoldenFile(dir / "new.bpj", VELLUM_GOLDEN_DIR "/new_project.bpj");
 }
 
-TEST_F(OperationsTest, AddingWithoutMemoryEmptiesTheList) {
-  Add(0, VELLUM_KIND_SSITEMAP, "first");
-  SiteMapParams params{};
-  core::testing::FailAllocationAfter(0);
-  EXPECT_EQ(AddItem(project_, {1, VELLUM_KIND_COMMAND, &params, 0}), 0);
+// Adding at the count appends, beyond it or with no such kind does nothing;
+// moves at the ends leave list and index alone.
+TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
+  const struct {
+    int position;
+    uint32_t kind;
+    const char* name;
+  } adds[] = {{0, VELLUM_KIND_SSITEMAP, "first"},
+              {1, VELLUM_KIND_SSITEMAP, "second"},
+              {0, VELLUM_KIND_SSITEMAP, "zero"},
+              {4, VELLUM_KIND_SSITEMAP, "far"},
+              {-1, VELLUM_KIND_COMMAND, "negative"},
+              {0, 16, "no kind"},
+              {0, 0, "no kind"}};
+  for (const auto& add : adds) EXPECT_EQ(Add(add.position, add.kind, add.name), 1);
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "first", "second"}));
+  project_.Modified = 0;
+  const struct {
+    void (*move)(Project&, int32_t&);
+    int32_t from, to;
+  } moves[] = {{MoveItemUp, 0, 0},
+               {MoveItemDown, 2, 2},
+               {MoveItemUp, 2, 1},
+               {MoveItemUp, 1, 0},
+               {MoveItemDown, 0, 1}};
+  for (const auto& move : moves) {
+    int32_t index = move.from;
+    move.move(project_, index);
+    EXPECT_EQ(index, move.to);
+    EXPECT_EQ(project_.Modified, move.from != move.to ? 1 : 0);
+  }
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "second", "first"}));
+  for (int at : {3, -1, 1}) DeleteItem(project_, at);
+  EXPECT_EQ(ItemNames(), (Texts{"zero", "first"}));
+
+  core::testing::FailAllocationAfter(0);  // adding without memory empties the list
+  EXPECT_EQ(Add(1, VELLUM_KIND_COMMAND), 0);
   core::testing::FailAllocationAfter(-1);
   EXPECT_EQ(project_.ItemCount, 0);
   EXPECT_EQ(project_.Items, nullptr);
-  EXPECT_EQ(Messages().errors, std::vector<std::string>{"memory overflou"});
+  EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }
 
-TEST_F(OperationsTest, MovesAtTheEndsLeaveListAndIndexAlone) {
-  for (const char* name : {"a", "b", "c"}) Add(project_.ItemCount, VELLUM_KIND_COMMAND, name);
-  project_.Modified = 0;
-  int32_t index = 0;
-  MoveItemUp(project_, index);
-  EXPECT_EQ(index, 0);
-  index = 2;
-  MoveItemDown(project_, index);
-  EXPECT_EQ(index, 2);
-  EXPECT_EQ(project_.Modified, 0);
-
-  MoveItemUp(project_, index);
-  EXPECT_EQ(index, 1);
-  MoveItemUp(project_, index);
-  EXPECT_EQ(index, 0);
-  MoveItemDown(project_, index);
-  EXPECT_EQ(index, 1);
-  EXPECT_EQ(ItemNames(), (std::vector<std::string>{"a", "c", "b"}));
-  EXPECT_EQ(project_.Modified, 1);
-
-  DeleteItem(project_, 3);
-  DeleteItem(project_, -1);
-  DeleteItem(project_, 1);
-  EXPECT_EQ(ItemNames(), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST_F(OperationsTest, DeletingTheLastTargetWritesTheNewLastIndexBack) {
+TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
   for (const char* url : {"t0", "t1", "t2"}) AppendTarget(url);
+  // Deleting the last target writes the new last index back; the settings
+  // of an append may be one of the project's own targets, which growing the
+  // array moves.
   PrmRequest request{VELLUM_PRM_DELETE_TARGET, 2, nullptr};
   ChangeTargets(project_, request);
   EXPECT_EQ(request.Index, 1);
-  AppendTarget("t3");
+  request = {VELLUM_PRM_APPEND_TARGET, 0, &project_.Targets[0]};
   ChangeTargets(project_, request);
-  EXPECT_EQ(request.Index, 1);
+  EXPECT_STREQ(project_.Targets[2].URL, "t0");
+  for (int index : {1, 5}) {
+    request = {VELLUM_PRM_DELETE_TARGET, index, nullptr};
+    ChangeTargets(project_, request);
+    EXPECT_EQ(request.Index, index);
+  }
   ASSERT_EQ(project_.TargetCount, 2);
-  EXPECT_STREQ(project_.Targets[1].URL, "t3");
-  request.Index = 5;
-  ChangeTargets(project_, request);
-  EXPECT_EQ(request.Index, 5);
-  EXPECT_EQ(project_.TargetCount, 2);
-}
-
-TEST_F(OperationsTest, TargetsTakeTheirSettingsFromACopy) {
-  AppendTarget("first");
-  // The settings are one of the project's own targets, which growing the
-  // array moves.
-  PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &project_.Targets[0]};
-  ChangeTargets(project_, request);
-  ASSERT_EQ(project_.TargetCount, 2);
-  EXPECT_STREQ(project_.Targets[1].URL, "first");
+  EXPECT_STREQ(project_.Targets[1].URL, "t0");
 
   OutputTarget settings{};
   settings.Server = "ftp.example.org";
   settings.Port = 2121;
-  settings.Flags = VELLUM_TARGET_FTP;
   project_.Modified = 0;
   request = {VELLUM_PRM_MODIFY_TARGET, 1, &settings};
   ChangeTargets(project_, request);
@@ -191,10 +174,8 @@ TEST_F(OperationsTest, TargetsTakeTheirSettingsFromACopy) {
   EXPECT_STREQ(project_.Targets[1].Server, "ftp.example.org");
   EXPECT_EQ(project_.Targets[1].Port, 2121);
   EXPECT_EQ(project_.Modified, 1);
-}
 
-TEST_F(OperationsTest, RecordingAnUploadUpdatesTheRecordOfTheSamePath) {
-  AppendTarget("t");
+  // An upload updates the record of the same path, without regard to case.
   OutputTarget& target = project_.Targets[0];
   EXPECT_TRUE(RecordUpload(project_, target, "Page.html", {10, 1, 2, 2024, 60}));
   project_.Modified = 0;
@@ -204,31 +185,32 @@ TEST_F(OperationsTest, RecordingAnUploadUpdatesTheRecordOfTheSamePath) {
   EXPECT_EQ(project_.Modified, 1);
   EXPECT_TRUE(RecordUpload(project_, target, "other.html", {1, 1, 1, 1, 1}));
   ASSERT_EQ(target.UploadedCount, 2);
-  EXPECT_STREQ(target.UploadedFiles[0].Path, "Page.html");
-  EXPECT_EQ(target.UploadedFiles[0].Size, 11);
+  EXPECT_EQ(std::string(target.UploadedFiles[0].Path) + " " +
+                std::to_string(target.UploadedFiles[0].Size),
+            "Page.html 11");
 }
 
-TEST_F(OperationsTest, StoringASiteMapCopiesItsTreeAndMarksChanges) {
+TEST_F(OperationsTest, SiteMapTreesAreCopiedEvenFromTheProjectsOwnItems) {
   Add(0, VELLUM_KIND_SSITEMAP);
-  ScriptItem& item = project_.Items[0];
   MapItemList tree{};
-  MapItem* home = core::Append(tree, "index.html", "Home");
-  core::Append(home->Children, "a.html", "A");
-
-  SiteMapParams params = test::NewProjectSiteMap();
+  core::Append(core::Append(tree, "index.html", "Home")->Children, "a.html", "A");
+  SiteMapParams params = VellumNewSiteMapParams();
   params.Items = &tree;
   project_.Modified = 0;
-  StoreItem(project_, item, params);
+  StoreItem(project_, project_.Items[0], params);
   core::Clear(tree);
-  ASSERT_EQ(item.Entries.Count, 1);
-  EXPECT_STREQ(item.Entries.Items[0].Children.Items[0].URL, "a.html");
   EXPECT_EQ(project_.Modified, 1);
 
+  // The tree of another item, which moves when the list grows.
+  params.Items = &project_.Items[0].Entries;
+  ASSERT_EQ(AddItem(project_, {1, VELLUM_KIND_SSITEMAP, &params, 0}), 1);
+  EXPECT_EQ(test::DumpTree(project_.Items[1].Entries), "Home | index.html\n  A | a.html\n");
+
   // A branch of the item's own tree as the new tree.
+  ScriptItem& item = project_.Items[0];
   params.Items = &item.Entries.Items[0].Children;
   StoreItem(project_, item, params);
-  ASSERT_EQ(item.Entries.Count, 1);
-  EXPECT_STREQ(item.Entries.Items[0].URL, "a.html");
+  EXPECT_EQ(test::DumpTree(item.Entries), "A | a.html\n");
 
   // The number members alone mark the project modified.
   params.Items = nullptr;
@@ -237,91 +219,48 @@ TEST_F(OperationsTest, StoringASiteMapCopiesItsTreeAndMarksChanges) {
   StoreItem(project_, item, params);
   EXPECT_EQ(item.Body.SiteMap.OutputType, 2);
   EXPECT_EQ(project_.Modified, 1);
-  EXPECT_EQ(item.Flags, test::kNewSiteMapFlags);
+  EXPECT_EQ(item.Flags, VELLUM_NEW_SITE_MAP_FLAGS);
 }
 
-TEST_F(OperationsTest, AddingWithTheTreeOfAnotherItemCopiesIt) {
-  Add(0, VELLUM_KIND_SSITEMAP, "first");
-  core::Append(project_.Items[0].Entries, "index.html", "Home");
-  SiteMapParams params = test::NewProjectSiteMap();
-  params.Items = &project_.Items[0].Entries;  // moves when the list grows
-  ASSERT_EQ(AddItem(project_, {1, VELLUM_KIND_SSITEMAP, &params, 0}), 1);
-  ASSERT_EQ(project_.Items[1].Entries.Count, 1);
-  EXPECT_STREQ(project_.Items[1].Entries.Items[0].Name, "Home");
+TEST_F(OperationsTest, FileListsKeepOneEntryPerFileWithoutRegardToCase) {
+  RemoveFile(project_, "a.html");
+  project_.Modified = 0;
+  AddFile(project_, "A.HTML");  // only taken out of the removed list
+  EXPECT_EQ(project_.RemovedCount + project_.AddedCount, 0);
+  EXPECT_EQ(project_.Modified, 1);
+  AddFile(project_, "A.HTML");
+  AddFile(project_, "a.html");
+  EXPECT_EQ(List(project_.AddedCount, project_.OutputList), Texts{"A.HTML"});
+  RemoveFile(project_, "A.html");
+  EXPECT_EQ(project_.OutputList, nullptr);
+  // A file never added is listed as removed each time.
+  RemoveFile(project_, "b.html");
+  RemoveFile(project_, "b.html");
+  EXPECT_EQ(List(project_.RemovedCount, project_.RemovedFiles), (Texts{"b.html", "b.html"}));
 }
 
 TEST_F(OperationsTest, SourceFilesAreTheFolderPagesWithTheFileListsApplied) {
   test::ScratchDir site;
-  site.Write("index.html", "");
-  site.Write("notes.txt", "");
-  site.Write("sub/page.htm", "");
-  site.Write("sub/Old.html", "");
+  for (const char* name : {"index.html", "notes.txt", "sub/page.htm", "sub/Old.html"}) {
+    site.Write(name, "");
+  }
   const std::string folder = site.path().string();
   config::TheConfig().ExtPage = "*.htm;*.html";
-
   AddFile(project_, "extra.html?x=1#top");
   AddFile(project_, (folder + "/INDEX.html").c_str());
   RemoveFile(project_, (folder + "/sub/old.HTML").c_str());
   ChangeSource(project_, {folder.c_str(), 1});
-  EXPECT_EQ(SourceFiles(), (std::vector<std::string>{folder + "/index.html",
-                                                     folder + "/sub/page.htm", "extra.html"}));
-  // The cut stays in the added file's text.
-  EXPECT_STREQ(project_.OutputList[0], "extra.html");
+  EXPECT_EQ(SourceFiles(), (Texts{folder + "/index.html", folder + "/sub/page.htm", "extra.html"}));
+  EXPECT_STREQ(project_.OutputList[0], "extra.html");  // the cut stays in the added file's text
 
   // A negative Type keeps the Type and still recomputes the files.
   RemoveFile(project_, "extra.html");
   ChangeSource(project_, {folder.c_str(), -1});
   EXPECT_EQ(project_.Type, 1);
   EXPECT_EQ(SourceFiles().size(), 2u);
-
   // Without a source only the added files count.
   ChangeSource(project_, {nullptr, 1});
-  EXPECT_EQ(SourceFiles(), std::vector<std::string>{folder + "/INDEX.html"});
-  config::TheConfig().ExtPage = nullptr;
-}
-
-TEST_F(OperationsTest, FindCountsEveryOccurrenceInTheWholeText) {
-  test::ScratchDir site;
-  const std::string a = site.Write("a.html", "<p>Apple apple APPLE</p>");
-  const std::string b = site.Write("b.html", "<p>nothing here</p>");
-  AddFile(project_, a.c_str());
-  AddFile(project_, b.c_str());
-  AddFile(project_, (site / "gone.html").c_str());
-  RebuildSourceFiles(project_);
-
-  // Each occurrence counts once in the whole text and once more in its
-  // text run.
-  CountedStringList& found = FoundFiles();
-  Find(project_, {"apple", 0, 1}, found);
-  ASSERT_EQ(found.Count, 1);
-  EXPECT_EQ(found.Entries[0].UseCount, 2);
-  Find(project_, {"apple", 0, 0}, found);
-  EXPECT_EQ(found.Entries[0].UseCount, 8);
-  Find(project_, {"", 0, 0}, found);
-  Find(project_, {"pear", 0, 0}, found);
-  EXPECT_EQ(found.Count, 1);
-  // The missing file, once for each search that looked.
-  EXPECT_EQ(Messages().info,
-            std::vector<std::string>(3, "file '" + site / "gone.html" + "' not found\n"));
-  core::Clear(found);
-}
-
-TEST_F(OperationsTest, FindInElementTextPassesOverScriptsAndComments) {
-  test::ScratchDir site;
-  const std::string page = site.Write(
-      "page.html",
-      "<title>apple</title><script>apple()</script><COMMENT>apple</COMMENT><!-- apple -->"
-      "<p alt=apple>an apple <b>pie</b></p><applet>apple</applet>");
-  AddFile(project_, page.c_str());
-  RebuildSourceFiles(project_);
-  CountedStringList& found = FoundFiles();
-  Find(project_, {"APPLE", 1, 0}, found);
-  ASSERT_EQ(found.Count, 1);
-  EXPECT_EQ(found.Entries[0].UseCount, 2);  // the title and the paragraph
-  core::Clear(found);
-  Find(project_, {"apple", 0, 1}, found);
-  EXPECT_EQ(found.Entries[0].UseCount, 9 + 2);  // "applet" holds "apple" too
-  core::Clear(found);
+  EXPECT_EQ(SourceFiles(), Texts{folder + "/INDEX.html"});
 }
 
 TEST_F(OperationsTest, TheSourceFilesOfAPageAreTheSiteItsLinksReach) {
@@ -333,18 +272,48 @@ TEST_F(OperationsTest, TheSourceFilesOfAPageAreTheSiteItsLinksReach) {
   site.Write("sub/c.htm", "<a href=../index.htm>");
   const std::string folder = site.path().string() + "/";
   config::TheConfig().ExtPage = "*.htm";
-
   RemoveFile(project_, (folder + "B.HTM").c_str());
   AddFile(project_, "extra.htm");
   ChangeSource(project_, {index.c_str(), 0});
-  EXPECT_EQ(SourceFiles(),
-            (std::vector<std::string>{index, folder + "a.htm", folder + "sub/c.htm", "extra.htm"}));
+  EXPECT_EQ(SourceFiles(), (Texts{index, folder + "a.htm", folder + "sub/c.htm", "extra.htm"}));
 
   ChangeSource(project_, {(folder + "missing.htm").c_str(), 0});
-  EXPECT_EQ(SourceFiles(), std::vector<std::string>{"extra.htm"});
-  EXPECT_EQ(Messages().errors,
-            std::vector<std::string>{"file '" + folder + "missing.htm' not found\n"});
-  config::TheConfig().ExtPage = nullptr;
+  EXPECT_EQ(SourceFiles(), Texts{"extra.htm"});
+  EXPECT_EQ(Messages().errors, Texts{"file '" + folder + "missing.htm' not found\n"});
+}
+
+TEST_F(OperationsTest, FindCountsOccurrencesInTheWholeTextOrInElementText) {
+  test::ScratchDir site;
+  AddFile(project_, site.Write("a.html", "<p>Apple apple APPLE</p>").c_str());
+  AddFile(project_, site.Write("b.html", "<p>nothing here</p>").c_str());
+  AddFile(project_, (site / "gone.html").c_str());
+  AddFile(project_, site.Write("page.html",
+                               "<title>apple</title><script>apple()</script><COMMENT>apple"
+                               "</COMMENT><!-- apple --><p alt=apple>an apple <b>pie</b></p>"
+                               "<applet>apple</applet>")
+                        .c_str());
+  RebuildSourceFiles(project_);
+  // Each occurrence counts once in the whole text and once more in its text
+  // run; element text passes over scripts and comments ("applet" holds
+  // "apple"). The counts add up until the list is cleared.
+  const struct {
+    FindRequest request;
+    std::vector<int> counts;
+  } searches[] = {
+      {{"apple", 0, 1}, {2, 9 + 2}}, {{"apple", 0, 0}, {8, 22}}, {{"APPLE", 1, 0}, {11, 24}},
+      {{"", 0, 0}, {11, 24}},        {{"pear", 0, 0}, {11, 24}},
+  };
+  CountedStringList& found = FoundFiles();
+  for (const auto& search : searches) {
+    SCOPED_TRACE(std::string(search.request.Text) + std::to_string(search.request.MatchCase));
+    Find(project_, search.request, found);
+    std::vector<int> counts;
+    for (int i = 0; i < found.Count; ++i) counts.push_back(found.Entries[i].UseCount);
+    EXPECT_EQ(counts, search.counts);
+  }
+  core::Clear(found);
+  // The missing file, once for each search that looked.
+  EXPECT_EQ(Messages().info, Texts(4, "file '" + site / "gone.html" + "' not found\n"));
 }
 
 TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
@@ -357,39 +326,33 @@ TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
   config.TempFolder = core::CopyText(temp.path().string() + "/");
 
   ChangeSource(project_, {server.Url("index.htm").c_str(), 0});
-  EXPECT_EQ(SourceFiles(),
-            (std::vector<std::string>{server.Url("index.htm"), server.Url("a.htm")}));
+  EXPECT_EQ(SourceFiles(), (Texts{server.Url("index.htm"), server.Url("a.htm")}));
   CountedStringList& found = FoundFiles();
   Find(project_, {"apple", 1, 0}, found);
   ASSERT_EQ(found.Count, 2);
   EXPECT_STREQ(found.Entries[1].Text, server.Url("a.htm").c_str());
   core::Clear(found);
-  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/index.htm", "/a.htm"}));
-
+  EXPECT_EQ(server.Requests(), (Texts{"/index.htm", "/a.htm"}));
   web::PurgePageCache();
-  config.ExtPage = nullptr;
   config::ReleaseMember(config.TempFolder);
 }
 
 TEST_F(OperationsTest, CloseFreesEverythingAndResets) {
-  Add(0, VELLUM_KIND_SSITEMAP, "map");
-  core::Append(project_.Items[0].Entries, "index.html", "Home");
+  ASSERT_TRUE(ReadProjectFile(project_, test::ReadBytes(VELLUM_GOLDEN_DIR "/every_kind.bpj")));
+  SetParameters(project_, {"src", "desc", 1, "m", 1});
   AppendTarget("t");
   RecordUpload(project_, project_.Targets[0], "a.html", {1, 1, 1, 2000, 1});
   AddFile(project_, "a.html");
   RemoveFile(project_, "b.html");
-  SetParameters(project_, {"src", "desc", 0, "m", 1});
   RebuildSourceFiles(project_);
-
   Close(project_);
   EXPECT_EQ(project_.Source, nullptr);
-  EXPECT_EQ(project_.Type, 2);
-  EXPECT_EQ(project_.ItemCount, 0);
-  EXPECT_EQ(project_.TargetCount, 0);
-  EXPECT_EQ(project_.AddedCount + project_.RemovedCount + project_.SourceFiles.Count, 0);
-  EXPECT_EQ(project_.Modified, 0);
-  EXPECT_EQ(project_.CompessProperties, 0xFEFFDu);
-  EXPECT_EQ(project_.UploadProperties, 5u);
+  EXPECT_EQ(project_.ItemCount + project_.TargetCount + project_.AddedCount +
+                project_.RemovedCount + project_.SourceFiles.Count + project_.Modified,
+            0);
+  EXPECT_EQ(std::vector<uint32_t>({static_cast<uint32_t>(project_.Type), project_.CompessProperties,
+                                   project_.UploadProperties}),
+            std::vector<uint32_t>({2, 0xFEFFD, 5}));
 }
 
 }  // namespace

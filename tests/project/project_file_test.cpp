@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,119 +10,72 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "project/project_file.h"
-#include "project_fixtures.h"
+#include "support/golden.h"
+#include "support/map_tree.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 
 namespace vellum::project {
 namespace {
 
-using test::FileStart;
-using test::kResetCommon;
 using test::Messages;
-using test::Stored;
+using test::StoredText;
+
+std::string Golden(const std::string& name) { return std::string(VELLUM_GOLDEN_DIR "/") + name; }
+
+std::string Repeated(std::string_view text, int count) {
+  std::string out(text);
+  for (int i = 1; i < count; ++i) out.append(",").append(text);
+  return out;
+}
 
 class ProjectFileTest : public ::testing::Test {
  protected:
   void SetUp() override { test::InstallMessageLog(); }
   void TearDown() override { Close(TheProject()); }
 
-  // Stores text (line feeds as CR LF) as a project file and opens it.
+  // Stores text (line feeds as CR LF) as a project file and opens it. The
+  // "#" is part of the file's name.
   bool OpenText(std::string_view text) {
-    path_ = dir_.Write("in.bpj", Stored(text));
+    path_ = dir_.Write("site #2.bpj", StoredText(text));
     return Open(TheProject(), path_.c_str());
   }
-
-  // Saves the open project under a new name and returns the stored bytes.
-  std::string SaveBytes(const char* name = "out.bpj") {
-    const std::string path = dir_ / name;
-    EXPECT_TRUE(Save(TheProject(), path.c_str()));
-    return test::ReadBytes(path);
-  }
-
-  std::string BadProject(int line) const {
-    return "'" + path_ + "' - bad profect (line " + std::to_string(line) + ")";
-  }
+  bool OpenGolden(const char* name) { return OpenText(test::ReadBytes(Golden(name))); }
 
   test::ScratchDir dir_;
   std::string path_;
 };
 
-std::string Repeated(std::string_view text, int count, std::string_view separator) {
-  std::string out;
-  for (int i = 0; i < count; ++i) out += (i > 0 ? std::string(separator) : "") + std::string(text);
-  return out;
-}
-
-const std::string kEveryKind =
-    FileStart() + std::string(kResetCommon) + "\n[ScriptList]" + "\nCheck={\"c\",1010}" +
-    "\nChrTran={\"t\",\"a\",\"b\",\"c\",\"d\",101}" +
-    "\nMetaTag={\"m\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",10101010}" +
-    "\nPack={\"p\",\"x\",1011111111110111,1011}" + "\nPaste={\"s\",\"a\",\"b\",\"c\",\"d\",51}" +
-    "\nReport={\"r\",\"out\",1111000011111}" + "\nStrTran={\"st\",\"a\",\"\",\"c\",\"d\",011}" +
-    "\nUpload={\"u\",\"a\",\"b\",\"c\",\"d\",-7,11111111}" + "\nCommand={\"cmd\"}" +
-    "\nSiteMap={\"plain\",253123," + Repeated("\"s\"", 18, ",") + ",-1,0000000000000001}" +
-    "\nSSiteMap={\"stored\",001000," + Repeated("\"\"", 18, ",") + ",0,1111000111111100}" +
-    "\nMapItem={\"index.html\",\"Home\",{" + "\nMapItem={\"a.html\",\"A\"}" +
-    "\nMapItem={\"b.html\",\"B\",{" + "\nMapItem={\"b1.html\",\"B1\"}" + "\n}" + "\n}" +
-    "\nMapItem={\"c.html\",\"\"}" + "\nGallery={\"g\",123456," + Repeated("\"x\"", 22, ",") +
-    ",1,2,3,-4,5,6,1010101010101010,11}" + "\nSGallery={\"sg\",000000," +
-    Repeated("\"\"", 22, ",") + ",0,0,0,0,0,0,0000000000000000,00}" +
-    "\nGalItem={\"pic1.jpg\",\"First\"}" + "\nGalItem={\"pic2.jpg\",\"\"}" +
-    "\nMP3List={\"l\",12345678," + Repeated("\"t\"", 16, ",") + ",0101010101010101}" +
-    "\nSMP3List={\"sl\",00000000," + Repeated("\"\"", 16, ",") + ",0000000000000000}" +
-    "\nMp3Item={\"song.mp3\"}";
-
-const std::string kTargetsAndFiles =
-    FileStart() + "\nType=1\nSource=\"/srv/site\"\nUploadProperties=11110000" +
-    "\nCompessProperties=0000000000000001,100000" +
-    "\nOutput={\"http://example.org\",\"/www\",\"ftp.example.org:2121\",\"joe\",\"s3\",21," +
-    "11011000}" + "\nOutput={\"\",\"/mnt/copy\",\"\",\"\",\"\",-1,00000000}" +
-    "\nAddFile=\"/srv/site/sitemap.html\"\nRemoveFile=\"/srv/site/old.html\"" +
-    "\nRemoveFile=\"/srv/site/old.html\"\nDescription=\"the site\"" +
-    "\nHFiles={0,\"/srv/site/sitemap.html\",1234,5,0,2024,3600}" +
-    "\nHFiles={1,\"img/a.gif\",-1,31,11,1999,86399}" +
-    "\nHFiles={1,\"img/b.gif\",-2147483648,-1,-1,-1,2147483647}" +
-    "\n[ScriptMacros]\nMacros=\"x=1\"";
-
-const std::string kEscapes =
-    FileStart() + std::string(kResetCommon) +
-    "\nDescription=\"a \\\"quote\\\", a \\\\ backslash\nand a second line\"" + "\n[ScriptList]" +
-    "\nSSiteMap={\"\\\\\\\"\",001000," + Repeated("\"\\\\\"", 18, ",") + ",1,1111000111111100}" +
-    "\nMapItem={\"C:\\\\site\\\\a b.html\",\"say \\\"hi\\\"\"}";
-
 std::string DeepTree(int depth) {
-  std::string text = FileStart() + std::string(kResetCommon) + "\n[ScriptList]" +
-                     std::string(test::kNewSiteMapItem);
+  std::string text = test::ReadBytes(Golden("new_project.bpj"));
   for (int i = 0; i < depth; ++i) text += "\nMapItem={\"u\",\"n\",{";
   text += "\nMapItem={\"leaf\",\"\"}";
   for (int i = 0; i < depth; ++i) text += "\n}";
   return text;
 }
 
+// The deep tree is read and written without recursion.
 TEST_F(ProjectFileTest, WrittenFilesReadBackAndAreWrittenAgainByteForByte) {
-  const struct {
-    const char* name;
-    std::string text;
-  } cases[] = {
-      {"every item kind with its entries", kEveryKind},
-      {"targets, file lists, uploads and macros", kTargetsAndFiles},
-      {"escaped strings", kEscapes},
-      {"a tree 20000 levels deep", DeepTree(20000)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const char* name : {"every_kind.bpj", "targets_and_files.bpj", "escapes.bpj",
+                           "new_project.bpj", "empty_texts.bpj"}) {
+    SCOPED_TRACE(name);
     test::InstallMessageLog();
-    ASSERT_TRUE(OpenText(c.text));
+    ASSERT_TRUE(OpenGolden(name));
     EXPECT_EQ(TheProject().Modified, 0);
-    EXPECT_EQ(SaveBytes(), Stored(c.text));
-    EXPECT_TRUE(Messages().info.empty());
-    EXPECT_TRUE(Messages().errors.empty());
+    TheProject().Modified = 1;  // saved without a path: to its own, keeping the mark
+    EXPECT_TRUE(Save(TheProject(), nullptr));
+    EXPECT_EQ(TheProject().Modified, 1);
+    test::ExpectGoldenFile(path_, Golden(name));
+    EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
   }
+  const std::string deep = DeepTree(200000);
+  ASSERT_TRUE(OpenText(deep));
+  EXPECT_TRUE(Save(TheProject(), (dir_ / "out.bpj").c_str()));
+  EXPECT_EQ(test::ReadBytes(dir_ / "out.bpj"), StoredText(deep));
 }
 
 TEST_F(ProjectFileTest, ValuesOfEveryKindAreReadIntoTheirMembers) {
-  ASSERT_TRUE(OpenText(kEveryKind));
+  ASSERT_TRUE(OpenGolden("every_kind.bpj"));
   const Project& project = TheProject();
   const struct {
     uint8_t kind;
@@ -139,45 +93,33 @@ TEST_F(ProjectFileTest, ValuesOfEveryKindAreReadIntoTheirMembers) {
     EXPECT_EQ(project.Items[i].Kind, expected[i].kind);
     EXPECT_EQ(project.Items[i].Flags, expected[i].flags);
   }
-
   const ScriptItem& upload = project.Items[7];
   EXPECT_STREQ(upload.Body.Other.Texts[3], "d");
   EXPECT_EQ(upload.Body.Other.Numbers[0], -7);
   EXPECT_EQ(project.Items[6].Body.Other.Texts[1], nullptr);  // "" is kept as none
 
   const SiteMapSettings& plain = project.Items[9].Body.SiteMap;
-  EXPECT_EQ(plain.OutputType, 2);
-  EXPECT_EQ(plain.Mode, 5);
-  EXPECT_EQ(plain.FontSize, 3);
-  EXPECT_EQ(plain.FontStyle, 1);
-  EXPECT_EQ(plain.TopListType, 2);
-  EXPECT_EQ(plain.SubListType, 3);
+  EXPECT_EQ(std::vector<int>({plain.OutputType, plain.Mode, plain.FontSize, plain.FontStyle,
+                              plain.TopListType, plain.SubListType, plain.TableBorder}),
+            std::vector<int>({2, 5, 3, 1, 2, 3, -1}));
   EXPECT_STREQ(plain.VisitedColor, "s");
-  EXPECT_EQ(plain.TableBorder, -1);
 
-  const MapItemList& tree = project.Items[10].Entries;
-  ASSERT_EQ(tree.Count, 2);
-  EXPECT_STREQ(tree.Items[0].Name, "Home");
-  ASSERT_EQ(tree.Items[0].Children.Count, 2);
-  EXPECT_STREQ(tree.Items[0].Children.Items[1].Children.Items[0].URL, "b1.html");
-  EXPECT_EQ(tree.Items[1].Name, nullptr);
+  EXPECT_EQ(test::DumpTree(project.Items[10].Entries),
+            "Home | index.html\n  A | a.html\n  B | b.html\n    B1 | b1.html\n- | c.html\n");
+  EXPECT_EQ(test::DumpTree(project.Items[12].Entries), "First | pic1.jpg\n- | pic2.jpg\n");
+  EXPECT_EQ(test::DumpTree(project.Items[14].Entries), "- | song.mp3\n");
 
-  const ScriptItem& gallery = project.Items[11];
-  EXPECT_EQ(gallery.Body.Other.Digits[5], 6);
-  EXPECT_EQ(gallery.Body.Other.Numbers[3], -4);
-  ASSERT_EQ(project.Items[12].Entries.Count, 2);
-  EXPECT_STREQ(project.Items[12].Entries.Items[0].Name, "First");
+  EXPECT_EQ(project.Items[11].Body.Other.Digits[5], 6);
+  EXPECT_EQ(project.Items[11].Body.Other.Numbers[3], -4);
   EXPECT_EQ(project.Items[13].Body.Other.Digits[7], 8);
-  ASSERT_EQ(project.Items[14].Entries.Count, 1);
-  EXPECT_STREQ(project.Items[14].Entries.Items[0].URL, "song.mp3");
 }
 
-TEST_F(ProjectFileTest, TargetsAndUploadRecordsAreReadIntoTheirMembers) {
-  ASSERT_TRUE(OpenText(kTargetsAndFiles));
+TEST_F(ProjectFileTest, TargetsUploadRecordsAndEscapesAreReadIntoTheirMembers) {
+  ASSERT_TRUE(OpenGolden("targets_and_files.bpj"));
   const Project& project = TheProject();
-  EXPECT_EQ(project.Type, 1);
-  EXPECT_EQ(project.UploadProperties, 0xFu);
-  EXPECT_EQ(project.CompessProperties, 0x18000u);
+  EXPECT_EQ(std::vector<uint32_t>({static_cast<uint32_t>(project.Type), project.UploadProperties,
+                                   project.CompessProperties}),
+            std::vector<uint32_t>({1, 0xF, 0x18000}));
   ASSERT_EQ(project.TargetCount, 2);
   const OutputTarget& ftp = project.Targets[0];
   EXPECT_STREQ(ftp.Server, "ftp.example.org:2121");
@@ -193,33 +135,17 @@ TEST_F(ProjectFileTest, TargetsAndUploadRecordsAreReadIntoTheirMembers) {
   EXPECT_EQ(project.RemovedCount, 2);
   EXPECT_STREQ(project.Macros, "x=1");
   EXPECT_EQ(project.MacrosLength, 3);
-}
 
-TEST_F(ProjectFileTest, EscapesAreResolvedWhenRead) {
-  ASSERT_TRUE(OpenText(kEscapes));
-  EXPECT_STREQ(TheProject().Description, "a \"quote\", a \\ backslash\nand a second line");
-  EXPECT_STREQ(TheProject().Items[0].Name, "\\\"");
-  EXPECT_STREQ(TheProject().Items[0].Entries.Items[0].Name, "say \"hi\"");
-}
-
-TEST_F(ProjectFileTest, DeepTreesAreReadWithoutRecursion) {
-  constexpr int kDepth = 200000;
-  ASSERT_TRUE(OpenText(DeepTree(kDepth)));
-  const MapItemList* level = &TheProject().Items[0].Entries;
-  int depth = 0;
-  while (level->Count == 1 && level->Items[0].Children.Count > 0) {
-    level = &level->Items[0].Children;
-    ++depth;
-  }
-  EXPECT_EQ(depth, kDepth);
-  EXPECT_STREQ(level->Items[0].URL, "leaf");
+  ASSERT_TRUE(OpenGolden("escapes.bpj"));
+  EXPECT_STREQ(project.Description, "a \"quote\", a \\ backslash\nand a second line");
+  EXPECT_STREQ(project.Items[0].Name, "\\\"");
+  EXPECT_STREQ(project.Items[0].Entries.Items[0].Name, "say \"hi\"");
 }
 
 TEST_F(ProjectFileTest, KeysAndSectionsAreReadWithoutRegardToCase) {
-  ASSERT_TRUE(
-      OpenText("formatversion=1\n[COMMON]\ntype=0\nSOURCE=\"a.html\"\n[scriptlist]\n"
-               "sitemap={\"x\",000000," +
-               Repeated("\"\"", 18, ",") + ",0,0000000000000000}"));
+  ASSERT_TRUE(OpenText(
+      "formatversion=1\n[COMMON]\ntype=0\nSOURCE=\"a.html\"\n[scriptlist]\nsitemap={\"x\",000000," +
+      Repeated("\"\"", 18) + ",0,0000000000000000}"));
   EXPECT_EQ(TheProject().Type, 0);
   EXPECT_STREQ(TheProject().Source, "a.html");
   ASSERT_EQ(TheProject().ItemCount, 1);
@@ -227,81 +153,73 @@ TEST_F(ProjectFileTest, KeysAndSectionsAreReadWithoutRegardToCase) {
 }
 
 TEST_F(ProjectFileTest, VersionsAboveOneAreRefused) {
-  const struct {
-    const char* version;
-    bool accepted;
-  } cases[] = {{"1.00", true},  {"1", true},     {"0.9", true}, {"001.000", true},
-               {"1.0.7", true}, {"1.01", false}, {"2", false},  {"10.0", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.version);
+  const std::pair<const char*, bool> cases[] = {{"1.00", true},    {"1", true},     {"0.9", true},
+                                                {"001.000", true}, {"1.0.7", true}, {"1.01", false},
+                                                {"2", false},      {"10.0", false}};
+  for (const auto& [version, accepted] : cases) {
+    SCOPED_TRACE(version);
     test::InstallMessageLog();
     Close(TheProject());
-    EXPECT_EQ(OpenText(std::string("FormatVersion=") + c.version + "\n[Common]\nType=1"),
-              c.accepted);
-    EXPECT_EQ(TheProject().Type, c.accepted ? 1 : 2);
-    EXPECT_EQ(Messages().errors, c.accepted
-                                     ? std::vector<std::string>{}
-                                     : std::vector<std::string>{"invalid version project file"});
+    EXPECT_EQ(OpenText(std::string("FormatVersion=") + version + "\n[Common]\nType=1"), accepted);
+    EXPECT_EQ(TheProject().Type, accepted ? 1 : 2);
+    EXPECT_EQ(Messages().errors.size(), accepted ? 0u : 1u);
+    EXPECT_THAT(Messages().errors, ::testing::Each("invalid version project file"));
     EXPECT_TRUE(Messages().info.empty());
   }
 }
 
 // How each fault ends reading: the result of open, the syntax report's line
-// (0: no report) and what stays read.
+// (0: no report) and what stays read. Each text follows "FormatVersion=".
 TEST_F(ProjectFileTest, EachFaultEndsReadingAsItsClassSays) {
-  const std::string site_map = "SSiteMap={\"\",001000," + Repeated("\"\"", 18, ",") + ",1,";
+  const std::string site_map = "SSiteMap={\"\",001000," + Repeated("\"\"", 18) + ",1,";
   const struct {
     const char* name;
     std::string text;
     bool opened;
-    int report_line;
-    int items;
-    int added;
+    int report_line, items, added;
   } cases[] = {
-      {"fault on the first line", "FormatVersion=1 }", false, 1, 0, 0},
-      {"fault just after the first line feed", "FormatVersion=1\n}", false, 2, 0, 0},
-      {"version line without its number", "FormatVersion=\n[Common]", false, 2, 0, 0},
-      {"unknown section", "FormatVersion=1\n[Commons]\nType=1", false, 2, 0, 0},
-      {"Type above 2 in Common",
-       "FormatVersion=1\n[Common]\nAddFile=\"a.html\"\nType=3\nDescription=\"d\"", false, 4, 0, 1},
-      {"malformed AddFile, silently", "FormatVersion=1\n[Common]\nAddFile=a.html\nType=1", false, 0,
-       0, 0},
-      {"Macros of the wrong form", "FormatVersion=1\n[ScriptMacros]\nMacros=1", false, 3, 0, 0},
+      {"fault on the first line", "1 }", false, 1, 0, 0},
+      {"fault just after the first line feed", "1\n}", false, 2, 0, 0},
+      {"version line without its number", "\n[Common]", false, 2, 0, 0},
+      {"unknown section", "1\n[Commons]\nType=1", false, 2, 0, 0},
+      {"Type above 2 in Common", "1\n[Common]\nAddFile=\"a.html\"\nType=3\nDescription=\"d\"",
+       false, 4, 0, 1},
+      {"malformed AddFile, silently", "1\n[Common]\nAddFile=a.html\nType=1", false, 0, 0, 0},
+      {"Macros of the wrong form", "1\n[ScriptMacros]\nMacros=1", false, 3, 0, 0},
       {"item key without its opening, silently",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nCheck=\"d\",1010}", false, 0, 1, 0},
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nCheck=\"d\",1010}", false, 0, 1, 0},
       {"gallery entry without a gallery, silently",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nGalItem={\"a\",\"b\"}", false, 0, 1, 0},
-      {"token that starts nothing in ScriptList",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nType=2", false, 4, 1, 0},
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nGalItem={\"a\",\"b\"}", false, 0, 1, 0},
+      {"token that starts nothing in ScriptList", "1\n[ScriptList]\nCheck={\"c\",1010}\nType=2",
+       false, 4, 1, 0},
       {"broken values stop reading as the end would",
-       "FormatVersion=1\n[ScriptList]\nCheck={\"c\",1010}\nChrTran={\"t\",\"a\",\"b\"}\n"
+       "1\n[ScriptList]\nCheck={\"c\",1010}\nChrTran={\"t\",\"a\",\"b\"}\n"
        "Check={\"later\",0000}",
        true, 4, 2, 0},
       {"site-map flag run of 15 digits",
-       "FormatVersion=1\n[ScriptList]\n" + site_map + "111100011111110}\nCheck={\"c\",0000}", true,
-       3, 1, 0},
+       "1\n[ScriptList]\n" + site_map + "111100011111110}\nCheck={\"c\",0000}", true, 3, 1, 0},
       {"site-map flag run of 17 digits",
-       "FormatVersion=1\n[ScriptList]\n" + site_map + "11110001111111001}\nCheck={\"c\",0000}",
-       true, 0, 2, 0},
+       "1\n[ScriptList]\n" + site_map + "11110001111111001}\nCheck={\"c\",0000}", true, 0, 2, 0},
       {"MapItem after a plain site map",
-       "FormatVersion=1\n[ScriptList]\nSiteMap={\"\",001000," + Repeated("\"\"", 18, ",") +
+       "1\n[ScriptList]\nSiteMap={\"\",001000," + Repeated("\"\"", 18) +
            ",1,0000000000000000}\nMapItem={\"u\",\"n\"}\nCheck={\"c\",0000}",
        true, 4, 1, 0},
       {"MapItem without children after its comma",
-       "FormatVersion=1\n[ScriptList]\n" + site_map +
+       "1\n[ScriptList]\n" + site_map +
            "0000000000000000}\nMapItem={\"u\",\"n\",{}\nCheck={\"c\",0000}",
        true, 4, 1, 0},
-      {"comment close outside a comment ends the text",
-       "FormatVersion=1\n[Common]\nType=1\n*/\nType=0", true, 4, 0, 0},
+      {"comment close outside a comment ends the text", "1\n[Common]\nType=1\n*/\nType=0", true, 4,
+       0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::InstallMessageLog();
     Close(TheProject());
-    EXPECT_EQ(OpenText(c.text), c.opened);
-    EXPECT_EQ(Messages().info, c.report_line == 0
-                                   ? std::vector<std::string>{}
-                                   : std::vector<std::string>{BadProject(c.report_line)});
+    EXPECT_EQ(OpenText("FormatVersion=" + c.text), c.opened);
+    const std::string report =
+        "'" + path_ + "' - bad profect (line " + std::to_string(c.report_line) + ")";
+    EXPECT_EQ(Messages().info,
+              c.report_line == 0 ? std::vector<std::string>{} : std::vector<std::string>{report});
     EXPECT_TRUE(Messages().errors.empty());
     EXPECT_EQ(TheProject().ItemCount, c.items);
     EXPECT_EQ(TheProject().AddedCount, c.added);
@@ -333,18 +251,15 @@ TEST_F(ProjectFileTest, ALineCommentRunsToTheNextCarriageReturn) {
   EXPECT_STREQ(project.Description, "d");
 }
 
-TEST_F(ProjectFileTest, AnEmptySourceInTheFileStaysEmpty) {
-  ASSERT_TRUE(OpenText("FormatVersion=1\n[Common]\nSource=\"\"\nDescription=\"\""));
-  EXPECT_STREQ(TheProject().Source, "");
-  EXPECT_STREQ(TheProject().Description, "");
-  EXPECT_EQ(SaveBytes(),
-            Stored(FileStart() + "\nType=2\nSource=\"\"\nUploadProperties=10100000\n"
-                                 "CompessProperties=1011111111110111,111100\nDescription=\"\""));
-}
+TEST_F(ProjectFileTest, ProjectsThatCannotBeReadAreReported) {
+  const std::string missing = dir_ / "missing.bpj";
+  EXPECT_FALSE(Open(TheProject(), missing.c_str()));
+  EXPECT_EQ(Messages().errors, std::vector<std::string>{"file '" + missing + "' not found\n"});
 
-TEST_F(ProjectFileTest, RunningOutOfMemoryWhileReadingIsReportedAndLeaksNothing) {
-  const std::string path = dir_.Write("in.bpj", Stored(kEveryKind + "\nCheck={\"c\",0000}"));
-  const std::string more = dir_.Write("more.bpj", Stored(kTargetsAndFiles));
+  const std::string path = dir_.Write(
+      "in.bpj", StoredText(test::ReadBytes(Golden("every_kind.bpj")) + "\nCheck={\"c\",0000}"));
+  const std::string more =
+      dir_.Write("more.bpj", StoredText(test::ReadBytes(Golden("targets_and_files.bpj"))));
   for (const std::string* file : {&path, &more}) {
     for (int successes = 0;; ++successes) {
       test::InstallMessageLog();
@@ -361,21 +276,12 @@ TEST_F(ProjectFileTest, RunningOutOfMemoryWhileReadingIsReportedAndLeaksNothing)
   }
 }
 
-TEST_F(ProjectFileTest, SavingWithoutAPathNeedsTheOneTheProjectHas) {
-  EXPECT_FALSE(Save(TheProject(), nullptr));
-  EXPECT_TRUE(Messages().errors.empty());
-  ASSERT_TRUE(OpenText(kTargetsAndFiles));
-  TheProject().Modified = 1;
-  EXPECT_TRUE(Save(TheProject(), nullptr));
-  EXPECT_EQ(TheProject().Modified, 1);
-  EXPECT_EQ(test::ReadBytes(path_), Stored(kTargetsAndFiles));
-}
-
 TEST_F(ProjectFileTest, ASaveThatCannotOpenItsFileReportsThePath) {
-  const std::string missing_folder = dir_ / "no/such/folder/p.bpj";
+  EXPECT_FALSE(Save(TheProject(), nullptr));  // no path at all: nothing to report
+  EXPECT_TRUE(Messages().errors.empty());
   const std::string folder = dir_ / "a-folder";
   std::filesystem::create_directory(folder);
-  for (const std::string& path : {missing_folder, folder}) {
+  for (const std::string& path : {dir_ / "no/such/folder/p.bpj", folder}) {
     test::InstallMessageLog();
     TheProject().Modified = 1;
     EXPECT_FALSE(Save(TheProject(), path.c_str()));
@@ -391,8 +297,8 @@ TEST_F(ProjectFileTest, ASaveThatCannotCompleteKeepsTheOldFile) {
   ASSERT_TRUE(OpenText(DeepTree(5000)));
   // The file holds an older, smaller project; the new one would pass the
   // file size limit.
-  const std::string old_bytes = Stored(kEveryKind);
-  dir_.Write("in.bpj", old_bytes);
+  const std::string old_bytes = StoredText(test::ReadBytes(Golden("every_kind.bpj")));
+  dir_.Write("site #2.bpj", old_bytes);
   TheProject().Modified = 1;
 
   signal(SIGXFSZ, SIG_IGN);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -67,6 +68,11 @@ TEST_F(ProjectFileTest, WrittenFilesReadBackAndAreWrittenAgainByteForByte) {
     EXPECT_EQ(TheProject().Modified, 1);
     test::ExpectGoldenFile(path_, Golden(name));
     EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
+    // A project that holds an FTP password is its owner's alone.
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    if (std::string_view(name) == "every_kind.bpj") EXPECT_NE(info.st_mode & 0777, 0600u);
+    if (std::string_view(name) == "targets_and_files.bpj") EXPECT_EQ(info.st_mode & 0777, 0600u);
   }
   const std::string deep = DeepTree(200000);
   ASSERT_TRUE(OpenText(deep));

@@ -49,6 +49,7 @@ const CommandText kCommands[] = {
     {"upload",
      "usage: vellumark upload PROJECT [--[no-]resources] [--[no-]lowercase]\n"
      "                        [--[no-]skip-unchanged] [--[no-]compress]\n"
+     "                        [--allow-outside]\n"
      "\n"
      "Sends the registered files to every upload target and saves the project with\n"
      "what each target received. The switches change the project's stored upload\n"
@@ -56,7 +57,10 @@ const CommandText kCommands[] = {
      "  --resources         also send the local pictures and files the pages refer to\n"
      "  --lowercase         send references and file names in lower case\n"
      "  --skip-unchanged    skip files whose size and time match the last upload\n"
-     "  --compress          send pages compressed\n"},
+     "  --compress          send pages compressed\n"
+     "A file that lies outside the project's folder (and outside the folders of the\n"
+     "pages this run generated) is not sent, as a project file from someone else may\n"
+     "name any file on the disk; --allow-outside sends such files too.\n"},
     {"publish",
      "usage: vellumark publish PROJECT [generate options] [upload options]\n"
      "\n"
@@ -88,7 +92,13 @@ const CommandText kCommands[] = {
      "Shows the engine's settings, or changes them and writes the user's Vellum.cfg.\n"
      "Keys: ExtPage, ExtPicts (';'-separated patterns such as *.htm), Editor,\n"
      "Firewall, PortFW, Passive, Proxy, PortProxy, UseProxy. An empty value clears\n"
-     "a text.\n"},
+     "a text.\n"
+     "\n"
+     "Settings are read from the installation's BIN/_Vellum.cfg (shipped defaults),\n"
+     "then BIN/Vellum.cfg (an administrator's settings for every user, never\n"
+     "written), then the user's $XDG_CONFIG_HOME/vellumark/Vellum.cfg (without\n"
+     "XDG_CONFIG_HOME, ~/.config/vellumark/Vellum.cfg), the only one written. A\n"
+     "Vellum.cfg in the current folder is not read.\n"},
 };
 
 std::string SettingKeys() {

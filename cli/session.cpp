@@ -42,16 +42,20 @@ int32_t PrintError(const char* text) {
   return 1;
 }
 
-// There is nobody to ask: every question is answered no.
-int32_t AnswerNo(const char*) { return 0; }
+// There is nobody to ask: every question gets the answer the command line
+// gave in advance, no unless told otherwise.
+bool answer_yes = false;
+int32_t Answer(const char*) { return answer_yes ? 1 : 0; }
 
 }  // namespace
 
 void StartEngine() {
   std::error_code ignored;
   std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
-  HTMLinitmess(PrintInfo, PrintError, AnswerNo, 0, 0, program.c_str());
+  HTMLinitmess(PrintInfo, PrintError, Answer, 0, 0, program.c_str());
 }
+
+void AnswerYes() { answer_yes = true; }
 
 bool ErrorReported() { return error_reported; }
 

@@ -13,6 +13,10 @@ namespace vellumark {
 // installation root and configuration.
 void StartEngine();
 
+// From now on the engine's questions are answered yes (they are answered no
+// otherwise).
+void AnswerYes();
+
 // True once the engine has reported an error (or this program has, through
 // ReportFailure).
 bool ErrorReported();

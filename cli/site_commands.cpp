@@ -142,6 +142,7 @@ int RunUpload(Arguments& arguments, bool generate_first) {
   const GenerateOptions options =
       generate_first ? TakeGenerateOptions(arguments) : GenerateOptions{};
   const PropertySwitches switches = TakeUploadSwitches(arguments);
+  if (arguments.Flag("allow-outside")) AnswerYes();
   arguments.ExpectEnd();
 
   const auto [project, item] = OpenSiteMap(path);

@@ -1,5 +1,6 @@
 // The exported C interface. Each export is a thin entry that forwards to the
 // subsystem owning the work; no exception crosses this boundary.
+#include <initializer_list>
 #include <new>
 
 #include "config/config_file.h"
@@ -8,6 +9,7 @@
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "core/text_utils.h"
 #include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
@@ -36,6 +38,18 @@ Result Shielded(Result on_failure, Work&& work) noexcept {
 }
 
 Project* ProjectPointer() { return &project::TheProject(); }
+
+// The pointers an export cannot work without: false, reported through the
+// error callback, when any of them is null.
+bool Given(const char* function, std::initializer_list<const void*> pointers) {
+  for (const void* pointer : pointers) {
+    if (pointer == nullptr) {
+      core::ReportError(core::FormatText("%s: a required argument is null", function).c_str());
+      return false;
+    }
+  }
+  return true;
+}
 
 // Start-up reaches the subsystems above config only through these hooks.
 int StartEngine(const char* program_path) {
@@ -66,6 +80,7 @@ VELLUM_API EngineConfig* HTMLgetCfg(int32_t /*unused*/) { return &config::TheCon
 
 VELLUM_API EngineConfig* HTMLputCfg(const EngineConfig* settings) {
   return Shielded(&config::TheConfig(), [&] {
+    if (!Given("HTMLputCfg", {settings})) return &config::TheConfig();
     config::PutConfig(*settings);
     return &config::TheConfig();
   });
@@ -92,26 +107,30 @@ VELLUM_API Project* HTMLprjSave(const char* path) {
 }
 
 VELLUM_API Project* HTMLparam(const ProjectParams* params) {
-  return Shielded<Project*>(nullptr, [&] {
+  return Shielded<Project*>(nullptr, [&]() -> Project* {
+    if (!Given("HTMLparam", {params})) return nullptr;
     return project::SetParameters(project::TheProject(), *params) > 0 ? ProjectPointer() : nullptr;
   });
 }
 
 VELLUM_API int32_t HTMLchsource(const SourceChange* change) {
   return Shielded(0, [&] {
+    if (!Given("HTMLchsource", {change})) return 0;
     project::ChangeSource(project::TheProject(), *change);
     return 0;
   });
 }
 
 VELLUM_API Project* HTMLprjAdd(const AddRequest* request) {
-  return Shielded<Project*>(nullptr, [&] {
+  return Shielded<Project*>(nullptr, [&]() -> Project* {
+    if (!Given("HTMLprjAdd", {request})) return nullptr;
     return project::AddItem(project::TheProject(), *request) > 0 ? ProjectPointer() : nullptr;
   });
 }
 
 VELLUM_API int32_t HTMLprjDelete(int32_t* index) {
   return Shielded(0, [&] {
+    if (!Given("HTMLprjDelete", {index})) return 0;
     project::DeleteItem(project::TheProject(), *index);
     return 0;
   });
@@ -119,6 +138,7 @@ VELLUM_API int32_t HTMLprjDelete(int32_t* index) {
 
 VELLUM_API int32_t HTMLprjUp(int32_t* index) {
   return Shielded(0, [&] {
+    if (!Given("HTMLprjUp", {index})) return 0;
     project::MoveItemUp(project::TheProject(), *index);
     return 0;
   });
@@ -126,6 +146,7 @@ VELLUM_API int32_t HTMLprjUp(int32_t* index) {
 
 VELLUM_API int32_t HTMLprjDown(int32_t* index) {
   return Shielded(0, [&] {
+    if (!Given("HTMLprjDown", {index})) return 0;
     project::MoveItemDown(project::TheProject(), *index);
     return 0;
   });
@@ -133,6 +154,7 @@ VELLUM_API int32_t HTMLprjDown(int32_t* index) {
 
 VELLUM_API CountedStringList* HTMLprjFind(const FindRequest* request) {
   return Shielded(&project::FoundFiles(), [&] {
+    if (!Given("HTMLprjFind", {request})) return &project::FoundFiles();
     project::Find(project::TheProject(), *request, project::FoundFiles());
     return &project::FoundFiles();
   });
@@ -145,6 +167,7 @@ VELLUM_API int32_t HTMLprjEFind(void) {
 
 VELLUM_API int32_t HTMLprjPrm(PrmRequest* request) {
   return Shielded(0, [&] {
+    if (!Given("HTMLprjPrm", {request})) return 0;
     project::ChangeTargets(project::TheProject(), *request);
     return 0;
   });
@@ -152,6 +175,9 @@ VELLUM_API int32_t HTMLprjPrm(PrmRequest* request) {
 
 VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
   return Shielded(0, [&] {
+    if (!Given("HTMLsvItem", {request}) || !Given("HTMLsvItem", {request->Item, request->Params})) {
+      return 0;
+    }
     project::StoreItem(project::TheProject(), *request->Item, *request->Params);
     return 0;
   });
@@ -159,6 +185,7 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
 
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] {
+    if (!Given("HTMLgenSiteMap", {params}) || !Given("HTMLgenSiteMap", {params->Items})) return 0;
     StartEngine(nullptr);
     core::Clear(*params->Items);
     scan::ScanSite(*params, *params->Items, flags);
@@ -167,11 +194,15 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
 }
 
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags) {
-  return Shielded(1, [&] { return generate::GenerateSiteMap(*params, flags); });
+  return Shielded(1, [&] {
+    if (!Given("HTMLGSiteMap", {params}) || !Given("HTMLGSiteMap", {params->Items})) return 0;
+    return generate::GenerateSiteMap(*params, flags);
+  });
 }
 
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
   return Shielded(0, [&] {
+    if (!Given("HTMLprjUpload", {request})) return 0;
     publish::Upload(project::TheProject(), *request);
     return 0;
   });

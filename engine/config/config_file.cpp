@@ -1,6 +1,11 @@
 #include "config/config_file.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 #include <string_view>
 
@@ -183,8 +188,19 @@ bool WriteConfigFile(const std::string& path, const EngineConfig& config) {
 }
 
 std::string UserConfigPath() {
-  const char* root = TheConfig().RootFolder;
-  return std::string(root != nullptr ? root : "") + "BIN/Vellum.cfg";
+  // Where the user's settings live on this platform: $XDG_CONFIG_HOME, or
+  // ~/.config without it (an empty or relative value counts as none).
+  const char* config_home = std::getenv("XDG_CONFIG_HOME");
+  if (config_home != nullptr && config_home[0] == '/') {
+    return std::string(config_home) + "/vellumark/Vellum.cfg";
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') {
+    const passwd* account = getpwuid(getuid());
+    home = account != nullptr ? account->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] != '/') return {};
+  return std::string(home) + "/.config/vellumark/Vellum.cfg";
 }
 
 void PutConfig(const EngineConfig& settings) {
@@ -196,7 +212,14 @@ void PutConfig(const EngineConfig& settings) {
       PutNumber(setting, config.*setting.number, settings.*setting.number);
     }
   }
-  WriteConfigFile(UserConfigPath(), config);
+  const std::string path = UserConfigPath();
+  if (path.empty()) {
+    core::ReportError("no home folder for the user's Vellum.cfg");
+    return;
+  }
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  WriteConfigFile(path, config);
 }
 
 void ReleaseSettings(EngineConfig& config) {

@@ -24,14 +24,15 @@ int ReadConfigFile(const std::string& path, EngineConfig& config);
 // which goes to the error callback.
 bool WriteConfigFile(const std::string& path, const EngineConfig& config);
 
-// The user's configuration file: root folder + "BIN/Vellum.cfg".
+// The user's configuration file: "vellumark/Vellum.cfg" in $XDG_CONFIG_HOME,
+// or in ~/.config without it; empty when the user has no home folder.
 std::string UserConfigPath();
 
 // Copies the nine persisted settings of settings (which may be the engine's
 // own record) into the engine's record and writes the user's configuration
-// file. A text that the file could not carry unchanged (a double quote, a
-// final backslash) and a negative port are refused with a message, and the
-// setting keeps its value.
+// file, making its folder when needed. A text that the file could not carry unchanged (a double
+// quote, a final backslash) and a negative port are refused with a message, and the setting keeps
+// its value.
 void PutConfig(const EngineConfig& settings);
 
 // Releases the texts of the nine settings; they are none afterwards.

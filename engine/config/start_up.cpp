@@ -57,9 +57,12 @@ bool FindRootFolder(const char* program_path, EngineConfig& config) {
 
 void ReadConfigFiles(EngineConfig& config) {
   const std::string bin = std::string(config.RootFolder) + "BIN/";
+  // The shipped defaults, an administrator's settings for every user of the
+  // installation, then the user's own. A Vellum.cfg in the current folder is
+  // not read: that folder may be a site someone else made.
   ReadConfigFile(bin + "_Vellum.cfg", config);
   ReadConfigFile(bin + "Vellum.cfg", config);
-  ReadConfigFile("Vellum.cfg", config);
+  if (const std::string user = UserConfigPath(); !user.empty()) ReadConfigFile(user, config);
 }
 
 void LoadSchemes(const EngineConfig& config) {

@@ -27,10 +27,9 @@ void SetStartUpHooks(const StartUpHooks& hooks);
 // Runs once per process; every later call returns 1 at once. Finds the root
 // folder from program_path (the running program's file) or, when it is null
 // or empty, from the environment variable ZAZERIDOV; reads _Vellum.cfg and
-// Vellum.cfg under the root's BIN folder and Vellum.cfg in the current
-// folder; starts ImageMagick; has the schemes below Resource/Schemes loaded;
-// makes the temporary folder. Returns 0 when no root folder was found (the
-// other steps are then skipped), 1 otherwise. Reports made before the
+// Vellum.cfg under the root's BIN folder and then the user's Vellum.cfg; starts ImageMagick; has
+// the schemes below Resource/Schemes loaded; makes the temporary folder. Returns 0 when no root
+// folder was found (the other steps are then skipped), 1 otherwise. Reports made before the
 // application's callbacks exist are kept for them.
 int StartUp(const char* program_path);
 

@@ -116,6 +116,10 @@ void ReportError(const char* text) {
   }
 }
 
+bool Ask(const char* text) {
+  return current_sink.question != nullptr && current_sink.question(text) != 0;
+}
+
 void ReportRuntimeError(int number) {
   ReportError(FormatText("runtime error #%i", number).c_str());
 }

@@ -61,6 +61,9 @@ const char* MessageText(ErrorCode code);
 
 void ReportInfo(const char* text);
 void ReportError(const char* text);
+
+// Asks the user through the question callback; without one the answer is no.
+bool Ask(const char* text);
 // "runtime error #%i" with number, to the error callback.
 void ReportRuntimeError(int number);
 

@@ -106,7 +106,9 @@ bool TextFile::Close() {
   return flushed && closed;
 }
 
-FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_(path) {
+FileReplacement::FileReplacement(const std::string& path, FileMode mode,
+                                 FilePermissions permissions)
+    : path_(path) {
   // A file of its own beside the old one. Opened with the usual 0666, the
   // kernel applies the process's umask, so nothing here reads or changes it
   // (the umask is process-wide, and other threads may be creating files).
@@ -118,7 +120,8 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
     std::string candidate = path + ".";
     for (int i = 0; i < 6; ++i) candidate += kLetters[seed() % kLetters.size()];
-    fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+              permissions == kOwnerOnly ? 0600 : 0666);
     if (fd >= 0) {
       temporary_path_ = std::move(candidate);
     } else if (errno != EEXIST) {
@@ -129,7 +132,9 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode) : path_
 
   // A replaced file keeps its permissions.
   struct stat old_info;
-  if (stat(path.c_str(), &old_info) == 0) fchmod(fd, old_info.st_mode & 07777);
+  if (permissions == kKeepPermissions && stat(path.c_str(), &old_info) == 0) {
+    fchmod(fd, old_info.st_mode & 07777);
+  }
 
   std::FILE* stream = fdopen(fd, "w+b");
   if (stream == nullptr) {

@@ -63,10 +63,16 @@ class TextFile {
 // leaves a truncated file. The new file keeps the old one's permissions; a
 // file that did not exist gets those the umask gives. Without Commit the partial file
 // is removed and the old one stays untouched.
+enum FilePermissions {
+  kKeepPermissions,  // those of the old file, or those the umask gives a new one
+  kOwnerOnly,        // read and write for the owner alone (0600)
+};
+
 class FileReplacement {
  public:
   // Check file().IsOpen() for the outcome.
-  FileReplacement(const std::string& path, FileMode mode);
+  FileReplacement(const std::string& path, FileMode mode,
+                  FilePermissions permissions = kKeepPermissions);
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
   ~FileReplacement();

@@ -130,4 +130,30 @@ int SeparatorCount(std::string_view path) {
       std::count_if(path.begin(), path.end(), [](char c) { return c == '\\' || c == '/'; }));
 }
 
+std::string EscapeMarkup(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+bool LooksLikeScheme(std::string_view link) {
+  const std::string_view first = link.substr(0, link.find_first_of("/\\?#"));
+  return first.find_first_of(":&") != std::string_view::npos;
+}
+
 }  // namespace vellum::core

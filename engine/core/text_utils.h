@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vellum::core {
@@ -62,5 +63,15 @@ int SeparatorCount(std::string_view path);
 
 char ToLowerAscii(char c);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// text with "<", ">" and '"' written as character references, so that it
+// reads the same as HTML text or inside an attribute but can hold no markup.
+// Other references ("&#8212;") stay as they are.
+std::string EscapeMarkup(std::string_view text);
+
+// True when the first segment of a link (up to "/", "\", "?" or "#") holds a
+// ":" or an "&" (which a character reference may turn into one): a browser
+// would read a scheme there, such as "javascript:".
+bool LooksLikeScheme(std::string_view link);
 
 }  // namespace vellum::core

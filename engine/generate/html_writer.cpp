@@ -165,7 +165,20 @@ void HtmlWriter::WriteLinkTarget(bool relative, std::string_view url, const char
   // characters.
   char head[4] = {};
   target.copy(head, 3);
-  if (core::IsAbsolutePath(head)) Write("file://");
+  if (core::IsAbsolutePath(head)) {
+    Write("file://");
+  } else if (target.size() != url.size() && core::LooksLikeScheme(target)) {
+    // A file's name made relative is a path, never an address with a scheme
+    // (a page named "javascript:....html", or "javascript&colon;..." that a
+    // browser decodes to it).
+    Write("./");
+  }
+  // Whatever the address holds, it stays inside its quoted attribute.
+  for (std::size_t at; (at = target.find_first_of("\"<>")) != std::string_view::npos;) {
+    Write(target.substr(0, at));
+    Write(target[at] == '"' ? "%22" : target[at] == '<' ? "%3C" : "%3E");
+    target.remove_prefix(at + 1);
+  }
   Write(target);
 }
 

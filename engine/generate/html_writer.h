@@ -101,7 +101,10 @@ class HtmlWriter {
   // "../" up_indent() times, then the link target of url: its RelativeLink,
   // with "file://" in front when that is an absolute local path (a drive
   // path or one starting with "/"). The prefixes are written even in front
-  // of a "file://" target or a web address.
+  // of a "file://" target or a web address. A target made relative that
+  // would read as a scheme gets "./" in front, and the quote and angle
+  // brackets are written percent-encoded, so no address leaves its
+  // attribute.
   void WriteLinkTarget(bool relative, std::string_view url, const char* base_path);
 
   // A link to url with text (three non-breaking spaces for an empty text),

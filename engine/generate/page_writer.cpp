@@ -163,6 +163,7 @@ bool WritePage(Generation& generation, const MapItemList& list, const std::strin
     return false;
   }
 
+  project::NoteWrittenFile(file_path.c_str());
   if (!generation.Has(VELLUM_GEN_NO_OUTPUT_LIST)) {
     project::AddFile(project::TheProject(), file_path.c_str());
   }

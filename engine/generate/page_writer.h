@@ -26,6 +26,7 @@ inline constexpr int kPageLevelsExceeded = 971;
 struct Crumb {
   std::string text;
   std::optional<std::string> target;
+  bool relative = false;  // the target is an item's URL, written relative when asked
 };
 
 // An entry of the index page: a linked item of the tree, anywhere in it.

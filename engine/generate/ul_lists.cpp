@@ -36,7 +36,8 @@ void WriteTrail(HtmlWriter& out, const Generation& generation, int level) {
     const Crumb& crumb = generation.crumbs[i];
     if (crumb.target) {
       out.Write("<A HREF=\"");
-      out.WriteLinkTarget(false, *crumb.target, generation.base_path);
+      out.WriteLinkTarget(crumb.relative && generation.relative_links(), *crumb.target,
+                          generation.base_path);
       out.Write("\">");
       out.Write(crumb.text);
       out.Write("</A>");
@@ -68,9 +69,8 @@ void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& l
     Crumb& crumb = generation.crumbs[level + 1];
     crumb.text = item.Name != nullptr ? item.Name : "";
     crumb.target.reset();
-    if (item.URL != nullptr) {
-      crumb.target = RelativeLink(generation.relative_links(), item.URL, generation.base_path);
-    }
+    if (item.URL != nullptr) crumb.target = item.URL;
+    crumb.relative = true;
     WritePage(generation, item.Children, page, level + 1);
   }
 }
@@ -118,6 +118,7 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
     WriteTrail(out, generation, level);
     // Deeper pages link back to this one.
     generation.crumbs[level].target = page_path;
+    generation.crumbs[level].relative = false;
     if (has_branches) out.Write("<BR>&nbsp;<BR>\n<HR SIZE=0>\n");
   }
   if (has_branches) {

@@ -1,6 +1,7 @@
 // The files of the site: those added (OutputList) and taken out
 // (RemovedFiles) by hand or by generation, and the SourceFiles computed from
 // them and from the project's source.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -154,6 +155,47 @@ void RemoveFile(Project& project, const char* text) {
     return;
   }
   RemovedFiles(project).AppendCopy(text);
+}
+
+namespace {
+
+// The folders of the files this process wrote for the project.
+std::unordered_set<std::string>& WrittenFolders() {
+  static std::unordered_set<std::string> folders;
+  return folders;
+}
+
+// The path with every symbolic link resolved; as given when it cannot be.
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+  return error ? path : resolved;
+}
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  return path.size() > folder.size() && path.starts_with(folder) &&
+         (folder.ends_with('/') || path[folder.size()] == '/');
+}
+
+}  // namespace
+
+void NoteWrittenFile(const char* path) {
+  if (path == nullptr) return;
+  WrittenFolders().insert(Resolved(std::filesystem::absolute(path)).parent_path().string());
+}
+
+bool IsInsideProject(const Project& project, const char* path) {
+  if (path == nullptr) return false;
+  std::error_code error;
+  const std::filesystem::path project_folder =
+      project.FilePath != nullptr ? std::filesystem::absolute(project.FilePath).parent_path()
+                                  : std::filesystem::current_path(error);
+  const std::string file = Resolved(std::filesystem::absolute(path, error)).string();
+  if (!error && IsBelow(file, Resolved(project_folder).string())) return true;
+  for (const std::string& folder : WrittenFolders()) {
+    if (IsBelow(file, folder)) return true;
+  }
+  return false;
 }
 
 void ForgetFileListIndexes() {

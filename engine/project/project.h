@@ -57,6 +57,17 @@ void AddFile(Project& project, const char* text);
 // when it is already there).
 void RemoveFile(Project& project, const char* text);
 
+// Notes a file that this process wrote for the project (a page or a
+// resource copied beside it): its folder is the project's own.
+void NoteWrittenFile(const char* path);
+
+// True when path (a file of the site, absolute or relative to the current
+// folder) lies, symbolic links resolved, inside the folder of the project's
+// file (the current folder for a project not yet saved) or the folder of a
+// file noted with NoteWrittenFile. A project file is a document people pass
+// around: what it lists elsewhere is not to be published unasked.
+bool IsInsideProject(const Project& project, const char* path);
+
 // Drops the indexes that speed up AddFile and RemoveFile; called when the
 // lists are released, so that new lists are never taken for old ones.
 void ForgetFileListIndexes();

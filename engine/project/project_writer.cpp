@@ -1,5 +1,6 @@
 // The writer of project files: the project in a fixed order, in text mode,
 // each entry starting with a line feed, so the file ends without one.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -256,8 +257,14 @@ bool WriteProjectFile(const Project& project) {
     return false;
   }
   // The new file is written beside the old one and renamed over it only when
-  // complete: a failed save never leaves the user's project truncated.
-  core::FileReplacement replacement(path, core::FileMode::kWriteText);
+  // complete: a failed save never leaves the user's project truncated. A
+  // project that holds a password is readable by its owner only.
+  const bool secret = std::any_of(project.Targets, project.Targets + project.TargetCount,
+                                  [](const OutputTarget& target) {
+                                    return target.Password != nullptr && *target.Password != '\0';
+                                  });
+  core::FileReplacement replacement(path, core::FileMode::kWriteText,
+                                    secret ? core::kOwnerOnly : core::kKeepPermissions);
   if (!replacement.file().IsOpen()) {
     core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path.c_str());
     return false;

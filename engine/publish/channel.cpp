@@ -156,22 +156,30 @@ bool UploadChannel::Open(const OutputTarget& target) {
 
   CURL* curl = curl_.get();
   const web::DownloadLimits& limits = web::CurrentDownloadLimits();
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
-  curl_easy_setopt(curl, CURLOPT_PROXY, "");  // direct, whatever the environment says
+  // The options that hold the transfer to FTP, to a direct connection
+  // (whatever proxy the environment names) and to its time limits must
+  // take: without them it does not run at all.
+  const bool restricted =
+      curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp") == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_PROXY, "") == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, limits.connect_seconds * 1000) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, limits.stall_seconds) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   curl_easy_setopt(curl, CURLOPT_USERNAME, endpoint->user.c_str());
   curl_easy_setopt(curl, CURLOPT_PASSWORD, endpoint->password.c_str());
   // Active mode: the server connects back to the address of the control
   // connection.
   if (!endpoint->passive) curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
   curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, text_ ? 1L : 0L);
-  // A server that never answers, or stops answering, cannot hold the upload.
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds);
-  curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, limits.connect_seconds * 1000);
-  curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, limits.stall_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 
+  if (!restricted) {
+    core::ReportErrorCode(core::ErrorCode::kInternetOpenFails);
+    Close();
+    return false;
+  }
   if (!IsPlainHost(endpoint->host) || endpoint->port < 1 || endpoint->port > 65535) {
     core::ReportErrorCode(core::ErrorCode::kBadUpload, target.Server);
     Close();
@@ -210,6 +218,9 @@ bool UploadChannel::Send(const std::string& file, const std::string& destination
   std::error_code error;
   const fs::path target(destination);
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
+  // A link standing where the file goes is replaced, not written through:
+  // the file it points to may lie anywhere.
+  if (fs::is_symlink(fs::symlink_status(target, error)) && !fs::remove(target, error)) return false;
   return fs::copy_file(file, target, fs::copy_options::overwrite_existing, error);
 }
 

@@ -74,8 +74,26 @@ class FileList {
     }
   }
 
+  // Asks before a file outside the project (one that a shared project file
+  // or a page names anywhere on the disk) is sent; the refused are reported
+  // and left out of every target's upload.
+  void ConfirmOutside(const Project& project) {
+    for (int i = 0; i < list_.Count; ++i) {
+      const char* path = list_.Entries[i].Text;
+      if (project::IsInsideProject(project, path) ||
+          core::Ask(core::FormatText("'%s' lies outside the project's folder. Upload it?", path)
+                        .c_str())) {
+        continue;
+      }
+      refused_.insert(i);
+      core::ReportError(
+          core::FormatText("'%s' lies outside the project's folder: not uploaded", path).c_str());
+    }
+  }
+
   int count() const { return list_.Count; }
   const char* path(int i) const { return list_.Entries[i].Text; }
+  bool refused(int i) const { return refused_.contains(i); }
 
   // Where a file of the list goes below a target's folder: a registered
   // relative path as it stands; an absolute one by its file name; a
@@ -106,6 +124,7 @@ class FileList {
   core::IndexedStringList index_;
   std::unordered_map<std::string, std::string> site_paths_;
   std::unordered_set<std::string> page_folders_;  // of the registered absolute pages
+  std::unordered_set<int> refused_;
 };
 
 // The uploaded-file records of a target by path, compared without regard to
@@ -167,6 +186,7 @@ class TargetUpload {
   void Run() {
     const bool open = channel_.Open(target_);
     for (int i = 0; i < files_.count(); ++i) {
+      if (files_.refused(i)) continue;
       const char* path = files_.path(i);
       core::FileStamp stamp;
       const bool found = web::ReadPageStamp(path, stamp);
@@ -281,6 +301,7 @@ void Upload(Project& project, const UploadRequest& request) {
     files.AddRegistered(project.OutputList[i], with_resources);
   }
   files.PlaceBesidePages();
+  files.ConfirmOutside(project);
   for (int i = 0; i < project.TargetCount; ++i) {
     if ((project.Targets[i].Flags & VELLUM_TARGET_SELECTED) != 0) {
       TargetUpload(project, project.Targets[i], files).Run();

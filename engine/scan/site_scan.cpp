@@ -32,10 +32,15 @@ constexpr int kPageLostAfterChild = 175;
 bool HasSeparator(std::string_view path) { return path.find_first_of("\\/") != path.npos; }
 
 // The link name of a page: its description or its title, as the flags ask.
+// Pages are someone else's text: what a scan takes from them is kept as
+// text, never as markup of the site map.
 std::optional<std::string> LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags) {
   web::PageHeadInfo head;
   web::ReadHead(tokenizer, head);
-  return (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0 ? head.description : head.title;
+  const std::optional<std::string>& name =
+      (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0 ? head.description : head.title;
+  if (!name) return std::nullopt;
+  return core::EscapeMarkup(*name);
 }
 
 const char* NameOrNone(const std::optional<std::string>& name) {
@@ -233,7 +238,7 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     bool placed = true;
     while (placed && HasSeparator(relative) && !folders.empty()) {
       const std::size_t end = std::min(folders.size(), folders.find_first_of("\\/"));
-      const std::string folder_name(folders.substr(0, end));
+      const std::string folder_name = core::EscapeMarkup(folders.substr(0, end));
       folders.remove_prefix(std::min(folders.size(), end + 1));
       if (folder_name.empty()) continue;
       ScanTree::Node node = tree.FindName(level, folder_name);
@@ -241,7 +246,9 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
       placed = node >= 0;
       if (placed) level = tree.ChildrenOf(node);
     }
-    if (placed) tree.Append(level, relative.c_str(), NameOrNone(name), true);
+    // A file's path is never to be read as an address with a scheme.
+    const std::string url = core::LooksLikeScheme(relative) ? "./" + relative : relative;
+    if (placed) tree.Append(level, url.c_str(), NameOrNone(name), true);
   }
 }
 

@@ -136,23 +136,31 @@ bool Download(const std::string& address, core::LoadedText& out, int report_mode
 
   curl_easy_setopt(curl, CURLOPT_URL, request.c_str());
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vellumark");
-  // An empty proxy turns off the proxies of the environment too; with a
-  // proxy, no host bypasses it.
-  curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
-  if (!proxy.empty()) curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.max_redirects);
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds);
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_bytes));
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Receive);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
+  // The options that hold the request to its protocols, proxy, redirects,
+  // time and size must take: without them it does not run at all. An empty
+  // proxy turns off the proxies of the environment too; with a proxy, no
+  // host bypasses it.
+  const bool restricted =
+      curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK &&
+      (proxy.empty() || curl_easy_setopt(curl, CURLOPT_NOPROXY, "") == CURLE_OK) &&
+      curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher") == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.max_redirects) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                       static_cast<curl_off_t>(limits.max_bytes)) == CURLE_OK &&
+      curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+  if (!restricted) {
+    core::ReportErrorCode(core::ErrorCode::kInternetOpenFails);
+    return false;
+  }
 
   const CURLcode result = curl_easy_perform(curl);
   long status = 0;

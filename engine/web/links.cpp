@@ -1,5 +1,6 @@
 #include "web/links.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "core/messages.h"
@@ -58,6 +59,19 @@ std::optional<std::string> ResolveRelative(std::string_view page, std::string_vi
   if (folder_end == std::string_view::npos) return std::string(value);
   if (!value.empty() && IsSeparator(value[0])) value.remove_prefix(1);
   return std::string(page.substr(0, folder_end + 1)) + std::string(value);
+}
+
+// True when value begins with a scheme: a letter, then letters, digits,
+// "+", "-" or ".", then ":".
+bool HasScheme(std::string_view value) {
+  if (value.empty() || !std::isalpha(static_cast<unsigned char>(value[0]))) return false;
+  for (char c : value.substr(1)) {
+    if (c == ':') return true;
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+      return false;
+    }
+  }
+  return false;
 }
 
 bool IsSelected(const std::string& link, unsigned flags) {
@@ -137,7 +151,24 @@ std::optional<std::string> Resolve(std::string_view base, std::string_view page,
     if ((flags & kOutsideSite) == 0) return std::nullopt;
     return std::string(value);
   }
-  if (value.find(':') != std::string_view::npos) return std::string(value);
+  if (IsWebAddress(page)) {
+    // On a web page every link is a web address, resolved against the
+    // page's own: a page never leads to a local file.
+    if (value.starts_with("//")) {
+      // Scheme-relative: the page's scheme in front.
+      const std::string absolute = std::string(page.substr(0, page.find(':') + 1)) += value;
+      return Resolve(base, page, absolute, flags);
+    }
+    if (HasScheme(value)) {
+      const LinkClass link_class = ClassifyLink(value);
+      if (link_class == LinkClass::kFile || (link_class == LinkClass::kPage && !IsHttp(value))) {
+        return std::nullopt;
+      }
+      return std::string(value);
+    }
+  } else if (value.find(':') != std::string_view::npos) {
+    return std::string(value);
+  }
 
   std::optional<std::string> link = ResolveRelative(page, value);
   if (link && IsOutsideSite(*link, base) && (flags & kOutsideSite) == 0) return std::nullopt;

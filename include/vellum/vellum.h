@@ -17,6 +17,12 @@
  *    keep the pointers and read the records through them between calls, but
  *    change them only through the exports; their texts and arrays are the
  *    engine's and must never be freed or written by the caller.
+ *  - Pointer arguments may be null only where an export says so (the texts
+ *    of HTMLinitmess, HTMLprjOpen and HTMLprjSave, the callbacks, optional
+ *    members of request records). A request, index or Items list that is
+ *    null is reported through the error callback ("HTMLprjAdd: a required
+ *    argument is null") and the export returns its failure value: null, 0,
+ *    or the unchanged record of HTMLputCfg and HTMLprjFind.
  */
 #ifndef VELLUM_VELLUM_H
 #define VELLUM_VELLUM_H
@@ -389,7 +395,9 @@ typedef struct EngineConfig {
 typedef int32_t (*InfoCallback)(const char* text);
 /* Failures. The text is valid during the call only; the result is not used. */
 typedef int32_t (*ErrorCallback)(const char* text);
-/* A yes/no question (non-zero: yes). Stored, never asked by this engine. */
+/* A yes/no question (non-zero: yes). Asked by an upload before it sends a
+ * file that lies outside the project's folder; without the callback the
+ * answer is no. */
 typedef int32_t (*QuestionCallback)(const char* text);
 
 /* ------------------------------------------------------------------------ */
@@ -410,7 +418,8 @@ VELLUM_API int32_t HTMLinitmess(InfoCallback info, ErrorCallback error, Question
 VELLUM_API EngineConfig* HTMLgetCfg(int32_t unused);
 
 /* Copies the nine persisted settings from *settings (which may be the
- * engine's own record) and writes the user's Vellum.cfg; failures go to the
+ * engine's own record) and writes the user's Vellum.cfg
+ * ($XDG_CONFIG_HOME/vellumark/, else ~/.config/vellumark/); failures go to the
  * error callback. A text the file cannot hold (a double quote that no
  * backslash keeps, a final backslash) and a negative port are refused with a
  * message, keeping the old value. Returns the engine's configuration record. */
@@ -479,14 +488,16 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
 /* Empties *params->Items and fills it by scanning the site: from the base
  * page params->BasePath (Mode 0), the folder params->BasePath (Mode 1) or
  * the project params->StartEntry (Mode 2), as flags (VELLUM_SCAN_) ask.
- * Returns 1; failures are reported through the callbacks. */
+ * Returns 1, or 0 for a null params or Items; failures are reported through
+ * the callbacks. */
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
  * the GenerateFlags flags (VELLUM_GEN_), copies the pictures and scripts it
  * needs and registers the written files in the project's OutputList. Each
  * page written whole is announced through the info callback. Returns
- * non-zero; failures are reported through the callbacks. */
+ * non-zero, or 0 for a null params or Items; failures are reported through
+ * the callbacks. */
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and

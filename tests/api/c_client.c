@@ -13,6 +13,12 @@ static int failures = 0;
 
 static int32_t print_text(const char* text) { return fputs(text, stdout) >= 0; }
 
+static int null_reports = 0;
+static int32_t count_null(const char* text) {
+  null_reports += strstr(text, ": a required argument is null") != NULL;
+  return print_text(text);
+}
+
 int main(void) {
   MapItemList tree = {0, NULL};
   SiteMapParams params;
@@ -51,5 +57,18 @@ int main(void) {
   CHECK(HTMLgenSiteMap(&params, 0) == 1 && tree.Count == 0);
   CHECK(HTMLGSiteMap(&params, 0) != 0);
   CHECK(HTMLprjUpload(&upload) == 0);
+
+  /* A null request, index or Items list fails with a report, never a crash. */
+  HTMLinitmess(print_text, count_null, print_text, 0, 0, NULL);
+  params.Items = NULL;
+  store.Item = NULL;
+  CHECK(HTMLputCfg(NULL) == HTMLgetCfg(0) && HTMLparam(NULL) == NULL && HTMLchsource(NULL) == 0);
+  CHECK(HTMLprjAdd(NULL) == NULL && HTMLprjDelete(NULL) == 0 && HTMLprjUp(NULL) == 0);
+  CHECK(HTMLprjDown(NULL) == 0 && HTMLprjFind(NULL) != NULL && HTMLprjPrm(NULL) == 0);
+  CHECK(HTMLsvItem(NULL) == 0 && HTMLsvItem(&store) == 0);
+  CHECK(HTMLgenSiteMap(NULL, 0) == 0 && HTMLgenSiteMap(&params, 0) == 0);
+  CHECK(HTMLGSiteMap(NULL, 0) == 0 && HTMLGSiteMap(&params, 0) == 0);
+  CHECK(HTMLprjUpload(NULL) == 0);
+  CHECK(null_reports == 16);
   return failures == 0 ? 0 : 1;
 }

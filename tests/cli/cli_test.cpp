@@ -25,6 +25,7 @@ using Words = std::vector<std::string>;
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);  // the user's settings
     Succeed({"new", "site.bpj"});
     dir_.Write("site/index.html",
                "<title>Home</title><a href=\"a/one.html?x=1#part\">One</a><a href=b/two.html>");
@@ -94,6 +95,14 @@ TEST_F(CliTest, HelpExplainsEveryCommand) {
   }
   EXPECT_THAT(Succeed({"--help"}), HasSubstr("commands:"));
   EXPECT_THAT(Succeed({"help", "set"}), HasSubstr("letter-bar-before"));
+  // Also from a folder that was deleted while the shell stood in it.
+  const ProgramResult orphan =
+      RunProgram("/bin/sh",
+                 {"-c", std::string("mkdir gone && cd gone && rmdir ../gone && exec ") +
+                            VELLUMARK_PATH + " --help"},
+                 dir_.path().string());
+  EXPECT_EQ(orphan.status, 0) << orphan.err;
+  EXPECT_THAT(orphan.out, HasSubstr("commands:"));
 }
 
 TEST_F(CliTest, AProjectNotReadWholeIsReportedAndNeverSavedOver) {
@@ -150,13 +159,15 @@ TEST_F(CliTest, ConfigShowsAndChangesTheUserConfiguration) {
     std::filesystem::copy(file, root.path() / "IDE" / file.filename());
   }
   root.Write("BIN/_Vellum.cfg", "ExtPage=\"*.htm\"\r\n");
+  dir_.Write("Vellum.cfg", "ExtPage=\"*.evil\"");  // the current folder's is never read
   const std::string program = root / "IDE/vellumark";
-  ProgramResult shown = RunProgram(program, {"config"});
+  ProgramResult shown = RunProgram(program, {"config"}, dir_.path().string());
   EXPECT_EQ(shown.status, 0) << shown.err;
   EXPECT_THAT(shown.out, HasSubstr("ExtPage = *.htm\n"));
   EXPECT_EQ(RunProgram(program, {"config", "proxy=cache.local", "PortProxy=3128"}).status, 0);
-  EXPECT_EQ(ReadBytes(root / "BIN/Vellum.cfg"),
+  EXPECT_EQ(ReadBytes(dir_ / "config/vellumark/Vellum.cfg"),
             "ExtPage=\"*.htm\"\r\nProxy=\"cache.local\"\r\nPortProxy=3128\r\n");
+  EXPECT_FALSE(std::filesystem::exists(root / "BIN/Vellum.cfg"));
   ProgramResult refused = RunProgram(program, {"config", "Editor=say \"hi\""});
   EXPECT_EQ(refused.status, 1);
   EXPECT_THAT(refused.err, HasSubstr("Editor"));
@@ -188,6 +199,50 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
   EXPECT_THAT(Succeed({"upload", "site.bpj"}), ::testing::Not(HasSubstr("Upload successful")));
   EXPECT_THAT(Succeed({"upload", "site.bpj", "--no-skip-unchanged"}),
               HasSubstr("Upload successful"));
+
+  // A file a shared project names outside its folder goes only when asked.
+  ScratchDir elsewhere;
+  const std::string secret = elsewhere.Write("secret.txt", "s"), bytes = Project();
+  dir_.Write("site.bpj", std::string(bytes).insert(bytes.find("[Common]\r\n") + 10,
+                                                   "AddFile=\"" + secret + "\"\r\n"));
+  const ProgramResult refused = Run({"upload", "site.bpj"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("'" + secret + "' lies outside the project's folder"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "pub/secret.txt"));
+  EXPECT_THAT(Succeed({"upload", "site.bpj", "--allow-outside"}), HasSubstr(secret));
+  EXPECT_EQ(ReadBytes(dir_ / "pub/secret.txt"), "s");
+}
+
+// Pages of someone else's site put no markup, attribute or script address
+// into any layout, whether the scan follows links (named relative to the
+// base page) or lists the folder.
+TEST_F(CliTest, HostilePagesPutNoScriptIntoAnyLayout) {
+  const std::string quote = "x\" onfocus=\"alert(1)\" autofocus=\".html";
+  dir_.Write("evil/index.html",
+             "<meta name=description content=\"<img src=x onerror=alert(1) \">"
+             "<a href='javascript&colon;alert(1).html'>j</a><a href='" +
+                 quote + "'>q</a>");
+  dir_.Write("evil/javascript&colon;alert(1).html", "<meta name=description content=J>");
+  dir_.Write("evil/" + quote, "<meta name=description content=Q>");
+  Succeed({"set", "site.bpj", "relative-links=on"});
+  for (const Words& scan : {Words{"--base", "evil/index.html"}, Words{"--folder", "evil"}}) {
+    Succeed({"scan", "site.bpj", scan[0], scan[1], "--meta"});
+    for (const char* type : {"ul", "paged", "icontree", "scripttree", "combo", "index", "table"}) {
+      SCOPED_TRACE(scan[0] + " " + type);
+      std::filesystem::remove_all(dir_ / "out");
+      Succeed({"generate", "site.bpj", "--type", type, "--output", "out/map.html", "--base-path",
+               dir_ / "evil/index.html"});
+      std::string pages;  // the paged list's branch pages too
+      for (const auto& file : std::filesystem::directory_iterator(dir_ / "out")) {
+        if (file.path().extension() == ".html") pages += ReadBytes(file.path());
+      }
+      for (char& c : pages) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      EXPECT_THAT(pages, HasSubstr("%22 onfocus=%22alert(1)%22"));
+      for (const char* attack : {"<img src=x", "\"javascript&colon;", "\" onfocus="}) {
+        EXPECT_THAT(pages, ::testing::Not(HasSubstr(attack)));
+      }
+    }
+  }
 }
 
 }  // namespace

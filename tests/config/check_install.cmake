@@ -1,11 +1,13 @@
 # Installs the build into a fresh prefix, checks the tree, then runs the probe
-# from the installed IDE/ folder out of another current folder (whose broken
-# Vellum.cfg it must report) and checks the root it found and that its
+# from the installed IDE/ folder out of another current folder (whose
+# Vellum.cfg it must not read) with a user configuration home (whose broken
+# Vellum.cfg it must report), and checks the root it found and that its
 # temporary folder went at its exit. Arguments: BUILD_DIR, WORK_DIR, PROBE.
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR}/tmp)
-file(WRITE ${WORK_DIR}/elsewhere/Vellum.cfg "Bogus")
+file(WRITE ${WORK_DIR}/elsewhere/Vellum.cfg "ExtPage=\"*.evil\"")
+file(WRITE ${WORK_DIR}/config/vellumark/Vellum.cfg "Bogus")
 
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -20,7 +22,8 @@ endforeach()
 
 file(COPY ${PROBE} DESTINATION ${prefix}/IDE)
 get_filename_component(probe_name ${PROBE} NAME)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env TEMP=${WORK_DIR}/tmp ${prefix}/IDE/${probe_name}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TEMP=${WORK_DIR}/tmp
+                        XDG_CONFIG_HOME=${WORK_DIR}/config ${prefix}/IDE/${probe_name}
                 WORKING_DIRECTORY ${WORK_DIR}/elsewhere
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 file(REAL_PATH ${prefix} real_prefix)

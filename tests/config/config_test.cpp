@@ -62,11 +62,11 @@ class ConfigFileTest : public ::testing::Test {
     ReleaseMember(TheConfig().RootFolder);
   }
 
-  // Makes the scratch folder the root, with a BIN folder when asked.
-  std::string UseScratchRoot(bool with_bin = true) {
-    if (with_bin) fs::create_directory(dir_.path() / "BIN");
-    TheConfig().RootFolder = core::CopyText(dir_.path().string() + "/");
-    return dir_ / "BIN/Vellum.cfg";
+  // Makes config_home (in the scratch folder) the user's configuration
+  // home and returns the path of the user's file there.
+  std::string UseConfigHome(const std::string& config_home = "config") {
+    setenv("XDG_CONFIG_HOME", (dir_ / config_home).c_str(), 1);
+    return dir_ / (config_home + "/vellumark/Vellum.cfg");
   }
 
   test::MessageLog& log_ = test::InstallMessageLog();
@@ -132,8 +132,8 @@ TEST_F(ConfigFileTest, ReadingKeepsWhatTheFileDoesNotGiveAndClearsAFailedText) {
 }
 
 TEST_F(ConfigFileTest, PutWritesTheExactBytesThatReadBackAsTheSameSettings) {
-  const std::string path = UseScratchRoot();
-  PutConfig(record_);
+  const std::string path = UseConfigHome();
+  PutConfig(record_);  // the folder is made
   EXPECT_EQ(ReadBytes(path), "");
   record_.ExtPage = "*.htm;*.php";
   record_.ExtPicts = "*.gif";
@@ -165,7 +165,7 @@ TEST_F(ConfigFileTest, PutWritesTheExactBytesThatReadBackAsTheSameSettings) {
 }
 
 TEST_F(ConfigFileTest, PutKeepsEqualTextsAndRefusesWhatTheFileCannotCarry) {
-  std::string path = UseScratchRoot();
+  std::string path = UseConfigHome();
   EngineConfig& config = TheConfig();
   config.ExtPage = core::CopyText("*.htm");
   config.Editor = core::CopyText("old editor");
@@ -195,8 +195,9 @@ TEST_F(ConfigFileTest, PutKeepsEqualTextsAndRefusesWhatTheFileCannotCarry) {
   EXPECT_EQ(DescribeSettings(record_), DescribeSettings(config));
 }
 
-TEST_F(ConfigFileTest, PutIntoAMissingFolderOrWithoutMemoryStillChangesTheRecord) {
-  const std::string path = UseScratchRoot(/*with_bin=*/false);
+TEST_F(ConfigFileTest, PutIntoAFolderThatCannotBeMadeOrWithoutMemoryStillChangesTheRecord) {
+  dir_.Write("file", "");
+  const std::string path = UseConfigHome("file");
   TheConfig().ExtPage = core::CopyText("*.htm");
   record_.ExtPage = core::CopyText("*.html");
   record_.Proxy = core::CopyText("p");
@@ -204,6 +205,23 @@ TEST_F(ConfigFileTest, PutIntoAMissingFolderOrWithoutMemoryStillChangesTheRecord
   PutConfig(record_);
   EXPECT_EQ(log_.errors, (Texts{"memory overflou", "can't open file '" + path + "'"}));
   EXPECT_EQ(DescribeSettings(TheConfig()), "Proxy=[p]");
+}
+
+TEST(UserConfigPath, LiesInTheXdgConfigHomeOrElseInHomesConfigFolder) {
+  const struct {
+    const char *config_home, *home, *path;
+  } rows[] = {{"/x", "/h", "/x/vellumark/Vellum.cfg"},
+              {nullptr, "/h", "/h/.config/vellumark/Vellum.cfg"},
+              {"relative", "/h", "/h/.config/vellumark/Vellum.cfg"}};
+  for (const auto& row : rows) {
+    if (row.config_home != nullptr) {
+      setenv("XDG_CONFIG_HOME", row.config_home, 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    setenv("HOME", row.home, 1);
+    EXPECT_EQ(UserConfigPath(), row.path);
+  }
 }
 
 // Rows of "program root": a folder named IDE (any case) gives way to its parent
@@ -224,6 +242,7 @@ class StartUpTest : public ::testing::Test {
     unsetenv("ZAZERIDOV");
     unsetenv("TMPDIR");
     setenv("TEMP", temp_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     ASSERT_EQ(chdir(cwd_.c_str()), 0);
   }
   void TearDown() override { ShutDown(); }
@@ -240,7 +259,9 @@ class StartUpTest : public ::testing::Test {
 TEST_F(StartUpTest, FilesAreReadInTheirOrderAndReportedOnceTheCallbacksExist) {
   dir_.Write("root/BIN/_Vellum.cfg", "ExtPage=\"*.htm\" Editor=\"ed\" Bogus=1 Firewall=\"lost\"");
   dir_.Write("root/BIN/Vellum.cfg", "ExtPage=\"*.html\" Proxy=\"saved\"");
-  dir_.Write("cwd/Vellum.cfg", "Proxy=\"here\" PortProxy=8080");
+  dir_.Write("config/vellumark/Vellum.cfg", "Proxy=\"here\" PortProxy=8080");
+  // A file in the current folder may come with a site someone else made.
+  dir_.Write("cwd/Vellum.cfg", "Proxy=\"injected\" PortProxy=1 UseProxy=1");
   EXPECT_EQ(StartUp(Program().c_str()), 1);
   core::ReportError("made after start-up, before the callbacks");  // dropped
   auto& log = test::InstallMessageLog();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -67,6 +68,15 @@ TEST_F(ProjectFileTest, WrittenFilesReadBackAndAreWrittenAgainByteForByte) {
     EXPECT_EQ(TheProject().Modified, 1);
     test::ExpectGoldenFile(path_, Golden(name));
     EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
+    // A project that holds an FTP password is its owner's alone.
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    const mode_t mode = info.st_mode & 0777;
+    if (std::string_view(name) == "every_kind.bpj") {
+      EXPECT_NE(mode, 0600u);
+    } else if (std::string_view(name) == "targets_and_files.bpj") {
+      EXPECT_EQ(mode, 0600u);
+    }
   }
   const std::string deep = DeepTree(200000);
   ASSERT_TRUE(OpenText(deep));

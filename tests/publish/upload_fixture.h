@@ -47,15 +47,20 @@ class UploadTest : public ::testing::Test {
     project::ChangeTargets(project(), request);
   }
   // Writes a file of the site (an absolute path as it stands, a relative one
-  // below the site folder) and registers it.
+  // below the site folder) and registers it. An absolute path stands for a
+  // page that generation wrote elsewhere.
   void Register(const std::string& path, const std::string& bytes) {
-    root_.Write(std::filesystem::path(path).is_relative() ? "site/" + path : path, bytes);
+    const bool relative = std::filesystem::path(path).is_relative();
+    root_.Write(relative ? "site/" + path : path, bytes);
+    if (!relative) project::NoteWrittenFile(path.c_str());
     project::AddFile(project(), path.c_str());
   }
   // Uploads to every target, as the desktop application does, and returns
   // what the info callback received, joined.
   std::string Upload(unsigned options, unsigned compression = 0) {
-    log_ = {};
+    log_.info.clear();
+    log_.errors.clear();
+    log_.questions.clear();
     const std::vector<uint8_t> selection(project().TargetCount, 1);
     publish::Upload(project(), UploadRequest{options, compression, selection.data(), 0});
     std::string joined;

@@ -1,6 +1,7 @@
 // Uploads to folder targets, and the rules that every target shares: where
 // a file goes, what is sent, skipped, compressed or rewritten, and what the
 // target records.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadBytes;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// The end of the report of a file that was not sent for lying elsewhere.
+std::string Outside() { return "' lies outside the project's folder: not uploaded"; }
 
 TEST(Destination, JoinsTheFolderAndTheSitePath) {
   const struct {
@@ -128,14 +134,50 @@ TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   Register("sub/page.htm", "<IMG SRC=img/shared.gif><IMG SRC='pics/a.gif'>");
   AddFolderTarget(pub_);
 
+  // What lies above its folder is outside the project: sent only when the
+  // user agrees, and here the answer is no.
   EXPECT_EQ(Upload(kResources),
             Sent({folder + "map.htm", folder + "img/paper.gif", folder + "img/logo.gif",
-                  folder + "doc.pdf", root_ / "other/up.gif", "sub/page.htm", "sub/img/shared.gif",
-                  "sub/pics/a.gif"}));
-  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "up.gif",
-                           "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}) {
+                  folder + "doc.pdf", "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}));
+  EXPECT_THAT(errors(), ElementsAre("'" + root_ / "other/up.gif" + Outside()));
+  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "sub/page.htm",
+                           "sub/img/shared.gif", "sub/pics/a.gif"}) {
     EXPECT_TRUE(fs::is_regular_file(pub_ + "/" + file)) << file;
   }
+  EXPECT_FALSE(fs::exists(pub_ + "/up.gif"));
+}
+
+TEST_F(UploadTest, AFileOutsideTheProjectIsSentOnlyWhenTheUserAgrees) {
+  // A shared project file may name any file of the disk, directly or
+  // through a link inside the project's folder.
+  const std::string secret = root_.Write("other/secret.txt", "s");
+  fs::create_symlink(secret, site_ + "/link.txt");
+  for (const std::string& path : {secret, std::string("link.txt")}) {
+    project::AddFile(project(), path.c_str());
+  }
+  Register("page.htm", "p");
+  AddFolderTarget(pub_);
+  AddFolderTarget(root_ / "pub2");
+  EXPECT_EQ(Upload(0), Sent({"page.htm"}) + Sent({"page.htm"}));
+  EXPECT_THAT(errors(), ElementsAre("'" + secret + Outside(), "'link.txt" + Outside()));
+  EXPECT_EQ(log_.questions.size(), 2u) << "asked once a file, not once a target";
+  EXPECT_FALSE(fs::exists(pub_ + "/secret.txt"));
+
+  log_.answer = 1;
+  EXPECT_THAT(Upload(0), HasSubstr(Sent({secret})));
+  EXPECT_EQ(ReadBytes(pub_ + "/secret.txt"), "s");
+}
+
+TEST_F(UploadTest, ALinkInAFolderTargetIsReplacedNotWrittenThrough) {
+  const std::string victim = root_.Write("other/victim.txt", "mine");
+  fs::create_directories(pub_);
+  fs::create_symlink(victim, pub_ + "/page.htm");
+  Register("page.htm", "p");
+  AddFolderTarget(pub_);
+  EXPECT_EQ(Upload(0), Sent({"page.htm"}));
+  EXPECT_EQ(ReadBytes(victim), "mine");
+  EXPECT_FALSE(fs::is_symlink(pub_ + "/page.htm"));
+  EXPECT_EQ(ReadBytes(pub_ + "/page.htm"), "p");
 }
 
 TEST_F(UploadTest, UnchangedFilesAreSkippedWithoutAWordAlsoAfterTheProjectIsReadBack) {

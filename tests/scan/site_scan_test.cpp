@@ -281,5 +281,21 @@ TEST_F(HttpScanTest, BookmarksAndArgumentsAreKeptWhenNotIgnored) {
                                ::testing::HasSubstr("contact | ROOT/contact.htm?from=home\n")));
 }
 
+TEST_F(HttpScanTest, AWebPageLeadsNeitherToLocalFilesNorToMarkupInNames) {
+  test::ScratchDir home;
+  const std::string private_page =
+      home.Write("private.htm", "<meta name=description content=Private>");
+  const std::string host = server_.Url("").substr(5);  // "//127.0.0.1:PORT/"
+  site_.Write("hostile.htm",
+              "<meta name=description content=\"<img src=x onerror=alert(1) \">"
+              "<a href=\"" +
+                  private_page + "?x=:\">p</a><a href=\"" + host + "leaf.htm\">n</a>");
+  site_.Write("leaf.htm", "<meta name=description content='A \"leaf\"'>");
+  EXPECT_EQ(Scan(0, server_.Url("hostile.htm"), kWizard | VELLUM_SCAN_META_DESCRIPTION),
+            "&lt;img src=x onerror=alert(1)  | ROOT/hostile.htm\n"
+            "  A &quot;leaf&quot; | ROOT/leaf.htm\n");
+  EXPECT_THAT(server_.Requests(), ::testing::Contains(private_page));
+}
+
 }  // namespace
 }  // namespace vellum::scan

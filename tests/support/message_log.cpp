@@ -16,7 +16,7 @@ int32_t RecordError(const char* text) {
 
 int32_t RecordQuestion(const char* text) {
   Messages().questions.emplace_back(text);
-  return 0;
+  return Messages().answer;
 }
 
 MessageLog& Messages() {

@@ -11,6 +11,7 @@ struct MessageLog {
   std::vector<std::string> info;
   std::vector<std::string> errors;
   std::vector<std::string> questions;
+  int32_t answer = 0;  // what RecordQuestion answers: no, unless a test says yes
 };
 
 // Empties the log and installs recording callbacks (as HTMLinitmess would);

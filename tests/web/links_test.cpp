@@ -70,6 +70,14 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {U, "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},
       {U, "/srv/site/sub/p.htm", "/abs.htm", 1, "/srv/site/sub/abs.htm"},
       {"index.htm", "index.htm", "a.htm", 1, "a.htm"},  // pages without a folder
+      // A web page's links stay on the web: a ":" later in the value is no
+      // scheme, "//" takes the page's scheme, and no local file is reached.
+      {W, p, "/a/notes.htm?x=:", 1, "http://site/a/notes.htm?x=:"},
+      {W, p, "//site/a/c.htm", 1, "http://site/a/c.htm"},
+      {W, "https://site/a/p.htm", "//elsewhere/c.htm", kOutside, "https://elsewhere/c.htm"},
+      {W, p, "file:///etc/passwd.htm", kOutside, {}},
+      {W, p, "C:\\site\\a\\x.htm", kOutside, {}},
+      {W, p, "mailto:me@x", 1, "mailto:me@x"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Resolve(row.base, row.page, row.value, row.flags), row.link)

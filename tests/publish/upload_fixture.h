@@ -53,7 +53,8 @@ class UploadTest : public ::testing::Test {
     const bool relative = std::filesystem::path(path).is_relative();
     root_.Write(relative ? "site/" + path : path, bytes);
     if (!relative) project::NoteWrittenFile(path.c_str());
-    project::AddFile(project(), path.c_str());
+    PrmRequest request{VELLUM_PRM_ADD_FILE, 0, path.c_str()};  // as the application adds it
+    project::ChangeTargets(project(), request);
   }
   // Uploads to every target, as the desktop application does, and returns
   // what the info callback received, joined.

@@ -53,40 +53,27 @@ TEST(Destination, JoinsTheFolderAndTheSitePath) {
 // How an FTP target is reached, where the FTP tests' servers cannot tell
 // (they see the ports, the firewall's user names and its passive rule).
 TEST(Endpoint, TakesTheLoginAndPortsFromTheTargetAndTheFirewall) {
-  constexpr uint32_t kFirewall = VELLUM_TARGET_FTP | VELLUM_TARGET_FIREWALL;
-  const struct {
-    const char* server;
-    const char* login;
-    uint32_t flags;
-    int32_t port_fw;
-    int32_t port;
-    long expected_port;
-    const char* expected_user;
-  } rows[] = {
-      // An absent login is anonymous, an empty port the FTP port.
-      {"host:", nullptr, VELLUM_TARGET_FTP, 0, 0, 21, "anonymous"},
-      // The configuration's port for the firewall wins over its text's.
-      {"host:2121", "joe", kFirewall, 2121, 2021, 2121, "joe@host:2121:2021"},
-  };
   test::MessageLog& log = test::InstallMessageLog();
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.expected_user);
-    OutputTarget target{};
-    target.Server = row.server;
-    target.Login = row.login;
-    target.Password = "";
-    target.Port = row.port;
-    target.Flags = row.flags;
-    EngineConfig config{};
-    config.Firewall = "fw:1080";
-    config.PortFW = row.port_fw;
-    const std::optional<FtpEndpoint> endpoint = EndpointOf(target, config);
-    ASSERT_TRUE(endpoint);
-    EXPECT_EQ(endpoint->host, row.flags == kFirewall ? "fw" : "host");
-    EXPECT_EQ(endpoint->port, row.expected_port);
-    EXPECT_EQ(endpoint->user, row.expected_user);
-    EXPECT_EQ(endpoint->password, "");
-  }
+  EngineConfig config{};
+  config.Firewall = "fw:1080";
+  const auto reached = [&](const OutputTarget& target) {  // "user@host:port password"
+    const std::optional<FtpEndpoint> at = EndpointOf(target, config);
+    return at ? at->user + "@" + at->host + ":" + std::to_string(at->port) + " " + at->password
+              : "none";
+  };
+  // An absent login is anonymous, an empty port the FTP port.
+  OutputTarget target{};
+  target.Server = "host:";
+  target.Password = "";
+  target.Flags = VELLUM_TARGET_FTP;
+  EXPECT_EQ(reached(target), "anonymous@host:21 ");
+  // The configuration's port for the firewall wins over its text's.
+  target.Server = "host:2121";
+  target.Login = "joe";
+  target.Port = 2021;
+  target.Flags |= VELLUM_TARGET_FIREWALL;
+  config.PortFW = 2121;
+  EXPECT_EQ(reached(target), "joe@host:2121:2021@fw:2121 ");
   EXPECT_TRUE(log.errors.empty());
 }
 
@@ -120,12 +107,14 @@ TEST_F(UploadTest, FilesGoByNameOrWithTheirFoldersAndNeverOutOfTheTarget) {
 
 TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   // A page written by absolute path refers to its pictures relatively: they
-  // must land where its references look for them, not beside it by name.
-  // What lies above its folder can only go by name.
+  // must land where its references look for them, not beside it by name, and
+  // so must a file generation registered below its folder (a picture that
+  // only its scripts show). What lies above its folder can only go by name.
   const std::string folder = root_ / "other/site/";
   Register(folder + "map.htm",
            "<BODY BACKGROUND=\"img/paper.gif\"><IMG SRC=img/logo.gif><A HREF=doc.pdf>d</A>"
            "<A HREF=sub/next.htm>next</A><IMG SRC=http://far/x.gif><IMG SRC=../up.gif></BODY>");
+  Register(folder + "img/icon.gif", "i");
   for (const char* file :
        {"other/site/img/paper.gif", "other/site/img/logo.gif", "other/site/doc.pdf", "other/up.gif",
         "site/sub/img/shared.gif", "site/sub/pics/a.gif"}) {
@@ -138,10 +127,11 @@ TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
   // user agrees, and here the answer is no.
   EXPECT_EQ(Upload(kResources),
             Sent({folder + "map.htm", folder + "img/paper.gif", folder + "img/logo.gif",
-                  folder + "doc.pdf", "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}));
+                  folder + "doc.pdf", folder + "img/icon.gif", "sub/page.htm", "sub/img/shared.gif",
+                  "sub/pics/a.gif"}));
   EXPECT_THAT(errors(), ElementsAre("'" + root_ / "other/up.gif" + Outside()));
-  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "sub/page.htm",
-                           "sub/img/shared.gif", "sub/pics/a.gif"}) {
+  for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "img/icon.gif",
+                           "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}) {
     EXPECT_TRUE(fs::is_regular_file(pub_ + "/" + file)) << file;
   }
   EXPECT_FALSE(fs::exists(pub_ + "/up.gif"));

@@ -71,9 +71,8 @@ class PageAccessTest : public ::testing::Test {
 
   test::MessageLog* log_ = nullptr;
   test::ScratchDir site_, temp_, logs_;
-  test::HttpServer server_{
-      site_.path().string(), logs_ / "server.log",
-      test::HttpServer::Redirects{{"/old.htm", "/page.htm"}, {"/loop.htm", "/loop.htm"}}};
+  test::HttpServer server_{site_.path().string(), logs_ / "server.log",
+                           test::HttpServer::Redirects{{"/loop.htm", "/loop.htm"}}};
 };
 
 TEST_F(PageAccessTest, LoadsAskTheServerOnlyWhenTheyMustAndReportAsTheModeSays) {
@@ -108,8 +107,6 @@ TEST_F(PageAccessTest, LoadsAskTheServerOnlyWhenTheyMustAndReportAsTheModeSays) 
       // A missing page is never cached.
       {{{S, "missing.htm#x"}, {E, "missing.htm", {}, E}, {I, "missing.htm", {}, I}},
        std::vector<std::string>(3, "/missing.htm")},
-      // The copy of a redirected page is kept under the asked address.
-      {{{E, "old.htm", kPage}, {E, "old.htm", kPage}}, {"/old.htm", "/page.htm"}},
       {{{I, "loop.htm", {}, I}}, std::vector<std::string>(11, "/loop.htm")},  // ten redirects
       // Too large by the length header: refused before any byte, as the mode
       // says; found out while reading: a broken transfer, reported even when
@@ -193,15 +190,13 @@ TEST_F(PageAccessTest, LocalNamesAreTheLocalLoadersOwn) {
   const std::string path = site_.Write("dos.htm", "a\r\nb");
   EXPECT_EQ(Load(path + "#top"), "a\nb");
   EXPECT_TRUE(PageExists(path.c_str()));
-  EXPECT_FALSE(PageExists((path + "#top").c_str()));
-  EXPECT_FALSE(PageExists(""));
+  EXPECT_FALSE(PageExists((path + "#top").c_str()) || PageExists(""));
   core::FileStamp stamp;
   ASSERT_TRUE(ReadPageStamp(path.c_str(), stamp));
   EXPECT_EQ(stamp.size, 4);
   EXPECT_NE(stamp.year, 0);
   core::LoadedText text;
-  EXPECT_FALSE(LoadPage(nullptr, text, E));
-  EXPECT_FALSE(LoadPage("", text, E));
+  EXPECT_FALSE(LoadPage(nullptr, text, E) || LoadPage("", text, E));
   EXPECT_TRUE(log_->errors.empty());
 }
 
@@ -211,21 +206,13 @@ TEST(ReadHead, TitleAndDescription) {
     std::optional<std::string> title, description;
   };
   const Row rows[] = {
-      {"<title>Home</title>", "Home", {}},
       {"<TITLE>\n  A &amp; B \n </TITLE>", "A &amp; B \n ", {}},
       {"<title>One</title><title>Two</title>", "One", {}},
-      {"<title></title>", "", {}},
       {"<title><b>x</b></title>", "", {}},
-      {"<title>open", "open", {}},
-      {"<html><body>no head</body>", {}, {}},
       {"<script><title>in a script</title></script><title>T</title>", "in a script", {}},
       {"<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT='D2'>", {}, "D2"},
-      {"<meta name=\"description\" content=\"  spaced &amp; kept \">", {}, "  spaced &amp; kept "},
-      {"<meta name=keywords content=k>", {}, {}},
-      {"<meta content=x>", {}, {}},
-      {"<meta name=description>", {}, {}},
-      {"<meta name=description content=>", {}, ""},
-      {"<meta name=description content=d><title>T</title>", "T", "d"},
+      {"<meta name=keywords content=k><meta content=x><meta name=description>", {}, {}},
+      {"<meta name=description content=><title>T</title>", "T", ""},
   };
   for (const Row& row : rows) {
     TagTokenizer tokenizer;

@@ -120,7 +120,11 @@ int RunScan(Arguments& arguments) {
   params.BasePath = start.c_str();
   params.Settings.OutputFile = "";
   params.Items = &item->Entries;
-  HTMLgenSiteMap(&params, flags);
+  // A scan that could not start keeps the tree, and the project unsaved.
+  if (HTMLgenSiteMap(&params, flags) == 0) {
+    ReportFailure("the scan found no site; the project is left as it was");
+    return ExitStatus();
+  }
   SaveProject();
   return ExitStatus();
 }

@@ -485,11 +485,12 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
 /* Scan, generate, publish                                                  */
 /* ------------------------------------------------------------------------ */
 
-/* Empties *params->Items and fills it by scanning the site: from the base
+/* Replaces *params->Items with the tree of a scan of the site: from the base
  * page params->BasePath (Mode 0), the folder params->BasePath (Mode 1) or
  * the project params->StartEntry (Mode 2), as flags (VELLUM_SCAN_) ask.
- * Returns 1, or 0 for a null params or Items; failures are reported through
- * the callbacks. */
+ * Returns 1; or 0, leaving *params->Items as it was, when the scan cannot
+ * start (a base page that cannot be read, a folder that does not exist) or
+ * params or Items is null. Failures are reported through the callbacks. */
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and

@@ -159,6 +159,12 @@ int RunUpload(Arguments& arguments, bool generate_first) {
                         project->CompessProperties, selection.data(), 0};
   HTMLprjUpload(&request);
   SaveProject();
+  // Any file that did not arrive fails the command, with the tally.
+  const VellumUploadCounts counts = VellumLastUploadCounts();
+  if (counts.Failed > 0) {
+    ReportFailure(std::to_string(counts.Sent) + " sent, " + std::to_string(counts.Skipped) +
+                  " skipped, " + std::to_string(counts.Failed) + " failed");
+  }
   return ExitStatus();
 }
 

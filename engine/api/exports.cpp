@@ -215,4 +215,6 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
   });
 }
 
+VELLUM_API VellumUploadCounts VellumLastUploadCounts(void) { return publish::LastUploadCounts(); }
+
 }  // extern "C"

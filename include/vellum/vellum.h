@@ -506,6 +506,19 @@ VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
  * through the callbacks. */
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
 
+/* ------------------------------------------------------------------------ */
+/* Extensions of this engine                                                */
+/* ------------------------------------------------------------------------ */
+
+/* What the last HTMLprjUpload did, counted over every selected target. */
+typedef struct VellumUploadCounts {
+  int32_t Sent;    /* files sent whole */
+  int32_t Skipped; /* files passed over as unchanged since their last upload */
+  int32_t Failed;  /* files not sent: missing, refused or failed on the way */
+} VellumUploadCounts;
+
+VELLUM_API VellumUploadCounts VellumLastUploadCounts(void);
+
 #ifdef __cplusplus
 }
 #endif

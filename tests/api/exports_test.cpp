@@ -24,7 +24,8 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
                          "HTMLGSiteMap", "HTMLchsource", "HTMLgenSiteMap", "HTMLgetCfg",
                          "HTMLinitmess", "HTMLparam", "HTMLprjAdd", "HTMLprjClose", "HTMLprjDelete",
                          "HTMLprjDown", "HTMLprjEFind", "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm",
-                         "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload", "HTMLputCfg", "HTMLsvItem"));
+                         "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload", "HTMLputCfg", "HTMLsvItem",
+                         "VellumLastUploadCounts"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

@@ -212,6 +212,14 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "pub/secret.txt"));
   EXPECT_THAT(Succeed({"upload", "site.bpj", "--allow-outside"}), HasSubstr(secret));
   EXPECT_EQ(ReadBytes(dir_ / "pub/secret.txt"), "s");
+
+  // A target that takes nothing fails the command, with the tally.
+  dir_.Write("blocked", "a file where a folder should be");
+  Succeed({"target", "site.bpj", "add", "--folder", "blocked/pub"});
+  const ProgramResult failed = Run({"upload", "site.bpj", "--allow-outside"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_THAT(failed.err, ::testing::ContainsRegex(
+                              "vellumark: [0-9]+ sent, [0-9]+ skipped, [1-9][0-9]* failed"));
 }
 
 // A scan that cannot start says so, exits 1 and leaves the project as it

@@ -20,8 +20,10 @@ const CommandText kCommands[] = {
      "usage: vellumark show PROJECT [--settings]\n"
      "\n"
      "Prints the site map tree, one line per entry, depth first: two spaces per\n"
-     "level, the link name, a tab and the URL. With --settings, prints the\n"
-     "site map's settings as 'key = value' lines and the upload targets.\n"},
+     "level, the link name, a tab and the URL. A tab, line feed, carriage return\n"
+     "or backslash inside a name or URL is written \\t, \\n, \\r or \\\\, so every\n"
+     "entry stays on one line. With --settings, prints the site map's settings as\n"
+     "'key = value' lines and the upload targets.\n"},
     {"scan",
      "usage: vellumark scan PROJECT --base PAGE_OR_URL [--meta] [--keep-bookmarks]\n"
      "                      [--keep-arguments] [--other-sites ignore|add|follow]\n"

@@ -1,6 +1,7 @@
 // vellumark: the site map tool on the command line, a client of libvellum's
 // C interface and of nothing else inside the engine.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace {
 
 using namespace vellumark;
 
+constexpr int kFailureStatus = 1;
 constexpr int kUsageStatus = 2;
 
 int Dispatch(const std::string& command, Arguments& arguments) {
@@ -64,5 +66,10 @@ int main(int argc, char** argv) {
     std::string help = CommandHelp(command);
     std::fputs(help.empty() ? Usage().c_str() : help.c_str(), stderr);
     return kUsageStatus;
+  } catch (const std::exception& error) {
+    // A path the system refuses (too long, a loop of links, a folder that
+    // went away) ends the command with a message, never an abort.
+    std::fprintf(stderr, "vellumark: %s\n", error.what());
+    return kFailureStatus;
   }
 }

@@ -13,6 +13,29 @@ namespace vellumark {
 namespace {
 
 // Depth first, without recursion: a scanned tree can be very deep.
+// Appends text with the characters that would break a line of `show` (tab,
+// line feed, carriage return, backslash) written as C escapes.
+void AppendEscaped(std::string& line, const char* text) {
+  for (; text != nullptr && *text != '\0'; ++text) {
+    switch (*text) {
+      case '\t':
+        line += "\\t";
+        break;
+      case '\n':
+        line += "\\n";
+        break;
+      case '\r':
+        line += "\\r";
+        break;
+      case '\\':
+        line += "\\\\";
+        break;
+      default:
+        line += *text;
+    }
+  }
+}
+
 void PrintTree(const MapItemList& root) {
   struct Level {
     const MapItemList* list;
@@ -28,9 +51,9 @@ void PrintTree(const MapItemList& root) {
     }
     const MapItem& item = level.list->Items[level.next++];
     line.assign(2 * (levels.size() - 1), ' ');
-    line += item.Name != nullptr ? item.Name : "";
+    AppendEscaped(line, item.Name);
     line += '\t';
-    line += item.URL != nullptr ? item.URL : "";
+    AppendEscaped(line, item.URL);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
     if (item.Children.Count > 0) levels.push_back({&item.Children, 0});

@@ -120,7 +120,11 @@ int RunScan(Arguments& arguments) {
   params.BasePath = start.c_str();
   params.Settings.OutputFile = "";
   params.Items = &item->Entries;
-  HTMLgenSiteMap(&params, flags);
+  // A scan that could not start keeps the tree, and the project unsaved.
+  if (HTMLgenSiteMap(&params, flags) == 0) {
+    ReportFailure("the scan found no site; the project is left as it was");
+    return ExitStatus();
+  }
   SaveProject();
   return ExitStatus();
 }
@@ -155,6 +159,12 @@ int RunUpload(Arguments& arguments, bool generate_first) {
                         project->CompessProperties, selection.data(), 0};
   HTMLprjUpload(&request);
   SaveProject();
+  // Any file that did not arrive fails the command, with the tally.
+  const VellumUploadCounts counts = VellumLastUploadCounts();
+  if (counts.Failed > 0) {
+    ReportFailure(std::to_string(counts.Sent) + " sent, " + std::to_string(counts.Skipped) +
+                  " skipped, " + std::to_string(counts.Failed) + " failed");
+  }
   return ExitStatus();
 }
 

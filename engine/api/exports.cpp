@@ -187,8 +187,15 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
   return Shielded(1, [&] {
     if (!Given("HTMLgenSiteMap", {params}) || !Given("HTMLgenSiteMap", {params->Items})) return 0;
     StartEngine(nullptr);
+    // The tree is replaced only by a scan that could start: one that cannot
+    // read its base leaves the user's tree as it was.
+    MapItemList scanned{};
+    if (scan::ScanSite(*params, scanned, flags) == 0) {
+      core::Clear(scanned);
+      return 0;
+    }
     core::Clear(*params->Items);
-    scan::ScanSite(*params, *params->Items, flags);
+    *params->Items = scanned;
     return 1;
   });
 }
@@ -207,5 +214,7 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
     return 0;
   });
 }
+
+VELLUM_API VellumUploadCounts VellumLastUploadCounts(void) { return publish::LastUploadCounts(); }
 
 }  // extern "C"

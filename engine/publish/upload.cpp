@@ -172,6 +172,8 @@ class TemporaryCopies {
   std::vector<std::string> copies_;
 };
 
+VellumUploadCounts last_counts{};
+
 // The upload of the file list to one target.
 class TargetUpload {
  public:
@@ -186,16 +188,24 @@ class TargetUpload {
   void Run() {
     const bool open = channel_.Open(target_);
     for (int i = 0; i < files_.count(); ++i) {
-      if (files_.refused(i)) continue;
+      if (files_.refused(i)) {
+        ++last_counts.Failed;
+        continue;
+      }
       const char* path = files_.path(i);
       core::FileStamp stamp;
       const bool found = web::ReadPageStamp(path, stamp);
       const int record = uploaded_.Find(path);
       if (Has(VELLUM_UPLOAD_SKIP_UNCHANGED) && found && record >= 0 &&
           project::SameStamp(target_.UploadedFiles[record], stamp)) {
+        ++last_counts.Skipped;
         continue;
       }
-      if (!Send(path, open)) continue;
+      if (!Send(path, open)) {
+        ++last_counts.Failed;
+        continue;
+      }
+      ++last_counts.Sent;
       const int before = target_.UploadedCount;
       project::RecordUploadAt(project_, target_, record, path, stamp);
       if (target_.UploadedCount > before) uploaded_.Note(target_, before);
@@ -288,6 +298,7 @@ void TakeOption(Project& project, uint32_t& member, uint32_t value) {
 }  // namespace
 
 void Upload(Project& project, const UploadRequest& request) {
+  last_counts = {};
   TakeOption(project, project.CompessProperties, request.CompressProperties);
   TakeOption(project, project.UploadProperties, request.UploadProperties);
   if (!SelectTargets(project, request)) {
@@ -308,5 +319,7 @@ void Upload(Project& project, const UploadRequest& request) {
     }
   }
 }
+
+VellumUploadCounts LastUploadCounts() { return last_counts; }
 
 }  // namespace vellum::publish

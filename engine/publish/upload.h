@@ -14,4 +14,8 @@ namespace vellum::publish {
 // line per file; one failing file never stops the others.
 void Upload(Project& project, const UploadRequest& request);
 
+// What the last Upload did, counted over every selected target: files sent
+// whole, passed over as unchanged, and not sent (missing, refused or failed).
+VellumUploadCounts LastUploadCounts();
+
 }  // namespace vellum::publish

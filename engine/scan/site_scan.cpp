@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -199,10 +200,13 @@ class NavigationBuild {
 };
 
 int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsigned scan_flags) {
-  if (base == nullptr || *base == '\0') return 0;
+  if (base == nullptr || *base == '\0') {
+    core::ReportError("no base page to scan");
+    return 0;
+  }
   SiteReader reader(base, LinkFlagsFor(scan_flags), scan_flags);
   const int base_number = reader.Number(base);
-  const SiteReader::Page& page = reader.Read(base_number, core::kSilent);
+  const SiteReader::Page& page = reader.Read(base_number, core::kReportAsError);
   if (!page.loaded) return 0;
   ScanTree tree(root);
   const ScanTree::Node node = tree.Append(ScanTree::kTop, base, NameOrNone(page.name), true);
@@ -253,7 +257,16 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
 }
 
 int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsigned scan_flags) {
-  if (folder != nullptr && web::IsWebAddress(folder)) return 0;
+  if (folder != nullptr && web::IsWebAddress(folder)) {
+    core::ReportError(
+        core::FormatText("'%s' is a web address: only a folder on disk is listed", folder).c_str());
+    return 0;
+  }
+  std::error_code error;
+  if (folder != nullptr && *folder != '\0' && !std::filesystem::is_directory(folder, error)) {
+    core::ReportError(core::FormatText("folder '%s' not found", folder).c_str());
+    return 0;
+  }
   CountedStringList files{};
   core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
   BuildFromFolder(folder, excluded, root, files, scan_flags);
@@ -263,7 +276,10 @@ int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsi
 
 int ScanProject(const Project* project, const char* excluded, MapItemList& root,
                 unsigned scan_flags) {
-  if (project == nullptr) return 0;
+  if (project == nullptr) {
+    core::ReportError("no project to scan");
+    return 0;
+  }
   if (project->Type == 0) return ScanFromPage(project->Source, excluded, root, scan_flags);
   BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags);
   return 1;

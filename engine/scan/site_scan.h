@@ -15,7 +15,8 @@ unsigned LinkFlagsFor(unsigned scan_flags);
 // Fills tree, which the caller has emptied, as params and scan_flags ask,
 // then sorts every level by link name (byte order). Returns 1, or 0 when the
 // base page cannot be read or the base is unusable (the tree then stays
-// empty). Failures are reported through the callbacks.
+// empty); that failure is reported through the error callback, as are the
+// others.
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags);
 
 }  // namespace vellum::scan

@@ -485,11 +485,12 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
 /* Scan, generate, publish                                                  */
 /* ------------------------------------------------------------------------ */
 
-/* Empties *params->Items and fills it by scanning the site: from the base
+/* Replaces *params->Items with the tree of a scan of the site: from the base
  * page params->BasePath (Mode 0), the folder params->BasePath (Mode 1) or
  * the project params->StartEntry (Mode 2), as flags (VELLUM_SCAN_) ask.
- * Returns 1, or 0 for a null params or Items; failures are reported through
- * the callbacks. */
+ * Returns 1; or 0, leaving *params->Items as it was, when the scan cannot
+ * start (a base page that cannot be read, a folder that does not exist) or
+ * params or Items is null. Failures are reported through the callbacks. */
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
@@ -504,6 +505,19 @@ VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
  * records each upload on its target. Returns 0; every outcome is reported
  * through the callbacks. */
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
+
+/* ------------------------------------------------------------------------ */
+/* Extensions of this engine                                                */
+/* ------------------------------------------------------------------------ */
+
+/* What the last HTMLprjUpload did, counted over every selected target. */
+typedef struct VellumUploadCounts {
+  int32_t Sent;    /* files sent whole */
+  int32_t Skipped; /* files passed over as unchanged since their last upload */
+  int32_t Failed;  /* files not sent: missing, refused or failed on the way */
+} VellumUploadCounts;
+
+VELLUM_API VellumUploadCounts VellumLastUploadCounts(void);
 
 #ifdef __cplusplus
 }

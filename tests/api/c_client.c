@@ -54,9 +54,9 @@ int main(void) {
   CHECK(HTMLprjFind(&find) == HTMLprjFind(&find) && HTMLprjEFind() == 0);
   CHECK(HTMLprjUp(&index) == 0 && HTMLprjDown(&index) == 0 && HTMLprjDelete(&index) == 0);
   CHECK(project->ItemCount == 0);
-  CHECK(HTMLgenSiteMap(&params, 0) == 1 && tree.Count == 0);
+  CHECK(HTMLgenSiteMap(&params, 0) == 0 && tree.Count == 0); /* no base page */
   CHECK(HTMLGSiteMap(&params, 0) != 0);
-  CHECK(HTMLprjUpload(&upload) == 0);
+  CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
 
   /* A null request, index or Items list fails with a report, never a crash. */
   HTMLinitmess(print_text, count_null, print_text, 0, 0, NULL);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/golden.h"
+#include "support/http_servers.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -211,6 +212,52 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "pub/secret.txt"));
   EXPECT_THAT(Succeed({"upload", "site.bpj", "--allow-outside"}), HasSubstr(secret));
   EXPECT_EQ(ReadBytes(dir_ / "pub/secret.txt"), "s");
+
+  // A target that takes nothing fails the command, with the tally.
+  dir_.Write("blocked", "a file where a folder should be");
+  Succeed({"target", "site.bpj", "add", "--folder", "blocked/pub"});
+  const ProgramResult failed = Run({"upload", "site.bpj", "--allow-outside"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_THAT(failed.err, ::testing::ContainsRegex(
+                              "vellumark: [0-9]+ sent, [0-9]+ skipped, [1-9][0-9]* failed"));
+}
+
+// A scan that cannot start says so, exits 1 and leaves the project as it
+// was; a tab or line feed in a name cannot break show's one line an entry.
+TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
+  dir_.Write("site/b/two.html", "<title>Two\tparts\nand a line</title>");
+  Succeed({"scan", "site.bpj", "--base", "site/index.html"});
+  const std::string project = Project();
+  ScratchDir served;
+  HttpServer server(served.path().string(), dir_ / "http.log", {{"/loop.html", "/loop.html"}});
+  for (const Words& start :
+       {Words{"--base", "site/missing.html"}, Words{"--base", server.Url("none.html")},
+        Words{"--base", server.Url("loop.html")}, Words{"--base", "http://127.0.0.1:1/"},
+        Words{"--folder", "sight"}, Words{"--folder", server.Url("")}}) {
+    const ProgramResult result = Run({"scan", "site.bpj", start[0], start[1]});
+    EXPECT_EQ(result.status, 1) << start[1];
+    EXPECT_THAT(result.err, HasSubstr("the project is left as it was")) << start[1];
+    EXPECT_EQ(Project(), project) << start[1];
+  }
+  EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\\tparts\\nand a line\t"));
+}
+
+// Paths the system refuses end a command with a message, never an abort.
+TEST_F(CliTest, HostilePathsEndWithAMessage) {
+  std::filesystem::create_symlink("loop", dir_ / "loop");
+  for (const Words& arguments :
+       {Words{"new", std::string(300, 'n') + ".bpj"}, Words{"new", "loop/p.bpj"},
+        Words{"show", "loop/p.bpj"}, Words{"scan", "site.bpj", "--folder", "loop"}}) {
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.status, 1) << arguments[1] << result.err;
+    EXPECT_FALSE(result.err.empty()) << arguments[1];
+  }
+  const ProgramResult orphan =
+      RunProgram("/bin/sh",
+                 {"-c", std::string("mkdir gone && cd gone && rmdir ../gone && exec ") +
+                            VELLUMARK_PATH + " show site.bpj"},
+                 dir_.path().string());
+  EXPECT_EQ(orphan.status, 1) << orphan.err;
 }
 
 // Pages of someone else's site put no markup, attribute or script address

@@ -53,6 +53,42 @@ void WriteLinkedPages(const fs::path& folder, const MapItemList& list) {
   }
 }
 
+// A site whose pages would run a script in a site map that took their text
+// as markup: a META description holding a tag, a file name holding quotes
+// and an attribute, another that a browser would decode to a javascript:
+// address. The site map in every layout goes into hostile/ beside it.
+void WriteHostileSite(const fs::path& folder) {
+  const fs::path site = folder / "hostile";
+  fs::create_directories(site);
+  const std::string quote = "x\" autofocus onfocus=\"window.pwned=1\" y=\".htm";
+  std::ofstream(site / "index.htm")
+      << "<meta name=description content='<img src=x onerror=window.pwned=1 '>"
+      << "<a href='" << quote << "'>q</a><a href='javascript&colon;window.pwned=1.htm'>j</a>";
+  std::ofstream(site / quote) << "<meta name=description content='Quote'>";
+  std::ofstream(site / "javascript&colon;window.pwned=1.htm")
+      << "<meta name=description content=J>";
+
+  // Scanned into a project's site map, as the applications do.
+  SiteMapParams scan = VellumNewSiteMapParams();
+  AddRequest add{0, VELLUM_KIND_SSITEMAP, &scan, VELLUM_NEW_SITE_MAP_FLAGS};
+  MapItemList& tree = HTMLprjAdd(&add)->Items[0].Entries;
+  const std::string index = (site / "index.htm").string();
+  scan.BasePath = index.c_str();
+  scan.Items = &tree;
+  HTMLgenSiteMap(&scan, VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_META_DESCRIPTION);
+  for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_LEVEL_TABLE; ++type) {
+    const std::string output = (site / ("map" + std::to_string(type) + ".htm")).string();
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.BasePath = output.c_str();
+    params.Items = &tree;
+    params.Settings.OutputType = static_cast<uint8_t>(type);
+    params.Settings.OutputFile = output.c_str();
+    params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
+    HTMLGSiteMap(&params, VELLUM_GEN_RELATIVE_LINKS | VELLUM_GEN_EXPAND_COLLAPSE_LINKS);
+  }
+  HTMLprjClose(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +140,7 @@ int main(int argc, char** argv) {
     HTMLGSiteMap(&params, page.flags | VELLUM_GEN_RELATIVE_LINKS);
   }
   WriteLinkedPages(folder, tree.list());
+  WriteHostileSite(folder);
   for (const std::string& info : Messages().info) std::fputs(info.c_str(), stdout);
   for (const std::string& error : Messages().errors)
     std::fprintf(stderr, "error: %s\n", error.c_str());

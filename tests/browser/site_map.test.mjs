@@ -130,6 +130,16 @@ test('every output type shows whole, with its pictures and without errors', asyn
   }
 });
 
+test('names and addresses from hostile pages run no script in any layout', async () => {
+  for (let type = 0; type <= 6; ++type) {
+    const page = await open(`${baseUrl}hostile/map${type}.htm`);
+    await page.waitForTimeout(100);  // a focus or a failed picture would have fired by now
+    assert.equal(await page.evaluate(() => window.pwned), undefined, `map${type}.htm`);
+    assert.ok((await page.content()).includes('&lt;img src=x'), `map${type}.htm names the page`);
+    await page.close();
+  }
+});
+
 test('the script tree starts closed, opens and closes per branch, and remembers', async () => {
   const page = await open(`${baseUrl}script_tree.htm`);
   assert.deepEqual(await treeState(page), closed);

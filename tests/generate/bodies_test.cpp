@@ -50,6 +50,13 @@ TEST(WriteLinkTarget, PrefixesAndTheBaseFolder) {
       {0, true, "map.htm", "a.htm", "a.htm"},  // no folder
       {0, true, nullptr, "/srv/a.htm", "file:///srv/a.htm"},
       {0, false, "/srv/www/map.htm", "/srv/www/a.htm", "file:///srv/www/a.htm"},
+      // No address leaves its attribute, and no file made relative reads as
+      // a scheme.
+      {0, false, nullptr, "http://x.org/q?a=\"><b x=\"", "http://x.org/q?a=%22%3E%3Cb x=%22"},
+      {0, true, "/srv/map.htm", "/srv/javascript:alert(1).htm", "./javascript:alert(1).htm"},
+      {0, true, "/srv/map.htm", "/srv/javascript&colon;x.htm", "./javascript&colon;x.htm"},
+      {0, true, "/srv/map.htm", "/srv/a/b:c.htm", "a/b:c.htm"},
+      {0, false, nullptr, "mailto:me@x.org", "mailto:me@x.org"},  // typed on purpose
   };
   for (const auto& r : rows) {
     HtmlWriter out(r.up_indent);

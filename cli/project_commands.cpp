@@ -128,8 +128,7 @@ int RunSet(Arguments& arguments) {
     if (!error.empty()) throw UsageError(error);
   }
   ItemStore store{item, &params};
-  HTMLsvItem(&store);
-  item->Flags = flags;
+  VellumStoreItem(&store, flags);
   SaveProject();
   return ExitStatus();
 }

@@ -217,4 +217,15 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
 
 VELLUM_API VellumUploadCounts VellumLastUploadCounts(void) { return publish::LastUploadCounts(); }
 
+VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags) {
+  return Shielded(0, [&] {
+    if (!Given("VellumStoreItem", {request}) ||
+        !Given("VellumStoreItem", {request->Item, request->Params})) {
+      return 0;
+    }
+    project::StoreItemAndFlags(project::TheProject(), *request->Item, *request->Params, flags);
+    return 0;
+  });
+}
+
 }  // extern "C"

@@ -88,6 +88,10 @@ int AddItem(Project& project, const AddRequest& request);
 // own tree. The flag word is not touched.
 void StoreItem(Project& project, ScriptItem& item, const SiteMapParams& params);
 
+// StoreItem, then the flag word: a changed word marks the project modified.
+void StoreItemAndFlags(Project& project, ScriptItem& item, const SiteMapParams& params,
+                       uint32_t flags);
+
 // Index out of range: nothing happens. Up and down write the new index back.
 void DeleteItem(Project& project, int index);
 void MoveItemUp(Project& project, int32_t& index);

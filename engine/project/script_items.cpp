@@ -88,6 +88,14 @@ void StoreItem(Project& project, ScriptItem& item, const SiteMapParams& params) 
   }
 }
 
+void StoreItemAndFlags(Project& project, ScriptItem& item, const SiteMapParams& params,
+                       uint32_t flags) {
+  StoreItem(project, item, params);
+  if (item.Flags == flags) return;
+  item.Flags = flags;
+  project.Modified = 1;
+}
+
 void DeleteItem(Project& project, int index) {
   if (index < 0 || index >= project.ItemCount) return;
   project.Modified = 1;

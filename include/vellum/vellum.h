@@ -519,6 +519,12 @@ typedef struct VellumUploadCounts {
 
 VELLUM_API VellumUploadCounts VellumLastUploadCounts(void);
 
+/* HTMLsvItem, then the item's flag word (the GenerateFlags of a site map):
+ * a changed word marks the project modified, as a changed setting does.
+ * Returns 0; a null request, Item or Params is refused as HTMLsvItem
+ * refuses it. */
+VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags);
+
 #ifdef __cplusplus
 }
 #endif

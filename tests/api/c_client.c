@@ -51,6 +51,7 @@ int main(void) {
   CHECK(HTMLprjAdd(&add) == project && project->ItemCount == 1);
   store.Item = project->Items;
   CHECK(HTMLsvItem(&store) == 0);
+  CHECK(VellumStoreItem(&store, 0x5u) == 0 && project->Items[0].Flags == 0x5u);
   CHECK(HTMLprjFind(&find) == HTMLprjFind(&find) && HTMLprjEFind() == 0);
   CHECK(HTMLprjUp(&index) == 0 && HTMLprjDown(&index) == 0 && HTMLprjDelete(&index) == 0);
   CHECK(project->ItemCount == 0);
@@ -65,10 +66,10 @@ int main(void) {
   CHECK(HTMLputCfg(NULL) == HTMLgetCfg(0) && HTMLparam(NULL) == NULL && HTMLchsource(NULL) == 0);
   CHECK(HTMLprjAdd(NULL) == NULL && HTMLprjDelete(NULL) == 0 && HTMLprjUp(NULL) == 0);
   CHECK(HTMLprjDown(NULL) == 0 && HTMLprjFind(NULL) != NULL && HTMLprjPrm(NULL) == 0);
-  CHECK(HTMLsvItem(NULL) == 0 && HTMLsvItem(&store) == 0);
+  CHECK(HTMLsvItem(NULL) == 0 && HTMLsvItem(&store) == 0 && VellumStoreItem(&store, 0) == 0);
   CHECK(HTMLgenSiteMap(NULL, 0) == 0 && HTMLgenSiteMap(&params, 0) == 0);
   CHECK(HTMLGSiteMap(NULL, 0) == 0 && HTMLGSiteMap(&params, 0) == 0);
   CHECK(HTMLprjUpload(NULL) == 0);
-  CHECK(null_reports == 16);
+  CHECK(null_reports == 17);
   return failures == 0 ? 0 : 1;
 }

@@ -220,6 +220,14 @@ TEST_F(OperationsTest, SiteMapTreesAreCopiedEvenFromTheProjectsOwnItems) {
   EXPECT_EQ(item.Body.SiteMap.OutputType, 2);
   EXPECT_EQ(project_.Modified, 1);
   EXPECT_EQ(item.Flags, VELLUM_NEW_SITE_MAP_FLAGS);
+
+  // The flag word goes only with StoreItemAndFlags, and marks a change too.
+  for (const uint32_t flags : {VELLUM_NEW_SITE_MAP_FLAGS, VELLUM_NEW_SITE_MAP_FLAGS | 0x10000u}) {
+    project_.Modified = 0;
+    StoreItemAndFlags(project_, item, params, flags);
+    EXPECT_EQ(item.Flags, flags);
+    EXPECT_EQ(project_.Modified, flags == VELLUM_NEW_SITE_MAP_FLAGS ? 0 : 1);
+  }
 }
 
 TEST_F(OperationsTest, FileListsKeepOneEntryPerFileWithoutRegardToCase) {

@@ -69,7 +69,8 @@ class ScanTest : public ::testing::Test {
     params.BasePath = base.c_str();
     params.StartEntry = project;
     params.Settings.Mode = static_cast<uint8_t>(mode);
-    params.Settings.OutputFile = excluded.c_str();
+    params.Settings.OutputFile =
+        excluded.empty() ? nullptr : excluded.c_str();  // none to leave out
     params.Items = &tree_;
     result_ = ScanSite(params, tree_, flags);
     return test::DumpTree(tree_, root_);

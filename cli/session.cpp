@@ -1,10 +1,16 @@
 #include "session.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <tuple>
 
 namespace vellumark {
 namespace {
@@ -47,6 +53,36 @@ int32_t PrintError(const char* text) {
 bool answer_yes = false;
 int32_t Answer(const char*) { return answer_yes ? 1 : 0; }
 
+// What tells one version of a file from another: where it is stored, its
+// size and its time. Empty when the file cannot be read.
+using FileStamp = std::optional<std::tuple<dev_t, ino_t, off_t, long, long>>;
+
+FileStamp StampOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return std::make_tuple(info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec,
+                         info.st_mtim.tv_nsec);
+}
+
+std::string opened_path;
+FileStamp opened_stamp;
+
+// Commands on one project take turns: each holds an advisory lock on the file
+// "PROJECT.lock" beside it from before it reads the project to its exit. The
+// system drops the lock when the process ends, however it ends, so a lock
+// never outlives its holder. Where no lock file can be made (a folder that
+// cannot be written) the command goes on without one.
+void LockProject(const std::string& path) {
+  opened_path = path;
+  const std::string lock_path = path + ".lock";
+  const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+  std::fprintf(stderr, "vellumark: waiting for another command on '%s'\n", path.c_str());
+  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
 }  // namespace
 
 void StartEngine() {
@@ -77,8 +113,10 @@ Project* OpenProject(const std::string& path) {
     ReportFailure("no project file '" + absolute + "'");
     return nullptr;
   }
+  LockProject(absolute);
   std::filesystem::current_path(std::filesystem::path(absolute).parent_path(), error);
   reading_project = true;
+  opened_stamp = StampOf(absolute);
   Project* project = HTMLprjOpen(absolute.c_str());
   reading_project = false;
   if (error_reported) {
@@ -106,7 +144,16 @@ SiteMap OpenSiteMap(const std::string& path) {
 }
 
 bool SaveProject(const char* path) {
-  if (HTMLprjSave(path) != nullptr) return true;
+  // Written back over the file it came from only when nobody else changed
+  // that file meanwhile: both versions are then kept.
+  if (path == nullptr && opened_stamp && StampOf(opened_path) != opened_stamp) {
+    ReportFailure("'" + opened_path + "' changed on disk since it was read; not saved over");
+    return false;
+  }
+  if (HTMLprjSave(path) != nullptr) {
+    if (path == nullptr) opened_stamp = StampOf(opened_path);
+    return true;
+  }
   // The engine reports why a file could not be written; a project without a
   // file path it passes over in silence.
   if (!ErrorReported()) ReportFailure("the project was not saved");

@@ -27,8 +27,9 @@ void ReportFailure(const std::string& text);
 // path made absolute against the folder the program was started in.
 std::string AbsolutePath(const std::string& path);
 
-// Starts the engine, opens the project at path and makes its folder the
-// current folder, so that
+// Starts the engine, waits for the project's lock (held to the program's
+// end, so that commands on one project take turns), opens the project at
+// path and makes its folder the current folder, so that
 // paths stored in the project resolve against it. Any complaint while
 // reading (a missing or malformed file) counts as an error and gives null:
 // a project that was not read whole must not be saved over its file.
@@ -48,7 +49,9 @@ struct SiteMap {
 SiteMap OpenSiteMap(const std::string& path);
 
 // Writes the project to path, or without one back to the file it was opened
-// from or last saved to. A failure counts as an error.
+// from or last saved to, unless that file changed on disk since it was read
+// (then nothing is written: both versions stay). A failure counts as an
+// error.
 bool SaveProject(const char* path = nullptr);
 
 }  // namespace vellumark

@@ -242,6 +242,22 @@ TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
   EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\\tparts\\nand a line\t"));
 }
 
+// Commands on one project take turns: run together, none loses the other's
+// change.
+TEST_F(CliTest, CommandsRunTogetherLoseNoChange) {
+  const std::string program = VELLUMARK_PATH;
+  std::string script;
+  for (int i = 0; i < 10; ++i) {
+    const std::string n = std::to_string(i);
+    script += program + " set site.bpj title=T" + n + " & " + program +
+              " target site.bpj add --folder pub" + n + " & wait; ";
+  }
+  EXPECT_EQ(RunProgram("/bin/sh", {"-c", script}, dir_.path().string()).status, 0);
+  const std::string settings = Succeed({"show", "site.bpj", "--settings"});
+  EXPECT_THAT(settings, HasSubstr("title = T9\n"));
+  EXPECT_THAT(settings, HasSubstr("targets = 10\n"));
+}
+
 // Paths the system refuses end a command with a message, never an abort.
 TEST_F(CliTest, HostilePathsEndWithAMessage) {
   std::filesystem::create_symlink("loop", dir_ / "loop");

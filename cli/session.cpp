@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -16,7 +17,7 @@ namespace vellumark {
 namespace {
 
 bool error_reported = false;
-// While a project is being read, every message is a complaint about it.
+// While a project is being read, its messages go to standard error.
 bool reading_project = false;
 
 // The folder the command was started in, taken before a project's folder is
@@ -31,7 +32,9 @@ const std::filesystem::path start_folder = CurrentFolder();
 
 int32_t PrintInfo(const char* text) {
   if (reading_project) {
-    error_reported = true;
+    // A fault of the project file itself means it was not read whole; any
+    // other word (a source page that is gone) is a warning.
+    if (std::strstr(text, "bad profect") != nullptr) error_reported = true;
     std::fputs(text, stderr);
     return 1;
   }

@@ -16,6 +16,7 @@
 #include "project/project.h"
 #include "project/records.h"
 #include "web/links.h"
+#include "web/url_class.h"
 
 namespace vellum::project {
 namespace {
@@ -122,9 +123,12 @@ TextList RemovedFiles(Project& project) {
 
 // Type 0: the start page and the pages its links lead to, their "?" and "#"
 // parts cut.
-void AddLinkedPages(const char* start_page, CountedStringList& files) {
-  web::CrawlSite(start_page, start_page, files, web::kPageLinks);
+void AddLinkedPages(const char* start_page, CountedStringList& files, int start_report) {
+  web::CrawlSite(start_page, start_page, files, web::kPageLinks, start_report);
 }
+
+// Set while SourceFiles lacks the pages of a web source that opening left out.
+bool web_source_pending = false;
 
 // Type 1: the page files in and below folder.
 void AddFolderPages(const char* folder, CountedStringList& files) {
@@ -198,18 +202,30 @@ bool IsInsideProject(const Project& project, const char* path) {
   return false;
 }
 
+void EnsureSourceFiles(Project& project) {
+  if (web_source_pending) RebuildSourceFiles(project);
+}
+
 void ForgetFileListIndexes() {
   output_index.Forget();
   removed_index.Forget();
 }
 
-void RebuildSourceFiles(Project& project) {
+void RebuildSourceFiles(Project& project, SourceWalk walk) {
   CountedStringList& files = project.SourceFiles;
   core::Clear(files);
+  web_source_pending = false;
   // Without a source there is nothing to walk (an absent folder would
   // otherwise mean the current folder, wherever that is).
   if (project.Source != nullptr && *project.Source != '\0') {
-    if (project.Type == 0) AddLinkedPages(project.Source, files);
+    if (project.Type == 0) {
+      if (walk == SourceWalk::kOpening && web::IsWebAddress(project.Source)) {
+        web_source_pending = true;
+      } else {
+        AddLinkedPages(project.Source, files,
+                       walk == SourceWalk::kOpening ? core::kReportAsInfo : core::kReportAsError);
+      }
+    }
     if (project.Type == 1) AddFolderPages(project.Source, files);
   }
 

@@ -53,8 +53,9 @@ void CountInTextRuns(core::LoadedText page, const Search& search, CountedStringL
 
 }  // namespace
 
-void Find(const Project& project, const FindRequest& request, CountedStringList& found) {
+void Find(Project& project, const FindRequest& request, CountedStringList& found) {
   if (request.Text == nullptr || *request.Text == '\0') return;
+  EnsureSourceFiles(project);
   const CountedStringList& files = project.SourceFiles;
   for (int i = 0; i < files.Count; ++i) {
     const Search search{request.Text, request.MatchCase != 0, files.Entries[i].Text};

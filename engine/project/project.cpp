@@ -63,7 +63,7 @@ bool Open(Project& project, const char* path) {
   if (!core::LoadWholePath(name, text, core::kReportAsError)) return false;
   if (!ReadProjectFile(project, std::string_view(text.data.get(), text.length))) return false;
   text.data.reset();
-  RebuildSourceFiles(project);
+  RebuildSourceFiles(project, SourceWalk::kOpening);
   project.Modified = 0;
   return true;
 }

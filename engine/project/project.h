@@ -72,9 +72,21 @@ bool IsInsideProject(const Project& project, const char* path);
 // lists are released, so that new lists are never taken for old ones.
 void ForgetFileListIndexes();
 
+// How far RebuildSourceFiles walks the source.
+enum class SourceWalk {
+  kWhole,
+  // Without a request on the network, and a missing start page reported as
+  // information, not as an error: what opening a project does. A web source
+  // is walked later, by EnsureSourceFiles.
+  kOpening,
+};
+
 // Recomputes SourceFiles from Source and Type, then adds the OutputList texts
 // (cutting their "?" and "#" parts in place) and takes out RemovedFiles.
-void RebuildSourceFiles(Project& project);
+void RebuildSourceFiles(Project& project, SourceWalk walk = SourceWalk::kWhole);
+
+// Walks a web source that opening left out, before SourceFiles is searched.
+void EnsureSourceFiles(Project& project);
 
 // --- Script items ---------------------------------------------------------
 
@@ -141,7 +153,8 @@ void ReleaseTarget(OutputTarget& target);
 // --- Search ---------------------------------------------------------------
 
 // Searches the project's source files for request.Text and adds the path of
-// each file once per occurrence to found.
-void Find(const Project& project, const FindRequest& request, CountedStringList& found);
+// each file once per occurrence to found; a web source left out at opening
+// is walked first.
+void Find(Project& project, const FindRequest& request, CountedStringList& found);
 
 }  // namespace vellum::project

@@ -194,9 +194,10 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
   CollectLinks(base, page, tokenizer, indexed, flags);
 }
 
-bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags) {
+bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags,
+               int start_report) {
   core::LoadedText text;
-  if (!LoadPage(start, text, core::kReportAsError)) return false;
+  if (!LoadPage(start, text, start_report)) return false;
   core::IndexedStringList site(list);
   std::string first = start;
   site.Add(first.data(), flags);

@@ -52,8 +52,10 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
 // it by page links to list. A use count of 1 means found, 2 or more loaded.
 // Pages outside the site are added only with kOutsideSite, and their links
 // collected only with kFollowOutside. False when start is empty or cannot be
-// loaded (reported through the error callback).
-bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags);
+// loaded (reported as start_report asks, through the error callback unless
+// told otherwise).
+bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags,
+               int start_report = core::kReportAsError);
 
 // A local resource link of a page: the resolved link and where the
 // attribute's value lies in the page text.

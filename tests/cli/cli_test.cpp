@@ -242,6 +242,24 @@ TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
   EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\\tparts\\nand a line\t"));
 }
 
+// A project whose source page is gone still opens, with a warning, and
+// opening one never goes to the network.
+TEST_F(CliTest, AMissingOrWebSourceDoesNotStopAProjectFromOpening) {
+  ScratchDir served;
+  served.Write("index.html", "<title>Served</title>");
+  HttpServer server(served.path().string(), dir_ / "http.log");
+  const std::string bytes = Project();
+  for (const std::string& source : {dir_ / "gone/index.html", server.Url("index.html")}) {
+    std::string project = bytes;
+    dir_.Write("site.bpj",
+               project.replace(project.find("Type=2"), 6, "Type=0\r\nSource=\"" + source + "\""));
+    const ProgramResult shown = Run({"show", "site.bpj"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.err.empty(), source == server.Url("index.html")) << shown.err;
+  }
+  EXPECT_THAT(server.Requests(), ::testing::IsEmpty());
+}
+
 // Commands on one project take turns: run together, none loses the other's
 // change.
 TEST_F(CliTest, CommandsRunTogetherLoseNoChange) {

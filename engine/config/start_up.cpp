@@ -1,9 +1,13 @@
 #include "config/start_up.h"
 
 #include <magick/MagickCore.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <string>
 
 #include "config/config_file.h"
 #include "config/engine_config.h"
@@ -76,6 +80,35 @@ void LoadSchemes(const EngineConfig& config) {
   core::Clear(files);
 }
 
+// Deletes the plain files of folder (which ends in a separator) and the
+// folder itself, if it is then empty.
+void RemoveFlatFolder(const std::string& folder) {
+  for (const core::DirectoryEntry& entry : core::SearchDirectory(folder + "*.*")) {
+    // A link is removed itself; its target is never followed.
+    if (!entry.is_directory || entry.is_link) unlink((folder + entry.name).c_str());
+  }
+  rmdir(folder.c_str());
+}
+
+// Removes the temporary folders that processes of this user which no longer
+// exist left in base (killed before they could remove them): only folders
+// named as this engine names them, "VMTemp-PID-XXXXXX", owned by this user.
+void RemoveAbandonedFolders(const std::string& base) {
+  for (const core::DirectoryEntry& entry : core::SearchDirectory(base + "VMTemp-*")) {
+    if (!entry.is_directory || entry.is_link) continue;
+    const std::string& name = entry.name;
+    const std::size_t dash = name.find('-', 7);
+    if (dash == std::string::npos || dash == 7 || name.size() != dash + 7) continue;
+    if (name.find_first_not_of("0123456789", 7) != dash) continue;
+    const std::string folder = base + name;
+    struct stat info;
+    if (lstat(folder.c_str(), &info) != 0 || info.st_uid != getuid()) continue;
+    const pid_t owner = static_cast<pid_t>(std::stol(name.substr(7, dash - 7)));
+    if (kill(owner, 0) == 0 || errno != ESRCH) continue;
+    RemoveFlatFolder(folder + "/");
+  }
+}
+
 // The engine's own folder below TEMP (or TMPDIR, or /tmp), unique to this
 // process: the clean-up at its end deletes every plain file in it, which must
 // never touch the files of another process or another user.
@@ -83,7 +116,9 @@ void MakeTemporaryFolder(EngineConfig& config) {
   const char* base = Environment("TEMP");
   if (base == nullptr) base = Environment("TMPDIR");
   if (base == nullptr) base = "/tmp";
-  std::string folder = WithSeparator(base) + "VMTemp-XXXXXX";
+  RemoveAbandonedFolders(WithSeparator(base));
+  // The process's number in the name tells a later start-up whose it is.
+  std::string folder = WithSeparator(base) + "VMTemp-" + std::to_string(getpid()) + "-XXXXXX";
   if (mkdtemp(folder.data()) == nullptr) {
     core::ReportError(core::FormatText("can't create the temporary folder in '%s'", base).c_str());
     folder.clear();
@@ -96,12 +131,7 @@ void MakeTemporaryFolder(EngineConfig& config) {
 void RemoveTemporaryFolder(EngineConfig& config) {
   const std::string folder = config.TempFolder != nullptr ? config.TempFolder : "";
   ReleaseMember(config.TempFolder);
-  if (folder.empty()) return;
-  for (const core::DirectoryEntry& entry : core::SearchDirectory(folder + "*.*")) {
-    // A link is removed itself; its target is never followed.
-    if (!entry.is_directory || entry.is_link) unlink((folder + entry.name).c_str());
-  }
-  rmdir(folder.c_str());
+  if (!folder.empty()) RemoveFlatFolder(folder);
 }
 
 }  // namespace

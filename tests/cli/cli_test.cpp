@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
@@ -258,6 +260,25 @@ TEST_F(CliTest, AMissingOrWebSourceDoesNotStopAProjectFromOpening) {
     EXPECT_EQ(shown.err.empty(), source == server.Url("index.html")) << shown.err;
   }
   EXPECT_THAT(server.Requests(), ::testing::IsEmpty());
+}
+
+// A start-up removes the temporary folders of its user's processes that were
+// killed before they could, and nothing else.
+TEST_F(CliTest, TemporaryFoldersOfKilledProcessesAreRemoved) {
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string gone = "VMTemp-" + std::to_string(dead) + "-abcdef";
+  const std::vector<std::string> kept = {"VMTemp-1-abcdef", "VMTemp-x-abcdef", "VMTemp-keep"};
+  for (const std::string& folder : kept) dir_.Write("tmp/" + folder + "/file", "x");
+  dir_.Write("tmp/" + gone + "/file", "x");
+  setenv("TEMP", (dir_ / "tmp").c_str(), 1);
+  Succeed({"show", "site.bpj"});
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "tmp")) {
+    left.push_back(entry.path().filename().string());
+  }
+  EXPECT_THAT(left, ::testing::UnorderedElementsAreArray(kept));
 }
 
 // Commands on one project take turns: run together, none loses the other's

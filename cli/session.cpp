@@ -92,6 +92,8 @@ void StartEngine() {
   std::error_code ignored;
   std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
   HTMLinitmess(PrintInfo, PrintError, Answer, 0, 0, program.c_str());
+  // Interrupted or stopped, vellumark leaves nothing behind.
+  VellumCleanUpOnSignals();
 }
 
 void AnswerYes() { answer_yes = true; }

@@ -9,6 +9,7 @@
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "core/signal_cleanup.h"
 #include "core/text_utils.h"
 #include "generate/schemes.h"
 #include "generate/site_map.h"
@@ -226,6 +227,11 @@ VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags) {
     project::StoreItemAndFlags(project::TheProject(), *request->Item, *request->Params, flags);
     return 0;
   });
+}
+
+VELLUM_API int32_t VellumCleanUpOnSignals(void) {
+  core::InstallSignalCleanup();
+  return 1;
 }
 
 }  // extern "C"

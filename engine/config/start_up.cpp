@@ -15,6 +15,7 @@
 #include "core/directory_search.h"
 #include "core/memory.h"
 #include "core/messages.h"
+#include "core/signal_cleanup.h"
 #include "core/text_utils.h"
 
 namespace vellum::config {
@@ -124,6 +125,7 @@ void MakeTemporaryFolder(EngineConfig& config) {
     folder.clear();
   } else {
     folder += '/';
+    core::NoteForCleanup(core::CleanupSlot::kTemporaryFolder, folder.c_str());
   }
   SetOwnedText(config.TempFolder, folder);
 }
@@ -131,6 +133,7 @@ void MakeTemporaryFolder(EngineConfig& config) {
 void RemoveTemporaryFolder(EngineConfig& config) {
   const std::string folder = config.TempFolder != nullptr ? config.TempFolder : "";
   ReleaseMember(config.TempFolder);
+  core::NoteForCleanup(core::CleanupSlot::kTemporaryFolder, nullptr);
   if (!folder.empty()) RemoveFlatFolder(folder);
 }
 

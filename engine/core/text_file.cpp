@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/signal_cleanup.h"
+
 namespace vellum::core {
 
 TextFile::TextFile(TextFile&& other) noexcept
@@ -124,6 +126,7 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode,
               permissions == kOwnerOnly ? 0600 : 0666);
     if (fd >= 0) {
       temporary_path_ = std::move(candidate);
+      NoteForCleanup(CleanupSlot::kReplacement, temporary_path_.c_str());
     } else if (errno != EEXIST) {
       return;
     }
@@ -147,6 +150,7 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode,
 FileReplacement::~FileReplacement() {
   file_.Close();
   if (!temporary_path_.empty()) unlink(temporary_path_.c_str());
+  NoteForCleanup(CleanupSlot::kReplacement, nullptr);
 }
 
 bool FileReplacement::Commit() {
@@ -156,6 +160,7 @@ bool FileReplacement::Commit() {
   if (!file_.IsOpen() || !file_.Sync() || !file_.Close()) return false;
   if (std::rename(temporary_path_.c_str(), path_.c_str()) != 0) return false;
   temporary_path_.clear();
+  NoteForCleanup(CleanupSlot::kReplacement, nullptr);
   const std::string folder = std::filesystem::path(path_).parent_path().string();
   int folder_fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_fd >= 0) {

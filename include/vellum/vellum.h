@@ -525,6 +525,12 @@ VELLUM_API VellumUploadCounts VellumLastUploadCounts(void);
  * refuses it. */
 VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags);
 
+/* Has SIGINT, SIGTERM and SIGHUP remove what the engine would remove at a
+ * normal exit (its temporary folder, a file half written beside the one it
+ * replaces) before they end the process as they would have. For programs
+ * that install no handlers of their own for these signals. Returns 1. */
+VELLUM_API int32_t VellumCleanUpOnSignals(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -58,6 +58,7 @@ int main(void) {
   CHECK(HTMLgenSiteMap(&params, 0) == 0 && tree.Count == 0); /* no base page */
   CHECK(HTMLGSiteMap(&params, 0) != 0);
   CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
+  CHECK(VellumCleanUpOnSignals() == 1);
 
   /* A null request, index or Items list fails with a report, never a crash. */
   HTMLinitmess(print_text, count_null, print_text, 0, 0, NULL);

@@ -25,7 +25,7 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
                          "HTMLinitmess", "HTMLparam", "HTMLprjAdd", "HTMLprjClose", "HTMLprjDelete",
                          "HTMLprjDown", "HTMLprjEFind", "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm",
                          "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload", "HTMLputCfg", "HTMLsvItem",
-                         "VellumLastUploadCounts", "VellumStoreItem"));
+                         "VellumCleanUpOnSignals", "VellumLastUploadCounts", "VellumStoreItem"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

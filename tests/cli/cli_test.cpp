@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/golden.h"
 #include "support/http_servers.h"
 #include "support/run_program.h"
@@ -279,6 +280,24 @@ TEST_F(CliTest, TemporaryFoldersOfKilledProcessesAreRemoved) {
     left.push_back(entry.path().filename().string());
   }
   EXPECT_THAT(left, ::testing::UnorderedElementsAreArray(kept));
+}
+
+// Stopped by SIGTERM in the middle of a scan, vellumark leaves nothing
+// behind and the project as it was.
+TEST_F(CliTest, AStoppedCommandLeavesNothingBehind) {
+  ScratchDir served;
+  HttpServer server(served.path().string(), dir_ / "http.log");
+  const std::string project = Project();
+  setenv("TEMP", (dir_ / "tmp").c_str(), 1);
+  std::filesystem::create_directories(dir_ / "tmp");
+  CurrentFolder here(dir_.path());
+  ChildProcess scan({VELLUMARK_PATH, "scan", "site.bpj", "--base", server.Url("_stall")},
+                    dir_ / "scan.log");
+  for (int i = 0; i < 200 && server.Requests().empty(); ++i) usleep(50000);
+  ASSERT_FALSE(std::filesystem::is_empty(dir_ / "tmp"));
+  scan.Stop();
+  EXPECT_TRUE(std::filesystem::is_empty(dir_ / "tmp"));
+  EXPECT_EQ(Project(), project);
 }
 
 // Commands on one project take turns: run together, none loses the other's

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <csignal>
-
 #include <string>
 
 #include "core/directory_search.h"
@@ -82,7 +81,7 @@ TEST(FileReplacement, ANewFileTakesItsPermissionsFromTheUmask) {
   EXPECT_EQ(umask(previous), 027u) << "the process's umask is left alone";
 }
 
-TEST(FileReplacement, WithoutCommitTheOldFileStaysAndNothingIsLeft) {
+TEST(FileReplacement, WithoutCommitTheOldFileStaysAndAMissingFolderGivesNoFile) {
   ScratchDir dir;
   const std::string path = dir.Write("p.bpj", "old");
   {
@@ -92,13 +91,9 @@ TEST(FileReplacement, WithoutCommitTheOldFileStaysAndNothingIsLeft) {
   }
   EXPECT_EQ(ReadBytes(path), "old");
   EXPECT_EQ(SearchDirectory(dir / "*").size(), 1u);
-}
-
-TEST(FileReplacement, AFolderThatDoesNotExistGivesNoFile) {
-  ScratchDir dir;
-  FileReplacement replacement(dir / "missing/p.bpj", FileMode::kWriteText);
-  EXPECT_FALSE(replacement.file().IsOpen());
-  EXPECT_FALSE(replacement.Commit());
+  FileReplacement missing(dir / "missing/p.bpj", FileMode::kWriteText);
+  EXPECT_FALSE(missing.file().IsOpen());
+  EXPECT_FALSE(missing.Commit());
 }
 
 TEST(CheckedWrite, AFailedWriteReportsAndClosesTheFile) {
@@ -107,9 +102,13 @@ TEST(CheckedWrite, AFailedWriteReportsAndClosesTheFile) {
   TextFile file = TextFile::Open(dir / "big", FileMode::kWriteBinary);
   EXPECT_TRUE(CheckedWrite(file, "") && file.IsOpen());
   signal(SIGXFSZ, SIG_IGN);  // a file size limit makes the write fail as a full disk would
-  rlimit limit{16, 16};
+  rlimit unlimited{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  const rlimit limit{16, unlimited.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   EXPECT_FALSE(CheckedWrite(file, std::string(1 << 16, 'x')));
+  // Lifted again, or the process could not write its coverage counts at exit.
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(log.errors, std::vector<std::string>{"write error in the file"});
 }

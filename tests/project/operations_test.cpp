@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/engine_config.h"
@@ -43,11 +44,16 @@ class OperationsTest : public ::testing::Test {
     for (int i = 0; i < project_.ItemCount; ++i) names.emplace_back(project_.Items[i].Name);
     return names;
   }
+  // The request's index afterwards.
+  int32_t ChangeTarget(uint32_t operation, int32_t index, const OutputTarget* settings = nullptr) {
+    PrmRequest request{operation, index, settings};
+    ChangeTargets(project_, request);
+    return request.Index;
+  }
   void AppendTarget(const char* url) {
     OutputTarget settings{};
     settings.URL = url;
-    PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &settings};
-    ChangeTargets(project_, request);
+    ChangeTarget(VELLUM_PRM_APPEND_TARGET, 0, &settings);
   }
   Texts SourceFiles() const {
     Texts texts;
@@ -93,45 +99,26 @@ TEST_F(OperationsTest, ParametersChangeOnlyWhatDiffers) {
   EXPECT_EQ(project_.Modified, 0);
 }
 
-TEST_F(OperationsTest, ANewProjectsSiteMapIsSavedAsTheGoldenFile) {
-  EXPECT_EQ(Add(0, VELLUM_KIND_SSITEMAP), 1);
-  EXPECT_EQ(project_.Modified, 1);
-  test::ScratchDir dir;
-  ASSERT_TRUE(Save(project_, (dir / "new.bpj").c_str()));
-  EXPECT_EQ(project_.Modified, 0);
-  test::ExpectGoldenFile(dir / "new.bpj", VELLUM_GOLDEN_DIR "/new_project.bpj");
-}
-
 // Adding at the count appends, beyond it or with no such kind does nothing;
 // moves at the ends leave list and index alone.
 TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
-  const struct {
-    int position;
-    uint32_t kind;
-    const char* name;
-  } adds[] = {{0, VELLUM_KIND_SSITEMAP, "first"},
-              {1, VELLUM_KIND_SSITEMAP, "second"},
-              {0, VELLUM_KIND_SSITEMAP, "zero"},
-              {4, VELLUM_KIND_SSITEMAP, "far"},
-              {-1, VELLUM_KIND_COMMAND, "negative"},
-              {0, 16, "no kind"},
-              {0, 0, "no kind"}};
-  for (const auto& add : adds) EXPECT_EQ(Add(add.position, add.kind, add.name), 1);
+  const uint32_t kSite = VELLUM_KIND_SSITEMAP, kCommand = VELLUM_KIND_COMMAND;
+  const std::tuple<int, uint32_t, const char*> adds[] = {
+      {0, kSite, "first"},        {1, kSite, "second"}, {0, kSite, "zero"}, {4, kSite, "far"},
+      {-1, kCommand, "negative"}, {0, 16, "no kind"},   {0, 0, "no kind"},
+  };
+  for (const auto& [position, kind, name] : adds) EXPECT_EQ(Add(position, kind, name), 1);
   EXPECT_EQ(ItemNames(), (Texts{"zero", "first", "second"}));
   project_.Modified = 0;
-  const struct {
-    void (*move)(Project&, int32_t&);
-    int32_t from, to;
-  } moves[] = {{MoveItemUp, 0, 0},
-               {MoveItemDown, 2, 2},
-               {MoveItemUp, 2, 1},
-               {MoveItemUp, 1, 0},
-               {MoveItemDown, 0, 1}};
-  for (const auto& move : moves) {
-    int32_t index = move.from;
-    move.move(project_, index);
-    EXPECT_EQ(index, move.to);
-    EXPECT_EQ(project_.Modified, move.from != move.to ? 1 : 0);
+  const std::tuple<void (*)(Project&, int32_t&), int32_t, int32_t> moves[] = {
+      {MoveItemUp, 0, 0}, {MoveItemDown, 2, 2}, {MoveItemUp, 2, 1},
+      {MoveItemUp, 1, 0}, {MoveItemDown, 0, 1},
+  };
+  for (const auto& [move, from, to] : moves) {
+    int32_t index = from;
+    move(project_, index);
+    EXPECT_EQ(index, to);
+    EXPECT_EQ(project_.Modified, from != to ? 1 : 0);
   }
   EXPECT_EQ(ItemNames(), (Texts{"zero", "second", "first"}));
   for (int at : {3, -1, 1}) DeleteItem(project_, at);
@@ -150,17 +137,10 @@ TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
   // Deleting the last target writes the new last index back; the settings
   // of an append may be one of the project's own targets, which growing the
   // array moves.
-  PrmRequest request{VELLUM_PRM_DELETE_TARGET, 2, nullptr};
-  ChangeTargets(project_, request);
-  EXPECT_EQ(request.Index, 1);
-  request = {VELLUM_PRM_APPEND_TARGET, 0, &project_.Targets[0]};
-  ChangeTargets(project_, request);
+  EXPECT_EQ(ChangeTarget(VELLUM_PRM_DELETE_TARGET, 2), 1);
+  ChangeTarget(VELLUM_PRM_APPEND_TARGET, 0, &project_.Targets[0]);
   EXPECT_STREQ(project_.Targets[2].URL, "t0");
-  for (int index : {1, 5}) {
-    request = {VELLUM_PRM_DELETE_TARGET, index, nullptr};
-    ChangeTargets(project_, request);
-    EXPECT_EQ(request.Index, index);
-  }
+  for (int index : {1, 5}) EXPECT_EQ(ChangeTarget(VELLUM_PRM_DELETE_TARGET, index), index);
   ASSERT_EQ(project_.TargetCount, 2);
   EXPECT_STREQ(project_.Targets[1].URL, "t0");
 
@@ -168,8 +148,7 @@ TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
   settings.Server = "ftp.example.org";
   settings.Port = 2121;
   project_.Modified = 0;
-  request = {VELLUM_PRM_MODIFY_TARGET, 1, &settings};
-  ChangeTargets(project_, request);
+  ChangeTarget(VELLUM_PRM_MODIFY_TARGET, 1, &settings);
   EXPECT_EQ(project_.Targets[1].URL, nullptr);
   EXPECT_STREQ(project_.Targets[1].Server, "ftp.example.org");
   EXPECT_EQ(project_.Targets[1].Port, 2121);
@@ -190,13 +169,19 @@ TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
             "Page.html 11");
 }
 
-TEST_F(OperationsTest, SiteMapTreesAreCopiedEvenFromTheProjectsOwnItems) {
-  Add(0, VELLUM_KIND_SSITEMAP);
+TEST_F(OperationsTest, ANewProjectsSiteMapIsSavedAsTheGoldenFileAndTreesAreCopied) {
+  EXPECT_EQ(Add(0, VELLUM_KIND_SSITEMAP), 1);
+  EXPECT_EQ(project_.Modified, 1);
+  test::ScratchDir dir;
+  ASSERT_TRUE(Save(project_, (dir / "new.bpj").c_str()));
+  EXPECT_EQ(project_.Modified, 0);
+  test::ExpectGoldenFile(dir / "new.bpj", VELLUM_GOLDEN_DIR "/new_project.bpj");
+
+  // Trees are copied, even from the project's own items.
   MapItemList tree{};
   core::Append(core::Append(tree, "index.html", "Home")->Children, "a.html", "A");
   SiteMapParams params = VellumNewSiteMapParams();
   params.Items = &tree;
-  project_.Modified = 0;
   StoreItem(project_, project_.Items[0], params);
   core::Clear(tree);
   EXPECT_EQ(project_.Modified, 1);
@@ -355,12 +340,11 @@ TEST_F(OperationsTest, CloseFreesEverythingAndResets) {
   RebuildSourceFiles(project_);
   Close(project_);
   EXPECT_EQ(project_.Source, nullptr);
-  EXPECT_EQ(project_.ItemCount + project_.TargetCount + project_.AddedCount +
-                project_.RemovedCount + project_.SourceFiles.Count + project_.Modified,
-            0);
-  EXPECT_EQ(std::vector<uint32_t>({static_cast<uint32_t>(project_.Type), project_.CompessProperties,
-                                   project_.UploadProperties}),
-            std::vector<uint32_t>({2, 0xFEFFD, 5}));
+  EXPECT_EQ(
+      std::vector<int64_t>({project_.ItemCount, project_.TargetCount, project_.AddedCount,
+                            project_.RemovedCount, project_.SourceFiles.Count, project_.Modified,
+                            project_.Type, project_.CompessProperties, project_.UploadProperties}),
+      std::vector<int64_t>({0, 0, 0, 0, 0, 0, 2, 0xFEFFD, 5}));
 }
 
 }  // namespace

@@ -33,7 +33,10 @@ std::string Tally(const std::vector<std::string>& commands, std::size_t& seen) {
     int count = 0;
     for (std::size_t i = seen; i < commands.size(); ++i) count += commands[i].starts_with(name);
     if (count > 0)
-      tally.append(tally.empty() ? "" : ", ").append(name + (" " + std::to_string(count)));
+      tally.append(tally.empty() ? "" : ", ")
+          .append(name)
+          .append(" ")
+          .append(std::to_string(count));
   }
   seen = commands.size();
   return tally;

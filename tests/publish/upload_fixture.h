@@ -75,7 +75,9 @@ class UploadTest : public ::testing::Test {
     const OutputTarget& target = project().Targets[index];
     for (int i = 0; i < target.UploadedCount; ++i) {
       records.append(target.UploadedFiles[i].Path)
-          .append(" " + std::to_string(target.UploadedFiles[i].Size) + "\n");
+          .append(" ")
+          .append(std::to_string(target.UploadedFiles[i].Size))
+          .append("\n");
     }
     return records;
   }

@@ -20,8 +20,10 @@ using test::ReadBytes;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-// The end of the report of a file that was not sent for lying elsewhere.
-std::string Outside() { return "' lies outside the project's folder: not uploaded"; }
+// The report of a file that was not sent for lying elsewhere.
+std::string Refused(const std::string& path) {
+  return "'" + path + "' lies outside the project's folder: not uploaded";
+}
 
 TEST(Destination, JoinsTheFolderAndTheSitePath) {
   const struct {
@@ -129,7 +131,7 @@ TEST_F(UploadTest, ResourcesOfPagesKeepTheirPlaceBesideThem) {
             Sent({folder + "map.htm", folder + "img/paper.gif", folder + "img/logo.gif",
                   folder + "doc.pdf", folder + "img/icon.gif", "sub/page.htm", "sub/img/shared.gif",
                   "sub/pics/a.gif"}));
-  EXPECT_THAT(errors(), ElementsAre("'" + root_ / "other/up.gif" + Outside()));
+  EXPECT_THAT(errors(), ElementsAre(Refused(root_ / "other/up.gif")));
   for (const char* file : {"map.htm", "img/paper.gif", "img/logo.gif", "doc.pdf", "img/icon.gif",
                            "sub/page.htm", "sub/img/shared.gif", "sub/pics/a.gif"}) {
     EXPECT_TRUE(fs::is_regular_file(pub_ + "/" + file)) << file;
@@ -149,7 +151,7 @@ TEST_F(UploadTest, AFileOutsideTheProjectIsSentOnlyWhenTheUserAgrees) {
   AddFolderTarget(pub_);
   AddFolderTarget(root_ / "pub2");
   EXPECT_EQ(Upload(0), Sent({"page.htm"}) + Sent({"page.htm"}));
-  EXPECT_THAT(errors(), ElementsAre("'" + secret + Outside(), "'link.txt" + Outside()));
+  EXPECT_THAT(errors(), ElementsAre(Refused(secret), Refused("link.txt")));
   EXPECT_EQ(log_.questions.size(), 2u) << "asked once a file, not once a target";
   EXPECT_FALSE(fs::exists(pub_ + "/secret.txt"));
 

@@ -492,6 +492,8 @@ TEST_F(Pages, BranchPagesAreRegisteredOnceAndAnnouncedBeforeThePageLinkingThem) 
   }
   EXPECT_TRUE(log.errors.empty());
   EXPECT_EQ(project::TheProject().Modified, 1);
+  Generate(Settings(VELLUM_OUTPUT_SCRIPT_TREE, "tree.htm"), tree.list(), VELLUM_GEN_NO_OUTPUT_LIST);
+  EXPECT_EQ(OutputList(), order);  // nor the scripts of a script tree
   EXPECT_FALSE(fs::exists("map4.htm"));
 }
 

@@ -58,7 +58,8 @@ const std::string kSourceRoot = VELLUM_RESOURCE_ROOT;
 void AppendChain(MapItemList& list, int depth) {
   MapItemList* level = &list;
   for (int i = 0; i < depth; ++i) {
-    const std::string name = std::string("L") + std::to_string(i);
+    std::string name = "L";
+    name += std::to_string(i);
     level = &core::Append(*level, (name + ".htm").c_str(), name.c_str())->Children;
   }
 }
@@ -695,7 +696,12 @@ class SchemeRoot : public ::testing::Test {
 
   // The report of a syntax error at rule in file (below the root).
   std::string Bad(const char* file, int rule) const {
-    return std::string("'") + Root() + file + "' - bad scheme (line " + std::to_string(rule) + ")";
+    return std::string("'")
+        .append(Root())
+        .append(file)
+        .append("' - bad scheme (line ")
+        .append(std::to_string(rule))
+        .append(")");
   }
 
   // The loaded schemes, as start-up left them in the configuration.

@@ -228,7 +228,7 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
 // A scan that cannot start says so, exits 1 and leaves the project as it
 // was; a tab or line feed in a name cannot break show's one line an entry.
 TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
-  dir_.Write("site/b/two.html", "<title>Two\tparts\nand a line</title>");
+  dir_.Write("site/b/two.html", "<title>Two\tparts\nand a \\ line\r</title>");
   Succeed({"scan", "site.bpj", "--base", "site/index.html"});
   const std::string project = Project();
   ScratchDir served;
@@ -242,7 +242,7 @@ TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
     EXPECT_THAT(result.err, HasSubstr("the project is left as it was")) << start[1];
     EXPECT_EQ(Project(), project) << start[1];
   }
-  EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\\tparts\\nand a line\t"));
+  EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\\tparts\\nand a \\\\ line\\r\t"));
 }
 
 // A project whose source page is gone still opens, with a warning, and

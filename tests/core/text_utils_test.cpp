@@ -87,6 +87,19 @@ TEST(TextUtils, ExtensionInList) {
 
 // Reports made before the sink is installed are dropped, except those held,
 // which arrive with it, in order, once; table texts are formatted whole.
+// Text from someone else's page: it reads the same but holds no markup, and
+// the references it had stay as they are.
+TEST(TextUtils, EscapeMarkupAndLooksLikeScheme) {
+  EXPECT_EQ(EscapeMarkup("<a href=\"x\">&#8212;</a>"),
+            "&lt;a href=&quot;x&quot;&gt;&#8212;&lt;/a&gt;");
+  for (const char* scheme : {"javascript:x", "javascript&colon;x", "a&b/c.htm", "mailto:x"}) {
+    EXPECT_TRUE(LooksLikeScheme(scheme)) << scheme;
+  }
+  for (const char* path : {"a/b:c.htm", "x.htm?a=1&b=2", "#a:b", "", "../x.htm"}) {
+    EXPECT_FALSE(LooksLikeScheme(path)) << path;
+  }
+}
+
 TEST(Messages, ReportsGoToTheirCallbacksAndOnlyHeldOnesArriveWithTheSink) {
   Messages() = {};
   {

@@ -52,6 +52,19 @@ bool Given(const char* function, std::initializer_list<const void*> pointers) {
   return true;
 }
 
+// HTMLsvItem, and with a flag word VellumStoreItem.
+int32_t StoreItem(const char* function, const ItemStore* request, const uint32_t* flags) {
+  return Shielded(0, [&] {
+    if (!Given(function, {request}) || !Given(function, {request->Item, request->Params})) {
+      return 0;
+    }
+    ScriptItem& item = *request->Item;
+    project::StoreItemAndFlags(project::TheProject(), item, *request->Params,
+                               flags != nullptr ? *flags : item.Flags);
+    return 0;
+  });
+}
+
 // Start-up reaches the subsystems above config only through these hooks.
 int StartEngine(const char* program_path) {
   config::SetStartUpHooks({
@@ -175,13 +188,7 @@ VELLUM_API int32_t HTMLprjPrm(PrmRequest* request) {
 }
 
 VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
-  return Shielded(0, [&] {
-    if (!Given("HTMLsvItem", {request}) || !Given("HTMLsvItem", {request->Item, request->Params})) {
-      return 0;
-    }
-    project::StoreItem(project::TheProject(), *request->Item, *request->Params);
-    return 0;
-  });
+  return StoreItem("HTMLsvItem", request, nullptr);
 }
 
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
@@ -219,14 +226,7 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
 VELLUM_API VellumUploadCounts VellumLastUploadCounts(void) { return publish::LastUploadCounts(); }
 
 VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags) {
-  return Shielded(0, [&] {
-    if (!Given("VellumStoreItem", {request}) ||
-        !Given("VellumStoreItem", {request->Item, request->Params})) {
-      return 0;
-    }
-    project::StoreItemAndFlags(project::TheProject(), *request->Item, *request->Params, flags);
-    return 0;
-  });
+  return StoreItem("VellumStoreItem", request, &flags);
 }
 
 VELLUM_API int32_t VellumCleanUpOnSignals(void) {

@@ -188,15 +188,21 @@ void NoteWrittenFile(const char* path) {
   WrittenFolders().insert(Resolved(std::filesystem::absolute(path)).parent_path().string());
 }
 
-bool IsInsideProject(const Project& project, const char* path) {
-  if (path == nullptr) return false;
+ProjectFolders::ProjectFolders(const Project& project)
+    : folders_(WrittenFolders().begin(), WrittenFolders().end()) {
   std::error_code error;
-  const std::filesystem::path project_folder =
+  const std::filesystem::path folder =
       project.FilePath != nullptr ? std::filesystem::absolute(project.FilePath).parent_path()
                                   : std::filesystem::current_path(error);
+  if (!error) folders_.push_back(Resolved(folder).string());
+}
+
+bool ProjectFolders::Hold(const char* path) const {
+  if (path == nullptr) return false;
+  std::error_code error;
   const std::string file = Resolved(std::filesystem::absolute(path, error)).string();
-  if (!error && IsBelow(file, Resolved(project_folder).string())) return true;
-  for (const std::string& folder : WrittenFolders()) {
+  if (error) return false;
+  for (const std::string& folder : folders_) {
     if (IsBelow(file, folder)) return true;
   }
   return false;

@@ -4,6 +4,9 @@
 // the engine's allocator and mark the project modified.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/file_loading.h"
 #include "vellum/vellum.h"
 
@@ -61,12 +64,22 @@ void RemoveFile(Project& project, const char* text);
 // resource copied beside it): its folder is the project's own.
 void NoteWrittenFile(const char* path);
 
-// True when path (a file of the site, absolute or relative to the current
-// folder) lies, symbolic links resolved, inside the folder of the project's
-// file (the current folder for a project not yet saved) or the folder of a
-// file noted with NoteWrittenFile. A project file is a document people pass
-// around: what it lists elsewhere is not to be published unasked.
-bool IsInsideProject(const Project& project, const char* path);
+// The folders whose files a project publishes unasked: the folder of its
+// file (the current folder for a project not yet saved) and the folders of
+// the files noted with NoteWrittenFile, symbolic links resolved. A project
+// file is a document people pass around: what it lists elsewhere is not to
+// be published unasked.
+class ProjectFolders {
+ public:
+  explicit ProjectFolders(const Project& project);
+
+  // True when path (a file of the site, absolute or relative to the current
+  // folder) lies, symbolic links resolved, below one of the folders.
+  bool Hold(const char* path) const;
+
+ private:
+  std::vector<std::string> folders_;
+};
 
 // Drops the indexes that speed up AddFile and RemoveFile; called when the
 // lists are released, so that new lists are never taken for old ones.

@@ -78,9 +78,10 @@ class FileList {
   // or a page names anywhere on the disk) is sent; the refused are reported
   // and left out of every target's upload.
   void ConfirmOutside(const Project& project) {
+    const project::ProjectFolders folders(project);
     for (int i = 0; i < list_.Count; ++i) {
       const char* path = list_.Entries[i].Text;
-      if (project::IsInsideProject(project, path) ||
+      if (folders.Hold(path) ||
           core::Ask(core::FormatText("'%s' lies outside the project's folder. Upload it?", path)
                         .c_str())) {
         continue;

@@ -48,6 +48,14 @@ class CliTest : public ::testing::Test {
     return result.out;
   }
   std::string Project() const { return ReadBytes(dir_ / "site.bpj"); }
+  // Runs vellumark with arguments from a folder deleted while the shell
+  // stood in it.
+  ProgramResult RunInDeletedFolder(const std::string& arguments) {
+    return RunProgram("/bin/sh",
+                      {"-c", std::string("mkdir gone && cd gone && rmdir ../gone && exec ") +
+                                 VELLUMARK_PATH + " " + arguments},
+                      dir_.path().string());
+  }
   ScratchDir dir_;
 };
 
@@ -100,11 +108,7 @@ TEST_F(CliTest, HelpExplainsEveryCommand) {
   EXPECT_THAT(Succeed({"--help"}), HasSubstr("commands:"));
   EXPECT_THAT(Succeed({"help", "set"}), HasSubstr("letter-bar-before"));
   // Also from a folder that was deleted while the shell stood in it.
-  const ProgramResult orphan =
-      RunProgram("/bin/sh",
-                 {"-c", std::string("mkdir gone && cd gone && rmdir ../gone && exec ") +
-                            VELLUMARK_PATH + " --help"},
-                 dir_.path().string());
+  const ProgramResult orphan = RunInDeletedFolder("--help");
   EXPECT_EQ(orphan.status, 0) << orphan.err;
   EXPECT_THAT(orphan.out, HasSubstr("commands:"));
 }
@@ -326,11 +330,7 @@ TEST_F(CliTest, HostilePathsEndWithAMessage) {
     EXPECT_EQ(result.status, 1) << arguments[1] << result.err;
     EXPECT_FALSE(result.err.empty()) << arguments[1];
   }
-  const ProgramResult orphan =
-      RunProgram("/bin/sh",
-                 {"-c", std::string("mkdir gone && cd gone && rmdir ../gone && exec ") +
-                            VELLUMARK_PATH + " show site.bpj"},
-                 dir_.path().string());
+  const ProgramResult orphan = RunInDeletedFolder("show site.bpj");
   EXPECT_EQ(orphan.status, 1) << orphan.err;
 }
 

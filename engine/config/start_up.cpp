@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -99,12 +100,13 @@ void RemoveAbandonedFolders(const std::string& base) {
     if (!entry.is_directory || entry.is_link) continue;
     const std::string& name = entry.name;
     const std::size_t dash = name.find('-', 7);
-    if (dash == std::string::npos || dash == 7 || name.size() != dash + 7) continue;
-    if (name.find_first_not_of("0123456789", 7) != dash) continue;
+    if (dash == std::string::npos || name.size() != dash + 7) continue;
+    pid_t owner = 0;
+    const auto [end, failure] = std::from_chars(name.data() + 7, name.data() + dash, owner);
+    if (failure != std::errc() || end != name.data() + dash || owner <= 0) continue;
     const std::string folder = base + name;
     struct stat info;
     if (lstat(folder.c_str(), &info) != 0 || info.st_uid != getuid()) continue;
-    const pid_t owner = static_cast<pid_t>(std::stol(name.substr(7, dash - 7)));
     if (kill(owner, 0) == 0 || errno != ESRCH) continue;
     RemoveFlatFolder(folder + "/");
   }

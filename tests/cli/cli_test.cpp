@@ -274,7 +274,8 @@ TEST_F(CliTest, TemporaryFoldersOfKilledProcessesAreRemoved) {
   if (dead == 0) _exit(0);
   waitpid(dead, nullptr, 0);
   const std::string gone = "VMTemp-" + std::to_string(dead) + "-abcdef";
-  const std::vector<std::string> kept = {"VMTemp-1-abcdef", "VMTemp-x-abcdef", "VMTemp-keep"};
+  const std::vector<std::string> kept = {"VMTemp-1-abcdef", "VMTemp-x-abcdef", "VMTemp-keep",
+                                         "VMTemp-99999999999999999999-abcdef"};
   for (const std::string& folder : kept) dir_.Write("tmp/" + folder + "/file", "x");
   dir_.Write("tmp/" + gone + "/file", "x");
   setenv("TEMP", (dir_ / "tmp").c_str(), 1);

@@ -200,8 +200,19 @@ ProjectFolders::ProjectFolders(const Project& project)
 bool ProjectFolders::Hold(const char* path) const {
   if (path == nullptr) return false;
   std::error_code error;
-  const std::string file = Resolved(std::filesystem::absolute(path, error)).string();
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   if (error) return false;
+  // The files of a site share few folders: each folder is resolved once,
+  // and only a file that is itself a link is resolved whole.
+  std::string file;
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(absolute, error))) {
+    file = Resolved(absolute).string();
+  } else {
+    const std::string parent = absolute.parent_path().string();
+    auto [resolved, added] = resolved_parents_.try_emplace(parent);
+    if (added) resolved->second = Resolved(parent).string();
+    file = (std::filesystem::path(resolved->second) / absolute.filename()).string();
+  }
   for (const std::string& folder : folders_) {
     if (IsBelow(file, folder)) return true;
   }

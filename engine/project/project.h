@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/file_loading.h"
@@ -79,6 +80,7 @@ class ProjectFolders {
 
  private:
   std::vector<std::string> folders_;
+  mutable std::unordered_map<std::string, std::string> resolved_parents_;
 };
 
 // Drops the indexes that speed up AddFile and RemoveFile; called when the

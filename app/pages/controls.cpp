@@ -1,0 +1,59 @@
+#include "pages/controls.h"
+
+#include <QColorDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace bramblel {
+
+QString ColorText(const QColor& color) {
+  return QString::asprintf("%02X%02X%02X", color.red(), color.green(), color.blue());
+}
+
+void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QWidget* field) {
+  auto* text = new QLabel(label);
+  text->setBuddy(buddy);
+  form.addRow(text, field == nullptr ? buddy : field);
+}
+
+void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout* field) {
+  auto* text = new QLabel(label);
+  text->setBuddy(buddy);
+  form.addRow(text, field);
+}
+
+IndexList::IndexList(const QStringList& entries, QWidget* parent) : QComboBox(parent) {
+  addItems(entries);
+}
+
+void IndexList::Fill(uint8_t index) {
+  filled_ = index;
+  setCurrentIndex(index < count() ? index : -1);
+}
+
+uint8_t IndexList::Value() const {
+  if (currentIndex() >= 0) return static_cast<uint8_t>(currentIndex());
+  return filled_ >= count() ? filled_ : 255;
+}
+
+ColorField::ColorField(const QString& button_text, QWidget* parent)
+    : QWidget(parent), edit_(new QLineEdit(this)), button_(new QPushButton(button_text, this)) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(edit_, 1);
+  row->addWidget(button_);
+  connect(button_, &QPushButton::clicked, this, &ColorField::Choose);
+}
+
+void ColorField::Choose() {
+  // No preset colour: the dialog opens on its own default.
+  const QColor color = QColorDialog::getColor(Qt::white, window());
+  if (color.isValid()) edit_->setText(ColorText(color));
+}
+
+FlagBox::FlagBox(const QString& text, uint32_t bit, QWidget* parent)
+    : QCheckBox(text, parent), bit_(bit) {}
+
+}  // namespace bramblel

@@ -1,0 +1,25 @@
+#include "pages/engine_text.h"
+
+namespace bramblel {
+
+const char* TextStore::Keep(QByteArray text) {
+  if (text.isNull()) return nullptr;
+  return texts_.emplace_back(std::move(text)).constData();
+}
+
+QString EngineText::Show(const char* text) {
+  bytes_ = text == nullptr ? QByteArray() : QByteArray(text);
+  shown_ = QString::fromUtf8(bytes_);
+  return shown_;
+}
+
+QByteArray EngineText::Take(const QString& shown) const {
+  if (shown == shown_) return bytes_;
+  // A field the user emptied gives an empty text, as a field does that was
+  // never filled.
+  QByteArray text = shown.toUtf8();
+  if (text.isNull()) text = QByteArray("");
+  return text;
+}
+
+}  // namespace bramblel

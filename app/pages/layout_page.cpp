@@ -1,0 +1,90 @@
+#include "pages/layout_page.h"
+
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bramblel {
+
+QString PageFileFilter(const char* page_patterns) {
+  // The dialog takes patterns separated by blanks; the configuration keeps
+  // them separated by semicolons.
+  QString patterns = QString::fromUtf8(page_patterns == nullptr ? "" : page_patterns);
+  patterns.replace(';', ' ');
+  return QStringLiteral("HTML file (%1);;All Files (*)").arg(patterns.simplified());
+}
+
+namespace {
+
+// What a target's line shows: its address, else where it sends files, so
+// that no line is blank.
+QString TargetLine(const OutputTarget& target) {
+  for (const char* text : {target.URL, target.Server, target.Folder}) {
+    if (text != nullptr && *text != '\0') return QString::fromUtf8(text);
+  }
+  return QString();
+}
+
+}  // namespace
+
+LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
+    : FormPage(parent),
+      config_(config),
+      output_file_(new QLineEdit(this)),
+      image_folder_(new QLineEdit(this)),
+      relative_(new FlagBox(tr("Use &relative paths"), VELLUM_GEN_RELATIVE_LINKS, this)),
+      output_list_(new QListWidget(this)) {
+  auto* browse = new QPushButton(tr("Browse..."), this);
+  connect(browse, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);
+  auto* file_row = new QHBoxLayout;
+  file_row->addWidget(output_file_, 1);
+  file_row->addWidget(browse);
+
+  auto* form = new QFormLayout;
+  AddFormRow(*form, tr("&Output file:"), output_file_, file_row);
+  AddFormRow(*form, tr("&Image subfolder:"), image_folder_);
+  form->addRow(QString(), relative_);
+
+  auto* list_label = new QLabel(tr("Output list:"), this);
+  list_label->setBuddy(output_list_);
+  output_list_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  auto* page = new QVBoxLayout(this);
+  page->addLayout(form);
+  page->addSpacing(8);
+  page->addWidget(list_label);
+  page->addWidget(output_list_, 1);
+}
+
+void LayoutPage::Fill(const ScriptItem& item) {
+  output_file_->setText(output_file_text_.Show(item.Body.SiteMap.OutputFile));
+  image_folder_->setText(image_folder_text_.Show(item.Body.SiteMap.ImageFolder));
+  relative_->Fill(item.Flags);
+}
+
+void LayoutPage::Collect(Collected& out) const {
+  out.settings.OutputFile = out.texts.Keep(output_file_text_.Take(output_file_->text()));
+  out.settings.ImageFolder = out.texts.Keep(image_folder_text_.Take(image_folder_->text()));
+  relative_->Collect(out.flags);
+}
+
+void LayoutPage::FillOutputList(const Project& project, int current) {
+  output_list_->clear();
+  for (int i = 0; i < project.TargetCount; ++i) {
+    output_list_->addItem(TargetLine(project.Targets[i]));
+  }
+  // A line outside the list leaves no line current.
+  output_list_->setCurrentRow(current >= 0 && current < output_list_->count() ? current : -1);
+}
+
+void LayoutPage::ChooseOutputFile() {
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, QString(), QString(), PageFileFilter(config_ == nullptr ? nullptr : config_->ExtPage));
+  if (!chosen.isEmpty()) output_file_->setText(chosen);
+}
+
+}  // namespace bramblel

@@ -1,0 +1,46 @@
+// The Layout page: where the site map is written, with which paths, and the
+// project's upload targets.
+#ifndef BRAMBLEL_PAGES_LAYOUT_PAGE_H
+#define BRAMBLEL_PAGES_LAYOUT_PAGE_H
+
+#include "pages/controls.h"
+#include "pages/form_page.h"
+
+class QListWidget;
+
+namespace bramblel {
+
+// The output file chooser's filter for the web-page patterns of the
+// configuration ("*.htm;*.html").
+QString PageFileFilter(const char* page_patterns);
+
+class LayoutPage : public FormPage {
+  Q_OBJECT
+ public:
+  LayoutPage(const EngineConfig* config, QWidget* parent = nullptr);
+
+  void Fill(const ScriptItem& item) override;
+  void Collect(Collected& out) const override;
+  // One line per upload target of the project, line `current` made current.
+  void FillOutputList(const Project& project, int current);
+
+  QLineEdit* OutputFile() const { return output_file_; }
+  QLineEdit* ImageFolder() const { return image_folder_; }
+  FlagBox* RelativeLinks() const { return relative_; }
+  QListWidget* OutputList() const { return output_list_; }
+
+ private:
+  void ChooseOutputFile();
+
+  const EngineConfig* config_;
+  QLineEdit* output_file_;
+  QLineEdit* image_folder_;
+  FlagBox* relative_;
+  QListWidget* output_list_;
+  EngineText output_file_text_;
+  EngineText image_folder_text_;
+};
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_PAGES_LAYOUT_PAGE_H

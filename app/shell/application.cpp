@@ -1,0 +1,87 @@
+#include "shell/application.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QIcon>
+#include <QPixmap>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include "shell/engine_link.h"
+#include "shell/main_window.h"
+#include "shell/screenshots.h"
+
+namespace bramblel {
+
+namespace {
+
+// How long the splash picture stays after the main window shows.
+constexpr int kSplashMilliseconds = 1500;
+
+void NameApplication() {
+  // The settings (recent files) are kept under these names.
+  QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+  QCoreApplication::setApplicationName(QStringLiteral("Brambleplot Lite"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VELLUM_VERSION));
+  QGuiApplication::setApplicationDisplayName(QStringLiteral("Brambleplot Lite"));
+  QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/bramblel.png")));
+}
+
+// The running program's file, links resolved: the engine finds its
+// installation beside it, as the help book is.
+QString ProgramPath() {
+  const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+  return self.isEmpty() ? QCoreApplication::applicationFilePath() : self;
+}
+
+}  // namespace
+
+int RunApplication(int argc, char** argv) {
+  QApplication application(argc, argv);
+  NameApplication();
+
+  QCommandLineParser command_line;
+  command_line.setApplicationDescription(
+      QApplication::translate("main",
+                              "Keeps a site map project: its tree of links, its page "
+                              "settings, generating and publishing its site map."));
+  command_line.addHelpOption();
+  command_line.addVersionOption();
+  command_line.addPositionalArgument(QStringLiteral("project"),
+                                     QApplication::translate("main", "The project file to open."),
+                                     QStringLiteral("[project.bpj]"));
+  const QCommandLineOption screenshots(
+      QStringLiteral("screenshots"),
+      QApplication::translate("main", "Save pictures of the windows into FOLDER and quit."),
+      QStringLiteral("FOLDER"));
+  command_line.addOption(screenshots);
+  command_line.process(application);
+
+  QSplashScreen splash(QPixmap(QStringLiteral(":/pictures/splash.png")));
+  splash.setWindowTitle(QStringLiteral("Vellumark"));
+  splash.show();
+  QApplication::processEvents();
+
+  const QString program = ProgramPath();
+  EngineConfig* config = StartEngine(program);
+  VellumCleanUpOnSignals();
+
+  MainWindow window(config, program);
+  const QStringList projects = command_line.positionalArguments();
+  if (projects.isEmpty()) {
+    window.NewProject();
+  } else {
+    window.OpenProject(projects.first());
+  }
+  window.resize(window.sizeHint());
+  window.show();
+
+  if (command_line.isSet(screenshots)) {
+    return SaveScreenshots(window, splash, command_line.value(screenshots)) ? 0 : 1;
+  }
+  QTimer::singleShot(kSplashMilliseconds, &splash, &QWidget::close);
+  return QApplication::exec();
+}
+
+}  // namespace bramblel

@@ -1,0 +1,62 @@
+// The document: the engine's one project as the window program opens, makes
+// and saves it. The project's data lives in the engine; the document keeps
+// only its file path and whether the user has unsaved work.
+#ifndef BRAMBLEL_SHELL_DOCUMENT_H
+#define BRAMBLEL_SHELL_DOCUMENT_H
+
+#include <QString>
+
+#include "vellum/vellum.h"
+
+namespace bramblel {
+
+// The path a project is saved under: path itself when it ends in ".bpj" in
+// any case, else path with ".bpj" appended.
+QString ProjectSavePath(const QString& path);
+
+// The project's site map: its first item when that is one, else null.
+ScriptItem* SiteMapItem(Project* project);
+
+// Makes the project start with a site map: a first item of another kind
+// means the project is not one this program edits, and its items are
+// removed for a new site map with the default settings. Returns the site
+// map, or null when the engine could not add it.
+ScriptItem* EnsureSiteMapItem(Project* project);
+
+class Document {
+ public:
+  // The untitled project's name.
+  static QString UntitledName();
+
+  // A new project, with the default site map; a new project counts as
+  // modified, so closing it asks whether to save.
+  void New();
+  // Opens the project file at path, making its folder the current folder so
+  // that relative paths in the project resolve beside it. The engine reports
+  // what it could not read; the project then holds what it could, plus a
+  // site map.
+  void Open(const QString& path);
+  // Saves the project under ProjectSavePath(path). Returns false when the
+  // engine could not write it whole (it has said why).
+  bool Save(const QString& path);
+
+  Project* project() const { return project_; }
+  ScriptItem* SiteMap() const { return SiteMapItem(project_); }
+  // The file the project was opened from or saved to; empty when untitled.
+  const QString& path() const { return path_; }
+  // The name windows and prompts show: the file's path, or "Untitled".
+  QString DisplayName() const;
+  bool modified() const { return modified_; }
+  void setModified(bool modified) { modified_ = modified; }
+
+ private:
+  void Reset(Project* project);
+
+  Project* project_ = nullptr;
+  QString path_;
+  bool modified_ = false;
+};
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_SHELL_DOCUMENT_H

@@ -1,0 +1,25 @@
+// The engine's three callbacks as the window program answers them: progress
+// lines go to the status bar, failures to an OK box, questions to a Yes/No
+// box.
+#ifndef BRAMBLEL_SHELL_ENGINE_LINK_H
+#define BRAMBLEL_SHELL_ENGINE_LINK_H
+
+#include <QString>
+#include <functional>
+
+#include "vellum/vellum.h"
+
+namespace bramblel {
+
+// Starts the engine with the window program's callbacks; program_path is the
+// running program's file, from which the engine finds its installation.
+// Returns the engine's configuration.
+EngineConfig* StartEngine(const QString& program_path);
+
+// Where the engine's progress lines are shown (the main window's status
+// bar); null shows them nowhere.
+void SetStatusSink(std::function<void(const QString&)> sink);
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_SHELL_ENGINE_LINK_H

@@ -1,0 +1,332 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QUrl>
+
+#include "dialogs/about_dialog.h"
+#include "dialogs/help_window.h"
+#include "pages/style_page.h"
+#include "shell/engine_link.h"
+#include "shell/form_view.h"
+#include "shell/page_transfer.h"
+#include "shell/prompts.h"
+
+namespace bramblel {
+
+namespace {
+
+// One command of the menus: its name, text, the prompt the status bar shows
+// while it is highlighted, its tooltip and its keys.
+struct Command {
+  const char* name;
+  const char* text;
+  const char* prompt;
+  const char* tip;
+  QList<QKeySequence> keys;
+};
+
+const Command kCommands[] = {
+    {"FileNew", "&New Project", "Create a new project", "New  project", {QKeySequence("Ctrl+N")}},
+    {"FileOpen",
+     "&Open Project...",
+     "Open an existing  project",
+     "Open  project",
+     {QKeySequence("Ctrl+O")}},
+    {"FileSave",
+     "&Save Project",
+     "Save the active project",
+     "Save  project",
+     {QKeySequence("Ctrl+S")}},
+    {"FileSaveAs",
+     "Save Project &As...",
+     "Save the active project with a new name",
+     "Save project As",
+     {}},
+    {"FileExit", "E&xit", "Quit the application; prompts to save documents", "Exit", {}},
+    {"EditUndo",
+     "&Undo",
+     "Undo the last action",
+     "Undo",
+     {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
+    {"EditCut",
+     "Cu&t",
+     "Cut the selection and put it on the Clipboard",
+     "Cut",
+     {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}},
+    {"EditCopy",
+     "&Copy",
+     "Copy the selection and put it on the Clipboard",
+     "Copy",
+     {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}},
+    {"EditPaste",
+     "&Paste",
+     "Insert Clipboard contents",
+     "Paste",
+     {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}},
+    {"ViewToolBar", "&Toolbar", "Show or hide the toolbar", "Toggle ToolBar", {}},
+    {"ViewStatusBar", "&Status Bar", "Show or hide the status bar", "Toggle StatusBar", {}},
+    {"GenerateAndUpload",
+     "&Generate Site Map And Upload",
+     "Generat Site Map and upload",
+     "Generat Site Map and upload",
+     {}},
+    {"GenerateOnly", "&Generate Site Map Only", nullptr, nullptr, {}},
+    {"ProjectProperties", "Properties", nullptr, nullptr, {}},
+    {"Help", "&Help", nullptr, nullptr, {}},
+    {"Support", "&Support Brambleplot", nullptr, nullptr, {}},
+    {"About",
+     "&About BrambleL...",
+     "Display program information, version number and copyright",
+     "About",
+     {}},
+    {"NextPane", "Next Pane", nullptr, nullptr, {QKeySequence("F6")}},
+    {"PreviousPane", "Previous Pane", nullptr, nullptr, {QKeySequence("Shift+F6")}},
+};
+
+QIcon StandardIcon(const QWidget* widget, const char* theme, QStyle::StandardPixmap fallback) {
+  return QIcon::fromTheme(QLatin1String(theme), widget->style()->standardIcon(fallback));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(EngineConfig* config, const QString& program_path, QWidget* parent)
+    : QMainWindow(parent),
+      config_(config),
+      program_path_(program_path),
+      view_(new FormView(config, this)) {
+  setCentralWidget(view_);
+  CreateActions();
+  CreateMenus();
+  CreateToolBar();
+  CreateStatusBar();
+  connect(view_->Style(), &StylePage::PreviewRequested, this, &MainWindow::OnPreview);
+  SetStatusSink([this](const QString& line) {
+    statusBar()->showMessage(line);
+    statusBar()->repaint();
+  });
+}
+
+MainWindow::~MainWindow() { SetStatusSink(nullptr); }
+
+QAction* MainWindow::Action(const QString& name) const { return findChild<QAction*>(name); }
+
+void MainWindow::CreateActions() {
+  for (const Command& command : kCommands) {
+    auto* action = new QAction(tr(command.text), this);
+    action->setObjectName(QLatin1String(command.name));
+    if (command.prompt != nullptr) action->setStatusTip(tr(command.prompt));
+    if (command.tip != nullptr) action->setToolTip(tr(command.tip));
+    action->setShortcuts(command.keys);
+    addAction(action);
+  }
+  connect(Action("FileNew"), &QAction::triggered, this, &MainWindow::OnNew);
+  connect(Action("FileOpen"), &QAction::triggered, this, &MainWindow::OnOpen);
+  connect(Action("FileSave"), &QAction::triggered, this, &MainWindow::OnSave);
+  connect(Action("FileSaveAs"), &QAction::triggered, this, &MainWindow::OnSaveAs);
+  connect(Action("FileExit"), &QAction::triggered, this, &QWidget::close);
+  connect(Action("EditUndo"), &QAction::triggered, this, [this] { EditFocused("undo"); });
+  connect(Action("EditCut"), &QAction::triggered, this, [this] { EditFocused("cut"); });
+  connect(Action("EditCopy"), &QAction::triggered, this, [this] { EditFocused("copy"); });
+  connect(Action("EditPaste"), &QAction::triggered, this, [this] { EditFocused("paste"); });
+  connect(Action("GenerateAndUpload"), &QAction::triggered, this, [this] { OnGenerate(true); });
+  connect(Action("GenerateOnly"), &QAction::triggered, this, [this] { OnGenerate(false); });
+  connect(Action("Help"), &QAction::triggered, this, [this] { ShowHelp(program_path_); });
+  connect(Action("Support"), &QAction::triggered, this,
+          [] { QDesktopServices::openUrl(QUrl(QLatin1String(kSupportPage))); });
+  connect(Action("About"), &QAction::triggered, this, &MainWindow::OnAbout);
+  connect(Action("NextPane"), &QAction::triggered, view_, &FormView::SwitchPane);
+  connect(Action("PreviousPane"), &QAction::triggered, view_, &FormView::SwitchPane);
+  // The configuration dialog comes with the upload dialogs.
+  Action("ProjectProperties")->setEnabled(false);
+
+  Action("FileNew")->setIcon(StandardIcon(this, "document-new", QStyle::SP_FileIcon));
+  Action("FileOpen")->setIcon(StandardIcon(this, "document-open", QStyle::SP_DialogOpenButton));
+  Action("FileSave")->setIcon(StandardIcon(this, "document-save", QStyle::SP_DialogSaveButton));
+  Action("GenerateAndUpload")->setIcon(StandardIcon(this, "go-up", QStyle::SP_ArrowUp));
+  Action("Help")->setIcon(StandardIcon(this, "help-contents", QStyle::SP_MessageBoxQuestion));
+}
+
+void MainWindow::CreateMenus() {
+  file_menu_ = menuBar()->addMenu(tr("&File"));
+  file_menu_->addActions(
+      {Action("FileNew"), Action("FileOpen"), Action("FileSave"), Action("FileSaveAs")});
+  file_menu_->addSeparator();
+  recent_anchor_ = file_menu_->addSeparator();
+  file_menu_->addAction(Action("FileExit"));
+  UpdateRecentMenu();
+
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->addActions(
+      {Action("EditUndo"), Action("EditCut"), Action("EditCopy"), Action("EditPaste")});
+
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  view->addActions({Action("ViewToolBar"), Action("ViewStatusBar")});
+
+  QMenu* project = menuBar()->addMenu(tr("&Project"));
+  project->addActions({Action("GenerateAndUpload"), Action("GenerateOnly")});
+  project->addSeparator();
+  project->addAction(Action("ProjectProperties"));
+
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  help->addAction(Action("Help"));
+  help->addSeparator();
+  help->addAction(Action("Support"));
+  help->addSeparator();
+  help->addAction(Action("About"));
+}
+
+void MainWindow::CreateToolBar() {
+  QToolBar* bar = addToolBar(tr("Toolbar"));
+  bar->setObjectName(QStringLiteral("ToolBar"));
+  bar->setIconSize(QSize(16, 16));
+  bar->setMovable(false);
+  bar->addActions({Action("FileNew"), Action("FileOpen"), Action("FileSave")});
+  bar->addSeparator();
+  bar->addAction(Action("GenerateAndUpload"));
+  bar->addSeparator();
+  bar->addAction(Action("Help"));
+
+  QAction* shown = Action("ViewToolBar");
+  shown->setCheckable(true);
+  shown->setChecked(true);
+  connect(shown, &QAction::toggled, bar, &QWidget::setVisible);
+}
+
+void MainWindow::CreateStatusBar() {
+  statusBar()->addWidget(new QLabel(tr("Ready")));
+  QAction* shown = Action("ViewStatusBar");
+  shown->setCheckable(true);
+  shown->setChecked(true);
+  connect(shown, &QAction::toggled, statusBar(), &QWidget::setVisible);
+}
+
+void MainWindow::UpdateRecentMenu() {
+  qDeleteAll(recent_actions_);
+  recent_actions_.clear();
+  const QStringList& files = recent_.Files();
+  for (int i = 0; i < files.size(); ++i) {
+    auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(files[i]), file_menu_);
+    action->setStatusTip(tr("Open this document"));
+    connect(action, &QAction::triggered, this, [this, path = files[i]] { OnOpenRecent(path); });
+    recent_actions_.append(action);
+  }
+  if (files.isEmpty()) {
+    auto* none = new QAction(tr("Recent File"), file_menu_);
+    none->setEnabled(false);
+    recent_actions_.append(none);
+  }
+  file_menu_->insertActions(recent_anchor_, recent_actions_);
+}
+
+void MainWindow::NewProject() {
+  document_.New();
+  ShowDocument();
+}
+
+void MainWindow::OpenProject(const QString& path) {
+  document_.Open(path);
+  if (QFileInfo::exists(document_.path())) {
+    recent_.Add(document_.path());
+  } else {
+    recent_.Remove(document_.path());
+  }
+  UpdateRecentMenu();
+  ShowDocument();
+}
+
+bool MainWindow::SaveProject(const QString& path) {
+  if (ScriptItem* item = document_.SiteMap()) StorePages(*view_, *item);
+  if (!document_.Save(path)) return false;
+  recent_.Add(document_.path());
+  UpdateRecentMenu();
+  ShowDocument();
+  return true;
+}
+
+bool MainWindow::MaybeSave() {
+  if (ScriptItem* item = document_.SiteMap()) StorePages(*view_, *item);
+  if (document_.project() != nullptr && document_.project()->Modified) document_.setModified(true);
+  if (!document_.modified()) return true;
+  switch (Ask(Prompt::kSaveChanges, tr("Save changes to %1?").arg(document_.DisplayName()))) {
+    case Answer::kYes:
+      return OnSave();
+    case Answer::kNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (MaybeSave()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::ShowDocument() {
+  const QString name = document_.path().isEmpty() ? Document::UntitledName()
+                                                  : QFileInfo(document_.path()).fileName();
+  setWindowTitle(tr("%1 - %2").arg(name, QApplication::applicationDisplayName()));
+  if (ScriptItem* item = document_.SiteMap()) {
+    FillPages(*view_, *document_.project(), *item);
+  }
+}
+
+void MainWindow::EditFocused(const char* slot) {
+  // The text fields have the four commands as slots of their own.
+  if (QWidget* focused = QApplication::focusWidget()) {
+    QMetaObject::invokeMethod(focused, slot);
+  }
+}
+
+void MainWindow::OnNew() {
+  if (MaybeSave()) NewProject();
+}
+
+void MainWindow::OnOpen() {
+  const QString path = QFileDialog::getOpenFileName(
+      this, QString(), QString(), tr("Brambleplot project (*.bpj);;All Files (*)"));
+  if (!path.isEmpty() && MaybeSave()) OpenProject(path);
+}
+
+bool MainWindow::OnSave() {
+  if (document_.path().isEmpty()) return OnSaveAs();
+  return SaveProject(document_.path());
+}
+
+bool MainWindow::OnSaveAs() {
+  const QString suggested =
+      document_.path().isEmpty() ? Document::UntitledName() : document_.path();
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("Save As"), suggested, tr("All Files (*)"));
+  return !path.isEmpty() && SaveProject(path);
+}
+
+void MainWindow::OnOpenRecent(const QString& path) {
+  if (MaybeSave()) OpenProject(path);
+}
+
+void MainWindow::OnGenerate(bool upload) { RunGenerate(*view_, document_, upload); }
+
+void MainWindow::OnPreview() { RunPreview(*view_, document_, config_); }
+
+void MainWindow::OnAbout() {
+  AboutDialog about(this);
+  about.exec();
+}
+
+}  // namespace bramblel

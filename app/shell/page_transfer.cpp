@@ -1,0 +1,142 @@
+#include "shell/page_transfer.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTreeWidget>
+#include <QUrl>
+#include <vector>
+
+#include "pages/layout_page.h"
+#include "pages/map_page.h"
+#include "pages/style_page.h"
+#include "shell/document.h"
+#include "shell/form_view.h"
+#include "shell/prompts.h"
+
+namespace bramblel {
+
+namespace {
+
+// The pages over a stored site map: what the pages show, with the members
+// and flag bits that no page shows taken from the item, so that a project
+// tuned elsewhere keeps them.
+void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& out) {
+  CollectPages(view, out);
+  out.settings.Mode = item.Body.SiteMap.Mode;
+  out.settings.SchemeName = item.Body.SiteMap.SchemeName;
+  out.flags |= item.Flags & ~kPageOwnedFlags;
+}
+
+// The engine writes a relative output file into the current folder under
+// its last part alone: it is given the full path instead, its folder made.
+const char* FullOutputPath(const char* output_file, TextStore& texts) {
+  if (output_file == nullptr || *output_file == '\0') return output_file;
+  const QFileInfo file(QFile::decodeName(output_file));
+  QDir().mkpath(file.absolutePath());
+  return texts.Keep(QFile::encodeName(file.absoluteFilePath()));
+}
+
+bool IsAbsolutePath(const QString& path) {
+  const bool drive = path.size() >= 3 && path[0].isLetter() && path[0].unicode() < 0x80 &&
+                     path[1] == ':' && path[2] == '\\';
+  return drive || path.startsWith('/');
+}
+
+// The text after the last separator of path.
+const char* FileNamePart(const char* path) {
+  const char* name = path;
+  for (const char* c = path; *c != '\0'; ++c) {
+    if (*c == '/' || *c == '\\') name = c + 1;
+  }
+  return name;
+}
+
+}  // namespace
+
+void FillPages(FormView& view, const Project& project, const ScriptItem& item) {
+  view.Map()->Fill(item);
+  view.Map()->Tree()->setFocus();
+  for (FormPage* page : view.SettingsPages()) page->Fill(item);
+  view.Layout()->FillOutputList(project, 0);
+  view.ShowSixthPageFor(view.Style()->OutputType());
+}
+
+void CollectPages(const FormView& view, Collected& out) {
+  out.settings = SiteMapSettings{};
+  for (const FormPage* page : view.SettingsPages()) page->Collect(out);
+}
+
+void StorePages(const FormView& view, ScriptItem& item) {
+  Collected collected;
+  CollectOverItem(view, item, collected);
+  SiteMapParams params{};
+  params.BasePath = item.Name;
+  params.Settings = collected.settings;
+  const ItemStore request{&item, &params};
+  VellumStoreItem(&request, collected.flags);
+}
+
+QString GenerateMessage(const QString& output_file, const QString& current_folder) {
+  const QString path =
+      IsAbsolutePath(output_file) ? output_file : current_folder + QLatin1Char('/') + output_file;
+  return QStringLiteral("Generate site map '%1'").arg(path);
+}
+
+QString PreviewPath(const char* output_file, const char* temp_folder) {
+  QByteArray path(temp_folder == nullptr ? "" : temp_folder);
+  path += FileNamePart(output_file == nullptr ? "" : output_file);
+  return QFile::decodeName(path);
+}
+
+bool RunGenerate(const FormView& view, Document& document, bool upload) {
+  ScriptItem* item = document.SiteMap();
+  if (item == nullptr) return false;
+  Collected collected;
+  CollectOverItem(view, *item, collected);
+  const QString output_file = QFile::decodeName(collected.settings.OutputFile);
+  collected.settings.OutputFile = FullOutputPath(collected.settings.OutputFile, collected.texts);
+  SiteMapParams params{};
+  params.Settings = collected.settings;
+  params.Items = &item->Entries;
+  HTMLGSiteMap(&params, collected.flags);
+  Ask(Prompt::kNotice, GenerateMessage(output_file, QDir::currentPath()));
+
+  if (upload) {
+    const Project& project = *document.project();
+    // Every target selected; the project's own upload options, so that a
+    // user's choice such as skipping unchanged files holds.
+    const std::vector<uint8_t> selection(std::max(project.TargetCount, 1), 1);
+    const UploadRequest request{project.UploadProperties, project.CompessProperties,
+                                selection.data(), 0};
+    HTMLprjUpload(&request);
+  }
+  return true;
+}
+
+QString RunPreview(const FormView& view, Document& document, const EngineConfig* config) {
+  ScriptItem* item = document.SiteMap();
+  if (item == nullptr) return QString();
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  Collected collected;
+  collected.flags = VELLUM_GEN_NO_OUTPUT_LIST;
+  CollectOverItem(view, *item, collected);
+  collected.flags &= ~VELLUM_GEN_RELATIVE_LINKS;
+  const QString preview = QFileInfo(PreviewPath(collected.settings.OutputFile,
+                                                config == nullptr ? nullptr : config->TempFolder))
+                              .absoluteFilePath();
+  const QByteArray preview_file = QFile::encodeName(preview);
+  collected.settings.OutputFile = preview_file.constData();
+  collected.settings.ImageFolder = nullptr;
+  SiteMapParams params{};
+  params.Settings = collected.settings;
+  params.Items = &item->Entries;
+  HTMLGSiteMap(&params, collected.flags);
+  QGuiApplication::restoreOverrideCursor();
+  QDesktopServices::openUrl(QUrl::fromLocalFile(preview));
+  return preview;
+}
+
+}  // namespace bramblel

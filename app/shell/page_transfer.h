@@ -1,0 +1,52 @@
+// Between the pages and the project's site map: filling the pages, reading
+// them back into a parameter record, storing them, and the commands that
+// turn them into engine requests (generate, preview).
+#ifndef BRAMBLEL_SHELL_PAGE_TRANSFER_H
+#define BRAMBLEL_SHELL_PAGE_TRANSFER_H
+
+#include <QString>
+#include <cstdint>
+
+#include "pages/form_page.h"
+#include "vellum/vellum.h"
+
+namespace bramblel {
+
+class Document;
+class FormView;
+
+// The flag bits the pages own; the others of a site map's flag word are
+// kept as they are stored.
+inline constexpr uint32_t kPageOwnedFlags =
+    VELLUM_GEN_RELATIVE_LINKS | VELLUM_GEN_BREADCRUMBS | VELLUM_GEN_CHILD_COUNTS |
+    VELLUM_GEN_EXPAND_COLLAPSE_LINKS | VELLUM_GEN_LETTER_BAR_BEFORE | VELLUM_GEN_LETTER_BAR_AFTER |
+    VELLUM_GEN_USE_FONT_SIZE | VELLUM_GEN_USE_FONT_COLOR | VELLUM_GEN_USE_LINK_COLOR |
+    VELLUM_GEN_USE_VISITED_COLOR;
+
+// Shows the site map and the project's upload targets in every page.
+void FillPages(FormView& view, const Project& project, const ScriptItem& item);
+// Reads every page but the Map page; sets only the page-owned bits of
+// out.flags. Members no page shows stay absent and zero.
+void CollectPages(const FormView& view, Collected& out);
+// Writes the pages into the site map, keeping what no page shows: the
+// item's name, scan mode and picture scheme, and the flag bits no page owns.
+void StorePages(const FormView& view, ScriptItem& item);
+
+// The message after a generate run: an output file given by an absolute
+// path stands alone, a relative one follows the current folder.
+QString GenerateMessage(const QString& output_file, const QString& current_folder);
+// Where a preview of output_file is written: its file name in the engine's
+// temporary folder (temp_folder ends in a separator, or is empty or null).
+QString PreviewPath(const char* output_file, const char* temp_folder);
+
+// Generates the site map page, tells where it went and, with upload,
+// publishes the project's files to every target. Returns false when the
+// project has no site map.
+bool RunGenerate(const FormView& view, Document& document, bool upload);
+// Writes a preview into the temporary folder, registering nothing, and asks
+// the desktop to open it. Returns the preview's path, empty without a site map.
+QString RunPreview(const FormView& view, Document& document, const EngineConfig* config);
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_SHELL_PAGE_TRANSFER_H

@@ -1,0 +1,59 @@
+#include "shell/prompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace bramblel {
+
+namespace {
+
+PromptHandler& Handler() {
+  static PromptHandler handler;
+  return handler;
+}
+
+Answer ShowBox(Prompt prompt, const QString& text) {
+  using Box = QMessageBox;
+  Box::Icon icon = Box::Information;
+  Box::StandardButtons buttons = Box::Ok;
+  switch (prompt) {
+    case Prompt::kNotice:
+      break;
+    case Prompt::kError:
+      icon = Box::Warning;
+      break;
+    case Prompt::kQuestion:
+      icon = Box::Question;
+      buttons = Box::Yes | Box::No;
+      break;
+    case Prompt::kSaveChanges:
+      icon = Box::Warning;
+      buttons = Box::Yes | Box::No | Box::Cancel;
+      break;
+  }
+  Box box(icon, QApplication::applicationDisplayName(), text, buttons,
+          QApplication::activeWindow());
+  // Texts come from files and pages: never read them as markup.
+  box.setTextFormat(Qt::PlainText);
+  switch (box.exec()) {
+    case Box::Yes:
+      return Answer::kYes;
+    case Box::No:
+      return Answer::kNo;
+    case Box::Cancel:
+      return Answer::kCancel;
+    default:
+      return Answer::kOk;
+  }
+}
+
+}  // namespace
+
+Answer Ask(Prompt prompt, const QString& text) {
+  if (Handler()) return Handler()(prompt, text);
+  return ShowBox(prompt, text);
+}
+
+void SetPromptHandler(PromptHandler handler) { Handler() = std::move(handler); }
+
+}  // namespace bramblel

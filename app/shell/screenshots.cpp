@@ -1,0 +1,55 @@
+#include "shell/screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "dialogs/about_dialog.h"
+#include "pages/style_page.h"
+#include "shell/form_view.h"
+#include "shell/main_window.h"
+
+namespace bramblel {
+
+namespace {
+
+bool Save(QWidget& widget, const QDir& folder, const char* name) {
+  QApplication::processEvents();
+  return widget.grab().save(folder.filePath(QLatin1String(name) + QLatin1String(".png")));
+}
+
+}  // namespace
+
+bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder) {
+  const QDir out(folder);
+  if (!out.mkpath(QStringLiteral("."))) return false;
+  bool saved = Save(splash, out, "splash");
+  splash.close();
+
+  FormView& view = *window.View();
+  const char* tabs[] = {"main-window", "layout", "style", "page-content", "fonts"};
+  for (int tab = 0; tab < FormView::kSixthTab; ++tab) {
+    view.Tabs()->setCurrentIndex(tab);
+    saved &= Save(window, out, tabs[tab]);
+  }
+
+  const std::pair<int, const char*> sixth_pages[] = {
+      {VELLUM_OUTPUT_UL_LIST, "ul-type"},         {VELLUM_OUTPUT_PAGED_UL_LIST, "paged-list"},
+      {VELLUM_OUTPUT_ICON_TREE, "tree"},          {VELLUM_OUTPUT_SCRIPT_TREE, "script-tree"},
+      {VELLUM_OUTPUT_INDEX_PAGE, "index"},        {VELLUM_OUTPUT_NAV_COMBO, "navigation-list"},
+      {VELLUM_OUTPUT_LEVEL_TABLE, "level-table"},
+  };
+  view.Tabs()->setCurrentIndex(FormView::kSixthTab);
+  for (const auto& [type, name] : sixth_pages) {
+    view.Style()->TypeButton(type)->click();
+    saved &= Save(window, out, name);
+  }
+
+  AboutDialog about(&window);
+  about.show();
+  saved &= Save(about, out, "about");
+  return saved;
+}
+
+}  // namespace bramblel

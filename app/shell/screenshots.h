@@ -1,0 +1,22 @@
+// Pictures of the program's windows, for the manual and for looking at the
+// layout on a machine without a screen (run under a virtual display).
+#ifndef BRAMBLEL_SHELL_SCREENSHOTS_H
+#define BRAMBLEL_SHELL_SCREENSHOTS_H
+
+#include <QString>
+
+class QWidget;
+
+namespace bramblel {
+
+class MainWindow;
+
+// Saves PNG pictures of the splash window, the main window on every tab
+// (the sixth tab once per output type) and the about box into folder.
+// Changes the shown project's output type on the way. Returns false when a
+// picture could not be written.
+bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder);
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_SHELL_SCREENSHOTS_H

@@ -7,9 +7,11 @@
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QTimer>
+#include <cstdio>
 
 #include "shell/engine_link.h"
 #include "shell/main_window.h"
+#include "shell/prompts.h"
 #include "shell/screenshots.h"
 
 namespace bramblel {
@@ -19,6 +21,26 @@ namespace {
 // How long the splash picture stays after the main window shows.
 constexpr int kSplashMilliseconds = 1500;
 
+// The running program's file, links resolved: the engine finds its
+// installation beside it, as the help book is.
+QString ProgramPath() {
+  const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+  return self.isEmpty() ? QCoreApplication::applicationFilePath() : self;
+}
+
+// Runs without anyone at the screen: messages go to standard error, and
+// every question is answered no.
+void PromptOnStandardError() {
+  SetPromptHandler([](Prompt prompt, const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    return prompt == Prompt::kSaveChanges ? Answer::kCancel
+           : prompt == Prompt::kQuestion  ? Answer::kNo
+                                          : Answer::kOk;
+  });
+}
+
+}  // namespace
+
 void NameApplication() {
   // The settings (recent files) are kept under these names.
   QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
@@ -27,15 +49,6 @@ void NameApplication() {
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Brambleplot Lite"));
   QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/bramblel.png")));
 }
-
-// The running program's file, links resolved: the engine finds its
-// installation beside it, as the help book is.
-QString ProgramPath() {
-  const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-  return self.isEmpty() ? QCoreApplication::applicationFilePath() : self;
-}
-
-}  // namespace
 
 int RunApplication(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -47,7 +60,10 @@ int RunApplication(int argc, char** argv) {
                               "Keeps a site map project: its tree of links, its page "
                               "settings, generating and publishing its site map."));
   command_line.addHelpOption();
-  command_line.addVersionOption();
+  const QCommandLineOption version(
+      {QStringLiteral("v"), QStringLiteral("version")},
+      QApplication::translate("main", "Show the version and the installation folder, and quit."));
+  command_line.addOption(version);
   command_line.addPositionalArgument(QStringLiteral("project"),
                                      QApplication::translate("main", "The project file to open."),
                                      QStringLiteral("[project.bpj]"));
@@ -57,13 +73,23 @@ int RunApplication(int argc, char** argv) {
       QStringLiteral("FOLDER"));
   command_line.addOption(screenshots);
   command_line.process(application);
+  const QString program = ProgramPath();
+
+  if (command_line.isSet(version)) {
+    PromptOnStandardError();
+    const EngineConfig* config = StartEngine(program);
+    std::printf("%s %s\nInstallation: %s\n", qPrintable(QApplication::applicationName()),
+                qPrintable(QApplication::applicationVersion()),
+                config->RootFolder == nullptr ? "" : config->RootFolder);
+    return 0;
+  }
+  if (command_line.isSet(screenshots)) PromptOnStandardError();
 
   QSplashScreen splash(QPixmap(QStringLiteral(":/pictures/splash.png")));
   splash.setWindowTitle(QStringLiteral("Vellumark"));
   splash.show();
   QApplication::processEvents();
 
-  const QString program = ProgramPath();
   EngineConfig* config = StartEngine(program);
   VellumCleanUpOnSignals();
 

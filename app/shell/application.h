@@ -5,6 +5,10 @@
 
 namespace bramblel {
 
+// Names the program for its windows and for the settings it keeps (the
+// recent files).
+void NameApplication();
+
 // Runs the program to its end; returns its exit status.
 int RunApplication(int argc, char** argv);
 

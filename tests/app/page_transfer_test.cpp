@@ -1,0 +1,319 @@
+// The pages against the site map they show: what each page shows of a
+// stored site map, what it reads back, what storing keeps, and the two
+// commands that build generate requests from them.
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+#include <cstring>
+
+#include "app_fixture.h"
+#include "pages/controls.h"
+#include "pages/fonts_page.h"
+#include "pages/index_page.h"
+#include "pages/layout_page.h"
+#include "pages/style_page.h"
+#include "shell/form_view.h"
+#include "shell/page_transfer.h"
+
+namespace bramblel {
+
+namespace {
+
+// A site map whose every member has a value of its own; the title is not
+// UTF-8, as a page title read from a Latin-1 site is not.
+SiteMapParams Distinct() {
+  SiteMapParams params{};
+  SiteMapSettings& s = params.Settings;
+  s.Mode = 1;
+  s.OutputType = VELLUM_OUTPUT_LEVEL_TABLE;
+  s.OutputFile = "out/map.html";
+  s.ImageFolder = "pics";
+  s.SchemeName = "dots";
+  s.BgColor = "101010";
+  s.BackgroundImage = "/img/bg.gif";
+  s.Title = "Caf\xe9 map";
+  s.TextAbove = "<p>above</p>\nsecond line";
+  s.TextBelow = "<p>below</p>";
+  s.HeadTags = "<meta name=\"x\">";
+  s.ComboTitle = "Go";
+  s.TopCrumbText = "Home";
+  s.CollapseText = "Fold";
+  s.ExpandText = "Unfold";
+  s.CrumbSeparator = ">";
+  s.OtherName = "Misc";
+  s.FontColor = "202020";
+  s.LinkColor = "303030";
+  s.VisitedColor = "404040";
+  s.FontSize = 4;
+  s.FontStyle = 1;
+  s.TopListType = 2;
+  s.SubListType = 3;
+  s.TableBorder = 7;
+  return params;
+}
+
+QByteArray Text(const char* text) { return text == nullptr ? QByteArray() : QByteArray(text); }
+
+}  // namespace
+
+class PageTransferTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { config_ = StartTestEngine(); }
+
+  void NewSiteMapShowsTheDefaults() {
+    FormView view(config_);
+    Document document;
+    document.New();
+    FillPages(view, *document.project(), *document.SiteMap());
+    QCOMPARE(view.Layout()->OutputFile()->text(), "sitemap.html");
+    QCOMPARE(view.Layout()->ImageFolder()->text(), "img");
+    QVERIFY(view.Layout()->RelativeLinks()->isChecked());
+    QCOMPARE(view.Fonts()->FontColor()->Edit()->text(), "000000");
+    QCOMPARE(view.Fonts()->LinkColor()->Edit()->text(), "0000FF");
+    QCOMPARE(view.Fonts()->VisitedColor()->Edit()->text(), "000080");
+    QVERIFY(view.Fonts()->UseSize()->isChecked() && view.Fonts()->UseFontColor()->isChecked());
+    QVERIFY(!view.Fonts()->UseLinkColor()->isChecked());
+    QVERIFY(!view.Fonts()->UseVisitedColor()->isChecked());
+    QCOMPARE(view.Fonts()->Size()->currentText(), "x-smal");
+    QCOMPARE(view.Fonts()->Style()->currentText(), "Regular");
+    QVERIFY(view.Index()->Before()->isChecked() && view.Index()->After()->isChecked());
+    QVERIFY(view.Style()->TypeButton(VELLUM_OUTPUT_UL_LIST)->isChecked());
+    QCOMPARE(view.Tabs()->tabText(FormView::kSixthTab), "UL Type Properties");
+  }
+
+  // Every member a page shows comes back as it was stored, byte for byte;
+  // the members no page shows are absent and zero.
+  void CollectGivesBackWhatFillShowed() {
+    const SiteMapParams stored = Distinct();
+    Project* project = MakeProject(stored, 0);
+    FormView view(config_);
+    FillPages(view, *project, *SiteMapItem(project));
+    Collected got;
+    CollectPages(view, got);
+    const SiteMapSettings &want = stored.Settings, &s = got.settings;
+    const std::pair<const char*, const char*> texts[] = {
+        {s.OutputFile, want.OutputFile},
+        {s.ImageFolder, want.ImageFolder},
+        {s.BgColor, want.BgColor},
+        {s.BackgroundImage, want.BackgroundImage},
+        {s.Title, want.Title},
+        {s.TextAbove, want.TextAbove},
+        {s.TextBelow, want.TextBelow},
+        {s.HeadTags, want.HeadTags},
+        {s.ComboTitle, want.ComboTitle},
+        {s.TopCrumbText, want.TopCrumbText},
+        {s.CollapseText, want.CollapseText},
+        {s.ExpandText, want.ExpandText},
+        {s.CrumbSeparator, want.CrumbSeparator},
+        {s.OtherName, want.OtherName},
+        {s.FontColor, want.FontColor},
+        {s.LinkColor, want.LinkColor},
+        {s.VisitedColor, want.VisitedColor},
+    };
+    for (const auto& [collected, expected] : texts) QCOMPARE(Text(collected), Text(expected));
+    QCOMPARE(s.OutputType, want.OutputType);
+    QCOMPARE(s.FontSize, want.FontSize);
+    QCOMPARE(s.FontStyle, want.FontStyle);
+    QCOMPARE(s.TopListType, want.TopListType);
+    QCOMPARE(s.SubListType, want.SubListType);
+    QCOMPARE(s.TableBorder, want.TableBorder);
+    QCOMPARE(s.Mode, 0);
+    QVERIFY(s.SchemeName == nullptr);
+    QCOMPARE(got.flags, 0u);
+  }
+
+  void EachPageOwnedBitRoundTrips_data() {
+    QTest::addColumn<uint>("stored");
+    QTest::addColumn<uint>("collected");
+    const std::pair<const char*, uint32_t> bits[] = {
+        {"relative links", VELLUM_GEN_RELATIVE_LINKS},
+        {"trail", VELLUM_GEN_BREADCRUMBS},
+        {"child counts", VELLUM_GEN_CHILD_COUNTS},
+        {"expand and collapse links", VELLUM_GEN_EXPAND_COLLAPSE_LINKS},
+        {"letter bar before", VELLUM_GEN_LETTER_BAR_BEFORE},
+        {"letter bar after", VELLUM_GEN_LETTER_BAR_AFTER},
+        {"font size", VELLUM_GEN_USE_FONT_SIZE},
+        {"font colour", VELLUM_GEN_USE_FONT_COLOR},
+        {"link colour", VELLUM_GEN_USE_LINK_COLOR},
+        {"visited colour", VELLUM_GEN_USE_VISITED_COLOR},
+    };
+    for (const auto& [name, bit] : bits) QTest::newRow(name) << uint{bit} << uint{bit};
+    QTest::newRow("bits no page owns") << uint{0x1 | VELLUM_GEN_PAGE_FOOTER} << 0u;
+    QTest::newRow("all of a new project") << uint{VELLUM_NEW_SITE_MAP_FLAGS} << 0x3F88u;
+  }
+  void EachPageOwnedBitRoundTrips() {
+    QFETCH(uint, stored);
+    QFETCH(uint, collected);
+    Project* project = MakeProject(VellumNewSiteMapParams(), stored);
+    FormView view(config_);
+    FillPages(view, *project, *SiteMapItem(project));
+    Collected got;
+    CollectPages(view, got);
+    QCOMPARE(got.flags, collected);
+  }
+
+  // Storing unchanged pages changes nothing: not the members no page shows,
+  // not the bits no page owns, not the Modified flag.
+  void StoreKeepsWhatNoPageShows() {
+    SiteMapParams stored = Distinct();
+    stored.BasePath = "Main map";
+    Project* project = MakeProject(stored, 0xFFFFFFFF);
+    HTMLprjSave(QFile::encodeName(dir_.filePath("before.bpj")).constData());
+    FormView view(config_);
+    FillPages(view, *project, *SiteMapItem(project));
+    StorePages(view, *SiteMapItem(project));
+    QCOMPARE(project->Modified, 0);
+    HTMLprjSave(QFile::encodeName(dir_.filePath("after.bpj")).constData());
+    QCOMPARE(ReadFile(dir_.filePath("after.bpj")), ReadFile(dir_.filePath("before.bpj")));
+
+    view.Fonts()->UseFontColor()->setChecked(false);
+    StorePages(view, *SiteMapItem(project));
+    QCOMPARE(SiteMapItem(project)->Flags, 0xFFFFFFFF & ~VELLUM_GEN_USE_FONT_COLOR);
+    QCOMPARE(project->Modified, 1);
+  }
+
+  void SixthTabFollowsTheOutputType_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("UL list") << 0 << 0 << "UL Type Properties"
+                             << "UlTypePage";
+    QTest::newRow("paged list") << 1 << 1 << "UL Type Properties"
+                                << "UlTypePage";
+    QTest::newRow("static tree") << 2 << 2 << "Tree Properties"
+                                 << "TreePage";
+    QTest::newRow("script tree") << 3 << 3 << "Tree Properties"
+                                 << "TreePage";
+    QTest::newRow("navigation list") << 4 << 4 << "Navigation List Properties"
+                                     << "NavigationListPage";
+    QTest::newRow("index page") << 5 << 5 << "Index Properties"
+                                << "IndexPage";
+    QTest::newRow("level table") << 6 << 6 << "Level Table Properties"
+                                 << "LevelTablePage";
+    QTest::newRow("no layout") << 9 << 0 << "UL Type Properties"
+                               << "UlTypePage";
+  }
+  void SixthTabFollowsTheOutputType() {
+    QFETCH(int, stored);
+    QFETCH(int, shown);
+    QFETCH(QString, label);
+    QFETCH(QString, page);
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.Settings.OutputType = static_cast<uint8_t>(stored);
+    Project* project = MakeProject(params, 0);
+    FormView view(config_);
+    FillPages(view, *project, *SiteMapItem(project));
+    QVERIFY(view.Style()->TypeButton(shown)->isChecked());
+    QCOMPARE(view.Tabs()->tabText(FormView::kSixthTab), label);
+    QCOMPARE(view.SixthPage()->metaObject()->className(), "bramblel::" + page);
+    Collected got;
+    CollectPages(view, got);
+    QCOMPARE(int{got.settings.OutputType}, stored);  // a stored type is kept as itself
+  }
+
+  void ChoosingATypeSwitchesTheSixthTabOnce() {
+    FormView view(config_);
+    QSignalSpy changes(view.Style(), &StylePage::OutputTypeChanged);
+    view.Style()->TypeButton(VELLUM_OUTPUT_ICON_TREE)->click();
+    QCOMPARE(view.Tabs()->tabText(FormView::kSixthTab), "Tree Properties");
+    view.Style()->TypeButton(VELLUM_OUTPUT_ICON_TREE)->click();
+    QCOMPARE(changes.count(), 1);
+  }
+
+  void ColorTextIsSixUpperCaseDigits() {
+    QCOMPARE(ColorText(Qt::white), "FFFFFF");
+    QCOMPARE(ColorText(QColor(0x0A, 0x0B, 0x0C)), "0A0B0C");
+    QCOMPARE(ColorText(Qt::red), "FF0000");
+  }
+
+  void GenerateMessageNamesTheFullPath_data() {
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("relative") << "sitemap.html"
+                              << "/work"
+                              << "/work/sitemap.html";
+    QTest::newRow("absolute") << "/out/map.htm"
+                              << "/work"
+                              << "/out/map.htm";
+    QTest::newRow("drive") << "D:\\out\\map.htm"
+                           << "/work"
+                           << "D:\\out\\map.htm";
+    QTest::newRow("share") << "\\\\srv\\map.htm"
+                           << "/work"
+                           << "/work/\\\\srv\\map.htm";
+    QTest::newRow("root folder") << "sitemap.html"
+                                 << "/"
+                                 << "//sitemap.html";
+  }
+  void GenerateMessageNamesTheFullPath() {
+    QFETCH(QString, output);
+    QFETCH(QString, folder);
+    QFETCH(QString, shown);
+    QCOMPARE(GenerateMessage(output, folder), "Generate site map '" + shown + "'");
+  }
+
+  void OutputFileFilterShowsThePagePatterns() {
+    QCOMPARE(PageFileFilter("*.htm;*.html"), "HTML file (*.htm *.html);;All Files (*)");
+  }
+
+  // Generate writes the page where the message says, a relative output file
+  // below the current folder, and registers it.
+  void GenerateWritesThePageAndSaysWhere() {
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    Document document;
+    document.New();
+    FormView view(config_);
+    FillPages(view, *document.project(), *document.SiteMap());
+    view.Layout()->OutputFile()->setText("out/map.html");
+    Prompts prompts;
+    QVERIFY(RunGenerate(view, document, false));
+    QDir::setCurrent(previous);
+    const QString page = QDir(dir_.path()).filePath("out/map.html");
+    QVERIFY(QFile::exists(page));
+    QCOMPARE(prompts.shown, QStringList{"Generate site map '" + page + "'"});
+    QCOMPARE(document.project()->AddedCount, 1);
+  }
+
+  // Preview writes the file name into the temporary folder, registers
+  // nothing, and hands the file to the desktop.
+  void PreviewWritesIntoTheTemporaryFolder() {
+    Document document;
+    document.New();
+    FormView view(config_);
+    FillPages(view, *document.project(), *document.SiteMap());
+    view.Layout()->OutputFile()->setText("D:\\out\\map.htm");
+    QDesktopServices::setUrlHandler("file", this, "Opened");
+    Prompts prompts;
+    const QString preview = RunPreview(view, document, config_);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(preview, QString::fromUtf8(config_->TempFolder) + "map.htm");
+    QVERIFY(QFile::exists(preview));
+    QCOMPARE(opened_, QUrl::fromLocalFile(preview));
+    QCOMPARE(document.project()->AddedCount, 0);
+    QVERIFY(prompts.shown.isEmpty());
+  }
+
+ public slots:
+  void Opened(const QUrl& url) { opened_ = url; }
+
+ private:
+  EngineConfig* config_ = nullptr;
+  QTemporaryDir dir_;
+  QUrl opened_;
+};
+
+}  // namespace bramblel
+
+QTEST_MAIN(bramblel::PageTransferTest)
+#include "page_transfer_test.moc"

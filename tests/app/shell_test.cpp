@@ -1,0 +1,160 @@
+// The main window's project life cycle, driven as a user drives it, and the
+// program started as a user starts it.
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app_fixture.h"
+#include "pages/layout_page.h"
+#include "pages/page_content_page.h"
+#include "shell/form_view.h"
+#include "shell/main_window.h"
+
+namespace bramblel {
+
+class ShellTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { config_ = StartTestEngine(); }
+
+  void SavePathEndsInBpj_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "map"
+                                  << "map.bpj";
+    QTest::newRow("upper case") << "map.BPJ"
+                                << "map.BPJ";
+    QTest::newRow("other extension") << "map.txt"
+                                     << "map.txt.bpj";
+    QTest::newRow("dot in a folder") << "v1.2/map"
+                                     << "v1.2/map.bpj";
+  }
+  void SavePathEndsInBpj() {
+    QFETCH(QString, path);
+    QFETCH(QString, saved);
+    QCOMPARE(ProjectSavePath(path), saved);
+  }
+
+  // Opening a project made elsewhere and saving it changes no byte: the
+  // members and bits that no page shows survive, a non-UTF-8 title too.
+  // The project's folder becomes the current folder, and the saved name
+  // gets its extension.
+  void OpenAndSaveKeepTheProjectByteForByte() {
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.BasePath = "Main map";
+    params.Settings.Mode = 1;
+    params.Settings.SchemeName = "dots";
+    params.Settings.Title = "Caf\xe9";
+    params.Settings.TableBorder = 3;
+    MakeProject(params, VELLUM_NEW_SITE_MAP_FLAGS | VELLUM_GEN_PAGE_FOOTER);
+    const QString path = dir_.filePath("made.bpj");
+    QVERIFY(HTMLprjSave(QFile::encodeName(path).constData()) != nullptr);
+    const QByteArray made = ReadFile(path);
+
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.OpenProject(path);
+    QCOMPARE(QDir::currentPath(), dir_.path());
+    QCOMPARE(window.windowTitle(), "made.bpj - Brambleplot Lite");
+    QVERIFY(window.SaveProject("copy"));
+    QCOMPARE(ReadFile(dir_.filePath("copy.bpj")), made);
+    QCOMPARE(window.document().path(), dir_.filePath("copy.bpj"));
+    QCOMPARE(window.Recent().Files().first(), dir_.filePath("copy.bpj"));
+  }
+
+  // A project whose first item is no site map gets a new one, and nothing
+  // else.
+  void ProjectWithoutSiteMapGetsANewOne() {
+    MakeProject(VellumNewSiteMapParams(), 0, VELLUM_KIND_CHECK);
+    const QString path = dir_.filePath("other.bpj");
+    HTMLprjSave(QFile::encodeName(path).constData());
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.OpenProject(path);
+    const Project* project = window.document().project();
+    QCOMPARE(project->ItemCount, 1);
+    QCOMPARE(int{project->Items[0].Kind}, int{VELLUM_KIND_SSITEMAP});
+    QCOMPARE(project->Items[0].Entries.Count, 0);
+    QCOMPARE(window.View()->Layout()->OutputFile()->text(), "sitemap.html");
+  }
+
+  void ClosePromptSavesDiscardsOrCancels_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("yes") << int(Answer::kYes) << true << true;
+    QTest::newRow("no") << int(Answer::kNo) << true << false;
+    QTest::newRow("cancel") << int(Answer::kCancel) << false << false;
+  }
+  void ClosePromptSavesDiscardsOrCancels() {
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    QFETCH(bool, saved);
+    MakeProject(VellumNewSiteMapParams(), VELLUM_NEW_SITE_MAP_FLAGS);
+    const QString path = dir_.filePath("prompt.bpj");
+    HTMLprjSave(QFile::encodeName(path).constData());
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.OpenProject(path);
+    Prompts prompts;
+    prompts.answer = static_cast<Answer>(answer);
+    QVERIFY(window.MaybeSave());  // nothing changed: no question
+    QVERIFY(prompts.shown.isEmpty());
+
+    window.View()->PageContent()->Title()->setText("Renamed");
+    QCOMPARE(window.MaybeSave(), closes);
+    QCOMPARE(prompts.shown, QStringList{"Save changes to " + path + "?"});
+    QCOMPARE(ReadFile(path).contains("Renamed"), saved);
+  }
+
+  void NewProjectAsksBeforeClosing() {
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    QCOMPARE(window.windowTitle(), "Untitled - Brambleplot Lite");
+    Prompts prompts;
+    prompts.answer = Answer::kNo;
+    QVERIFY(window.MaybeSave());
+    QCOMPARE(prompts.shown, QStringList{"Save changes to Untitled?"});
+  }
+
+  void EnterAndEscapeKeepThePage() {
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    window.show();
+    window.View()->Tabs()->setCurrentIndex(FormView::kLayoutTab);
+    QLineEdit* field = window.View()->Layout()->OutputFile();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(field, key);
+    QVERIFY(window.isVisible() && window.View()->Layout()->isVisible());
+  }
+
+  // The program finds its installation beside itself, in the build tree
+  // and where `cmake --install` put it.
+  void StartsFromTheBuildTreeAndAnInstallation() {
+    const QString built = QStringLiteral(BRAMBLEL_PATH);
+    QCOMPARE(Run(built).second, "Installation: " + QStringLiteral(VELLUM_ROOT_DIR) + "/");
+    QProcess install;
+    install.start(QStringLiteral(CMAKE_COMMAND),
+                  {"--install", VELLUM_BUILD_DIR, "--prefix", dir_.filePath("prefix")});
+    QVERIFY(install.waitForFinished(120000) && install.exitCode() == 0);
+    QCOMPARE(Run(dir_.filePath("prefix/IDE/bramblel")).second,
+             "Installation: " + dir_.filePath("prefix") + "/");
+    QVERIFY(QFile::exists(dir_.filePath("prefix/IDE/help/index.html")));
+  }
+
+ private:
+  // The two lines of `program --version`.
+  static std::pair<QString, QString> Run(const QString& program) {
+    QProcess process;
+    process.start(program, {"--version"});
+    process.waitForFinished(60000);
+    const QStringList lines = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n');
+    return {lines.value(0), lines.value(1)};
+  }
+
+  EngineConfig* config_ = nullptr;
+  QTemporaryDir dir_;
+};
+
+}  // namespace bramblel
+
+QTEST_MAIN(bramblel::ShellTest)
+#include "shell_test.moc"

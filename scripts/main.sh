@@ -35,3 +35,5 @@ for type in ul paged icontree scripttree combo index table; do
 done
 echo "and by folder: $(pwd)/out/folder/sitemap.html"
 echo "The project: $(pwd)/out/example.bpj ('$vellumark show out/example.bpj' prints its tree)."
+echo
+echo "The same project in the desktop program: build/IDE/bramblel out/example.bpj"

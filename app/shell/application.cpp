@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
@@ -83,7 +84,11 @@ int RunApplication(int argc, char** argv) {
                 config->RootFolder == nullptr ? "" : config->RootFolder);
     return 0;
   }
-  if (command_line.isSet(screenshots)) PromptOnStandardError();
+  // Taken before opening a project moves the current folder.
+  const QString screenshot_folder = command_line.isSet(screenshots)
+                                        ? QDir(command_line.value(screenshots)).absolutePath()
+                                        : QString();
+  if (!screenshot_folder.isEmpty()) PromptOnStandardError();
 
   QSplashScreen splash(QPixmap(QStringLiteral(":/pictures/splash.png")));
   splash.setWindowTitle(QStringLiteral("Vellumark"));
@@ -103,8 +108,8 @@ int RunApplication(int argc, char** argv) {
   window.resize(window.sizeHint());
   window.show();
 
-  if (command_line.isSet(screenshots)) {
-    return SaveScreenshots(window, splash, command_line.value(screenshots)) ? 0 : 1;
+  if (!screenshot_folder.isEmpty()) {
+    return SaveScreenshots(window, splash, screenshot_folder) ? 0 : 1;
   }
   QTimer::singleShot(kSplashMilliseconds, &splash, &QWidget::close);
   return QApplication::exec();

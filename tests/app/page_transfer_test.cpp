@@ -17,6 +17,8 @@
 #include "pages/fonts_page.h"
 #include "pages/index_page.h"
 #include "pages/layout_page.h"
+#include "pages/level_table_page.h"
+#include "pages/page_content_page.h"
 #include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/page_transfer.h"
@@ -128,6 +130,33 @@ class PageTransferTest : public QObject {
     QCOMPARE(s.Mode, 0);
     QVERIFY(s.SchemeName == nullptr);
     QCOMPARE(got.flags, 0u);
+  }
+
+  // What no control can show is given back while the user leaves the control
+  // alone; an HTML field emptied by the user gives an absent text.
+  void ValuesNoControlShowsAreKept() {
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.Settings.FontSize = 9;
+    params.Settings.TableBorder = 500;
+    params.Settings.Title = nullptr;
+    params.Settings.TextAbove = "<p>gone</p>";
+    Project* project = MakeProject(params, 0);
+    FormView view(config_);
+    FillPages(view, *project, *SiteMapItem(project));
+    view.PageContent()->TextAbove()->clear();
+    Collected kept;
+    CollectPages(view, kept);
+    QCOMPARE(kept.settings.FontSize, 9);
+    QCOMPARE(kept.settings.TableBorder, 500);
+    QVERIFY(kept.settings.Title == nullptr);
+    QVERIFY(kept.settings.TextAbove == nullptr);
+
+    view.Fonts()->Size()->setCurrentIndex(2);
+    view.LevelTable()->Border()->setValue(4);
+    Collected chosen;
+    CollectPages(view, chosen);
+    QCOMPARE(chosen.settings.FontSize, 2);
+    QCOMPARE(chosen.settings.TableBorder, 4);
   }
 
   void EachPageOwnedBitRoundTrips_data() {

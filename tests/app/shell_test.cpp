@@ -1,11 +1,14 @@
 // The main window's project life cycle, driven as a user drives it, and the
 // program started as a user starts it.
+#include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
 #include "app_fixture.h"
+#include "dialogs/help_window.h"
 #include "pages/layout_page.h"
 #include "pages/page_content_page.h"
 #include "shell/form_view.h"
@@ -124,6 +127,58 @@ class ShellTest : public QObject {
     QLineEdit* field = window.View()->Layout()->OutputFile();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(field, key);
     QVERIFY(window.isVisible() && window.View()->Layout()->isVisible());
+  }
+
+  void RecentFilesKeepTheFourNewest() {
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    QStringList paths;
+    for (int i = 0; i < 5; ++i) {
+      paths.prepend(dir_.filePath(QStringLiteral("recent%1.bpj").arg(i)));
+      MakeProject(VellumNewSiteMapParams(), 0);
+      HTMLprjSave(QFile::encodeName(paths.first()).constData());
+      window.OpenProject(paths.first());
+    }
+    window.OpenProject(paths[2]);
+    const QStringList newest{paths[2], paths[0], paths[1], paths[3]};
+    QCOMPARE(window.Recent().Files(), newest);
+    QCOMPARE(RecentFiles().Files(), newest);  // kept in the settings
+  }
+
+  // The Edit commands work on the focused field; F6 moves between the tab
+  // bar and the page.
+  void KeyboardCommandsReachTheFields() {
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.View()->Tabs()->setCurrentIndex(FormView::kLayoutTab);
+    QLineEdit* field = window.View()->Layout()->OutputFile();
+    field->setFocus();
+    field->selectAll();
+    window.Action("EditCut")->trigger();
+    QCOMPARE(field->text(), "");
+    window.Action("EditPaste")->trigger();
+    window.Action("EditPaste")->trigger();
+    QCOMPARE(field->text(), "sitemap.htmlsitemap.html");
+    window.Action("EditUndo")->trigger();
+    QCOMPARE(field->text(), "sitemap.html");
+
+    window.Action("NextPane")->trigger();
+    QVERIFY(window.View()->Tabs()->tabBar()->hasFocus());
+    window.Action("NextPane")->trigger();
+    QVERIFY(field->hasFocus());
+  }
+
+  void HelpThatCannotBeFoundIsNotTriedAgain() {
+    const QString program = dir_.filePath("bin/bramblel");
+    const qsizetype windows = QApplication::topLevelWidgets().size();
+    ShowHelp(program);
+    QDir().mkpath(dir_.filePath("bin/help"));
+    QFile book(HelpBookPath(program));
+    QVERIFY(book.open(QIODevice::WriteOnly) && book.write("<p>Help</p>") > 0);
+    book.close();
+    ShowHelp(program);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
   }
 
   // The program finds its installation beside itself, in the build tree

@@ -39,6 +39,7 @@ LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
       relative_(new FlagBox(tr("Use &relative paths"), VELLUM_GEN_RELATIVE_LINKS, this)),
       output_list_(new QListWidget(this)) {
   auto* browse = new QPushButton(tr("Browse..."), this);
+  setTabOrder(output_file_, browse);
   connect(browse, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);
   auto* file_row = new QHBoxLayout;
   file_row->addWidget(output_file_, 1);

@@ -8,7 +8,7 @@ namespace bramblel {
 NavigationListPage::NavigationListPage(QWidget* parent)
     : FormPage(parent), first_(new QLineEdit(this)) {
   auto* form = new QFormLayout;
-  AddFormRow(*form, tr("&First option text:"), first_);
+  AddFormRow(*form, tr("First &option text:"), first_);
   auto* page = new QVBoxLayout(this);
   page->addLayout(form);
   page->addStretch(1);

@@ -51,6 +51,7 @@ PageContentPage::PageContentPage(QWidget* parent)
       below_(NewHtmlField(this)),
       head_(NewHtmlField(this)) {
   auto* choose_image = new QPushButton(tr("Choose..."), this);
+  setTabOrder(image_, choose_image);
   connect(choose_image, &QPushButton::clicked, this, &PageContentPage::ChooseImage);
   auto* image_row = new QHBoxLayout;
   image_row->addWidget(image_, 1);

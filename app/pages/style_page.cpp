@@ -17,7 +17,7 @@ StylePage::StylePage(QWidget* parent)
       {VELLUM_OUTPUT_UL_LIST, tr("&UL list")},
       {VELLUM_OUTPUT_ICON_TREE, tr("Static tr&ee")},
       {VELLUM_OUTPUT_INDEX_PAGE, tr("&Index page")},
-      {VELLUM_OUTPUT_PAGED_UL_LIST, tr("&Paged list")},
+      {VELLUM_OUTPUT_PAGED_UL_LIST, tr("P&aged list")},
       {VELLUM_OUTPUT_SCRIPT_TREE, tr("&Script tree")},
       {VELLUM_OUTPUT_NAV_COMBO, tr("&Navigation list")},
       {VELLUM_OUTPUT_LEVEL_TABLE, tr("Level &table")},

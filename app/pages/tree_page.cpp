@@ -9,7 +9,7 @@ namespace bramblel {
 TreePage::TreePage(QWidget* parent)
     : FormPage(parent),
       script_(new QGroupBox(tr("Script tree"), this)),
-      links_(new FlagBox(tr("Show &Expand all and Collapse all links"),
+      links_(new FlagBox(tr("Show Expand all and Collapse all &links"),
                          VELLUM_GEN_EXPAND_COLLAPSE_LINKS, script_)),
       expand_(new QLineEdit(script_)),
       collapse_(new QLineEdit(script_)) {

@@ -101,7 +101,9 @@ bool RunGenerate(const FormView& view, Document& document, bool upload) {
   SiteMapParams params{};
   params.Settings = collected.settings;
   params.Items = &item->Entries;
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   HTMLGSiteMap(&params, collected.flags);
+  QGuiApplication::restoreOverrideCursor();
   Ask(Prompt::kNotice, GenerateMessage(output_file, QDir::currentPath()));
 
   if (upload) {
@@ -111,7 +113,9 @@ bool RunGenerate(const FormView& view, Document& document, bool upload) {
     const std::vector<uint8_t> selection(std::max(project.TargetCount, 1), 1);
     const UploadRequest request{project.UploadProperties, project.CompessProperties,
                                 selection.data(), 0};
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     HTMLprjUpload(&request);
+    QGuiApplication::restoreOverrideCursor();
   }
   return true;
 }

@@ -35,7 +35,12 @@ Answer ShowBox(Prompt prompt, const QString& text) {
           QApplication::activeWindow());
   // Texts come from files and pages: never read them as markup.
   box.setTextFormat(Qt::PlainText);
-  switch (box.exec()) {
+  // A question in the middle of a long engine call shows the plain pointer.
+  const bool busy = QApplication::overrideCursor() != nullptr;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int answer = box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+  switch (answer) {
     case Box::Yes:
       return Answer::kYes;
     case Box::No:

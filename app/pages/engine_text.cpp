@@ -15,8 +15,7 @@ QString EngineText::Show(const char* text) {
 
 QByteArray EngineText::Take(const QString& shown) const {
   if (shown == shown_) return bytes_;
-  // A field the user emptied gives an empty text, as a field does that was
-  // never filled.
+  // A text the user emptied is an empty text, not an absent one.
   QByteArray text = shown.toUtf8();
   if (text.isNull()) text = QByteArray("");
   return text;

@@ -287,8 +287,12 @@ void MainWindow::ShowDocument() {
 }
 
 void MainWindow::EditFocused(const char* slot) {
-  // The text fields have the four commands as slots of their own.
-  if (QWidget* focused = QApplication::focusWidget()) {
+  // The text fields have the four commands as slots of their own; other
+  // controls have nothing to edit.
+  QWidget* focused = QApplication::focusWidget();
+  if (focused == nullptr) return;
+  const QByteArray signature = QByteArray(slot) + "()";
+  if (focused->metaObject()->indexOfSlot(signature.constData()) >= 0) {
     QMetaObject::invokeMethod(focused, slot);
   }
 }

@@ -112,6 +112,38 @@ int Move(MapItemList& root, const MapItem* entry, bool down) {
   return 1;
 }
 
+int Remove(MapItemList& root, const MapItem* entry) {
+  Location at = Locate(root, entry);
+  if (at.list == nullptr) return 0;
+  MapItemList& list = *at.list;
+  const MapItem removed = list.Items[at.index];
+  std::memmove(&list.Items[at.index], &list.Items[at.index + 1],
+               (list.Count - at.index - 1) * sizeof(MapItem));
+  if (--list.Count == 0) {
+    Release(list.Items);
+    list.Items = nullptr;
+  }
+  ReleaseText(removed.URL);
+  ReleaseText(removed.Name);
+  MapItemList children = removed.Children;
+  Clear(children);
+  return 1;
+}
+
+bool SetText(const char*& text, const char* value) {
+  if (value == nullptr || *value == '\0') {
+    if (text == nullptr) return false;
+    ReleaseText(text);
+    text = nullptr;
+    return true;
+  }
+  if (text != nullptr && std::strcmp(text, value) == 0) return false;
+  ReleaseText(text);
+  text = CopyText(value);
+  if (text == nullptr) ReportMemoryOverflow();
+  return true;
+}
+
 void Copy(const MapItemList* source, MapItemList& destination) {
   Clear(destination);
   if (source == nullptr || source->Count == 0) return;

@@ -28,6 +28,17 @@ MapItem* InsertAfter(MapItemList& root, const MapItem* entry);
 // is in the tree (also when it has no such sibling), 0 when it is not.
 int Move(MapItemList& root, const MapItem* entry, bool down);
 
+// Removes entry, its texts and its whole subtree from whichever list of the
+// tree rooted at root holds it. Returns 1 when entry was in the tree, 0 when
+// not. Pointers into that list are invalidated.
+int Remove(MapItemList& root, const MapItem* entry);
+
+// Sets an entry's URL or name by the editor's rule: an absent or empty value
+// makes the text absent, an equal one is left alone, any other replaces it
+// with a copy. Returns whether the text changed; when the copy cannot be
+// made the text becomes absent and "memory overflou" is reported.
+bool SetText(const char*& text, const char* value);
+
 // Clears destination, then makes it a deep copy of source when source is
 // given. The editor's members (visited, view flags, view handle) start at 0.
 void Copy(const MapItemList* source, MapItemList& destination);

@@ -135,15 +135,34 @@ TEST_F(ContainersTest, MapItemsAreInsertedAndMovedAnywhereInTheTree) {
   EXPECT_EQ(Move(root_, &root_.Items[2].Children.Items[2], /*down=*/false), 1);
   EXPECT_EQ(Shape(root_), "a=  c b(b1 b2 -) -");
 
+  EXPECT_EQ(Remove(root_, &root_.Items[2]), 1);  // with its children
+  EXPECT_EQ(Remove(root_, &root_.Items[0]), 1);
+  EXPECT_EQ(Shape(root_), "c -");
+
   MapItem stranger{};
   EXPECT_EQ(InsertAfter(root_, &stranger), nullptr);
   EXPECT_EQ(Move(root_, &stranger, true), 0);
+  EXPECT_EQ(Remove(root_, &stranger), 0);
   EXPECT_TRUE(Messages().errors.empty());
 
   testing::FailAllocationAfter(0);
   EXPECT_EQ(InsertAfter(root_, &root_.Items[0]), nullptr);
   EXPECT_EQ(root_.Count, 0);
-  EXPECT_EQ(Messages().errors, (Texts{"<< 5 >>", "memory overflou"}));
+  EXPECT_EQ(Messages().errors, (Texts{"<< 3 >>", "memory overflou"}));
+}
+
+TEST_F(ContainersTest, SetTextStoresACopyOrNoneAndSaysWhetherItChanged) {
+  const char* text = nullptr;
+  EXPECT_FALSE(SetText(text, ""));
+  EXPECT_TRUE(SetText(text, "a"));
+  EXPECT_STREQ(text, "a");
+  EXPECT_FALSE(SetText(text, "a"));
+  EXPECT_TRUE(SetText(text, ""));
+  EXPECT_EQ(text, nullptr);
+  testing::FailAllocationAfter(0);
+  EXPECT_TRUE(SetText(text, "b"));
+  EXPECT_EQ(text, nullptr);
+  EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }
 
 TEST_F(ContainersTest, DeepCopyKeepsTextsAndShapeButNotTheEditorMembers) {

@@ -9,6 +9,7 @@
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "core/progress.h"
 #include "core/signal_cleanup.h"
 #include "core/text_utils.h"
 #include "generate/schemes.h"
@@ -39,6 +40,10 @@ Result Shielded(Result on_failure, Work&& work) noexcept {
 }
 
 Project* ProjectPointer() { return &project::TheProject(); }
+
+// Whether the last scan or upload ended because the progress callback asked
+// it to; each of them clears it as it starts.
+bool last_call_stopped = false;
 
 // The pointers an export cannot work without: false, reported through the
 // error callback, when any of them is null.
@@ -192,14 +197,20 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request) {
 }
 
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
+  last_call_stopped = false;
   return Shielded(1, [&] {
     if (!Given("HTMLgenSiteMap", {params}) || !Given("HTMLgenSiteMap", {params->Items})) return 0;
     StartEngine(nullptr);
-    // The tree is replaced only by a scan that could start: one that cannot
-    // read its base leaves the user's tree as it was.
+    // The tree is replaced only by a scan that could start and ran to its
+    // end: one that cannot read its base, or that the user stopped, leaves
+    // the user's tree as it was.
+    core::Progress progress(VELLUM_PROGRESS_SCAN);
     MapItemList scanned{};
-    if (scan::ScanSite(*params, scanned, flags) == 0) {
+    const int result = scan::ScanSite(*params, scanned, flags, progress);
+    if (result == 0 || progress.stopped()) {
       core::Clear(scanned);
+      last_call_stopped = progress.stopped();
+      if (last_call_stopped) core::ReportInfo("Scan stopped\n");
       return 0;
     }
     core::Clear(*params->Items);
@@ -216,6 +227,7 @@ VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags) {
 }
 
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
+  last_call_stopped = false;
   return Shielded(0, [&] {
     if (!Given("HTMLprjUpload", {request})) return 0;
     publish::Upload(project::TheProject(), *request);
@@ -233,5 +245,12 @@ VELLUM_API int32_t VellumCleanUpOnSignals(void) {
   core::InstallSignalCleanup();
   return 1;
 }
+
+VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback) {
+  core::SetProgressCallback(callback);
+  return 1;
+}
+
+VELLUM_API int32_t VellumLastCallStopped(void) { return last_call_stopped ? 1 : 0; }
 
 }  // extern "C"

@@ -60,11 +60,16 @@ class SiteReader {
     std::vector<int> links;  // in order of first appearance
   };
 
-  SiteReader(std::string base, unsigned link_flags, unsigned scan_flags)
-      : base_(std::move(base)), link_flags_(link_flags), scan_flags_(scan_flags) {}
+  SiteReader(std::string base, unsigned link_flags, unsigned scan_flags, core::Progress& progress)
+      : base_(std::move(base)),
+        link_flags_(link_flags),
+        scan_flags_(scan_flags),
+        progress_(progress) {}
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
+  // Whether the scan was asked to stop: from then on no page is read.
+  bool stopped() const { return progress_.stopped(); }
 
   int Number(std::string_view url) {
     auto found = numbers_.find(url);
@@ -83,6 +88,7 @@ class SiteReader {
     Page& page = pages_[number];
     if (page.read) return page;
     page.read = true;
+    if (!progress_.Next(urls_[number].c_str())) return page;
     core::LoadedText text;
     if (!web::LoadPage(urls_[number].c_str(), text, report_mode)) return page;
     page.loaded = true;
@@ -100,6 +106,7 @@ class SiteReader {
   std::string base_;
   unsigned link_flags_;
   unsigned scan_flags_;
+  core::Progress& progress_;
   std::deque<std::string> urls_;  // stable, so that the index can view them
   std::deque<Page> pages_;        // stable, so that callers can hold a page
   std::unordered_map<std::string_view, int> numbers_;
@@ -116,7 +123,7 @@ class NavigationBuild {
 
   void Run(int page) {
     Start(page, true);
-    while (!frames_.empty()) Step();
+    while (!frames_.empty() && !reader_.stopped()) Step();
   }
 
  private:
@@ -141,6 +148,7 @@ class NavigationBuild {
         continue;
       }
       const SiteReader::Page& linked = reader_.Read(link, core::kReportAsInfo);
+      if (reader_.stopped()) return;
       const ScanTree::Node current = tree_.FindUrl(url);
       if (current < 0) {
         core::ReportRuntimeError(kPageLostBeforeAppend);
@@ -199,12 +207,13 @@ class NavigationBuild {
   std::vector<Frame> frames_;
 };
 
-int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsigned scan_flags) {
+int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsigned scan_flags,
+                 core::Progress& progress) {
   if (base == nullptr || *base == '\0') {
     core::ReportError("no base page to scan");
     return 0;
   }
-  SiteReader reader(base, LinkFlagsFor(scan_flags), scan_flags);
+  SiteReader reader(base, LinkFlagsFor(scan_flags), scan_flags, progress);
   const int base_number = reader.Number(base);
   const SiteReader::Page& page = reader.Read(base_number, core::kReportAsError);
   if (!page.loaded) return 0;
@@ -217,7 +226,8 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
 }
 
 void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList& root,
-                     const CountedStringList& files, unsigned scan_flags) {
+                     const CountedStringList& files, unsigned scan_flags,
+                     core::Progress& progress) {
   std::string folder = base_folder != nullptr ? base_folder : "";
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   ScanTree tree(root);
@@ -228,6 +238,7 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     const bool below = path.substr(0, folder.size()) == folder;
     const std::string relative(below ? path.substr(folder.size()) : path);
     if (excluded != nullptr && core::EqualsNoCase(relative, excluded)) continue;
+    if (!progress.Next(files.Entries[i].Text)) break;
     core::LoadedText text;
     if (!web::LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) continue;
     web::TagTokenizer tokenizer;
@@ -256,7 +267,8 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
   }
 }
 
-int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsigned scan_flags) {
+int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsigned scan_flags,
+               core::Progress& progress) {
   if (folder != nullptr && web::IsWebAddress(folder)) {
     core::ReportError(
         core::FormatText("'%s' is a web address: only a folder on disk is listed", folder).c_str());
@@ -269,19 +281,21 @@ int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsi
   }
   CountedStringList files{};
   core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
-  BuildFromFolder(folder, excluded, root, files, scan_flags);
+  BuildFromFolder(folder, excluded, root, files, scan_flags, progress);
   core::Clear(files);
   return 1;
 }
 
 int ScanProject(const Project* project, const char* excluded, MapItemList& root,
-                unsigned scan_flags) {
+                unsigned scan_flags, core::Progress& progress) {
   if (project == nullptr) {
     core::ReportError("no project to scan");
     return 0;
   }
-  if (project->Type == 0) return ScanFromPage(project->Source, excluded, root, scan_flags);
-  BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags);
+  if (project->Type == 0) {
+    return ScanFromPage(project->Source, excluded, root, scan_flags, progress);
+  }
+  BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags, progress);
   return 1;
 }
 
@@ -312,22 +326,28 @@ unsigned LinkFlagsFor(unsigned scan_flags) {
   return flags;
 }
 
-int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags) {
+int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,
+             core::Progress& progress) {
   const char* excluded = params.Settings.OutputFile;
   int result = 0;
   switch (params.Settings.Mode) {
     case 0:
-      result = ScanFromPage(params.BasePath, excluded, tree, scan_flags);
+      result = ScanFromPage(params.BasePath, excluded, tree, scan_flags, progress);
       break;
     case 1:
-      result = ScanFolder(params.BasePath, excluded, tree, scan_flags);
+      result = ScanFolder(params.BasePath, excluded, tree, scan_flags, progress);
       break;
     case 2:
-      result = ScanProject(params.StartEntry, excluded, tree, scan_flags);
+      result = ScanProject(params.StartEntry, excluded, tree, scan_flags, progress);
       break;
   }
-  SortTree(tree);
+  if (!progress.stopped()) SortTree(tree);
   return result;
+}
+
+int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags) {
+  core::Progress progress(VELLUM_PROGRESS_SCAN);
+  return ScanSite(params, tree, scan_flags, progress);
 }
 
 }  // namespace vellum::scan

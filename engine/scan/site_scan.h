@@ -5,6 +5,7 @@
 // description when the flags ask for it.
 #pragma once
 
+#include "core/progress.h"
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
@@ -16,7 +17,13 @@ unsigned LinkFlagsFor(unsigned scan_flags);
 // then sorts every level by link name (byte order). Returns 1, or 0 when the
 // base page cannot be read or the base is unusable (the tree then stays
 // empty); that failure is reported through the error callback, as are the
-// others.
+// others. Each page is announced to progress before it is read; when
+// progress says stop, no further page is read and the tree holds a part of
+// the site, unsorted, for the caller to throw away.
+int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,
+             core::Progress& progress);
+
+// The same, announcing the pages to the progress callback set now.
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags);
 
 }  // namespace vellum::scan

@@ -531,6 +531,46 @@ VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags);
  * that install no handlers of their own for these signals. Returns 1. */
 VELLUM_API int32_t VellumCleanUpOnSignals(void);
 
+/* What a long engine call is doing: given to the progress callback before
+ * each page a scan reads and before each file an upload sends. The record
+ * and its texts are the engine's and valid during the call only. */
+typedef struct VellumProgress {
+  int32_t Kind;       /* VELLUM_PROGRESS_SCAN or VELLUM_PROGRESS_UPLOAD */
+  int32_t Done;       /* pages read / files handled so far (0 at the first) */
+  int32_t Total;      /* files to handle; 0 when not known (a scan) */
+  const char* Item;   /* the page about to be read (its address or path, as
+                         the scan reads it) / the file about to be sent */
+  const char* Target; /* upload: the target's address; null for a scan */
+} VellumProgress;
+
+enum { VELLUM_PROGRESS_SCAN = 1, VELLUM_PROGRESS_UPLOAD = 2 };
+
+/* Called synchronously, on the thread of the engine call, like the message
+ * callbacks; it must not call the engine. Returns non-zero to ask the
+ * engine to stop before the next page or file. */
+typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
+
+/* Sets the progress callback, or removes it with null; it stays set until
+ * it is replaced or removed (HTMLinitmess leaves it alone). Without one the
+ * engine's calls run as they always have. Returns 1.
+ *
+ * HTMLgenSiteMap asks it once before each page it reads. Following links
+ * (Mode 0, and Mode 2 with a project of Type 0): the base page first, then
+ * each linked page in the order the links lead to it, a page that turns out
+ * missing included. Listing a folder (Mode 1): each page file in listing
+ * order; Mode 2 with any other project: each of its source files in order.
+ * Pages left out as the output file are not read and not announced. When
+ * the callback asks to stop, the scan reads no further page, *params->Items
+ * is left exactly as it was before the call, the info callback gets the one
+ * line "Scan stopped\n" (nothing goes to the error callback) and
+ * HTMLgenSiteMap returns 0. HTMLprjUpload does not ask it yet. */
+VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback);
+
+/* 1 when the last HTMLgenSiteMap or HTMLprjUpload stopped because the
+ * progress callback asked it to, else 0 (also before any such call). Each
+ * of those calls sets it anew as it starts. */
+VELLUM_API int32_t VellumLastCallStopped(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -13,6 +13,12 @@ static int failures = 0;
 
 static int32_t print_text(const char* text) { return fputs(text, stdout) >= 0; }
 
+static int progress_calls = 0;
+static int32_t count_progress(const VellumProgress* progress) {
+  progress_calls += progress->Kind == VELLUM_PROGRESS_SCAN;
+  return 0;
+}
+
 static int null_reports = 0;
 static int32_t count_null(const char* text) {
   null_reports += strstr(text, ": a required argument is null") != NULL;
@@ -55,7 +61,10 @@ int main(void) {
   CHECK(HTMLprjFind(&find) == HTMLprjFind(&find) && HTMLprjEFind() == 0);
   CHECK(HTMLprjUp(&index) == 0 && HTMLprjDown(&index) == 0 && HTMLprjDelete(&index) == 0);
   CHECK(project->ItemCount == 0);
+  CHECK(VellumSetProgressCallback(count_progress) == 1);
   CHECK(HTMLgenSiteMap(&params, 0) == 0 && tree.Count == 0); /* no base page */
+  CHECK(progress_calls == 0 && VellumLastCallStopped() == 0);
+  CHECK(VellumSetProgressCallback(NULL) == 1);
   CHECK(HTMLGSiteMap(&params, 0) != 0);
   CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
   CHECK(VellumCleanUpOnSignals() == 1);

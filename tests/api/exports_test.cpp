@@ -25,7 +25,8 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
                          "HTMLinitmess", "HTMLparam", "HTMLprjAdd", "HTMLprjClose", "HTMLprjDelete",
                          "HTMLprjDown", "HTMLprjEFind", "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm",
                          "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload", "HTMLputCfg", "HTMLsvItem",
-                         "VellumCleanUpOnSignals", "VellumLastUploadCounts", "VellumStoreItem"));
+                         "VellumCleanUpOnSignals", "VellumLastCallStopped",
+                         "VellumLastUploadCounts", "VellumSetProgressCallback", "VellumStoreItem"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

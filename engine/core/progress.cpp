@@ -1,0 +1,23 @@
+#include "core/progress.h"
+
+namespace vellum::core {
+namespace {
+
+VellumProgressCallback current_callback = nullptr;
+
+}  // namespace
+
+void SetProgressCallback(VellumProgressCallback callback) { current_callback = callback; }
+
+Progress::Progress(int32_t kind, int32_t total, const char* target)
+    : callback_(current_callback), kind_(kind), total_(total), target_(target) {}
+
+bool Progress::Ask(const char* item) {
+  if (stopped_) return false;
+  const VellumProgress progress{kind_, done_, total_, item, target_};
+  ++done_;
+  stopped_ = callback_(&progress) != 0;
+  return !stopped_;
+}
+
+}  // namespace vellum::core

@@ -1,0 +1,42 @@
+// The progress callback: the application's way to watch a long call (a
+// scan, an upload) item by item and to ask it to stop. Unlike the message
+// callbacks it is optional work for the engine: without one a call counts
+// nothing and asks nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "vellum/vellum.h"
+
+namespace vellum::core {
+
+// Stores the application's callback; null removes it.
+void SetProgressCallback(VellumProgressCallback callback);
+
+// The progress of one call of kind (VELLUM_PROGRESS_...). The callback is
+// the one set when the call began.
+class Progress {
+ public:
+  explicit Progress(int32_t kind, int32_t total = 0, const char* target = nullptr);
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  // Before the next item: false when the call is to stop, now or since an
+  // earlier item. Without a callback always true, and nothing is counted.
+  bool Next(const char* item) { return callback_ == nullptr || Ask(item); }
+
+  // Whether the callback asked the call to stop.
+  bool stopped() const { return stopped_; }
+
+ private:
+  bool Ask(const char* item);
+
+  VellumProgressCallback callback_;
+  int32_t kind_;
+  int32_t total_;
+  const char* target_;
+  int32_t done_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace vellum::core

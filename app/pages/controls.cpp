@@ -24,6 +24,17 @@ void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout
   form.addRow(text, field);
 }
 
+void FocusFirstField(QWidget* page) {
+  for (QWidget* next = page->nextInFocusChain(); next != page; next = next->nextInFocusChain()) {
+    if (page->isAncestorOf(next) && next->isVisibleTo(page) && next->isEnabled() &&
+        (next->focusPolicy() & Qt::TabFocus) != 0) {
+      next->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+  page->setFocus(Qt::TabFocusReason);
+}
+
 IndexList::IndexList(const QStringList& entries, QWidget* parent) : QComboBox(parent) {
   addItems(entries);
 }

@@ -25,6 +25,10 @@ QString ColorText(const QColor& color);
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QWidget* field = nullptr);
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout* field);
 
+// Gives the focus to the first control of page that takes it from the Tab
+// key.
+void FocusFirstField(QWidget* page);
+
 // A drop-down list whose value is the index of the chosen entry, 255 for
 // none. A stored index that names no entry shows no entry and is given back
 // as it was while the user chooses none.

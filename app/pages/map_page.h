@@ -1,36 +1,75 @@
-// The Map page: the tree of links the site map is made of.
+// The Map page: the tree of links the site map is made of, edited by hand.
+// The page works on the site map's own lists through the engine's list
+// operations; the tree control and the lists always have the same shape, so
+// an entry's place in the control names its node.
 #ifndef BRAMBLEL_PAGES_MAP_PAGE_H
 #define BRAMBLEL_PAGES_MAP_PAGE_H
 
-#include "pages/form_page.h"
+#include <QWidget>
+
+#include "pages/engine_text.h"
+#include "vellum/vellum.h"
 
 class QLineEdit;
 class QPlainTextEdit;
-class QTreeWidget;
+class QToolButton;
 class QTreeWidgetItem;
 
 namespace bramblel {
 
-class MapPage : public FormPage {
+class MapTree;
+
+class MapPage : public QWidget {
   Q_OBJECT
  public:
+  enum Button { kAdd, kRemove, kUp, kDown, kHigher, kLower, kWizard, kButtonCount };
+
   explicit MapPage(QWidget* parent = nullptr);
 
-  // Shows the item's tree, no node selected.
-  void Fill(const ScriptItem& item) override;
-  // The tree lives in the item's own lists, not in the record.
-  void Collect(Collected&) const override {}
+  // Shows the tree of item, no node current; every later change to it marks
+  // project modified.
+  void Fill(Project* project, ScriptItem* item);
+  // Writes the name and URL fields into the current node.
+  void Commit();
 
-  QTreeWidget* Tree() const { return tree_; }
+  // The commands, on the selected entry.
+  void Add();
+  void Remove();
+  void MoveUp() { MoveBeside(false); }
+  void MoveDown() { MoveBeside(true); }
+  void MoveHigher();
+  void MoveLower();
+  // Makes entry the last child of target, as a drag does.
+  void MoveInto(QTreeWidgetItem* entry, QTreeWidgetItem* target);
+
+  MapTree* Tree() const { return tree_; }
   QPlainTextEdit* LinkName() const { return name_; }
   QLineEdit* LinkUrl() const { return url_; }
+  QToolButton* CommandButton(Button button) const { return buttons_[button]; }
+  // The node an entry stands for; null for none.
+  MapItem* NodeOf(const QTreeWidgetItem* entry) const;
+
+ signals:
+  // The Layout Wizard button: the owner runs the wizard and fills the page
+  // again when it scanned.
+  void WizardRequested();
 
  private:
+  MapItemList* ListHolding(const QTreeWidgetItem* entry) const;
   void Show(QTreeWidgetItem* entry);
+  void Select(QTreeWidgetItem* entry);
+  void MoveBeside(bool down);
+  void NameEdited(QTreeWidgetItem* entry);
+  void Changed();
 
-  QTreeWidget* tree_;
+  Project* project_ = nullptr;
+  MapItemList* root_ = nullptr;
+  QTreeWidgetItem* current_ = nullptr;
+  MapTree* tree_;
   QPlainTextEdit* name_;
   QLineEdit* url_;
+  QToolButton* buttons_[kButtonCount];
+  EngineText name_text_, url_text_;
 };
 
 }  // namespace bramblel

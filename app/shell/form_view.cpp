@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "pages/controls.h"
 #include "pages/fonts_page.h"
 #include "pages/index_page.h"
 #include "pages/layout_page.h"
@@ -76,6 +77,9 @@ FormView::FormView(const EngineConfig* config, QWidget* parent)
   tabs_->addTab(sixth_, QString());
   ShowSixthPageFor(style_->OutputType());
   connect(style_, &StylePage::OutputTypeChanged, this, &FormView::ShowSixthPageFor);
+  // A name being typed on the Map page lands in its node before another
+  // page shows.
+  connect(tabs_, &QTabWidget::currentChanged, map_, &MapPage::Commit);
 
   auto* view = new QVBoxLayout(this);
   view->addWidget(tabs_);
@@ -91,17 +95,10 @@ void FormView::ShowSixthPageFor(int output_type) {
 }
 
 void FormView::SwitchPane() {
-  if (!tabs_->tabBar()->hasFocus()) {
+  if (tabs_->tabBar()->hasFocus()) {
+    FocusFirstField(tabs_->currentWidget());
+  } else {
     tabs_->tabBar()->setFocus(Qt::TabFocusReason);
-    return;
-  }
-  QWidget* page = tabs_->currentWidget();
-  for (QWidget* next = page->nextInFocusChain(); next != page; next = next->nextInFocusChain()) {
-    if (page->isAncestorOf(next) && next->isVisibleTo(page) && next->isEnabled() &&
-        (next->focusPolicy() & Qt::TabFocus) != 0) {
-      next->setFocus(Qt::TabFocusReason);
-      return;
-    }
   }
 }
 

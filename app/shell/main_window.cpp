@@ -17,6 +17,8 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/help_window.h"
+#include "pages/map_page.h"
+#include "pages/map_tree.h"
 #include "pages/style_page.h"
 #include "shell/engine_link.h"
 #include "shell/form_view.h"
@@ -112,6 +114,7 @@ MainWindow::MainWindow(EngineConfig* config, const QString& program_path, QWidge
   CreateToolBar();
   CreateStatusBar();
   connect(view_->Style(), &StylePage::PreviewRequested, this, &MainWindow::OnPreview);
+  connect(view_->Map(), &MapPage::WizardRequested, this, &MainWindow::OnLayoutWizard);
   SetStatusSink([this](const QString& line) {
     statusBar()->showMessage(line);
     statusBar()->repaint();
@@ -327,6 +330,18 @@ void MainWindow::OnOpenRecent(const QString& path) {
 void MainWindow::OnGenerate(bool upload) { RunGenerate(*view_, document_, upload); }
 
 void MainWindow::OnPreview() { RunPreview(*view_, document_, config_); }
+
+void MainWindow::OnLayoutWizard() {
+  switch (RunLayoutWizard(*view_, document_, config_, this)) {
+    case ScanOutcome::kCancelled:
+      statusBar()->showMessage(tr("Scan cancelled: the site map is as it was."));
+      break;
+    case ScanOutcome::kScanned:
+    case ScanOutcome::kNotRun:
+      break;
+  }
+  view_->Map()->Tree()->setFocus();
+}
 
 void MainWindow::OnAbout() {
   AboutDialog about(this);

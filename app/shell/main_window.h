@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow {
   void OnOpenRecent(const QString& path);
   void OnGenerate(bool upload);
   void OnPreview();
+  void OnLayoutWizard();
   void OnAbout();
 
   EngineConfig* config_;

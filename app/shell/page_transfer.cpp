@@ -9,12 +9,17 @@
 #include <QUrl>
 #include <vector>
 
+#include "dialogs/progress_dialog.h"
 #include "pages/layout_page.h"
 #include "pages/map_page.h"
+#include "pages/map_tree.h"
 #include "pages/style_page.h"
 #include "shell/document.h"
 #include "shell/form_view.h"
 #include "shell/prompts.h"
+#include "wizard/base_file_page.h"
+#include "wizard/layout_wizard.h"
+#include "wizard/mode_page.h"
 
 namespace bramblel {
 
@@ -56,8 +61,8 @@ const char* FileNamePart(const char* path) {
 
 }  // namespace
 
-void FillPages(FormView& view, const Project& project, const ScriptItem& item) {
-  view.Map()->Fill(item);
+void FillPages(FormView& view, Project& project, ScriptItem& item) {
+  view.Map()->Fill(&project, &item);
   view.Map()->Tree()->setFocus();
   for (FormPage* page : view.SettingsPages()) page->Fill(item);
   view.Layout()->FillOutputList(project, 0);
@@ -69,7 +74,8 @@ void CollectPages(const FormView& view, Collected& out) {
   for (const FormPage* page : view.SettingsPages()) page->Collect(out);
 }
 
-void StorePages(const FormView& view, ScriptItem& item) {
+void StorePages(FormView& view, ScriptItem& item) {
+  view.Map()->Commit();
   Collected collected;
   CollectOverItem(view, item, collected);
   SiteMapParams params{};
@@ -91,9 +97,10 @@ QString PreviewPath(const char* output_file, const char* temp_folder) {
   return QFile::decodeName(path);
 }
 
-bool RunGenerate(const FormView& view, Document& document, bool upload) {
+bool RunGenerate(FormView& view, Document& document, bool upload) {
   ScriptItem* item = document.SiteMap();
   if (item == nullptr) return false;
+  view.Map()->Commit();
   Collected collected;
   CollectOverItem(view, *item, collected);
   const QString output_file = QFile::decodeName(collected.settings.OutputFile);
@@ -120,9 +127,10 @@ bool RunGenerate(const FormView& view, Document& document, bool upload) {
   return true;
 }
 
-QString RunPreview(const FormView& view, Document& document, const EngineConfig* config) {
+QString RunPreview(FormView& view, Document& document, const EngineConfig* config) {
   ScriptItem* item = document.SiteMap();
   if (item == nullptr) return QString();
+  view.Map()->Commit();
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   Collected collected;
   collected.flags = VELLUM_GEN_NO_OUTPUT_LIST;
@@ -141,6 +149,36 @@ QString RunPreview(const FormView& view, Document& document, const EngineConfig*
   QGuiApplication::restoreOverrideCursor();
   QDesktopServices::openUrl(QUrl::fromLocalFile(preview));
   return preview;
+}
+
+ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConfig* config,
+                            QWidget* parent) {
+  ScriptItem* item = document.SiteMap();
+  if (item == nullptr) return ScanOutcome::kNotRun;
+  view.Map()->Commit();
+  LayoutWizard wizard(config, parent);
+  wizard.Modes()->Preset(0, 0);
+  wizard.BaseFile()->Preset(true, true, true, 1);
+  if (wizard.exec() != QDialog::Accepted) return ScanOutcome::kNotRun;
+
+  const WizardAnswers answers = wizard.Answers();
+  const QByteArray start =
+      QFile::encodeName(answers.mode == 1 ? answers.folder : answers.base_file);
+  SiteMapParams params{};
+  params.BasePath = start.constData();
+  params.Settings.Mode = answers.mode == 1 ? 1 : 0;
+  params.Settings.OutputFile = "";
+  params.Items = &item->Entries;
+  ProgressDialog progress(wizard.windowTitle(), parent);
+  // The busy pointer still lets the user reach Cancel.
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  const int scanned =
+      progress.Run([&params, &answers] { return HTMLgenSiteMap(&params, ScanFlags(answers)); });
+  QGuiApplication::restoreOverrideCursor();
+  if (progress.Cancelled() && VellumLastCallStopped()) return ScanOutcome::kCancelled;
+  if (scanned != 0) document.project()->Modified = 1;
+  view.Map()->Fill(document.project(), item);
+  return ScanOutcome::kScanned;
 }
 
 }  // namespace bramblel

@@ -5,6 +5,8 @@
 #define BRAMBLEL_SHELL_PAGE_TRANSFER_H
 
 #include <QString>
+
+class QWidget;
 #include <cstdint>
 
 #include "pages/form_page.h"
@@ -24,13 +26,15 @@ inline constexpr uint32_t kPageOwnedFlags =
     VELLUM_GEN_USE_VISITED_COLOR;
 
 // Shows the site map and the project's upload targets in every page.
-void FillPages(FormView& view, const Project& project, const ScriptItem& item);
+void FillPages(FormView& view, Project& project, ScriptItem& item);
 // Reads every page but the Map page; sets only the page-owned bits of
 // out.flags. Members no page shows stay absent and zero.
 void CollectPages(const FormView& view, Collected& out);
 // Writes the pages into the site map, keeping what no page shows: the
 // item's name, scan mode and picture scheme, and the flag bits no page owns.
-void StorePages(const FormView& view, ScriptItem& item);
+// A name or URL being edited on the Map page is written into its node first,
+// as it is by Generate and Preview.
+void StorePages(FormView& view, ScriptItem& item);
 
 // The message after a generate run: an output file given by an absolute
 // path stands alone, a relative one follows the current folder.
@@ -42,10 +46,20 @@ QString PreviewPath(const char* output_file, const char* temp_folder);
 // Generates the site map page, tells where it went and, with upload,
 // publishes the project's files to every target. Returns false when the
 // project has no site map.
-bool RunGenerate(const FormView& view, Document& document, bool upload);
+bool RunGenerate(FormView& view, Document& document, bool upload);
 // Writes a preview into the temporary folder, registering nothing, and asks
 // the desktop to open it. Returns the preview's path, empty without a site map.
-QString RunPreview(const FormView& view, Document& document, const EngineConfig* config);
+QString RunPreview(FormView& view, Document& document, const EngineConfig* config);
+
+// How a Layout Wizard run ended.
+enum class ScanOutcome { kNotRun, kScanned, kCancelled };
+
+// Shows the Layout Wizard over parent and, when the user finishes it, scans
+// the site into the site map's tree with a progress window that can stop
+// the scan. A finished scan marks the project modified; a stopped one leaves
+// the tree as it was.
+ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConfig* config,
+                            QWidget* parent);
 
 }  // namespace bramblel
 

@@ -2,13 +2,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
 #include "dialogs/about_dialog.h"
+#include "dialogs/progress_dialog.h"
 #include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
+#include "wizard/base_file_page.h"
+#include "wizard/folder_tree.h"
+#include "wizard/layout_wizard.h"
+#include "wizard/mode_page.h"
 
 namespace bramblel {
 
@@ -49,6 +56,27 @@ bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder)
   AboutDialog about(&window);
   about.show();
   saved &= Save(about, out, "about");
+  about.close();
+
+  LayoutWizard wizard(nullptr, &window);
+  wizard.Modes()->Preset(0, 0);
+  wizard.BaseFile()->Preset(true, true, true, 1);
+  wizard.show();
+  saved &= Save(wizard, out, "wizard-mode");
+  wizard.NextButton()->click();
+  saved &= Save(wizard, out, "wizard-base-file");
+  wizard.BackButton()->click();
+  wizard.Modes()->Preset(1, 0);
+  wizard.NextButton()->click();
+  wizard.Folders()->expandItem(wizard.Folders()->DrivesEntry());
+  saved &= Save(wizard, out, "wizard-folder");
+  wizard.close();
+
+  ProgressDialog progress(wizard.windowTitle(), &window);
+  const QByteArray page = QFile::encodeName(QDir::current().filePath("index.html"));
+  progress.Report(VellumProgress{VELLUM_PROGRESS_SCAN, 12, 0, page.constData(), nullptr});
+  progress.show();
+  saved &= Save(progress, out, "scan-progress");
   return saved;
 }
 

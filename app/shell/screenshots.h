@@ -12,7 +12,8 @@ namespace bramblel {
 class MainWindow;
 
 // Saves PNG pictures of the splash window, the main window on every tab
-// (the sixth tab once per output type) and the about box into folder.
+// (the sixth tab once per output type), the about box, the Layout Wizard's
+// steps and the scan's progress window into folder.
 // Changes the shown project's output type on the way. Returns false when a
 // picture could not be written.
 bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder);

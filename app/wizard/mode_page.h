@@ -1,0 +1,36 @@
+// The Layout Wizard's first step: how the site is read, and where each
+// link's description comes from.
+#ifndef BRAMBLEL_WIZARD_MODE_PAGE_H
+#define BRAMBLEL_WIZARD_MODE_PAGE_H
+
+#include <QWidget>
+
+class QButtonGroup;
+
+namespace bramblel {
+
+class ModePage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ModePage(QWidget* parent = nullptr);
+
+  // Checks the given choices; -1 checks none.
+  void Preset(int mode, int description);
+  // 0 following links from a base file, 1 listing a folder; -1 for none.
+  int Mode() const;
+  // 0 the TITLE tag, 1 the META description; -1 for none.
+  int Description() const;
+  QButtonGroup* Modes() const { return modes_; }
+  QButtonGroup* Descriptions() const { return descriptions_; }
+
+ private:
+  QButtonGroup* modes_;
+  QButtonGroup* descriptions_;
+};
+
+// Checks the button of group with id, or none for -1.
+void CheckChoice(QButtonGroup* group, int id);
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_WIZARD_MODE_PAGE_H

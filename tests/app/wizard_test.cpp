@@ -1,0 +1,232 @@
+// The Layout Wizard as a user answers it, and the scans it starts: the scan
+// flags of every choice, the steps and their keys, and scans that finish or
+// are cancelled.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app_fixture.h"
+#include "dialogs/progress_dialog.h"
+#include "pages/map_page.h"
+#include "pages/map_tree.h"
+#include "shell/form_view.h"
+#include "shell/page_transfer.h"
+#include "wizard/base_file_page.h"
+#include "wizard/folder_tree.h"
+#include "wizard/layout_wizard.h"
+#include "wizard/mode_page.h"
+
+namespace bramblel {
+
+namespace {
+
+// Runs act on the first modal window of type Window that comes up while
+// the test's own call runs; the watch ends with owner.
+template <typename Window>
+void WhenShown(QObject* owner, std::function<void(Window*)> act) {
+  auto* timer = new QTimer(owner);
+  QObject::connect(timer, &QTimer::timeout, owner, [timer, act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    if (window == nullptr) return;
+    timer->stop();
+    act(window);
+  });
+  timer->start(0);
+}
+
+// Opens the folder tree down to path, choosing its entry.
+void ChooseFolder(FolderTree* tree, const QString& path) {
+  QTreeWidgetItem* entry = tree->DrivesEntry();
+  tree->expandItem(entry);
+  QString reached;
+  for (const QString& part : ("/" + path.mid(1)).split('/', Qt::KeepEmptyParts)) {
+    const QString want = reached.isEmpty() ? "/" : part;
+    reached += reached.isEmpty() ? "/" : part + "/";
+    for (int i = 0; i < entry->childCount(); ++i) {
+      if (entry->child(i)->text(0) == want) {
+        entry = entry->child(i);
+        break;
+      }
+    }
+    tree->expandItem(entry);
+  }
+  tree->setCurrentItem(entry);
+}
+
+QStringList Names(const MapItemList& list) {
+  QStringList names;
+  for (int i = 0; i < list.Count; ++i) names.append(QString::fromUtf8(list.Items[i].Name));
+  return names;
+}
+
+}  // namespace
+
+class WizardTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    config_ = StartTestEngine();
+    const QByteArray page = "<html><head><title>%1</title></head><body>%2</body></html>";
+    Write("site/index.html", QString(page).arg("Home", "<a href=\"a.html\">a</a>"));
+    Write("site/a.html", QString(page).arg("Apples", "<a href=\"b.html\">b</a>"));
+    Write("site/b.html", QString(page).arg("Bread", ""));
+  }
+
+  void init() {
+    document_.New();
+    view_ = std::make_unique<FormView>(config_);
+    FillPages(*view_, *document_.project(), *document_.SiteMap());
+  }
+
+  void ScanFlagsOfEveryChoice_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("description");
+    QTest::addColumn<bool>("boxes");
+    QTest::addColumn<int>("otherSites");
+    QTest::addColumn<uint>("flags");
+    QTest::newRow("links, presets") << 0 << 0 << true << 1 << 0x7u;
+    QTest::newRow("links, add and scan") << 0 << 0 << true << 0 << 0x67u;
+    QTest::newRow("links, add only, META") << 0 << 1 << true << 2 << 0x37u;
+    QTest::newRow("links, nothing checked") << 0 << 0 << false << -1 << 0x0u;
+    QTest::newRow("folder") << 1 << 0 << true << 0 << 0x6u;
+    QTest::newRow("folder, META") << 1 << 1 << false << 2 << 0x16u;
+  }
+  void ScanFlagsOfEveryChoice() {
+    QFETCH(int, mode);
+    QFETCH(int, description);
+    QFETCH(bool, boxes);
+    QFETCH(int, otherSites);
+    QFETCH(uint, flags);
+    WizardAnswers answers;
+    answers.mode = mode;
+    answers.description = description;
+    answers.include_base = answers.ignore_bookmarks = answers.ignore_arguments = boxes;
+    answers.other_sites = otherSites;
+    QCOMPARE(ScanFlags(answers), flags);
+  }
+
+  // Back shows the first step again and keeps what the second held; the
+  // other mode shows the other second step.
+  void StepsFollowTheModeAndBackKeepsTheValues() {
+    LayoutWizard wizard(config_);
+    wizard.Modes()->Preset(0, 0);
+    QCOMPARE(wizard.NextButton()->text(), "&Next >");
+    QVERIFY(!wizard.BackButton()->isEnabled());
+    wizard.NextButton()->click();
+    QVERIFY(wizard.BaseFile()->isVisibleTo(&wizard));
+    QCOMPARE(wizard.NextButton()->text(), "&Finish >");
+    wizard.BaseFile()->BaseFile()->setText("index.html");
+    wizard.BackButton()->click();
+    QCOMPARE(wizard.Step(), 0);
+    wizard.Modes()->Modes()->button(1)->click();
+    wizard.NextButton()->click();
+    QVERIFY(wizard.Folders()->isVisibleTo(&wizard));
+    QCOMPARE(wizard.Answers().folder, "");  // nothing chosen in the tree
+    wizard.BackButton()->click();
+    wizard.Modes()->Modes()->button(0)->click();
+    wizard.NextButton()->click();
+    QCOMPARE(wizard.Answers().base_file, "index.html");
+  }
+
+  // Enter on the first step ends the wizard with the presets and no base
+  // file; the engine then says it cannot read one, and the tree stays.
+  void EnterOnTheFirstStepScansWithThePresets() {
+    QObject watch;
+    WizardAnswers seen;
+    WhenShown<LayoutWizard>(&watch, [&seen](LayoutWizard* wizard) {
+      seen = wizard->Answers();
+      QTest::keyClick(wizard, Qt::Key_Return);
+    });
+    Prompts prompts;
+    QCOMPARE(Run(), ScanOutcome::kScanned);
+    QCOMPARE(ScanFlags(seen), 0x7u);
+    QCOMPARE(seen.base_file, "");
+    QVERIFY(!prompts.shown.isEmpty());
+    QCOMPARE(document_.SiteMap()->Entries.Count, 0);
+  }
+
+  void FinishScansTheSite_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("following links") << 0 << QStringList{"Home"};
+    QTest::newRow("listing a folder") << 1 << QStringList{"Apples", "Bread", "Home"};
+  }
+  void FinishScansTheSite() {
+    QObject watch;
+    QFETCH(int, mode);
+    QFETCH(QStringList, names);
+    const QString site = dir_.filePath("site");
+    WhenShown<LayoutWizard>(&watch, [mode, site](LayoutWizard* wizard) {
+      wizard->Modes()->Modes()->button(mode)->click();
+      wizard->NextButton()->click();
+      if (mode == 0) {
+        wizard->BaseFile()->BaseFile()->setText(site + "/index.html");
+      } else {
+        ChooseFolder(wizard->Folders(), site);
+      }
+      wizard->NextButton()->click();
+    });
+    document_.project()->Modified = 0;
+    QCOMPARE(Run(), ScanOutcome::kScanned);
+    QCOMPARE(Names(document_.SiteMap()->Entries), names);
+    QCOMPARE(view_->Map()->Tree()->topLevelItemCount(), names.size());
+    QCOMPARE(document_.project()->Modified, 1);
+  }
+
+  void CancelLeavesTheTree_data() {
+    QTest::addColumn<bool>("inWizard");
+    QTest::newRow("the wizard") << true;
+    QTest::newRow("the scan") << false;
+  }
+  void CancelLeavesTheTree() {
+    QObject watch;
+    QFETCH(bool, inWizard);
+    const QByteArray base = QFile::encodeName(dir_.filePath("site/index.html"));
+    SiteMapParams scan{};
+    scan.BasePath = base.constData();
+    scan.Settings.OutputFile = "";
+    scan.Items = &document_.SiteMap()->Entries;
+    QCOMPARE(HTMLgenSiteMap(&scan, VELLUM_SCAN_INCLUDE_BASE), 1);
+    const QStringList before = Names(document_.SiteMap()->Entries);
+    const QString site = dir_.filePath("site");
+    WhenShown<LayoutWizard>(&watch, [inWizard, site](LayoutWizard* wizard) {
+      if (inWizard) {
+        QTest::keyClick(wizard, Qt::Key_Escape);
+        return;
+      }
+      wizard->Modes()->Modes()->button(1)->click();
+      wizard->NextButton()->click();
+      ChooseFolder(wizard->Folders(), site);
+      wizard->NextButton()->click();
+    });
+    WhenShown<ProgressDialog>(&watch,
+                              [](ProgressDialog* progress) { progress->CancelButton()->click(); });
+    QCOMPARE(Run(), inWizard ? ScanOutcome::kNotRun : ScanOutcome::kCancelled);
+    QCOMPARE(Names(document_.SiteMap()->Entries), before);
+  }
+
+ private:
+  ScanOutcome Run() { return RunLayoutWizard(*view_, document_, config_, nullptr); }
+  void Write(const QString& name, const QString& text) {
+    QDir().mkpath(QFileInfo(dir_.filePath(name)).path());
+    QFile file(dir_.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+  }
+
+  EngineConfig* config_ = nullptr;
+  QTemporaryDir dir_;
+  Document document_;
+  std::unique_ptr<FormView> view_;
+};
+
+}  // namespace bramblel
+
+QTEST_MAIN(bramblel::WizardTest)
+#include "wizard_test.moc"

@@ -2,14 +2,18 @@
 // program started as a user starts it.
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
 #include "app_fixture.h"
+#include "core/map_item_list.h"
 #include "dialogs/help_window.h"
 #include "pages/layout_page.h"
+#include "pages/map_page.h"
+#include "pages/map_tree.h"
 #include "pages/page_content_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
@@ -107,6 +111,30 @@ class ShellTest : public QObject {
     QCOMPARE(window.MaybeSave(), closes);
     QCOMPARE(prompts.shown, QStringList{"Save changes to " + path + "?"});
     QCOMPARE(ReadFile(path).contains("Renamed"), saved);
+  }
+
+  // A name being typed on the Map page is not lost: switching tabs and
+  // saving write it into its node first.
+  void PendingMapEditsLandBeforeSaveAndTabSwitch() {
+    SiteMapParams params = VellumNewSiteMapParams();
+    Project* project = MakeProject(params, VELLUM_NEW_SITE_MAP_FLAGS);
+    vellum::core::Append(project->Items[0].Entries, "a.html", "A");
+    vellum::core::Append(project->Items[0].Entries, "b.html", "B");
+    const QString path = dir_.filePath("edits.bpj");
+    HTMLprjSave(QFile::encodeName(path).constData());
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.OpenProject(path);
+    MapPage* map = window.View()->Map();
+    map->Tree()->setCurrentItem(map->Tree()->topLevelItem(0));
+    map->LinkName()->setPlainText("Apples");
+    window.View()->Tabs()->setCurrentIndex(FormView::kStyleTab);
+    QCOMPARE(QByteArray(project->Items[0].Entries.Items[0].Name), "Apples");
+    map->Tree()->topLevelItem(1)->setText(0, "Bread");  // typed in the tree (F2)
+    map->Tree()->setCurrentItem(map->Tree()->topLevelItem(0));
+    map->LinkUrl()->setText("apples.html");
+    QVERIFY(window.SaveProject(path));
+    const QByteArray saved = ReadFile(path);
+    QVERIFY(saved.contains("apples.html") && saved.contains("Bread"));
   }
 
   void NewProjectAsksBeforeClosing() {

@@ -174,6 +174,9 @@ bool UploadChannel::Open(const OutputTarget& target) {
   // connection.
   if (!endpoint->passive) curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
   curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, text_ ? 1L : 0L);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, NoteReply);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_);
 
   if (!restricted) {
     core::ReportErrorCode(core::ErrorCode::kInternetOpenFails);
@@ -213,7 +216,16 @@ bool UploadChannel::Probe(const std::string& path) {
   return curl_easy_perform(curl) == CURLE_OK;
 }
 
+std::size_t UploadChannel::NoteReply(char* line, std::size_t size, std::size_t count,
+                                     void* channel) {
+  std::string_view reply(line, size * count);
+  while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.remove_suffix(1);
+  static_cast<UploadChannel*>(channel)->last_reply_.assign(reply);
+  return size * count;
+}
+
 bool UploadChannel::Send(const std::string& file, const std::string& destination) {
+  failure_.clear();
   if (ftp_) return curl_ != nullptr && Put(file, destination);
   std::error_code error;
   const fs::path target(destination);
@@ -227,7 +239,10 @@ bool UploadChannel::Send(const std::string& file, const std::string& destination
 bool UploadChannel::Put(const std::string& file, const std::string& destination) {
   core::TextFile source =
       core::TextFile::Open(file, text_ ? core::FileMode::kReadText : core::FileMode::kReadBinary);
-  if (!source.IsOpen()) return false;
+  if (!source.IsOpen()) {
+    failure_ = "transfer failed: the file cannot be read";
+    return false;
+  }
   CURL* curl = curl_.get();
   const std::string url = base_url_ + UrlPath(destination);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -236,10 +251,21 @@ bool UploadChannel::Put(const std::string& file, const std::string& destination)
   curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
   curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFile);
   curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+  last_reply_.clear();
+  error_[0] = '\0';
   const CURLcode result = curl_easy_perform(curl);
   curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
   curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
-  return result == CURLE_OK;
+  if (result == CURLE_OK) return true;
+  // A reply in the 400s or 500s is the server refusing; anything else is a
+  // transfer that broke off on the way.
+  if (!last_reply_.empty() && (last_reply_[0] == '4' || last_reply_[0] == '5')) {
+    failure_ = "server reply: " + last_reply_;
+  } else {
+    failure_ = std::string("transfer failed: ") +
+               (error_[0] != '\0' ? error_ : curl_easy_strerror(result));
+  }
+  return false;
 }
 
 void UploadChannel::Close() {

@@ -54,6 +54,12 @@ class UploadChannel {
   // needs. True when the whole file arrived.
   bool Send(const std::string& file, const std::string& destination);
 
+  // Why the last Send to an FTP server failed: "server reply: " and the
+  // server's refusal when it gave one ("550 ..."), else "transfer failed: "
+  // and the transfer's own reason. Empty after a Send that succeeded and
+  // after any Send into a folder.
+  const std::string& failure() const { return failure_; }
+
   // Ends the FTP connection.
   void Close();
 
@@ -64,11 +70,17 @@ class UploadChannel {
 
   bool Probe(const std::string& path);
   bool Put(const std::string& file, const std::string& destination);
+  // Keeps each reply line of the server, the last one of a transfer being
+  // its outcome.
+  static std::size_t NoteReply(char* line, std::size_t size, std::size_t count, void* channel);
 
   bool ftp_ = false;
   bool text_ = false;
   std::string base_url_;  // "ftp://host:port"
   std::unique_ptr<CURL, CurlDeleter> curl_;
+  std::string last_reply_;
+  std::string failure_;
+  char error_[CURL_ERROR_SIZE] = {};
 };
 
 }  // namespace vellum::publish

@@ -240,6 +240,11 @@ class TargetUpload {
     if (Has(VELLUM_UPLOAD_LOWER_CASE)) file = LowerCased(file, copies);
     if (!channel_.Send(file, *destination)) {
       ReportFileLine(core::ErrorCode::kUnableUpload, path);
+      // Why, when the channel knows: an FTP server's refusal or the reason
+      // the transfer broke off.
+      if (!channel_.failure().empty()) {
+        core::ReportInfo(("   '" + std::string(path) + "' - " + channel_.failure() + "\n").c_str());
+      }
       return false;
     }
     core::ReportInfo("   '");

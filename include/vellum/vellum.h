@@ -503,7 +503,12 @@ VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and
  * records each upload on its target. Returns 0; every outcome is reported
- * through the callbacks. */
+ * through the callbacks. A file an FTP server refused, or whose transfer
+ * broke off, gets its "Unable upload '...'" line on the info callback
+ * followed by one more: three spaces, the file in quotes, " - ", then
+ * "server reply: " and the server's answer ("550 ...") or "transfer
+ * failed: " and the reason. The records are made in the project as each
+ * file arrives and reach the project file at its next save. */
 VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
 
 /* ------------------------------------------------------------------------ */

@@ -156,6 +156,23 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   close(listener);
 }
 
+// A file the server refuses fails with the server's reply on a line of its
+// own after the usual one; the files around it still arrive and are
+// recorded.
+TEST_F(FtpUploadTest, ARefusedFileGivesTheServersReply) {
+  Register("map.htm", "<P>map</P>");
+  Register("taken.htm", "<P>taken</P>");
+  Register("end.htm", "<P>end</P>");
+  std::filesystem::create_directories(www_ + "/taken.htm");  // where the file would go
+  AddFtpTarget(Server(), kFtp | kPassive);
+  EXPECT_EQ(Upload(0), Sent({"map.htm"}) + "Unable upload 'taken.htm'\n" +
+                           "   'taken.htm' - server reply: 550 Is a directory.\n" +
+                           Sent({"end.htm"}));
+  EXPECT_TRUE(errors().empty());
+  EXPECT_EQ(Records(), "map.htm 10\nend.htm 10\n");
+  EXPECT_EQ(LastUploadCounts().Failed, 1);
+}
+
 TEST_F(FtpUploadTest, TheFirewallLogsInAsUserAtServer) {
   test::FtpProxy proxy;
   Register("img/logo.gif", "GIF89a\r\n\x01\n");

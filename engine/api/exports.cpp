@@ -230,7 +230,9 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request) {
   last_call_stopped = false;
   return Shielded(0, [&] {
     if (!Given("HTMLprjUpload", {request})) return 0;
-    publish::Upload(project::TheProject(), *request);
+    core::Progress progress(VELLUM_PROGRESS_UPLOAD);
+    publish::Upload(project::TheProject(), *request, progress);
+    last_call_stopped = progress.stopped();
     return 0;
   });
 }
@@ -252,5 +254,11 @@ VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback) {
 }
 
 VELLUM_API int32_t VellumLastCallStopped(void) { return last_call_stopped ? 1 : 0; }
+
+VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index) {
+  return publish::LastUploadTargetCounts(index);
+}
+
+VELLUM_API int32_t VellumLastUploadNotSent(void) { return publish::LastUploadNotSent(); }
 
 }  // extern "C"

@@ -25,8 +25,23 @@ class Progress {
   // earlier item. Without a callback always true, and nothing is counted.
   bool Next(const char* item) { return callback_ == nullptr || Ask(item); }
 
+  // The items the call will handle in all, for a call that knows it before
+  // its first item.
+  void set_total(int32_t total) { total_ = total; }
+  // Where the next items go (an upload's target); the text must outlive
+  // them.
+  void set_target(const char* target) { target_ = target; }
+  // Counts items that the call passes over without handling them, as
+  // handled and without announcing them, so that the count still reaches
+  // the total.
+  void PassOver(int32_t count) { done_ += count; }
+
   // Whether the callback asked the call to stop.
   bool stopped() const { return stopped_; }
+  // The items announced and let through, with those passed over; only
+  // counted while a callback is set.
+  int32_t done() const { return done_; }
+  int32_t total() const { return total_; }
 
  private:
   bool Ask(const char* item);

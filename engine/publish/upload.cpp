@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -95,6 +97,8 @@ class FileList {
   int count() const { return list_.Count; }
   const char* path(int i) const { return list_.Entries[i].Text; }
   bool refused(int i) const { return refused_.contains(i); }
+  // The files a target's upload handles: all but the refused.
+  int handled_count() const { return list_.Count - static_cast<int>(refused_.size()); }
 
   // Where a file of the list goes below a target's folder: a registered
   // relative path as it stands; an absolute one by its file name; a
@@ -173,40 +177,66 @@ class TemporaryCopies {
   std::vector<std::string> copies_;
 };
 
-VellumUploadCounts last_counts{};
+// What the last Upload did: a tally for each target of the project (zero
+// for a target it did not serve), and the files a stop left unhandled.
+struct LastUpload {
+  std::vector<VellumUploadCounts> targets;
+  int32_t not_sent = 0;
+};
 
-// The upload of the file list to one target.
+LastUpload last_upload;
+
+// The target as its user knows it: its web address when it has one, else
+// its FTP server or its folder; "" when it has none of them.
+const char* AddressOf(const OutputTarget& target) {
+  if (target.URL != nullptr && *target.URL != '\0') return target.URL;
+  const char* place = (target.Flags & VELLUM_TARGET_FTP) != 0 ? target.Server : target.Folder;
+  return place != nullptr ? place : "";
+}
+
+// The upload of the file list to one target, tallied in counts.
 class TargetUpload {
  public:
-  TargetUpload(Project& project, OutputTarget& target, const FileList& files)
+  TargetUpload(Project& project, OutputTarget& target, const FileList& files,
+               VellumUploadCounts& counts)
       : project_(project),
         target_(target),
         files_(files),
         options_(project.UploadProperties),
         compression_(project.CompessProperties),
+        counts_(counts),
         uploaded_(target) {}
 
-  void Run() {
+  // Announces each file to progress before handling it, and ends before
+  // the first one progress refuses. Every record of a file sent is made
+  // right after it arrived, so a stop keeps them all.
+  void Run(core::Progress& progress) {
     const bool open = channel_.Open(target_);
+    // A target that cannot be reached handles none of its files: each is
+    // still reported as failed, but none is announced, and all count as
+    // done at once.
+    if (!open) progress.PassOver(files_.handled_count());
+    progress.set_target(AddressOf(target_));
     for (int i = 0; i < files_.count(); ++i) {
       if (files_.refused(i)) {
-        ++last_counts.Failed;
+        ++counts_.Failed;
         continue;
       }
       const char* path = files_.path(i);
+      if (open && !progress.Next(path)) break;
       core::FileStamp stamp;
       const bool found = web::ReadPageStamp(path, stamp);
       const int record = uploaded_.Find(path);
       if (Has(VELLUM_UPLOAD_SKIP_UNCHANGED) && found && record >= 0 &&
           project::SameStamp(target_.UploadedFiles[record], stamp)) {
-        ++last_counts.Skipped;
+        ++counts_.Skipped;
         continue;
       }
       if (!Send(path, open)) {
-        ++last_counts.Failed;
+        ++counts_.Failed;
         continue;
       }
-      ++last_counts.Sent;
+      ++counts_.Sent;
       const int before = target_.UploadedCount;
       project::RecordUploadAt(project_, target_, record, path, stamp);
       if (target_.UploadedCount > before) uploaded_.Note(target_, before);
@@ -276,6 +306,7 @@ class TargetUpload {
   const FileList& files_;
   const unsigned options_;
   const unsigned compression_;
+  VellumUploadCounts& counts_;
   UploadIndex uploaded_;
   UploadChannel channel_;
 };
@@ -303,8 +334,9 @@ void TakeOption(Project& project, uint32_t& member, uint32_t value) {
 
 }  // namespace
 
-void Upload(Project& project, const UploadRequest& request) {
-  last_counts = {};
+void Upload(Project& project, const UploadRequest& request, core::Progress& progress) {
+  last_upload = {};
+  last_upload.targets.resize(std::max(project.TargetCount, 0));
   TakeOption(project, project.CompessProperties, request.CompressProperties);
   TakeOption(project, project.UploadProperties, request.UploadProperties);
   if (!SelectTargets(project, request)) {
@@ -319,13 +351,44 @@ void Upload(Project& project, const UploadRequest& request) {
   }
   files.PlaceBesidePages();
   files.ConfirmOutside(project);
-  for (int i = 0; i < project.TargetCount; ++i) {
+  const auto selected = std::count_if(
+      project.Targets, project.Targets + project.TargetCount,
+      [](const OutputTarget& target) { return (target.Flags & VELLUM_TARGET_SELECTED) != 0; });
+  progress.set_total(static_cast<int32_t>(
+      std::min<int64_t>(static_cast<int64_t>(selected) * files.handled_count(), INT32_MAX)));
+  for (int i = 0; i < project.TargetCount && !progress.stopped(); ++i) {
     if ((project.Targets[i].Flags & VELLUM_TARGET_SELECTED) != 0) {
-      TargetUpload(project, project.Targets[i], files).Run();
+      TargetUpload(project, project.Targets[i], files, last_upload.targets[i]).Run(progress);
     }
+  }
+  if (progress.stopped()) {
+    last_upload.not_sent = progress.total() - progress.done();
+    core::ReportInfo(core::FormatText("Upload stopped: %d %s not sent\n", last_upload.not_sent,
+                                      last_upload.not_sent == 1 ? "file" : "files")
+                         .c_str());
   }
 }
 
-VellumUploadCounts LastUploadCounts() { return last_counts; }
+void Upload(Project& project, const UploadRequest& request) {
+  core::Progress progress(VELLUM_PROGRESS_UPLOAD);
+  Upload(project, request, progress);
+}
+
+VellumUploadCounts LastUploadCounts() {
+  VellumUploadCounts sum{};
+  for (const VellumUploadCounts& counts : last_upload.targets) {
+    sum.Sent += counts.Sent;
+    sum.Skipped += counts.Skipped;
+    sum.Failed += counts.Failed;
+  }
+  return sum;
+}
+
+VellumUploadCounts LastUploadTargetCounts(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= last_upload.targets.size()) return {};
+  return last_upload.targets[index];
+}
+
+int32_t LastUploadNotSent() { return last_upload.not_sent; }
 
 }  // namespace vellum::publish

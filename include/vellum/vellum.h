@@ -515,7 +515,10 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
 /* Extensions of this engine                                                */
 /* ------------------------------------------------------------------------ */
 
-/* What the last HTMLprjUpload did, counted over every selected target. */
+/* What the last HTMLprjUpload did, counted over every selected target. A
+ * file the user refused to send from outside the project counts as failed
+ * on each target; files an upload left because the progress callback
+ * stopped it are counted by VellumLastUploadNotSent only. */
 typedef struct VellumUploadCounts {
   int32_t Sent;    /* files sent whole */
   int32_t Skipped; /* files passed over as unchanged since their last upload */
@@ -537,22 +540,27 @@ VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags);
 VELLUM_API int32_t VellumCleanUpOnSignals(void);
 
 /* What a long engine call is doing: given to the progress callback before
- * each page a scan reads and before each file an upload sends. The record
+ * each page a scan reads and before each file an upload handles. The record
  * and its texts are the engine's and valid during the call only. */
 typedef struct VellumProgress {
   int32_t Kind;       /* VELLUM_PROGRESS_SCAN or VELLUM_PROGRESS_UPLOAD */
-  int32_t Done;       /* pages read / files handled so far (0 at the first) */
-  int32_t Total;      /* files to handle; 0 when not known (a scan) */
+  int32_t Done;       /* pages read / files handled so far, over all the
+                         upload's targets (0 at the first) */
+  int32_t Total;      /* files the whole upload handles; 0 for a scan */
   const char* Item;   /* the page about to be read (its address or path, as
-                         the scan reads it) / the file about to be sent */
-  const char* Target; /* upload: the target's address; null for a scan */
+                         the scan reads it) / the file about to be sent or
+                         passed over (its path as registered or found) */
+  const char* Target; /* upload: the target's URL, or without one its FTP
+                         server (as written in the target) or its folder;
+                         "" when it has none; null for a scan */
 } VellumProgress;
 
 enum { VELLUM_PROGRESS_SCAN = 1, VELLUM_PROGRESS_UPLOAD = 2 };
 
 /* Called synchronously, on the thread of the engine call, like the message
  * callbacks; it must not call the engine. Returns non-zero to ask the
- * engine to stop before the next page or file. */
+ * engine to stop: the page or file it was told of is not read or handled,
+ * nor is any after it. */
 typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
 
 /* Sets the progress callback, or removes it with null; it stays set until
@@ -568,13 +576,42 @@ typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
  * the callback asks to stop, the scan reads no further page, *params->Items
  * is left exactly as it was before the call, the info callback gets the one
  * line "Scan stopped\n" (nothing goes to the error callback) and
- * HTMLgenSiteMap returns 0. HTMLprjUpload does not ask it yet. */
+ * HTMLgenSiteMap returns 0.
+ *
+ * HTMLprjUpload asks it once before each file that it sends or passes over
+ * as unchanged, target by target in target order and file by file in
+ * upload order. Total, known from the first call on, is the number of
+ * selected targets times the files of the upload, less the files the user
+ * refused to send from outside the project (those are never announced).
+ * The files of a target that cannot be reached at all (its FTP server
+ * unknown, refusing the connection or the login, or its remote folder
+ * missing) are not handled and not announced: they are reported as failed
+ * as before, and Done moves past all of them at once, so the next file
+ * announced counts them as done. When the callback asks to stop, the
+ * upload handles no further file on any target: the files sent before stay
+ * recorded on their targets (an upload with VELLUM_UPLOAD_SKIP_UNCHANGED
+ * later sends only the rest), an FTP connection is closed as usual, nothing
+ * goes to the error callback, and the info callback gets the one line
+ * "Upload stopped: N files not sent\n" ("1 file" for one), N being
+ * VellumLastUploadNotSent(). */
 VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback);
 
 /* 1 when the last HTMLgenSiteMap or HTMLprjUpload stopped because the
  * progress callback asked it to, else 0 (also before any such call). Each
  * of those calls sets it anew as it starts. */
 VELLUM_API int32_t VellumLastCallStopped(void);
+
+/* What the last HTMLprjUpload did for the target at index (in the project's
+ * target list at the time of the upload); all zero for a target it did not
+ * handle or an index out of range. The counts of every target add up to
+ * VellumLastUploadCounts(). A target the upload stopped in holds what it
+ * did up to the stop. */
+VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index);
+
+/* How many files the last HTMLprjUpload did not handle because the progress
+ * callback stopped it (0 when it ran to its end): Total less Done at the
+ * call that asked to stop, the file it was told of included. */
+VELLUM_API int32_t VellumLastUploadNotSent(void);
 
 #ifdef __cplusplus
 }

@@ -67,6 +67,7 @@ int main(void) {
   CHECK(VellumSetProgressCallback(NULL) == 1);
   CHECK(HTMLGSiteMap(&params, 0) != 0);
   CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
+  CHECK(VellumLastUploadTargetCounts(0).Failed == 0 && VellumLastUploadNotSent() == 0);
   CHECK(VellumCleanUpOnSignals() == 1);
 
   /* A null request, index or Items list fails with a report, never a crash. */

@@ -1,0 +1,319 @@
+// Progress, stop and per-target counts of an upload, through the exported
+// interface: a project with a folder target and a target on a real FTP
+// server (pyftpdlib on 127.0.0.1), uploaded with a progress callback that
+// records what it is told and asks to stop where a test says.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/ftp_servers.h"
+#include "support/message_log.h"
+#include "support/scratch_dir.h"
+#include "vellum/vellum.h"
+
+// For comparing counts in expectations (found beside the record's own
+// namespace).
+static bool operator==(const VellumUploadCounts& a, const VellumUploadCounts& b) {
+  return a.Sent == b.Sent && a.Skipped == b.Skipped && a.Failed == b.Failed;
+}
+
+static void PrintTo(const VellumUploadCounts& counts, std::ostream* out) {
+  *out << "{" << counts.Sent << ", " << counts.Skipped << ", " << counts.Failed << "}";
+}
+
+namespace vellum::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the progress callback was told, one entry a call.
+struct Announced {
+  int32_t kind, done, total;
+  std::string item, target;
+  int arrived;  // files in the target's destination when it was told
+};
+
+std::vector<Announced> announced;
+int32_t stop_at = -1;                        // the Done at which the callback asks to stop
+std::map<std::string, std::string> landing;  // target address -> folder its files land in
+
+int FilesBelow(const std::string& folder) {
+  int count = 0;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; it != end; it.increment(error)) {
+    count += it->is_regular_file();
+  }
+  return count;
+}
+
+int32_t Record(const VellumProgress* progress) {
+  const std::string target = progress->Target != nullptr ? progress->Target : "(null)";
+  announced.push_back({progress->Kind, progress->Done, progress->Total, progress->Item, target,
+                       landing.contains(target) ? FilesBelow(landing[target]) : -1});
+  return progress->Done == stop_at ? 1 : 0;
+}
+
+class UploadProgressTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kFiles[] = {"a.htm", "b.htm", "img/c.gif", "d.htm"};
+
+  void SetUp() override {
+    const std::string program = fs::canonical("/proc/self/exe").string();
+    HTMLinitmess(RecordInfo, RecordError, RecordQuestion, 0, 0, program.c_str());
+    project_ = HTMLprjClose(0);
+    for (const char* file : kFiles) root_.Write(std::string("site/") + file, file);
+    announced.clear();
+    stop_at = -1;
+    landing.clear();
+    Messages() = {};
+  }
+
+  void TearDown() override {
+    VellumSetProgressCallback(nullptr);
+    HTMLprjClose(0);
+  }
+
+  static void AddFile(const char* path) {
+    PrmRequest request{VELLUM_PRM_ADD_FILE, 0, path};
+    HTMLprjPrm(&request);
+  }
+  static void AddFiles() {
+    for (const char* file : kFiles) AddFile(file);
+  }
+  static void AddTarget(const OutputTarget& settings) {
+    PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &settings};
+    HTMLprjPrm(&request);
+  }
+  // A folder target; with a URL, the site's address that the user gave it.
+  void AddFolderTarget(const std::string& folder, const char* url = nullptr) {
+    OutputTarget target{};
+    target.URL = url;
+    target.Folder = folder.c_str();
+    AddTarget(target);
+    landing[url != nullptr ? url : folder] = folder;
+  }
+  // An FTP target on server ("host:port"), into its folder /www.
+  void AddFtpTarget(const std::string& server) {
+    OutputTarget target{};
+    target.Server = server.c_str();
+    target.Login = FtpServer::kUser;
+    target.Password = FtpServer::kPassword;
+    target.Folder = "/www";
+    target.Flags = VELLUM_TARGET_FTP | VELLUM_TARGET_PASSIVE;
+    AddTarget(target);
+    landing[server] = www_;
+  }
+  std::string Server() const { return "127.0.0.1:" + std::to_string(server_.port()); }
+
+  // Uploads to the targets whose selection byte is 1 (all when none given).
+  void Upload(uint32_t options, std::vector<uint8_t> selection = {}) {
+    if (selection.empty()) selection.assign(project_->TargetCount, 1);
+    Messages() = {};
+    const UploadRequest request{options, 0, selection.data(), 0};
+    EXPECT_EQ(HTMLprjUpload(&request), 0);
+  }
+
+  // The paths recorded as uploaded on the target at index.
+  std::vector<std::string> Records(int index) const {
+    std::vector<std::string> paths;
+    const OutputTarget& target = project_->Targets[index];
+    for (int i = 0; i < target.UploadedCount; ++i) paths.push_back(target.UploadedFiles[i].Path);
+    return paths;
+  }
+
+  // The names of the files the server was asked to store, in order (each
+  // in the folder it goes to, so without its path).
+  std::vector<std::string> Stored() const {
+    std::vector<std::string> names;
+    for (const std::string& command : server_.Commands()) {
+      if (command.starts_with("STOR ")) names.push_back(command.substr(5));
+    }
+    return names;
+  }
+  int Count(const char* command) const {
+    int count = 0;
+    for (const std::string& seen : server_.Commands()) count += seen.starts_with(command);
+    return count;
+  }
+
+  // The first count files as registered, and their names.
+  static std::vector<std::string> First(std::size_t count) {
+    return {std::begin(kFiles), std::begin(kFiles) + std::min(count, std::size(kFiles))};
+  }
+  static std::vector<std::string> Names(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    for (const std::string& path : paths) names.push_back(fs::path(path).filename().string());
+    return names;
+  }
+
+  static std::string Made(const std::string& folder) {
+    fs::create_directories(folder);
+    return folder;
+  }
+
+  Project* project_ = nullptr;
+  ScratchDir root_;  // site/ (the current folder), pub*/, ftp/www/
+  const std::string site_ = Made(root_ / "site");
+  const std::string pub_ = root_ / "pub";
+  const std::string www_ = Made(root_ / "ftp/www");
+  FtpServer server_{root_ / "ftp", root_ / "ftp.log"};
+  CurrentFolder current_{site_};
+};
+
+// Each file is announced on each target, before it is handled and after the
+// one before it was finished, whether it is sent or passed over.
+TEST_F(UploadProgressTest, EachFileIsAnnouncedOnceBeforeItIsHandled) {
+  const std::string url = "https://www.example.org/site/";
+  AddFolderTarget(pub_);
+  AddFtpTarget(Server());
+  AddFolderTarget(root_ / "pub2", url.c_str());
+  AddFiles();
+  VellumSetProgressCallback(Record);
+  const std::vector<std::string> targets = {pub_, Server(), url};
+
+  for (const uint32_t options : {0u, VELLUM_UPLOAD_SKIP_UNCHANGED}) {
+    SCOPED_TRACE(options);
+    announced.clear();
+    Upload(options);
+    ASSERT_EQ(announced.size(), 12u);
+    for (std::size_t i = 0; i < announced.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(announced[i].kind, VELLUM_PROGRESS_UPLOAD);
+      EXPECT_EQ(announced[i].done, static_cast<int32_t>(i));
+      EXPECT_EQ(announced[i].total, 12);
+      EXPECT_EQ(announced[i].item, kFiles[i % 4]);
+      EXPECT_EQ(announced[i].target, targets[i / 4]);
+      // The first upload finds each destination holding the files before
+      // the one announced; the second finds them all there.
+      EXPECT_EQ(announced[i].arrived, options == 0 ? static_cast<int>(i % 4) : 4);
+    }
+    const VellumUploadCounts each =
+        options == 0 ? VellumUploadCounts{4, 0, 0} : VellumUploadCounts{0, 4, 0};
+    for (int index = 0; index < 3; ++index) EXPECT_EQ(VellumLastUploadTargetCounts(index), each);
+    EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{3 * each.Sent, 3 * each.Skipped, 0}));
+    EXPECT_EQ(VellumLastCallStopped(), 0);
+    EXPECT_EQ(VellumLastUploadNotSent(), 0);
+    EXPECT_TRUE(Messages().errors.empty());
+  }
+  EXPECT_EQ(Stored(), Names(First(4)));
+}
+
+// Stopped after N files, the targets hold those N and their records; the
+// project saved and opened again, an upload that skips unchanged files
+// sends exactly the rest.
+TEST_F(UploadProgressTest, AStoppedUploadKeepsWhatItSentAndResumes) {
+  struct Row {
+    int32_t stop_at;
+    const char* line;
+  };
+  for (const Row& row :
+       {Row{0, "Upload stopped: 8 files not sent\n"}, Row{3, "Upload stopped: 5 files not sent\n"},
+        Row{4, "Upload stopped: 4 files not sent\n"},
+        Row{7, "Upload stopped: 1 file not sent\n"}}) {
+    SCOPED_TRACE(row.stop_at);
+    const std::size_t on_ftp = std::min(row.stop_at, 4);
+    const std::size_t in_folder = row.stop_at - on_ftp;
+    const std::string folder = root_ / ("pub" + std::to_string(row.stop_at));
+    const std::string saved = root_ / ("saved" + std::to_string(row.stop_at) + ".bpj");
+    fs::remove_all(www_);
+    fs::create_directories(www_);
+    const std::size_t stored_before = Stored().size();
+    const int quits_before = Count("QUIT");
+    HTMLprjClose(0);
+    AddFtpTarget(Server());
+    AddFolderTarget(folder);
+    AddFiles();
+
+    VellumSetProgressCallback(Record);
+    announced.clear();
+    stop_at = row.stop_at;
+    Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
+    EXPECT_EQ(announced.size(), static_cast<std::size_t>(row.stop_at) + 1);
+    EXPECT_EQ(VellumLastCallStopped(), 1);
+    EXPECT_EQ(VellumLastUploadNotSent(), 8 - row.stop_at);
+    EXPECT_EQ(Messages().info.back(), row.line);
+    EXPECT_TRUE(Messages().errors.empty());
+    EXPECT_EQ(VellumLastUploadTargetCounts(0),
+              (VellumUploadCounts{static_cast<int32_t>(on_ftp), 0, 0}));
+    EXPECT_EQ(VellumLastUploadTargetCounts(1),
+              (VellumUploadCounts{static_cast<int32_t>(in_folder), 0, 0}));
+    EXPECT_EQ(VellumLastUploadCounts().Sent, row.stop_at);
+    // Exactly the files before the stop arrived and are recorded, and the
+    // FTP connection said goodbye.
+    EXPECT_EQ(FilesBelow(www_), static_cast<int>(on_ftp));
+    EXPECT_EQ(FilesBelow(folder), static_cast<int>(in_folder));
+    EXPECT_EQ(Records(0), First(on_ftp));
+    EXPECT_EQ(Records(1), First(in_folder));
+    EXPECT_EQ(Count("QUIT"), quits_before + 1);
+
+    ASSERT_EQ(HTMLprjSave(saved.c_str()), project_);
+    HTMLprjClose(0);
+    ASSERT_EQ(HTMLprjOpen(saved.c_str()), project_);
+    VellumSetProgressCallback(nullptr);
+    Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
+    EXPECT_EQ(VellumLastCallStopped(), 0);
+    EXPECT_EQ(VellumLastUploadNotSent(), 0);
+    EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{8 - row.stop_at, row.stop_at, 0}));
+    std::vector<std::string> stored = Stored();
+    stored.erase(stored.begin(), stored.begin() + stored_before);
+    EXPECT_EQ(stored, Names(First(4)));  // every file once
+    EXPECT_EQ(FilesBelow(www_), 4);
+    EXPECT_EQ(FilesBelow(folder), 4);
+    EXPECT_EQ(Records(0), First(4));
+    EXPECT_EQ(Records(1), First(4));
+  }
+}
+
+// A missing file fails on each target that handles it; a target that
+// cannot be reached fails all its files without announcing any, and the
+// count moves past them; a target not selected counts nothing.
+TEST_F(UploadProgressTest, EachTargetHasItsOwnCounts) {
+  const std::string closed = "127.0.0.1:" + std::to_string(FreePort());
+  AddFolderTarget(pub_);
+  AddFtpTarget(closed);
+  AddFolderTarget(root_ / "unselected");
+  AddFtpTarget(Server());
+  AddFile("a.htm");
+  AddFile("missing.htm");
+  AddFile("b.htm");
+  VellumSetProgressCallback(Record);
+  Upload(0, {1, 1, 0, 1});
+
+  std::vector<std::string> told;
+  for (const Announced& entry : announced) {
+    told.push_back(std::to_string(entry.done) + "/" + std::to_string(entry.total) + " " +
+                   entry.item + " " + (entry.target == pub_ ? "folder" : entry.target));
+  }
+  const std::string ftp = Server();
+  EXPECT_EQ(told, (std::vector<std::string>{"0/9 a.htm folder", "1/9 missing.htm folder",
+                                            "2/9 b.htm folder", "6/9 a.htm " + ftp,
+                                            "7/9 missing.htm " + ftp, "8/9 b.htm " + ftp}));
+  struct Row {
+    int32_t index;
+    VellumUploadCounts counts;
+  };
+  for (const Row& row : {Row{0, {2, 0, 1}}, Row{1, {0, 0, 3}}, Row{2, {0, 0, 0}}, Row{3, {2, 0, 1}},
+                         Row{4, {0, 0, 0}}, Row{-1, {0, 0, 0}}}) {
+    EXPECT_EQ(VellumLastUploadTargetCounts(row.index), row.counts) << row.index;
+  }
+  EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{4, 0, 5}));
+  EXPECT_EQ(VellumLastCallStopped(), 0);
+  EXPECT_EQ(VellumLastUploadNotSent(), 0);
+  EXPECT_EQ(Messages().errors, std::vector<std::string>{"'" + closed + "' Bad Upload"});
+  EXPECT_FALSE(fs::exists(root_ / "unselected"));
+
+  // The next upload starts its counts afresh.
+  Upload(0, {0, 0, 0, 1});
+  EXPECT_EQ(VellumLastUploadTargetCounts(0), (VellumUploadCounts{0, 0, 0}));
+  EXPECT_EQ(VellumLastUploadTargetCounts(3), (VellumUploadCounts{2, 0, 1}));
+  EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{2, 0, 1}));
+}
+
+}  // namespace
+}  // namespace vellum::test

@@ -183,6 +183,10 @@ void MapPage::Select(QTreeWidgetItem* entry) {
   if (entry != nullptr) {
     tree_->setCurrentItem(entry);
     Show(entry);
+  } else {
+    // Nothing left to show: the fields must not keep a removed node's texts.
+    name_->setPlainText(QString());
+    url_->clear();
   }
   tree_->setFocus();
 }

@@ -178,6 +178,8 @@ class MapPageTest : public QObject {
     QCOMPARE(project_->Modified, 1);
   }
 
+  // Into an empty tree and out again: nothing selected adds at the end and
+  // removes nothing; removing the last node leaves empty fields.
   void AddAndRemoveWithoutSelection() {
     page_->Tree()->setCurrentItem(nullptr);
     page_->Remove();
@@ -189,8 +191,12 @@ class MapPageTest : public QObject {
     QCOMPARE(Shape(root), "-");
     QCOMPARE(page_->Tree()->currentItem(), page_->Tree()->topLevelItem(0));
     page_->LinkName()->setPlainText("Home");
+    page_->LinkUrl()->setText("index.html");
     page_->Commit();
     QCOMPARE(Shape(root), "Home");
+    page_->Remove();
+    QCOMPARE(root.Count, 0);
+    QVERIFY(page_->LinkName()->toPlainText().isEmpty() && page_->LinkUrl()->text().isEmpty());
   }
 
   // A new tree (a scan) shown again: what the fields held for the old tree

@@ -13,17 +13,15 @@ namespace {
 // The window the engine reports to; one long call runs at a time.
 ProgressDialog* active = nullptr;
 
-// Reports closer together than this only update the numbers the next time.
-constexpr qint64 kRepaintMilliseconds = 40;
-
 }  // namespace
 
-ProgressDialog::ProgressDialog(const QString& title, QWidget* parent)
+ProgressDialog::ProgressDialog(int kind, const QString& title, QWidget* parent)
     : QDialog(parent),
       count_(new QLabel(this)),
       item_(new QLabel(this)),
       elapsed_(new QLabel(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)) {
+      cancel_(new QPushButton(tr("Cancel"), this)),
+      kind_(kind) {
   setWindowTitle(title);
   setWindowModality(Qt::ApplicationModal);
   clock_.start();
@@ -52,8 +50,7 @@ ProgressDialog::~ProgressDialog() {
 int ProgressDialog::Run(const std::function<int()>& call) {
   cancelled_ = false;
   clock_.start();
-  shown_at_ = -1;
-  Report(VellumProgress{VELLUM_PROGRESS_SCAN, 0, 0, nullptr, nullptr});
+  Report(VellumProgress{kind_, 0, 0, nullptr, nullptr});
   show();
   QApplication::processEvents();
   active = this;
@@ -82,12 +79,8 @@ int32_t ProgressDialog::OnProgress(const VellumProgress* progress) {
   if (dialog == nullptr) return 0;
   // The window stays live while the engine works: it repaints and takes the
   // Cancel click. Being modal, it keeps every other window from input.
-  const qint64 now = dialog->clock_.elapsed();
-  if (dialog->shown_at_ < 0 || now - dialog->shown_at_ >= kRepaintMilliseconds) {
-    dialog->shown_at_ = now;
-    dialog->Report(*progress);
-    QApplication::processEvents();
-  }
+  dialog->Report(*progress);
+  QApplication::processEvents();
   return dialog->cancelled_ ? 1 : 0;
 }
 

@@ -18,7 +18,8 @@ namespace bramblel {
 class ProgressDialog : public QDialog {
   Q_OBJECT
  public:
-  ProgressDialog(const QString& title, QWidget* parent = nullptr);
+  // kind: what the call does (VELLUM_PROGRESS_SCAN or _UPLOAD).
+  ProgressDialog(int kind, const QString& title, QWidget* parent = nullptr);
   ~ProgressDialog() override;
 
   // Runs call with this window up and the engine reporting to it; returns
@@ -46,7 +47,7 @@ class ProgressDialog : public QDialog {
   QLabel* elapsed_;
   QPushButton* cancel_;
   QElapsedTimer clock_;
-  qint64 shown_at_ = -1;
+  int kind_;
   bool cancelled_ = false;
 };
 

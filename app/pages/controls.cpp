@@ -1,5 +1,7 @@
 #include "pages/controls.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QColorDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -22,6 +24,13 @@ void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout
   auto* text = new QLabel(label);
   text->setBuddy(buddy);
   form.addRow(text, field);
+}
+
+void CheckChoice(QButtonGroup* group, int id) {
+  // An exclusive group cannot uncheck its last button: lift it meanwhile.
+  group->setExclusive(false);
+  for (QAbstractButton* button : group->buttons()) button->setChecked(group->id(button) == id);
+  group->setExclusive(true);
 }
 
 void FocusFirstField(QWidget* page) {

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cstdint>
 
+class QButtonGroup;
 class QFormLayout;
 class QLayout;
 class QPushButton;
@@ -24,6 +25,9 @@ QString ColorText(const QColor& color);
 // row shows field (a widget or a layout), or buddy itself.
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QWidget* field = nullptr);
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout* field);
+
+// Checks the button of group with id, or none for -1.
+void CheckChoice(QButtonGroup* group, int id);
 
 // Gives the focus to the first control of page that takes it from the Tab
 // key.

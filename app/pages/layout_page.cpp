@@ -6,7 +6,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "dialogs/upload_dialog.h"
 
 namespace bramblel {
 
@@ -18,15 +22,21 @@ QString PageFileFilter(const char* page_patterns) {
   return QStringLiteral("HTML file (%1);;All Files (*)").arg(patterns.simplified());
 }
 
-namespace {
-
-// What a target's line shows: its address, else where it sends files, so
-// that no line is blank.
-QString TargetLine(const OutputTarget& target) {
+QString TargetName(const OutputTarget& target) {
   for (const char* text : {target.URL, target.Server, target.Folder}) {
     if (text != nullptr && *text != '\0') return QString::fromUtf8(text);
   }
   return QString();
+}
+
+namespace {
+
+QToolButton* PictureButton(const char* picture, const QString& tip, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(QIcon(QLatin1String(picture)));
+  button->setToolTip(tip);
+  button->setAccessibleName(tip);
+  return button;
 }
 
 }  // namespace
@@ -37,7 +47,10 @@ LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
       output_file_(new QLineEdit(this)),
       image_folder_(new QLineEdit(this)),
       relative_(new FlagBox(tr("Use &relative paths"), VELLUM_GEN_RELATIVE_LINKS, this)),
-      output_list_(new QListWidget(this)) {
+      output_list_(new QListWidget(this)),
+      properties_(PictureButton(":/pictures/target-properties.png", tr("Output Properties"), this)),
+      add_(PictureButton(":/pictures/target-add.png", tr("Add Output item"), this)),
+      remove_(PictureButton(":/pictures/target-remove.png", tr("Remove selected item"), this)) {
   auto* browse = new QPushButton(tr("Browse..."), this);
   setTabOrder(output_file_, browse);
   connect(browse, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);
@@ -53,11 +66,20 @@ LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
   auto* list_label = new QLabel(tr("Output list:"), this);
   list_label->setBuddy(output_list_);
   output_list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(output_list_, &QListWidget::itemDoubleClicked, this, &LayoutPage::EditCurrentTarget);
+  connect(properties_, &QToolButton::clicked, this, &LayoutPage::EditCurrentTarget);
+  connect(add_, &QToolButton::clicked, this, &LayoutPage::AddTarget);
+  connect(remove_, &QToolButton::clicked, this, &LayoutPage::RemoveCurrentTarget);
+  auto* list_row = new QHBoxLayout;
+  list_row->addWidget(list_label, 1);
+  list_row->addWidget(properties_);
+  list_row->addWidget(add_);
+  list_row->addWidget(remove_);
 
   auto* page = new QVBoxLayout(this);
   page->addLayout(form);
   page->addSpacing(8);
-  page->addWidget(list_label);
+  page->addLayout(list_row);
   page->addWidget(output_list_, 1);
 }
 
@@ -73,13 +95,35 @@ void LayoutPage::Collect(Collected& out) const {
   relative_->Collect(out.flags);
 }
 
-void LayoutPage::FillOutputList(const Project& project, int current) {
+void LayoutPage::FillOutputList(Project& project, int current) {
+  project_ = &project;
   output_list_->clear();
   for (int i = 0; i < project.TargetCount; ++i) {
-    output_list_->addItem(TargetLine(project.Targets[i]));
+    output_list_->addItem(TargetName(project.Targets[i]));
   }
   // A line outside the list leaves no line current.
   output_list_->setCurrentRow(current >= 0 && current < output_list_->count() ? current : -1);
+}
+
+void LayoutPage::EditCurrentTarget() {
+  const int current = output_list_->currentRow();
+  if (project_ == nullptr || current < 0) return;
+  if (bramblel::EditTarget(*project_, current, this)) FillOutputList(*project_, current);
+}
+
+void LayoutPage::AddTarget() {
+  if (project_ == nullptr) return;
+  const int current = std::max(output_list_->currentRow(), 0);
+  if (bramblel::AddTarget(this)) FillOutputList(*project_, current);
+}
+
+void LayoutPage::RemoveCurrentTarget() {
+  PrmRequest request{VELLUM_PRM_DELETE_TARGET, output_list_->currentRow(), nullptr};
+  if (project_ == nullptr || request.Index < 0 || project_->TargetCount == 0) return;
+  // The engine writes back the line to show next: the same place, the new
+  // last line, or -1 when none is left.
+  HTMLprjPrm(&request);
+  FillOutputList(*project_, request.Index);
 }
 
 void LayoutPage::ChooseOutputFile() {

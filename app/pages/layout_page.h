@@ -7,8 +7,13 @@
 #include "pages/form_page.h"
 
 class QListWidget;
+class QToolButton;
 
 namespace bramblel {
+
+// What a target's line in the output list shows: its address, else where
+// it sends files, so that no line is blank.
+QString TargetName(const OutputTarget& target);
 
 // The output file chooser's filter for the web-page patterns of the
 // configuration ("*.htm;*.html").
@@ -21,22 +26,34 @@ class LayoutPage : public FormPage {
 
   void Fill(const ScriptItem& item) override;
   void Collect(Collected& out) const override;
-  // One line per upload target of the project, line `current` made current.
-  void FillOutputList(const Project& project, int current);
+  // One line per upload target of project, line `current` made current;
+  // the list's commands then work on project's targets.
+  void FillOutputList(Project& project, int current);
+  // The output list's commands, on its current line.
+  void EditCurrentTarget();
+  void AddTarget();
+  void RemoveCurrentTarget();
 
   QLineEdit* OutputFile() const { return output_file_; }
   QLineEdit* ImageFolder() const { return image_folder_; }
   FlagBox* RelativeLinks() const { return relative_; }
   QListWidget* OutputList() const { return output_list_; }
+  QToolButton* PropertiesButton() const { return properties_; }
+  QToolButton* AddButton() const { return add_; }
+  QToolButton* RemoveButton() const { return remove_; }
 
  private:
   void ChooseOutputFile();
 
   const EngineConfig* config_;
+  Project* project_ = nullptr;
   QLineEdit* output_file_;
   QLineEdit* image_folder_;
   FlagBox* relative_;
   QListWidget* output_list_;
+  QToolButton* properties_;
+  QToolButton* add_;
+  QToolButton* remove_;
   EngineText output_file_text_;
   EngineText image_folder_text_;
 };

@@ -109,7 +109,7 @@ int RunApplication(int argc, char** argv) {
   window.show();
 
   if (!screenshot_folder.isEmpty()) {
-    return SaveScreenshots(window, splash, screenshot_folder) ? 0 : 1;
+    return SaveScreenshots(window, config, splash, screenshot_folder) ? 0 : 1;
   }
   QTimer::singleShot(kSplashMilliseconds, &splash, &QWidget::close);
   return QApplication::exec();

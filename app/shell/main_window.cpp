@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "dialogs/about_dialog.h"
+#include "dialogs/config_dialog.h"
 #include "dialogs/help_window.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
@@ -151,8 +152,10 @@ void MainWindow::CreateActions() {
   connect(Action("About"), &QAction::triggered, this, &MainWindow::OnAbout);
   connect(Action("NextPane"), &QAction::triggered, view_, &FormView::SwitchPane);
   connect(Action("PreviousPane"), &QAction::triggered, view_, &FormView::SwitchPane);
-  // The configuration dialog comes with the upload dialogs.
-  Action("ProjectProperties")->setEnabled(false);
+  connect(Action("ProjectProperties"), &QAction::triggered, this, [this] {
+    ConfigDialog dialog(config_, this);
+    dialog.exec();
+  });
 
   Action("FileNew")->setIcon(StandardIcon(this, "document-new", QStyle::SP_FileIcon));
   Action("FileOpen")->setIcon(StandardIcon(this, "document-open", QStyle::SP_DialogOpenButton));

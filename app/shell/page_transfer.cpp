@@ -59,6 +59,30 @@ const char* FileNamePart(const char* path) {
   return name;
 }
 
+// Sends the project's files to every target, with the project's own upload
+// options so that a user's choice such as skipping unchanged files holds.
+void Upload(Project& project, QWidget* parent) {
+  if (project.TargetCount == 0) {
+    Ask(Prompt::kNotice, QObject::tr("The project has no upload targets: add one to the "
+                                     "output list of the Layout tab."));
+    return;
+  }
+  const std::vector<uint8_t> selection(project.TargetCount, 1);
+  const UploadRequest request{project.UploadProperties, project.CompessProperties, selection.data(),
+                              0};
+  QStringList errors;
+  {
+    // Failures are told once, at the end, with the counts.
+    CollectErrors failures;
+    ProgressDialog progress(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), parent);
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    progress.Run([&request] { return HTMLprjUpload(&request); });
+    QGuiApplication::restoreOverrideCursor();
+    errors = failures.errors;
+  }
+  Ask(errors.isEmpty() ? Prompt::kNotice : Prompt::kError, UploadSummary(project, errors));
+}
+
 }  // namespace
 
 void FillPages(FormView& view, Project& project, ScriptItem& item) {
@@ -113,18 +137,25 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
   QGuiApplication::restoreOverrideCursor();
   Ask(Prompt::kNotice, GenerateMessage(output_file, QDir::currentPath()));
 
-  if (upload) {
-    const Project& project = *document.project();
-    // Every target selected; the project's own upload options, so that a
-    // user's choice such as skipping unchanged files holds.
-    const std::vector<uint8_t> selection(std::max(project.TargetCount, 1), 1);
-    const UploadRequest request{project.UploadProperties, project.CompessProperties,
-                                selection.data(), 0};
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    HTMLprjUpload(&request);
-    QGuiApplication::restoreOverrideCursor();
-  }
+  if (upload) Upload(*document.project(), view.window());
   return true;
+}
+
+QString UploadSummary(const Project& project, const QStringList& errors) {
+  QStringList lines{QObject::tr("Upload finished.")};
+  for (int i = 0; i < project.TargetCount; ++i) {
+    const VellumUploadCounts counts = VellumLastUploadTargetCounts(i);
+    lines.append(QObject::tr("%1: %2 sent, %3 skipped as unchanged, %4 failed")
+                     .arg(TargetName(project.Targets[i]))
+                     .arg(counts.Sent)
+                     .arg(counts.Skipped)
+                     .arg(counts.Failed));
+  }
+  if (VellumLastCallStopped()) {
+    lines.append(QObject::tr("Cancelled: %1 files not sent.").arg(VellumLastUploadNotSent()));
+  }
+  if (!errors.isEmpty()) lines << QString() << errors;
+  return lines.join('\n');
 }
 
 QString RunPreview(FormView& view, Document& document, const EngineConfig* config) {
@@ -162,6 +193,12 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   if (wizard.exec() != QDialog::Accepted) return ScanOutcome::kNotRun;
 
   const WizardAnswers answers = wizard.Answers();
+  if (answers.mode == 1 && answers.folder.isEmpty()) {
+    // An empty path would have the engine list the current folder, which
+    // the user did not choose.
+    Ask(Prompt::kError, QObject::tr("No folder was chosen to scan."));
+    return ScanOutcome::kNotRun;
+  }
   const QByteArray start =
       QFile::encodeName(answers.mode == 1 ? answers.folder : answers.base_file);
   SiteMapParams params{};
@@ -169,7 +206,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   params.Settings.Mode = answers.mode == 1 ? 1 : 0;
   params.Settings.OutputFile = "";
   params.Items = &item->Entries;
-  ProgressDialog progress(wizard.windowTitle(), parent);
+  ProgressDialog progress(VELLUM_PROGRESS_SCAN, wizard.windowTitle(), parent);
   // The busy pointer still lets the user reach Cancel.
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   const int scanned =

@@ -5,6 +5,7 @@
 #define BRAMBLEL_SHELL_PAGE_TRANSFER_H
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 #include <cstdint>
@@ -44,12 +45,17 @@ QString GenerateMessage(const QString& output_file, const QString& current_folde
 QString PreviewPath(const char* output_file, const char* temp_folder);
 
 // Generates the site map page, tells where it went and, with upload,
-// publishes the project's files to every target. Returns false when the
+// publishes the project's files to every target with a progress window
+// that can stop it, then tells what went where. Returns false when the
 // project has no site map.
 bool RunGenerate(FormView& view, Document& document, bool upload);
 // Writes a preview into the temporary folder, registering nothing, and asks
 // the desktop to open it. Returns the preview's path, empty without a site map.
 QString RunPreview(FormView& view, Document& document, const EngineConfig* config);
+
+// What an upload did, target by target, for the message at its end; the
+// errors reported meanwhile list the files that failed and why.
+QString UploadSummary(const Project& project, const QStringList& errors);
 
 // How a Layout Wizard run ended.
 enum class ScanOutcome { kNotRun, kScanned, kCancelled };

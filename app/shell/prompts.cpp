@@ -61,4 +61,16 @@ Answer Ask(Prompt prompt, const QString& text) {
 
 void SetPromptHandler(PromptHandler handler) { Handler() = std::move(handler); }
 
+CollectErrors::CollectErrors() : outer_(Handler()) {
+  Handler() = [this](Prompt prompt, const QString& text) {
+    if (prompt == Prompt::kError) {
+      errors.append(text);
+      return Answer::kOk;
+    }
+    return outer_ ? outer_(prompt, text) : ShowBox(prompt, text);
+  };
+}
+
+CollectErrors::~CollectErrors() { Handler() = std::move(outer_); }
+
 }  // namespace bramblel

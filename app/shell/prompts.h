@@ -4,6 +4,7 @@
 #define BRAMBLEL_SHELL_PROMPTS_H
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace bramblel {
@@ -23,6 +24,21 @@ Answer Ask(Prompt prompt, const QString& text);
 // Replaces the message boxes (a null handler brings them back). For tests.
 using PromptHandler = std::function<Answer(Prompt, const QString&)>;
 void SetPromptHandler(PromptHandler handler);
+
+// While it lives, error messages are kept in errors instead of shown, so
+// that a long run can tell them all at its end; questions are still asked.
+class CollectErrors {
+ public:
+  CollectErrors();
+  ~CollectErrors();
+  CollectErrors(const CollectErrors&) = delete;
+  CollectErrors& operator=(const CollectErrors&) = delete;
+
+  QStringList errors;
+
+ private:
+  PromptHandler outer_;
+};
 
 }  // namespace bramblel
 

@@ -1,14 +1,19 @@
 #include "shell/screenshots.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
 #include "dialogs/about_dialog.h"
+#include "dialogs/config_dialog.h"
+#include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
+#include "dialogs/upload_dialog.h"
 #include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
@@ -28,7 +33,8 @@ bool Save(QWidget& widget, const QDir& folder, const char* name) {
 
 }  // namespace
 
-bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder) {
+bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
+                     const QString& folder) {
   const QDir out(folder);
   if (!out.mkpath(QStringLiteral("."))) return false;
   bool saved = Save(splash, out, "splash");
@@ -72,11 +78,34 @@ bool SaveScreenshots(MainWindow& window, QWidget& splash, const QString& folder)
   saved &= Save(wizard, out, "wizard-folder");
   wizard.close();
 
-  ProgressDialog progress(wizard.windowTitle(), &window);
+  ProgressDialog scan(VELLUM_PROGRESS_SCAN, wizard.windowTitle(), &window);
   const QByteArray page = QFile::encodeName(QDir::current().filePath("index.html"));
-  progress.Report(VellumProgress{VELLUM_PROGRESS_SCAN, 12, 0, page.constData(), nullptr});
-  progress.show();
-  saved &= Save(progress, out, "scan-progress");
+  scan.Report(VellumProgress{VELLUM_PROGRESS_SCAN, 12, 0, page.constData(), nullptr});
+  scan.show();
+  saved &= Save(scan, out, "scan-progress");
+  scan.hide();
+
+  ConfigDialog settings(config, &window);
+  settings.show();
+  saved &= Save(settings, out, "configuration");
+  settings.close();
+
+  UploadDialog target(&window);
+  target.ChooseKind(1);
+  target.Server()->setText(QStringLiteral("ftp.example.com"));
+  target.Port()->setText(QStringLiteral("21"));
+  target.Login()->setText(QStringLiteral("baker"));
+  target.Password()->setText(QStringLiteral("s3cret"));
+  target.PassiveMode()->setChecked(true);
+  target.show();
+  saved &= Save(target, out, "upload-properties");
+  target.close();
+
+  ProgressDialog upload(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), &window);
+  upload.Report(
+      VellumProgress{VELLUM_PROGRESS_UPLOAD, 3, 8, page.constData(), "ftp://ftp.example.com/www/"});
+  upload.show();
+  saved &= Save(upload, out, "upload-progress");
   return saved;
 }
 

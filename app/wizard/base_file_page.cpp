@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "pages/controls.h"
 #include "pages/layout_page.h"
-#include "wizard/mode_page.h"
 
 namespace bramblel {
 

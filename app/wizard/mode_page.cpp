@@ -6,14 +6,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace bramblel {
+#include "pages/controls.h"
 
-void CheckChoice(QButtonGroup* group, int id) {
-  // An exclusive group cannot uncheck its last button: lift it meanwhile.
-  group->setExclusive(false);
-  for (QAbstractButton* button : group->buttons()) button->setChecked(group->id(button) == id);
-  group->setExclusive(true);
-}
+namespace bramblel {
 
 namespace {
 

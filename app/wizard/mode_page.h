@@ -28,9 +28,6 @@ class ModePage : public QWidget {
   QButtonGroup* descriptions_;
 };
 
-// Checks the button of group with id, or none for -1.
-void CheckChoice(QButtonGroup* group, int id);
-
 }  // namespace bramblel
 
 #endif  // BRAMBLEL_WIZARD_MODE_PAGE_H

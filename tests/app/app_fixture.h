@@ -4,11 +4,14 @@
 #ifndef BRAMBLEL_TESTS_APP_FIXTURE_H
 #define BRAMBLEL_TESTS_APP_FIXTURE_H
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 
 #include "shell/application.h"
 #include "shell/document.h"
@@ -44,6 +47,22 @@ inline Project* MakeProject(const SiteMapParams& params, uint32_t flags,
   const AddRequest request{0, kind, &params, flags};
   HTMLprjAdd(&request);
   return project;
+}
+
+// Runs act on the first modal window of type Window that comes up (and for
+// which ready holds) while the test's own call runs; the watch ends with
+// owner.
+template <typename Window>
+void WhenShown(QObject* owner, std::function<void(Window*)> act,
+               std::function<bool(Window*)> ready = nullptr) {
+  auto* timer = new QTimer(owner);
+  QObject::connect(timer, &QTimer::timeout, owner, [timer, act, ready] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    if (window == nullptr || (ready && !ready(window))) return;
+    timer->stop();
+    act(window);
+  });
+  timer->start(0);
 }
 
 inline QByteArray ReadFile(const QString& path) {

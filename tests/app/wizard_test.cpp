@@ -25,20 +25,6 @@ namespace bramblel {
 
 namespace {
 
-// Runs act on the first modal window of type Window that comes up while
-// the test's own call runs; the watch ends with owner.
-template <typename Window>
-void WhenShown(QObject* owner, std::function<void(Window*)> act) {
-  auto* timer = new QTimer(owner);
-  QObject::connect(timer, &QTimer::timeout, owner, [timer, act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    if (window == nullptr) return;
-    timer->stop();
-    act(window);
-  });
-  timer->start(0);
-}
-
 // Opens the folder tree down to path, choosing its entry.
 void ChooseFolder(FolderTree* tree, const QString& path) {
   QTreeWidgetItem* entry = tree->DrivesEntry();
@@ -183,6 +169,20 @@ class WizardTest : public QObject {
     QTest::addColumn<bool>("inWizard");
     QTest::newRow("the wizard") << true;
     QTest::newRow("the scan") << false;
+  }
+
+  // Listing a folder with none chosen would list the current folder: it is
+  // refused, and the tree stays.
+  void NoFolderChosenScansNothing() {
+    QObject watch;
+    WhenShown<LayoutWizard>(&watch, [](LayoutWizard* wizard) {
+      wizard->Modes()->Modes()->button(1)->click();
+      wizard->NextButton()->click();
+      wizard->NextButton()->click();
+    });
+    Prompts prompts;
+    QCOMPARE(Run(), ScanOutcome::kNotRun);
+    QCOMPARE(prompts.shown, QStringList{"No folder was chosen to scan."});
   }
   void CancelLeavesTheTree() {
     QObject watch;

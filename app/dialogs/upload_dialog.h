@@ -1,0 +1,86 @@
+// The Upload properties dialog: one upload target of the project, a folder
+// or an FTP server with its login and transfer options.
+#ifndef BRAMBLEL_DIALOGS_UPLOAD_DIALOG_H
+#define BRAMBLEL_DIALOGS_UPLOAD_DIALOG_H
+
+#include <QDialog>
+#include <optional>
+
+#include "pages/engine_text.h"
+#include "vellum/vellum.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace bramblel {
+
+class PortField;
+
+// A target's settings as the dialog edits them; the texts it points to live
+// in the dialog.
+struct TargetEntry {
+  OutputTarget target{};
+  TextStore texts;
+};
+
+class UploadDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit UploadDialog(QWidget* parent = nullptr);
+
+  // Shows a target: its texts, port, kind and options.
+  void Fill(const OutputTarget& target);
+  // Chooses a kind: 0 a local or network folder, 1 an FTP server.
+  void ChooseKind(int kind);
+  // The target as the dialog holds it, with selected as its selected-for-
+  // upload bit. Valid after the dialog was accepted.
+  void Collect(bool selected, TargetEntry& entry) const;
+
+  QButtonGroup* Kinds() const { return kinds_; }
+  QLineEdit* Url() const { return url_; }
+  QLineEdit* Folder() const { return folder_; }
+  QPushButton* Browse() const { return browse_; }
+  QGroupBox* FtpSettings() const { return ftp_; }
+  QLineEdit* Server() const { return server_; }
+  PortField* Port() const { return port_; }
+  QLineEdit* Login() const { return login_; }
+  QLineEdit* Password() const { return password_; }
+  QCheckBox* PassiveMode() const { return passive_; }
+  QCheckBox* TextMode() const { return text_mode_; }
+  QCheckBox* UseFirewall() const { return firewall_; }
+
+  // OK: a port that is no port keeps the dialog open.
+  void accept() override;
+
+ private:
+  void ChooseFolder();
+  void UpdateEnabled();
+
+  QButtonGroup* kinds_;
+  QLineEdit* url_;
+  QLineEdit* folder_;
+  QPushButton* browse_;
+  QGroupBox* ftp_;
+  QLineEdit* server_;
+  PortField* port_;
+  QLineEdit* login_;
+  QLineEdit* password_;
+  QCheckBox* passive_;
+  QCheckBox* text_mode_;
+  QCheckBox* firewall_;
+  std::optional<int32_t> accepted_port_;
+  EngineText url_text_, folder_text_, server_text_, login_text_, password_text_;
+};
+
+// Edits target index of project; returns whether the user confirmed (the
+// target then changed, keeping whether it is selected for upload).
+bool EditTarget(Project& project, int index, QWidget* parent);
+// Adds a target, selected for upload; returns whether the user confirmed.
+bool AddTarget(QWidget* parent);
+
+}  // namespace bramblel
+
+#endif  // BRAMBLEL_DIALOGS_UPLOAD_DIALOG_H

@@ -1,0 +1,261 @@
+// The Configuration and Upload properties dialogs, the Layout page's output
+// list, and Generate Site Map And Upload against a real FTP server.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+#include <array>
+
+#include "app_fixture.h"
+#include "dialogs/config_dialog.h"
+#include "dialogs/port_field.h"
+#include "dialogs/progress_dialog.h"
+#include "dialogs/upload_dialog.h"
+#include "pages/layout_page.h"
+#include "shell/form_view.h"
+#include "shell/main_window.h"
+#include "shell/page_transfer.h"
+#include "support/ftp_servers.h"
+
+namespace bramblel {
+
+namespace {
+
+// A target as the engine's list shows it: "URL|folder|server|port|flags".
+QString Describe(const OutputTarget& target) {
+  const auto text = [](const char* t) { return QString::fromUtf8(t == nullptr ? "" : t); };
+  return QStringList{text(target.URL), text(target.Folder), text(target.Server),
+                     QString::number(target.Port), QString::number(target.Flags, 16)}
+      .join('|');
+}
+
+// The counts of an upload message's one target line: sent, skipped,
+// failed.
+std::array<int, 3> Counts(const QString& message) {
+  const QRegularExpression line("(\\d+) sent, (\\d+) skipped as unchanged, (\\d+) failed");
+  const QRegularExpressionMatch match = line.match(message);
+  return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.path()));
+    config_ = StartTestEngine();
+  }
+
+  void OkWithoutChangesWritesTheSameFile() {
+    ConfigDialog first(config_);
+    first.Proxy()->setText("cache.local");
+    first.UseProxy()->setChecked(false);  // the proxy is stored all the same
+    first.accept();
+    QCOMPARE(first.result(), int(QDialog::Accepted));
+    QCOMPARE(QByteArray(config_->Proxy), "cache.local");
+    QCOMPARE(config_->UseProxy, 0);
+    const QString file = home_.filePath("vellumark/Vellum.cfg");
+    const QByteArray written = ReadFile(file);
+    QVERIFY(written.contains("cache.local"));
+    QFile::remove(file);
+    ConfigDialog again(config_);
+    again.accept();
+    QCOMPARE(ReadFile(file), written);
+  }
+
+  void PortsMustBeWholeNumbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("a port") << "8080" << true;
+    QTest::newRow("blanks around") << " 21 " << true;
+    QTest::newRow("zero") << "0" << true;
+    QTest::newRow("the highest") << "65535" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("letters") << "80a" << false;
+    QTest::newRow("negative") << "-1" << false;
+    QTest::newRow("above 65535") << "65536" << false;
+    QTest::newRow("huge") << "99999999999" << false;
+  }
+  void PortsMustBeWholeNumbers() {
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    QCOMPARE(ParsePort(text).has_value(), taken);
+    for (int dialog_kind = 0; dialog_kind < 2; ++dialog_kind) {
+      Prompts prompts;
+      std::unique_ptr<QDialog> dialog;
+      PortField* field = nullptr;
+      if (dialog_kind == 0) {
+        auto* config = new ConfigDialog(config_);
+        field = config->FirewallPort();
+        dialog.reset(config);
+      } else {
+        auto* upload = new UploadDialog;
+        upload->ChooseKind(1);
+        field = upload->Port();
+        dialog.reset(upload);
+      }
+      dialog->show();
+      field->setText(text);
+      dialog->accept();
+      QCOMPARE(dialog->result() == QDialog::Accepted, taken);
+      QCOMPARE(prompts.shown,
+               taken ? QStringList{} : QStringList{"Please enter a positive integer."});
+      if (!taken) QVERIFY(field->hasFocus() || !QApplication::focusWidget());
+    }
+  }
+
+  // A text the configuration file cannot hold: the engine says why, and the
+  // dialog stays.
+  void RefusedValueKeepsTheDialogOpen() {
+    Prompts prompts;
+    ConfigDialog dialog(config_);
+    dialog.Editors()->setText(R"(say "hi")");
+    dialog.accept();
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(prompts.shown[0].contains("Editor"));
+  }
+
+  void KindEnablesItsSettings() {
+    UploadDialog dialog;
+    dialog.ChooseKind(1);
+    QVERIFY(dialog.FtpSettings()->isEnabled() && !dialog.Browse()->isEnabled());
+    dialog.Kinds()->button(0)->click();
+    QVERIFY(!dialog.FtpSettings()->isEnabled() && dialog.Browse()->isEnabled());
+    QVERIFY(dialog.Url()->isEnabled() && dialog.Folder()->isEnabled());
+    QCOMPARE(dialog.Password()->echoMode(), QLineEdit::Password);
+  }
+
+  // Add selects the new target for upload, edit keeps the bit; remove shows
+  // the next line; a double click edits the line clicked.
+  void OutputListCommands() {
+    Document document;
+    document.New();
+    FormView view(config_);
+    FillPages(view, *document.project(), *document.SiteMap());
+    LayoutPage* layout = view.Layout();
+    Project& project = *document.project();
+    for (const char* server : {"one.example", "two.example", "three.example"}) {
+      QObject watch;
+      WhenShown<UploadDialog>(&watch, [server](UploadDialog* dialog) {
+        QVERIFY(dialog->FtpSettings()->isEnabled());  // a new target is an FTP server
+        dialog->Server()->setText(server);
+        dialog->Port()->setText("21");
+        dialog->accept();
+      });
+      layout->AddButton()->click();
+    }
+    QCOMPARE(layout->OutputList()->count(), 3);
+    QCOMPARE(Describe(project.Targets[2]), "||three.example|21|11");
+
+    PrmRequest unselect{VELLUM_PRM_MODIFY_TARGET, 1, nullptr};
+    OutputTarget plain = project.Targets[1];
+    plain.Flags = VELLUM_TARGET_FTP;
+    unselect.Data = &plain;
+    HTMLprjPrm(&unselect);
+    {
+      QObject watch;
+      QString shown;
+      WhenShown<UploadDialog>(&watch, [&shown](UploadDialog* dialog) {
+        shown = dialog->Server()->text();
+        dialog->Kinds()->button(0)->click();
+        dialog->Folder()->setText("/srv/www");
+        dialog->accept();
+      });
+      layout->OutputList()->setCurrentRow(1);
+      emit layout->OutputList()->itemDoubleClicked(layout->OutputList()->item(1));
+      QCOMPARE(shown, "two.example");
+    }
+    QCOMPARE(Describe(project.Targets[1]), "|/srv/www|two.example|21|0");
+    QCOMPARE(layout->OutputList()->item(1)->text(), "two.example");
+
+    const std::pair<int, int> removals[] = {{1, 1}, {1, 0}, {0, -1}};  // middle, last, only
+    for (const auto& [line, next] : removals) {
+      layout->OutputList()->setCurrentRow(line);
+      layout->RemoveButton()->click();
+      QCOMPARE(layout->OutputList()->currentRow(), next);
+    }
+    QCOMPARE(project.TargetCount, 0);
+  }
+
+  // The whole way, as a user goes: a target added through the dialog, the
+  // site map generated and sent; a second run sends nothing new; an upload
+  // cancelled midway and run again leaves every file there exactly once.
+  void GenerateAndUploadToAnFtpServer() {
+    QTemporaryDir site, server_root;
+    vellum::test::FtpServer server(server_root.path().toStdString(),
+                                   site.filePath("ftp.log").toStdString());
+    QVERIFY(server.port() > 0);
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    QVERIFY(window.SaveProject(site.filePath("site.bpj")));
+    window.OpenProject(site.filePath("site.bpj"));  // the site map goes beside it
+    for (int i = 0; i < 6; ++i) {
+      const QString name = QStringLiteral("page%1.html").arg(i);
+      QFile page(site.filePath(name));
+      QVERIFY(page.open(QIODevice::WriteOnly) && page.write("<p>page</p>") > 0);
+      page.close();
+      const QByteArray path = QFile::encodeName(site.filePath(name));
+      PrmRequest add{VELLUM_PRM_ADD_FILE, 0, path.constData()};
+      HTMLprjPrm(&add);
+    }
+    QObject watch;
+    WhenShown<UploadDialog>(&watch, [&server](UploadDialog* dialog) {
+      dialog->Server()->setText("127.0.0.1");
+      dialog->Port()->setText(QString::number(server.port()));
+      dialog->Login()->setText(vellum::test::FtpServer::kUser);
+      dialog->Password()->setText(vellum::test::FtpServer::kPassword);
+      dialog->PassiveMode()->setChecked(true);
+      dialog->accept();
+    });
+    window.View()->Layout()->AddButton()->click();
+    QCOMPARE(window.document().project()->TargetCount, 1);
+
+    // Stopped once two files went; then run again to the end.
+    WhenShown<ProgressDialog>(
+        &watch, [](ProgressDialog* progress) { progress->CancelButton()->click(); },
+        [](ProgressDialog* progress) {
+          return progress->Count()->text().startsWith("Files sent: 2");
+        });
+    Prompts prompts;
+    window.Action("GenerateAndUpload")->trigger();
+    QCOMPARE(prompts.shown.last(),
+             "Upload finished.\n127.0.0.1: 2 sent, 0 skipped as unchanged, 0 failed\n"
+             "Cancelled: 5 files not sent.");
+    window.Action("GenerateAndUpload")->trigger();
+    QCOMPARE(Counts(prompts.shown.last()), (std::array<int, 3>{5, 2, 0}));
+    for (int i = 0; i < 6; ++i) {
+      const QString name = QStringLiteral("page%1.html").arg(i);
+      QVERIFY2(QFile::exists(server_root.filePath(name)), qPrintable(name));
+    }
+    QVERIFY(QFile::exists(server_root.filePath("sitemap.html")));
+    QStringList stored;
+    for (const std::string& command : server.Commands()) {
+      if (command.rfind("STOR page", 0) == 0) stored.append(QString::fromStdString(command));
+    }
+    QCOMPARE(stored.size(), 6);  // each page once
+    QCOMPARE(QSet<QString>(stored.begin(), stored.end()).size(), 6);
+
+    // Only the site map, written again, may go a third time.
+    window.Action("GenerateAndUpload")->trigger();
+    const std::array<int, 3> third = Counts(prompts.shown.last());
+    QVERIFY(third[0] <= 1 && third[0] + third[1] == 7 && third[2] == 0);
+  }
+
+ private:
+  QTemporaryDir home_;
+  EngineConfig* config_ = nullptr;
+};
+
+}  // namespace bramblel
+
+QTEST_MAIN(bramblel::DialogsTest)
+#include "dialogs_test.moc"

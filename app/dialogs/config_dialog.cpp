@@ -37,6 +37,7 @@ ConfigDialog::ConfigDialog(EngineConfig* config, QWidget* parent)
       firewall_port_(new PortField(this)),
       passive_(new QCheckBox(tr("Passive &mode"), this)) {
   setWindowTitle(tr("Configuration"));
+  setMinimumWidth(fontMetrics().averageCharWidth() * 60);
   use_proxy_->setChecked(config->UseProxy != 0);
   passive_->setChecked(config->Passive != 0);
   proxy_port_->SetPort(config->PortProxy);

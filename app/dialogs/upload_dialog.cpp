@@ -32,6 +32,7 @@ UploadDialog::UploadDialog(QWidget* parent)
       text_mode_(new QCheckBox(tr("Te&xt mode"), ftp_)),
       firewall_(new QCheckBox(tr("&Use firewall"), ftp_)) {
   setWindowTitle(tr("Upload properties"));
+  setMinimumWidth(fontMetrics().averageCharWidth() * 55);
   auto* local = new QRadioButton(tr("&Local or network drive"), this);
   auto* ftp = new QRadioButton(tr("Upload to &FTP server"), this);
   kinds_->addButton(local, 0);

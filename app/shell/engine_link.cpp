@@ -36,4 +36,13 @@ EngineConfig* StartEngine(const QString& program_path) {
 
 void SetStatusSink(std::function<void(const QString&)> sink) { StatusSink() = std::move(sink); }
 
+RecordInfo::RecordInfo() : outer_(StatusSink()) {
+  StatusSink() = [this](const QString& line) {
+    lines.append(line);
+    if (outer_) outer_(line);
+  };
+}
+
+RecordInfo::~RecordInfo() { StatusSink() = std::move(outer_); }
+
 }  // namespace bramblel

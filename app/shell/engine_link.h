@@ -5,6 +5,7 @@
 #define BRAMBLEL_SHELL_ENGINE_LINK_H
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "vellum/vellum.h"
@@ -19,6 +20,21 @@ EngineConfig* StartEngine(const QString& program_path);
 // Where the engine's progress lines are shown (the main window's status
 // bar); null shows them nowhere.
 void SetStatusSink(std::function<void(const QString&)> sink);
+
+// While it lives, the engine's progress lines are also kept in lines (they
+// still reach the status bar).
+class RecordInfo {
+ public:
+  RecordInfo();
+  ~RecordInfo();
+  RecordInfo(const RecordInfo&) = delete;
+  RecordInfo& operator=(const RecordInfo&) = delete;
+
+  QStringList lines;
+
+ private:
+  std::function<void(const QString&)> outer_;
+};
 
 }  // namespace bramblel
 

@@ -15,6 +15,7 @@
 #include "pages/map_tree.h"
 #include "pages/style_page.h"
 #include "shell/document.h"
+#include "shell/engine_link.h"
 #include "shell/form_view.h"
 #include "shell/prompts.h"
 #include "wizard/base_file_page.h"
@@ -59,6 +60,18 @@ const char* FileNamePart(const char* path) {
   return name;
 }
 
+// The engine's progress lines that tell of a file not sent: a file that is
+// gone, or one that did not arrive, then (over FTP) the server's reply or
+// the transfer's failure.
+bool IsFileFailure(const QString& line) {
+  const QString text = line.trimmed();
+  return (text.startsWith(QLatin1String("file '")) &&
+          text.endsWith(QLatin1String("' not found"))) ||
+         text.startsWith(QLatin1String("Unable upload '")) ||
+         text.contains(QLatin1String("' - server reply: ")) ||
+         text.contains(QLatin1String("' - transfer failed: "));
+}
+
 // Sends the project's files to every target, with the project's own upload
 // options so that a user's choice such as skipping unchanged files holds.
 void Upload(Project& project, QWidget* parent) {
@@ -72,13 +85,18 @@ void Upload(Project& project, QWidget* parent) {
                               0};
   QStringList errors;
   {
-    // Failures are told once, at the end, with the counts.
+    // Failures are told once, at the end, with the counts: the targets that
+    // failed as a whole, and each file that failed with the server's reason.
     CollectErrors failures;
+    RecordInfo lines;
     ProgressDialog progress(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), parent);
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     progress.Run([&request] { return HTMLprjUpload(&request); });
     QGuiApplication::restoreOverrideCursor();
     errors = failures.errors;
+    for (const QString& line : lines.lines) {
+      if (IsFileFailure(line)) errors.append(line.trimmed());
+    }
   }
   Ask(errors.isEmpty() ? Prompt::kNotice : Prompt::kError, UploadSummary(project, errors));
 }

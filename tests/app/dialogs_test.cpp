@@ -248,6 +248,16 @@ class DialogsTest : public QObject {
     window.Action("GenerateAndUpload")->trigger();
     const std::array<int, 3> third = Counts(prompts.shown.last());
     QVERIFY(third[0] <= 1 && third[0] + third[1] == 7 && third[2] == 0);
+
+    // A file that is gone is named among the failures.
+    const QByteArray gone = QFile::encodeName(site.filePath("gone.html"));
+    PrmRequest add{VELLUM_PRM_ADD_FILE, 0, gone.constData()};
+    HTMLprjPrm(&add);
+    window.Action("GenerateAndUpload")->trigger();
+    QCOMPARE(Counts(prompts.shown.last())[2], 1);
+    QVERIFY2(
+        prompts.shown.last().endsWith("\n\nfile '" + site.filePath("gone.html") + "' not found"),
+        qPrintable(prompts.shown.last()));
   }
 
  private:

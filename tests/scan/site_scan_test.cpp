@@ -197,6 +197,26 @@ TEST_F(ScanTest, HostilePagesAreScannedToTheEnd) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
+TEST_F(ScanTest, AddressesWithCharacterReferencesAreFoundOnDiskAndOverHttp) {
+  test::ScratchDir site, logs;
+  site.Write("index.htm",
+             "<title>Home</title><a href=\"a&amp;b.html\">a</a><a href='x&#x26;y.html'>x</a>");
+  site.Write("a&b.html", "<title>Named</title>");
+  site.Write("x&y.html", "<title>Numbered</title>");
+  test::HttpServer server(site.path().string(), logs / "site.log");
+  for (const std::string& root : {site / "", server.Url("")}) {
+    SCOPED_TRACE(root);
+    web::PurgePageCache();
+    root_ = root;
+    EXPECT_EQ(Scan(0, root + "index.htm", kWizard),
+              "Home | ROOT/index.htm\n"
+              "  Named | ROOT/a&b.html\n"
+              "  Numbered | ROOT/x&y.html\n");
+  }
+  EXPECT_THAT(server.Requests(), ::testing::ElementsAre("/index.htm", "/a&b.html", "/x&y.html"));
+  EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
+}
+
 TEST_F(ScanTest, RunningOutOfMemoryAnywhereEndsTheScanCleanly) {
   // Fail each allocation of the scan in turn: every run must end, report
   // what it lost, and leave a tree that can be freed.

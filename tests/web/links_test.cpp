@@ -199,6 +199,51 @@ TEST_F(LinksTest, CollectedLinksFollowTheFlags) {
   }
 }
 
+TEST_F(LinksTest, CharacterReferencesInAddressesAreDecodedBeforeResolving) {
+  struct Row {
+    std::string tag;
+    std::string link;
+  };
+  const Row rows[] = {
+      {"<a href=\"a&amp;b.htm\">", "/site/sub/a&b.htm"},
+      {"<a href=\"x&#x26;y.htm\">", "/site/sub/x&y.htm"},
+      {"<a href=\"x&#X26;y.htm\">", "/site/sub/x&y.htm"},
+      {"<a href=x&#38;y.htm>", "/site/sub/x&y.htm"},
+      {"<a href='q.htm?a=1&amp;b=2'>", "/site/sub/q.htm?a=1&b=2"},
+      {"<a href=\"&lt;&gt;&quot;&apos;.htm\">", "/site/sub/<>\"'.htm"},
+      {"<a href=\"n&nbsp;b.htm\">",
+       "/site/sub/n\xC2\xA0"
+       "b.htm"},
+      {"<a href=\"c&AMP;d.htm\">", "/site/sub/c&d.htm"},
+      {"<a href=\"m&#233;.htm\">", "/site/sub/m\xC3\xA9.htm"},
+      {"<a href=\"&#x20AC;&#x1F600;.htm\">", "/site/sub/\xE2\x82\xAC\xF0\x9F\x98\x80.htm"},
+      {"<a href=\"o&amp;amp;p.htm\">", "/site/sub/o&amp;p.htm"},  // decoded once
+      {"<a href=\"&#x2e;&#46;/up.htm\">", "/site/up.htm"},
+      {"<a href=\"&#x68;ttp://web/w.htm\">", "http://web/w.htm"},
+      // Not references this code knows: kept as written (the ones with "#"
+      // on pictures, which need no page extension in front of it).
+      {"<a href=\"u&bogus;v.htm\">", "/site/sub/u&bogus;v.htm"},
+      {"<a href=\"w&amp x.htm\">", "/site/sub/w&amp x.htm"},
+      {"<img src=\"e&#;f&#x;g.htm\">", "/site/sub/e&#;f&#x;g.htm"},
+      {"<img src=\"h&#xZZ;i&#1a;j.htm\">", "/site/sub/h&#xZZ;i&#1a;j.htm"},
+      {"<img src=\"k&#0;l&#xD800;m&#x110000;n.htm\">", "/site/sub/k&#0;l&#xD800;m&#x110000;n.htm"},
+      {"<img src=\"p&#0000000000038;q.htm\">", "/site/sub/p&#0000000000038;q.htm"},
+      {"<a href=\"&amp.htm\">", "/site/sub/&amp.htm"},
+      // Every attribute an address is read from.
+      {"<img src=\"i&amp;1.gif\">", "/site/sub/i&1.gif"},
+      {"<body background='b&#38;g.gif'>", "/site/sub/b&g.gif"},
+      {"<td background=t&#x26;d.gif>", "/site/sub/t&d.gif"},
+  };
+  for (const Row& row : rows) {
+    TagTokenizer tokenizer;
+    ASSERT_TRUE(tokenizer.AttachCopy(row.tag));
+    CountedStringList list{};
+    CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list,
+                 kOutside | kKeepArguments | kKeepBookmarks | kPictures);
+    EXPECT_EQ(Take(list), std::vector<std::string>{row.link}) << row.tag;
+  }
+}
+
 TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {
   const std::string base = dir_.Write("index.htm",
                                       "<a href=a.htm>a</a><a href=b.htm?q>b</a>"
@@ -249,6 +294,18 @@ TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {
             "<a href=http://web/X.gif><img src='img/logo.gif' alt=A>\r\n"
             "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\r\n");
   EXPECT_TRUE(log_->errors.empty());
+}
+
+TEST_F(LinksTest, ResourcesAreFoundByTheirDecodedAddresses) {
+  const std::string page =
+      dir_.Write("p.htm", "<img src=\"A&amp;B.GIF\"><a href='Doc&#x26;1.PDF'>d</a>\n");
+  const std::string folder = dir_.path().string() + "/";
+  CountedStringList list{};
+  GatherResources(page.c_str(), page.c_str(), list);
+  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "A&B.GIF", folder + "Doc&1.PDF"}));
+  ASSERT_TRUE(LowerCaseResources(page.c_str(), page.c_str(), &list));
+  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "a&b.gif", folder + "doc&1.pdf"}));
+  EXPECT_EQ(test::ReadBytes(page), "<img src=\"a&amp;b.gif\"><a href='doc&#x26;1.pdf'>d</a>\r\n");
 }
 
 TEST_F(LinksTest, LowerCasingReportsWhatItCannotReadOrWrite) {

@@ -140,6 +140,10 @@ bool Download(const std::string& address, core::LoadedText& out, int report_mode
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Receive);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
+  // Offer every encoding libcurl can decode, and have it decode the answer:
+  // servers send gzip or deflate even when they were not asked to, and the
+  // page must reach the caller as plain text either way.
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   // The options that hold the request to its protocols, proxy, redirects,
   // time and size must take: without them it does not run at all. An empty
   // proxy turns off the proxies of the environment too; with a proxy, no

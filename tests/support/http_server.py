@@ -8,17 +8,22 @@ Besides the files of the folder it answers:
   /_stream/N           N bytes of "x" with no Content-Length, then the
                        connection closes
   /_stall              the status line and headers, then nothing
+  /_gzip/PATH          the file PATH compressed, with Content-Encoding: gzip,
+  /_deflate/PATH       or deflate, whatever the request accepts
 """
 
 import argparse
 import functools
+import gzip
 import http.server
 import sys
 import threading
+import zlib
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     redirects = {}
+    encoders = {"_gzip": gzip.compress, "_deflate": zlib.compress}
 
     def do_GET(self):
         if self.path in self.redirects:
@@ -41,6 +46,21 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             self.wfile.flush()
             threading.Event().wait()
+        elif self.path.split("/")[1] in self.encoders:
+            encoding = self.path.split("/")[1][1:]
+            path = self.translate_path(self.path[len(encoding) + 2:])
+            try:
+                with open(path, "rb") as page:
+                    body = self.encoders["_" + encoding](page.read())
+            except OSError:
+                self.send_error(404)
+                return
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Encoding", encoding)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
         else:
             super().do_GET()
 

@@ -14,7 +14,7 @@ namespace vellum::test {
 
 // Serves a folder (tests/support/http_server.py): files as they are, the
 // given redirects as 302 answers, /_stream/N and /_stall for misbehaving
-// answers.
+// answers, /_gzip/PATH and /_deflate/PATH for files sent compressed unasked.
 class HttpServer {
  public:
   using Redirects = std::vector<std::pair<std::string, std::string>>;

@@ -27,7 +27,8 @@ const CommandText kCommands[] = {
     {"scan",
      "usage: vellumark scan PROJECT --base PAGE_OR_URL [--meta] [--keep-bookmarks]\n"
      "                      [--keep-arguments] [--other-sites ignore|add|follow]\n"
-     "       vellumark scan PROJECT --folder DIR [--meta]\n"
+     "                      [--quiet]\n"
+     "       vellumark scan PROJECT --folder DIR [--meta] [--quiet]\n"
      "\n"
      "Replaces the site map tree with what a scan finds, then saves the project.\n"
      "  --base PAGE_OR_URL  follow the links from this page (a file or an http:// address)\n"
@@ -36,7 +37,11 @@ const CommandText kCommands[] = {
      "  --keep-bookmarks    keep the '#name' part of links (cut by default)\n"
      "  --keep-arguments    keep the '?arguments' part of links (cut by default)\n"
      "  --other-sites       pages of other web sites: ignore them (default), add them,\n"
-     "                      or add them and follow their links\n"},
+     "                      or add them and follow their links\n"
+     "  --quiet             show no progress line (one is shown on standard error when\n"
+     "                      it is a terminal: pages read, pages a second, the page)\n"
+     "Ctrl+C stops the scan before its next page: the project is not saved and the\n"
+     "exit status is 130.\n"},
     {"generate",
      "usage: vellumark generate PROJECT [--type TYPE] [--output FILE] [--base-path PATH]\n"
      "\n"

@@ -17,6 +17,7 @@ namespace vellumark {
 namespace {
 
 bool error_reported = false;
+void (*before_message)() = nullptr;
 // While a project is being read, its messages go to standard error.
 bool reading_project = false;
 
@@ -31,6 +32,7 @@ std::filesystem::path CurrentFolder() {
 const std::filesystem::path start_folder = CurrentFolder();
 
 int32_t PrintInfo(const char* text) {
+  if (before_message != nullptr) before_message();
   if (reading_project) {
     // A fault of the project file itself means it was not read whole; any
     // other word (a source page that is gone) is a warning.
@@ -43,6 +45,7 @@ int32_t PrintInfo(const char* text) {
 }
 
 int32_t PrintError(const char* text) {
+  if (before_message != nullptr) before_message();
   error_reported = true;
   std::fputs(text, stderr);
   // Error texts come without a line end; progress lines carry their own.
@@ -100,7 +103,10 @@ void AnswerYes() { answer_yes = true; }
 
 bool ErrorReported() { return error_reported; }
 
+void SetBeforeMessage(void (*hook)()) { before_message = hook; }
+
 void ReportFailure(const std::string& text) {
+  if (before_message != nullptr) before_message();
   error_reported = true;
   std::fprintf(stderr, "vellumark: %s\n", text.c_str());
 }

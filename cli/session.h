@@ -21,6 +21,10 @@ void AnswerYes();
 // ReportFailure).
 bool ErrorReported();
 
+// hook is called before each message of the engine or of ReportFailure is
+// printed (null: nothing is), so that a line being updated can make way.
+void SetBeforeMessage(void (*hook)());
+
 // Prints "vellumark: text" to standard error and counts it as an error.
 void ReportFailure(const std::string& text);
 

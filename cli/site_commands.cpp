@@ -1,4 +1,6 @@
 // scan, generate, upload and publish: the engine's work on the site map item.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -6,11 +8,15 @@
 #include <vector>
 
 #include "commands.h"
+#include "scan_watch.h"
 #include "session.h"
 #include "settings.h"
 
 namespace vellumark {
 namespace {
+
+// 128 + SIGINT, as a shell reports a command ended by Ctrl+C.
+constexpr int kInterruptedStatus = 130;
 
 bool IsWebAddress(const std::string& text) { return text.find("://") != std::string::npos; }
 
@@ -96,6 +102,7 @@ int RunScan(Arguments& arguments) {
   const std::optional<std::string> base = arguments.Option("base");
   const std::optional<std::string> folder = arguments.Option("folder");
   uint32_t flags = arguments.Flag("meta") ? VELLUM_SCAN_META_DESCRIPTION : 0;
+  const bool quiet = arguments.Flag("quiet");
   if (base.has_value() == folder.has_value()) throw UsageError("give either --base or --folder");
 
   SiteMapParams params{};
@@ -120,8 +127,21 @@ int RunScan(Arguments& arguments) {
   params.BasePath = start.c_str();
   params.Settings.OutputFile = "";
   params.Items = &item->Entries;
+  int32_t found = 0;
+  bool interrupted = false;
+  {
+    ScanWatch watch(!quiet && isatty(STDERR_FILENO) == 1);
+    found = HTMLgenSiteMap(&params, flags);
+    interrupted = VellumLastCallStopped() == 1 || watch.Interrupted();
+  }
+  // Ctrl+C keeps the project file as it was, even when the last page was
+  // already read.
+  if (interrupted) {
+    std::fputs("Scan stopped: the project is unchanged.\n", stderr);
+    return kInterruptedStatus;
+  }
   // A scan that could not start keeps the tree, and the project unsaved.
-  if (HTMLgenSiteMap(&params, flags) == 0) {
+  if (found == 0) {
     ReportFailure("the scan found no site; the project is left as it was");
     return ExitStatus();
   }

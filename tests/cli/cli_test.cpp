@@ -1,12 +1,16 @@
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -303,6 +307,83 @@ TEST_F(CliTest, AStoppedCommandLeavesNothingBehind) {
   scan.Stop();
   EXPECT_TRUE(std::filesystem::is_empty(dir_ / "tmp"));
   EXPECT_EQ(Project(), project);
+}
+
+// A site of many small pages, all linked from its home page: a scan of it
+// over HTTP takes a while.
+void WriteLargeSite(const ScratchDir& served, int pages) {
+  std::string home = "<title>Home</title>";
+  for (int i = 0; i < pages; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".html";
+    home += "<a href=" + name + ">" + std::to_string(i) + "</a>";
+    served.Write(name, "<title>Page " + std::to_string(i) + "</title>");
+  }
+  served.Write("index.html", home);
+}
+
+// vellumark started in folder with its output in out and err, not waited for.
+pid_t StartVellumark(const Words& arguments, const std::string& folder, const std::string& out,
+                     const std::string& err) {
+  std::vector<char*> argv{const_cast<char*>(VELLUMARK_PATH)};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out_fd < 0 || err_fd < 0 || chdir(folder.c_str()) != 0) _exit(127);
+    dup2(in, STDIN_FILENO);
+    dup2(out_fd, STDOUT_FILENO);
+    dup2(err_fd, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Ctrl+C stops a scan between two pages: the project file keeps its bytes
+// and the exit status is 128 + SIGINT.
+TEST_F(CliTest, InterruptingAScanKeepsTheProjectAsItWas) {
+  ScratchDir served;
+  WriteLargeSite(served, 3000);
+  HttpServer server(served.path().string(), dir_ / "http.log");
+  const std::string project = Project();
+  const pid_t scan = StartVellumark({"scan", "site.bpj", "--base", server.Url("index.html")},
+                                    dir_.path().string(), dir_ / "scan.out", dir_ / "scan.err");
+  ASSERT_GT(scan, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (server.Requests().size() < 20 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(scan, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(scan, &status, 0), scan);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 130) << ReadBytes(dir_ / "scan.err");
+  // Without a terminal nothing but the message goes to standard error.
+  EXPECT_EQ(ReadBytes(dir_ / "scan.err"), "Scan stopped: the project is unchanged.\n");
+  EXPECT_EQ(Project(), project);
+  EXPECT_LT(server.Requests().size(), 3001u);
+  // The lock was let go: the next command runs at once.
+  Succeed({"show", "site.bpj"});
+}
+
+// On a terminal a scan shows how far it is, unless told to be quiet.
+TEST_F(CliTest, AScanOnATerminalShowsItsProgressUnlessQuiet) {
+  if (access("/usr/bin/script", X_OK) != 0) GTEST_SKIP() << "no script(1) to give a terminal";
+  const std::string scan = std::string(VELLUMARK_PATH) + " scan site.bpj --base site/index.html";
+  const ProgramResult shown =
+      RunProgram("/usr/bin/script", {"-q", "-e", "-c", scan, "/dev/null"}, dir_.path().string());
+  EXPECT_EQ(shown.status, 0) << shown.out;
+  EXPECT_THAT(shown.out, HasSubstr("pages/s  " + std::string(dir_ / "site/index.html")));
+  EXPECT_THAT(shown.out, HasSubstr("\r    3 pages read, "));
+  EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("  Two\t"));
+  const ProgramResult quiet = RunProgram(
+      "/usr/bin/script", {"-q", "-e", "-c", scan + " --quiet", "/dev/null"}, dir_.path().string());
+  EXPECT_EQ(quiet.status, 0) << quiet.out;
+  EXPECT_THAT(quiet.out, ::testing::Not(HasSubstr("pages read")));
+  EXPECT_EQ(Succeed({"scan", "site.bpj", "--folder", "site", "--quiet"}), "");
 }
 
 // Commands on one project take turns: run together, none loses the other's

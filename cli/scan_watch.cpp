@@ -1,0 +1,126 @@
+#include "scan_watch.h"
+
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "session.h"
+#include "vellum/vellum.h"
+
+namespace vellumark {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+constexpr int kDefaultWidth = 80;
+
+volatile sig_atomic_t interrupted = 0;
+struct sigaction previous_interrupt {};
+
+void OnInterrupt(int) {
+  // A second Ctrl+C does not wait for the page being read.
+  if (interrupted) {
+    sigaction(SIGINT, &previous_interrupt, nullptr);
+    raise(SIGINT);
+    return;
+  }
+  interrupted = 1;
+}
+
+bool show_progress = false;
+bool line_shown = false;
+int pages_read = 0;
+Clock::time_point started;
+Clock::time_point drawn;
+
+int TerminalWidth() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return kDefaultWidth;
+}
+
+// address cut to at most room bytes, ending in "..." when it was cut, never
+// in the middle of a character; control characters shown as '?'.
+std::string Shortened(const char* address, std::size_t room) {
+  std::string text = address != nullptr ? address : "";
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  if (text.size() <= room) return text;
+  if (room < 4) return {};
+  std::size_t end = room - 3;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xc0) == 0x80) --end;
+  return text.substr(0, end) + "...";
+}
+
+void Draw(int done, const char* address) {
+  const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  char counts[80];
+  std::snprintf(counts, sizeof counts, "%5d pages read, %.1f pages/s  ", done,
+                seconds > 0 ? done / seconds : 0.0);
+  const std::size_t width = static_cast<std::size_t>(TerminalWidth()) - 1;
+  std::string line = counts;
+  if (line.size() < width) line += Shortened(address, width - line.size());
+  std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+  std::fflush(stderr);
+  line_shown = true;
+}
+
+// A message of the engine gets a line of its own.
+void ClearLine() {
+  if (!line_shown) return;
+  std::fputs("\r\x1b[K", stderr);
+  line_shown = false;
+}
+
+int32_t OnProgress(const VellumProgress* progress) {
+  if (interrupted) return 1;
+  if (show_progress && progress->Kind == VELLUM_PROGRESS_SCAN) {
+    const Clock::time_point now = Clock::now();
+    if (!line_shown || now - drawn >= kRedrawInterval) {
+      drawn = now;
+      Draw(progress->Done, progress->Item);
+    }
+    pages_read = progress->Done + 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+ScanWatch::ScanWatch(bool show) {
+  interrupted = 0;
+  show_progress = show;
+  line_shown = false;
+  pages_read = 0;
+  started = Clock::now();
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // The page being read is read whole: the scan stops before the next one.
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, &previous_interrupt);
+  if (show_progress) SetBeforeMessage(ClearLine);
+  VellumSetProgressCallback(OnProgress);
+}
+
+ScanWatch::~ScanWatch() {
+  VellumSetProgressCallback(nullptr);
+  SetBeforeMessage(nullptr);
+  sigaction(SIGINT, &previous_interrupt, nullptr);
+  // The last line tells the whole count.
+  if (line_shown) {
+    Draw(pages_read, nullptr);
+    std::fputc('\n', stderr);
+  }
+  line_shown = false;
+}
+
+bool ScanWatch::Interrupted() const { return interrupted != 0; }
+
+}  // namespace vellumark

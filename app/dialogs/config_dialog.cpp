@@ -11,12 +11,11 @@
 
 #include "dialogs/port_field.h"
 #include "pages/controls.h"
+#include "pages/engine_text.h"
 
 namespace bramblel {
 
 namespace {
-
-QString Text(const char* text) { return QString::fromUtf8(text == nullptr ? "" : text); }
 
 bool SameText(const char* stored, const QByteArray& wanted) {
   return QByteArray(stored == nullptr ? "" : stored) == wanted;
@@ -27,13 +26,13 @@ bool SameText(const char* stored, const QByteArray& wanted) {
 ConfigDialog::ConfigDialog(EngineConfig* config, QWidget* parent)
     : QDialog(parent),
       config_(config),
-      pages_(new QLineEdit(Text(config->ExtPage), this)),
-      pictures_(new QLineEdit(Text(config->ExtPicts), this)),
-      editors_(new QLineEdit(Text(config->Editor), this)),
+      pages_(new QLineEdit(FromEngine(config->ExtPage), this)),
+      pictures_(new QLineEdit(FromEngine(config->ExtPicts), this)),
+      editors_(new QLineEdit(FromEngine(config->Editor), this)),
       use_proxy_(new QCheckBox(tr("&Use proxy"), this)),
-      proxy_(new QLineEdit(Text(config->Proxy), this)),
+      proxy_(new QLineEdit(FromEngine(config->Proxy), this)),
       proxy_port_(new PortField(this)),
-      firewall_(new QLineEdit(Text(config->Firewall), this)),
+      firewall_(new QLineEdit(FromEngine(config->Firewall), this)),
       firewall_port_(new PortField(this)),
       passive_(new QCheckBox(tr("Passive &mode"), this)) {
   setWindowTitle(tr("Configuration"));

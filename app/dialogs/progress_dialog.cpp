@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pages/engine_text.h"
+
 namespace bramblel {
 
 namespace {
@@ -68,7 +70,7 @@ void ProgressDialog::Report(const VellumProgress& progress) {
   } else {
     count_->setText(tr("Pages read: %1").arg(progress.Done));
   }
-  QString item = QString::fromUtf8(progress.Item == nullptr ? "" : progress.Item);
+  QString item = FromEngine(progress.Item);
   if (progress.Target != nullptr) item += tr("\nto %1").arg(QString::fromUtf8(progress.Target));
   item_->setText(item);
   elapsed_->setText(tr("Elapsed time: %1 s").arg(clock_.elapsed() / 1000));

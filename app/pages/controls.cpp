@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 namespace bramblel {
 
@@ -24,6 +25,14 @@ void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout
   auto* text = new QLabel(label);
   text->setBuddy(buddy);
   form.addRow(text, field);
+}
+
+QToolButton* PictureButton(const QIcon& icon, const QString& tip, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(icon);
+  button->setToolTip(tip);
+  button->setAccessibleName(tip);
+  return button;
 }
 
 void CheckChoice(QButtonGroup* group, int id) {

@@ -15,6 +15,7 @@ class QButtonGroup;
 class QFormLayout;
 class QLayout;
 class QPushButton;
+class QToolButton;
 
 namespace bramblel {
 
@@ -25,6 +26,10 @@ QString ColorText(const QColor& color);
 // row shows field (a widget or a layout), or buddy itself.
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QWidget* field = nullptr);
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QLayout* field);
+
+// A button showing only icon, named by tip (its tooltip and accessible
+// name).
+QToolButton* PictureButton(const QIcon& icon, const QString& tip, QWidget* parent);
 
 // Checks the button of group with id, or none for -1.
 void CheckChoice(QButtonGroup* group, int id);

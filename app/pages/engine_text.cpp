@@ -2,6 +2,8 @@
 
 namespace bramblel {
 
+QString FromEngine(const char* text) { return QString::fromUtf8(text == nullptr ? "" : text); }
+
 const char* TextStore::Keep(QByteArray text) {
   if (text.isNull()) return nullptr;
   return texts_.emplace_back(std::move(text)).constData();

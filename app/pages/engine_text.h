@@ -14,6 +14,9 @@
 
 namespace bramblel {
 
+// An engine text as a field shows it: UTF-8, an absent text empty.
+QString FromEngine(const char* text);
+
 // Owns the texts that a collected record points to, for as long as the
 // record is used. Addresses stay valid while texts are added.
 class TextStore {

@@ -17,7 +17,7 @@ namespace bramblel {
 QString PageFileFilter(const char* page_patterns) {
   // The dialog takes patterns separated by blanks; the configuration keeps
   // them separated by semicolons.
-  QString patterns = QString::fromUtf8(page_patterns == nullptr ? "" : page_patterns);
+  QString patterns = FromEngine(page_patterns);
   patterns.replace(';', ' ');
   return QStringLiteral("HTML file (%1);;All Files (*)").arg(patterns.simplified());
 }
@@ -29,18 +29,6 @@ QString TargetName(const OutputTarget& target) {
   return QString();
 }
 
-namespace {
-
-QToolButton* PictureButton(const char* picture, const QString& tip, QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  button->setIcon(QIcon(QLatin1String(picture)));
-  button->setToolTip(tip);
-  button->setAccessibleName(tip);
-  return button;
-}
-
-}  // namespace
-
 LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
     : FormPage(parent),
       config_(config),
@@ -48,9 +36,11 @@ LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
       image_folder_(new QLineEdit(this)),
       relative_(new FlagBox(tr("Use &relative paths"), VELLUM_GEN_RELATIVE_LINKS, this)),
       output_list_(new QListWidget(this)),
-      properties_(PictureButton(":/pictures/target-properties.png", tr("Output Properties"), this)),
-      add_(PictureButton(":/pictures/target-add.png", tr("Add Output item"), this)),
-      remove_(PictureButton(":/pictures/target-remove.png", tr("Remove selected item"), this)) {
+      properties_(
+          PictureButton(QIcon(":/pictures/target-properties.png"), tr("Output Properties"), this)),
+      add_(PictureButton(QIcon(":/pictures/target-add.png"), tr("Add Output item"), this)),
+      remove_(
+          PictureButton(QIcon(":/pictures/target-remove.png"), tr("Remove selected item"), this)) {
   auto* browse = new QPushButton(tr("Browse..."), this);
   setTabOrder(output_file_, browse);
   connect(browse, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);

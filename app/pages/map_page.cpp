@@ -22,9 +22,7 @@ namespace core = vellum::core;
 
 namespace {
 
-QString NameText(const MapItem& node) {
-  return QString::fromUtf8(node.Name == nullptr ? "" : node.Name);
-}
+QString NameText(const MapItem& node) { return FromEngine(node.Name); }
 
 // Entries for the nodes of list and, below them, their children. The
 // entries are built detached from the control and handed to it at once,
@@ -95,10 +93,7 @@ MapPage::MapPage(QWidget* parent)
       &MapPage::MoveHigher, &MapPage::MoveLower, &MapPage::WizardRequested};
   auto* button_row = new QHBoxLayout;
   for (const auto& command : commands) {
-    auto* button = new QToolButton(this);
-    button->setIcon(command.icon);
-    button->setToolTip(tr(command.tip));
-    button->setAccessibleName(tr(command.tip));
+    QToolButton* button = PictureButton(command.icon, tr(command.tip), this);
     connect(button, &QToolButton::clicked, this, actions[command.button]);
     buttons_[command.button] = button;
     button_row->addWidget(button);

@@ -1,7 +1,9 @@
 // The exported C interface. Each export is a thin entry that forwards to the
 // subsystem owning the work; no exception crosses this boundary.
+#include <algorithm>
 #include <initializer_list>
 #include <new>
+#include <string>
 
 #include "config/config_file.h"
 #include "config/engine_config.h"
@@ -15,6 +17,7 @@
 #include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
+#include "project/site_settings.h"
 #include "publish/upload.h"
 #include "scan/site_scan.h"
 #include "vellum/vellum.h"
@@ -260,5 +263,33 @@ VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index) {
 }
 
 VELLUM_API int32_t VellumLastUploadNotSent(void) { return publish::LastUploadNotSent(); }
+
+VELLUM_API VellumSiteSettings VellumGetSiteSettings(void) {
+  const project::SiteSettings& site = project::TheSiteSettings();
+  return {site.page_limit,      site.depth_limit, site.include.c_str(),
+          site.exclude.c_str(), site.order,       site.site_url.c_str()};
+}
+
+VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings) {
+  return Shielded(0, [&] {
+    if (!Given("VellumSetSiteSettings", {settings})) return 0;
+    project::SiteSettings& site = project::TheSiteSettings();
+    bool changed = false;
+    const auto update = [&changed](auto& member, const auto& value) {
+      if (member == value) return;
+      member = value;
+      changed = true;
+    };
+    const auto text = [](const char* value) { return std::string(value != nullptr ? value : ""); };
+    update(site.page_limit, std::max(settings->PageLimit, 0));
+    update(site.depth_limit, std::max(settings->DepthLimit, 0));
+    update(site.include, text(settings->Include));
+    update(site.exclude, text(settings->Exclude));
+    update(site.order, settings->Order);
+    update(site.site_url, text(settings->SiteURL));
+    if (changed) project::TheProject().Modified = 1;
+    return changed ? 1 : 0;
+  });
+}
 
 }  // extern "C"

@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "project/project_file.h"
 #include "project/records.h"
+#include "project/site_settings.h"
 
 namespace vellum::project {
 namespace {
@@ -51,6 +52,7 @@ void Close(Project& project) {
   ReleaseAll(project.Items, project.ItemCount, ReleaseItem);
   core::Clear(project.SourceFiles);
   project = ResetProject();
+  TheSiteSettings() = {};
 }
 
 bool Open(Project& project, const char* path) {

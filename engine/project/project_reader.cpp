@@ -24,6 +24,7 @@
 #include "project/project_file.h"
 #include "project/project_tokenizer.h"
 #include "project/records.h"
+#include "project/site_settings.h"
 
 namespace vellum::project {
 namespace {
@@ -79,6 +80,7 @@ class Reader {
   bool ExpectOpening() { return Expect(Token::kEquals) && Expect(Token::kOpenBrace); }
   bool ReadString(std::string& value);
   bool ReadInteger(int32_t& value);
+  bool ReadInteger(int64_t& value);
   bool ReadDigits(std::string_view& digits);
   bool ReadFlagRun(const FlagRun& run, uint32_t& flags);
 
@@ -88,6 +90,7 @@ class Reader {
   Outcome ReadTarget();
   Outcome ReadUploadRecord();
   Outcome ReadMacrosEntry(const Token& key);
+  Outcome ReadSiteEntry(const Token& key);
   Outcome ReadListEntry(const Token& key);
   Outcome ReadItem(int kind);
   Outcome ReadItemValues(ScriptItem& item);
@@ -130,19 +133,26 @@ bool Reader::ReadString(std::string& value) {
 }
 
 bool Reader::ReadInteger(int32_t& value) {
+  int64_t wide = 0;
+  if (!ReadInteger(wide)) return false;
+  value = static_cast<int32_t>(std::clamp<int64_t>(wide, std::numeric_limits<int32_t>::min(),
+                                                   std::numeric_limits<int32_t>::max()));
+  return true;
+}
+
+bool Reader::ReadInteger(int64_t& value) {
   Token token = Next();
   // The writer stores negative numbers (a port, a border) with a minus sign.
   const bool negative = token.type == Token::kOther && token.text == "-" && tokens_.NumberFollows();
   if (negative) token = Next();
   if (token.type != Token::kNumber) return false;
   // Digits up to the first point count, as in a decimal with a fraction.
-  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+  constexpr int64_t kLimit = std::numeric_limits<int64_t>::max() / 10 - 9;
   int64_t magnitude = 0;
   for (char c : token.text.substr(0, token.text.find('.'))) {
     magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
   }
-  value = static_cast<int32_t>(
-      negative ? -magnitude : std::min<int64_t>(magnitude, std::numeric_limits<int32_t>::max()));
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -179,6 +189,9 @@ bool Reader::Read() {
         break;
       case kScriptListSection:
         outcome = ReadListEntry(token);
+        break;
+      case kVellumSiteSection:
+        outcome = ReadSiteEntry(token);
         break;
       default:
         outcome = Syntax(Outcome::kFail);
@@ -302,6 +315,34 @@ Outcome Reader::ReadMacrosEntry(const Token& key) {
   if (!ReplaceText(project_.Macros, value)) return Outcome::kFail;
   project_.MacrosLength = static_cast<int32_t>(value.size());
   return Outcome::kOk;
+}
+
+Outcome Reader::ReadSiteEntry(const Token& key) {
+  if (key.type != Token::kWord) return Syntax(Outcome::kFail);
+  SiteSettings& site = TheSiteSettings();
+  if (key.id == kModifiedKey) {
+    std::string address;
+    int64_t seconds = 0;
+    if (!ExpectOpening() || !ReadString(address) || !ExpectComma() || !ReadInteger(seconds) ||
+        !Expect(Token::kCloseBrace)) {
+      return Syntax(Outcome::kFail);
+    }
+    site.modified[address] = seconds;
+    return Outcome::kOk;
+  }
+  if (!Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  int32_t* number = key.id == kPageLimitKey    ? &site.page_limit
+                    : key.id == kDepthLimitKey ? &site.depth_limit
+                    : key.id == kOrderKey      ? &site.order
+                                               : nullptr;
+  std::string* text = key.id == kIncludeKey    ? &site.include
+                      : key.id == kExcludeKey  ? &site.exclude
+                      : key.id == kSiteUrlKey  ? &site.site_url
+                      : key.id == kScanBaseKey ? &site.scan_base
+                                               : nullptr;
+  if (number != nullptr) return ReadInteger(*number) ? Outcome::kOk : Syntax(Outcome::kFail);
+  if (text != nullptr) return ReadString(*text) ? Outcome::kOk : Syntax(Outcome::kFail);
+  return Syntax(Outcome::kFail);
 }
 
 Outcome Reader::ReadListEntry(const Token& key) {

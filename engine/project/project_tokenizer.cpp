@@ -9,11 +9,12 @@ namespace vellum::project {
 namespace {
 
 constexpr std::string_view kKeyNames[] = {
-    "FormatVersion", "Type",    "Source",     "Description",      "Macros",
-    "Output",        "AddFile", "RemoveFile", "UploadProperties", "CompessProperties",
-    "HFiles",        "MapItem", "GalItem",    "Mp3Item",
+    "FormatVersion", "Type",       "Source",           "Description",       "Macros",  "Output",
+    "AddFile",       "RemoveFile", "UploadProperties", "CompessProperties", "HFiles",  "MapItem",
+    "GalItem",       "Mp3Item",    "PageLimit",        "DepthLimit",        "Include", "Exclude",
+    "Order",         "SiteURL",    "ScanBase",         "Modified",
 };
-constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList"};
+constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite"};
 constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 // Longer section names are never looked up.
 constexpr std::size_t kMaxSectionName = 90;

@@ -27,6 +27,15 @@ enum Key : int {
   kMapItemKey,
   kGalItemKey,
   kMp3ItemKey,
+  // The keys of the VellumSite section.
+  kPageLimitKey,
+  kDepthLimitKey,
+  kIncludeKey,
+  kExcludeKey,
+  kOrderKey,
+  kSiteUrlKey,
+  kScanBaseKey,
+  kModifiedKey,
   kFirstItemKey,
 };
 
@@ -34,7 +43,8 @@ enum Section : int {
   kUnknownSection = -1,
   kCommonSection,
   kScriptMacrosSection,
-  kScriptListSection
+  kScriptListSection,
+  kVellumSiteSection
 };
 
 struct Token {

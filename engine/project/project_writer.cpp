@@ -9,6 +9,7 @@
 #include "core/text_utils.h"
 #include "project/file_format.h"
 #include "project/project_file.h"
+#include "project/site_settings.h"
 
 namespace vellum::project {
 namespace {
@@ -35,6 +36,7 @@ class Writer {
   void WriteItem(const ScriptItem& item);
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
+  void WriteSite(const SiteSettings& site);
 
   core::TextFile& file_;
   std::string out_;
@@ -86,6 +88,41 @@ void Writer::WriteProject(const Project& project) {
     out_ += "\n[ScriptMacros]";
     Key("Macros");
     Quoted(project.Macros);
+  }
+  WriteSite(TheSiteSettings());
+}
+
+void Writer::WriteSite(const SiteSettings& site) {
+  if (site.IsDefault()) return;
+  out_ += "\n[VellumSite]";
+  for (const auto& [key, value] :
+       {std::pair{"PageLimit", site.page_limit}, std::pair{"DepthLimit", site.depth_limit},
+        std::pair{"Order", site.order}}) {
+    if (value == 0) continue;
+    Key(key);
+    Number(value);
+  }
+  for (const auto& [key, value] :
+       {std::pair{"Include", &site.include}, std::pair{"Exclude", &site.exclude},
+        std::pair{"SiteURL", &site.site_url}, std::pair{"ScanBase", &site.scan_base}}) {
+    if (value->empty()) continue;
+    Key(key);
+    Quoted(value->c_str());
+  }
+  // In address order, so that an unchanged site writes an unchanged file.
+  std::vector<const std::pair<const std::string, int64_t>*> times;
+  times.reserve(site.modified.size());
+  for (const auto& entry : site.modified) times.push_back(&entry);
+  std::sort(times.begin(), times.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  for (const auto* entry : times) {
+    Key("Modified");
+    out_ += '{';
+    Quoted(entry->first.c_str());
+    out_ += ',';
+    Number(entry->second);
+    out_ += '}';
+    Drain();
   }
 }
 

@@ -613,6 +613,74 @@ VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index);
  * call that asked to stop, the file it was told of included. */
 VELLUM_API int32_t VellumLastUploadNotSent(void);
 
+
+/* ------------------------------------------------------------------------ */
+/* Extensions: the site a project keeps, and how scans crawl it             */
+/* ------------------------------------------------------------------------ */
+
+/* Orders of the tree a scan builds, level by level. */
+enum {
+  VELLUM_ORDER_NAME = 0,    /* link names by their bytes (the default) */
+  VELLUM_ORDER_NATURAL = 1, /* numbers by value, letters without case */
+  VELLUM_ORDER_FOUND = 2    /* the order the scan met the pages in */
+};
+
+/* What the open project keeps about its site. Stored in the project file
+ * (only when something differs from these defaults: all zero and empty) and
+ * used by every later HTMLgenSiteMap and HTMLGSiteMap. */
+typedef struct VellumSiteSettings {
+  int32_t PageLimit;   /* pages a scan reads at most; 0: 100,000 */
+  int32_t DepthLimit;  /* links a scan follows from the base page at most;
+                          0: any number */
+  const char* Include; /* address patterns, separated by ";": when given, a
+                          page is taken only when it matches one; "*" stands
+                          for any run of characters, "?" for one */
+  const char* Exclude; /* address patterns no page may match */
+  int32_t Order;       /* VELLUM_ORDER_ */
+  const char* SiteURL; /* the public address of the site a scan of a folder
+                          or of a page on disk finds: the scan's base folder
+                          is published there */
+} VellumSiteSettings;
+
+/* The open project's site settings; the texts are the engine's, never null,
+ * and valid until the next VellumSetSiteSettings or the project's close. */
+VELLUM_API VellumSiteSettings VellumGetSiteSettings(void);
+
+/* Replaces the open project's site settings (a null text counts as empty).
+ * A change marks the project modified. Returns 1 when anything changed, 0
+ * when nothing did or settings is null. */
+VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings);
+
+/* How this process's scans treat the sites they read: the user's choices,
+ * not the project's. */
+typedef struct VellumScanOptions {
+  int32_t PageSeconds;  /* a page's download may take at most this long;
+                           0: 60 seconds */
+  int32_t Connections;  /* connections to one host at once; 0: 4 */
+  int32_t DelayMs;      /* pause between two requests to one host; a
+                           robots.txt Crawl-delay that is longer wins */
+  int32_t IgnoreRobots; /* non-zero: robots.txt, META robots and
+                           rel="nofollow" are not honoured */
+} VellumScanOptions;
+
+/* Sets the options of later scans (all zero restores the defaults).
+ * Returns 1, or 0 for a null options. */
+VELLUM_API int32_t VellumSetScanOptions(const VellumScanOptions* options);
+
+/* A link the last HTMLgenSiteMap could not read. */
+typedef struct VellumBrokenLink {
+  const char* Address; /* the link, as the scan resolved it */
+  const char* Page;    /* the page that links it; "" for the base page */
+  int32_t Status;      /* the HTTP status (404, ...); 0 when none came */
+  const char* Reason;  /* what went wrong, in words */
+} VellumBrokenLink;
+
+/* The broken links of the last HTMLgenSiteMap, in the order they were met;
+ * the texts stay valid until the next scan. */
+VELLUM_API int32_t VellumBrokenLinkCount(void);
+/* All null and zero for an index out of range. */
+VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index);
+
 #ifdef __cplusplus
 }
 #endif

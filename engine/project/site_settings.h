@@ -1,0 +1,33 @@
+// What a project keeps about its site beyond the records of the public
+// header: the limits and filters of its scans, the order of its tree, the
+// public address of a site scanned from disk, and what the last scan learnt
+// of each page's time. Stored in the project file's VellumSite section, which
+// is written only when something in it differs from the defaults, so that
+// projects that use none of it keep their files byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace vellum::project {
+
+struct SiteSettings {
+  int32_t page_limit = 0;   // pages a scan reads at most; 0: the scan's default
+  int32_t depth_limit = 0;  // links followed from the base page at most; 0: any
+  std::string include;      // address patterns a page must match ("" : every page)
+  std::string exclude;      // address patterns no page may match
+  int32_t order = 0;        // VELLUM_ORDER_
+  std::string site_url;     // the public address of a site scanned from disk
+  std::string scan_base;    // the base page or folder of the last scan
+  // Per address of the last scan: its modification time, in seconds since
+  // 1970 (UTC), where the scan learnt one.
+  std::unordered_map<std::string, int64_t> modified;
+
+  bool IsDefault() const;
+};
+
+// The settings of the open project; reset when the project is closed.
+SiteSettings& TheSiteSettings();
+
+}  // namespace vellum::project

@@ -1,0 +1,223 @@
+#include "web/robots.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "core/address_patterns.h"
+#include "core/text_utils.h"
+
+namespace vellum::web {
+namespace {
+
+constexpr int kLongestCrawlDelayMs = 24 * 60 * 60 * 1000;
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsUnreserved(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~';
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[c >> 4];
+  out += kHex[c & 0xF];
+}
+
+// One spelling for each path, applied alike to patterns and request paths:
+// escapes of unreserved characters are decoded ("%7E" reads "~"), other
+// escapes get upper-case hex digits, and bytes beyond ASCII are escaped (a
+// pattern written in UTF-8 then matches the escaped request path).
+std::string Normalize(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c == '%' && i + 2 < path.size() && HexValue(path[i + 1]) >= 0 &&
+        HexValue(path[i + 2]) >= 0) {
+      const auto decoded =
+          static_cast<unsigned char>(HexValue(path[i + 1]) * 16 + HexValue(path[i + 2]));
+      if (IsUnreserved(decoded)) {
+        out += static_cast<char>(decoded);
+      } else {
+        AppendEscaped(out, decoded);
+      }
+      i += 2;
+    } else if (c >= 0x80) {
+      AppendEscaped(out, c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+bool IsTokenChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
+}
+
+// The product token at the start of a User-agent value ("Vellumark/2.1"
+// names "Vellumark"), or "*" for the group of every crawler.
+std::string_view ProductToken(std::string_view value) {
+  if (!value.empty() && value.front() == '*') return "*";
+  std::size_t end = 0;
+  while (end < value.size() && IsTokenChar(value[end])) ++end;
+  return value.substr(0, end);
+}
+
+// Seconds, possibly with a fraction ("0.5"), as milliseconds; nothing when
+// the value is not such a number.
+std::optional<int> ParseDelay(std::string_view value) {
+  long long ms = 0;
+  std::size_t i = 0;
+  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+    ms = std::min<long long>(ms * 10 + (value[i] - '0') * 1000, kLongestCrawlDelayMs);
+  }
+  const std::size_t whole_digits = i;
+  if (i < value.size() && value[i] == '.') {
+    long long scale = 100;
+    for (++i; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i, scale /= 10) {
+      ms += (value[i] - '0') * scale;
+    }
+  }
+  if (whole_digits == 0 && i <= 1) return std::nullopt;
+  if (i != value.size() && !IsSpace(value[i])) return std::nullopt;
+  return static_cast<int>(std::min<long long>(ms, kLongestCrawlDelayMs));
+}
+
+struct Line {
+  std::string_view key;
+  std::string_view value;
+};
+
+// The key and value of a "key: value # comment" line; nothing for blank,
+// comment-only and malformed lines.
+std::optional<Line> SplitLine(std::string_view line) {
+  line = line.substr(0, std::min(line.find('#'), line.size()));
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  const std::string_view key = Trim(line.substr(0, colon));
+  if (key.empty()) return std::nullopt;
+  return Line{key, Trim(line.substr(colon + 1))};
+}
+
+// The body as parsed: without a byte order mark, cut to the limit, and
+// then without the line the cut went through.
+std::string_view ParsedPart(std::string_view body) {
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  if (body.size() <= kRobotsParseLimit) return body;
+  body = body.substr(0, kRobotsParseLimit);
+  const std::size_t last_end = body.find_last_of("\r\n");
+  return last_end == std::string_view::npos ? std::string_view() : body.substr(0, last_end);
+}
+
+// Whom the group being read is for.
+struct Group {
+  bool for_agent = false;
+  bool for_all = false;
+};
+
+}  // namespace
+
+RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
+  // Rules of the agent's groups and of the "*" groups are gathered apart;
+  // the choice is made once the whole file has been read.
+  RobotsRules named, everyone;
+  bool agent_named = false, everyone_named = false;
+  std::optional<int> named_delay, everyone_delay;
+
+  const std::string_view agent_token = ProductToken(agent);
+  Group group;
+  bool in_agent_lines = false;  // the last line that counts was a User-agent line
+  body = ParsedPart(body);
+  while (!body.empty()) {
+    const std::size_t end = std::min(body.find_first_of("\r\n"), body.size());
+    const std::optional<Line> line = SplitLine(body.substr(0, end));
+    body.remove_prefix(std::min(end + 1, body.size()));
+    if (!line) continue;
+
+    if (core::EqualsNoCase(line->key, "user-agent")) {
+      if (!in_agent_lines) group = {};
+      in_agent_lines = true;
+      const std::string_view token = ProductToken(line->value);
+      if (token == "*") {
+        group.for_all = everyone_named = true;
+      } else if (!token.empty() && core::EqualsNoCase(token, agent_token)) {
+        group.for_agent = agent_named = true;
+      }
+      continue;
+    }
+    const bool allow = core::EqualsNoCase(line->key, "allow");
+    const bool rule_line = allow || core::EqualsNoCase(line->key, "disallow");
+    const bool delay_line = core::EqualsNoCase(line->key, "crawl-delay");
+    // Sitemap, Host and every unknown line are left alone; they neither
+    // belong to a group nor end its User-agent lines.
+    if (!rule_line && !delay_line) continue;
+    in_agent_lines = false;
+    if (!group.for_agent && !group.for_all) continue;
+
+    if (rule_line) {
+      // An empty Allow or Disallow says nothing.
+      if (line->value.empty()) continue;
+      RobotsRules* const targets[] = {group.for_agent ? &named : nullptr,
+                                      group.for_all ? &everyone : nullptr};
+      std::string pattern = Normalize(line->value);
+      if (pattern.front() != '/' && pattern.front() != '*') pattern.insert(0, 1, '/');
+      Rule rule{pattern, false, allow, pattern.size()};
+      if (rule.pattern.back() == '$') {
+        rule.pattern.pop_back();
+        rule.anchored = true;
+      }
+      for (RobotsRules* target : targets) {
+        if (target) target->rules_.push_back(rule);
+      }
+    } else {
+      const std::optional<int> delay = ParseDelay(line->value);
+      if (group.for_agent && !named_delay) named_delay = delay;
+      if (group.for_all && !everyone_delay) everyone_delay = delay;
+    }
+  }
+
+  RobotsRules chosen;
+  if (agent_named) {
+    chosen = std::move(named);
+    chosen.crawl_delay_ms_ = named_delay.value_or(0);
+  } else if (everyone_named) {
+    chosen = std::move(everyone);
+    chosen.crawl_delay_ms_ = everyone_delay.value_or(0);
+  }
+  std::stable_sort(chosen.rules_.begin(), chosen.rules_.end(), [](const Rule& a, const Rule& b) {
+    return a.length != b.length ? a.length > b.length : (a.allow && !b.allow);
+  });
+  return chosen;
+}
+
+bool RobotsRules::Allows(std::string_view path_and_query) const {
+  std::string path = Normalize(path_and_query);
+  if (path.empty() || path.front() != '/') path.insert(0, 1, '/');
+  if (path == "/robots.txt") return true;
+  const core::GlobSyntax prefix{.question_mark = false, .prefix = true};
+  const core::GlobSyntax whole{.question_mark = false, .prefix = false};
+  for (const Rule& rule : rules_) {
+    if (core::GlobMatch(rule.pattern, path, rule.anchored ? whole : prefix)) return rule.allow;
+  }
+  return true;
+}
+
+}  // namespace vellum::web

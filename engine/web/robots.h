@@ -1,0 +1,50 @@
+// The rules of a site's robots.txt for one crawler (RFC 9309). A robots.txt
+// comes from the web: any bytes parse, at most kRobotsParseLimit of them are
+// read, and matching stays polynomial whatever the patterns hold.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellum::web {
+
+// Bytes of a robots.txt body that are parsed; the rest is ignored.
+inline constexpr std::size_t kRobotsParseLimit = 500 * 1024;
+
+class RobotsRules {
+ public:
+  // Rules that allow everything, as for a site without robots.txt.
+  RobotsRules() = default;
+
+  // Parses a robots.txt body for the given agent product token
+  // ("Vellumark"). The rules of the groups naming the agent (compared
+  // without regard to case, all such groups merged) apply; when no group
+  // names it, those of the "*" groups; when there are none, everything is
+  // allowed. Nothing refers to body afterwards.
+  static RobotsRules Parse(std::string_view body, std::string_view agent);
+
+  // True when the path with its query, as sent in the request line
+  // ("/a/b.html?x=1"), may be fetched. Of the patterns that match, the
+  // longest decides; between an Allow and a Disallow of the same length,
+  // the Allow. "/robots.txt" is always allowed.
+  bool Allows(std::string_view path_and_query) const;
+
+  // The Crawl-delay of the chosen groups in milliseconds (the first one
+  // given, at most a day), 0 when none.
+  int crawl_delay_ms() const { return crawl_delay_ms_; }
+
+ private:
+  struct Rule {
+    std::string pattern;    // normalized, without a final '$'
+    bool anchored = false;  // the pattern ended in '$': the whole path must match
+    bool allow = false;
+    std::size_t length = 0;  // of the normalized pattern as written, '$' included
+  };
+
+  std::vector<Rule> rules_;  // longest first; Allow before Disallow of the same length
+  int crawl_delay_ms_ = 0;
+};
+
+}  // namespace vellum::web

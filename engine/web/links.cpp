@@ -6,6 +6,7 @@
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "web/charset.h"
 #include "web/page_access.h"
 #include "web/url_class.h"
 
@@ -109,82 +110,6 @@ const char* PictureAttribute(std::string_view tag) {
   return nullptr;
 }
 
-// The text of one character reference, between "&" and ";": "amp",
-// "#38", "#x26". Nothing when it is not one this code knows.
-std::optional<std::string> DecodeReference(std::string_view name) {
-  static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {
-      {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", "\xC2\xA0"},
-  };
-  if (name.empty()) return std::nullopt;
-  if (name[0] != '#') {
-    for (const auto& [known, text] : kNamed) {
-      if (core::EqualsNoCase(name, known)) return std::string(text);
-    }
-    return std::nullopt;
-  }
-  name.remove_prefix(1);
-  const bool hex = !name.empty() && (name[0] == 'x' || name[0] == 'X');
-  if (hex) name.remove_prefix(1);
-  if (name.empty()) return std::nullopt;
-  unsigned long code = 0;
-  for (char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    int digit;
-    if (std::isdigit(byte)) {
-      digit = c - '0';
-    } else if (hex && std::isxdigit(byte)) {
-      digit = std::tolower(byte) - 'a' + 10;
-    } else {
-      return std::nullopt;
-    }
-    code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
-    if (code > 0x10FFFF) return std::nullopt;
-  }
-  if (code == 0 || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-  // As UTF-8.
-  std::string text;
-  if (code < 0x80) {
-    text += static_cast<char>(code);
-  } else if (code < 0x800) {
-    text += static_cast<char>(0xC0 | (code >> 6));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    text += static_cast<char>(0xE0 | (code >> 12));
-    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | (code >> 18));
-    text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return text;
-}
-
-// The address an attribute value stands for: the value with its character
-// references decoded ("a&amp;b.htm" is the file "a&b.htm"). A reference
-// that is unknown or not closed by ";" stays as written.
-std::string DecodeAddress(std::string_view value) {
-  // The longest reference known, "#x10FFFF", has eight characters.
-  constexpr std::size_t kLongestReference = 8;
-  std::string address;
-  address.reserve(value.size());
-  for (std::size_t i = 0; i < value.size();) {
-    if (value[i] == '&') {
-      const std::size_t end = value.substr(i + 1, kLongestReference + 1).find(';');
-      if (end != std::string_view::npos) {
-        if (std::optional<std::string> text = DecodeReference(value.substr(i + 1, end))) {
-          address += *text;
-          i += end + 2;
-          continue;
-        }
-      }
-    }
-    address += value[i++];
-  }
-  return address;
-}
-
 // Walks the start tags of the page, passing over raw content, and calls
 // visit with each one's name.
 template <typename Visit>
@@ -259,7 +184,7 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
     if (attribute == nullptr || (tag != "A" && (flags & kPictures) == 0)) return;
     std::optional<std::string_view> value = tokenizer.AttributeValue(attribute);
     if (!value) return;
-    std::optional<std::string> link = Resolve(base, page, DecodeAddress(*value), flags);
+    std::optional<std::string> link = Resolve(base, page, DecodeCharacterReferences(*value), flags);
     if (!link || (tag == "A" && (link->empty() || !IsSelected(*link, flags)))) return;
     list.Add(link->data(), flags);
   });
@@ -302,7 +227,7 @@ void WalkResources(std::string_view base, std::string_view page, TagTokenizer& t
     const Attribute* attribute = tokenizer.FindAttribute(name);
     if (attribute == nullptr || !attribute->value) return;
     std::optional<std::string> link =
-        Resolve(base, page, DecodeAddress(tokenizer.ValueOf(*attribute)), kPageLinks);
+        Resolve(base, page, DecodeCharacterReferences(tokenizer.ValueOf(*attribute)), kPageLinks);
     if (!link || !IsRelative(*link) || (tag == "A" && HasPageExtension(*link))) return;
     visit(*link, *attribute->value, attribute->value_length);
   });
@@ -339,7 +264,8 @@ bool LowerCaseResources(const char* base, const char* page, CountedStringList* l
     }
     if (!indexed) return;
     if (std::optional<std::string> link =
-            Resolve(base, page, DecodeAddress(std::string_view(reference, length)), kPageLinks)) {
+            Resolve(base, page, DecodeCharacterReferences(std::string_view(reference, length)),
+                    kPageLinks)) {
       indexed->Add(link->data(), 0);
     }
   });

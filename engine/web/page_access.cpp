@@ -1,14 +1,186 @@
 #include "web/page_access.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "web/charset.h"
 #include "web/http_download.h"
 #include "web/page_cache.h"
 #include "web/url_class.h"
 
 namespace vellum::web {
+namespace {
+
+// A hostile page may hold a title of many megabytes; no more than this is
+// looked at. It leaves kMaxHeadText bytes of result for all but titles made
+// mostly of white space.
+constexpr std::size_t kMaxRawHeadText = 64 * 1024;
+
+bool IsHeadSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// The head texts as they stand in the page: spans of the tokenizer's text,
+// valid while it is not edited.
+struct RawHead {
+  std::optional<std::string_view> title;
+  std::optional<std::string_view> description;
+};
+
+// The content of the TITLE whose start tag was just read, up to "</title"
+// followed by white space, "/" or ">"; the position is left behind it.
+std::string_view TitleContent(TagTokenizer& tokenizer) {
+  const std::string_view page(tokenizer.text(), tokenizer.length());
+  const std::size_t begin = tokenizer.position();
+  constexpr std::string_view kEndTag = "</title";
+  for (;;) {
+    if (!tokenizer.SkipTo(kEndTag)) return page.substr(begin, kMaxRawHeadText);
+    const std::size_t behind = tokenizer.position();
+    if (behind == page.size() || IsHeadSpace(page[behind]) || page[behind] == '/' ||
+        page[behind] == '>') {
+      return page.substr(begin, std::min(behind - kEndTag.size() - begin, kMaxRawHeadText));
+    }
+  }
+}
+
+std::string Lowered(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) c = core::ToLowerAscii(c);
+  return lowered;
+}
+
+constexpr std::string_view kHeadSpaces = " \t\r\n\f";
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kHeadSpaces);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kHeadSpaces) - first + 1);
+}
+
+// Calls visit with each token of list, the tokens separated by runs of
+// separators.
+template <typename Visit>
+void ForEachToken(std::string_view list, std::string_view separators, Visit visit) {
+  for (std::size_t at = 0; (at = list.find_first_not_of(separators, at)) != list.npos;) {
+    const std::size_t end = std::min(list.find_first_of(separators, at), list.size());
+    visit(list.substr(at, end - at));
+    at = end;
+  }
+}
+
+void ReadRobots(std::string_view content, PageHeadInfo& head) {
+  const std::string separators = std::string(kHeadSpaces) + ",";
+  ForEachToken(content, separators, [&](std::string_view token) {
+    if (core::EqualsNoCase(token, "noindex") || core::EqualsNoCase(token, "none")) {
+      head.noindex = true;
+    }
+    if (core::EqualsNoCase(token, "nofollow") || core::EqualsNoCase(token, "none")) {
+      head.nofollow = true;
+    }
+  });
+}
+
+void ReadMeta(TagTokenizer& tokenizer, PageHeadInfo& head, RawHead& raw) {
+  if (head.charset.empty()) {
+    if (const Attribute* charset = tokenizer.FindAttributeAsWritten("CHARSET")) {
+      head.charset = Lowered(Trim(tokenizer.ValueOf(*charset)));
+    }
+  }
+  // A CONTENT written without a value ("content=") is an empty one.
+  const Attribute* content_attribute = tokenizer.FindAttribute("CONTENT");
+  if (content_attribute == nullptr) return;
+  const std::string_view content = tokenizer.ValueOf(*content_attribute);
+  const std::optional<std::string_view> http_equiv = tokenizer.AttributeValue("HTTP-EQUIV");
+  if (http_equiv && head.charset.empty() && core::EqualsNoCase(Trim(*http_equiv), "content-type")) {
+    head.charset = CharsetOfContentType(content);
+  }
+  const std::string_view name = Trim(tokenizer.AttributeValue("NAME").value_or(""));
+  if (core::EqualsNoCase(name, "description")) {
+    raw.description = content.substr(0, kMaxRawHeadText);
+  } else if (core::EqualsNoCase(name, "robots") || core::EqualsNoCase(name, "vellumark")) {
+    ReadRobots(content, head);
+  }
+}
+
+void ReadLink(TagTokenizer& tokenizer, PageHeadInfo& head) {
+  const std::optional<std::string_view> href = tokenizer.AttributeValue("HREF");
+  const std::optional<std::string_view> rel = tokenizer.AttributeValue("REL");
+  if (!href || !rel) return;
+  bool canonical = false;
+  ForEachToken(*rel, kHeadSpaces, [&](std::string_view token) {
+    canonical = canonical || core::EqualsNoCase(token, "canonical");
+  });
+  if (canonical) {
+    head.canonical = std::string(Trim(DecodeCharacterReferences(*href)));
+  }
+}
+
+RawHead WalkHead(TagTokenizer& tokenizer, PageHeadInfo& head) {
+  RawHead raw;
+  tokenizer.Rewind();
+  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
+    if (kind != TokenKind::kStartTag) continue;
+    const TagInfo& tag = *tokenizer.tag();
+    const std::string_view name = tag.name;
+    if (tag.content == kRawContent) {
+      tokenizer.SkipTo("</" + std::string(name) + ">");
+    } else if (name == "TITLE") {
+      const std::string_view content = TitleContent(tokenizer);  // a later one is passed over too
+      if (!raw.title) raw.title = content;
+    } else if (name == "META") {
+      ReadMeta(tokenizer, head, raw);
+    } else if (name == "LINK" && !head.canonical) {
+      ReadLink(tokenizer, head);
+    }
+  }
+  return raw;
+}
+
+std::string CharsetInForce(std::string_view http_charset, std::string_view declared,
+                           std::string_view page) {
+  if (std::string known = KnownCharset(http_charset); !known.empty()) return known;
+  if (std::string known = KnownCharset(declared); !known.empty()) {
+    // A page that can be read as markup is not UTF-16, whatever it says.
+    return known.starts_with("utf-16") ? "utf-8" : known;
+  }
+  return IsValidUtf8(page) ? "utf-8" : "windows-1252";
+}
+
+// text with its white space runs collapsed to one space and trimmed, NUL
+// (which would end the text for C callers) as U+FFFD, cut at a character
+// boundary to kMaxHeadText bytes.
+std::string Collapsed(std::string_view text) {
+  std::string out;
+  out.reserve(std::min(text.size(), kMaxHeadText + 4));
+  bool space = false;
+  for (char c : text) {
+    if (IsHeadSpace(c)) {
+      space = !out.empty();
+      continue;
+    }
+    if (space) out += ' ';
+    space = false;
+    if (c == '\0') {
+      out += "\xEF\xBF\xBD";
+    } else {
+      out += c;
+    }
+    if (out.size() > kMaxHeadText) break;
+  }
+  if (out.size() > kMaxHeadText) {
+    std::size_t cut = kMaxHeadText;
+    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+    out.resize(cut);
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+  }
+  return out;
+}
+
+std::string HeadText(std::string_view raw, const std::string& charset) {
+  return Collapsed(DecodeCharacterReferences(ToUtf8(raw, charset)));
+}
+
+}  // namespace
 
 bool LoadPage(const char* name, core::LoadedText& out, int report_mode) {
   out = core::LoadedText{};
@@ -60,25 +232,14 @@ void PurgePageCache() {
   CloseDownloads();
 }
 
-bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head) {
+bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset) {
   head = PageHeadInfo{};
-  tokenizer.Rewind();
   try {
-    for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
-      if (kind != TokenKind::kStartTag) continue;
-      const std::string_view tag = tokenizer.tag()->name;
-      if (tag == "TITLE" && !head.title) {
-        head.title.emplace();
-        if (tokenizer.Next() == TokenKind::kText) head.title->assign(tokenizer.TokenText());
-      } else if (tag == "META") {
-        const Attribute* name = tokenizer.FindAttribute("NAME");
-        const Attribute* content = tokenizer.FindAttribute("CONTENT");
-        if (name != nullptr && content != nullptr &&
-            core::EqualsNoCase(tokenizer.ValueOf(*name), "DESCRIPTION")) {
-          head.description.emplace(tokenizer.ValueOf(*content));
-        }
-      }
-    }
+    const RawHead raw = WalkHead(tokenizer, head);
+    const std::string charset = CharsetInForce(
+        http_charset, head.charset, std::string_view(tokenizer.text(), tokenizer.length()));
+    if (raw.title) head.title = HeadText(*raw.title, charset);
+    if (raw.description) head.description = HeadText(*raw.description, charset);
   } catch (const std::bad_alloc&) {
     head = PageHeadInfo{};
     core::ReportMemoryOverflow();

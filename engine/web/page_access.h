@@ -36,17 +36,37 @@ bool WritePageFile(const char* path, std::string_view text, core::FileMode mode)
 // connection; for the engine's shut-down.
 void PurgePageCache();
 
-// The title and META description of a page; absent when the page has none.
+// What a scan reads from a page's head. Texts are UTF-8, converted from the
+// charset in force (see ReadHead), with character references decoded and
+// white space runs (space, tab, CR, LF, FF) collapsed to one space and
+// trimmed; each is at most kMaxHeadText bytes, cut at a character.
 struct PageHeadInfo {
-  std::optional<std::string> title;
-  std::optional<std::string> description;
+  std::optional<std::string> title;        // absent when the page has no TITLE
+  std::optional<std::string> description;  // absent when no META description
+  // The charset the page declares in a META tag (CHARSET, or the charset of
+  // an HTTP-EQUIV Content-Type), lower-cased; empty when none.
+  std::string charset;
+  // From META NAME="robots" or NAME="vellumark": "noindex", "nofollow",
+  // "none" (both).
+  bool noindex = false;
+  bool nofollow = false;
+  // The HREF of the first LINK whose REL holds "canonical", references
+  // decoded and blanks trimmed, as written: not resolved against the page.
+  std::optional<std::string> canonical;
 };
 
-// Walks the whole page from its start: the text right behind the first
-// TITLE start tag is the title (exactly as it stands; empty when no text
-// follows), and the CONTENT of the last META whose NAME is "description" (in
-// any case) is the description. False, with "memory overflou" reported, when
-// a copy could not be made.
-bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head);
+inline constexpr std::size_t kMaxHeadText = 1024;
+
+// Walks the whole page from its start; the content of SCRIPT and APPLET is
+// passed over. The title is the text of the first TITLE element up to its
+// end tag, markup included, as browsers read it; an unclosed TITLE runs to
+// the end of the page. The description is the CONTENT of the last META
+// whose NAME is "description" (in any case).
+//
+// The charset in force is http_charset (from the answer's Content-Type)
+// when it is known, else the page's declaration when that is known, else
+// UTF-8 when the page is valid UTF-8, else Windows-1252. False, with
+// "memory overflou" reported, when a copy could not be made.
+bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset = {});
 
 }  // namespace vellum::web

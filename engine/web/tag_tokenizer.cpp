@@ -222,6 +222,19 @@ const Attribute* TagTokenizer::FindAttribute(std::string_view name) {
   return nullptr;
 }
 
+const Attribute* TagTokenizer::FindAttributeAsWritten(std::string_view name) {
+  if (kind_ != TokenKind::kStartTag) return nullptr;
+  if (!attributes_parsed_) ParseAttributes();
+  const std::string_view page(text(), length());
+  for (const Attribute& attribute : attributes_) {
+    if (core::EqualsNoCase(page.substr(attribute.name, attribute.name_end - attribute.name),
+                           name)) {
+      return &attribute;
+    }
+  }
+  return nullptr;
+}
+
 std::string_view TagTokenizer::ValueOf(const Attribute& attribute) const {
   if (!attribute.value) return {};
   return std::string_view(text(), length()).substr(*attribute.value, attribute.value_length);

@@ -70,6 +70,10 @@ class TagTokenizer {
   // The value of that attribute; nothing when it is missing or has no value.
   std::optional<std::string_view> AttributeValue(std::string_view name);
   std::string_view ValueOf(const Attribute& attribute) const;
+  // The first attribute of the current StartTag written as name (without
+  // regard to case), known or not: for attributes that the tag tables leave
+  // out, such as the CHARSET of META.
+  const Attribute* FindAttributeAsWritten(std::string_view name);
 
   // Moves to just behind the next occurrence of text (without regard to
   // case). When there is none, the position and the token begin go to the

@@ -200,28 +200,86 @@ TEST_F(PageAccessTest, LocalNamesAreTheLocalLoadersOwn) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
-TEST(ReadHead, TitleAndDescription) {
+// Titles as browsers read them, descriptions, robots and the canonical
+// address; hostile pages give bounded texts.
+TEST(ReadHead, WhatAScanTakesFromAPage) {
   struct Row {
-    const char* html;
-    std::optional<std::string> title, description;
+    std::string html;
+    std::optional<std::string> title{}, description{};
+    bool noindex = false, nofollow = false;
+    std::optional<std::string> canonical{};
   };
+  const std::string x5000(5000, 'x');
+  std::string e600;
+  for (int i = 0; i < 600; ++i) e600 += "\xC3\xA9";
   const Row rows[] = {
-      {"<TITLE>\n  A &amp; B \n </TITLE>", "A &amp; B \n ", {}},
-      {"<title>One</title><title>Two</title>", "One", {}},
-      {"<title><b>x</b></title>", "", {}},
-      {"<script><title>in a script</title></script><title>T</title>", "in a script", {}},
-      {"<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT='D2'>", {}, "D2"},
-      {"<meta name=keywords content=k><meta content=x><meta name=description>", {}, {}},
-      {"<meta name=description content=><title>T</title>", "T", ""},
+      {.html = "<TITLE>\n  A &amp; B\t\f\r\n C \n </TITLE>", .title = "A & B C"},
+      {.html = "<title>One</title><title>Two</title>", .title = "One"},
+      {.html = "<title></title>", .title = ""},
+      {.html = "<title>a <b> c</title>", .title = "a <b> c"},
+      {.html = "<title>x</titles>y</TITLE >z", .title = "x</titles>y"},
+      {.html = "<title>&lt;script&gt;&#160;</title>", .title = "<script>\xC2\xA0"},
+      {.html = "<script><title>in a script</title></script><title>T</title>", .title = "T"},
+      {.html = "<title>open <meta name=description content=d>",
+       .title = "open <meta name=description content=d>"},
+      {.html = "<title>" + x5000, .title = std::string(1024, 'x')},
+      {.html = "<title>a" + e600 + "</title>", .title = "a" + e600.substr(0, 1022)},
+      {.html = "<title>" + std::string(1023, 'y') + "    z</title>",
+       .title = std::string(1023, 'y')},
+      {.html = "<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT=' "
+               "D\n&eacute;  2 '>",
+       .description = "D \xC3\xA9 2"},
+      {.html = "<meta name=description content=\"" + x5000 + "\">",
+       .description = std::string(1024, 'x')},
+      {.html = "<meta name=keywords content=k><meta content=x><meta name=description>"},
+      {.html = "<meta name=description content=><title>T</title>", .title = "T", .description = ""},
+      {.html = "<meta name=robots content=\"NOINDEX, follow\">", .noindex = true},
+      {.html = "<meta name=ROBOTS content=nofollow,noarchive>", .nofollow = true},
+      {.html = "<meta name=robots content=None>", .noindex = true, .nofollow = true},
+      {.html = "<meta name=vellumark content='noindex'><meta name=robots content=nofollow>",
+       .noindex = true,
+       .nofollow = true},
+      {.html = "<meta name=robots content=noindexing><meta name=googlebot content=none>"},
+      {.html = "<link rel=\"Alternate  CANONICAL\" href=\" /a?x=1&amp;y=2\n\"><link rel=canonical "
+               "href=/b>",
+       .canonical = "/a?x=1&y=2"},
+      {.html = "<link rel=canonical><link rel=canonicalx href=/c><link rel=canonical href='/d'>",
+       .canonical = "/d"},
+      {.html = "<link rel=stylesheet href=s.css><a rel=canonical href=/e>"},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.html.substr(0, 80));
     TagTokenizer tokenizer;
     ASSERT_TRUE(tokenizer.AttachCopy(row.html));
     tokenizer.Next();  // the head is read from the start, wherever the walk was
     PageHeadInfo head;
     ASSERT_TRUE(ReadHead(tokenizer, head));
-    EXPECT_EQ(head.title, row.title) << row.html;
-    EXPECT_EQ(head.description, row.description) << row.html;
+    EXPECT_EQ(head.title, row.title);
+    EXPECT_EQ(head.description, row.description);
+    EXPECT_EQ(head.noindex, row.noindex);
+    EXPECT_EQ(head.nofollow, row.nofollow);
+    EXPECT_EQ(head.canonical, row.canonical);
+  }
+}
+
+// The charset a page declares, as written and first declaration first.
+TEST(ReadHead, DeclaredCharset) {
+  const struct {
+    const char *html, *charset;
+  } rows[] = {
+      {"<META CHARSET=\" Shift_JIS \">", "shift_jis"},
+      {"<meta http-equiv=Content-Type content=\"text/html; charset=ISO-8859-1\">", "iso-8859-1"},
+      {"<meta charset=x-unknown><meta charset=utf-8>", "x-unknown"},
+      {"<meta http-equiv=refresh content=\"0; charset=utf-8\"><meta name=charset content=utf-8>",
+       ""},
+      {"<title>&#233;</title>", ""},
+  };
+  for (const auto& row : rows) {
+    TagTokenizer tokenizer;
+    ASSERT_TRUE(tokenizer.AttachCopy(row.html));
+    PageHeadInfo head;
+    ASSERT_TRUE(ReadHead(tokenizer, head));
+    EXPECT_EQ(head.charset, row.charset) << row.html;
   }
 }
 

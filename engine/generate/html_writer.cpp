@@ -17,6 +17,16 @@ std::string_view TextOrEmpty(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
+bool IsAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if ((static_cast<unsigned char>(c) & 0x80) != 0) return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kUtf8Declaration =
+    "\t<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\n";
+
 }  // namespace
 
 std::string_view RelativeLink(bool relative, std::string_view url, const char* base_path) {
@@ -39,8 +49,14 @@ HtmlWriter::HtmlWriter(core::TextFile& file, int up_indent) : file_(&file), up_i
 
 void HtmlWriter::Write(std::string_view bytes) {
   if (store_failed_) return;
+  if (charset_at_ && !IsAscii(bytes)) DeclareUtf8();
   buffer_.append(bytes);
   FlushIfFull();
+}
+
+void HtmlWriter::DeclareUtf8() {
+  buffer_.insert(*charset_at_, kUtf8Declaration);
+  charset_at_.reset();
 }
 
 void HtmlWriter::WriteNumber(long value) {
@@ -50,7 +66,7 @@ void HtmlWriter::WriteNumber(long value) {
 }
 
 void HtmlWriter::FlushIfFull() {
-  if (file_ != nullptr && buffer_.size() >= kFlushSize) {
+  if (file_ != nullptr && buffer_.size() >= kFlushSize && !charset_at_) {
     if (!file_->Write(buffer_)) store_failed_ = true;
     buffer_.clear();
   }
@@ -71,6 +87,7 @@ bool HtmlWriter::WriteChecked(std::string_view bytes) {
 }
 
 bool HtmlWriter::Flush() {
+  charset_at_.reset();  // the page is ASCII throughout
   if (file_ != nullptr && !store_failed_ && !buffer_.empty()) {
     if (!file_->Write(buffer_)) store_failed_ = true;
     buffer_.clear();
@@ -201,12 +218,17 @@ void HtmlWriter::WriteLink(const char* text, const char* url, const char* base_p
 }
 
 bool HtmlWriter::WritePageHead(const char* title, const char* head_tags) {
-  if (!WriteChecked("<HTML>\n  <HEAD>\n\t<TITLE>") ||
-      !WriteChecked(NonEmpty(title) ? std::string_view(title) : " ") ||
-      !WriteChecked("</TITLE>\n\t<META NAME=\"GENERATOR\" CONTENT=\"Vellumark 1.2\">\n"
-                    "\t<!--  Vellumark Generated  -->\n")) {
+  const std::string_view title_text = NonEmpty(title) ? std::string_view(title) : " ";
+  if (!WriteChecked("<HTML>\n  <HEAD>\n\t<TITLE>") || !WriteChecked(title_text) ||
+      !WriteChecked("</TITLE>\n\t<META NAME=\"GENERATOR\" CONTENT=\"Vellumark 1.2\">\n")) {
     return false;
   }
+  if (IsAscii(title_text)) {
+    charset_at_ = buffer_.size();
+  } else {
+    Write(kUtf8Declaration);
+  }
+  if (!WriteChecked("\t<!--  Vellumark Generated  -->\n")) return false;
   if (NonEmpty(head_tags)) return WriteChecked(head_tags) && WriteChecked("\n");
   return true;
 }

@@ -11,6 +11,7 @@
 // "write error in the file". A failed checked write ends the page.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,8 +79,8 @@ class HtmlWriter {
   // A checked write: false once anything written so far could not be stored.
   bool WriteChecked(std::string_view bytes);
 
-  // Hands everything buffered to the file; the result is that of a checked
-  // write.
+  // Ends the page: hands everything buffered to the file; the result is that
+  // of a checked write.
   bool Flush();
 
   // level tabs (none for 0 or less); checked.
@@ -115,6 +116,12 @@ class HtmlWriter {
 
   // <HTML>, the HEAD up to the generator comment, and head_tags when given.
   // An empty or absent title is written as one space.
+  //
+  // A page that holds any byte beyond ASCII declares UTF-8 right behind the
+  // GENERATOR META; a page of ASCII alone gets no declaration. Whether a
+  // page needs it is known only once a byte beyond ASCII is written or the
+  // page ends, so until then the writer keeps the page in memory: a page of
+  // ASCII alone is handed to its file whole by the final Flush.
   bool WritePageHead(const char* title, const char* head_tags);
 
   // The end of the HEAD, the BODY tag and the text above the map.
@@ -130,10 +137,14 @@ class HtmlWriter {
 
   void FlushIfFull();
   bool Failed();
+  void DeclareUtf8();
 
   core::TextFile* file_ = nullptr;
   int up_indent_ = 0;
   std::string buffer_;
+  // Where the UTF-8 declaration goes in buffer_ while the head is written
+  // and no byte beyond ASCII has been; the buffer is not flushed meanwhile.
+  std::optional<std::size_t> charset_at_;
   bool store_failed_ = false;
   bool failure_reported_ = false;
 };

@@ -474,6 +474,61 @@ TEST(GoldenPage, EachOutputType) {
   }
 }
 
+// A page that holds a byte beyond ASCII declares UTF-8 right behind the
+// GENERATOR line, wherever that byte comes (the title, the first or the
+// last of many links, a branch page of its own); a page of ASCII alone gets
+// nothing (the golden pages hold those).
+TEST(GoldenPage, DeclaresUtf8ExactlyWhenItHoldsMoreThanAscii) {
+  std::string long_list;
+  for (int i = 0; i < 3000; ++i) long_list += "Page " + std::to_string(i) + " -> p.htm\n";
+  const char* kCafe =
+      "Home -> index.htm\nCaf\xC3\xA9 -> cafe.htm\n  Men\xC3\xBC -> menu.htm\n"
+      "Shop -> shop.htm\n  Tools -> t.htm";
+  const struct {
+    std::string outline;
+    int output_type;
+    const char* title;
+    int declaring_pages;
+    int pages;
+  } rows[] = {
+      {"A -> a.htm", VELLUM_OUTPUT_UL_LIST, "Caf\xC3\xA9", 1, 1},
+      {"A -> a.htm", VELLUM_OUTPUT_UL_LIST, "Cafe", 0, 1},
+      {long_list + "\xC3\x9C -> u.htm", VELLUM_OUTPUT_UL_LIST, "Long", 1, 1},
+      {long_list, VELLUM_OUTPUT_LEVEL_TABLE, "Long", 0, 1},
+      {kCafe, VELLUM_OUTPUT_PAGED_UL_LIST, "Map", 2, 3},
+      {kCafe, VELLUM_OUTPUT_ICON_TREE, "Map", 1, 1},
+      {kCafe, VELLUM_OUTPUT_SCRIPT_TREE, "Map", 1, 1},
+      {kCafe, VELLUM_OUTPUT_NAV_COMBO, "Map", 1, 1},
+      {kCafe, VELLUM_OUTPUT_INDEX_PAGE, "Map", 1, 1},
+      {kCafe, VELLUM_OUTPUT_LEVEL_TABLE, "Map", 1, 1},
+  };
+  const std::string declared =
+      "CONTENT=\"Vellumark 1.2\">\r\n"
+      "\t<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n"
+      "\t<!--  Vellumark Generated  -->\r\n";
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.outline.substr(0, 40) + " as type " + std::to_string(row.output_type));
+    InScratchDir here;
+    InstallMessageLog();
+    Tree tree(row.outline);
+    Generate(Settings(row.output_type, "map.htm", &S::Title, row.title), tree.list());
+    int pages = 0, declaring = 0;
+    for (const std::string& file : FilesBelow(".")) {
+      if (!file.ends_with(".htm")) continue;
+      SCOPED_TRACE(file);
+      const std::string page = ReadBytes(file);
+      const bool ascii = std::all_of(page.begin(), page.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0x80) == 0;
+      });
+      ++pages;
+      declaring += page.find("charset=utf-8") != std::string::npos;
+      EXPECT_EQ(page.find(declared) != std::string::npos, !ascii);
+    }
+    EXPECT_EQ(pages, row.pages);
+    EXPECT_EQ(declaring, row.declaring_pages);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Where pages go, registration and messages.
 

@@ -1,11 +1,12 @@
 #include "web/links.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <utility>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "web/address.h"
 #include "web/charset.h"
 #include "web/page_access.h"
 #include "web/url_class.h"
@@ -15,52 +16,55 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-bool IsParentStep(std::string_view text) { return text == "../" || text == "..\\"; }
+// The value without the blanks around it (space, tab, CR, LF, FF).
+std::string_view TrimBlanks(std::string_view value) {
+  constexpr std::string_view kBlanks = " \t\r\n\f";
+  const std::size_t first = value.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return value.substr(first, value.find_last_not_of(kBlanks) - first + 1);
+}
 
-// The link of a relative value; nothing when it is to be dropped.
-std::optional<std::string> ResolveRelative(std::string_view page, std::string_view value) {
-  std::size_t steps = 0;
-  while (IsParentStep(value.substr(3 * steps, 3))) ++steps;
-  if (steps > 0) {
-    // Each "../" climbs one folder from the folder of the page the link is
-    // on. A web address never climbs above its host's root.
-    const std::string_view folder = page.substr(0, page.find_first_of("?#"));
-    const std::size_t scheme = folder.find("://");
-    const std::size_t root =
-        scheme == std::string_view::npos ? 0 : folder.find_first_of("\\/", scheme + 3);
-    std::size_t cut = folder.size();
-    for (std::size_t i = 0; i <= steps; ++i) {
-      std::size_t above = cut == 0 ? std::string_view::npos : folder.find_last_of("\\/", cut - 1);
-      if (scheme != std::string_view::npos && (above == std::string_view::npos || above < root)) {
-        if (root == std::string_view::npos) return std::nullopt;
-        cut = root;
-        break;
-      }
-      if (above == std::string_view::npos) return std::nullopt;
-      cut = above;
-    }
-    return std::string(folder.substr(0, cut + 1)) + std::string(value.substr(3 * steps));
+// The address of a relative value on a web page (RFC 3986, 5.2.2): a value
+// that begins with a separator replaces the page's path, "#" its fragment,
+// "?" its query and fragment; any other value is taken from the page's
+// folder. An empty value stands for the folder.
+std::string MergeWithWebPage(std::string_view page, std::string_view value) {
+  const std::string address = NormaliseAddress(page);
+  if (value.empty()) return FolderOf(address);
+  std::string merged;
+  if (IsSeparator(value[0])) {
+    merged = address.substr(0, UrlPathStart(address));
+  } else if (value[0] == '#') {
+    merged = address.substr(0, address.find('#'));
+  } else if (value[0] == '?') {
+    merged = address.substr(0, address.find_first_of("?#"));
+  } else {
+    merged = FolderOf(address);
   }
-  if (value.find("../") != std::string_view::npos || value.find("..\\") != std::string_view::npos) {
-    return std::nullopt;
-  }
+  return NormaliseAddress(merged += value);
+}
 
-  const std::size_t scheme = page.find("://");
-  if (!value.empty() && IsSeparator(value[0]) && scheme != std::string_view::npos) {
-    const std::size_t host_end = page.find_first_of("/\\", scheme + 3);
-    if (host_end == std::string_view::npos) {
-      std::fputs("--ERROR--\n", stdout);
-      return std::string(page) + std::string(value);
-    }
-    return std::string(page.substr(0, host_end)) + std::string(value);
-  }
+// The path of a relative value on a local page, the same way; nothing when
+// its "../" climb above the page's root, or in front of a page without a
+// folder. A value that begins with a separator is taken from the page's
+// folder too.
+std::optional<std::string> MergeWithLocalPage(std::string_view page, std::string_view value) {
+  const std::string_view path = page.substr(0, page.find_first_of("?#"));
+  const std::size_t folder_end = path.find_last_of("\\/");
+  const std::string_view folder =
+      folder_end == std::string_view::npos ? std::string_view() : path.substr(0, folder_end + 1);
+  std::string merged;
   if (!value.empty() && value[0] == '#') {
-    return std::string(page.substr(0, page.find('#'))) + std::string(value);
+    merged = page.substr(0, page.find('#'));
+  } else if (!value.empty() && value[0] == '?') {
+    merged = path;
+  } else if (!folder.empty()) {
+    merged = folder;
+    if (!value.empty() && IsSeparator(value[0])) value.remove_prefix(1);
   }
-  const std::size_t folder_end = page.find_last_of("\\/");
-  if (folder_end == std::string_view::npos) return std::string(value);
-  if (!value.empty() && IsSeparator(value[0])) value.remove_prefix(1);
-  return std::string(page.substr(0, folder_end + 1)) + std::string(value);
+  NormalPath link = NormaliseLocalPath(merged += value);
+  if (link.unmatched_parents > NormaliseLocalPath(folder).unmatched_parents) return std::nullopt;
+  return std::move(link.text);
 }
 
 // True when value begins with a scheme: a letter, then letters, digits,
@@ -74,6 +78,28 @@ bool HasScheme(std::string_view value) {
     }
   }
   return false;
+}
+
+// The address value stands for on page, before the site is considered;
+// nothing when it is to be dropped.
+std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view value) {
+  if (IsWebAddress(value)) return NormaliseAddress(value);
+  if (IsWebAddress(page)) {
+    // On a web page every link is a web address, resolved against the
+    // page's own: a page never leads to a local file.
+    if (value.starts_with("//")) {
+      // Scheme-relative: the page's scheme in front.
+      return ResolveOnPage(page, std::string(page.substr(0, page.find(':') + 1)) += value);
+    }
+    if (HasScheme(value)) {
+      const LinkClass link_class = ClassifyLink(value);
+      if (link_class == LinkClass::kFile || link_class == LinkClass::kPage) return std::nullopt;
+      return std::string(value);
+    }
+    return MergeWithWebPage(page, value);
+  }
+  if (value.find(':') != std::string_view::npos) return std::string(value);
+  return MergeWithLocalPage(page, value);
 }
 
 bool IsSelected(const std::string& link, unsigned flags) {
@@ -126,6 +152,46 @@ void WalkStartTags(TagTokenizer& tokenizer, Visit visit) {
   }
 }
 
+// The attribute that holds the target of a link on this tag, if any.
+const char* LinkAttribute(std::string_view tag) {
+  if (IsOneOf(tag, {"A", "AREA"})) return "HREF";
+  if (IsOneOf(tag, {"FRAME", "IFRAME"})) return "SRC";
+  return nullptr;
+}
+
+// True for an A or AREA whose REL holds the token "nofollow".
+bool IsNofollow(std::string_view tag, TagTokenizer& tokenizer) {
+  if (!IsOneOf(tag, {"A", "AREA"})) return false;
+  const std::optional<std::string_view> rel = tokenizer.AttributeValue("REL");
+  if (!rel) return false;
+  constexpr std::string_view kSpaces = " \t\r\n\f";
+  for (std::size_t at = rel->find_first_not_of(kSpaces); at != std::string_view::npos;) {
+    const std::size_t end = std::min(rel->find_first_of(kSpaces, at), rel->size());
+    if (core::EqualsNoCase(rel->substr(at, end - at), "nofollow")) return true;
+    at = rel->find_first_not_of(kSpaces, end);
+  }
+  return false;
+}
+
+// The address the relative links of the page resolve against: the HREF of
+// its first BASE that has one (itself resolved against the page), else the
+// page's own.
+std::string DocumentAddress(std::string_view page, TagTokenizer& tokenizer) {
+  std::optional<std::string> document;
+  WalkStartTags(tokenizer, [&](std::string_view tag) {
+    if (document || tag != "BASE") return;
+    std::optional<std::string_view> value = tokenizer.AttributeValue("HREF");
+    if (!value) return;
+    const std::string href = DecodeCharacterReferences(*value);
+    // Only an address a page can have counts: not "mailto:" or "javascript:".
+    std::optional<std::string> address = ResolveOnPage(page, TrimBlanks(href));
+    const bool usable =
+        address && (IsWebAddress(*address) || ClassifyLink(*address) == LinkClass::kPage);
+    document = usable ? std::move(*address) : std::string(page);
+  });
+  return document ? *document : std::string(page);
+}
+
 // Loads and collects the links of one page of a crawl, and merges those the
 // crawl takes into site.
 void VisitPage(const char* base, const std::string& page, core::LoadedText text, bool follow,
@@ -147,45 +213,32 @@ void VisitPage(const char* base, const std::string& page, core::LoadedText text,
 
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags) {
-  while (!value.empty() && core::IsBlank(value[0])) value.remove_prefix(1);
+  value = TrimBlanks(value);
   if (!value.empty() && value[0] == '#' && (flags & kKeepBookmarks) == 0) return std::nullopt;
-  if (IsWebAddress(value) && IsOutsideSite(value, base)) {
-    if ((flags & kOutsideSite) == 0) return std::nullopt;
-    return std::string(value);
+  std::optional<std::string> link = ResolveOnPage(page, value);
+  // Both in normal form, so that the scheme and host compare in any case.
+  if (link && (flags & kOutsideSite) == 0 && IsOutsideSite(*link, NormaliseAddress(base))) {
+    return std::nullopt;
   }
-  if (IsWebAddress(page)) {
-    // On a web page every link is a web address, resolved against the
-    // page's own: a page never leads to a local file.
-    if (value.starts_with("//")) {
-      // Scheme-relative: the page's scheme in front.
-      const std::string absolute = std::string(page.substr(0, page.find(':') + 1)) += value;
-      return Resolve(base, page, absolute, flags);
-    }
-    if (HasScheme(value)) {
-      const LinkClass link_class = ClassifyLink(value);
-      if (link_class == LinkClass::kFile || (link_class == LinkClass::kPage && !IsHttp(value))) {
-        return std::nullopt;
-      }
-      return std::string(value);
-    }
-  } else if (value.find(':') != std::string_view::npos) {
-    return std::string(value);
-  }
-
-  std::optional<std::string> link = ResolveRelative(page, value);
-  if (link && IsOutsideSite(*link, base) && (flags & kOutsideSite) == 0) return std::nullopt;
   return link;
 }
 
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   core::IndexedStringList& list, unsigned flags) {
+  const std::string document = DocumentAddress(page, tokenizer);
   WalkStartTags(tokenizer, [&](std::string_view tag) {
-    const char* attribute = tag == "A" ? "HREF" : PictureAttribute(tag);
-    if (attribute == nullptr || (tag != "A" && (flags & kPictures) == 0)) return;
+    const char* attribute = LinkAttribute(tag);
+    const bool is_link = attribute != nullptr;
+    if (!is_link) {
+      attribute = PictureAttribute(tag);
+      if (attribute == nullptr || (flags & kPictures) == 0) return;
+    }
+    if ((flags & kHonourNofollow) != 0 && IsNofollow(tag, tokenizer)) return;
     std::optional<std::string_view> value = tokenizer.AttributeValue(attribute);
     if (!value) return;
-    std::optional<std::string> link = Resolve(base, page, DecodeCharacterReferences(*value), flags);
-    if (!link || (tag == "A" && (link->empty() || !IsSelected(*link, flags)))) return;
+    std::optional<std::string> link =
+        Resolve(base, document, DecodeCharacterReferences(*value), flags);
+    if (!link || (is_link && (link->empty() || !IsSelected(*link, flags)))) return;
     list.Add(link->data(), flags);
   });
 }
@@ -201,20 +254,24 @@ bool CrawlSite(const char* base, const char* start, CountedStringList& list, uns
   core::LoadedText text;
   if (!LoadPage(start, text, start_report)) return false;
   core::IndexedStringList site(list);
-  std::string first = start;
+  // In normal form, as every link found is: "./index.htm" found later is
+  // the start page itself.
+  std::string first = NormaliseAddress(start);
+  const std::string page = first;
   site.Add(first.data(), flags);
   if (CountedString* entry = site.Find(first); entry != nullptr && entry->UseCount < 2) {
     entry->UseCount = 2;
   }
-  VisitPage(base, start, std::move(text), true, site, flags);
+  VisitPage(base, page, std::move(text), true, site, flags);
 
   // The list grows at its end while it is walked; every page is loaded once.
+  const std::string site_base = NormaliseAddress(base);
   for (int i = 0; i < list.Count; ++i) {
     if (list.Entries[i].UseCount != 1) continue;
     list.Entries[i].UseCount = 2;
     const std::string page = list.Entries[i].Text;
     if (!LoadPage(page.c_str(), text, core::kSilent)) continue;
-    VisitPage(base, page, std::move(text), !IsOutsideSite(page, base), site, flags);
+    VisitPage(base, page, std::move(text), !IsOutsideSite(page, site_base), site, flags);
   }
   return true;
 }

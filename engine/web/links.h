@@ -1,8 +1,8 @@
 // Link extraction: resolving an attribute value found on a page, collecting
 // the links of a page that a LinkFlags word selects, crawling a site by its
 // page links, and walking the local resources a page refers to (for the
-// upload). Links are not normalised: "./" and inner "../" stay, separators
-// are not unified and letter case is kept.
+// upload). Every link is given in the normal form of address.h, so that two
+// spellings of one address are one entry.
 #pragma once
 
 #include <cstddef>
@@ -30,19 +30,24 @@ inline constexpr unsigned kNewsLinks = 0x100;
 inline constexpr unsigned kOtherSchemes = 0x200;
 inline constexpr unsigned kNoSubfolders = core::kNoSubfolders;  // 0x400, folder listing only
 inline constexpr unsigned kOutsideSite = 0x800;                 // accept links outside the site
-inline constexpr unsigned kFollowOutside = 0x1000;  // collect the links of pages outside it
+inline constexpr unsigned kFollowOutside = 0x1000;   // collect the links of pages outside it
+inline constexpr unsigned kHonourNofollow = 0x2000;  // pass over A and AREA with REL "nofollow"
 
-// The link that value, found on page, stands for; nothing when it is to be
-// dropped. base is the site's base page: "../" counts from its folder, and
-// links outside its folder are taken only with kOutsideSite. A value that
-// starts with "/" on a page without a separator behind "://" writes the line
-// "--ERROR--" to standard output.
+// The link that value, found on page, stands for, in normal form; nothing
+// when it is to be dropped. Blanks around value are ignored. A relative value
+// resolves against page by the rules of RFC 3986 (5.2), "../" never climbing
+// above a web host's root; on a local page the same, lexically, and a value
+// whose "../" climb above the page's root is dropped. base is the site's base
+// page: links outside its folder (scheme and host compared in any case) are
+// taken only with kOutsideSite.
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags);
 
 // Adds to list, in order of appearance, every link of the page held by
 // tokenizer that flags select (the walk starts from the page's beginning;
-// the content of SCRIPT and APPLET is passed over).
+// the content of SCRIPT and APPLET is passed over). Links are A and AREA
+// HREF, FRAME and IFRAME SRC; the HREF of the page's first BASE that has one
+// takes the page's place for resolving them.
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   core::IndexedStringList& list, unsigned flags);
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,

@@ -44,7 +44,7 @@ const TagInfo kTagTable[kTagCount] = {
     {"ACRONYM", false, k2, nullptr},
     {"ADDRESS", false, k2, nullptr},
     {"APPLET", true, k4, "ALIGN;ALT;ARCHIVE;CODE;CODEBASE;HEIGHT;HSPACE;NAME;OBJECT;VSPACE;WIDTH"},
-    {"AREA", false, k3, "COORDS;SHAPE;RECT;NOHREF;HREF;TARGET;ALT;NAME"},
+    {"AREA", false, k3, "COORDS;SHAPE;RECT;NOHREF;HREF;TARGET;ALT;NAME;REL"},
     {"B", false, k2, nullptr},
     {"BASE", false, k3, "HREF;TARGET"},
     {"BASEFONT", false, k3, "COLOR;FACE;SIZE"},

@@ -6,6 +6,7 @@
 
 #include "config/engine_config.h"
 #include "core/memory.h"
+#include "support/http_servers.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "web/url_class.h"
@@ -82,9 +83,9 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {C, gallery, "../pic.gif", 1, "C:\\site\\pic.gif"},
       {C, gallery, "..\\..\\pic.gif", 1, "C:\\pic.gif"},
       {C, gallery, "../../../pic.gif", 1, {}},
-      {C, gallery, "a/../b.htm", 1, {}},
-      {C, gallery, "../a/../b.htm", 1, "C:\\site\\a/../b.htm"},
-      {C, gallery, " \t\npic.gif ", 1, "C:\\site\\images\\pic.gif "},
+      {C, gallery, "a/../b.htm", 1, "C:\\site\\images\\b.htm"},
+      {C, gallery, "../a/../b.htm", 1, "C:\\site\\b.htm"},
+      {C, gallery, " \t\npic.gif \f\r", 1, "C:\\site\\images\\pic.gif"},
       {C, gallery, "\\top.htm", 1, "C:\\site\\images\\top.htm"},
       {C, gallery, "", 1, "C:\\site\\images\\"},
       {C, a, long_name, 1, "C:\\site\\" + long_name},
@@ -105,7 +106,7 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {W, p, "/b/x.htm", kOutside, "http://site/b/x.htm"},
       {W, p, "/about.htm", 1, "http://site/about.htm"},  // begins with the folder "http://site/a"
       {W, p, "http://site/a/c.htm", 1, "http://site/a/c.htm"},
-      {W, p, "HTTP://site/a/c.htm", 1, {}},
+      {W, p, "HTTP://Site:80/a/c.htm", 1, "http://site/a/c.htm"},
       // "../" climbs from the folder of the page the link is on, however deep;
       // a web address stops at its host's root.
       {C, deep, "../../q.htm", 1, "C:\\site\\q.htm"},
@@ -129,10 +130,39 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
   }
 }
 
-TEST(Resolve, ARootValueOnAnAddressWithoutAPathIsFlaggedOnStandardOutput) {
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(Resolve("http://site/index.htm", "http://site", "/x.htm", 1), "http://site/x.htm");
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "--ERROR--\n");
+// Values as real pages write them: padded, with dot segments anywhere, on a
+// page addressed by its host alone, with the scheme and host in capitals.
+TEST(Resolve, ValuesAreResolvedByTheRulesOfUrls) {
+  const char *H = "http://127.0.0.1:8080", *S = "http://127.0.0.1:8080/";
+  const char* p = "http://127.0.0.1:8080/a/b/p.htm?q=1#f";
+  struct Row {
+    const char *base, *page, *value;
+    unsigned flags;
+    std::optional<std::string> link;
+  };
+  const Row rows[] = {
+      {S, H, "index.html", 1, "http://127.0.0.1:8080/index.html"},
+      {H, H, "/x.htm", 1, "http://127.0.0.1:8080/x.htm"},
+      {S, H, "", 1, "http://127.0.0.1:8080/"},
+      {S, p, "ws.html \n", 1, "http://127.0.0.1:8080/a/b/ws.html"},
+      {S, p, "sub/../up.html", 1, "http://127.0.0.1:8080/a/b/up.html"},
+      {S, p, "./c/./d/../e.htm", 1, "http://127.0.0.1:8080/a/b/c/e.htm"},
+      {S, p, "/a/../../../r.htm", 1, "http://127.0.0.1:8080/r.htm"},
+      {S, p, "?q=2", kPageLinks | kKeepArguments, "http://127.0.0.1:8080/a/b/p.htm?q=2"},
+      {S, p, "#g", kBookmarks, "http://127.0.0.1:8080/a/b/p.htm?q=1#g"},
+      {S, p, "HTTP://127.0.0.1:8080/case.html", 1, "http://127.0.0.1:8080/case.html"},
+      {"HTTP://127.0.0.1:8080/Index.htm", p, "x.htm", 1, "http://127.0.0.1:8080/a/b/x.htm"},
+      {S, p, "http://127.0.0.1:8081/other.html", 1, {}},
+      {S, "/srv/site/./sub/p.htm", "./a/../b.htm", 1, "/srv/site/sub/b.htm"},
+      {S, "sub/p.htm", "../up.htm", 1, "up.htm"},
+      {S, "p.htm", "./a.htm", 1, "a.htm"},
+      {S, "p.htm", "a/../../x.htm", 1, {}},
+      {S, "/p.htm", "../x.htm", 1, {}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Resolve(row.base, row.page, row.value, row.flags), row.link)
+        << row.page << " " << row.value;
+  }
 }
 
 class LinksTest : public ::testing::Test {
@@ -179,7 +209,7 @@ TEST_F(LinksTest, CollectedLinksFollowTheFlags) {
        {"/site/sub/b.htm?x=1", "/site/sub/b.htm?x=2", "/site/sub/c.HTML"}},
       {kPageLinks | kKeepBookmarks,
        {"/site/sub/b.htm x2", "/site/sub/page.htm#top", "/site/sub/c.HTML#part"}},
-      {kPageLinks | kOutsideSite, {"/site/sub/b.htm x2", "HTTP://web/w.HTML", "/site/sub/c.HTML"}},
+      {kPageLinks | kOutsideSite, {"/site/sub/b.htm x2", "http://web/w.HTML", "/site/sub/c.HTML"}},
       {kPictures,
        {"/site/sub/bg.gif", "/site/sub/t.gif", "/site/sub/r.gif", "/site/sub/d.gif",
         "/site/sub/i.gif"}},
@@ -242,6 +272,87 @@ TEST_F(LinksTest, CharacterReferencesInAddressesAreDecodedBeforeResolving) {
                  kOutside | kKeepArguments | kKeepBookmarks | kPictures);
     EXPECT_EQ(Take(list), std::vector<std::string>{row.link}) << row.tag;
   }
+}
+
+// The tags a page links with, the BASE that moves what links resolve
+// against, and REL="nofollow" when the crawl honours it.
+TEST_F(LinksTest, LinksOfEveryKindOfTag) {
+  struct Row {
+    std::string page;
+    unsigned flags;
+    std::vector<std::string> links;
+  };
+  const Row rows[] = {
+      {"<map><area href=m.htm shape=rect></map><iframe src=i.htm></iframe>"
+       "<frameset><frame src='f.html'><frame name=x></frameset><img src=p.htm>",
+       kPageLinks,
+       {"/site/sub/m.htm", "/site/sub/i.htm", "/site/sub/f.html"}},
+      {"<a href=a.htm rel=nofollow><a href=b.htm rel='external NoFollow'>"
+       "<area href=c.htm rel=nofollow><a href=d.htm rel=nofollower><frame src=e.htm rel=nofollow>",
+       kPageLinks | kHonourNofollow,
+       {"/site/sub/d.htm", "/site/sub/e.htm"}},
+      {"<a href=a.htm rel=nofollow><area href=c.htm rel=nofollow>",
+       kPageLinks,
+       {"/site/sub/a.htm", "/site/sub/c.htm"}},
+      {"<a href=before.htm><base href='../other/x.htm'><base href=/ignored/>"
+       "<a href=a.htm><a href=../b.htm><img src=i.gif>",
+       kPageLinks | kPictures,
+       {"/site/other/before.htm", "/site/other/a.htm", "/site/b.htm", "/site/other/i.gif"}},
+      {"<base href=' http://web/d/ '><a href=a.htm><a href=/b.htm>",
+       kPageLinks | kOutsideSite,
+       {"http://web/d/a.htm", "http://web/b.htm"}},
+      {"<base target=_top><base href=mailto:x><a href=a.htm>", kPageLinks, {"/site/sub/a.htm"}},
+      {"<script><base href=http://web/></script><a href=a.htm>", kPageLinks, {"/site/sub/a.htm"}},
+  };
+  for (const Row& row : rows) {
+    TagTokenizer tokenizer;
+    ASSERT_TRUE(tokenizer.AttachCopy(row.page));
+    CountedStringList list{};
+    CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, row.flags);
+    EXPECT_EQ(Take(list), row.links) << row.page;
+  }
+}
+
+TEST_F(LinksTest, TheCrawlTakesEverySpellingOfAPageForOnePage) {
+  struct Row {
+    const char* start;  // in the folder of the site
+    const char* index;  // the text of index.html
+    const char* a;      // the text of a.html
+  };
+  const Row rows[] = {
+      {"index.html", "<a href=./a.html>", "<a href=index.html><a href=./index.html>"},
+      {"./index.html", "<a href=a.html>", "<a href='sub/../index.html'><a href=./a.html>"},
+      {"index.html", "<a href=' a.html '><a href=./././a.html>", "<a href=x/../index.html>"},
+  };
+  for (const Row& row : rows) {
+    ScratchDir dir;
+    dir.Write("index.html", row.index);
+    dir.Write("a.html", row.a);
+    const std::string root = dir.path().string() + "/";
+    const std::string start = root + row.start;
+    CountedStringList list{};
+    ASSERT_TRUE(CrawlSite(start.c_str(), start.c_str(), list, kPageLinks));
+    EXPECT_EQ(Take(list), (std::vector<std::string>{root + "index.html x2", root + "a.html x2"}))
+        << row.index << " " << row.a;
+  }
+}
+
+// The same over HTTP, with the host spelt in capitals and dot segments that
+// climb above the root.
+TEST_F(LinksTest, TheCrawlOfAWebSiteTakesEverySpellingOfAPageForOnePage) {
+  ScratchDir logs;
+  test::HttpServer server(dir_.path().string(), logs / "server.log");
+  const std::string host = "127.0.0.1:" + std::to_string(server.port());
+  dir_.Write("index.html", "<a href=./a.html><a href='HTTP://" + host +
+                               ":80/a.html'><a href=sub/../a.html>"
+                               "<a href=/index.html><a href=../../a.html#x>");
+  dir_.Write("a.html", "<a href=index.html><a href=./index.html><a href=../index.html>");
+  const std::string start = "HTTP://" + host + "/./index.html";
+  CountedStringList list{};
+  ASSERT_TRUE(CrawlSite(start.c_str(), start.c_str(), list, kPageLinks));
+  EXPECT_EQ(Take(list), (std::vector<std::string>{"http://" + host + "/index.html x2",
+                                                  "http://" + host + "/a.html x2"}));
+  EXPECT_EQ(server.CountRequests("/a.html"), 1);
 }
 
 TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {

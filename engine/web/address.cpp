@@ -1,0 +1,189 @@
+#include "web/address.h"
+
+#include <cctype>
+#include <vector>
+
+#include "core/text_utils.h"
+
+namespace vellum::web {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The length of "scheme://" when address begins with one (a letter, then
+// letters, digits, "+", "-" or "."), else 0.
+std::size_t SchemeLength(std::string_view address) {
+  const std::size_t colon = address.find("://");
+  if (colon == kNone || colon == 0 || !std::isalpha(static_cast<unsigned char>(address[0]))) {
+    return 0;
+  }
+  for (char c : address.substr(1, colon - 1)) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return 0;
+  }
+  return colon + 3;
+}
+
+std::string_view DefaultPort(std::string_view scheme) {
+  if (scheme == "http") return "80";
+  if (scheme == "https") return "443";
+  if (scheme == "ftp") return "21";
+  return {};
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = core::ToLowerAscii(c);
+  return lower;
+}
+
+// "user@Host:port" with the host in lower case and a default or empty port
+// dropped. A host in brackets (IPv6) may hold ":" itself.
+std::string NormaliseAuthority(std::string_view scheme, std::string_view authority) {
+  const std::size_t at = authority.rfind('@');
+  const std::string_view user = at == kNone ? std::string_view() : authority.substr(0, at + 1);
+  std::string_view host = at == kNone ? authority : authority.substr(at + 1);
+  std::string_view port;
+  const std::size_t colon = host.rfind(':');
+  const std::size_t bracket = host.rfind(']');
+  if (colon != kNone && (bracket == kNone || colon > bracket)) {
+    port = host.substr(colon + 1);
+    host = host.substr(0, colon);
+  }
+  std::string result(user);
+  result += LowerCase(host);
+  if (!port.empty() && port != DefaultPort(scheme)) result.append(":").append(port);
+  return result;
+}
+
+std::string_view NameOf(std::string_view piece) {
+  if (!piece.empty() && IsSeparator(piece.back())) piece.remove_suffix(1);
+  return piece;
+}
+
+// Removes dot segments from path behind its first root bytes. In a rooted
+// path a ".." with nothing left to remove is dropped; otherwise it stays.
+NormalPath RemoveDotSegments(std::string_view path, std::size_t root, bool rooted) {
+  // Each kept piece is a segment with the separator behind it, if any.
+  std::vector<std::string_view> kept;
+  NormalPath result;
+  for (std::size_t at = root; at < path.size();) {
+    const std::size_t separator = path.find_first_of("/\\", at);
+    const std::size_t name_end = separator == kNone ? path.size() : separator;
+    const std::size_t piece_end = separator == kNone ? path.size() : separator + 1;
+    const std::string_view name = path.substr(at, name_end - at);
+    const std::string_view piece = path.substr(at, piece_end - at);
+    at = piece_end;
+    if (name == ".") continue;
+    if (name != "..") {
+      kept.push_back(piece);
+      continue;
+    }
+    if (!kept.empty() && NameOf(kept.back()) != "..") {
+      kept.pop_back();
+      continue;
+    }
+    ++result.unmatched_parents;
+    if (!rooted) kept.push_back(piece);
+  }
+  result.text = path.substr(0, root);
+  for (std::string_view piece : kept) result.text += piece;
+  if (result.text.empty() && !path.empty()) result.text = ".";
+  return result;
+}
+
+// The root of a local path: a drive ("C:" and its separator), or the
+// separators it begins with.
+std::size_t LocalRoot(std::string_view path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
+    return path.size() > 2 && IsSeparator(path[2]) ? 3 : 2;
+  }
+  std::size_t root = 0;
+  while (root < path.size() && IsSeparator(path[root])) ++root;
+  return root;
+}
+
+std::string NormaliseUrl(std::string_view address, std::size_t scheme_length) {
+  const std::string scheme = LowerCase(address.substr(0, scheme_length - 3));
+  const std::size_t path_start = UrlPathStart(address);
+  std::string result = scheme + "://";
+  result += NormaliseAuthority(scheme, address.substr(scheme_length, path_start - scheme_length));
+  std::size_t path_end = address.find_first_of("?#", path_start);
+  if (path_end == kNone) path_end = address.size();
+  if (path_end == path_start) {
+    result += '/';
+  } else {
+    result += RemoveDotSegments(address.substr(path_start, path_end - path_start), 1, true).text;
+  }
+  result += address.substr(path_end);
+  return result;
+}
+
+// The last segment of the path of a normalised address, or nothing when the
+// address is a URL without a path.
+std::optional<std::string_view> LastSegment(std::string_view address) {
+  const std::size_t path_start = UrlPathStart(address);
+  const std::string_view path = address.substr(0, address.find_first_of("?#", path_start));
+  const std::size_t separator = path.find_last_of("/\\");
+  if (separator == kNone) {
+    if (SchemeLength(address) != 0) return std::nullopt;
+    return path;
+  }
+  if (SchemeLength(address) != 0 && separator < path_start) return std::nullopt;
+  return path.substr(separator + 1);
+}
+
+}  // namespace
+
+std::size_t UrlPathStart(std::string_view address) {
+  const std::size_t scheme_length = SchemeLength(address);
+  if (scheme_length == 0) return 0;
+  const std::size_t path_start = address.find_first_of("/\\?#", scheme_length);
+  return path_start == kNone ? address.size() : path_start;
+}
+
+NormalPath NormaliseLocalPath(std::string_view path) {
+  const std::size_t end = path.find_first_of("?#");
+  const std::string_view segments = path.substr(0, end);
+  const std::size_t root = LocalRoot(segments);
+  NormalPath result = RemoveDotSegments(segments, root, root > 0);
+  if (end != kNone) {
+    if (result.text == ".") result.text.clear();
+    result.text += path.substr(end);
+  }
+  return result;
+}
+
+std::string NormaliseAddress(std::string_view address) {
+  const std::size_t scheme_length = SchemeLength(address);
+  if (scheme_length == 0) return NormaliseLocalPath(address).text;
+  return NormaliseUrl(address, scheme_length);
+}
+
+std::string FolderOf(std::string_view normalised) {
+  const std::size_t path_start = UrlPathStart(normalised);
+  const std::string_view path = normalised.substr(0, normalised.find_first_of("?#", path_start));
+  const std::size_t separator = path.find_last_of("/\\");
+  if (SchemeLength(normalised) != 0 && (separator == kNone || separator < path_start)) {
+    return std::string(normalised.substr(0, path_start)) + "/";
+  }
+  if (separator == kNone) return {};
+  return std::string(path.substr(0, separator + 1));
+}
+
+std::optional<std::string> IndexPageFolder(std::string_view normalised) {
+  static constexpr std::string_view kIndexNames[] = {
+      "index.html", "index.htm", "index.shtml", "index.php", "default.htm", "default.html",
+  };
+  const std::size_t query = normalised.find_first_of("?#", UrlPathStart(normalised));
+  if (query != kNone && normalised[query] == '?') return std::nullopt;
+  const std::optional<std::string_view> name = LastSegment(normalised);
+  if (!name) return std::nullopt;
+  for (std::string_view index : kIndexNames) {
+    if (core::EqualsNoCase(*name, index)) return FolderOf(normalised);
+  }
+  return std::nullopt;
+}
+
+}  // namespace vellum::web

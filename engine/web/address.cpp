@@ -44,16 +44,21 @@ std::string NormaliseAuthority(std::string_view scheme, std::string_view authori
   const std::size_t at = authority.rfind('@');
   const std::string_view user = at == kNone ? std::string_view() : authority.substr(0, at + 1);
   std::string_view host = at == kNone ? authority : authority.substr(at + 1);
+  // Ports are taken off the end while they are empty or the default, so
+  // that "host:80:" and "host::" are "host" at once.
   std::string_view port;
-  const std::size_t colon = host.rfind(':');
-  const std::size_t bracket = host.rfind(']');
-  if (colon != kNone && (bracket == kNone || colon > bracket)) {
+  for (;;) {
+    const std::size_t colon = host.rfind(':');
+    const std::size_t bracket = host.rfind(']');
+    if (colon == kNone || (bracket != kNone && colon < bracket)) break;
     port = host.substr(colon + 1);
     host = host.substr(0, colon);
+    if (!port.empty() && port != DefaultPort(scheme)) break;
+    port = {};
   }
   std::string result(user);
   result += LowerCase(host);
-  if (!port.empty() && port != DefaultPort(scheme)) result.append(":").append(port);
+  if (!port.empty()) result.append(":").append(port);
   return result;
 }
 
@@ -148,6 +153,11 @@ NormalPath NormaliseLocalPath(std::string_view path) {
   const std::string_view segments = path.substr(0, end);
   const std::size_t root = LocalRoot(segments);
   NormalPath result = RemoveDotSegments(segments, root, root > 0);
+  // A path such as "./http://h/x" or "./c:x" stays a relative path, not a
+  // URL or a drive.
+  if (SchemeLength(result.text) != 0 || (root == 0 && LocalRoot(result.text) != 0)) {
+    result.text.insert(0, "./");
+  }
   if (end != kNone) {
     if (result.text == ".") result.text.clear();
     result.text += path.substr(end);

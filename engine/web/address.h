@@ -20,7 +20,9 @@ namespace vellum::web {
 // fragment are kept as written.
 // Local path: "." segments and "name/.." pairs removed; ".." at the root of
 // an absolute path is dropped, at the front of a relative path it stays. A
-// path of nothing but dot segments becomes ".". "?" and "#" parts are kept.
+// path of nothing but dot segments becomes ".", and one whose normal form
+// would read as a URL or a drive keeps a leading "./". "?" and "#" parts are
+// kept.
 // In both, "\" separates segments like "/", and every separator that stays
 // is kept as written.
 std::string NormaliseAddress(std::string_view address);

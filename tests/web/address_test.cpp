@@ -41,6 +41,11 @@ TEST(Address, SpellingsOfOneAddressHaveOneNormalForm) {
       {"a/..", "."},
       {"", ""},
       {"mailto:me@x", "mailto:me@x"},
+      // Hostile spellings keep a stable normal form.
+      {"http://h::/a", "http://h/a"},
+      {"http://", "http:///"},
+      {"sub/../http://h/x", "./http://h/x"},
+      {"..\\..\\", "..\\..\\"},
   };
   for (const auto& [address, normal] : rows) {
     EXPECT_EQ(NormaliseAddress(address), normal) << address;

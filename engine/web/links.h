@@ -39,7 +39,8 @@ inline constexpr unsigned kHonourNofollow = 0x2000;  // pass over A and AREA wit
 // above a web host's root; on a local page the same, lexically, and a value
 // whose "../" climb above the page's root is dropped. base is the site's base
 // page: links outside its folder (scheme and host compared in any case) are
-// taken only with kOutsideSite.
+// taken only with kOutsideSite. Values of other schemes ("mailto:") are
+// taken as written.
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags);
 
@@ -53,8 +54,8 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   CountedStringList& list, unsigned flags);
 
-// Adds the start page (as loaded, use count 2) and every page reachable from
-// it by page links to list. A use count of 1 means found, 2 or more loaded.
+// Adds the start page (in normal form, as loaded, use count 2) and every
+// page reachable from it by page links to list. A use count of 1 means found, 2 or more loaded.
 // Pages outside the site are added only with kOutsideSite, and their links
 // collected only with kFollowOutside. False when start is empty or cannot be
 // loaded (reported as start_report asks, through the error callback unless

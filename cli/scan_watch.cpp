@@ -34,7 +34,7 @@ void OnInterrupt(int) {
 
 bool show_progress = false;
 bool line_shown = false;
-int pages_read = 0;
+VellumProgress last{};  // the counts of the last page announced
 Clock::time_point started;
 Clock::time_point drawn;
 
@@ -58,14 +58,16 @@ std::string Shortened(const char* address, std::size_t room) {
   return text.substr(0, end) + "...";
 }
 
-void Draw(int done, const char* address) {
+void Draw(const VellumProgress& progress) {
   const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-  char counts[80];
-  std::snprintf(counts, sizeof counts, "%5d pages read, %.1f pages/s  ", done,
-                seconds > 0 ? done / seconds : 0.0);
+  const int waiting = progress.Total > progress.Done ? progress.Total - progress.Done : 0;
+  char counts[120];
+  std::snprintf(counts, sizeof counts, "%5d read, %d queued, %d failed, %.1f pages/s  ",
+                progress.Done, waiting, progress.Failed,
+                seconds > 0 ? progress.Done / seconds : 0.0);
   const std::size_t width = static_cast<std::size_t>(TerminalWidth()) - 1;
   std::string line = counts;
-  if (line.size() < width) line += Shortened(address, width - line.size());
+  if (line.size() < width) line += Shortened(progress.Item, width - line.size());
   std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
   std::fflush(stderr);
   line_shown = true;
@@ -84,9 +86,11 @@ int32_t OnProgress(const VellumProgress* progress) {
     const Clock::time_point now = Clock::now();
     if (!line_shown || now - drawn >= kRedrawInterval) {
       drawn = now;
-      Draw(progress->Done, progress->Item);
+      Draw(*progress);
     }
-    pages_read = progress->Done + 1;
+    last = *progress;
+    last.Done = progress->Done + 1;
+    last.Item = nullptr;
   }
   return 0;
 }
@@ -97,7 +101,7 @@ ScanWatch::ScanWatch(bool show) {
   interrupted = 0;
   show_progress = show;
   line_shown = false;
-  pages_read = 0;
+  last = {};
   started = Clock::now();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -115,7 +119,7 @@ ScanWatch::~ScanWatch() {
   sigaction(SIGINT, &previous_interrupt, nullptr);
   // The last line tells the whole count.
   if (line_shown) {
-    Draw(pages_read, nullptr);
+    Draw(last);
     std::fputc('\n', stderr);
   }
   line_shown = false;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -40,7 +41,7 @@ GenerateOptions TakeGenerateOptions(Arguments& arguments) {
   if (auto type = arguments.Option("type")) {
     options.type = ChoiceValue(OutputTypeNames(), *type);
     if (!options.type) {
-      throw UsageError("--type takes ul, paged, icontree, scripttree, combo, index or table");
+      throw UsageError("--type takes ul, paged, icontree, scripttree, combo, index, table or xml");
     }
   }
   if (auto output = arguments.Option("output")) options.output = AbsolutePath(*output);
@@ -95,6 +96,61 @@ PropertySwitches TakeUploadSwitches(Arguments& arguments) {
   return result;
 }
 
+// The exit status of a scan that ran but met links it could not read.
+constexpr int kBrokenLinksStatus = 3;
+
+// A whole number option of at least minimum.
+std::optional<int32_t> NumberOption(Arguments& arguments, const std::string& name, int minimum) {
+  const std::optional<std::string> text = arguments.Option(name);
+  if (!text) return std::nullopt;
+  char* end = nullptr;
+  const long value = std::strtol(text->c_str(), &end, 10);
+  if (text->empty() || *end != '\0' || value < minimum || value > 1000000000) {
+    throw UsageError("--" + name + " takes a whole number of at least " + std::to_string(minimum));
+  }
+  return static_cast<int32_t>(value);
+}
+
+// The scan options this run uses: the user's for this process, and the
+// site's, which the project keeps.
+VellumScanOptions TakeCrawlOptions(Arguments& arguments, VellumSiteSettings& site,
+                                   std::string& include, std::string& exclude) {
+  VellumScanOptions options{};
+  options.PageSeconds = NumberOption(arguments, "page-seconds", 1).value_or(0);
+  options.Connections = NumberOption(arguments, "connections", 1).value_or(0);
+  options.DelayMs = NumberOption(arguments, "delay", 0).value_or(0);
+  options.IgnoreRobots = arguments.Flag("ignore-robots") ? 1 : 0;
+  if (auto limit = NumberOption(arguments, "page-limit", 0)) site.PageLimit = *limit;
+  if (auto limit = NumberOption(arguments, "depth-limit", 0)) site.DepthLimit = *limit;
+  if (auto patterns = arguments.Option("include")) site.Include = (include = *patterns).c_str();
+  if (auto patterns = arguments.Option("exclude")) site.Exclude = (exclude = *patterns).c_str();
+  if (auto order = arguments.Option("order")) {
+    if (*order == "name") {
+      site.Order = VELLUM_ORDER_NAME;
+    } else if (*order == "natural") {
+      site.Order = VELLUM_ORDER_NATURAL;
+    } else if (*order == "found") {
+      site.Order = VELLUM_ORDER_FOUND;
+    } else {
+      throw UsageError("--order takes name, natural or found");
+    }
+  }
+  return options;
+}
+
+// One summary of the links the scan could not read, on standard error.
+void ReportBrokenLinks() {
+  const int32_t count = VellumBrokenLinkCount();
+  if (count == 0) return;
+  std::fprintf(stderr, "%d broken link%s:\n", count, count == 1 ? "" : "s");
+  for (int32_t i = 0; i < count; ++i) {
+    const VellumBrokenLink link = VellumBrokenLinkAt(i);
+    std::fprintf(stderr, "  %s\n    %s", link.Address, link.Reason);
+    if (*link.Page != '\0') std::fprintf(stderr, ", linked from %s", link.Page);
+    std::fputc('\n', stderr);
+  }
+}
+
 }  // namespace
 
 int RunScan(Arguments& arguments) {
@@ -120,10 +176,34 @@ int RunScan(Arguments& arguments) {
     params.Settings.Mode = 1;
     flags |= VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
   }
+  VellumSiteSettings site{};
+  site.PageLimit = -1;
+  site.DepthLimit = -1;
+  site.Order = -1;
+  std::string include;
+  std::string exclude;
+  const VellumScanOptions options = TakeCrawlOptions(arguments, site, include, exclude);
   arguments.ExpectEnd();
 
   const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
+  // The site's settings given here are kept with the project; the rest of
+  // them stay as they were.
+  VellumSiteSettings kept = VellumGetSiteSettings();
+  if (site.PageLimit >= 0) kept.PageLimit = site.PageLimit;
+  if (site.DepthLimit >= 0) kept.DepthLimit = site.DepthLimit;
+  if (site.Include != nullptr) kept.Include = site.Include;
+  if (site.Exclude != nullptr) kept.Exclude = site.Exclude;
+  if (site.Order >= 0) kept.Order = site.Order;
+  const std::string kept_include = kept.Include;
+  const std::string kept_exclude = kept.Exclude;
+  const std::string kept_url = kept.SiteURL;
+  kept.Include = kept_include.c_str();
+  kept.Exclude = kept_exclude.c_str();
+  kept.SiteURL = kept_url.c_str();
+  VellumSetSiteSettings(&kept);
+  VellumSetScanOptions(&options);
+
   params.BasePath = start.c_str();
   params.Settings.OutputFile = "";
   params.Items = &item->Entries;
@@ -146,7 +226,9 @@ int RunScan(Arguments& arguments) {
     return ExitStatus();
   }
   SaveProject();
-  return ExitStatus();
+  ReportBrokenLinks();
+  const int status = ExitStatus();
+  return status == 0 && VellumBrokenLinkCount() > 0 ? kBrokenLinksStatus : status;
 }
 
 int RunGenerate(Arguments& arguments) {

@@ -52,7 +52,7 @@ ProgressDialog::~ProgressDialog() {
 int ProgressDialog::Run(const std::function<int()>& call) {
   cancelled_ = false;
   clock_.start();
-  Report(VellumProgress{kind_, 0, 0, nullptr, nullptr});
+  Report(VellumProgress{kind_, 0, 0, nullptr, nullptr, 0});
   show();
   QApplication::processEvents();
   active = this;

@@ -44,6 +44,28 @@ Result Shielded(Result on_failure, Work&& work) noexcept {
 
 Project* ProjectPointer() { return &project::TheProject(); }
 
+// The scan options of the process (VellumSetScanOptions) and what the last
+// scan reported.
+VellumScanOptions scan_options{};
+scan::ScanReport last_scan_report;
+
+// The crawl of a scan: the open project's site settings and the process's
+// options, defaults where they are zero.
+scan::CrawlSettings CrawlSettingsNow() {
+  const project::SiteSettings& site = project::TheSiteSettings();
+  scan::CrawlSettings settings;
+  if (site.page_limit > 0) settings.page_limit = site.page_limit;
+  settings.depth_limit = site.depth_limit;
+  settings.include = site.include;
+  settings.exclude = site.exclude;
+  settings.order = site.order;
+  if (scan_options.PageSeconds > 0) settings.page_seconds = scan_options.PageSeconds;
+  if (scan_options.Connections > 0) settings.connections = scan_options.Connections;
+  settings.delay_ms = std::max(scan_options.DelayMs, 0);
+  settings.honour_robots = scan_options.IgnoreRobots == 0;
+  return settings;
+}
+
 // Whether the last scan or upload ended because the progress callback asked
 // it to; each of them clears it as it starts.
 bool last_call_stopped = false;
@@ -209,7 +231,9 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
     // the user's tree as it was.
     core::Progress progress(VELLUM_PROGRESS_SCAN);
     MapItemList scanned{};
-    const int result = scan::ScanSite(*params, scanned, flags, progress);
+    last_scan_report = {};
+    const int result =
+        scan::ScanSite(*params, scanned, flags, CrawlSettingsNow(), progress, last_scan_report);
     if (result == 0 || progress.stopped()) {
       core::Clear(scanned);
       last_call_stopped = progress.stopped();
@@ -218,6 +242,10 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
     }
     core::Clear(*params->Items);
     *params->Items = scanned;
+    // What the scan learnt of its site stays with the project.
+    project::SiteSettings& site = project::TheSiteSettings();
+    site.scan_base = params->BasePath != nullptr ? params->BasePath : "";
+    site.modified = std::move(last_scan_report.modified);
     return 1;
   });
 }
@@ -263,6 +291,22 @@ VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index) {
 }
 
 VELLUM_API int32_t VellumLastUploadNotSent(void) { return publish::LastUploadNotSent(); }
+
+VELLUM_API int32_t VellumSetScanOptions(const VellumScanOptions* options) {
+  if (options == nullptr) return 0;
+  scan_options = *options;
+  return 1;
+}
+
+VELLUM_API int32_t VellumBrokenLinkCount(void) {
+  return static_cast<int32_t>(last_scan_report.broken.size());
+}
+
+VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index) {
+  if (index < 0 || index >= VellumBrokenLinkCount()) return {};
+  const scan::BrokenLink& link = last_scan_report.broken[static_cast<std::size_t>(index)];
+  return {link.address.c_str(), link.page.c_str(), link.status, link.reason.c_str()};
+}
 
 VELLUM_API VellumSiteSettings VellumGetSiteSettings(void) {
   const project::SiteSettings& site = project::TheSiteSettings();

@@ -14,7 +14,7 @@ Progress::Progress(int32_t kind, int32_t total, const char* target)
 
 bool Progress::Ask(const char* item) {
   if (stopped_) return false;
-  const VellumProgress progress{kind_, done_, total_, item, target_};
+  const VellumProgress progress{kind_, done_, total_, item, target_, failed_};
   stopped_ = callback_(&progress) != 0;
   if (!stopped_) ++done_;
   return !stopped_;

@@ -28,6 +28,8 @@ class Progress {
   // The items the call will handle in all, for a call that knows it before
   // its first item.
   void set_total(int32_t total) { total_ = total; }
+  // Of a scan: the items that failed so far.
+  void set_failed(int32_t failed) { failed_ = failed; }
   // Where the next items go (an upload's target); the text must outlive
   // them.
   void set_target(const char* target) { target_ = target; }
@@ -51,6 +53,7 @@ class Progress {
   int32_t total_;
   const char* target_;
   int32_t done_ = 0;
+  int32_t failed_ = 0;
   bool stopped_ = false;
 };
 

@@ -14,8 +14,10 @@
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
 #include "core/messages.h"
+#include "core/natural_order.h"
 #include "core/text_utils.h"
 #include "scan/scan_tree.h"
+#include "scan/site_graph.h"
 #include "web/links.h"
 #include "web/page_access.h"
 #include "web/url_class.h"
@@ -32,85 +34,25 @@ constexpr int kPageLostAfterChild = 175;
 
 bool HasSeparator(std::string_view path) { return path.find_first_of("\\/") != path.npos; }
 
-// The link name of a page: its description or its title, as the flags ask.
+// The link name of a page: its description or its title, as the flags ask;
+// the description falls back to the title, the title to the file's name.
 // Pages are someone else's text: what a scan takes from them is kept as
 // text, never as markup of the site map.
-std::optional<std::string> LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags) {
+std::string LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags, std::string_view path) {
   web::PageHeadInfo head;
   web::ReadHead(tokenizer, head);
+  const bool by_description = (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0;
   const std::optional<std::string>& name =
-      (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0 ? head.description : head.title;
-  if (!name) return std::nullopt;
-  return core::EscapeMarkup(*name);
+      by_description && head.description && !head.description->empty() ? head.description
+                                                                       : head.title;
+  if (name && !name->empty()) return core::EscapeMarkup(*name);
+  const std::size_t cut = path.find_last_of("\\/");
+  return core::EscapeMarkup(cut == path.npos ? path : path.substr(cut + 1));
 }
 
 const char* NameOrNone(const std::optional<std::string>& name) {
   return name ? name->c_str() : nullptr;
 }
-
-// The pages of a navigation scan, each read at most once: its link name and
-// its links, kept for the rest of the scan. URLs are numbered as they are
-// met, so that the links of all pages share their texts.
-class SiteReader {
- public:
-  struct Page {
-    bool read = false;
-    bool loaded = false;
-    std::optional<std::string> name;
-    std::vector<int> links;  // in order of first appearance
-  };
-
-  SiteReader(std::string base, unsigned link_flags, unsigned scan_flags, core::Progress& progress)
-      : base_(std::move(base)),
-        link_flags_(link_flags),
-        scan_flags_(scan_flags),
-        progress_(progress) {}
-
-  const std::string& base() const { return base_; }
-  unsigned link_flags() const { return link_flags_; }
-  // Whether the scan was asked to stop: from then on no page is read.
-  bool stopped() const { return progress_.stopped(); }
-
-  int Number(std::string_view url) {
-    auto found = numbers_.find(url);
-    if (found != numbers_.end()) return found->second;
-    urls_.emplace_back(url);
-    pages_.emplace_back();
-    const int number = static_cast<int>(urls_.size() - 1);
-    numbers_.emplace(urls_.back(), number);
-    return number;
-  }
-
-  const std::string& Url(int number) const { return urls_[number]; }
-
-  // The page, read when it is first asked for, with that ask's report mode.
-  const Page& Read(int number, int report_mode) {
-    Page& page = pages_[number];
-    if (page.read) return page;
-    page.read = true;
-    if (!progress_.Next(urls_[number].c_str())) return page;
-    core::LoadedText text;
-    if (!web::LoadPage(urls_[number].c_str(), text, report_mode)) return page;
-    page.loaded = true;
-    web::TagTokenizer tokenizer;
-    tokenizer.Attach(std::move(text));
-    page.name = LinkName(tokenizer, scan_flags_);
-    CountedStringList links{};
-    web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
-    for (int i = 0; i < links.Count; ++i) page.links.push_back(Number(links.Entries[i].Text));
-    core::Clear(links);
-    return page;
-  }
-
- private:
-  std::string base_;
-  unsigned link_flags_;
-  unsigned scan_flags_;
-  core::Progress& progress_;
-  std::deque<std::string> urls_;  // stable, so that the index can view them
-  std::deque<Page> pages_;        // stable, so that callers can hold a page
-  std::unordered_map<std::string_view, int> numbers_;
-};
 
 // The navigation build: from a page, its links become its children or, when
 // they link back to it and the build runs at the same level, its siblings;
@@ -118,12 +60,12 @@ class SiteReader {
 // explicit stack, as a site may nest as deep as it has pages.
 class NavigationBuild {
  public:
-  NavigationBuild(SiteReader& reader, ScanTree& tree, const char* excluded)
-      : reader_(reader), tree_(tree), excluded_(excluded) {}
+  NavigationBuild(SiteGraph& graph, ScanTree& tree, const char* excluded)
+      : graph_(graph), tree_(tree), excluded_(excluded) {}
 
   void Run(int page) {
     Start(page, true);
-    while (!frames_.empty() && !reader_.stopped()) Step();
+    while (!frames_.empty()) Step();
   }
 
  private:
@@ -138,23 +80,23 @@ class NavigationBuild {
   // Places the links of page into the tree and, when the page still has its
   // item, pushes the walk over its siblings and children.
   void Start(int page_number, bool same_level) {
-    const SiteReader::Page& page = reader_.Read(page_number, core::kSilent);
-    if (!page.loaded) return;
-    const std::string& url = reader_.Url(page_number);
+    const SiteGraph::Page& page = graph_.Read(page_number, core::kSilent);
+    if (page.state != SiteGraph::State::kLoaded) return;
+    const std::string& url = graph_.Url(page_number);
     for (const int link : page.links) {
       // Links outside the site are only collected when they are accepted.
-      const std::string& link_url = reader_.Url(link);
+      const std::string& link_url = graph_.Url(link);
       if ((excluded_ != nullptr && link_url == excluded_) || tree_.FindUrl(link_url) >= 0) {
         continue;
       }
-      const SiteReader::Page& linked = reader_.Read(link, core::kReportAsInfo);
-      if (reader_.stopped()) return;
+      const SiteGraph::Page& linked = graph_.Read(link, core::kReportAsInfo);
       const ScanTree::Node current = tree_.FindUrl(url);
       if (current < 0) {
         core::ReportRuntimeError(kPageLostBeforeAppend);
         return;
       }
-      if (!linked.loaded) continue;
+      // A page that asks to stay out of indexes stays out of the map.
+      if (linked.state != SiteGraph::State::kLoaded || linked.noindex) continue;
       const bool links_back =
           std::find(linked.links.begin(), linked.links.end(), page_number) != linked.links.end();
       const ScanTree::Level level =
@@ -172,7 +114,7 @@ class NavigationBuild {
   // and builds from it; ends the frame when there is none left.
   void Step() {
     Frame& frame = frames_.back();
-    const ScanTree::Node current = tree_.FindUrl(reader_.Url(frame.page));
+    const ScanTree::Node current = tree_.FindUrl(graph_.Url(frame.page));
     if (current < 0) {
       core::ReportRuntimeError(frame.in_children ? kPageLostAfterChild : kPageLostAfterSibling);
       frames_.pop_back();
@@ -195,39 +137,52 @@ class NavigationBuild {
     item.Visited = 1;
     // The links of a sibling go below it; those of a child may stand beside it.
     const bool same_level = frame.in_children;
-    if (item.URL != nullptr && (!web::IsOutsideSite(item.URL, reader_.base()) ||
-                                (reader_.link_flags() & web::kFollowOutside) != 0)) {
-      Start(reader_.Number(item.URL), same_level);
+    if (item.URL != nullptr && (!web::IsOutsideSite(item.URL, graph_.base()) ||
+                                (graph_.link_flags() & web::kFollowOutside) != 0)) {
+      const int page = graph_.Find(item.URL);
+      if (page >= 0) Start(page, same_level);
     }
   }
 
-  SiteReader& reader_;
+  SiteGraph& graph_;
   ScanTree& tree_;
   const char* excluded_;
   std::vector<Frame> frames_;
 };
 
+// What a scan needs beside its site: its settings, its progress and its
+// report.
+struct ScanContext {
+  const CrawlSettings& settings;
+  core::Progress& progress;
+  ScanReport& report;
+};
+
 int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsigned scan_flags,
-                 core::Progress& progress) {
+                 const ScanContext& context) {
   if (base == nullptr || *base == '\0') {
     core::ReportError("no base page to scan");
     return 0;
   }
-  SiteReader reader(base, LinkFlagsFor(scan_flags), scan_flags, progress);
-  const int base_number = reader.Number(base);
-  const SiteReader::Page& page = reader.Read(base_number, core::kReportAsError);
-  if (!page.loaded) return 0;
+  SiteGraph graph(base, excluded, LinkFlagsFor(scan_flags), scan_flags, context.settings,
+                  context.progress, context.report);
+  if (!graph.Crawl()) return 0;
+  const int base_number = graph.base_number();
+  const SiteGraph::Page& page = graph.Read(base_number, core::kReportAsError);
   ScanTree tree(root);
-  const ScanTree::Node node = tree.Append(ScanTree::kTop, base, NameOrNone(page.name), true);
+  const ScanTree::Node node =
+      tree.Append(ScanTree::kTop, graph.Url(base_number).c_str(), NameOrNone(page.name), true);
   if (node < 0) return 0;
   tree.Item(node)->Visited = 1;
-  NavigationBuild(reader, tree, excluded).Run(base_number);
+  NavigationBuild(graph, tree, excluded).Run(base_number);
   return 1;
 }
 
 void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList& root,
                      const CountedStringList& files, unsigned scan_flags,
-                     core::Progress& progress) {
+                     const ScanContext& context) {
+  const core::AddressPatterns include(context.settings.include);
+  const core::AddressPatterns exclude(context.settings.exclude);
   std::string folder = base_folder != nullptr ? base_folder : "";
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   ScanTree tree(root);
@@ -238,12 +193,26 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     const bool below = path.substr(0, folder.size()) == folder;
     const std::string relative(below ? path.substr(folder.size()) : path);
     if (excluded != nullptr && core::EqualsNoCase(relative, excluded)) continue;
-    if (!progress.Next(files.Entries[i].Text)) break;
+    if ((!include.empty() && !include.Matches(path)) ||
+        (!exclude.empty() && exclude.Matches(path))) {
+      continue;
+    }
+    if (context.report.pages_read >= context.settings.page_limit) {
+      core::ReportInfo(core::FormatText("Page limit reached: the scan reads %i pages at most\n",
+                                        context.settings.page_limit)
+                           .c_str());
+      break;
+    }
+    if (!context.progress.Next(files.Entries[i].Text)) break;
     core::LoadedText text;
-    if (!web::LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) continue;
+    if (!web::LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) {
+      context.report.broken.push_back({std::string(path), "", 0, "not found"});
+      continue;
+    }
+    ++context.report.pages_read;
     web::TagTokenizer tokenizer;
     tokenizer.Attach(std::move(text));
-    const std::optional<std::string> name = LinkName(tokenizer, scan_flags);
+    const std::string name = LinkName(tokenizer, scan_flags, path);
 
     // Down the folder items named after the folders of the path, making
     // those not met before.
@@ -263,12 +232,12 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     }
     // A file's path is never to be read as an address with a scheme.
     const std::string url = core::LooksLikeScheme(relative) ? "./" + relative : relative;
-    if (placed) tree.Append(level, url.c_str(), NameOrNone(name), true);
+    if (placed) tree.Append(level, url.c_str(), name.c_str(), true);
   }
 }
 
 int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsigned scan_flags,
-               core::Progress& progress) {
+               const ScanContext& context) {
   if (folder != nullptr && web::IsWebAddress(folder)) {
     core::ReportError(
         core::FormatText("'%s' is a web address: only a folder on disk is listed", folder).c_str());
@@ -281,34 +250,42 @@ int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsi
   }
   CountedStringList files{};
   core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
-  BuildFromFolder(folder, excluded, root, files, scan_flags, progress);
+  BuildFromFolder(folder, excluded, root, files, scan_flags, context);
   core::Clear(files);
   return 1;
 }
 
 int ScanProject(const Project* project, const char* excluded, MapItemList& root,
-                unsigned scan_flags, core::Progress& progress) {
+                unsigned scan_flags, const ScanContext& context) {
   if (project == nullptr) {
     core::ReportError("no project to scan");
     return 0;
   }
   if (project->Type == 0) {
-    return ScanFromPage(project->Source, excluded, root, scan_flags, progress);
+    return ScanFromPage(project->Source, excluded, root, scan_flags, context);
   }
-  BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags, progress);
+  BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags, context);
   return 1;
 }
 
-bool ByName(const MapItem& a, const MapItem& b) {
-  return std::strcmp(a.Name != nullptr ? a.Name : "", b.Name != nullptr ? b.Name : "") < 0;
+const char* NameOf(const MapItem& item) { return item.Name != nullptr ? item.Name : ""; }
+
+bool ByName(const MapItem& a, const MapItem& b) { return std::strcmp(NameOf(a), NameOf(b)) < 0; }
+
+bool ByNaturalName(const MapItem& a, const MapItem& b) {
+  return core::NaturalCompare(NameOf(a), NameOf(b)) < 0;
 }
 
-void SortTree(MapItemList& root) {
+// Sorts every level of the tree as order asks; the order the pages were
+// found in is the order the scan built.
+void SortTree(MapItemList& root, int order) {
+  if (order == VELLUM_ORDER_FOUND) return;
+  const auto less = order == VELLUM_ORDER_NATURAL ? ByNaturalName : ByName;
   std::vector<MapItemList*> pending{&root};
   while (!pending.empty()) {
     MapItemList* list = pending.back();
     pending.pop_back();
-    std::stable_sort(list->Items, list->Items + list->Count, ByName);
+    std::stable_sort(list->Items, list->Items + list->Count, less);
     for (int i = 0; i < list->Count; ++i) {
       if (list->Items[i].Children.Count > 0) pending.push_back(&list->Items[i].Children);
     }
@@ -327,27 +304,23 @@ unsigned LinkFlagsFor(unsigned scan_flags) {
 }
 
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,
-             core::Progress& progress) {
+             const CrawlSettings& settings, core::Progress& progress, ScanReport& report) {
   const char* excluded = params.Settings.OutputFile;
+  const ScanContext context{settings, progress, report};
   int result = 0;
   switch (params.Settings.Mode) {
     case 0:
-      result = ScanFromPage(params.BasePath, excluded, tree, scan_flags, progress);
+      result = ScanFromPage(params.BasePath, excluded, tree, scan_flags, context);
       break;
     case 1:
-      result = ScanFolder(params.BasePath, excluded, tree, scan_flags, progress);
+      result = ScanFolder(params.BasePath, excluded, tree, scan_flags, context);
       break;
     case 2:
-      result = ScanProject(params.StartEntry, excluded, tree, scan_flags, progress);
+      result = ScanProject(params.StartEntry, excluded, tree, scan_flags, context);
       break;
   }
-  if (!progress.stopped()) SortTree(tree);
+  if (!progress.stopped()) SortTree(tree, settings.order);
   return result;
-}
-
-int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags) {
-  core::Progress progress(VELLUM_PROGRESS_SCAN);
-  return ScanSite(params, tree, scan_flags, progress);
 }
 
 }  // namespace vellum::scan

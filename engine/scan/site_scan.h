@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/progress.h"
+#include "scan/crawl.h"
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
@@ -14,16 +15,14 @@ namespace vellum::scan {
 unsigned LinkFlagsFor(unsigned scan_flags);
 
 // Fills tree, which the caller has emptied, as params and scan_flags ask,
-// then sorts every level by link name (byte order). Returns 1, or 0 when the
-// base page cannot be read or the base is unusable (the tree then stays
-// empty); that failure is reported through the error callback, as are the
-// others. Each page is announced to progress before it is read; when
-// progress says stop, no further page is read and the tree holds a part of
-// the site, unsorted, for the caller to throw away.
+// then sorts every level as settings ask. Returns 1, or 0 when the base
+// page cannot be read or the base is unusable (the tree then stays empty);
+// that failure is reported through the error callback, as are the others.
+// Each page is announced to progress before it is read; when progress says
+// stop, no further page is read and the tree holds a part of the site, or
+// nothing, for the caller to throw away. What failed and what the pages'
+// times are goes into report.
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,
-             core::Progress& progress);
-
-// The same, announcing the pages to the progress callback set now.
-int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags);
+             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
 
 }  // namespace vellum::scan

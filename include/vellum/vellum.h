@@ -184,7 +184,12 @@ enum {
   VELLUM_OUTPUT_SCRIPT_TREE = 3,   /* expandable tree driven by two scripts */
   VELLUM_OUTPUT_NAV_COMBO = 4,     /* drop-down navigation list */
   VELLUM_OUTPUT_INDEX_PAGE = 5,    /* alphabetical index with letter pictures */
-  VELLUM_OUTPUT_LEVEL_TABLE = 6    /* a table column per tree level */
+  VELLUM_OUTPUT_LEVEL_TABLE = 6,   /* a table column per tree level */
+  VELLUM_OUTPUT_XML_SITEMAP = 7    /* not a page: the sitemaps.org XML file of
+                                      the site's public addresses, for search
+                                      engines (an index and numbered parts
+                                      beyond 50,000 addresses or 50 MB; gzip
+                                      when the file name ends in ".gz") */
 };
 
 /* The kinds of script items. This system edits and generates only
@@ -546,13 +551,16 @@ typedef struct VellumProgress {
   int32_t Kind;       /* VELLUM_PROGRESS_SCAN or VELLUM_PROGRESS_UPLOAD */
   int32_t Done;       /* pages read / files handled so far, over all the
                          upload's targets (0 at the first) */
-  int32_t Total;      /* files the whole upload handles; 0 for a scan */
+  int32_t Total;      /* files the whole upload handles / pages the scan
+                         has found so far, read or waiting to be read */
   const char* Item;   /* the page about to be read (its address or path, as
                          the scan reads it) / the file about to be sent or
                          passed over (its path as registered or found) */
   const char* Target; /* upload: the target's URL, or without one its FTP
                          server (as written in the target) or its folder;
                          "" when it has none; null for a scan */
+  int32_t Failed;     /* scan: pages that could not be read so far; 0 for
+                         an upload */
 } VellumProgress;
 
 enum { VELLUM_PROGRESS_SCAN = 1, VELLUM_PROGRESS_UPLOAD = 2 };
@@ -569,8 +577,10 @@ typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
  *
  * HTMLgenSiteMap asks it once before each page it reads. Following links
  * (Mode 0, and Mode 2 with a project of Type 0): the base page first, then
- * each linked page in the order the links lead to it, a page that turns out
- * missing included. Listing a folder (Mode 1): each page file in listing
+ * the pages it links, then the pages those link, and so on (each level in
+ * the order the links were met), a page that turns out missing included;
+ * over HTTP several are read at once, so a page is announced before the
+ * pages before it are all read. Listing a folder (Mode 1): each page file in listing
  * order; Mode 2 with any other project: each of its source files in order.
  * Pages left out as the output file are not read and not announced. When
  * the callback asks to stop, the scan reads no further page, *params->Items

@@ -37,8 +37,8 @@ const std::string kNavigationTree =
     "Home | ROOT/index.htm\n"
     "News | ROOT/news.htm\n"
     "Products | ROOT/products/list.htm\n"
-    "    | ROOT/products/gadget.htm\n"
     "  Widget | ROOT/products/widget.htm\n"
+    "  gadget.htm | ROOT/products/gadget.htm\n"
     "contact | ROOT/contact.htm\n";
 
 std::string Without(std::string tree, const std::string& line) {
@@ -72,7 +72,9 @@ class ScanTest : public ::testing::Test {
     params.Settings.OutputFile =
         excluded.empty() ? nullptr : excluded.c_str();  // none to leave out
     params.Items = &tree_;
-    result_ = ScanSite(params, tree_, flags);
+    core::Progress progress(VELLUM_PROGRESS_SCAN);
+    report_ = {};
+    result_ = ScanSite(params, tree_, flags, settings_, progress, report_);
     return test::DumpTree(tree_, root_);
   }
 
@@ -81,6 +83,8 @@ class ScanTest : public ::testing::Test {
   MapItemList tree_{};
   std::string root_ = kSite;
   int result_ = -1;
+  CrawlSettings settings_;
+  ScanReport report_;
 };
 
 TEST_F(ScanTest, TreesOfTheFixtureSite) {
@@ -93,9 +97,9 @@ TEST_F(ScanTest, TreesOfTheFixtureSite) {
       "people | staff.htm\n"
       "  Alice | people/alice.htm\n"
       "products | -\n"
-      "    | products/gadget.htm\n"
       "  Products | products/list.htm\n"
       "  Widget | products/widget.htm\n"
+      "  gadget.htm | products/gadget.htm\n"
       "  old | -\n"
       "    Legacy | products/old/legacy.html\n";
   struct Row {
@@ -109,18 +113,18 @@ TEST_F(ScanTest, TreesOfTheFixtureSite) {
   const std::string index = kSite + "index.htm";
   const Row rows[] = {
       {0, index, kWizard, "", kNavigationTree, 1},
-      // Link names from the META description; equal names keep the order in
-      // which they were found.
+      // Link names from the META description, else from the title, else
+      // from the file.
       {0, index, kWizard | VELLUM_SCAN_META_DESCRIPTION, "",
-       "  | ROOT/products/list.htm\n"
-       "    | ROOT/products/gadget.htm\n"
+       "News | ROOT/news.htm\n"
+       "Products | ROOT/products/list.htm\n"
        "  A widget | ROOT/products/widget.htm\n"
-       "  | ROOT/news.htm\n"
-       "  | ROOT/contact.htm\n"
+       "  gadget.htm | ROOT/products/gadget.htm\n"
        "Welcome page | ROOT/index.htm\n"
        "Who we are | ROOT/about.htm\n"
-       "    | ROOT/team.htm\n"
-       "  Alice's page | ROOT/people/alice.htm\n",
+       "  Alice's page | ROOT/people/alice.htm\n"
+       "  Team | ROOT/team.htm\n"
+       "contact | ROOT/contact.htm\n",
        1},
       // The excluded page is compared exactly in navigation mode, without
       // case in folder mode.
@@ -187,12 +191,13 @@ TEST_F(ScanTest, HostilePagesAreScannedToTheEnd) {
   site.Write("c.htm", "<title>Long</title>"s + std::string(10 << 20, 'x') + "<a href=index.htm>");
   site.Write("d.htm", "<title>Nul\0inside</title><a href=b.htm\0junk>"s);
   site.Write("e.htm", noise);
+  // An unclosed title runs to the end of its page, as in a browser.
   EXPECT_EQ(Scan(0, root_ + "index.htm", kWizard),
             "Hostile | ROOT/index.htm\n"
-            "    | ROOT/e.htm\n"
             "  Many | ROOT/b.htm\n"
-            "  Nul | ROOT/d.htm\n"
-            "  Unclosed title | ROOT/a.htm\n"
+            "  Nul\xEF\xBF\xBDinside | ROOT/d.htm\n"
+            "  Unclosed title&lt;a href=&quot;index.htm&gt; | ROOT/a.htm\n"
+            "  e.htm | ROOT/e.htm\n"
             "Long | ROOT/c.htm\n");
   EXPECT_TRUE(log_->errors.empty());
 }
@@ -213,7 +218,8 @@ TEST_F(ScanTest, AddressesWithCharacterReferencesAreFoundOnDiskAndOverHttp) {
               "  Named | ROOT/a&b.html\n"
               "  Numbered | ROOT/x&y.html\n");
   }
-  EXPECT_THAT(server.Requests(), ::testing::ElementsAre("/index.htm", "/a&b.html", "/x&y.html"));
+  EXPECT_THAT(server.Requests(),
+              ::testing::ElementsAre("/index.htm", "/robots.txt", "/a&b.html", "/x&y.html"));
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
 }
 
@@ -248,13 +254,19 @@ class HttpScanTest : public ScanTest {
     std::filesystem::copy(kSite, site_.path(), std::filesystem::copy_options::recursive);
     std::string index = test::ReadBytes(site_ / "index.htm");
     site_.Write("index.htm", index.replace(index.find("http://127.0.0.1:1/"), 19, other_.Url("")));
-    site_.Write("archive/news.htm", test::ReadBytes(site_ / "news.htm"));
+    // Links on the page a redirect leads to count from its own folder.
+    std::string news = test::ReadBytes(site_ / "news.htm");
+    site_.Write("archive/news.htm", news.replace(news.find("index.htm"), 9, "../index.htm"));
     root_ = server_.Url("");
   }
 
-  // The tree from the served index.htm, the other site's pages under OTHER/.
+  // The tree from the served index.htm, the other site's pages under OTHER/,
+  // the news page under the address its redirect leads to.
   std::string ScanHttp(unsigned flags) {
     std::string tree = Scan(0, server_.Url("index.htm"), flags);
+    for (std::size_t at; (at = tree.find("ROOT/archive/")) != std::string::npos;) {
+      tree.erase(at + 5, 8);
+    }
     for (std::size_t at; (at = tree.find(other_.Url(""))) != std::string::npos;) {
       tree.replace(at, other_.Url("").size(), "OTHER/");
     }
@@ -276,10 +288,10 @@ TEST_F(HttpScanTest, OtherSitesAreAddedAndFollowedOnlyWhenAsked) {
   };
   const Row rows[] = {
       {kWizard, "", {}},
-      {kWizard | VELLUM_SCAN_ADD_OTHER_SITES, other, {"/page.htm"}},
+      {kWizard | VELLUM_SCAN_ADD_OTHER_SITES, other, {"/robots.txt", "/page.htm"}},
       {kWizard | VELLUM_SCAN_ADD_OTHER_SITES | VELLUM_SCAN_FOLLOW_OTHER_SITES,
        other + "    More | OTHER/more.htm\n",
-       {"/page.htm", "/page.htm", "/more.htm"}},
+       {"/robots.txt", "/page.htm", "/robots.txt", "/page.htm", "/more.htm"}},
   };
   std::size_t scans = 0;
   for (const Row& row : rows) {
@@ -288,8 +300,9 @@ TEST_F(HttpScanTest, OtherSitesAreAddedAndFollowedOnlyWhenAsked) {
     std::string tree = kNavigationTree;
     EXPECT_EQ(ScanHttp(row.flags), tree.insert(tree.find(home) + home.size(), row.below_home));
     EXPECT_EQ(other_.Requests(), row.other_requests);
-    // Every page, the redirect and the missing one, is fetched once per scan.
-    EXPECT_EQ(server_.Requests().size(), 11 * ++scans);
+    // Every page, the redirect, the missing one and robots.txt are fetched
+    // once per scan.
+    EXPECT_EQ(server_.Requests().size(), 12 * ++scans);
   }
   EXPECT_EQ(log_->info,
             std::vector<std::string>(
@@ -315,7 +328,7 @@ TEST_F(HttpScanTest, AWebPageLeadsNeitherToLocalFilesNorToMarkupInNames) {
                   private_page + "?x=:\">p</a><a href=\"" + host + "leaf.htm\">n</a>");
   site_.Write("leaf.htm", "<meta name=description content='A \"leaf\"'>");
   EXPECT_EQ(Scan(0, server_.Url("hostile.htm"), kWizard | VELLUM_SCAN_META_DESCRIPTION),
-            "&lt;img src=x onerror=alert(1)  | ROOT/hostile.htm\n"
+            "&lt;img src=x onerror=alert(1) | ROOT/hostile.htm\n"
             "  A &quot;leaf&quot; | ROOT/leaf.htm\n");
   EXPECT_THAT(server_.Requests(), ::testing::Contains(private_page));
 }

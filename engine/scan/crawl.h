@@ -1,0 +1,45 @@
+// How a scan crawls, and what it reports besides the tree.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "vellum/vellum.h"
+
+namespace vellum::scan {
+
+inline constexpr int kDefaultPageLimit = 100000;
+inline constexpr int kDefaultPageSeconds = 60;
+inline constexpr int kDefaultConnections = 4;
+
+struct CrawlSettings {
+  // The site's, kept with the project.
+  int page_limit = kDefaultPageLimit;
+  int depth_limit = 0;  // 0: any depth
+  std::string include;
+  std::string exclude;
+  int order = VELLUM_ORDER_NAME;
+  // The user's.
+  int page_seconds = kDefaultPageSeconds;
+  int connections = kDefaultConnections;
+  int delay_ms = 0;
+  bool honour_robots = true;
+};
+
+struct BrokenLink {
+  std::string address;
+  std::string page;  // the page that links it first; "" for the base page
+  int status = 0;    // HTTP status; 0 when none came
+  std::string reason;
+};
+
+struct ScanReport {
+  std::vector<BrokenLink> broken;
+  // Per page address: its Last-Modified, where the server sent one.
+  std::unordered_map<std::string, std::int64_t> modified;
+  int pages_read = 0;
+};
+
+}  // namespace vellum::scan

@@ -1,0 +1,369 @@
+#include "scan/site_graph.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "web/address.h"
+#include "web/charset.h"
+#include "web/http_request.h"
+#include "web/links.h"
+#include "web/page_access.h"
+#include "web/url_class.h"
+
+namespace vellum::scan {
+namespace {
+
+// Answers taken ahead of the one the crawl waits for are held in memory:
+// this many requests run or wait at most beyond it.
+constexpr std::size_t kReadAhead = 64;
+
+// The key pages are numbered by: a folder and its index page are one page.
+std::string PageKey(std::string_view address) {
+  if (std::optional<std::string> folder = web::IndexPageFolder(address)) return *folder;
+  return std::string(address);
+}
+
+// The last segment of an address's path, or its host: the name of a page
+// that names itself nowhere.
+std::string NameFromAddress(std::string_view address) {
+  address = address.substr(0, address.find_first_of("?#"));
+  const std::size_t scheme = address.find("://");
+  const std::size_t path = scheme == address.npos ? 0 : address.find('/', scheme + 3);
+  std::string_view rest = address.substr(path == address.npos ? address.size() : path);
+  while (!rest.empty() && (rest.back() == '/' || rest.back() == '\\')) rest.remove_suffix(1);
+  const std::size_t cut = rest.find_last_of("/\\");
+  std::string_view name = cut == rest.npos ? rest : rest.substr(cut + 1);
+  if (name.empty() && scheme != address.npos) {
+    name = address.substr(scheme + 3, (path == address.npos ? address.size() : path) - scheme - 3);
+  }
+  return std::string(name);
+}
+
+void ReportNotFound(std::string_view address, int report_mode) {
+  if (report_mode == core::kSilent) return;
+  const char* format = core::MessageText(core::ErrorCode::kFileNotFound);
+  if (format == nullptr) return;
+  const std::string cut(address.substr(0, address.find('#')));
+  const std::string message = core::FormatText(format, cut.c_str()) + "\n";
+  if (report_mode == core::kReportAsError) {
+    core::ReportError(message.c_str());
+  } else {
+    core::ReportInfo(message.c_str());
+  }
+}
+
+}  // namespace
+
+SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags,
+                     unsigned scan_flags, const CrawlSettings& settings, core::Progress& progress,
+                     ScanReport& report)
+    : base_(web::NormaliseAddress(base)),
+      excluded_(excluded),
+      link_flags_(link_flags | (settings.honour_robots ? web::kHonourNofollow : 0u)),
+      scan_flags_(scan_flags),
+      settings_(settings),
+      progress_(progress),
+      report_(report),
+      include_(settings.include),
+      exclude_(settings.exclude) {}
+
+int SiteGraph::Resolve(int number) const {
+  while (number >= 0 && pages_[number].alias_of >= 0) number = pages_[number].alias_of;
+  return number;
+}
+
+int SiteGraph::Find(std::string_view address) const {
+  auto found = numbers_.find(PageKey(address));
+  return found == numbers_.end() ? -1 : Resolve(found->second);
+}
+
+int SiteGraph::Number(std::string_view address, int referrer, int depth) {
+  std::string key = PageKey(address);
+  auto found = numbers_.find(key);
+  if (found != numbers_.end()) return Resolve(found->second);
+  urls_.emplace_back(address);
+  Page& page = pages_.emplace_back();
+  page.referrer = referrer;
+  page.depth = depth;
+  const int number = static_cast<int>(urls_.size() - 1);
+  numbers_.emplace(std::move(key), number);
+  if (Admits(number)) {
+    page.state = State::kQueued;
+    queue_.push_back(number);
+  }
+  return number;
+}
+
+// Whether a page met on the way is to be read at all.
+bool SiteGraph::Admits(int number) const {
+  if (number == 0) return true;  // the base page
+  const std::string& url = urls_[number];
+  if (excluded_ != nullptr && url == excluded_) return false;
+  if (!include_.empty() && !include_.Matches(url)) return false;
+  return exclude_.empty() || !exclude_.Matches(url);
+}
+
+// Whether the links of a page are read: those of the base page, and of the
+// pages inside the site unless the scan follows other sites too.
+bool SiteGraph::Follows(int number) const {
+  return number == 0 || !web::IsOutsideSite(urls_[number].c_str(), base_) ||
+         (link_flags_ & web::kFollowOutside) != 0;
+}
+
+bool SiteGraph::Crawl() {
+  web::FetchOptions options;
+  options.connections_per_host = settings_.connections;
+  options.delay_ms = settings_.delay_ms;
+  options.page_seconds = settings_.page_seconds;
+  fetcher_ = std::make_unique<web::Fetcher>(options);
+
+  Number(base_, -1, 0);
+  std::vector<web::FetchResult> finished;
+  while (taken_ < queue_.size()) {
+    if (!Dispatch()) return false;
+    // Take the answers in the order their pages were met.
+    while (taken_ < dispatched_) {
+      const int number = queue_[taken_];
+      auto answer = answers_.find(number);
+      if (pages_[number].state == State::kQueued && answer == answers_.end()) break;
+      if (answer != answers_.end()) {
+        web::FetchResult result = std::move(answer->second);
+        answers_.erase(answer);
+        if (pages_[number].state == State::kQueued) Take(number, result);
+      }
+      ++taken_;
+    }
+    if (taken_ < dispatched_ || (taken_ == dispatched_ && fetcher_->pending() > 0)) {
+      finished.clear();
+      if (fetcher_->Collect(finished)) {
+        for (web::FetchResult& result : finished) {
+          if (result.tag < 0) {
+            TakeRobots(result);
+          } else {
+            answers_.emplace(result.tag, std::move(result));
+          }
+        }
+      }
+    }
+  }
+  fetcher_.reset();
+  FinishLinks();
+  if (Read(base_number(), core::kReportAsError).state != State::kLoaded) return false;
+  return !progress_.stopped();
+}
+
+// Starts the reading of the pages met so far, as far as the read-ahead, the
+// limits and the hosts' robots.txt let it. False when the scan is to stop.
+bool SiteGraph::Dispatch() {
+  while (dispatched_ < queue_.size() && dispatched_ < taken_ + kReadAhead) {
+    const int number = queue_[dispatched_];
+    const std::string& url = urls_[number];
+    Page& page = pages_[number];
+    if (page.state != State::kQueued) {
+      ++dispatched_;
+      continue;
+    }
+    if (read_count_ >= settings_.page_limit) {
+      if (!limit_reported_) {
+        limit_reported_ = true;
+        core::ReportInfo(core::FormatText("Page limit reached: the scan reads %i pages at most\n",
+                                          settings_.page_limit)
+                             .c_str());
+      }
+      page.state = State::kUnread;
+      ++dispatched_;
+      continue;
+    }
+    const bool web_page = web::IsWebAddress(url.c_str());
+    if (web_page && settings_.honour_robots && number != 0 && WaitForRobots(url)) return true;
+    if (web_page && settings_.honour_robots && number != 0) {
+      const std::optional<web::RobotsRules>& rules = robots_[web::Fetcher::HostOf(url)];
+      const std::size_t scheme = url.find("://");
+      const std::size_t path = url.find('/', scheme + 3);
+      const std::string_view request =
+          path == std::string::npos ? std::string_view("/") : std::string_view(url).substr(path);
+      if (rules && !rules->Allows(request.substr(0, request.find('#')))) {
+        page.state = State::kUnread;
+        ++dispatched_;
+        continue;
+      }
+    }
+    progress_.set_total(static_cast<int32_t>(queue_.size()));
+    progress_.set_failed(static_cast<int32_t>(report_.broken.size()));
+    if (!progress_.Next(url.c_str())) return false;
+    ++read_count_;
+    ++dispatched_;
+    if (web_page) {
+      if (!fetcher_->Add(url, number, true)) Fail(number, 0, "the transfer could not be set up");
+      continue;
+    }
+    // A file of the base page that cannot be read says so itself, as a
+    // failure of the scan.
+    const int report_mode = number == 0 ? core::kReportAsError : core::kSilent;
+    core::LoadedText text;
+    if (web::LoadPage(url.c_str(), text, report_mode)) {
+      web::FetchResult result;
+      result.ok = true;
+      result.final_address = url;
+      result.body = std::move(text);
+      answers_.emplace(number, std::move(result));
+    } else {
+      Fail(number, 0, "not found");
+      page.reported = number == 0;
+    }
+  }
+  return true;
+}
+
+// True while the host of address has its robots.txt on the way: the crawl
+// waits for it before it asks the host for anything else.
+bool SiteGraph::WaitForRobots(const std::string& address) {
+  const std::string host = web::Fetcher::HostOf(address);
+  auto found = robots_.find(host);
+  if (found != robots_.end()) return !found->second.has_value() && fetcher_->pending() > 0;
+  robots_.emplace(host, std::nullopt);
+  robots_hosts_.push_back(host);
+  const int tag = -static_cast<int>(robots_hosts_.size());
+  if (!fetcher_->Add(host + "/robots.txt", tag, false)) {
+    robots_[host] = web::RobotsRules::Parse("", "Vellumark");
+    return false;
+  }
+  return true;
+}
+
+void SiteGraph::TakeRobots(const web::FetchResult& result) {
+  const std::string& host = robots_hosts_[static_cast<std::size_t>(-result.tag - 1)];
+  // No file, or none that could be had: every page may be read.
+  const std::string_view body =
+      result.ok ? std::string_view(result.body.data.get(), result.body.length) : std::string_view();
+  web::RobotsRules rules = web::RobotsRules::Parse(body, "Vellumark");
+  if (rules.crawl_delay_ms() > 0) fetcher_->SetHostDelay(host, rules.crawl_delay_ms());
+  robots_[host] = std::move(rules);
+}
+
+void SiteGraph::Fail(int number, int status, std::string reason) {
+  Page& page = pages_[number];
+  page.state = State::kFailed;
+  page.status = status;
+  page.reason = std::move(reason);
+  report_.broken.push_back(
+      {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", page.status, page.reason});
+}
+
+void SiteGraph::Take(int number, web::FetchResult& result) {
+  if (!result.ok) {
+    if (result.not_page) {
+      pages_[number].state = State::kNotPage;
+    } else {
+      Fail(number, static_cast<int>(result.status), result.reason);
+    }
+    return;
+  }
+  // Over HTTP the server says what is a page.
+  if (!result.content_type.empty() && !web::IsPageType(result.content_type)) {
+    pages_[number].state = State::kNotPage;
+    return;
+  }
+  // After a redirect the page is known by its final address, which keeps
+  // the bookmark of the link unless it brings one of its own.
+  std::string final_address = web::NormaliseAddress(result.final_address);
+  const std::size_t bookmark = urls_[number].find('#');
+  if (bookmark != std::string::npos && final_address.find('#') == std::string::npos) {
+    final_address += urls_[number].substr(bookmark);
+  }
+  if (final_address != urls_[number]) {
+    number = AliasTo(number, final_address);
+    if (number < 0) return;
+  }
+  if (result.modified >= 0) report_.modified[urls_[number]] = result.modified;
+  Parse(number, std::move(result.body), web::CharsetOfContentType(result.content_type));
+}
+
+// Makes number an alias of the page at address. The page that is to hold
+// what number read: -1 when that page was read already.
+int SiteGraph::AliasTo(int number, std::string_view address) {
+  const int depth = pages_[number].depth;
+  const int target = Number(address, pages_[number].referrer, depth);
+  if (target == number) return number;
+  pages_[number].state = State::kAlias;
+  pages_[number].alias_of = target;
+  Page& page = pages_[target];
+  if (page.state == State::kLoaded || page.state == State::kFailed ||
+      page.state == State::kNotPage) {
+    return -1;
+  }
+  // Read now, in place of its own request, should it still have one coming.
+  page.state = State::kLoaded;
+  page.depth = std::min(page.depth, depth);
+  return target;
+}
+
+void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charset) {
+  web::TagTokenizer tokenizer;
+  tokenizer.Attach(std::move(text));
+  web::PageHeadInfo head;
+  web::ReadHead(tokenizer, head, charset);
+  const std::string& url = urls_[number];
+  if (head.canonical && !head.canonical->empty()) {
+    // One page, one entry: a page of the site that names another address of
+    // the site as its own is kept under that address.
+    const std::optional<std::string> canonical =
+        web::Resolve(base_, url, *head.canonical, web::kPageLinks);
+    if (canonical && *canonical != url && !web::IsOutsideSite(canonical->c_str(), base_)) {
+      number = AliasTo(number, *canonical);
+      if (number < 0) return;
+    }
+  }
+  Page& page = pages_[number];
+  page.state = State::kLoaded;
+  ++report_.pages_read;
+  // The description falls back to the title, the title to the address.
+  const bool by_description = (scan_flags_ & VELLUM_SCAN_META_DESCRIPTION) != 0;
+  std::optional<std::string>& name =
+      by_description && head.description && !head.description->empty() ? head.description
+                                                                       : head.title;
+  page.name = core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(urls_[number]));
+  page.noindex = settings_.honour_robots && head.noindex && number != 0;
+  if (!Follows(number) || (settings_.honour_robots && head.nofollow) ||
+      (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit)) {
+    return;
+  }
+  CountedStringList links{};
+  web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
+  const int depth = page.depth + 1;
+  std::vector<int> numbers;
+  numbers.reserve(links.Count);
+  for (int i = 0; i < links.Count; ++i)
+    numbers.push_back(Number(links.Entries[i].Text, number, depth));
+  core::Clear(links);
+  pages_[number].links = std::move(numbers);
+}
+
+// Links that name an alias name the page itself, once.
+void SiteGraph::FinishLinks() {
+  std::vector<int> seen_on(pages_.size(), -1);  // the last page a link was seen on
+  for (std::size_t number = 0; number < pages_.size(); ++number) {
+    std::vector<int>& links = pages_[number].links;
+    std::size_t kept = 0;
+    for (const int link : links) {
+      const int page = Resolve(link);
+      if (seen_on[page] == static_cast<int>(number)) continue;
+      seen_on[page] = static_cast<int>(number);
+      links[kept++] = page;
+    }
+    links.resize(kept);
+  }
+}
+
+const SiteGraph::Page& SiteGraph::Read(int number, int report_mode) {
+  Page& page = pages_[Resolve(number)];
+  if (page.state == State::kFailed && !page.reported) {
+    page.reported = true;
+    ReportNotFound(urls_[Resolve(number)], report_mode);
+  }
+  return page;
+}
+
+}  // namespace vellum::scan

@@ -1,0 +1,113 @@
+// The pages of a navigation scan and the links between them, read before
+// the tree is built: breadth first from the base page, over HTTP several at
+// a time. Pages are numbered as they are met; whatever order the answers
+// come back in, they are taken in that order, so that the numbering, the
+// depths and the limits are those of a crawl that reads one page at a time.
+// The tree is built afterwards from the graph alone: the bodies of the pages
+// are dropped as soon as their names and links are taken.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <memory>
+
+#include "core/address_patterns.h"
+#include "core/file_loading.h"
+#include "core/progress.h"
+#include "scan/crawl.h"
+#include "web/fetcher.h"
+#include "web/robots.h"
+
+namespace vellum::scan {
+
+class SiteGraph {
+ public:
+  enum class State : uint8_t {
+    kUnread,   // not reached, or left out by a limit or a rule
+    kQueued,   // waiting for its answer
+    kLoaded,   // read: name and links known
+    kFailed,   // could not be read (reported when the tree asks for it)
+    kNotPage,  // the server answered with something else than a page
+    kAlias,    // another address of the page alias_of
+  };
+
+  struct Page {
+    State state = State::kUnread;
+    bool noindex = false;
+    bool reported = false;
+    int depth = 0;
+    int referrer = -1;  // the page the address was first met on
+    int alias_of = -1;
+    int status = 0;
+    std::optional<std::string> name;
+    std::vector<int> links;  // in order of first appearance, aliases resolved
+    std::string reason;
+  };
+
+  SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
+            const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
+
+  // Reads the site. False when the base page could not be read (reported
+  // through the error callback) or the progress callback stopped the scan.
+  bool Crawl();
+
+  const std::string& base() const { return base_; }
+  unsigned link_flags() const { return link_flags_; }
+  int base_number() const { return Resolve(0); }
+
+  // The page an address names, aliases resolved; -1 when it was never met.
+  int Find(std::string_view address) const;
+  int Resolve(int number) const;
+  const std::string& Url(int number) const { return urls_[number]; }
+
+  // The page as the tree asks for it: a page that failed is reported, once,
+  // as report_mode asks.
+  const Page& Read(int number, int report_mode);
+
+ private:
+  int Number(std::string_view address, int referrer, int depth);
+  bool Follows(int number) const;
+  bool Admits(int number) const;
+  bool Dispatch();
+  void Take(int number, web::FetchResult& result);
+  void Parse(int number, core::LoadedText text, std::string_view charset);
+  void Fail(int number, int status, std::string reason);
+  int AliasTo(int number, std::string_view address);
+  void FinishLinks();
+  bool WaitForRobots(const std::string& address);
+  void TakeRobots(const web::FetchResult& result);
+
+  std::string base_;
+  const char* excluded_;
+  unsigned link_flags_;
+  unsigned scan_flags_;
+  CrawlSettings settings_;
+  core::Progress& progress_;
+  ScanReport& report_;
+  core::AddressPatterns include_;
+  core::AddressPatterns exclude_;
+
+  std::deque<std::string> urls_;  // stable, so that the index can view them
+  std::deque<Page> pages_;
+  std::unordered_map<std::string, int> numbers_;  // by PageKey
+  std::vector<int> queue_;                        // pages to read, in the order they were met
+  std::size_t dispatched_ = 0;
+  std::size_t taken_ = 0;
+  int read_count_ = 0;
+  bool limit_reported_ = false;
+
+  // robots.txt of each host, once its answer came; a host whose file is
+  // on its way is present without rules.
+  std::unordered_map<std::string, std::optional<web::RobotsRules>> robots_;
+  std::vector<std::string> robots_hosts_;  // by -1 - tag
+  std::unique_ptr<web::Fetcher> fetcher_;
+  std::unordered_map<int, web::FetchResult> answers_;
+};
+
+}  // namespace vellum::scan

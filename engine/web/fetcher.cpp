@@ -1,0 +1,196 @@
+#include "web/fetcher.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/messages.h"
+#include "core/text_utils.h"
+#include "web/http_download.h"
+#include "web/http_request.h"
+
+namespace vellum::web {
+
+struct Fetcher::Transfer {
+  Transfer(std::string address, int tag, bool pages_only, std::string host)
+      : address(std::move(address)),
+        request(RequestAddress(this->address.substr(0, this->address.find('#')))),
+        tag(tag),
+        pages_only(pages_only),
+        host(std::move(host)),
+        received(CurrentDownloadLimits().max_bytes) {}
+
+  std::string address;
+  std::string request;
+  int tag;
+  bool pages_only;
+  std::string host;
+  Received received;
+};
+
+Fetcher::Fetcher(const FetchOptions& options) : options_(options) {
+  options_.connections_per_host = std::max(options_.connections_per_host, 1);
+  if (!InitialiseTransfers()) return;
+  multi_ = curl_multi_init();
+  headers_ = curl_slist_append(nullptr, "Cache-Control: no-cache");
+  if (multi_ == nullptr) return;
+  curl_multi_setopt(multi_, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
+  curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS,
+                    static_cast<long>(options_.connections_per_host));
+}
+
+Fetcher::~Fetcher() {
+  for (auto& [handle, transfer] : running_) {
+    curl_multi_remove_handle(multi_, handle);
+    curl_easy_cleanup(handle);
+  }
+  for (CURL* handle : idle_handles_) curl_easy_cleanup(handle);
+  if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  curl_slist_free_all(headers_);
+}
+
+std::string Fetcher::HostOf(const std::string& address) {
+  const std::size_t scheme = address.find("://");
+  if (scheme == std::string::npos) return {};
+  const std::size_t end = address.find_first_of("/?#", scheme + 3);
+  std::string host = address.substr(0, end);
+  for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return host;
+}
+
+bool Fetcher::Add(const std::string& address, int tag, bool pages_only) {
+  if (multi_ == nullptr || headers_ == nullptr) return false;
+  std::string host = HostOf(address);
+  Host& record = hosts_[host];
+  if (record.delay_ms == 0) record.delay_ms = options_.delay_ms;
+  record.waiting.push_back(std::make_unique<Transfer>(address, tag, pages_only, std::move(host)));
+  ++pending_;
+  return true;
+}
+
+void Fetcher::SetHostDelay(const std::string& host, int delay_ms) {
+  Host& record = hosts_[host];
+  record.delay_ms = std::max({record.delay_ms, options_.delay_ms, delay_ms});
+}
+
+long Fetcher::StartReady() {
+  const auto now = std::chrono::steady_clock::now();
+  long wait_ms = -1;
+  for (auto& [name, host] : hosts_) {
+    // With a pause between requests, one runs at a time.
+    const int limit = host.delay_ms > 0 ? 1 : options_.connections_per_host;
+    while (!host.waiting.empty() && host.running < limit) {
+      if (host.delay_ms > 0 && now < host.next_start) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(host.next_start - now).count();
+        wait_ms = wait_ms < 0 ? left : std::min<long>(wait_ms, left);
+        break;
+      }
+      std::unique_ptr<Transfer> transfer = std::move(host.waiting.front());
+      host.waiting.pop_front();
+      CURL* handle = nullptr;
+      if (idle_handles_.empty()) {
+        handle = curl_easy_init();
+      } else {
+        handle = idle_handles_.back();
+        idle_handles_.pop_back();
+        curl_easy_reset(handle);
+      }
+      if (handle == nullptr || !ConfigureRequest(handle, transfer->request, transfer->received,
+                                                 headers_, options_.page_seconds)) {
+        // Answered at once as failed by the next Collect.
+        if (handle != nullptr) curl_easy_cleanup(handle);
+        host.waiting.push_front(std::move(transfer));
+        return 0;
+      }
+      if (transfer->pages_only) transfer->received.set_pages_only(handle);
+      curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
+      curl_easy_setopt(handle, CURLOPT_PRIVATE, transfer.get());
+      curl_multi_add_handle(multi_, handle);
+      running_.emplace(handle, std::move(transfer));
+      ++host.running;
+      host.next_start = now + std::chrono::milliseconds(host.delay_ms);
+    }
+  }
+  return wait_ms;
+}
+
+void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done) {
+  auto found = running_.find(handle);
+  if (found == running_.end()) return;
+  std::unique_ptr<Transfer> transfer = std::move(found->second);
+  running_.erase(found);
+  curl_multi_remove_handle(multi_, handle);
+  --hosts_[transfer->host].running;
+  --pending_;
+
+  FetchResult result;
+  result.tag = transfer->tag;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.status);
+  const char* effective = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
+  result.final_address = effective != nullptr ? effective : transfer->address;
+  const char* type = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+  if (type != nullptr) result.content_type = type;
+  curl_off_t modified = -1;
+  if (curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &modified) == CURLE_OK && modified >= 0) {
+    result.modified = modified;
+  }
+  const Received& received = transfer->received;
+  result.not_page = received.not_page();
+  if (received.out_of_memory()) {
+    result.reason = "out of memory";
+  } else if (received.too_large()) {
+    result.reason = "larger than the download limit";
+  } else if (code == CURLE_OPERATION_TIMEDOUT) {
+    result.reason = core::FormatText("no answer within the time limit (%ld s)",
+                                     options_.page_seconds > 0 ? options_.page_seconds : 0L);
+  } else if (code == CURLE_HTTP_RETURNED_ERROR) {
+    result.reason = core::FormatText("HTTP status %ld", result.status);
+  } else if (code != CURLE_OK && !result.not_page) {
+    result.reason = curl_easy_strerror(code);
+  } else if (!result.not_page && !transfer->received.TakeInto(result.body)) {
+    result.reason = "out of memory";
+  }
+  result.ok = result.reason.empty() && !result.not_page;
+  idle_handles_.push_back(handle);
+  done.push_back(std::move(result));
+}
+
+bool Fetcher::Collect(std::vector<FetchResult>& done) {
+  if (pending_ == 0 || multi_ == nullptr) return false;
+  const std::size_t before = done.size();
+  while (done.size() == before) {
+    const long wait_ms = StartReady();
+    if (running_.empty()) {
+      if (wait_ms == 0) {
+        // A transfer that could not be set up: give it back as failed.
+        for (auto& [name, host] : hosts_) {
+          if (host.waiting.empty()) continue;
+          FetchResult result;
+          result.tag = host.waiting.front()->tag;
+          result.reason = "the transfer could not be set up";
+          host.waiting.pop_front();
+          --pending_;
+          done.push_back(std::move(result));
+          return true;
+        }
+      }
+      if (wait_ms > 0) curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait_ms), nullptr);
+      continue;
+    }
+    int still_running = 0;
+    curl_multi_perform(multi_, &still_running);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+      if (message->msg == CURLMSG_DONE) Finish(message->easy_handle, message->data.result, done);
+    }
+    if (done.size() == before) {
+      const int timeout = wait_ms >= 0 ? static_cast<int>(std::min<long>(wait_ms, 1000)) : 1000;
+      curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
+    }
+  }
+  return true;
+}
+
+}  // namespace vellum::web

@@ -1,0 +1,90 @@
+// Concurrent downloads over libcurl's multi interface: requests run several
+// at a time, at most a set number per host (HTTP keep-alive, and HTTP/2
+// multiplexing where the server offers it), with an optional pause between
+// two requests to one host. Single-threaded: the caller adds requests and
+// collects answers as they finish.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/file_loading.h"
+
+namespace vellum::web {
+
+struct FetchOptions {
+  int connections_per_host = 4;
+  int delay_ms = 0;       // between the starts of two requests to one host
+  long page_seconds = 0;  // a whole transfer at most; 0: no limit
+};
+
+struct FetchResult {
+  int tag = 0;
+  bool ok = false;             // a body came (an HTTP status below 400)
+  bool not_page = false;       // the server answered with something else than HTML
+  long status = 0;             // the last HTTP status; 0 when none came
+  std::string reason;          // why it failed, in words; empty when ok
+  std::string final_address;   // after redirects
+  std::string content_type;    // "" when the server named none
+  std::int64_t modified = -1;  // Last-Modified, seconds since 1970; -1 unknown
+  core::LoadedText body;
+};
+
+class Fetcher {
+ public:
+  explicit Fetcher(const FetchOptions& options);
+  ~Fetcher();
+  Fetcher(const Fetcher&) = delete;
+  Fetcher& operator=(const Fetcher&) = delete;
+
+  // Queues a GET of address (its "#" part left out). tag comes back in the
+  // result. With pages_only, an answer that the server says is not HTML ends
+  // at its first bytes. False when the transfers cannot be set up at all.
+  bool Add(const std::string& address, int tag, bool pages_only);
+
+  // Sets a host's pause, when longer than the one of the options (a
+  // robots.txt Crawl-delay); host as HostOf gives it.
+  void SetHostDelay(const std::string& host, int delay_ms);
+
+  // Runs the transfers until at least one has finished and appends what
+  // finished to done. False when nothing was queued or running.
+  bool Collect(std::vector<FetchResult>& done);
+
+  // Requests queued or running.
+  std::size_t pending() const { return pending_; }
+
+  // "scheme://host:port" of an address, lower-cased: what connections are
+  // counted by.
+  static std::string HostOf(const std::string& address);
+
+ private:
+  struct Transfer;
+  struct Host {
+    std::deque<std::unique_ptr<Transfer>> waiting;
+    int running = 0;
+    int delay_ms = 0;
+    std::chrono::steady_clock::time_point next_start{};
+  };
+
+  // Starts what the hosts' limits let start; the time until a paused host
+  // may start its next request, when one is waiting for that.
+  long StartReady();
+  void Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done);
+
+  FetchOptions options_;
+  CURLM* multi_ = nullptr;
+  curl_slist* headers_ = nullptr;
+  std::unordered_map<std::string, Host> hosts_;
+  std::unordered_map<CURL*, std::unique_ptr<Transfer>> running_;
+  std::vector<CURL*> idle_handles_;
+  std::size_t pending_ = 0;
+};
+
+}  // namespace vellum::web

@@ -61,7 +61,9 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
                      ScanReport& report)
     : base_(web::NormaliseAddress(base)),
       excluded_(excluded),
-      link_flags_(link_flags | (settings.honour_robots ? web::kHonourNofollow : 0u)),
+      // Over HTTP the answer says what is a page, whatever its address.
+      link_flags_(link_flags | web::kTypelessWebPages |
+                  (settings.honour_robots ? web::kHonourNofollow : 0u)),
       scan_flags_(scan_flags),
       settings_(settings),
       progress_(progress),

@@ -102,6 +102,14 @@ std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view
   return MergeWithLocalPage(page, value);
 }
 
+// True when the last segment of link's path (before "?" and "#") has a
+// dot: "a/b.pdf", not "a/b" or "a/b/".
+bool HasExtension(std::string_view link) {
+  const std::string_view path = link.substr(0, link.find_first_of("?#"));
+  const std::size_t segment = path.find_last_of('/');
+  return path.find('.', segment == path.npos ? 0 : segment) != path.npos;
+}
+
 bool IsSelected(const std::string& link, unsigned flags) {
   switch (ClassifyLink(link)) {
     case LinkClass::kFtpPage:
@@ -117,7 +125,9 @@ bool IsSelected(const std::string& link, unsigned flags) {
     case LinkClass::kOtherScheme:
       return (flags & kOtherSchemes) != 0;
     case LinkClass::kPage:
-      return (flags & kPageLinks) != 0 && HasPageExtension(link);
+      return (flags & kPageLinks) != 0 &&
+             (HasPageExtension(link) ||
+              ((flags & kTypelessWebPages) != 0 && IsHttp(link) && !HasExtension(link)));
   }
   return false;
 }

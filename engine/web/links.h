@@ -32,6 +32,9 @@ inline constexpr unsigned kNoSubfolders = core::kNoSubfolders;  // 0x400, folder
 inline constexpr unsigned kOutsideSite = 0x800;                 // accept links outside the site
 inline constexpr unsigned kFollowOutside = 0x1000;   // collect the links of pages outside it
 inline constexpr unsigned kHonourNofollow = 0x2000;  // pass over A and AREA with REL "nofollow"
+// With kPageLinks: an HTTP link without an extension ("d/", "/extless")
+// is taken too, for the server's answer to tell whether it is a page.
+inline constexpr unsigned kTypelessWebPages = 0x4000;
 
 // The link that value, found on page, stands for, in normal form; nothing
 // when it is to be dropped. Blanks around value are ignored. A relative value

@@ -1,10 +1,11 @@
 // Times one scan of the engine and prints one line of figures:
 //
-//   scan_bench MODE BASE [SCAN_FLAGS]
+//   scan_bench MODE BASE [SCAN_FLAGS [CONNECTIONS]]
 //
 // MODE 0 follows the links from the base page (a path or a web address),
 // MODE 1 lists the base folder. SCAN_FLAGS defaults to the wizard's usual
-// choice (bookmarks and arguments ignored). Prints the pages in the tree,
+// choice (bookmarks and arguments ignored); CONNECTIONS (to one server at
+// once) to the crawl's default. Prints the pages in the tree,
 // the wall time of the scan, the peak resident set of the process and the
 // pages per second.
 #include <sys/resource.h>
@@ -44,13 +45,15 @@ int CountPages(const MapItemList& tree) {
 int main(int argc, char** argv) {
   using namespace vellum;
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s MODE BASE [SCAN_FLAGS]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s MODE BASE [SCAN_FLAGS [CONNECTIONS]]\n", argv[0]);
     return 2;
   }
   const int mode = std::atoi(argv[1]);
   const std::string base = argv[2];
   const unsigned flags = argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 0))
                                   : VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
+  scan::CrawlSettings settings;
+  if (argc > 4) settings.connections = std::atoi(argv[4]);
 
   std::string temp = (std::filesystem::temp_directory_path() / "scan-bench-XXXXXX").string();
   if (mkdtemp(temp.data()) == nullptr) return 1;
@@ -65,7 +68,9 @@ int main(int argc, char** argv) {
   params.Items = &tree;
 
   const auto start = std::chrono::steady_clock::now();
-  const int result = scan::ScanSite(params, tree, flags);
+  core::Progress progress(VELLUM_PROGRESS_SCAN);
+  scan::ScanReport report;
+  const int result = scan::ScanSite(params, tree, flags, settings, progress, report);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 

@@ -94,7 +94,7 @@ NormalPath RemoveDotSegments(std::string_view path, std::size_t root, bool roote
   }
   result.text = path.substr(0, root);
   for (std::string_view piece : kept) result.text += piece;
-  if (result.text.empty() && !path.empty()) result.text = ".";
+  if (result.text.empty() && !path.empty()) result.text.assign(1, '.');
   return result;
 }
 

@@ -2,9 +2,9 @@
 
 namespace vellum::project {
 
-bool SiteSettings::IsDefault() const {
-  return page_limit == 0 && depth_limit == 0 && include.empty() && exclude.empty() && order == 0 &&
-         site_url.empty() && scan_base.empty() && modified.empty();
+bool SiteSettings::HasSettings() const {
+  return page_limit != 0 || depth_limit != 0 || !include.empty() || !exclude.empty() ||
+         order != 0 || !site_url.empty();
 }
 
 SiteSettings& TheSiteSettings() {

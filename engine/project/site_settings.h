@@ -1,9 +1,10 @@
 // What a project keeps about its site beyond the records of the public
 // header: the limits and filters of its scans, the order of its tree, the
 // public address of a site scanned from disk, and what the last scan learnt
-// of each page's time. Stored in the project file's VellumSite section, which
-// is written only when something in it differs from the defaults, so that
-// projects that use none of it keep their files byte for byte.
+// of each page's time. Stored in the project file's VellumSite section: the
+// settings when any differs from its default, the record of the last scan
+// when the project has settings or publishes an XML site map, which needs
+// it. So projects that use none of it keep their files byte for byte.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,11 @@ struct SiteSettings {
   // 1970 (UTC), where the scan learnt one.
   std::unordered_map<std::string, int64_t> modified;
 
-  bool IsDefault() const;
+  // Whether any setting differs from its default (the record of the last
+  // scan left aside).
+  bool HasSettings() const;
+  // Whether it holds nothing at all, the record of the last scan included.
+  bool IsDefault() const { return !HasSettings() && scan_base.empty() && modified.empty(); }
 };
 
 // The settings of the open project; reset when the project is closed.

@@ -328,12 +328,22 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
                                                                        : head.title;
   page.name = core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(urls_[number]));
   page.noindex = settings_.honour_robots && head.noindex && number != 0;
-  if (!Follows(number) || (settings_.honour_robots && head.nofollow) ||
-      (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit)) {
-    return;
-  }
+  if (!Follows(number) || (settings_.honour_robots && head.nofollow)) return;
   CountedStringList links{};
   web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
+  if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
+    // Said once, when the limit leaves a page unmet, not merely unfollowed.
+    for (int i = 0; i < links.Count && !depth_reported_; ++i) {
+      if (numbers_.count(PageKey(links.Entries[i].Text)) != 0) continue;
+      depth_reported_ = true;
+      core::ReportInfo(
+          core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
+                           settings_.depth_limit)
+              .c_str());
+    }
+    core::Clear(links);
+    return;
+  }
   const int depth = page.depth + 1;
   std::vector<int> numbers;
   numbers.reserve(links.Count);

@@ -101,6 +101,7 @@ class SiteGraph {
   std::size_t taken_ = 0;
   int read_count_ = 0;
   bool limit_reported_ = false;
+  bool depth_reported_ = false;
 
   // robots.txt of each host, once its answer came; a host whose file is
   // on its way is present without rules.

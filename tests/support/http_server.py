@@ -10,6 +10,13 @@ Besides the files of the folder it answers:
   /_stall              the status line and headers, then nothing
   /_gzip/PATH          the file PATH compressed, with Content-Encoding: gzip,
   /_deflate/PATH       or deflate, whatever the request accepts
+  /_latin1/PATH        the file PATH as "text/html; charset=iso-8859-1"
+  /_drip/N             a page of N bytes, sent at 2 bytes a second
+  /trap/N              a page titled "Trap N" that links /trap/N+1, for any N:
+                       a site without end
+  --html-without-extension
+                       files whose name has no extension are sent as
+                       text/html (else as application/octet-stream)
 """
 
 import argparse
@@ -17,12 +24,15 @@ import functools
 import gzip
 import http.server
 import sys
+import os
 import threading
+import time
 import zlib
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     redirects = {}
+    html_without_extension = False
     encoders = {"_gzip": gzip.compress, "_deflate": zlib.compress}
 
     def do_GET(self):
@@ -46,6 +56,30 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             self.wfile.flush()
             threading.Event().wait()
+        elif self.path.startswith("/trap/") and self.path[6:].isdigit():
+            number = int(self.path[6:])
+            self.send_page(b'<title>Trap %d</title><a href="/trap/%d">next</a>'
+                           % (number, number + 1))
+        elif self.path.startswith("/_drip/") and self.path[7:].isdigit():
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", self.path[7:])
+            self.end_headers()
+            try:
+                for _ in range(0, int(self.path[7:]), 2):
+                    self.wfile.write(b"xx")
+                    self.wfile.flush()
+                    time.sleep(1)
+            except ConnectionError:
+                pass  # the client gave up waiting
+        elif self.path.startswith("/_latin1/"):
+            try:
+                with open(self.translate_path(self.path[len("/_latin1"):]), "rb") as page:
+                    body = page.read()
+            except OSError:
+                self.send_error(404)
+                return
+            self.send_page(body, "text/html; charset=iso-8859-1")
         elif self.path.split("/")[1] in self.encoders:
             encoding = self.path.split("/")[1][1:]
             path = self.translate_path(self.path[len(encoding) + 2:])
@@ -64,6 +98,18 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         else:
             super().do_GET()
 
+    def send_page(self, body, content_type="text/html"):
+        self.send_response(200)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def guess_type(self, path):
+        if self.html_without_extension and not os.path.splitext(path)[1]:
+            return "text/html"
+        return super().guess_type(path)
+
     def log_request(self, code="-", size="-"):
         code = getattr(code, "value", code)
         sys.stdout.write("request %s %s %s\n" % (self.command, self.path, code))
@@ -77,8 +123,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--directory", required=True)
     parser.add_argument("--redirect", nargs=2, action="append", default=[])
+    parser.add_argument("--html-without-extension", action="store_true")
     options = parser.parse_args()
     Handler.redirects = dict(options.redirect)
+    Handler.html_without_extension = options.html_without_extension
     handler = functools.partial(Handler, directory=options.directory)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     server.daemon_threads = True

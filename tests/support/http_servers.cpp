@@ -8,12 +8,13 @@
 namespace vellum::test {
 
 HttpServer::HttpServer(const std::string& root, const std::string& log_path,
-                       const Redirects& redirects) {
+                       const Redirects& redirects, bool html_without_extension) {
   std::vector<std::string> command = {
       "/usr/bin/python3", "-u", VELLUM_TEST_SUPPORT_DIR "/http_server.py", "--directory", root};
   for (const auto& [from, to] : redirects) {
     command.insert(command.end(), {"--redirect", from, to});
   }
+  if (html_without_extension) command.push_back("--html-without-extension");
   process_ = std::make_unique<ChildProcess>(command, log_path);
   port_ = std::stoi(process_->WaitForLog("serving on port ([0-9]+)"));
 }

@@ -13,13 +13,17 @@
 namespace vellum::test {
 
 // Serves a folder (tests/support/http_server.py): files as they are, the
-// given redirects as 302 answers, /_stream/N and /_stall for misbehaving
-// answers, /_gzip/PATH and /_deflate/PATH for files sent compressed unasked.
+// given redirects as 302 answers, /_stream/N, /_stall and /_drip/N (N bytes
+// at 2 a second) for misbehaving answers, /_gzip/PATH and /_deflate/PATH for
+// files sent compressed unasked, /_latin1/PATH for a file whose charset the
+// Content-Type names, and /trap/N: pages that link on without end.
 class HttpServer {
  public:
   using Redirects = std::vector<std::pair<std::string, std::string>>;
-  // The log goes to log_path.
-  HttpServer(const std::string& root, const std::string& log_path, const Redirects& redirects = {});
+  // The log goes to log_path. With html_without_extension, files without an
+  // extension are sent as text/html, not as application/octet-stream.
+  HttpServer(const std::string& root, const std::string& log_path, const Redirects& redirects = {},
+             bool html_without_extension = false);
 
   int port() const { return port_; }
   // "http://127.0.0.1:PORT/" followed by path.

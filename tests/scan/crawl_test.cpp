@@ -1,0 +1,302 @@
+// The crawl over HTTP against real local servers: the ordinary spellings of
+// links on the web, robots rules, limits, encodings, the orders of the tree,
+// broken links, and the same tree whatever the number of connections.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "config/engine_config.h"
+#include "core/map_item_list.h"
+#include "core/memory.h"
+#include "scan/site_scan.h"
+#include "support/http_servers.h"
+#include "support/map_tree.h"
+#include "support/message_log.h"
+#include "support/scratch_dir.h"
+#include "web/page_access.h"
+
+namespace vellum::scan {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr unsigned kWizard =
+    VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
+const std::string kFixtures = VELLUM_SCAN_FIXTURES;
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+class CrawlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = &test::InstallMessageLog();
+    config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
+    config::TheConfig().TempFolder = core::CopyText(temp_ / "");
+  }
+
+  void TearDown() override {
+    core::Clear(tree_);
+    web::PurgePageCache();
+    config::ReleaseMember(config::TheConfig().ExtPage);
+    config::ReleaseMember(config::TheConfig().TempFolder);
+  }
+
+  // The tree of a navigation scan from base, dumped against root.
+  std::string Scan(const std::string& base, const std::string& root, unsigned flags = kWizard) {
+    core::Clear(tree_);
+    web::PurgePageCache();
+    SiteMapParams params{};
+    params.BasePath = base.c_str();
+    params.Items = &tree_;
+    core::Progress progress(VELLUM_PROGRESS_SCAN);
+    report_ = {};
+    result_ = ScanSite(params, tree_, flags, settings_, progress, report_);
+    return test::DumpTree(tree_, root);
+  }
+
+  // Copies a fixture site into site_, its "PORT" made the port of server.
+  void CopyFixture(const std::string& name, const test::HttpServer& server) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kFixtures + name)) {
+      if (!entry.is_regular_file()) continue;
+      std::string text = test::ReadBytes(entry.path());
+      ReplaceAll(text, "PORT", std::to_string(server.port()));
+      site_.Write(entry.path().lexically_relative(kFixtures + name).string(), text);
+    }
+  }
+
+  test::MessageLog* log_ = nullptr;
+  test::ScratchDir temp_, site_, logs_;
+  MapItemList tree_{};
+  int result_ = -1;
+  CrawlSettings settings_;
+  ScanReport report_;
+};
+
+TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
+  test::HttpServer server(site_.path().string(), logs_ / "site.log",
+                          {{"/moved.html", "/new/moved.html"}}, true);
+  CopyFixture("/patterns", server);
+  const std::string pages =
+      "  Area | ROOT/area.html\n"
+      "  Based | ROOT/based.html\n"
+      "    In B | ROOT/b/inb.html\n"
+      "  Blank after | ROOT/ws.html\n"
+      "  Case | ROOT/case.html\n"
+      "  Folder D | ROOT/d/\n"
+      "  Frame | ROOT/frame.html\n"
+      "  Iframe | ROOT/iframe.html\n"
+      "  Moved | ROOT/new/moved.html\n"
+      "    Sibling | ROOT/new/sibling.html\n"
+      "  No extension | ROOT/extless\n"
+      "  Up | ROOT/up.html\n"
+      "  notitle.html | ROOT/notitle.html\n";
+  struct Row {
+    std::string base;
+    int connections;
+    std::string home;
+  };
+  const Row rows[] = {
+      {server.Url("index.html"), 1, "ROOT/index.html"},
+      {server.Url("index.html"), 4, "ROOT/index.html"},
+      // A base without its final slash is the site's home page.
+      {"http://127.0.0.1:" + std::to_string(server.port()), 4, "ROOT/"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.base + " " + std::to_string(row.connections));
+    settings_.connections = row.connections;
+    *log_ = {};
+    // The page that links back to the home page stands beside it.
+    EXPECT_EQ(Scan(row.base, server.Url("")),
+              "A | ROOT/a.html\nPatterns | " + row.home + "\n" + pages);
+    EXPECT_EQ(result_, 1);
+    ASSERT_EQ(report_.broken.size(), 1u);
+    EXPECT_EQ(report_.broken[0].address, server.Url("missing.html"));
+    EXPECT_EQ(report_.broken[0].page, server.Url(row.home.substr(5)));
+    EXPECT_EQ(report_.broken[0].status, 404);
+    EXPECT_THAT(log_->info, ElementsAre("file '" + server.Url("missing.html") + "' not found\n"));
+  }
+  // The loop ends on disk too, each page once.
+  const std::string on_disk = Scan(site_ / "index.html", site_ / "");
+  EXPECT_THAT(on_disk, HasSubstr("A | ROOT/a.html\nPatterns | ROOT/index.html\n  Area"));
+  EXPECT_THAT(on_disk, Not(HasSubstr("ROOT/./")));
+}
+
+TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  CopyFixture("/robots", server);
+  struct Row {
+    bool honour_robots;
+    std::string tree;
+    std::vector<std::string> unread;
+  };
+  const Row rows[] = {
+      {true,
+       "Robots | ROOT/index.html\n"
+       "  Canon B | ROOT/canon-a.html\n"
+       "  Nofollow | ROOT/nofollow.html\n",
+       {"/private/secret.html", "/hidden.html", "/relnf.html"}},
+      {false,
+       "Robots | ROOT/index.html\n"
+       "  Canon B | ROOT/canon-a.html\n"
+       "  Nofollow | ROOT/nofollow.html\n"
+       "    Hidden | ROOT/hidden.html\n"
+       "  Noindex | ROOT/noindex.html\n"
+       "  Rel nofollow | ROOT/relnf.html\n"
+       "  Secret | ROOT/private/secret.html\n",
+       {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.honour_robots);
+    settings_.honour_robots = row.honour_robots;
+    const std::size_t before = server.Requests().size();
+    EXPECT_EQ(Scan(server.Url("index.html"), server.Url("")), row.tree);
+    const std::vector<std::string> all = server.Requests();
+    const std::vector<std::string> requests(all.begin() + static_cast<long>(before), all.end());
+    for (const std::string& path : row.unread) EXPECT_THAT(requests, Not(Contains(path)));
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "/robots.txt"), row.honour_robots);
+  }
+  EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
+}
+
+TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  struct Row {
+    int page_limit;
+    int depth_limit;
+    std::string include, exclude;
+    int last_read;  // the last /trap/N asked for
+    std::vector<std::string> info;
+  };
+  const Row rows[] = {
+      {5, 0, "", "", 4, {"Page limit reached: the scan reads 5 pages at most\n"}},
+      {100, 3, "", "", 3, {"Depth limit reached: the scan follows links 3 deep at most\n"}},
+      {100, 0, "*/trap/?", "", 9, {}},
+      {100, 0, "", "*/trap/1?; */trap/4", 3, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.last_read);
+    *log_ = {};
+    settings_.page_limit = row.page_limit;
+    settings_.depth_limit = row.depth_limit;
+    settings_.include = row.include;
+    settings_.exclude = row.exclude;
+    const std::size_t before = server.Requests().size();
+    const std::string tree = Scan(server.Url("trap/0"), server.Url(""));
+    EXPECT_THAT(tree, HasSubstr("Trap " + std::to_string(row.last_read) + " |"));
+    EXPECT_THAT(tree, Not(HasSubstr("Trap " + std::to_string(row.last_read + 1) + " |")));
+    EXPECT_EQ(server.Requests().size() - before, 1u + row.last_read + 1);  // and robots.txt
+    EXPECT_EQ(server.Requests().back(), "/trap/" + std::to_string(row.last_read));
+    EXPECT_EQ(log_->info, row.info);
+  }
+  settings_ = {};
+  settings_.page_seconds = 1;
+  site_.Write("slow.html", "<title>Slow</title><a href=\"_drip/40\">drip</a>");
+  EXPECT_EQ(Scan(server.Url("slow.html"), server.Url("")), "Slow | ROOT/slow.html\n");
+  ASSERT_EQ(report_.broken.size(), 1u);
+  EXPECT_EQ(report_.broken[0].address, server.Url("_drip/40"));
+  EXPECT_EQ(report_.broken[0].page, server.Url("slow.html"));
+  EXPECT_THAT(report_.broken[0].reason, HasSubstr("time limit"));
+}
+
+TEST_F(CrawlTest, NamesComeOutAsUtf8WhateverThePageIsWrittenIn) {
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  struct Row {
+    std::string address;  // of the served page
+    std::string bytes;
+    std::string name;
+  };
+  const Row rows[] = {
+      {"latin1-meta.html",
+       "<meta charset=\"iso-8859-1\"><title>\xC9"
+       "clair</title>",
+       "Éclair"},
+      {"latin1-bare.html",
+       "<title>\xC9"
+       "clair \x80</title>",
+       "Éclair €"},
+      {"utf8-meta.html", "<meta charset=\"utf-8\"><title>Éclair</title>", "Éclair"},
+      {"utf8-bare.html", "<title>Éclair</title>", "Éclair"},
+      {"_latin1/header.html",
+       "<title>\xC9"
+       "clair</title>",
+       "Éclair"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.address);
+    const std::string file = row.address.substr(row.address.rfind('/') + 1);
+    site_.Write(file, row.bytes);
+    EXPECT_EQ(Scan(server.Url(row.address), server.Url("")),
+              row.name + " | ROOT/" + row.address + "\n");
+  }
+}
+
+// Pages in ten folders, each linking the next, its double, its half (back),
+// the home page and one far off, through relative links across folders.
+void WriteLargeSite(const test::ScratchDir& site, int count) {
+  const auto address = [](int page) {
+    return page == 0 ? std::string("index.html")
+                     : "s" + std::to_string(page % 10) + "/p" + std::to_string(page) + ".html";
+  };
+  for (int page = 0; page < count; ++page) {
+    std::string text = "<title>Page " + std::to_string(page) + "</title>";
+    for (const int link : {page + 1, 2 * page + 1, page / 2, 0, page * 7 % count}) {
+      if (link >= count) continue;
+      text += "<a href=\"" + std::string(page == 0 ? "" : "../") + address(link) + "\">l</a>";
+    }
+    site.Write(address(page), text);
+  }
+}
+
+TEST_F(CrawlTest, ConcurrentCrawlsBuildTheTreeOfAOneByOneCrawlAndOfTheFiles) {
+  WriteLargeSite(site_, 2000);
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  settings_.connections = 1;
+  const std::string one = Scan(server.Url("index.html"), server.Url(""));
+  settings_.connections = 4;
+  EXPECT_EQ(Scan(server.Url("index.html"), server.Url("")), one);
+  EXPECT_EQ(report_.pages_read, 2000);
+  EXPECT_EQ(Scan(site_ / "index.html", site_ / ""), one);
+  EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
+}
+
+TEST_F(CrawlTest, EachOrderSortsEveryLevel) {
+  const std::string names[] = {"第 10 章", "2. Y", "第 2 章", "10. X"};  // as linked
+  std::string home = "<title>Home</title>";
+  for (int i = 0; i < 4; ++i) {
+    site_.Write(std::to_string(i) + ".html", "<title>" + names[i] + "</title>");
+    home += "<a href=\"" + std::to_string(i) + ".html\">x</a>";
+  }
+  site_.Write("index.html", home);
+  struct Row {
+    int order;
+    std::vector<int> pages;
+  };
+  const Row rows[] = {
+      {VELLUM_ORDER_NAME, {3, 1, 0, 2}},
+      {VELLUM_ORDER_NATURAL, {1, 3, 2, 0}},
+      {VELLUM_ORDER_FOUND, {0, 1, 2, 3}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.order);
+    settings_.order = row.order;
+    std::string tree = "Home | ROOT/index.html\n";
+    for (const int page : row.pages) {
+      tree += "  " + names[page] + " | ROOT/" + std::to_string(page) + ".html\n";
+    }
+    EXPECT_EQ(Scan(site_ / "index.html", site_ / ""), tree);
+  }
+}
+
+}  // namespace
+}  // namespace vellum::scan

@@ -11,6 +11,7 @@
 #include "core/memory.h"
 #include "project/project.h"
 #include "project/project_file.h"
+#include "project/site_settings.h"
 #include "support/golden.h"
 #include "support/map_tree.h"
 #include "support/message_log.h"
@@ -257,6 +258,37 @@ TEST_F(ProjectFileTest, ProjectsThatCannotBeReadAreReported) {
       EXPECT_EQ(Messages().errors.front(), "memory overflou") << successes;
     }
   }
+}
+
+// The site's section, every key of it, reads into the settings and is
+// written back as it was; once the project is closed, a project without it
+// is saved without it.
+TEST_F(ProjectFileTest, TheSiteSectionIsReadAndWrittenBackByteForByte) {
+  const std::string text = test::ReadBytes(Golden("new_project.bpj")) +
+                           "\n[VellumSite]"
+                           "\nPageLimit=500\nDepthLimit=3\nOrder=2"
+                           "\nInclude=\"/docs/*\"\nExclude=\"*.pdf \\\"old\\\" \\\\x\""
+                           "\nSiteURL=\"https://www.example.com/\""
+                           "\nScanBase=\"http://127.0.0.1:8000/index.html\""
+                           "\nModified={\"http://h/a b.html\",1704164645}"
+                           "\nModified={\"http://h/c.html\",0}";
+  ASSERT_TRUE(OpenText(text));
+  const SiteSettings& site = TheSiteSettings();
+  EXPECT_EQ(site.page_limit, 500);
+  EXPECT_EQ(site.depth_limit, 3);
+  EXPECT_EQ(site.order, 2);
+  EXPECT_EQ(site.exclude, "*.pdf \"old\" \\x");
+  EXPECT_EQ(site.scan_base, "http://127.0.0.1:8000/index.html");
+  EXPECT_EQ(site.modified.at("http://h/a b.html"), 1704164645);
+  EXPECT_TRUE(Save(TheProject(), nullptr));
+  EXPECT_EQ(test::ReadBytes(path_), StoredText(text));
+  EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());
+
+  Close(TheProject());
+  EXPECT_TRUE(TheSiteSettings().IsDefault());
+  ASSERT_TRUE(OpenGolden("new_project.bpj"));
+  EXPECT_TRUE(Save(TheProject(), nullptr));
+  EXPECT_THAT(test::ReadBytes(path_), ::testing::Not(::testing::HasSubstr("[VellumSite]")));
 }
 
 // A save that cannot open its file reports the path; one that cannot

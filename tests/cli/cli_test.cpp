@@ -457,5 +457,22 @@ TEST_F(CliTest, HostilePagesPutNoScriptIntoAnyLayout) {
   }
 }
 
+// A scan sums up its broken links on stderr and tells of them by its exit
+// status: 3 with broken links, 0 without, 1 when the base cannot be read.
+TEST_F(CliTest, AScanListsBrokenLinksAndExitsWithThree) {
+  HttpServer server(dir_ / "site", dir_ / "http.log");
+  Succeed({"scan", "site.bpj", "--base", server.Url("index.html")});
+  dir_.Write("site/b/two.html", "<title>Two</title><a href=gone.html>Gone</a>");
+  const ProgramResult broken = Run({"scan", "site.bpj", "--base", server.Url("index.html")});
+  EXPECT_EQ(broken.status, 3);
+  EXPECT_THAT(broken.err,
+              HasSubstr("1 broken link:\n  " + server.Url("b/gone.html") +
+                        "\n    HTTP status 404, linked from " + server.Url("b/two.html") + "\n"));
+  EXPECT_THAT(Succeed({"show", "site.bpj"}), HasSubstr("Two\t" + server.Url("b/two.html")));
+  const ProgramResult unread = Run({"scan", "site.bpj", "--base", server.Url("none.html")});
+  EXPECT_EQ(unread.status, 1);
+  EXPECT_THAT(unread.err, ::testing::Not(HasSubstr("broken link")));
+}
+
 }  // namespace
 }  // namespace vellum::test

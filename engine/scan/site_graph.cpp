@@ -276,6 +276,9 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     final_address += urls_[number].substr(bookmark);
   }
   if (final_address != urls_[number]) {
+    // A base page that moved takes its site along: else every page of a
+    // site that moved to another host or folder would lie outside it.
+    if (number == 0) base_ = final_address.substr(0, final_address.find('#'));
     number = AliasTo(number, final_address);
     if (number < 0) return;
   }

@@ -85,7 +85,8 @@ class CrawlTest : public ::testing::Test {
 
 TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
   test::HttpServer server(site_.path().string(), logs_ / "site.log",
-                          {{"/moved.html", "/new/moved.html"}}, true);
+                          {{"/moved.html", "/new/moved.html"}, {"/old/start.html", "/index.html"}},
+                          true);
   CopyFixture("/patterns", server);
   const std::string pages =
       "  Area | ROOT/area.html\n"
@@ -111,6 +112,8 @@ TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
       {server.Url("index.html"), 4, "ROOT/index.html"},
       // A base without its final slash is the site's home page.
       {"http://127.0.0.1:" + std::to_string(server.port()), 4, "ROOT/"},
+      // A base that moves to another folder takes the site along.
+      {server.Url("old/start.html"), 4, "ROOT/index.html"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.base + " " + std::to_string(row.connections));

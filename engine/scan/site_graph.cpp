@@ -100,11 +100,27 @@ int SiteGraph::Number(std::string_view address, int referrer, int depth) {
 
 // Whether a page met on the way is to be read at all.
 bool SiteGraph::Admits(int number) const {
-  if (number == 0) return true;  // the base page
-  const std::string& url = urls_[number];
+  return number == 0 || Admits(urls_[number]);  // the base page always
+}
+
+// Whether the scan's patterns, and the page it is not to list, let an
+// address in.
+bool SiteGraph::Admits(std::string_view url) const {
   if (excluded_ != nullptr && url == excluded_) return false;
   if (!include_.empty() && !include_.Matches(url)) return false;
   return exclude_.empty() || !exclude_.Matches(url);
+}
+
+// Whether the robots.txt of the address's host, where it came, lets the
+// address be read.
+bool SiteGraph::RobotsAllow(const std::string& url) const {
+  auto found = robots_.find(web::Fetcher::HostOf(url));
+  if (found == robots_.end() || !found->second) return true;
+  const std::size_t scheme = url.find("://");
+  const std::size_t path = url.find('/', scheme + 3);
+  const std::string_view request =
+      path == std::string::npos ? std::string_view("/") : std::string_view(url).substr(path);
+  return found->second->Allows(request.substr(0, request.find('#')));
 }
 
 // Whether the links of a page are read: those of the base page, and of the
@@ -180,17 +196,10 @@ bool SiteGraph::Dispatch() {
     }
     const bool web_page = web::IsWebAddress(url.c_str());
     if (web_page && settings_.honour_robots && number != 0 && WaitForRobots(url)) return true;
-    if (web_page && settings_.honour_robots && number != 0) {
-      const std::optional<web::RobotsRules>& rules = robots_[web::Fetcher::HostOf(url)];
-      const std::size_t scheme = url.find("://");
-      const std::size_t path = url.find('/', scheme + 3);
-      const std::string_view request =
-          path == std::string::npos ? std::string_view("/") : std::string_view(url).substr(path);
-      if (rules && !rules->Allows(request.substr(0, request.find('#')))) {
-        page.state = State::kUnread;
-        ++dispatched_;
-        continue;
-      }
+    if (web_page && settings_.honour_robots && number != 0 && !RobotsAllow(url)) {
+      page.state = State::kUnread;
+      ++dispatched_;
+      continue;
     }
     progress_.set_total(static_cast<int32_t>(queue_.size()));
     progress_.set_failed(static_cast<int32_t>(report_.broken.size()));
@@ -313,10 +322,12 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   const std::string& url = urls_[number];
   if (head.canonical && !head.canonical->empty()) {
     // One page, one entry: a page of the site that names another address of
-    // the site as its own is kept under that address.
+    // the site as its own is kept under that address, unless the scan may
+    // not list that one.
     const std::optional<std::string> canonical =
         web::Resolve(base_, url, *head.canonical, web::kPageLinks);
-    if (canonical && *canonical != url && !web::IsOutsideSite(canonical->c_str(), base_)) {
+    if (canonical && *canonical != url && !web::IsOutsideSite(canonical->c_str(), base_) &&
+        Admits(*canonical) && (!settings_.honour_robots || RobotsAllow(*canonical))) {
       number = AliasTo(number, *canonical);
       if (number < 0) return;
     }

@@ -74,6 +74,8 @@ class SiteGraph {
   int Number(std::string_view address, int referrer, int depth);
   bool Follows(int number) const;
   bool Admits(int number) const;
+  bool Admits(std::string_view url) const;
+  bool RobotsAllow(const std::string& url) const;
   bool Dispatch();
   void Take(int number, web::FetchResult& result);
   void Parse(int number, core::LoadedText text, std::string_view charset);

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <vector>
 
+#include "dialogs/broken_links_dialog.h"
 #include "dialogs/progress_dialog.h"
 #include "pages/layout_page.h"
 #include "pages/map_page.h"
@@ -233,6 +234,11 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   if (progress.Cancelled() && VellumLastCallStopped()) return ScanOutcome::kCancelled;
   if (scanned != 0) document.project()->Modified = 1;
   view.Map()->Fill(document.project(), item);
+  // A scan that could not read its base has said so in an error message.
+  if (scanned != 0 && VellumBrokenLinkCount() > 0) {
+    BrokenLinksDialog broken(LastScanBrokenLinks(), parent);
+    broken.exec();
+  }
   return ScanOutcome::kScanned;
 }
 

@@ -62,8 +62,8 @@ enum class ScanOutcome { kNotRun, kScanned, kCancelled };
 
 // Shows the Layout Wizard over parent and, when the user finishes it, scans
 // the site into the site map's tree with a progress window that can stop
-// the scan. A finished scan marks the project modified; a stopped one leaves
-// the tree as it was.
+// the scan. A finished scan marks the project modified and lists the links
+// it could not read, if any; a stopped one leaves the tree as it was.
 ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConfig* config,
                             QWidget* parent);
 

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "dialogs/about_dialog.h"
+#include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
@@ -85,6 +86,19 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
   saved &= Save(scan, out, "scan-progress");
   scan.hide();
 
+  const QString site = QStringLiteral("https://www.example.com/");
+  BrokenLinksDialog broken(
+      {{site + QStringLiteral("recipes/rye-bread.html"), site + QStringLiteral("recipes/"), 404,
+        QStringLiteral("Not Found")},
+       {site + QStringLiteral("shop/basket"), site, 500, QStringLiteral("Internal Server Error")},
+       {QStringLiteral("https://old.example.net/flour.html"), site + QStringLiteral("about.html"),
+        0, QStringLiteral("Could not resolve host name")},
+       {site + QStringLiteral("members/"), site, 403, QStringLiteral("Forbidden")}},
+      &window);
+  broken.show();
+  saved &= Save(broken, out, "broken-links");
+  broken.close();
+
   ConfigDialog settings(config, &window);
   settings.show();
   saved &= Save(settings, out, "configuration");
@@ -102,8 +116,8 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
   target.close();
 
   ProgressDialog upload(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), &window);
-  upload.Report(
-      VellumProgress{VELLUM_PROGRESS_UPLOAD, 3, 8, page.constData(), "ftp://ftp.example.com/www/", 0});
+  upload.Report(VellumProgress{VELLUM_PROGRESS_UPLOAD, 3, 8, page.constData(),
+                               "ftp://ftp.example.com/www/", 0});
   upload.show();
   saved &= Save(upload, out, "upload-progress");
   return saved;

@@ -15,8 +15,9 @@ class MainWindow;
 
 // Saves PNG pictures of the splash window, the main window on every tab
 // (the sixth tab once per output type), the about box, the Layout Wizard's
-// steps, the scan's progress window, the Configuration and Upload
-// properties dialogs and the upload's progress window into folder.
+// steps, the scan's progress window, the broken links of a scan, the
+// Configuration and Upload properties dialogs and the upload's progress
+// window into folder.
 // Changes the shown project's output type on the way. Returns false when a
 // picture could not be written.
 bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,

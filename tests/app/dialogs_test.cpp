@@ -1,5 +1,6 @@
 // The Configuration and Upload properties dialogs, the Layout page's output
-// list, and Generate Site Map And Upload against a real FTP server.
+// list, Generate Site Map And Upload against a real FTP server, and the
+// broken links' table.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <array>
 
 #include "app_fixture.h"
+#include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
@@ -258,6 +260,45 @@ class DialogsTest : public QObject {
     QVERIFY2(
         prompts.shown.last().endsWith("\n\nfile '" + site.filePath("gone.html") + "' not found"),
         qPrintable(prompts.shown.last()));
+  }
+
+  // Each link is one line of four tab-separated fields, whatever the web
+  // put in its texts.
+  void BrokenLinksCopyAsOneLineEach_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("an HTTP error") << "http://h/x"
+                                   << "http://h/" << 404 << "Not Found"
+                                   << "404 Not Found"
+                                   << "http://h/x\thttp://h/\t404\tNot Found";
+    QTest::newRow("the base, no answer") << "/s/index.html"
+                                         << "" << 0 << "not found"
+                                         << "not found"
+                                         << "/s/index.html\t\t\tnot found";
+    QTest::newRow("a status alone") << "http://h/y"
+                                    << "http://h/" << 500 << ""
+                                    << "500"
+                                    << "http://h/y\thttp://h/\t500\t";
+    QTest::newRow("tabs and breaks from the web")
+        << "http://h/a\tb"
+        << "http://h/\r\n"
+        << 0 << QString::fromUtf8("bad\nthing\u2028!") << "bad thing !"
+        << "http://h/a b\thttp://h/  \t\tbad thing !";
+  }
+  void BrokenLinksCopyAsOneLineEach() {
+    QFETCH(QString, address);
+    QFETCH(QString, page);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    QFETCH(QString, problem);
+    QFETCH(QString, line);
+    const BrokenLinkRow link{address, page, status, reason};
+    QCOMPARE(ProblemText(link), problem);
+    QCOMPARE(BrokenLinksText({link}), "Link\tLinked from\tStatus\tReason\n" + line + "\n");
   }
 
  private:

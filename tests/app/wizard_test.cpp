@@ -1,16 +1,20 @@
 // The Layout Wizard as a user answers it, and the scans it starts: the scan
-// flags of every choice, the steps and their keys, and scans that finish or
-// are cancelled.
+// flags of every choice, the steps and their keys, scans that finish or are
+// cancelled, and the links a scan could not read.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 
 #include "app_fixture.h"
+#include "dialogs/broken_links_dialog.h"
 #include "dialogs/progress_dialog.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
@@ -62,6 +66,9 @@ class WizardTest : public QObject {
     Write("site/index.html", QString(page).arg("Home", "<a href=\"a.html\">a</a>"));
     Write("site/a.html", QString(page).arg("Apples", "<a href=\"b.html\">b</a>"));
     Write("site/b.html", QString(page).arg("Bread", ""));
+    Write("holes/index.html",
+          QString(page).arg("Home", "<a href=\"a.html\">a</a> <a href=\"gone.html\">x</a>"));
+    Write("holes/a.html", QString(page).arg("Apples", "<a href=\"lost.html\">y</a>"));
   }
 
   void init() {
@@ -158,11 +165,57 @@ class WizardTest : public QObject {
       }
       wizard->NextButton()->click();
     });
+    bool listed = false;
+    WhenShown<BrokenLinksDialog>(&watch, [&listed](BrokenLinksDialog* broken) {
+      listed = true;
+      broken->reject();
+    });
     document_.project()->Modified = 0;
     QCOMPARE(Run(), ScanOutcome::kScanned);
+    QVERIFY(!listed);
     QCOMPARE(Names(document_.SiteMap()->Entries), names);
     QCOMPARE(view_->Map()->Tree()->topLevelItemCount(), names.size());
     QCOMPARE(document_.project()->Modified, 1);
+  }
+
+  // Links to pages that are not there are listed after the scan, with the
+  // page that links them, and copied as a table in the order shown; the
+  // pages that are there still make the tree.
+  void MissingPagesAreListedAfterTheScan() {
+    QObject watch;
+    const QString holes = dir_.filePath("holes");
+    WhenShown<LayoutWizard>(&watch, [holes](LayoutWizard* wizard) {
+      wizard->NextButton()->click();
+      wizard->BaseFile()->BaseFile()->setText(holes + "/index.html");
+      wizard->NextButton()->click();
+    });
+    QString heading;
+    QStringList rows;
+    QString copied;
+    WhenShown<BrokenLinksDialog>(&watch, [&](BrokenLinksDialog* broken) {
+      heading = broken->Heading()->text();
+      for (int i = 0; i < broken->List()->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = broken->List()->topLevelItem(i);
+        rows.append(QFileInfo(item->text(0)).fileName() + " < " +
+                    QFileInfo(item->text(1)).fileName() + ": " + item->text(2));
+      }
+      broken->List()->sortByColumn(0, Qt::DescendingOrder);
+      broken->CopyButton()->click();
+      copied = QGuiApplication::clipboard()->text();
+      QTest::keyClick(broken, Qt::Key_Escape);
+    });
+    Prompts prompts;
+    QCOMPARE(Run(), ScanOutcome::kScanned);
+    QCOMPARE(heading, "2 links could not be read.");
+    // In the order the scan met them (breadth first) until a heading is clicked.
+    QCOMPARE(rows,
+             (QStringList{"gone.html < index.html: not found", "lost.html < a.html: not found"}));
+    const QStringList lines = copied.split('\n');
+    QCOMPARE(lines.size(), 4);  // a heading line, two links, and the last line break
+    QCOMPARE(lines[0], "Link\tLinked from\tStatus\tReason");
+    QCOMPARE(lines[1], holes + "/lost.html\t" + holes + "/a.html\t\tnot found");
+    QCOMPARE(lines[2], holes + "/gone.html\t" + holes + "/index.html\t\tnot found");
+    QCOMPARE(Names(document_.SiteMap()->Entries), QStringList{"Home"});
   }
 
   void CancelLeavesTheTree_data() {

@@ -284,6 +284,13 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
   if (bookmark != std::string::npos && final_address.find('#') == std::string::npos) {
     final_address += urls_[number].substr(bookmark);
   }
+  // A page of the site that leads off it is another site's page: listed
+  // only when the scan takes other sites in.
+  if (number != 0 && (link_flags_ & web::kOutsideSite) == 0 &&
+      web::IsOutsideSite(final_address.c_str(), base_)) {
+    pages_[number].state = State::kUnread;
+    return;
+  }
   if (final_address != urls_[number]) {
     // A base page that moved takes its site along: else every page of a
     // site that moved to another host or folder would lie outside it.

@@ -84,8 +84,14 @@ class CrawlTest : public ::testing::Test {
 };
 
 TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
+  // A link of the site that leads to another site is that site's page.
+  test::ScratchDir other_site;
+  other_site.Write("x.html", "<title>Elsewhere</title>");
+  test::HttpServer other(other_site.path().string(), logs_ / "other.log");
   test::HttpServer server(site_.path().string(), logs_ / "site.log",
-                          {{"/moved.html", "/new/moved.html"}, {"/old/start.html", "/index.html"}},
+                          {{"/moved.html", "/new/moved.html"},
+                           {"/old/start.html", "/index.html"},
+                           {"/away.html", other.Url("x.html")}},
                           true);
   CopyFixture("/patterns", server);
   const std::string pages =

@@ -84,7 +84,7 @@ class CrawlTest : public ::testing::Test {
 };
 
 TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
-  // A link of the site that leads to another site is that site's page.
+  // A link of the site that redirects to another site leads off it: left out.
   test::ScratchDir other_site;
   other_site.Write("x.html", "<title>Elsewhere</title>");
   test::HttpServer other(other_site.path().string(), logs_ / "other.log");

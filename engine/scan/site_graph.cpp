@@ -291,6 +291,13 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     pages_[number].state = State::kUnread;
     return;
   }
+  // Where a redirect leads is held to the patterns and robots.txt as the
+  // link itself was (libcurl followed it before they could be asked).
+  if (number != 0 && final_address != urls_[number] &&
+      (!Admits(final_address) || (settings_.honour_robots && !RobotsAllow(final_address)))) {
+    pages_[number].state = State::kUnread;
+    return;
+  }
   if (final_address != urls_[number]) {
     // A base page that moved takes its site along: else every page of a
     // site that moved to another host or folder would lie outside it.

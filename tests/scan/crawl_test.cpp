@@ -142,7 +142,9 @@ TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
 }
 
 TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
-  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  // A link that redirects into a part robots.txt keeps out is kept out too.
+  test::HttpServer server(site_.path().string(), logs_ / "site.log",
+                          {{"/moved.html", "/private/kept-out.html"}});
   CopyFixture("/robots", server);
   struct Row {
     bool honour_robots;
@@ -159,6 +161,7 @@ TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
       {false,
        "Robots | ROOT/index.html\n"
        "  Canon B | ROOT/canon-a.html\n"
+       "  Kept out | ROOT/private/kept-out.html\n"
        "  Nofollow | ROOT/nofollow.html\n"
        "    Hidden | ROOT/hidden.html\n"
        "  Noindex | ROOT/noindex.html\n"

@@ -87,6 +87,7 @@ BrokenLinksDialog::BrokenLinksDialog(const QList<BrokenLinkRow>& links, QWidget*
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   list_->setAllColumnsShowFocus(true);
+  // A long address keeps its host and its file name in view.
   list_->setTextElideMode(Qt::ElideMiddle);
   QList<QTreeWidgetItem*> items;
   items.reserve(links_.size());
@@ -106,10 +107,11 @@ BrokenLinksDialog::BrokenLinksDialog(const QList<BrokenLinkRow>& links, QWidget*
   list_->setSortingEnabled(true);
   list_->setCurrentItem(list_->topLevelItem(0));
 
-  const QFontMetrics metrics = list_->fontMetrics();
-  list_->header()->resizeSection(kLink, metrics.averageCharWidth() * 40);
-  list_->header()->resizeSection(kLinkedFrom, metrics.averageCharWidth() * 30);
-  list_->setMinimumSize(metrics.averageCharWidth() * 90, metrics.lineSpacing() * 12);
+  // The Problem column takes what the addresses leave.
+  const int character = list_->fontMetrics().averageCharWidth();
+  list_->header()->resizeSection(kLink, character * 50);
+  list_->header()->resizeSection(kLinkedFrom, character * 40);
+  list_->setMinimumSize(character * 125, list_->fontMetrics().lineSpacing() * 14);
 
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(copy_, QDialogButtonBox::ActionRole);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text_utils.h"
+
 namespace vellum::core {
 namespace {
 
@@ -14,35 +16,6 @@ std::string_view Trim(std::string_view text) {
 }
 
 }  // namespace
-
-bool GlobMatch(std::string_view pattern, std::string_view text, GlobSyntax syntax) {
-  // Greedy matching that remembers only the last '*': when the part after it
-  // fails, that star takes one more byte and the part is tried again. Earlier
-  // stars never need to give bytes back (a later star can absorb whatever
-  // they would), so there is no nested backtracking and the work stays within
-  // pattern length times text length.
-  constexpr std::size_t kNone = std::string_view::npos;
-  std::size_t p = 0, t = 0, star = kNone, resume = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = t;
-    } else if (p < pattern.size() &&
-               ((syntax.question_mark && pattern[p] == '?') || pattern[p] == text[t])) {
-      ++p;
-      ++t;
-    } else if (p == pattern.size() && syntax.prefix) {
-      return true;
-    } else if (star != kNone) {
-      p = star + 1;
-      t = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
 
 AddressPatterns::AddressPatterns(std::string_view patterns) {
   while (!patterns.empty()) {

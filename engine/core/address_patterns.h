@@ -1,5 +1,4 @@
-// Address patterns of the scan settings ("*/private/*;*.pdf") and the glob
-// matcher behind them, which the robots.txt rules share.
+// Address patterns of the scan settings ("*/private/*;*.pdf").
 #pragma once
 
 #include <string>
@@ -7,19 +6,6 @@
 #include <vector>
 
 namespace vellum::core {
-
-struct GlobSyntax {
-  // '?' stands for exactly one byte; otherwise it is literal.
-  bool question_mark = true;
-  // The pattern need only match a beginning of the text, as if it ended in
-  // '*'; otherwise it must match the whole text.
-  bool prefix = false;
-};
-
-// True when text matches pattern: '*' matches any run of bytes (also none,
-// also '/'), every other byte itself, case-sensitive. Takes at most about
-// pattern.size() * text.size() steps, whatever the pattern holds.
-bool GlobMatch(std::string_view pattern, std::string_view text, GlobSyntax syntax = {});
 
 class AddressPatterns {
  public:

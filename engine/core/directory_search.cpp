@@ -13,26 +13,7 @@ namespace vellum::core {
 namespace {
 
 bool MatchFrom(std::string_view pattern, std::string_view name) {
-  // Iterative glob with one backtrack point: linear in practice, and never
-  // exponential on hostile patterns.
-  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' || ToLowerAscii(pattern[p]) == ToLowerAscii(name[n]))) {
-      ++p;
-      ++n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return GlobMatch(pattern, name, {.ignore_case = true});
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "core/address_patterns.h"
 #include "core/text_utils.h"
 
 namespace vellum::web {

@@ -7,6 +7,7 @@
 
 #include "core/address_patterns.h"
 #include "core/natural_order.h"
+#include "core/text_utils.h"
 
 namespace vellum::core {
 namespace {

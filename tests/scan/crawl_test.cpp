@@ -12,7 +12,7 @@
 #include "config/engine_config.h"
 #include "core/map_item_list.h"
 #include "core/memory.h"
-#include "scan/site_scan.h"
+#include "scan/scan_fixture.h"
 #include "support/http_servers.h"
 #include "support/map_tree.h"
 #include "support/message_log.h"
@@ -37,31 +37,14 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
   }
 }
 
-class CrawlTest : public ::testing::Test {
+class CrawlTest : public ScanFixture {
  protected:
-  void SetUp() override {
-    log_ = &test::InstallMessageLog();
-    config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
-    config::TheConfig().TempFolder = core::CopyText(temp_ / "");
-  }
-
-  void TearDown() override {
-    core::Clear(tree_);
-    web::PurgePageCache();
-    config::ReleaseMember(config::TheConfig().ExtPage);
-    config::ReleaseMember(config::TheConfig().TempFolder);
-  }
-
   // The tree of a navigation scan from base, dumped against root.
   std::string Scan(const std::string& base, const std::string& root, unsigned flags = kWizard) {
-    core::Clear(tree_);
     web::PurgePageCache();
     SiteMapParams params{};
     params.BasePath = base.c_str();
-    params.Items = &tree_;
-    core::Progress progress(VELLUM_PROGRESS_SCAN);
-    report_ = {};
-    result_ = ScanSite(params, tree_, flags, settings_, progress, report_);
+    RunScan(params, flags);
     return test::DumpTree(tree_, root);
   }
 
@@ -75,12 +58,7 @@ class CrawlTest : public ::testing::Test {
     }
   }
 
-  test::MessageLog* log_ = nullptr;
-  test::ScratchDir temp_, site_, logs_;
-  MapItemList tree_{};
-  int result_ = -1;
-  CrawlSettings settings_;
-  ScanReport report_;
+  test::ScratchDir site_, logs_;
 };
 
 TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {

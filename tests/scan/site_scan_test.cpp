@@ -1,6 +1,6 @@
 // The site scan: the fixture site on disk in every mode, and served over HTTP
 // with a second server as the "other site".
-#include "scan/site_scan.h"
+#include "scan/scan_fixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -45,46 +45,23 @@ std::string Without(std::string tree, const std::string& line) {
   return tree.erase(tree.find(line), line.size());
 }
 
-class ScanTest : public ::testing::Test {
+class ScanTest : public ScanFixture {
  protected:
-  void SetUp() override {
-    log_ = &test::InstallMessageLog();
-    config::TheConfig().ExtPage = core::CopyText("*.htm;*.html");
-    config::TheConfig().TempFolder = core::CopyText(temp_ / "");
-  }
-
-  void TearDown() override {
-    core::Clear(tree_);
-    web::PurgePageCache();
-    config::ReleaseMember(config::TheConfig().ExtPage);
-    config::ReleaseMember(config::TheConfig().TempFolder);
-  }
-
   // The tree that a scan in mode over base (or project) gives, dumped
   // against root_; the result goes to result_.
   std::string Scan(int mode, const std::string& base, unsigned flags,
                    const std::string& excluded = "", Project* project = nullptr) {
-    core::Clear(tree_);
     SiteMapParams params{};
     params.BasePath = base.c_str();
     params.StartEntry = project;
     params.Settings.Mode = static_cast<uint8_t>(mode);
     params.Settings.OutputFile =
         excluded.empty() ? nullptr : excluded.c_str();  // none to leave out
-    params.Items = &tree_;
-    core::Progress progress(VELLUM_PROGRESS_SCAN);
-    report_ = {};
-    result_ = ScanSite(params, tree_, flags, settings_, progress, report_);
+    RunScan(params, flags);
     return test::DumpTree(tree_, root_);
   }
 
-  test::MessageLog* log_ = nullptr;
-  test::ScratchDir temp_;
-  MapItemList tree_{};
   std::string root_ = kSite;
-  int result_ = -1;
-  CrawlSettings settings_;
-  ScanReport report_;
 };
 
 TEST_F(ScanTest, TreesOfTheFixtureSite) {

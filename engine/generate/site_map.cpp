@@ -6,6 +6,7 @@
 #include "generate/resources.h"
 #include "generate/schemes.h"
 #include "generate/tree_walk.h"
+#include "generate/xml_sitemap.h"
 
 namespace vellum::generate {
 
@@ -29,6 +30,11 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
   static constexpr MapItemList kNoItems{0, nullptr};
   const MapItemList& items = params.Items != nullptr ? *params.Items : kNoItems;
   const SiteMapSettings& settings = params.Settings;
+  if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP) {
+    // A file for search engines: no page frame, no pictures or scripts.
+    WriteXmlSitemap(settings, items, params.BasePath, flags);
+    return 1;
+  }
 
   Generation generation{.settings = settings, .base_path = params.BasePath, .flags = flags};
   generation.scheme = FindScheme(settings.OutputType, settings.SchemeName);

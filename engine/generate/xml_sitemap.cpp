@@ -1,0 +1,532 @@
+#include "generate/xml_sitemap.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <unordered_set>
+
+#include "core/messages.h"
+#include "core/text_file.h"
+#include "core/text_utils.h"
+#include "generate/page_writer.h"
+#include "generate/tree_walk.h"
+#include "project/project.h"
+#include "project/site_settings.h"
+
+namespace vellum::generate {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+constexpr std::string_view kNamespace = " xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
+constexpr std::string_view kUrlSetEnd = "</urlset>\n";
+constexpr std::string_view kIndexEnd = "</sitemapindex>\n";
+
+// The protocol takes addresses of fewer characters only; a longer one (a
+// link on a hostile page can be any length) is left out of the map.
+constexpr std::size_t kMaxAddressLength = 2047;
+
+constexpr char kNeedsSiteUrl[] =
+    "the XML site map of pages on disk needs the site's public address: set the site URL";
+
+XmlSitemapLimits limits;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// The characters an address may hold as they are (RFC 3986's unreserved and
+// reserved ones but the brackets, which only an IPv6 host may hold).
+bool IsAddressChar(char c) {
+  if (IsAlpha(c) || IsDigit(c)) return true;
+  return std::string_view("-._~:/?#@!$&'()*+,;=").find(c) != std::string_view::npos;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = core::ToLowerAscii(c);
+  return lower;
+}
+
+// The scheme of an address in lower case ("http"), or "" when it has none.
+// A drive letter ("c:\...") is no scheme.
+std::string SchemeOf(std::string_view address) {
+  if (address.empty() || !IsAlpha(address[0])) return {};
+  std::size_t end = 1;
+  while (end < address.size() &&
+         (IsAlpha(address[end]) || IsDigit(address[end]) || address[end] == '+' ||
+          address[end] == '-' || address[end] == '.')) {
+    ++end;
+  }
+  if (end >= address.size() || address[end] != ':') return {};
+  if (end == 1 && end + 1 < address.size() && (address[2] == '\\' || address[2] == '/')) return {};
+  return LowerCase(address.substr(0, end));
+}
+
+bool IsWebScheme(const std::string& scheme) { return scheme == "http" || scheme == "https"; }
+
+// A web address cut into its origin ("https://host:port") and the rest, its
+// path and query ("/" when the address ends with the host).
+struct WebAddress {
+  std::string_view origin;
+  std::string_view path;
+};
+
+WebAddress SplitWebAddress(std::string_view address) {
+  const std::size_t host = address.find("://");
+  const std::size_t start = host == std::string_view::npos ? address.find(':') + 1 : host + 3;
+  const std::size_t end = std::min(address.find_first_of("/?", start), address.size());
+  return {address.substr(0, end), end < address.size() ? address.substr(end) : "/"};
+}
+
+// The folder of a path or address: up to its last "/" (its query cut first).
+std::string_view FolderOf(std::string_view path) {
+  path = path.substr(0, path.find('?'));
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+}
+
+std::string WithSlash(std::string text) {
+  if (!text.empty() && text.back() != '/' && text.back() != '\\') text += '/';
+  return text;
+}
+
+// path without "." segments, with ".." taking out the segment before it and
+// "\" read as "/"; none when it climbs above its start.
+std::optional<std::string> NormalPath(std::string_view path) {
+  std::vector<std::string_view> segments;
+  std::string unified(path);
+  for (char& c : unified) c = c == '\\' ? '/' : c;
+  std::string_view rest = unified;
+  while (!rest.empty()) {
+    const std::size_t slash = std::min(rest.find('/'), rest.size());
+    const std::string_view segment = rest.substr(0, slash);
+    rest.remove_prefix(std::min(slash + 1, rest.size()));
+    if (segment == "..") {
+      if (segments.empty()) return std::nullopt;
+      segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(segment);
+    }
+  }
+  std::string normal;
+  for (std::string_view segment : segments) {
+    if (!normal.empty()) normal += '/';
+    normal += segment;
+  }
+  if (!normal.empty() && unified.back() == '/') normal += '/';
+  return normal;
+}
+
+std::string PercentEncoded(std::string_view address) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  // An IPv6 host keeps its brackets.
+  const std::size_t host = address.find("://");
+  const std::size_t authority_end =
+      host == std::string_view::npos ? 0 : address.find_first_of("/?#", host + 3);
+  std::string encoded;
+  encoded.reserve(address.size());
+  for (std::size_t i = 0; i < address.size(); ++i) {
+    const char c = address[i];
+    const bool bracket_in_host = (c == '[' || c == ']') && i < authority_end;
+    const bool escape = c == '%' && i + 2 < address.size() && IsHexDigit(address[i + 1]) &&
+                        IsHexDigit(address[i + 2]);
+    if (IsAddressChar(c) || bracket_in_host || escape) {
+      encoded += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0xF];
+    }
+  }
+  return encoded;
+}
+
+std::string XmlEscaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&apos;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// The site whose pages the map lists, and where it is published.
+struct Site {
+  // Web pages belong to the site when they lie below this folder of this
+  // origin (compared without regard to case); no origin: no web pages do.
+  std::string web_origin;
+  std::string web_folder;
+  // The folder on disk that is published at public_folder ("" when the
+  // site's base is not on disk).
+  std::string disk_folder;
+  // The public address of the site's folder, ending in "/"; "" when unknown.
+  std::string public_folder;
+  bool web_base = false;
+  // Without a base, the tree's first web page gives the web site (when no
+  // public address gives it either), and its first page on disk the folder
+  // on disk.
+  bool web_open = false;
+  bool disk_open = false;
+};
+
+void SetWebSite(Site& site, std::string_view address) {
+  const WebAddress split = SplitWebAddress(address);
+  site.web_origin = LowerCase(split.origin);
+  site.web_folder = FolderOf(split.path);
+  if (site.web_folder.empty()) site.web_folder = "/";
+}
+
+// The path of a local address: a "file:" address without its scheme and
+// host, any other as it stands.
+std::string LocalPath(std::string_view address) {
+  if (SchemeOf(address) != "file") return std::string(address);
+  address.remove_prefix(5);
+  if (address.starts_with("//"))
+    address.remove_prefix(std::min(address.find('/', 2), address.size()));
+  return std::string(address);
+}
+
+Site SiteOf(const std::string& base, const std::string& site_url) {
+  Site site;
+  if (IsWebScheme(SchemeOf(base))) {
+    site.web_base = true;
+    SetWebSite(site, base);
+    site.public_folder = site.web_origin + site.web_folder;
+  } else if (!base.empty()) {
+    const std::string path = LocalPath(base);
+    std::error_code error;
+    site.disk_folder =
+        fs::is_directory(path, error) ? WithSlash(path) : std::string(FolderOf(path));
+  }
+  if (!site_url.empty() && !site.web_base) {
+    site.public_folder = WithSlash(site_url);
+    if (IsWebScheme(SchemeOf(site_url))) SetWebSite(site, site.public_folder);
+  }
+  site.web_open = base.empty() && site_url.empty();
+  site.disk_open = base.empty();
+  return site;
+}
+
+// The base the site is taken from: the last scan's, else the one given.
+std::string SiteBase(const char* base_path) {
+  const std::string& scan_base = project::TheSiteSettings().scan_base;
+  if (!scan_base.empty()) return scan_base;
+  return base_path != nullptr ? base_path : "";
+}
+
+std::optional<int64_t> FileTime(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return static_cast<int64_t>(status.st_mtime);
+}
+
+std::optional<int64_t> LearntTime(const std::string& address) {
+  const auto& modified = project::TheSiteSettings().modified;
+  const auto found = modified.find(address);
+  if (found == modified.end()) return std::nullopt;
+  return found->second;
+}
+
+// Collects the entries of the map while the tree is walked.
+class EntryCollector : public TreeVisitor {
+ public:
+  explicit EntryCollector(Site& site) : site_(site) {}
+
+  bool Item(const MapItem& item, int /*index*/, int /*level*/) {
+    if (item.URL == nullptr) return true;
+    std::string_view address = item.URL;
+    address = address.substr(0, address.find('#'));
+    if (address.empty()) return true;
+    std::string scheme = SchemeOf(address);
+    if (scheme.empty() && site_.web_base) {
+      // A link the site's pages give relative to it.
+      if (const std::optional<std::string> resolved = Resolved(address)) AddWeb(*resolved);
+    } else if (IsWebScheme(scheme)) {
+      AddWeb(std::string(address));
+    } else if (scheme.empty() || scheme == "file") {
+      AddLocal(address);
+    }
+    return true;
+  }
+
+  std::vector<XmlSitemapEntry> entries;
+  bool needs_site_url = false;
+
+ private:
+  // address resolved against the web base: from its origin when it starts
+  // with "/", else from its folder; none when it climbs above the host.
+  std::optional<std::string> Resolved(std::string_view address) const {
+    const std::string& origin = site_.web_origin;
+    if (address.starts_with("//"))
+      return origin.substr(0, origin.find(':') + 1) + std::string(address);
+    const std::string query(address.substr(std::min(address.find('?'), address.size())));
+    address = address.substr(0, address.size() - query.size());
+    const std::string path =
+        address.starts_with("/") ? std::string(address) : site_.web_folder + std::string(address);
+    const std::optional<std::string> normal = NormalPath(path);
+    if (!normal) return std::nullopt;
+    return origin + "/" + *normal + query;
+  }
+
+  void AddWeb(const std::string& address) {
+    if (site_.web_open) {
+      site_.web_open = false;
+      SetWebSite(site_, address);
+      site_.public_folder = site_.web_origin + site_.web_folder;
+    }
+    if (site_.web_origin.empty()) return;
+    const WebAddress split = SplitWebAddress(address);
+    if (!core::EqualsNoCase(split.origin, site_.web_origin) ||
+        !split.path.starts_with(site_.web_folder)) {
+      return;  // another site's page
+    }
+    // Scheme and host in lower case, so that one page is listed once.
+    const std::string normal = LowerCase(split.origin) + std::string(split.path);
+    std::optional<int64_t> modified = LearntTime(normal);
+    if (!modified) modified = LearntTime(address);
+    Add(normal, modified);
+  }
+
+  void AddLocal(std::string_view address) {
+    if (site_.web_base) return;  // a page on a disk is no page of a web site
+    const std::string path = LocalPath(address);
+    const bool absolute = core::IsAbsolutePath(path.c_str());
+    if (site_.disk_open && absolute) {
+      site_.disk_open = false;
+      site_.disk_folder = FolderOf(path);
+    }
+    std::optional<std::string> relative;
+    if (absolute) {
+      if (site_.disk_folder.empty() || !path.starts_with(site_.disk_folder)) return;
+      relative = NormalPath(std::string_view(path).substr(site_.disk_folder.size()));
+    } else {
+      relative = NormalPath(path);
+    }
+    if (!relative) return;  // above the site's folder
+    if (site_.public_folder.empty()) {
+      needs_site_url = true;
+      return;
+    }
+    const std::string file = site_.disk_folder + relative->substr(0, relative->find('?'));
+    std::optional<int64_t> modified = FileTime(file);
+    if (!modified) modified = LearntTime(std::string(address));
+    Add(site_.public_folder + *relative, modified);
+  }
+
+  void Add(const std::string& address, std::optional<int64_t> modified) {
+    const std::string encoded = PercentEncoded(address);
+    if (encoded.size() > kMaxAddressLength || !seen_.insert(encoded).second) return;
+    entries.push_back({XmlEscaped(encoded), modified});
+  }
+
+  Site& site_;
+  std::unordered_set<std::string> seen_;
+};
+
+struct Plan {
+  Site site;
+  std::vector<XmlSitemapEntry> entries;
+};
+
+std::optional<Plan> PlanOf(const MapItemList& items, const char* base_path) {
+  const project::SiteSettings& settings = project::TheSiteSettings();
+  Plan plan{.site = SiteOf(SiteBase(base_path), settings.site_url), .entries = {}};
+  EntryCollector collector(plan.site);
+  WalkTree(items, collector);
+  if (collector.needs_site_url) {
+    core::ReportError(kNeedsSiteUrl);
+    return std::nullopt;
+  }
+  plan.entries = std::move(collector.entries);
+  return plan;
+}
+
+std::string EntryLine(const XmlSitemapEntry& entry) {
+  std::string line = "  <url><loc>" + entry.location + "</loc>";
+  if (entry.modified) line += "<lastmod>" + W3cDateTime(*entry.modified) + "</lastmod>";
+  line += "</url>\n";
+  return line;
+}
+
+std::string FileStart(std::string_view element) {
+  std::string start(kDeclaration);
+  start += '<';
+  start += element;
+  start += kNamespace;
+  return start;
+}
+
+// The entries as the texts of the files that hold them, each within the
+// limits (an entry that alone exceeds the size stands in a file of its own).
+std::vector<std::string> UrlSetFiles(const std::vector<XmlSitemapEntry>& entries) {
+  const std::string start = FileStart("urlset");
+  std::vector<std::string> files{start};
+  std::size_t count = 0;
+  for (const XmlSitemapEntry& entry : entries) {
+    const std::string line = EntryLine(entry);
+    const bool full = count == limits.addresses ||
+                      files.back().size() + line.size() + kUrlSetEnd.size() > limits.bytes;
+    if (count > 0 && full) {
+      files.back() += kUrlSetEnd;
+      files.push_back(start);
+      count = 0;
+    }
+    files.back() += line;
+    ++count;
+  }
+  files.back() += kUrlSetEnd;
+  return files;
+}
+
+std::string IndexFile(const std::vector<std::string>& locations) {
+  std::string index = FileStart("sitemapindex");
+  for (const std::string& location : locations) {
+    index += "  <sitemap><loc>" + XmlEscaped(PercentEncoded(location)) + "</loc></sitemap>\n";
+  }
+  index += kIndexEnd;
+  return index;
+}
+
+bool EndsWithGz(std::string_view path) {
+  return path.size() >= 3 && core::EqualsNoCase(path.substr(path.size() - 3), ".gz");
+}
+
+// text as a gzip stream; none when zlib fails.
+std::optional<std::string> Gzipped(std::string_view text) {
+  z_stream stream{};
+  constexpr int kGzipWindow = 15 + 16;  // the largest window, with a gzip header
+  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    return std::nullopt;
+  }
+  std::string packed(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+  stream.avail_out = static_cast<uInt>(packed.size());
+  const int result = deflate(&stream, Z_FINISH);
+  packed.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (result != Z_STREAM_END) return std::nullopt;
+  return packed;
+}
+
+// Writes text to path (compressed when asked), then registers and announces
+// it as a page is.
+bool WriteMapFile(const std::string& path, std::string_view text, bool compressed, uint32_t flags) {
+  std::optional<std::string> packed;
+  if (compressed) {
+    packed = Gzipped(text);
+    if (!packed) {
+      core::ReportMemoryOverflow();
+      return false;
+    }
+    text = *packed;
+  }
+  core::FileReplacement file(path, core::FileMode::kWriteBinary);
+  if (!file.file().IsOpen()) {
+    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path.c_str());
+    return false;
+  }
+  if (!file.file().Write(text) || !file.Commit()) {
+    core::ReportErrorCode(core::ErrorCode::kWriteError);
+    return false;
+  }
+  project::NoteWrittenFile(path.c_str());
+  if ((flags & VELLUM_GEN_NO_OUTPUT_LIST) == 0)
+    project::AddFile(project::TheProject(), path.c_str());
+  core::ReportInfo(core::FormatText("   Generate '%s' page\n", path.c_str()).c_str());
+  return true;
+}
+
+// The public address of the folder the map's files are written to: the
+// site's folder, or, for a map written inside the site's folder on disk, the
+// address of its place there.
+std::string PublicFolderOf(const Site& site, const std::string& file_path) {
+  if (site.disk_folder.empty() || site.web_base) return site.public_folder;
+  std::error_code error;
+  const fs::path folder = fs::absolute(fs::path(file_path).parent_path(), error);
+  const fs::path base = fs::absolute(site.disk_folder, error);
+  const std::string relative =
+      folder.lexically_normal().lexically_relative(base.lexically_normal());
+  if (error || relative.empty() || relative.starts_with("..")) return site.public_folder;
+  return relative == "." ? site.public_folder : site.public_folder + WithSlash(relative);
+}
+
+}  // namespace
+
+std::string XmlSitemapAddress(std::string_view address) {
+  return XmlEscaped(PercentEncoded(address));
+}
+
+std::string W3cDateTime(int64_t seconds) {
+  const auto time = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  if (gmtime_r(&time, &parts) == nullptr) return {};
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
+std::optional<std::vector<XmlSitemapEntry>> XmlSitemapEntries(const MapItemList& items,
+                                                              const char* base_path) {
+  std::optional<Plan> plan = PlanOf(items, base_path);
+  if (!plan) return std::nullopt;
+  return std::move(plan->entries);
+}
+
+bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
+                     const char* base_path, uint32_t flags) {
+  const std::string path = settings.OutputFile != nullptr ? settings.OutputFile : "";
+  const std::string file_path =
+      core::IsAbsolutePath(path.c_str()) ? path : core::FileNamePart(path.c_str());
+  if (*core::FileNamePart(file_path.c_str()) == '\0') {
+    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, file_path.c_str());
+    return false;
+  }
+  const std::optional<Plan> plan = PlanOf(items, base_path);
+  if (!plan) return false;
+  const bool compressed = EndsWithGz(file_path);
+  const std::vector<std::string> files = UrlSetFiles(plan->entries);
+  if (files.size() == 1) return WriteMapFile(file_path, files[0], compressed, flags);
+
+  // The parts first, so that the index never names a file that is missing.
+  const std::string folder = PublicFolderOf(plan->site, file_path);
+  std::vector<std::string> locations;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string part = NumberedPageName(file_path, static_cast<int>(i + 1));
+    if (!WriteMapFile(part, files[i], compressed, flags)) return false;
+    locations.push_back(folder + core::FileNamePart(part.c_str()));
+  }
+  return WriteMapFile(file_path, IndexFile(locations), compressed, flags);
+}
+
+namespace testing {
+void SetXmlSitemapLimits(const XmlSitemapLimits& new_limits) { limits = new_limits; }
+}  // namespace testing
+
+}  // namespace vellum::generate

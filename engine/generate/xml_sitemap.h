@@ -1,0 +1,69 @@
+// The XML site map (the sitemaps.org protocol 0.9) that search engines read:
+// the public address of every page of the tree, once, in tree order, with
+// its modification time where one is known. A map beyond the protocol's
+// limits is split into numbered files beside the output file, which then
+// becomes their index; an output file whose name ends in ".gz" is written
+// gzip-compressed, and so are its parts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vellum/vellum.h"
+
+namespace vellum::generate {
+
+// What one file of the map may hold at most: the protocol's 50,000
+// addresses and 50 MB before compression.
+struct XmlSitemapLimits {
+  std::size_t addresses = 50'000;
+  std::size_t bytes = 50 * 1024 * 1024;
+};
+
+// One entry of the map: the public address, already escaped for the file,
+// and its modification time in seconds since 1970 (UTC) when known.
+struct XmlSitemapEntry {
+  std::string location;
+  std::optional<int64_t> modified;
+};
+
+// Writes the XML site map of items to settings.OutputFile (placed as pages
+// are: an absolute path as it is, a relative one in the current folder under
+// its last component). Which addresses belong to the site, and where a page
+// on disk is published, come from the project's site settings (the base of
+// the last scan and the site's public address); base_path stands in for the
+// scan's base when the project has none. Every file written whole is
+// registered and announced as pages are (flags: GenerateFlags). A site on
+// disk without public address is refused with a report, and nothing is
+// written. False when something was refused or failed; failures are reported
+// through the callbacks.
+bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
+                     const char* base_path, uint32_t flags);
+
+// The entries of the map of items, in tree order (each item before its
+// children), each public address once. Refused (with a report) for pages on
+// disk when the site has no public address: then none.
+std::optional<std::vector<XmlSitemapEntry>> XmlSitemapEntries(const MapItemList& items,
+                                                              const char* base_path);
+
+// address as the map holds it: every byte that may not stand in an address
+// (spaces, bytes above 127 such as UTF-8 sequences, quotes, angle brackets,
+// backslashes, control characters, a "%" that starts no escape) as %XX, then
+// "&" and "'" as XML character references.
+std::string XmlSitemapAddress(std::string_view address);
+
+// seconds since 1970 as the W3C date and time the protocol asks for,
+// "YYYY-MM-DDThh:mm:ssZ" in UTC.
+std::string W3cDateTime(int64_t seconds);
+
+namespace testing {
+// Replaces the limits of one file, so that tests can split small maps; the
+// default-constructed limits restore the protocol's.
+void SetXmlSitemapLimits(const XmlSitemapLimits& limits);
+}  // namespace testing
+
+}  // namespace vellum::generate

@@ -6,7 +6,7 @@ namespace vellumark {
 namespace {
 
 constexpr std::string_view kOutputTypes[] = {"ul",    "paged", "icontree", "scripttree",
-                                             "combo", "index", "table"};
+                                             "combo", "index", "table",    "xml"};
 constexpr std::string_view kFontStyles[] = {"regular", "bold", "italic", "bold-italic"};
 constexpr std::string_view kListTypes[] = {"circle", "disc", "square", "none"};
 
@@ -14,7 +14,8 @@ using S = SiteMapSettings;
 
 const Setting kSettings[] = {
     {"type", Choice{&S::OutputType, kOutputTypes},
-     "page layout: ul, paged, icontree, scripttree, combo, index, table"},
+     "page layout: ul, paged, icontree, scripttree, combo, index, table, or xml\n"
+     "                          (the XML site map for search engines)"},
     {"output-file", &S::OutputFile, "the page to write (relative to the project's folder)"},
     {"image-folder", &S::ImageFolder, "folder of the page's pictures, relative to the page"},
     {"scheme", &S::SchemeName, "picture scheme (empty: the default of the layout)"},
@@ -58,6 +59,9 @@ const Setting kSettings[] = {
     {"page-footer", FlagBit{VELLUM_GEN_PAGE_FOOTER}, "a generator paragraph ends the page"},
     {"no-output-list", FlagBit{VELLUM_GEN_NO_OUTPUT_LIST},
      "written files are not registered for upload"},
+    {"site-url", SiteUrl{},
+     "public address of the site's base folder (https://www.example.com/): the\n"
+     "                          XML site map of pages on disk lists them there"},
 };
 
 template <typename... Ts>
@@ -116,6 +120,7 @@ std::string FormatSetting(const Setting& setting, const SiteMapSettings& setting
           [&](const SmallNumber& number) { return std::to_string(settings.*number.member); },
           [&](Border) { return std::to_string(settings.TableBorder); },
           [&](FlagBit flag) -> std::string { return (flags & flag.bit) != 0 ? "on" : "off"; },
+          [&](SiteUrl) -> std::string { return VellumGetSiteSettings().SiteURL; },
       },
       setting.value);
 }
@@ -123,43 +128,53 @@ std::string FormatSetting(const Setting& setting, const SiteMapSettings& setting
 std::string ApplySetting(const Setting& setting, const std::string& value,
                          SiteMapSettings& settings, uint32_t& flags) {
   const std::string bad = "bad value '" + value + "' for " + std::string(setting.key);
-  return std::visit(Overloaded{
-                        [&](TextMember member) -> std::string {
-                          settings.*member = value.c_str();
-                          return {};
-                        },
-                        [&](const Choice& choice) -> std::string {
-                          std::optional<uint8_t> chosen = ChoiceValue(choice.names, value);
-                          if (!chosen) return bad + " (one of: " + Joined(choice.names) + ")";
-                          settings.*choice.member = *chosen;
-                          return {};
-                        },
-                        [&](const SmallNumber& number) -> std::string {
-                          std::optional<int> parsed = ParseNumber(value);
-                          if (!parsed || *parsed < 0 || *parsed > number.max) {
-                            return bad + " (0 to " + std::to_string(number.max) + ")";
-                          }
-                          settings.*number.member = static_cast<uint8_t>(*parsed);
-                          return {};
-                        },
-                        [&](Border) -> std::string {
-                          std::optional<int> parsed = ParseNumber(value);
-                          if (!parsed || *parsed < 0) return bad + " (a width in pixels)";
-                          settings.TableBorder = *parsed;
-                          return {};
-                        },
-                        [&](FlagBit flag) -> std::string {
-                          if (value == "on") {
-                            flags |= flag.bit;
-                          } else if (value == "off") {
-                            flags &= ~flag.bit;
-                          } else {
-                            return bad + " (on or off)";
-                          }
-                          return {};
-                        },
-                    },
-                    setting.value);
+  return std::visit(
+      Overloaded{
+          [&](TextMember member) -> std::string {
+            settings.*member = value.c_str();
+            return {};
+          },
+          [&](const Choice& choice) -> std::string {
+            std::optional<uint8_t> chosen = ChoiceValue(choice.names, value);
+            if (!chosen) return bad + " (one of: " + Joined(choice.names) + ")";
+            settings.*choice.member = *chosen;
+            return {};
+          },
+          [&](const SmallNumber& number) -> std::string {
+            std::optional<int> parsed = ParseNumber(value);
+            if (!parsed || *parsed < 0 || *parsed > number.max) {
+              return bad + " (0 to " + std::to_string(number.max) + ")";
+            }
+            settings.*number.member = static_cast<uint8_t>(*parsed);
+            return {};
+          },
+          [&](Border) -> std::string {
+            std::optional<int> parsed = ParseNumber(value);
+            if (!parsed || *parsed < 0) return bad + " (a width in pixels)";
+            settings.TableBorder = *parsed;
+            return {};
+          },
+          [&](FlagBit flag) -> std::string {
+            if (value == "on") {
+              flags |= flag.bit;
+            } else if (value == "off") {
+              flags &= ~flag.bit;
+            } else {
+              return bad + " (on or off)";
+            }
+            return {};
+          },
+          [&](SiteUrl) -> std::string {
+            if (!value.empty() && !value.starts_with("http://") && !value.starts_with("https://")) {
+              return bad + " (an http:// or https:// address, or empty)";
+            }
+            VellumSiteSettings site = VellumGetSiteSettings();
+            site.SiteURL = value.c_str();
+            VellumSetSiteSettings(&site);
+            return {};
+          },
+      },
+      setting.value);
 }
 
 }  // namespace vellumark

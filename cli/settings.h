@@ -37,9 +37,13 @@ struct FlagBit {
   uint32_t bit;
 };
 
+// The public address of the site (VellumSiteSettings.SiteURL): kept by the
+// open project beside the site map item, not in it.
+struct SiteUrl {};
+
 struct Setting {
   std::string_view key;
-  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit> value;
+  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit, SiteUrl> value;
   std::string_view help;
 };
 
@@ -53,11 +57,13 @@ std::span<const std::string_view> OutputTypeNames();
 // The value of name in names, if it is one of them.
 std::optional<uint8_t> ChoiceValue(std::span<const std::string_view> names, std::string_view name);
 
-// The setting's value as `show --settings` prints it.
+// The setting's value as `show --settings` prints it (site-url: the open
+// project's).
 std::string FormatSetting(const Setting& setting, const SiteMapSettings& settings, uint32_t flags);
 
 // Applies value to the settings (texts point into value, which must outlive
-// their use) or to flags. Returns an error text, empty on success.
+// their use), to flags, or (site-url) to the open project's site settings.
+// Returns an error text, empty on success.
 std::string ApplySetting(const Setting& setting, const std::string& value,
                          SiteMapSettings& settings, uint32_t& flags);
 

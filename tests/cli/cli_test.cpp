@@ -457,6 +457,62 @@ TEST_F(CliTest, HostilePagesPutNoScriptIntoAnyLayout) {
   }
 }
 
+// The XML site map: refused for pages on disk until the site's public
+// address is set, then written with each page at its place there and its
+// file time; a web site's pages are listed at their own addresses. Every
+// map is well-formed XML.
+TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
+  namespace fs = std::filesystem;
+  const std::string site = dir_ / "site";
+  Succeed({"scan", "site.bpj", "--folder", "site"});
+  // The scan's base, as the project keeps it.
+  const std::string scanned = Project();
+  if (scanned.find("ScanBase=") == std::string::npos) {
+    dir_.Write("site.bpj", scanned + "\r\n[VellumSite]\r\nScanBase=\"" + site + "/\"");
+  }
+  fs::last_write_time(site + "/a/one.html",
+                      fs::file_time_type::clock::from_sys(
+                          std::chrono::sys_seconds(std::chrono::seconds(1704164645))));
+
+  const ProgramResult refused =
+      Run({"generate", "site.bpj", "--type", "xml", "--output", "sitemap.xml"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("needs the site's public address"));
+  EXPECT_FALSE(fs::exists(dir_ / "sitemap.xml"));
+
+  Succeed({"set", "site.bpj", "type=xml", "output-file=sitemap.xml",
+           "site-url=https://www.example.com/"});
+  const std::string settings = Succeed({"show", "site.bpj", "--settings"});
+  EXPECT_THAT(settings, HasSubstr("type = xml\n"));
+  EXPECT_THAT(settings, HasSubstr("site-url = https://www.example.com/\n"));
+  const std::string map = dir_ / "sitemap.xml";
+  EXPECT_EQ(Succeed({"generate", "site.bpj"}), "   Generate '" + map + "' page\n");
+  const std::string xml = ReadBytes(map);
+  EXPECT_THAT(xml, HasSubstr("  <url><loc>https://www.example.com/a/one.html</loc>"
+                             "<lastmod>2024-01-02T03:04:05Z</lastmod></url>\n"));
+  for (const char* page : {"index.html", "b/two.html"}) {
+    EXPECT_THAT(xml, HasSubstr(std::string("<loc>https://www.example.com/") + page + "</loc>"));
+  }
+  EXPECT_EQ(RunProgram("/usr/bin/xmllint", {"--noout", map}).status, 0);
+  EXPECT_THAT(Project(), HasSubstr("AddFile=\"" + map + "\""));
+  const ProgramResult bad_address = Run({"set", "site.bpj", "site-url=www.example.com"});
+  EXPECT_EQ(bad_address.status, 2);
+  EXPECT_THAT(Succeed({"help", "generate"}),
+              HasSubstr("Sitemap: https://www.example.com/sitemap.xml"));
+
+  HttpServer server(site, dir_ / "http.log");
+  Succeed({"new", "web.bpj"});
+  Succeed({"scan", "web.bpj", "--base", server.Url("index.html")});
+  const std::string web_map = dir_ / "web.xml.gz";
+  Succeed({"generate", "web.bpj", "--type", "xml", "--output", "web.xml.gz"});
+  const ProgramResult lint = RunProgram("/usr/bin/xmllint", {"--noout", web_map});  // reads gzip itself
+  EXPECT_EQ(lint.status, 0) << lint.err;
+  const ProgramResult text = RunProgram("/bin/gzip", {"-dc", web_map});
+  for (const char* page : {"index.html", "a/one.html", "b/two.html"}) {
+    EXPECT_THAT(text.out, HasSubstr("<loc>" + server.Url(page) + "</loc>"));
+  }
+}
+
 // A scan sums up its broken links on stderr and tells of them by its exit
 // status: 3 with broken links, 0 without, 1 when the base cannot be read.
 TEST_F(CliTest, AScanListsBrokenLinksAndExitsWithThree) {

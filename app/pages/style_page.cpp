@@ -12,7 +12,8 @@ namespace bramblel {
 
 StylePage::StylePage(QWidget* parent)
     : FormPage(parent), types_(new QButtonGroup(this)), preview_(new QPushButton(this)) {
-  // The three classic layouts first, then the others the engine writes.
+  // The three classic layouts first, then the other pages the engine writes,
+  // then the file for search engines.
   const std::pair<int, QString> choices[] = {
       {VELLUM_OUTPUT_UL_LIST, tr("&UL list")},
       {VELLUM_OUTPUT_ICON_TREE, tr("Static tr&ee")},
@@ -21,6 +22,7 @@ StylePage::StylePage(QWidget* parent)
       {VELLUM_OUTPUT_SCRIPT_TREE, tr("&Script tree")},
       {VELLUM_OUTPUT_NAV_COMBO, tr("&Navigation list")},
       {VELLUM_OUTPUT_LEVEL_TABLE, tr("Level &table")},
+      {VELLUM_OUTPUT_XML_SITEMAP, tr("&XML site map")},
   };
   auto* group = new QGroupBox(tr("Output type"), this);
   auto* buttons = new QVBoxLayout(group);

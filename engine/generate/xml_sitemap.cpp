@@ -196,8 +196,8 @@ struct Site {
 void SetWebSite(Site& site, std::string_view address) {
   const WebAddress split = SplitWebAddress(address);
   site.web_origin = LowerCase(split.origin);
-  site.web_folder = FolderOf(split.path);
-  if (site.web_folder.empty()) site.web_folder = "/";
+  const std::string_view folder = FolderOf(split.path);
+  site.web_folder.assign(folder.empty() ? std::string_view("/") : folder);
 }
 
 // The path of a local address: a "file:" address without its scheme and
@@ -366,8 +366,10 @@ std::optional<Plan> PlanOf(const MapItemList& items, const char* base_path) {
 }
 
 std::string EntryLine(const XmlSitemapEntry& entry) {
-  std::string line = "  <url><loc>" + entry.location + "</loc>";
-  if (entry.modified) line += "<lastmod>" + W3cDateTime(*entry.modified) + "</lastmod>";
+  std::string line = "  <url><loc>";
+  line.append(entry.location).append("</loc>");
+  if (entry.modified)
+    line.append("<lastmod>").append(W3cDateTime(*entry.modified)).append("</lastmod>");
   line += "</url>\n";
   return line;
 }
@@ -405,7 +407,9 @@ std::vector<std::string> UrlSetFiles(const std::vector<XmlSitemapEntry>& entries
 std::string IndexFile(const std::vector<std::string>& locations) {
   std::string index = FileStart("sitemapindex");
   for (const std::string& location : locations) {
-    index += "  <sitemap><loc>" + XmlEscaped(PercentEncoded(location)) + "</loc></sitemap>\n";
+    index.append("  <sitemap><loc>")
+        .append(XmlEscaped(PercentEncoded(location)))
+        .append("</loc></sitemap>\n");
   }
   index += kIndexEnd;
   return index;

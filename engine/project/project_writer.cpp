@@ -106,7 +106,7 @@ bool PublishesXml(const Project& project) {
 void Writer::WriteSite(const Project& project, const SiteSettings& site) {
   // The record of the last scan serves the settings and the XML site map.
   const bool has_record = !site.scan_base.empty() || !site.modified.empty();
-  if (!site.HasSettings() && !(has_record && PublishesXml(project))) return;
+  if (!site.HasSettings() && !(has_record && (site.from_file || PublishesXml(project)))) return;
   out_ += "\n[VellumSite]";
   for (const auto& [key, value] :
        {std::pair{"PageLimit", site.page_limit}, std::pair{"DepthLimit", site.depth_limit},

@@ -3,8 +3,9 @@
 // public address of a site scanned from disk, and what the last scan learnt
 // of each page's time. Stored in the project file's VellumSite section: the
 // settings when any differs from its default, the record of the last scan
-// when the project has settings or publishes an XML site map, which needs
-// it. So projects that use none of it keep their files byte for byte.
+// when the project has settings, publishes an XML site map (which needs it)
+// or had the section when it was read. So projects that use none of it keep
+// their files byte for byte.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,8 @@ struct SiteSettings {
   // Per address of the last scan: its modification time, in seconds since
   // 1970 (UTC), where the scan learnt one.
   std::unordered_map<std::string, int64_t> modified;
+  // The project file held a VellumSite section: it is written back.
+  bool from_file = false;
 
   // Whether any setting differs from its default (the record of the last
   // scan left aside).

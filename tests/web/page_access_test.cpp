@@ -223,7 +223,7 @@ TEST(ReadHead, WhatAScanTakesFromAPage) {
       {.html = "<title>open <meta name=description content=d>",
        .title = "open <meta name=description content=d>"},
       {.html = "<title>" + x5000, .title = std::string(1024, 'x')},
-      {.html = "<title>a" + e600 + "</title>", .title = "a" + e600.substr(0, 1022)},
+      {.html = "<title>a" + e600 + "</title>", .title = std::string("a").append(e600, 0, 1022)},
       {.html = "<title>" + std::string(1023, 'y') + "    z</title>",
        .title = std::string(1023, 'y')},
       {.html = "<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT=' "

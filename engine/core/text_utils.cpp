@@ -130,11 +130,32 @@ int SeparatorCount(std::string_view path) {
       std::count_if(path.begin(), path.end(), [](char c) { return c == '\\' || c == '/'; }));
 }
 
-std::string EscapeMarkup(std::string_view text) {
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void AppendPercentEscape(std::string& out, unsigned char byte) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[byte >> 4];
+  out += kHex[byte & 0xF];
+}
+
+std::string EscapeEntities(std::string_view text, std::string_view special) {
   std::string escaped;
   escaped.reserve(text.size());
   for (char c : text) {
+    if (special.find(c) == std::string_view::npos) {
+      escaped += c;
+      continue;
+    }
     switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
       case '<':
         escaped += "&lt;";
         break;
@@ -144,12 +165,17 @@ std::string EscapeMarkup(std::string_view text) {
       case '"':
         escaped += "&quot;";
         break;
+      case '\'':
+        escaped += "&apos;";
+        break;
       default:
         escaped += c;
     }
   }
   return escaped;
 }
+
+std::string EscapeMarkup(std::string_view text) { return EscapeEntities(text, "<>\""); }
 
 bool LooksLikeScheme(std::string_view link) {
   const std::string_view first = link.substr(0, link.find_first_of("/\\?#"));

@@ -62,7 +62,17 @@ bool IsAbsolutePath(const char* path);
 int SeparatorCount(std::string_view path);
 
 char ToLowerAscii(char c);
+
+// The value of a hexadecimal digit, or -1 when c is none.
+int HexDigitValue(char c);
+
+// Appends byte as "%" and two upper-case hexadecimal digits.
+void AppendPercentEscape(std::string& out, unsigned char byte);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// text with each character of special that is one of & < > " ' written as
+// its XML entity (&amp; &lt; &gt; &quot; &apos;).
+std::string EscapeEntities(std::string_view text, std::string_view special);
 
 // text with "<", ">" and '"' written as character references, so that it
 // reads the same as HTML text or inside an attribute but can hold no markup.

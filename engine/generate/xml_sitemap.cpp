@@ -37,8 +37,6 @@ XmlSitemapLimits limits;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
 // The characters an address may hold as they are (RFC 3986's unreserved and
 // reserved ones but the brackets, which only an IPv6 host may hold).
 bool IsAddressChar(char c) {
@@ -123,7 +121,6 @@ std::optional<std::string> NormalPath(std::string_view path) {
 }
 
 std::string PercentEncoded(std::string_view address) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   // An IPv6 host keeps its brackets.
   const std::size_t host = address.find("://");
   const std::size_t authority_end =
@@ -133,46 +130,19 @@ std::string PercentEncoded(std::string_view address) {
   for (std::size_t i = 0; i < address.size(); ++i) {
     const char c = address[i];
     const bool bracket_in_host = (c == '[' || c == ']') && i < authority_end;
-    const bool escape = c == '%' && i + 2 < address.size() && IsHexDigit(address[i + 1]) &&
-                        IsHexDigit(address[i + 2]);
+    const bool escape = c == '%' && i + 2 < address.size() &&
+                        core::HexDigitValue(address[i + 1]) >= 0 &&
+                        core::HexDigitValue(address[i + 2]) >= 0;
     if (IsAddressChar(c) || bracket_in_host || escape) {
       encoded += c;
     } else {
-      const auto byte = static_cast<unsigned char>(c);
-      encoded += '%';
-      encoded += kHex[byte >> 4];
-      encoded += kHex[byte & 0xF];
+      core::AppendPercentEscape(encoded, static_cast<unsigned char>(c));
     }
   }
   return encoded;
 }
 
-std::string XmlEscaped(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      case '\'':
-        escaped += "&apos;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
+std::string XmlEscaped(std::string_view text) { return core::EscapeEntities(text, "&<>\"'"); }
 
 // The site whose pages the map lists, and where it is published.
 struct Site {

@@ -226,14 +226,8 @@ std::optional<char32_t> NumericReference(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   char32_t code = 0;
   for (char c : digits) {
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (hex && core::ToLowerAscii(c) >= 'a' && core::ToLowerAscii(c) <= 'f') {
-      digit = core::ToLowerAscii(c) - 'a' + 10;
-    } else {
-      return std::nullopt;
-    }
+    const int digit = hex ? core::HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+    if (digit < 0) return std::nullopt;
     code = code * (hex ? 16 : 10) + static_cast<char32_t>(digit);
     if (code > 0x10FFFF) return std::nullopt;
   }

@@ -20,23 +20,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsUnreserved(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '.' || c == '_' || c == '~';
-}
-
-void AppendEscaped(std::string& out, unsigned char c) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  out += '%';
-  out += kHex[c >> 4];
-  out += kHex[c & 0xF];
 }
 
 // One spelling for each path, applied alike to patterns and request paths:
@@ -48,18 +34,18 @@ std::string Normalize(std::string_view path) {
   out.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (c == '%' && i + 2 < path.size() && HexValue(path[i + 1]) >= 0 &&
-        HexValue(path[i + 2]) >= 0) {
-      const auto decoded =
-          static_cast<unsigned char>(HexValue(path[i + 1]) * 16 + HexValue(path[i + 2]));
+    if (c == '%' && i + 2 < path.size() && core::HexDigitValue(path[i + 1]) >= 0 &&
+        core::HexDigitValue(path[i + 2]) >= 0) {
+      const auto decoded = static_cast<unsigned char>(core::HexDigitValue(path[i + 1]) * 16 +
+                                                      core::HexDigitValue(path[i + 2]));
       if (IsUnreserved(decoded)) {
         out += static_cast<char>(decoded);
       } else {
-        AppendEscaped(out, decoded);
+        core::AppendPercentEscape(out, decoded);
       }
       i += 2;
     } else if (c >= 0x80) {
-      AppendEscaped(out, c);
+      core::AppendPercentEscape(out, c);
     } else {
       out += static_cast<char>(c);
     }

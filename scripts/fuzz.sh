@@ -3,7 +3,10 @@
 # build-fuzz/ and runs it on its seed corpus for the given number of seconds.
 # Not part of the test suite.
 #
-#   scripts/fuzz.sh project_reader [seconds]     (default 600 seconds)
+#   scripts/fuzz.sh TARGET [seconds]     (default 600 seconds)
+#
+# Targets: project_reader (project files), page (the head and links of a
+# crawled page), robots (robots.txt).
 #
 # New inputs go to build-fuzz/corpus/<target>/; a crashing input is saved as
 # build-fuzz/crash-* (reproduce: build-fuzz/IDE/<target>_fuzzer FILE).

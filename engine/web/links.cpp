@@ -83,6 +83,8 @@ bool HasScheme(std::string_view value) {
 // The address value stands for on page, before the site is considered;
 // nothing when it is to be dropped.
 std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view value) {
+  // A NUL byte can be in no address, and would cut one short as C text.
+  if (value.find('\0') != std::string_view::npos) return std::nullopt;
   if (IsWebAddress(value)) return NormaliseAddress(value);
   if (IsWebAddress(page)) {
     // On a web page every link is a web address, resolved against the

@@ -43,7 +43,7 @@ inline constexpr unsigned kTypelessWebPages = 0x4000;
 // whose "../" climb above the page's root is dropped. base is the site's base
 // page: links outside its folder (scheme and host compared in any case) are
 // taken only with kOutsideSite. Values of other schemes ("mailto:") are
-// taken as written.
+// taken as written. A value holding a NUL byte is dropped.
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags);
 

@@ -136,7 +136,8 @@ TEST(Resolve, ValuesAreResolvedByTheRulesOfUrls) {
   const char *H = "http://127.0.0.1:8080", *S = "http://127.0.0.1:8080/";
   const char* p = "http://127.0.0.1:8080/a/b/p.htm?q=1#f";
   struct Row {
-    const char *base, *page, *value;
+    const char *base, *page;
+    std::string_view value;
     unsigned flags;
     std::optional<std::string> link;
   };
@@ -158,6 +159,9 @@ TEST(Resolve, ValuesAreResolvedByTheRulesOfUrls) {
       {S, "p.htm", "./a.htm", 1, "a.htm"},
       {S, "p.htm", "a/../../x.htm", 1, {}},
       {S, "/p.htm", "../x.htm", 1, {}},
+      // A NUL byte can be in no address (and would cut it short as C text).
+      {S, p, std::string_view("//\0/s.htm", 9), 1, {}},
+      {S, "/srv/p.htm", std::string_view("a\0b.htm", 7), 1, {}},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Resolve(row.base, row.page, row.value, row.flags), row.link)

@@ -306,7 +306,9 @@ std::string ToUtf8(std::string_view bytes, std::string_view charset) {
   if (known == "windows-1252") return Windows1252ToUtf8(bytes);
   Converter converter(known);
   if (!converter.ok()) return Windows1252ToUtf8(bytes);
-  return converter.Convert(bytes);
+  // A converter may pass on what is not UTF-8 (the system's own UTF-8 under
+  // another spelling lets code points beyond U+10FFFF through).
+  return Utf8WithReplacements(converter.Convert(bytes));
 }
 
 std::string DecodeCharacterReferences(std::string_view text) {

@@ -49,6 +49,8 @@ TEST(Charset, TheTitleIsReadInTheCharsetInForce) {
        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
       {"invalid UTF-8 is replaced", "<meta charset=utf-8><title>a\xFF\xC3 b\xED\xA0\x80</title>",
        "", "a\xEF\xBF\xBD\xEF\xBF\xBD b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"what the converter lets through is checked", "<title>a\xF5\xA9\xA9\xA9</title>", "utf(8)",
+       "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"a cut sequence is replaced", "<title>a\x82</title>", "shift_jis", "a\xEF\xBF\xBD"},
       {"a byte without character is replaced", "<title>a\xFF</title>", "shift_jis",
        "a\xEF\xBF\xBD"},

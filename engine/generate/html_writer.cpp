@@ -96,11 +96,8 @@ bool HtmlWriter::Flush() {
 }
 
 bool HtmlWriter::WriteIndent(int level) {
-  static constexpr std::string_view kTabs = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
-  for (; level > static_cast<int>(kTabs.size()); level -= static_cast<int>(kTabs.size())) {
-    Write(kTabs);
-  }
-  if (level > 0) Write(kTabs.substr(0, static_cast<std::size_t>(level)));
+  static const std::string kTabs(kMaxIndentLevel, '\t');
+  if (level > 0) Write(std::string_view(kTabs).substr(0, static_cast<std::size_t>(level)));
   return !Failed();
 }
 

@@ -56,6 +56,11 @@ struct BodyTag {
 // whole.
 std::string_view RelativeLink(bool relative, std::string_view url, const char* base_path);
 
+// Indentation stops growing at this level. Past it, each line of a deep
+// tree would grow with its depth, the page with the square of it: a chain of
+// 100,000 pages, as a crawler trap gives, would take gigabytes.
+inline constexpr int kMaxIndentLevel = 64;
+
 class HtmlWriter {
  public:
   // Keeps the whole page in memory, readable through text().
@@ -83,7 +88,7 @@ class HtmlWriter {
   // of a checked write.
   bool Flush();
 
-  // level tabs (none for 0 or less); checked.
+  // level tabs (none for 0 or less, at most kMaxIndentLevel); checked.
   bool WriteIndent(int level);
 
   // One IMG tag without a line end; attributes in the order WIDTH, HEIGHT,

@@ -1,4 +1,6 @@
 // The drop-down navigation list.
+#include <algorithm>
+
 #include "generate/bodies.h"
 #include "generate/tree_walk.h"
 
@@ -25,7 +27,7 @@ void NavCombo(HtmlWriter& out, const Generation& generation, const MapItemList& 
       out.Write("<OPTION VALUE=\"");
       out.WriteLinkTarget(generation.relative_links(), item.URL, generation.base_path);
       out.Write("\">");
-      for (int i = 0; i < level; ++i) out.Write("&nbsp;&nbsp;&nbsp;");
+      for (int i = 0; i < std::min(level, kMaxIndentLevel); ++i) out.Write("&nbsp;&nbsp;&nbsp;");
       if (item.Name != nullptr) out.Write(item.Name);
       out.Write("</OPTION>\n");
       return true;

@@ -299,6 +299,29 @@ TEST_F(Pages, AUlListIndentsAsDeepAsTheTreeGoes) {
   EXPECT_THAT(page, HasSubstr(std::string("\n") + std::string(19, '\t') + "</UL>\r\n"));
 }
 
+// Past kMaxIndentLevel the indent stays as it is, so that a chain of pages
+// as deep as a crawler trap gives stays a page of linear size.
+TEST_F(Pages, IndentsStopGrowingAtTheirLimit) {
+  std::string options_indent;
+  for (int i = 0; i < kMaxIndentLevel; ++i) options_indent += "&nbsp;&nbsp;&nbsp;";
+  const struct {
+    int type;
+    std::string deepest;
+  } rows[] = {
+      {VELLUM_OUTPUT_UL_LIST, std::string(kMaxIndentLevel, '\t') + "<LI><A HREF=\"L4999.htm\">"},
+      {VELLUM_OUTPUT_NAV_COMBO, ">" + options_indent + "L4999</OPTION>"},
+  };
+  Tree tree("");
+  AppendChain(tree.list(), 5000);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.type);
+    Generate(Settings(row.type, "map.htm"), tree.list());
+    const std::string page = ReadBytes("map.htm");
+    EXPECT_THAT(page, HasSubstr(row.deepest));
+    EXPECT_LT(page.size(), 5000u * 1500);  // without the limit: 12 MB and 225 MB
+  }
+}
+
 TEST_F(Pages, ScriptTreeFontSizeWordAndPictureFolder) {
   const struct {
     int font_size;

@@ -21,7 +21,9 @@ const Setting kSettings[] = {
     {"scheme", &S::SchemeName, "picture scheme (empty: the default of the layout)"},
     {"title", &S::Title, "page title"},
     {"bg-color", &S::BgColor, "page background colour, six hex digits"},
-    {"background-image", &S::BackgroundImage, "page background picture"},
+    {"background-image", &S::BackgroundImage,
+     "page background picture, copied into the image folder when it is a\n"
+     "                          gif, jpg, jpeg, png, webp, bmp, ico or avif file"},
     {"font-color", &S::FontColor, "text colour, six hex digits"},
     {"link-color", &S::LinkColor, "link colour, six hex digits"},
     {"visited-color", &S::VisitedColor, "visited link colour, six hex digits"},

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/messages.h"
 #include "core/text_utils.h"
 #include "generate/schemes.h"
 #include "project/project.h"
@@ -52,6 +53,19 @@ bool CopyFile(const std::string& source, const std::string& destination) {
   return fs::copy_file(source, destination, fs::copy_options::overwrite_existing, error);
 }
 
+// True when the name of the file at path ends in the extension of a picture
+// format that browsers show as a background.
+bool IsPictureFile(const char* path) {
+  static constexpr std::string_view kExtensions[] = {".gif",  ".jpg", ".jpeg", ".png",
+                                                     ".webp", ".bmp", ".ico",  ".avif"};
+  const std::string_view name = core::FileNamePart(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  return std::any_of(std::begin(kExtensions), std::end(kExtensions), [&](std::string_view known) {
+    return core::EqualsNoCase(name.substr(dot), known);
+  });
+}
+
 // The two scripts of the script tree, beside the page.
 void CopyScripts(const SiteMapSettings& settings, bool register_files) {
   const std::string folder = PageFolderOf(settings);
@@ -83,8 +97,15 @@ void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
   };
   if (const char* background = settings.BackgroundImage;
       background != nullptr && *background != '\0') {
-    make_folder();
-    CopyFile(background, Join(folder, core::FileNamePart(background)));
+    // The path comes from a project file, which may be someone else's: any
+    // file but a picture (a key, a document) would be put into the site.
+    if (IsPictureFile(background)) {
+      make_folder();
+      CopyFile(background, Join(folder, core::FileNamePart(background)));
+    } else {
+      core::ReportInfo(
+          core::FormatText("'%s' - not a picture file, not copied\n", background).c_str());
+    }
   }
   if (scheme == nullptr) return;
   switch (settings.OutputType) {

@@ -594,8 +594,8 @@ TEST_F(Pages, ARelativePathIsWrittenInTheCurrentFolderWithLinksGoingUp) {
 
 // An absolute page is registered by its path, with links as they are; its
 // background is copied into the image folder beside it, or into the current
-// folder for a relative page. Copies are not registered, and a picture
-// already in place is left whole.
+// folder for a relative page. Copies are not registered, a picture already
+// in place is left whole, and a file that is no picture is not copied.
 TEST_F(Pages, AnAbsolutePageAndBackgroundsBesideThePage) {
   here.dir().Write("pics/paper.gif", "GIF");
   here.dir().Write("stone.gif", "STONE");
@@ -614,6 +614,12 @@ TEST_F(Pages, AnAbsolutePageAndBackgroundsBesideThePage) {
   EXPECT_FALSE(fs::exists("/paper.gif"));
   Page("", Settings(VELLUM_OUTPUT_UL_LIST, "map.htm", &S::BackgroundImage, "stone.gif"));
   EXPECT_EQ(ReadBytes("stone.gif"), "STONE");
+  const std::string key = here.dir().Write("secret/id_rsa", "KEY");
+  InstallMessageLog();
+  Page("", Settings(VELLUM_OUTPUT_UL_LIST, "web/map.htm", &S::BackgroundImage, key.c_str(),
+                    &S::ImageFolder, "img"));
+  EXPECT_FALSE(fs::exists("img/id_rsa"));
+  EXPECT_EQ(log.info.back(), "'" + key + "' - not a picture file, not copied\n");
 }
 
 // ---------------------------------------------------------------------------

@@ -5,8 +5,8 @@
 #
 #   scripts/fuzz.sh TARGET [seconds]     (default 600 seconds)
 #
-# Targets: project_reader (project files), page (the head and links of a
-# crawled page), robots (robots.txt).
+# Targets: project_reader (project files), config (configuration files),
+# page (the head and links of a crawled page), robots (robots.txt).
 #
 # New inputs go to build-fuzz/corpus/<target>/; a crashing input is saved as
 # build-fuzz/crash-* (reproduce: build-fuzz/IDE/<target>_fuzzer FILE).

@@ -36,7 +36,9 @@ ConfigDialog::ConfigDialog(EngineConfig* config, QWidget* parent)
       firewall_port_(new PortField(this)),
       passive_(new QCheckBox(tr("Passive &mode"), this)) {
   setWindowTitle(tr("Configuration"));
-  setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+  // Wide enough for the shipped extension lists; longer ones show their start.
+  setMinimumWidth(fontMetrics().averageCharWidth() * 80);
+  for (QLineEdit* list : {pages_, pictures_, editors_}) list->setCursorPosition(0);
   use_proxy_->setChecked(config->UseProxy != 0);
   passive_->setChecked(config->Passive != 0);
   proxy_port_->SetPort(config->PortProxy);

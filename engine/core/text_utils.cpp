@@ -137,6 +137,12 @@ int HexDigitValue(char c) {
   return -1;
 }
 
+int PercentEscapeAt(std::string_view text, std::size_t at) {
+  if (at + 2 >= text.size() || text[at] != '%') return -1;
+  const int high = HexDigitValue(text[at + 1]), low = HexDigitValue(text[at + 2]);
+  return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
 void AppendPercentEscape(std::string& out, unsigned char byte) {
   constexpr char kHex[] = "0123456789ABCDEF";
   out += '%';

@@ -62,13 +62,17 @@ bool IsAbsolutePath(const char* path);
 int SeparatorCount(std::string_view path);
 
 char ToLowerAscii(char c);
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The value of a hexadecimal digit, or -1 when c is none.
 int HexDigitValue(char c);
 
+// The byte of the percent escape ("%7E") at text[at], or -1 when none
+// starts there.
+int PercentEscapeAt(std::string_view text, std::size_t at);
+
 // Appends byte as "%" and two upper-case hexadecimal digits.
 void AppendPercentEscape(std::string& out, unsigned char byte);
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // text with each character of special that is one of & < > " ' written as
 // its XML entity (&amp; &lt; &gt; &quot; &apos;).

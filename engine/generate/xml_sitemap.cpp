@@ -37,6 +37,7 @@ XmlSitemapLimits limits;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // The characters an address may hold as they are (RFC 3986's unreserved and
 // reserved ones but the brackets, which only an IPv6 host may hold).
 bool IsAddressChar(char c) {
@@ -130,10 +131,7 @@ std::string PercentEncoded(std::string_view address) {
   for (std::size_t i = 0; i < address.size(); ++i) {
     const char c = address[i];
     const bool bracket_in_host = (c == '[' || c == ']') && i < authority_end;
-    const bool escape = c == '%' && i + 2 < address.size() &&
-                        core::HexDigitValue(address[i + 1]) >= 0 &&
-                        core::HexDigitValue(address[i + 2]) >= 0;
-    if (IsAddressChar(c) || bracket_in_host || escape) {
+    if (IsAddressChar(c) || bracket_in_host || core::PercentEscapeAt(address, i) >= 0) {
       encoded += c;
     } else {
       core::AppendPercentEscape(encoded, static_cast<unsigned char>(c));

@@ -34,10 +34,8 @@ std::string Normalize(std::string_view path) {
   out.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (c == '%' && i + 2 < path.size() && core::HexDigitValue(path[i + 1]) >= 0 &&
-        core::HexDigitValue(path[i + 2]) >= 0) {
-      const auto decoded = static_cast<unsigned char>(core::HexDigitValue(path[i + 1]) * 16 +
-                                                      core::HexDigitValue(path[i + 2]));
+    if (const int escaped = core::PercentEscapeAt(path, i); escaped >= 0) {
+      const auto decoded = static_cast<unsigned char>(escaped);
       if (IsUnreserved(decoded)) {
         out += static_cast<char>(decoded);
       } else {

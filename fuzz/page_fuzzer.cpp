@@ -10,18 +10,16 @@
 #include <string_view>
 
 #include "core/counted_string_list.h"
-#include "core/messages.h"
 #include "web/address.h"
 #include "web/charset.h"
 #include "web/links.h"
 #include "web/page_access.h"
 #include "web/tag_tokenizer.h"
+#include "work_folder.h"
 
 namespace {
 
 using namespace vellum;
-
-int32_t Ignore(const char* /*text*/) { return 1; }
 
 void CheckText(const std::optional<std::string>& text) {
   if (text && (text->size() > web::kMaxHeadText || !web::IsValidUtf8(*text))) abort();
@@ -45,8 +43,7 @@ void CheckLinks(std::string_view base, std::string_view page, web::TagTokenizer&
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  static const bool installed = (core::InstallMessageSink({Ignore, Ignore, Ignore}), true);
-  (void)installed;
+  fuzz::DropReports();
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
   web::TagTokenizer tokenizer;

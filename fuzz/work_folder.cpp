@@ -17,9 +17,14 @@ void RemoveWorkFolder() { std::filesystem::remove_all(WorkFolder()); }
 
 }  // namespace
 
+void DropReports() {
+  static const bool installed = (core::InstallMessageSink({Ignore, Ignore, Ignore}), true);
+  (void)installed;
+}
+
 const std::string& WorkFolder() {
   static const std::string folder = [] {
-    core::InstallMessageSink({Ignore, Ignore, Ignore});
+    DropReports();
     std::string pattern =
         access("/dev/shm", W_OK) == 0 ? "/dev/shm/vellum-fuzz-XXXXXX" : "/tmp/vellum-fuzz-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) abort();

@@ -1,4 +1,4 @@
-// What the fuzz targets that write files share: a folder of the process,
+// What the fuzz targets share: reports dropped, a folder of the process,
 // and a file written there and read back.
 #pragma once
 
@@ -7,8 +7,11 @@
 
 namespace vellum::fuzz {
 
+// Installs callbacks that drop every report (once; later calls do nothing).
+void DropReports();
+
 // A folder of this process, in memory when possible, removed at exit. The
-// first call also installs callbacks that drop every report.
+// first call also drops reports.
 const std::string& WorkFolder();
 
 // Calls write with a path in WorkFolder() named name, aborts when it fails,

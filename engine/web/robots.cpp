@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/text_utils.h"
+#include "web/url_class.h"
 
 namespace vellum::web {
 namespace {
@@ -28,8 +29,13 @@ bool IsUnreserved(unsigned char c) {
 // One spelling for each path, applied alike to patterns and request paths:
 // escapes of unreserved characters are decoded ("%7E" reads "~"), other
 // escapes get upper-case hex digits, and bytes beyond ASCII are escaped (a
-// pattern written in UTF-8 then matches the escaped request path).
-std::string Normalize(std::string_view path) {
+// pattern written in UTF-8 then matches the escaped request path). A
+// pattern keeps its '*' and its final '$', which are special there; in a
+// request path they are escaped, so that only an escaped '*' or '$' of a
+// pattern matches them.
+enum class Spelling { kPattern, kPath };
+
+std::string Normalize(std::string_view path, Spelling spelling) {
   std::string out;
   out.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
@@ -42,7 +48,8 @@ std::string Normalize(std::string_view path) {
         core::AppendPercentEscape(out, decoded);
       }
       i += 2;
-    } else if (c >= 0x80) {
+    } else if (c >= 0x80 || (spelling == Spelling::kPath && c == '*') ||
+               (c == '$' && (spelling == Spelling::kPath || i + 1 < path.size()))) {
       core::AppendPercentEscape(out, c);
     } else {
       out += static_cast<char>(c);
@@ -160,7 +167,7 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
       if (line->value.empty()) continue;
       RobotsRules* const targets[] = {group.for_agent ? &named : nullptr,
                                       group.for_all ? &everyone : nullptr};
-      std::string pattern = Normalize(line->value);
+      std::string pattern = Normalize(line->value, Spelling::kPattern);
       if (pattern.front() != '/' && pattern.front() != '*') pattern.insert(0, 1, '/');
       Rule rule{pattern, false, allow, pattern.size()};
       if (rule.pattern.back() == '$') {
@@ -191,10 +198,29 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
   return chosen;
 }
 
+RobotsRules RobotsRules::FromAnswer(std::string_view address, long status, bool whole,
+                                    std::string_view body, std::string_view agent) {
+  bool rules = false, none = false;
+  if (IsHttp(address)) {
+    rules = whole && status >= 200 && status < 300;
+    // A redirect beyond those followed, or a client error.
+    none = status >= 300 && status < 500;
+  } else {
+    rules = whole;
+    // An FTP server's permanent refusal: no such file, or none for us.
+    none = IsFtp(address) && status >= 500 && status < 600;
+  }
+  if (rules) return Parse(body, agent);
+  RobotsRules result;
+  result.unreachable_ = !none;
+  return result;
+}
+
 bool RobotsRules::Allows(std::string_view path_and_query) const {
-  std::string path = Normalize(path_and_query);
+  std::string path = Normalize(path_and_query, Spelling::kPath);
   if (path.empty() || path.front() != '/') path.insert(0, 1, '/');
   if (path == "/robots.txt") return true;
+  if (unreachable_) return false;
   const core::GlobSyntax prefix{.question_mark = false, .prefix = true};
   const core::GlobSyntax whole{.question_mark = false, .prefix = false};
   for (const Rule& rule : rules_) {

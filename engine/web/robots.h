@@ -25,10 +25,25 @@ class RobotsRules {
   // allowed. Nothing refers to body afterwards.
   static RobotsRules Parse(std::string_view body, std::string_view agent);
 
+  // The rules that a request for robots.txt leaves (RFC 9309 2.3.1).
+  // address is where the answer came from, after redirects; status its
+  // status (0 when none came); whole says that the body came to its end.
+  // A whole successful answer gives the rules of its body. An answer that
+  // says there is no file (HTTP 4xx, a redirect that led nowhere, an FTP
+  // server's refusal) leaves no rules. A server error (HTTP 5xx), an answer
+  // that broke off, or none at all leaves the file unreachable: then
+  // nothing but robots.txt may be read.
+  static RobotsRules FromAnswer(std::string_view address, long status, bool whole,
+                                std::string_view body, std::string_view agent);
+
+  // True for the rules of a robots.txt that could not be reached.
+  bool unreachable() const { return unreachable_; }
+
   // True when the path with its query, as sent in the request line
   // ("/a/b.html?x=1"), may be fetched. Of the patterns that match, the
   // longest decides; between an Allow and a Disallow of the same length,
-  // the Allow. "/robots.txt" is always allowed.
+  // the Allow. A '*' or '$' of the path matches only the same character
+  // escaped in a pattern ("%2A", "%24"). "/robots.txt" is always allowed.
   bool Allows(std::string_view path_and_query) const;
 
   // The Crawl-delay of the chosen groups in milliseconds (the first one
@@ -37,7 +52,7 @@ class RobotsRules {
 
  private:
   struct Rule {
-    std::string pattern;    // normalized, without a final '$'
+    std::string pattern;    // normalized, without a final '$'; any other '$' as "%24"
     bool anchored = false;  // the pattern ended in '$': the whole path must match
     bool allow = false;
     std::size_t length = 0;  // of the normalized pattern as written, '$' included
@@ -45,6 +60,7 @@ class RobotsRules {
 
   std::vector<Rule> rules_;  // longest first; Allow before Disallow of the same length
   int crawl_delay_ms_ = 0;
+  bool unreachable_ = false;
 };
 
 }  // namespace vellum::web

@@ -1,6 +1,7 @@
 #include "web/tag_tokenizer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -34,6 +35,35 @@ std::size_t FindNoCase(std::string_view text, std::size_t from, std::string_view
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// A byte that ends a tag or attribute name: "/" too, which HTML5 reads as a
+// separator in front of an attribute (13.2.5.32, 13.2.5.40): "<a/href=x>".
+bool IsNameDelimiter(char c) { return c == '/' || core::IsTagNameDelimiter(c); }
+
+// Just behind the ">" that ends a tag whose attributes begin at at, or the
+// end of the text. A value that follows "=" in quotes ends only at its
+// closing quote, so a ">" inside it is part of the value (HTML5, 13.2.5.36
+// and 13.2.5.37); a quote never closed runs to the end of the text.
+std::size_t TagEnd(std::string_view text, std::size_t at) {
+  while (at < text.size()) {
+    const char c = text[at++];
+    if (c == '>') return at;
+    if (c != '=') continue;
+    while (at < text.size() && core::IsBlank(text[at])) ++at;
+    if (at < text.size() && IsQuote(text[at])) {
+      const std::size_t close = text.find(text[at], at + 1);
+      if (close == std::string_view::npos) return text.size();
+      at = close + 1;
+      continue;
+    }
+    // An unquoted value runs to a blank or ">" (13.2.5.38): a "=" or quote
+    // inside it starts nothing.
+    while (at < text.size() && !core::IsBlank(text[at]) && text[at] != '>') ++at;
+  }
+  return text.size();
+}
+
 // The tokens of an attribute list.
 enum class ValueToken { kEnd, kAssign, kValue };
 
@@ -53,7 +83,7 @@ ValueScan ReadValueToken(std::string_view text, std::size_t& at, std::size_t lim
     ++at;
     return {ValueToken::kAssign};
   }
-  if (c == '"' || c == '\'') {
+  if (IsQuote(c)) {
     const std::size_t close = text.substr(0, limit).find(c, at + 1);
     if (close == std::string_view::npos) {
       at = limit;  // an unclosed string ends the list
@@ -148,7 +178,7 @@ void TagTokenizer::ReadTagName() {
   const std::string_view page(text(), length());
   const std::size_t begin = position_;
   while (position_ < page.size() && position_ - begin < kMaxTagName &&
-         !core::IsTagNameDelimiter(page[position_])) {
+         !IsNameDelimiter(page[position_])) {
     ++position_;
   }
   attributes_start_ = position_;
@@ -156,8 +186,18 @@ void TagTokenizer::ReadTagName() {
 }
 
 void TagTokenizer::StepOverTagEnd() {
-  const std::size_t close = std::string_view(text(), length()).find('>', position_);
-  position_ = close == std::string_view::npos ? length() : close + 1;
+  const std::string_view page(text(), length());
+  // Only a tag whose name begins with a letter has attributes; a markup
+  // declaration ("<!...") or processing instruction ends at its first ">"
+  // (HTML5, 13.2.5.6 and 13.2.5.41).
+  std::size_t name = token_begin_ + 1;
+  if (name < page.size() && page[name] == '/') ++name;
+  if (name < page.size() && std::isalpha(static_cast<unsigned char>(page[name]))) {
+    position_ = TagEnd(page, position_);
+  } else {
+    const std::size_t close = page.find('>', position_);
+    position_ = close == std::string_view::npos ? page.size() : close + 1;
+  }
   tag_end_ = position_;
 }
 
@@ -172,7 +212,8 @@ void TagTokenizer::ParseAttributes() {
   const auto& known = KnownAttributes(*tag_);
   std::size_t at = attributes_start_;
   for (;;) {
-    while (at < limit && core::IsBlank(page[at])) ++at;
+    // A "/" between attributes separates them like a blank (13.2.5.32).
+    while (at < limit && (core::IsBlank(page[at]) || page[at] == '/')) ++at;
     if (at >= limit || (at + 1 == limit && page[at] == '>')) return;
 
     Attribute attribute;
@@ -180,8 +221,7 @@ void TagTokenizer::ParseAttributes() {
     if (core::IsTagNameDelimiter(page[at])) {
       ++at;
     } else {
-      while (at < limit && at - attribute.name < kMaxAttributeName &&
-             !core::IsTagNameDelimiter(page[at])) {
+      while (at < limit && at - attribute.name < kMaxAttributeName && !IsNameDelimiter(page[at])) {
         ++at;
       }
     }

@@ -95,6 +95,13 @@ TEST(Compress, WritesThePageOrItsOutputAsItShould) {
       // the element, or as its content, and lose every space or go whole.
       {unclosed, kJoin, false, unclosed_out, {46, 45, 2}},
       {unclosed, kRemoveComments | kRemoveSpaces, false, unclosed_out, {46, 45, 2}},
+      // A ">" inside a quoted value does not end the tag: the value keeps its
+      // spaces, and only those between the attributes go.
+      {"<A TITLE=\"a  >  b\"  HREF=\"x.htm\">t</A>",
+       kJoin,
+       false,
+       "<A TITLE=\"a  >  b\" HREF=\"x.htm\">t</A>",
+       {38, 37, 2}},
   };
   test::MessageLog& log = test::InstallMessageLog();
   for (const auto& row : rows) {

@@ -41,9 +41,7 @@ TEST(TagTokenizer, TokensOfAPage) {
       {"<!-- a > b -->after", "<!--> 'after'"},
       {"<!--a>b-->", "?<!--a> 'b-->'"},
       {"<!-- never closed > x", "<!--> 'x'"},
-      {"<a href=\"a>b.htm\">", "<A> 'b.htm\">'"},
       {"<a\thref=x>", "?<a\thref=x>"},
-      {"<a href=\"x.htm", "<A>"},
       {"</a", "</A>"},
       {"</>", "?</>"},
       {"<", "?<"},
@@ -82,19 +80,15 @@ TEST(TagTokenizer, AttributeValues) {
       {"<a href\n=\n'q.htm'>", "Href", "q.htm"},
       {"<img src='pic.gif' width=100%>", "WIDTH", "100"},
       {"<img width=-5px>", "WIDTH", "-5"},
-      {"<a href=\"a>b.htm\">", "HREF", "<no value>"},
       {"<body onload=\"x()\">", "ONLOAD", "<missing>"},
       {"<body onload=\"x()\" background=bg.gif>", "BACKGROUND", "bg.gif"},
       {"<a href=2001.htm>", "HREF", "2001"},
       {"<a href=\"\">", "HREF", ""},
-      {"<a href>", "HREF", "<no value>"},
       {"<a href=>", "HREF", "<no value>"},
       {"<a href==x>", "HREF", "<no value>"},
-      {"<td background = bg.gif nowrap>", "NOWRAP", "<no value>"},
       {"<a href=\"x\" href=\"y\">", "HREF", "x"},
       {"<a name=n href='it\"s'>", "HREF", "it\"s"},
       {"<a href=x<b>", "HREF", "x"},
-      {"<a href=\"x.htm", "HREF", "<no value>"},
       {"<a href='multi\nline'>", "HREF", "multi\nline"},
       {"<a title=\"t\" href \"x.htm\">", "HREF", "<no value>"},
       {"<!DOCTYPE html href=x>", "HREF", "<missing>"},
@@ -109,6 +103,50 @@ TEST(TagTokenizer, AttributeValues) {
       {"<a" + sixty + " c59=59 href=x>", "HREF", "<missing>"},
   };
   for (const Row& row : rows) EXPECT_EQ(ValueOn(row.html, row.name), row.value) << row.html;
+}
+
+// Where a tag ends and what its attributes hold, as an HTML5 tokenizer
+// reads them (WHATWG HTML, 13.2.5): a ">" in a quoted value is part of the
+// value, and "/" separates names.
+TEST(TagTokenizer, TagsEndWhereHtml5EndsThem) {
+  struct Row {
+    const char* name;  // the case, and the section it comes from
+    std::string html;
+    const char* attribute;
+    const char* value;   // as ValueOn gives it
+    const char* tokens;  // as Walk gives them
+  };
+  const Row rows[] = {
+      {"13.2.5.36: '>' in a double-quoted value", "<a title=\"a > b\" href=\"x.html\">t</a>",
+       "HREF", "x.html", "<A> 't' </A>"},
+      {"13.2.5.36: the value is '>'", "<a href=\">\">t", "HREF", ">", "<A> 't'"},
+      {"13.2.5.37: '>' in a single-quoted value", "<a href='>'>t", "HREF", ">", "<A> 't'"},
+      {"13.2.5.37: the other quote inside", "<a title='say \"hi\">' href=a>b", "HREF", "a",
+       "<A> 'b'"},
+      {"13.2.5.35: blanks around '='", "<a href = \"a>b.htm\" >t", "HREF", "a>b.htm", "<A> 't'"},
+      {"13.2.5.36: unclosed quote runs to the end", "<a href=\"x.htm>t</a>", "HREF", "<no value>",
+       "<A>"},
+      {"13.2.5.36: unclosed quote before a link", "<a title=\"x><a href=y>", "HREF", "<missing>",
+       "<A>"},
+      {"13.2.5.38: unquoted value ends at '>'", "<a href=x.htm>t", "HREF", "x.htm", "<A> 't'"},
+      {"13.2.5.38: quotes and '=' in an unquoted value", "<a href=x\"y=z title=\">\">t", "HREF",
+       "x\"y=z", "<A> 't'"},
+      {"13.2.5.32: '/' after the tag name", "<a/href=\"b\">t", "HREF", "b", "<A> 't'"},
+      {"13.2.5.40: '/' between attributes", "<img/src='p.gif'/alt=x/>", "SRC", "p.gif", "<IMG>"},
+      {"13.2.5.40: '/' in front of '>'", "<br/>t", "X", "<missing>", "<BR> 't'"},
+      {"13.2.5.33: '/' ends a name without value", "<a href/>t", "HREF", "<no value>", "<A> 't'"},
+      {"13.2.5.38: '/' inside an unquoted value", "<a href=/d/x.htm/>", "HREF", "/d/x.htm/", "<A>"},
+      {"13.2.5.34: name without value", "<td nowrap background=bg.gif>", "BACKGROUND", "bg.gif",
+       "<TD>"},
+      {"13.2.5.34: name without value at the end", "<a href>t", "HREF", "<no value>", "<A> 't'"},
+      {"13.2.5.7: end tag with a quoted '>'", "</a title=\">\">t", "HREF", "<missing>", "</A> 't'"},
+      {"13.2.5.42: a declaration ends at its first '>'", "<!x a=\">\">t", "HREF", "<missing>",
+       "?<!x a=\"> '\">t'"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ValueOn(row.html, row.attribute), row.value) << row.name;
+    EXPECT_EQ(Walk(row.html), row.tokens) << row.name;
+  }
 }
 
 TEST(TagTokenizer, SkipToJumpsOverRawContent) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
@@ -33,6 +35,8 @@ Fetcher::Fetcher(const FetchOptions& options) : options_(options) {
   multi_ = curl_multi_init();
   headers_ = curl_slist_append(nullptr, "Cache-Control: no-cache");
   if (multi_ == nullptr) return;
+  // Neither option is needed for the limits, which StartReady keeps
+  // itself: refused, they leave requests sharing connections less.
   curl_multi_setopt(multi_, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
   curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS,
                     static_cast<long>(options_.connections_per_host));
@@ -72,7 +76,7 @@ void Fetcher::SetHostDelay(const std::string& host, int delay_ms) {
   record.delay_ms = std::max({record.delay_ms, options_.delay_ms, delay_ms});
 }
 
-long Fetcher::StartReady() {
+long Fetcher::StartReady(std::vector<FetchResult>& done) {
   const auto now = std::chrono::steady_clock::now();
   long wait_ms = -1;
   for (auto& [name, host] : hosts_) {
@@ -80,9 +84,9 @@ long Fetcher::StartReady() {
     const int limit = host.delay_ms > 0 ? 1 : options_.connections_per_host;
     while (!host.waiting.empty() && host.running < limit) {
       if (host.delay_ms > 0 && now < host.next_start) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(host.next_start - now).count();
-        wait_ms = wait_ms < 0 ? left : std::min<long>(wait_ms, left);
+        const long left =
+            std::chrono::ceil<std::chrono::milliseconds>(host.next_start - now).count();
+        wait_ms = wait_ms < 0 ? left : std::min(wait_ms, left);
         break;
       }
       std::unique_ptr<Transfer> transfer = std::move(host.waiting.front());
@@ -95,17 +99,26 @@ long Fetcher::StartReady() {
         idle_handles_.pop_back();
         curl_easy_reset(handle);
       }
+      std::string failure;
       if (handle == nullptr || !ConfigureRequest(handle, transfer->request, transfer->received,
                                                  headers_, options_.page_seconds)) {
-        // Answered at once as failed by the next Collect.
-        if (handle != nullptr) curl_easy_cleanup(handle);
-        host.waiting.push_front(std::move(transfer));
-        return 0;
+        failure = "the transfer could not be set up";
+      } else {
+        if (transfer->pages_only) transfer->received.set_pages_only(handle);
+        // Waiting for a connection that may multiplex is a preference: the
+        // request runs either way.
+        curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
+        if (const CURLMcode added = curl_multi_add_handle(multi_, handle); added != CURLM_OK) {
+          failure =
+              core::FormatText("the transfer could not be set up (%s)", curl_multi_strerror(added));
+        }
       }
-      if (transfer->pages_only) transfer->received.set_pages_only(handle);
-      curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
-      curl_easy_setopt(handle, CURLOPT_PRIVATE, transfer.get());
-      curl_multi_add_handle(multi_, handle);
+      if (!failure.empty()) {
+        // Reset before its next use, whatever it was left holding.
+        if (handle != nullptr) idle_handles_.push_back(handle);
+        Fail(*transfer, failure, done);
+        continue;
+      }
       running_.emplace(handle, std::move(transfer));
       ++host.running;
       host.next_start = now + std::chrono::milliseconds(host.delay_ms);
@@ -114,21 +127,40 @@ long Fetcher::StartReady() {
   return wait_ms;
 }
 
+void Fetcher::Fail(const Transfer& transfer, const std::string& reason,
+                   std::vector<FetchResult>& done) {
+  FetchResult result;
+  result.tag = transfer.tag;
+  result.reason = reason;
+  result.final_address = transfer.address;
+  --pending_;
+  done.push_back(std::move(result));
+}
+
+void Fetcher::Detach(CURL* handle) {
+  auto found = running_.find(handle);
+  if (found == running_.end()) return;
+  --hosts_[found->second->host].running;
+  running_.erase(found);
+  // A handle that the multi handle does not give back is not used again.
+  if (curl_multi_remove_handle(multi_, handle) == CURLM_OK) {
+    idle_handles_.push_back(handle);
+  } else {
+    curl_easy_cleanup(handle);
+  }
+}
+
 void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done) {
   auto found = running_.find(handle);
   if (found == running_.end()) return;
-  std::unique_ptr<Transfer> transfer = std::move(found->second);
-  running_.erase(found);
-  curl_multi_remove_handle(multi_, handle);
-  --hosts_[transfer->host].running;
-  --pending_;
+  Transfer& transfer = *found->second;
 
   FetchResult result;
-  result.tag = transfer->tag;
+  result.tag = transfer.tag;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.status);
   const char* effective = nullptr;
   curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
-  result.final_address = effective != nullptr ? effective : transfer->address;
+  result.final_address = effective != nullptr ? effective : transfer.address;
   const char* type = nullptr;
   curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
   if (type != nullptr) result.content_type = type;
@@ -136,7 +168,7 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
   if (curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &modified) == CURLE_OK && modified >= 0) {
     result.modified = modified;
   }
-  const Received& received = transfer->received;
+  Received& received = transfer.received;
   result.not_page = received.not_page();
   if (received.out_of_memory()) {
     result.reason = "out of memory";
@@ -149,46 +181,52 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
     result.reason = core::FormatText("HTTP status %ld", result.status);
   } else if (code != CURLE_OK && !result.not_page) {
     result.reason = curl_easy_strerror(code);
-  } else if (!result.not_page && !transfer->received.TakeInto(result.body)) {
+  } else if (!result.not_page && !received.TakeInto(result.body)) {
     result.reason = "out of memory";
   }
   result.ok = result.reason.empty() && !result.not_page;
-  idle_handles_.push_back(handle);
+  Detach(handle);
+  --pending_;
   done.push_back(std::move(result));
+}
+
+void Fetcher::FailRunning(CURLMcode code, std::vector<FetchResult>& done) {
+  const std::string reason =
+      core::FormatText("the transfer broke off (%s)", curl_multi_strerror(code));
+  while (!running_.empty()) {
+    CURL* handle = running_.begin()->first;
+    Fail(*running_.begin()->second, reason, done);
+    Detach(handle);
+  }
 }
 
 bool Fetcher::Collect(std::vector<FetchResult>& done) {
   if (pending_ == 0 || multi_ == nullptr) return false;
   const std::size_t before = done.size();
   while (done.size() == before) {
-    const long wait_ms = StartReady();
+    const long wait_ms = StartReady(done);
+    if (done.size() != before) break;
     if (running_.empty()) {
-      if (wait_ms == 0) {
-        // A transfer that could not be set up: give it back as failed.
-        for (auto& [name, host] : hosts_) {
-          if (host.waiting.empty()) continue;
-          FetchResult result;
-          result.tag = host.waiting.front()->tag;
-          result.reason = "the transfer could not be set up";
-          host.waiting.pop_front();
-          --pending_;
-          done.push_back(std::move(result));
-          return true;
-        }
-      }
-      if (wait_ms > 0) curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait_ms), nullptr);
+      // What is pending waits for a paused host (wait_ms is then at least
+      // 1): nothing to poll for until it may start.
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::max(wait_ms, 1L)));
       continue;
     }
     int still_running = 0;
-    curl_multi_perform(multi_, &still_running);
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-      if (message->msg == CURLMSG_DONE) Finish(message->easy_handle, message->data.result, done);
+    CURLMcode code = curl_multi_perform(multi_, &still_running);
+    if (code == CURLM_OK) {
+      int queued = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+        if (message->msg == CURLMSG_DONE) Finish(message->easy_handle, message->data.result, done);
+      }
+      if (done.size() != before) break;
+      // Until a transfer moves, or a paused host may start again.
+      const int timeout = static_cast<int>(wait_ms > 0 ? std::min(wait_ms, 1000L) : 1000L);
+      code = curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
     }
-    if (done.size() == before) {
-      const int timeout = wait_ms >= 0 ? static_cast<int>(std::min<long>(wait_ms, 1000)) : 1000;
-      curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
-    }
+    // A multi handle that can neither run nor wait for its transfers
+    // carries none of them further.
+    if (code != CURLM_OK) FailRunning(code, done);
   }
   return true;
 }

@@ -54,7 +54,9 @@ class Fetcher {
   void SetHostDelay(const std::string& host, int delay_ms);
 
   // Runs the transfers until at least one has finished and appends what
-  // finished to done. False when nothing was queued or running.
+  // finished to done: a request that failed, even before it could start,
+  // comes back with its own tag and the reason. Waits without spinning.
+  // False when nothing was queued or running.
   bool Collect(std::vector<FetchResult>& done);
 
   // Requests queued or running.
@@ -73,10 +75,19 @@ class Fetcher {
     std::chrono::steady_clock::time_point next_start{};
   };
 
-  // Starts what the hosts' limits let start; the time until a paused host
-  // may start its next request, when one is waiting for that.
-  long StartReady();
+  // Starts what the hosts' limits let start; a request that cannot be
+  // started is answered into done as failed. The milliseconds until a
+  // paused host may start its next request (at least 1), -1 when no request
+  // waits for that.
+  long StartReady(std::vector<FetchResult>& done);
+  // Answers a request that did not finish as failed, for the reason given.
+  void Fail(const Transfer& transfer, const std::string& reason, std::vector<FetchResult>& done);
+  // Takes the running request of handle off the multi handle and drops it.
+  void Detach(CURL* handle);
   void Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done);
+  // Fails every running request, when the multi handle can no longer
+  // carry them.
+  void FailRunning(CURLMcode code, std::vector<FetchResult>& done);
 
   FetchOptions options_;
   CURLM* multi_ = nullptr;

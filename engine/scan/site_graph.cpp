@@ -237,19 +237,30 @@ bool SiteGraph::WaitForRobots(const std::string& address) {
   robots_.emplace(host, std::nullopt);
   robots_hosts_.push_back(host);
   const int tag = -static_cast<int>(robots_hosts_.size());
-  if (!fetcher_->Add(host + "/robots.txt", tag, false)) {
-    robots_[host] = web::RobotsRules::Parse("", "Vellumark");
-    return false;
-  }
-  return true;
+  if (fetcher_->Add(host + "/robots.txt", tag, false)) return true;
+  web::FetchResult none;
+  none.tag = tag;
+  none.reason = "the transfer could not be set up";
+  TakeRobots(none);
+  return false;
 }
 
 void SiteGraph::TakeRobots(const web::FetchResult& result) {
   const std::string& host = robots_hosts_[static_cast<std::size_t>(-result.tag - 1)];
-  // No file, or none that could be had: every page may be read.
   const std::string_view body =
       result.ok ? std::string_view(result.body.data.get(), result.body.length) : std::string_view();
-  web::RobotsRules rules = web::RobotsRules::Parse(body, "Vellumark");
+  const std::string& address = result.final_address.empty() ? host : result.final_address;
+  web::RobotsRules rules =
+      web::RobotsRules::FromAnswer(address, result.status, result.ok, body, "Vellumark");
+  // Said once for the host. Its base page, asked for by name, waits for no
+  // robots.txt: it may have been read.
+  if (rules.unreachable()) {
+    const char* why = result.reason.empty() ? "no answer" : result.reason.c_str();
+    core::ReportInfo(core::FormatText("robots.txt of %s cannot be read (%s): the scan reads no "
+                                      "further page of that host\n",
+                                      host.c_str(), why)
+                         .c_str());
+  }
   if (rules.crawl_delay_ms() > 0) fetcher_->SetHostDelay(host, rules.crawl_delay_ms());
   robots_[host] = std::move(rules);
 }

@@ -158,6 +158,12 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
   FetchResult result;
   result.tag = transfer.tag;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.status);
+  // A redirect that failed to lead anywhere was no answer: its status is
+  // not the request's.
+  if (result.status >= 300 && result.status < 400 && code != CURLE_OK &&
+      code != CURLE_TOO_MANY_REDIRECTS) {
+    result.status = 0;
+  }
   const char* effective = nullptr;
   curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
   result.final_address = effective != nullptr ? effective : transfer.address;

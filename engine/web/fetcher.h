@@ -29,7 +29,8 @@ struct FetchResult {
   int tag = 0;
   bool ok = false;             // a body came (an HTTP status below 400)
   bool not_page = false;       // the server answered with something else than HTML
-  long status = 0;             // the last HTTP status; 0 when none came
+  long status = 0;             // the last HTTP status; 0 when none came, or
+                               // when a redirect led to no answer
   std::string reason;          // why it failed, in words; empty when ok
   std::string final_address;   // after redirects
   std::string content_type;    // "" when the server named none

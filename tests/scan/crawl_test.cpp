@@ -200,6 +200,76 @@ TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
   EXPECT_THAT(report_.broken[0].reason, HasSubstr("time limit"));
 }
 
+// What the answer to robots.txt leaves of a host (RFC 9309 2.3.1). The
+// base page, asked for by name, is read in any case.
+TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
+  site_.Write("index.html", "<title>Home</title><a href=a.html>A</a><a href=b.html>B</a>");
+  site_.Write("a.html", "<title>A</title>");
+  site_.Write("b.html", "<title>B</title>");
+  site_.Write("robots.txt", "User-agent: *\nDisallow: /b.html\n");
+  site_.Write("moved.txt", "User-agent: *\nDisallow: /b.html\n");
+  settings_.page_seconds = 1;
+  struct Row {
+    const char* name;
+    const char* section;  // of RFC 9309
+    test::HttpServer::Redirects redirects;
+    std::vector<std::string> pages;  // asked for
+    std::string reason;              // why robots.txt could not be read; empty: it could
+  };
+  const Row rows[] = {
+      {"File", "2.3.1.1", {}, {"/index.html", "/a.html"}, ""},
+      {"FiveRedirects",
+       "2.3.1.2",
+       {{"/robots.txt", "/1"}, {"/1", "/2"}, {"/2", "/3"}, {"/3", "/4"}, {"/4", "/moved.txt"}},
+       {"/index.html", "/a.html"},
+       ""},
+      {"RedirectsWithoutEnd",
+       "2.3.1.2",
+       {{"/robots.txt", "/robots.txt"}},
+       {"/index.html", "/a.html", "/b.html"},
+       ""},
+      {"Missing",
+       "2.3.1.3",
+       {{"/robots.txt", "/_status/404"}},
+       {"/index.html", "/a.html", "/b.html"},
+       ""},
+      {"ServerError",
+       "2.3.1.4",
+       {{"/robots.txt", "/_status/503"}},
+       {"/index.html"},
+       "HTTP status 503"},
+      {"Refused",
+       "2.3.1.4",
+       {{"/robots.txt", "http://127.0.0.1:1/robots.txt"}},
+       {"/index.html"},
+       "Couldn't connect to server"},
+      {"NoAnswer",
+       "2.3.1.4",
+       {{"/robots.txt", "/_stall"}},
+       {"/index.html"},
+       "no answer within the time limit (1 s)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + " (RFC 9309 " + row.section + ")");
+    *log_ = {};
+    test::HttpServer server(site_.path().string(), logs_ / (std::string(row.name) + ".log"),
+                            row.redirects);
+    Scan(server.Url("index.html"), server.Url(""));
+    std::vector<std::string> pages;
+    for (const std::string& path : server.Requests()) {
+      if (path.ends_with(".html")) pages.push_back(path);
+    }
+    EXPECT_EQ(pages, row.pages);
+    const std::string host = "http://127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(log_->info, row.reason.empty()
+                              ? std::vector<std::string>()
+                              : std::vector<std::string>{"robots.txt of " + host +
+                                                         " cannot be read (" + row.reason +
+                                                         "): the scan reads no further page "
+                                                         "of that host\n"});
+  }
+}
+
 TEST_F(CrawlTest, NamesComeOutAsUtf8WhateverThePageIsWrittenIn) {
   test::HttpServer server(site_.path().string(), logs_ / "site.log");
   struct Row {

@@ -12,6 +12,7 @@ Besides the files of the folder it answers:
   /_deflate/PATH       or deflate, whatever the request accepts
   /_latin1/PATH        the file PATH as "text/html; charset=iso-8859-1"
   /_drip/N             a page of N bytes, sent at 2 bytes a second
+  /_status/N           an answer with the HTTP status N and a line of text
   /trap/N              a page titled "Trap N" that links /trap/N+1, for any N:
                        a site without end
   --html-without-extension
@@ -72,6 +73,13 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                     time.sleep(1)
             except ConnectionError:
                 pass  # the client gave up waiting
+        elif self.path.startswith("/_status/") and self.path[9:].isdigit():
+            body = b"status %s\n" % self.path[9:].encode()
+            self.send_response(int(self.path[9:]))
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
         elif self.path.startswith("/_latin1/"):
             try:
                 with open(self.translate_path(self.path[len("/_latin1"):]), "rb") as page:

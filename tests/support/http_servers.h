@@ -13,10 +13,11 @@
 namespace vellum::test {
 
 // Serves a folder (tests/support/http_server.py): files as they are, the
-// given redirects as 302 answers, /_stream/N, /_stall and /_drip/N (N bytes
-// at 2 a second) for misbehaving answers, /_gzip/PATH and /_deflate/PATH for
-// files sent compressed unasked, /_latin1/PATH for a file whose charset the
-// Content-Type names, and /trap/N: pages that link on without end.
+// given redirects as 302 answers, /_stream/N, /_stall, /_drip/N (N bytes at
+// 2 a second) and /_status/N (HTTP status N) for misbehaving answers,
+// /_gzip/PATH and /_deflate/PATH for files sent compressed unasked,
+// /_latin1/PATH for a file whose charset the Content-Type names, and
+// /trap/N: pages that link on without end.
 class HttpServer {
  public:
   using Redirects = std::vector<std::pair<std::string, std::string>>;

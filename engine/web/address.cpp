@@ -1,5 +1,6 @@
 #include "web/address.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -109,19 +110,47 @@ std::size_t LocalRoot(std::string_view path) {
   return root;
 }
 
-std::string NormaliseUrl(std::string_view address, std::size_t scheme_length) {
-  const std::string scheme = LowerCase(address.substr(0, scheme_length - 3));
+// The bytes besides controls, space and those above 0x7E that browsers
+// escape in each part of an address (WHATWG URL, 1.3: the path, query,
+// special-query and fragment percent-encode sets).
+constexpr std::string_view kPathEscapes = "\"#<>?^`{}";
+constexpr std::string_view kQueryEscapes = "\"#<>";
+constexpr std::string_view kSpecialQueryEscapes = "\"#<>'";
+constexpr std::string_view kFragmentEscapes = "\"<>`";
+
+bool IsWebScheme(std::string_view scheme) { return IsSpecialScheme(scheme) || scheme == "gopher"; }
+
+// The query and fragment of a web address, from path_end on, with the
+// bytes browsers escape there escaped.
+void AppendQueryAndFragment(std::string& out, std::string_view scheme, std::string_view address,
+                            std::size_t path_end) {
+  const std::size_t fragment = std::min(address.find('#', path_end), address.size());
+  AppendEscaped(out, address.substr(path_end, fragment - path_end),
+                IsSpecialScheme(scheme) ? kSpecialQueryEscapes : kQueryEscapes);
+  AppendEscaped(out, address.substr(fragment), kFragmentEscapes);
+}
+
+std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
+  const std::string scheme = LowerCase(written.substr(0, scheme_length - 3));
+  const bool web = IsWebScheme(scheme);
+  std::string read;
+  if (web) {
+    read = ReadAddressValue(written);
+    if (IsSpecialScheme(scheme)) BackslashesToSlashes(read);
+  }
+  const std::string_view address = web ? std::string_view(read) : written;
   const std::size_t path_start = UrlPathStart(address);
   std::string result = scheme + "://";
   result += NormaliseAuthority(scheme, address.substr(scheme_length, path_start - scheme_length));
   std::size_t path_end = address.find_first_of("?#", path_start);
   if (path_end == kNone) path_end = address.size();
-  if (path_end == path_start) {
-    result += '/';
-  } else {
-    result += RemoveDotSegments(address.substr(path_start, path_end - path_start), 1, true).text;
+  std::string path = "/";
+  if (path_end != path_start) {
+    path = RemoveDotSegments(address.substr(path_start, path_end - path_start), 1, true).text;
   }
-  result += address.substr(path_end);
+  if (!web) return result.append(path).append(address.substr(path_end));
+  AppendEscaped(result, path, kPathEscapes);
+  AppendQueryAndFragment(result, scheme, address, path_end);
   return result;
 }
 
@@ -140,6 +169,40 @@ std::optional<std::string_view> LastSegment(std::string_view address) {
 }
 
 }  // namespace
+
+std::string ReadAddressValue(std::string_view value) {
+  constexpr std::string_view kBlanks = " \t\r\n\f";
+  const std::size_t first = value.find_first_not_of(kBlanks);
+  if (first == kNone) return {};
+  value = value.substr(first, value.find_last_not_of(kBlanks) - first + 1);
+  std::string read;
+  read.reserve(value.size());
+  for (char c : value) {
+    if (c != '\t' && c != '\r' && c != '\n') read += c;
+  }
+  return read;
+}
+
+bool IsSpecialScheme(std::string_view scheme) {
+  return core::EqualsNoCase(scheme, "http") || core::EqualsNoCase(scheme, "https") ||
+         core::EqualsNoCase(scheme, "ftp");
+}
+
+void BackslashesToSlashes(std::string& reference) {
+  const std::size_t end = std::min(reference.find_first_of("?#"), reference.size());
+  std::replace(reference.begin(), reference.begin() + static_cast<std::ptrdiff_t>(end), '\\', '/');
+}
+
+void AppendEscaped(std::string& out, std::string_view text, std::string_view also) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F || also.find(c) != kNone) {
+      core::AppendPercentEscape(out, byte);
+    } else {
+      out += c;
+    }
+  }
+}
 
 std::size_t UrlPathStart(std::string_view address) {
   const std::size_t scheme_length = SchemeLength(address);

@@ -16,16 +16,40 @@ namespace vellum::web {
 // URL: scheme and host in lower case (user information keeps its case), the
 // scheme's default port dropped (80 for http, 443 for https, 21 for ftp), an
 // empty path made "/", "." and ".." segments removed (RFC 3986, 5.2.4; ".."
-// never climbs above the root); the path's letter case, the query and the
-// fragment are kept as written.
+// never climbs above the root); the path's letter case, the query (an empty
+// one too) and the fragment are kept as written.
+// A web address (http, https, ftp, gopher) is read as browsers read it
+// (WHATWG URL): ReadAddressValue applies, a "\" in front of the query of an
+// http, https or ftp address is a "/", and the bytes that browsers escape in
+// its path, query and fragment (controls, space, bytes above 0x7E, and
+// '"', "<", ">" and a few more by part) become percent escapes of those
+// bytes ("caf\xC3\xA9 menu" is "caf%C3%A9%20menu"). Escapes already there stay
+// as they are: the normal form is never escaped twice.
 // Local path: "." segments and "name/.." pairs removed; ".." at the root of
 // an absolute path is dropped, at the front of a relative path it stays. A
 // path of nothing but dot segments becomes ".", and one whose normal form
 // would read as a URL or a drive keeps a leading "./". "?" and "#" parts are
-// kept.
+// kept, and every byte as it is.
 // In both, "\" separates segments like "/", and every separator that stays
 // is kept as written.
 std::string NormaliseAddress(std::string_view address);
+
+// An address written in a page as browsers read it: without the blanks around
+// it (space, tab, CR, LF, FF), and without the tabs, CRs and LFs inside it,
+// which are dropped rather than escaped ("a\n/b" is "a/b").
+std::string ReadAddressValue(std::string_view value);
+
+// True for a scheme whose addresses browsers read with "\" as "/": http,
+// https and ftp, in any letter case.
+bool IsSpecialScheme(std::string_view scheme);
+
+// Makes every "\" in front of the query or fragment of reference a "/".
+void BackslashesToSlashes(std::string& reference);
+
+// Appends text to out with every byte that no address holds as it is (the
+// controls, space, DEL and every byte above it) and every byte of also
+// written as a percent escape ("%C3%A9"). A "%" is kept: so are escapes.
+void AppendEscaped(std::string& out, std::string_view text, std::string_view also = {});
 
 // A local path in normal form, and how many ".." segments found nothing to
 // remove (kept at the front of a relative path, or dropped at the root).

@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "web/address.h"
 #include "web/http_download.h"
 
 namespace vellum::web {
@@ -70,14 +71,7 @@ bool Received::TakeInto(core::LoadedText& out) {
 
 std::string RequestAddress(std::string_view address) {
   std::string escaped;
-  for (const char c : address) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte == 0x7F) {
-      escaped += core::FormatText("%%%02X", byte);
-    } else {
-      escaped += c;
-    }
-  }
+  AppendEscaped(escaped, address);
   return escaped;
 }
 

@@ -50,9 +50,10 @@ class Received {
   bool not_page_ = false;
 };
 
-// The address as a request line can carry it: blanks and control bytes,
-// which pages often leave in their links, are escaped ("a b.htm" asks for
-// "a%20b.htm", as a browser would).
+// The address as a request line can carry it. An address in normal form
+// (address.h) is one already; in any other, blanks, control bytes and bytes
+// above 0x7E are escaped ("a b.htm" asks for "a%20b.htm", as a browser
+// would), and escapes already there are kept.
 std::string RequestAddress(std::string_view address);
 
 // True for a Content-Type that announces a page: text/html or

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "web/http_request.h"
+
 namespace vellum::web {
 namespace {
 
@@ -26,6 +28,25 @@ TEST(Address, SpellingsOfOneAddressHaveOneNormalForm) {
       {"http://h/A/B.HTM?q=/../x#/./y", "http://h/A/B.HTM?q=/../x#/./y"},
       {"http://h?q", "http://h/?q"},
       {"http://h/..a/b..", "http://h/..a/b.."},
+      // Web addresses as browsers serialise them (WHATWG URL, 4.4-4.5):
+      // escapes as UTF-8 bytes in upper case, by the percent-encode set of
+      // each part (1.3), and escapes already there kept.
+      {"http://h/caf\xC3\xA9 x?q=\xC3\xA9 1#\xC3\xA9 2",
+       "http://h/caf%C3%A9%20x?q=%C3%A9%201#%C3%A9%202"},
+      {"http://h/\"<>`{}^|?\"<>`'{}#\"<>`'#",
+       "http://h/%22%3C%3E%60%7B%7D%5E|?%22%3C%3E`%27{}#%22%3C%3E%60'#"},
+      {"http://h/\x01\x7F?\x1F#\x0C.", "http://h/%01%7F?%1F#%0C."},
+      {"http://h/a%20b%C3%A9%zz%", "http://h/a%20b%C3%A9%zz%"},
+      {"gopher://h/\"a b?'", "gopher://h/%22a%20b?'"},
+      {"file:///a b", "file:///a b"},
+      {"caf\xC3\xA9 x.htm?\xC3\xA9", "caf\xC3\xA9 x.htm?\xC3\xA9"},
+      // Tabs and line breaks are dropped; "\\" in front of the query of an
+      // http, https or ftp address is "/" (WHATWG URL, 4.4).
+      {"http://h/a\tb\r\nc", "http://h/abc"},
+      {"http://H\\a\\..\\b?x\\y#z\\w", "http://h/b?x\\y#z\\w"},
+      {"ftp://h/a\\b", "ftp://h/a/b"},
+      {"gopher://h/a\\b", "gopher://h/a\\b"},
+      {"http://h/a?", "http://h/a?"},
       // Local paths
       {"./a.html", "a.html"},
       {"sub/../up.html", "up.html"},
@@ -51,6 +72,16 @@ TEST(Address, SpellingsOfOneAddressHaveOneNormalForm) {
     EXPECT_EQ(NormaliseAddress(address), normal) << address;
     EXPECT_EQ(NormaliseAddress(normal), normal) << normal;  // a normal form stays as it is
   }
+}
+
+// A request line carries an address in normal form as it is, and any other
+// with the bytes it cannot hold escaped.
+TEST(Address, RequestsCarryOnlyBytesARequestLineHolds) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"http://h/a%20b?q=%C3%A9&x={1}", "http://h/a%20b?q=%C3%A9&x={1}"},
+      {"http://h/a b\xC3\xA9?\t\x7F", "http://h/a%20b%C3%A9?%09%7F"},
+  };
+  for (const auto& [address, request] : rows) EXPECT_EQ(RequestAddress(address), request);
 }
 
 TEST(Address, UnmatchedParentsAreCounted) {

@@ -46,25 +46,7 @@ Project* ProjectPointer() { return &project::TheProject(); }
 
 // The scan options of the process (VellumSetScanOptions) and what the last
 // scan reported.
-VellumScanOptions scan_options{};
 scan::ScanReport last_scan_report;
-
-// The crawl of a scan: the open project's site settings and the process's
-// options, defaults where they are zero.
-scan::CrawlSettings CrawlSettingsNow() {
-  const project::SiteSettings& site = project::TheSiteSettings();
-  scan::CrawlSettings settings;
-  if (site.page_limit > 0) settings.page_limit = site.page_limit;
-  settings.depth_limit = site.depth_limit;
-  settings.include = site.include;
-  settings.exclude = site.exclude;
-  settings.order = site.order;
-  if (scan_options.PageSeconds > 0) settings.page_seconds = scan_options.PageSeconds;
-  if (scan_options.Connections > 0) settings.connections = scan_options.Connections;
-  settings.delay_ms = std::max(scan_options.DelayMs, 0);
-  settings.honour_robots = scan_options.IgnoreRobots == 0;
-  return settings;
-}
 
 // Whether the last scan or upload ended because the progress callback asked
 // it to; each of them clears it as it starts.
@@ -232,8 +214,8 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
     core::Progress progress(VELLUM_PROGRESS_SCAN);
     MapItemList scanned{};
     last_scan_report = {};
-    const int result =
-        scan::ScanSite(*params, scanned, flags, CrawlSettingsNow(), progress, last_scan_report);
+    const int result = scan::ScanSite(*params, scanned, flags, project::CrawlSettingsNow(),
+                                      progress, last_scan_report);
     if (result == 0 || progress.stopped()) {
       core::Clear(scanned);
       last_call_stopped = progress.stopped();
@@ -244,7 +226,7 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
     *params->Items = scanned;
     // What the scan learnt of its site stays with the project.
     project::SiteSettings& site = project::TheSiteSettings();
-    site.scan_base = params->BasePath != nullptr ? params->BasePath : "";
+    site.scan_base = std::move(last_scan_report.base);
     site.modified = std::move(last_scan_report.modified);
     return 1;
   });
@@ -294,7 +276,7 @@ VELLUM_API int32_t VellumLastUploadNotSent(void) { return publish::LastUploadNot
 
 VELLUM_API int32_t VellumSetScanOptions(const VellumScanOptions* options) {
   if (options == nullptr) return 0;
-  scan_options = *options;
+  project::TheScanOptions() = *options;
   return 1;
 }
 

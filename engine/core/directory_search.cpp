@@ -69,8 +69,9 @@ void ListInto(const char* folder, const char* patterns, IndexedStringList& list,
     std::optional<std::string_view> pattern = ListElement(patterns, i);
     if (!pattern) break;
     for (const DirectoryEntry& entry : SearchDirectory(prefix + std::string(*pattern))) {
+      // A file's name is kept whole, "#" and "?" included.
       std::string path = prefix + entry.name;
-      list.Add(path.data(), flags);
+      list.Add(path.data(), flags | kKeepBookmarks | kKeepArguments);
     }
   }
 

@@ -34,7 +34,7 @@ std::vector<DirectoryEntry> SearchDirectory(std::string_view pattern);
 // sub-folders.
 inline constexpr unsigned kNoSubfolders = 0x400;
 
-// Adds to list (with Add and flags) the path of every entry of folder (the
+// Adds to list (with Add, whole) the path of every entry of folder (the
 // current folder when absent or empty) that matches one of the ";"-separated
 // patterns, then, unless flags has kNoSubfolders, does the same in each
 // sub-folder whose name does not begin with ".", depth first.

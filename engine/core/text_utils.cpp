@@ -150,6 +150,35 @@ void AppendPercentEscape(std::string& out, unsigned char byte) {
   out += kHex[byte & 0xF];
 }
 
+std::string LocalAddressOf(std::string_view path) {
+  std::string address;
+  address.reserve(path.size());
+  for (const char c : path) {
+    if (c == '%' || c == '#' || c == '?') {
+      AppendPercentEscape(address, static_cast<unsigned char>(c));
+    } else {
+      address += c;
+    }
+  }
+  return address;
+}
+
+std::string LocalPathOf(std::string_view address) {
+  address = address.substr(0, address.find_first_of("?#"));
+  std::string path;
+  path.reserve(address.size());
+  for (std::size_t at = 0; at < address.size(); ++at) {
+    const int byte = PercentEscapeAt(address, at);
+    if (byte <= 0 || byte == '/') {
+      path += address[at];
+      continue;
+    }
+    path += static_cast<char>(byte);
+    at += 2;
+  }
+  return path;
+}
+
 std::string EscapeEntities(std::string_view text, std::string_view special) {
   std::string escaped;
   escaped.reserve(text.size());

@@ -74,6 +74,15 @@ int PercentEscapeAt(std::string_view text, std::size_t at);
 // Appends byte as "%" and two upper-case hexadecimal digits.
 void AppendPercentEscape(std::string& out, unsigned char byte);
 
+// A local file's path as an address that a page may link it by: "%", "#"
+// and "?" escaped ("q?.html" is "q%3F.html"), every other byte kept.
+std::string LocalAddressOf(std::string_view path);
+
+// The file a local address names: without its "?" and "#" parts, percent
+// escapes decoded ("operator%3D.html" is "operator=.html"), but for those of
+// "/" and NUL, which no file name holds.
+std::string LocalPathOf(std::string_view address);
+
 // text with each character of special that is one of & < > " ' written as
 // its XML entity (&amp; &lt; &gt; &quot; &apos;).
 std::string EscapeEntities(std::string_view text, std::string_view special);

@@ -154,9 +154,9 @@ struct Site {
   // The public address of the site's folder, ending in "/"; "" when unknown.
   std::string public_folder;
   bool web_base = false;
-  // Without a base, the tree's first web page gives the web site (when no
-  // public address gives it either), and its first page on disk the folder
-  // on disk.
+  // Without a base, the host of the tree's first web page is the web site
+  // (when no public address gives it either), and the folder of its first
+  // page on disk the folder on disk.
   bool web_open = false;
   bool disk_open = false;
 };
@@ -263,7 +263,7 @@ class EntryCollector : public TreeVisitor {
   void AddWeb(const std::string& address) {
     if (site_.web_open) {
       site_.web_open = false;
-      SetWebSite(site_, address);
+      SetWebSite(site_, SplitWebAddress(address).origin);
       site_.public_folder = site_.web_origin + site_.web_folder;
     }
     if (site_.web_origin.empty()) return;
@@ -299,7 +299,7 @@ class EntryCollector : public TreeVisitor {
       needs_site_url = true;
       return;
     }
-    const std::string file = site_.disk_folder + relative->substr(0, relative->find('?'));
+    const std::string file = site_.disk_folder + core::LocalPathOf(*relative);
     std::optional<int64_t> modified = FileTime(file);
     if (!modified) modified = LearntTime(std::string(address));
     Add(site_.public_folder + *relative, modified);

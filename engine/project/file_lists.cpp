@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "config/engine_config.h"
 #include "core/counted_string_list.h"
@@ -15,7 +16,8 @@
 #include "core/text_utils.h"
 #include "project/project.h"
 #include "project/records.h"
-#include "web/links.h"
+#include "project/site_settings.h"
+#include "scan/site_scan.h"
 #include "web/url_class.h"
 
 namespace vellum::project {
@@ -122,9 +124,15 @@ TextList RemovedFiles(Project& project) {
 }
 
 // Type 0: the start page and the pages its links lead to, their "?" and "#"
-// parts cut.
+// parts cut, read as a scan reads them.
 void AddLinkedPages(const char* start_page, CountedStringList& files, int start_report) {
-  web::CrawlSite(start_page, start_page, files, web::kPageLinks, start_report);
+  core::Progress progress(VELLUM_PROGRESS_SCAN);
+  std::vector<std::string> pages;
+  if (!scan::ListLinkedPages(start_page, start_report, CrawlSettingsNow(), progress, pages)) return;
+  core::IndexedStringList indexed(files);
+  // A file on disk may hold "?" or "#" in its name: nothing more is cut.
+  for (std::string& page : pages)
+    indexed.Add(page.data(), core::kKeepBookmarks | core::kKeepArguments);
 }
 
 // Set while SourceFiles lacks the pages of a web source that opening left out.

@@ -9,6 +9,7 @@
 #include "project/project.h"
 #include "web/page_access.h"
 #include "web/tag_tokenizer.h"
+#include "web/url_class.h"
 
 namespace vellum::project {
 namespace {
@@ -61,7 +62,10 @@ void Find(Project& project, const FindRequest& request, CountedStringList& found
     const Search search{request.Text, request.MatchCase != 0, files.Entries[i].Text};
     core::LoadedText page;
     // A file that cannot be read is passed over; the load has reported it.
-    if (!web::LoadPage(search.path, page, core::kReportAsInfo)) continue;
+    const bool loaded = web::IsWebAddress(search.path)
+                            ? web::LoadPage(search.path, page, core::kReportAsInfo)
+                            : core::LoadWholePath(search.path, page, core::kReportAsInfo);
+    if (!loaded) continue;
     if (request.ElementTextOnly == 0) {
       CountOccurrences(std::string_view(page.data.get(), page.length), search, found);
     }

@@ -320,7 +320,6 @@ Outcome Reader::ReadMacrosEntry(const Token& key) {
 Outcome Reader::ReadSiteEntry(const Token& key) {
   if (key.type != Token::kWord) return Syntax(Outcome::kFail);
   SiteSettings& site = TheSiteSettings();
-  site.from_file = true;
   if (key.id == kModifiedKey) {
     std::string address;
     int64_t seconds = 0;

@@ -36,7 +36,7 @@ class Writer {
   void WriteItem(const ScriptItem& item);
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
-  void WriteSite(const Project& project, const SiteSettings& site);
+  void WriteSite(const SiteSettings& site);
 
   core::TextFile& file_;
   std::string out_;
@@ -89,24 +89,14 @@ void Writer::WriteProject(const Project& project) {
     Key("Macros");
     Quoted(project.Macros);
   }
-  WriteSite(project, TheSiteSettings());
+  WriteSite(TheSiteSettings());
 }
 
-// Whether a site map of the project is written as an XML site map.
-bool PublishesXml(const Project& project) {
-  for (int i = 0; i < project.ItemCount; ++i) {
-    const ScriptItem& item = project.Items[i];
-    if (IsSiteMapKind(item.Kind) && item.Body.SiteMap.OutputType == VELLUM_OUTPUT_XML_SITEMAP) {
-      return true;
-    }
-  }
-  return false;
-}
-
-void Writer::WriteSite(const Project& project, const SiteSettings& site) {
-  // The record of the last scan serves the settings and the XML site map.
+void Writer::WriteSite(const SiteSettings& site) {
+  // The record of the last scan serves the settings and the XML site map:
+  // once a scan ran, its base says which pages are the site's.
   const bool has_record = !site.scan_base.empty() || !site.modified.empty();
-  if (!site.HasSettings() && !(has_record && (site.from_file || PublishesXml(project)))) return;
+  if (!site.HasSettings() && !has_record) return;
   out_ += "\n[VellumSite]";
   for (const auto& [key, value] :
        {std::pair{"PageLimit", site.page_limit}, std::pair{"DepthLimit", site.depth_limit},

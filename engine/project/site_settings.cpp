@@ -1,5 +1,7 @@
 #include "project/site_settings.h"
 
+#include <algorithm>
+
 namespace vellum::project {
 
 bool SiteSettings::HasSettings() const {
@@ -10,6 +12,27 @@ bool SiteSettings::HasSettings() const {
 SiteSettings& TheSiteSettings() {
   // Never destroyed, like the project it belongs to.
   static SiteSettings& settings = *new SiteSettings;
+  return settings;
+}
+
+VellumScanOptions& TheScanOptions() {
+  static VellumScanOptions options{};
+  return options;
+}
+
+scan::CrawlSettings CrawlSettingsNow() {
+  const SiteSettings& site = TheSiteSettings();
+  const VellumScanOptions& options = TheScanOptions();
+  scan::CrawlSettings settings;
+  if (site.page_limit > 0) settings.page_limit = site.page_limit;
+  settings.depth_limit = site.depth_limit;
+  settings.include = site.include;
+  settings.exclude = site.exclude;
+  settings.order = site.order;
+  if (options.PageSeconds > 0) settings.page_seconds = options.PageSeconds;
+  if (options.Connections > 0) settings.connections = options.Connections;
+  settings.delay_ms = std::max(options.DelayMs, 0);
+  settings.honour_robots = options.IgnoreRobots == 0;
   return settings;
 }
 

@@ -1,16 +1,18 @@
 // What a project keeps about its site beyond the records of the public
 // header: the limits and filters of its scans, the order of its tree, the
 // public address of a site scanned from disk, and what the last scan learnt
-// of each page's time. Stored in the project file's VellumSite section: the
-// settings when any differs from its default, the record of the last scan
-// when the project has settings, publishes an XML site map (which needs it)
-// or had the section when it was read. So projects that use none of it keep
+// of each page's time. Stored in the project file's VellumSite section when
+// any setting differs from its default or a scan ran (its base tells the XML
+// site map which pages are the site's). So projects that use none of it keep
 // their files byte for byte.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+
+#include "scan/crawl.h"
+#include "vellum/vellum.h"
 
 namespace vellum::project {
 
@@ -25,8 +27,6 @@ struct SiteSettings {
   // Per address of the last scan: its modification time, in seconds since
   // 1970 (UTC), where the scan learnt one.
   std::unordered_map<std::string, int64_t> modified;
-  // The project file held a VellumSite section: it is written back.
-  bool from_file = false;
 
   // Whether any setting differs from its default (the record of the last
   // scan left aside).
@@ -37,5 +37,13 @@ struct SiteSettings {
 
 // The settings of the open project; reset when the project is closed.
 SiteSettings& TheSiteSettings();
+
+// How this process crawls, whatever the project: connections, time limit,
+// pause, robots.txt.
+VellumScanOptions& TheScanOptions();
+
+// The crawl of a scan: the open project's site settings and the process's
+// scan options, defaults where they are zero.
+scan::CrawlSettings CrawlSettingsNow();
 
 }  // namespace vellum::project

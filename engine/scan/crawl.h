@@ -36,6 +36,9 @@ struct BrokenLink {
 };
 
 struct ScanReport {
+  // The base page or folder the site was taken from: the one asked for, or
+  // where a base page that moved now is.
+  std::string base;
   std::vector<BrokenLink> broken;
   // Per page address: its Last-Modified, where the server sent one.
   std::unordered_map<std::string, std::int64_t> modified;

@@ -168,7 +168,7 @@ bool SiteGraph::Crawl() {
   }
   fetcher_.reset();
   FinishLinks();
-  if (Read(base_number(), core::kReportAsError).state != State::kLoaded) return false;
+  if (Read(base_number(), base_report_).state != State::kLoaded) return false;
   return !progress_.stopped();
 }
 
@@ -212,9 +212,9 @@ bool SiteGraph::Dispatch() {
     }
     // A file of the base page that cannot be read says so itself, as a
     // failure of the scan.
-    const int report_mode = number == 0 ? core::kReportAsError : core::kSilent;
+    const int report_mode = number == 0 ? base_report_ : core::kSilent;
     core::LoadedText text;
-    if (web::LoadPage(url.c_str(), text, report_mode)) {
+    if (core::LoadWholePath(core::LocalPathOf(url), text, report_mode)) {
       web::FetchResult result;
       result.ok = true;
       result.final_address = url;
@@ -345,14 +345,16 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   web::PageHeadInfo head;
   web::ReadHead(tokenizer, head, charset);
   const std::string& url = urls_[number];
-  if (head.canonical && !head.canonical->empty()) {
+  if (head.canonical && !head.canonical->empty() && web::IsHttp(url)) {
     // One page, one entry: a page of the site that names another address of
     // the site as its own is kept under that address, unless the scan may
-    // not list that one.
+    // not list that one. Only web addresses count: pages on disk often name
+    // where they were built ("file:///...") or where they are published.
     const std::optional<std::string> canonical =
         web::Resolve(base_, url, *head.canonical, web::kPageLinks);
-    if (canonical && *canonical != url && !web::IsOutsideSite(canonical->c_str(), base_) &&
-        Admits(*canonical) && (!settings_.honour_robots || RobotsAllow(*canonical))) {
+    if (canonical && web::IsHttp(*canonical) && *canonical != url &&
+        !web::IsOutsideSite(canonical->c_str(), base_) && Admits(*canonical) &&
+        (!settings_.honour_robots || RobotsAllow(*canonical))) {
       number = AliasTo(number, *canonical);
       if (number < 0) return;
     }
@@ -360,12 +362,7 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   Page& page = pages_[number];
   page.state = State::kLoaded;
   ++report_.pages_read;
-  // The description falls back to the title, the title to the address.
-  const bool by_description = (scan_flags_ & VELLUM_SCAN_META_DESCRIPTION) != 0;
-  std::optional<std::string>& name =
-      by_description && head.description && !head.description->empty() ? head.description
-                                                                       : head.title;
-  page.name = core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(urls_[number]));
+  if (!addresses_only_) page.name = NameOf(head, number);
   page.noindex = settings_.honour_robots && head.noindex && number != 0;
   if (!Follows(number) || (settings_.honour_robots && head.nofollow)) return;
   CountedStringList links{};
@@ -390,6 +387,23 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
     numbers.push_back(Number(links.Entries[i].Text, number, depth));
   core::Clear(links);
   pages_[number].links = std::move(numbers);
+}
+
+// The description falls back to the title, the title to the address.
+std::string SiteGraph::NameOf(const web::PageHeadInfo& head, int number) const {
+  const bool by_description = (scan_flags_ & VELLUM_SCAN_META_DESCRIPTION) != 0;
+  const std::optional<std::string>& name =
+      by_description && head.description && !head.description->empty() ? head.description
+                                                                       : head.title;
+  return core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(urls_[number]));
+}
+
+std::vector<std::string> SiteGraph::LoadedPages() const {
+  std::vector<std::string> loaded;
+  for (std::size_t number = 0; number < pages_.size(); ++number) {
+    if (pages_[number].state == State::kLoaded) loaded.push_back(urls_[number]);
+  }
+  return loaded;
 }
 
 // Links that name an alias name the page itself, once.

@@ -22,6 +22,7 @@
 #include "core/progress.h"
 #include "scan/crawl.h"
 #include "web/fetcher.h"
+#include "web/page_access.h"
 #include "web/robots.h"
 
 namespace vellum::scan {
@@ -53,9 +54,18 @@ class SiteGraph {
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
 
+  // For a caller that needs the pages' addresses only: no names are kept.
+  void KeepAddressesOnly() { addresses_only_ = true; }
+  // How a base page that cannot be read is reported (core::kReportAs...).
+  void ReportBaseAs(int report_mode) { base_report_ = report_mode; }
+
   // Reads the site. False when the base page could not be read (reported
-  // through the error callback) or the progress callback stopped the scan.
+  // as ReportBaseAs says, through the error callback unless told otherwise)
+  // or the progress callback stopped the scan.
   bool Crawl();
+
+  // The addresses of the pages read, in the order they were met.
+  std::vector<std::string> LoadedPages() const;
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
@@ -79,6 +89,7 @@ class SiteGraph {
   bool Dispatch();
   void Take(int number, web::FetchResult& result);
   void Parse(int number, core::LoadedText text, std::string_view charset);
+  std::string NameOf(const web::PageHeadInfo& head, int number) const;
   void Fail(int number, int status, std::string reason);
   int AliasTo(int number, std::string_view address);
   void FinishLinks();
@@ -86,6 +97,8 @@ class SiteGraph {
   void TakeRobots(const web::FetchResult& result);
 
   std::string base_;
+  bool addresses_only_ = false;
+  int base_report_ = core::kReportAsError;
   const char* excluded_;
   unsigned link_flags_;
   unsigned scan_flags_;

@@ -158,15 +158,22 @@ struct ScanContext {
   ScanReport& report;
 };
 
+// A base page as the crawl knows it: a page on disk by the address its
+// links would give it.
+std::string BaseAddress(const char* base) {
+  return web::IsWebAddress(base) ? std::string(base) : core::LocalAddressOf(base);
+}
+
 int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsigned scan_flags,
                  const ScanContext& context) {
   if (base == nullptr || *base == '\0') {
     core::ReportError("no base page to scan");
     return 0;
   }
-  SiteGraph graph(base, excluded, LinkFlagsFor(scan_flags), scan_flags, context.settings,
-                  context.progress, context.report);
+  SiteGraph graph(BaseAddress(base), excluded, LinkFlagsFor(scan_flags), scan_flags,
+                  context.settings, context.progress, context.report);
   if (!graph.Crawl()) return 0;
+  context.report.base = web::IsWebAddress(base) ? graph.base() : core::LocalPathOf(graph.base());
   const int base_number = graph.base_number();
   const SiteGraph::Page& page = graph.Read(base_number, core::kReportAsError);
   ScanTree tree(root);
@@ -205,7 +212,7 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
     }
     if (!context.progress.Next(files.Entries[i].Text)) break;
     core::LoadedText text;
-    if (!web::LoadPage(files.Entries[i].Text, text, core::kReportAsInfo)) {
+    if (!core::LoadWholePath(files.Entries[i].Text, text, core::kReportAsInfo)) {
       context.report.broken.push_back({std::string(path), "", 0, "not found"});
       continue;
     }
@@ -230,8 +237,10 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
       placed = node >= 0;
       if (placed) level = tree.ChildrenOf(node);
     }
-    // A file's path is never to be read as an address with a scheme.
-    const std::string url = core::LooksLikeScheme(relative) ? "./" + relative : relative;
+    // A file's path is never to be read as an address with a scheme, nor
+    // its "#", "?" or "%" as parts of one.
+    const std::string address = core::LocalAddressOf(relative);
+    const std::string url = core::LooksLikeScheme(address) ? "./" + address : address;
     if (placed) tree.Append(level, url.c_str(), name.c_str(), true);
   }
 }
@@ -248,6 +257,7 @@ int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsi
     core::ReportError(core::FormatText("folder '%s' not found", folder).c_str());
     return 0;
   }
+  context.report.base = folder != nullptr ? folder : "";
   CountedStringList files{};
   core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
   BuildFromFolder(folder, excluded, root, files, scan_flags, context);
@@ -264,6 +274,7 @@ int ScanProject(const Project* project, const char* excluded, MapItemList& root,
   if (project->Type == 0) {
     return ScanFromPage(project->Source, excluded, root, scan_flags, context);
   }
+  context.report.base = project->Source != nullptr ? project->Source : "";
   BuildFromFolder(project->Source, excluded, root, project->SourceFiles, scan_flags, context);
   return 1;
 }
@@ -301,6 +312,21 @@ unsigned LinkFlagsFor(unsigned scan_flags) {
   if ((scan_flags & VELLUM_SCAN_ADD_OTHER_SITES) != 0) flags |= web::kOutsideSite;
   if ((scan_flags & VELLUM_SCAN_FOLLOW_OTHER_SITES) != 0) flags |= web::kFollowOutside;
   return flags;
+}
+
+bool ListLinkedPages(const char* start, int start_report, const CrawlSettings& settings,
+                     core::Progress& progress, std::vector<std::string>& pages) {
+  if (start == nullptr || *start == '\0') return false;
+  ScanReport report;
+  SiteGraph graph(BaseAddress(start), nullptr, web::kPageLinks, 0, settings, progress, report);
+  graph.KeepAddressesOnly();
+  graph.ReportBaseAs(start_report);
+  if (!graph.Crawl()) return false;
+  pages = graph.LoadedPages();
+  for (std::string& page : pages) {
+    if (!web::IsWebAddress(page)) page = core::LocalPathOf(page);
+  }
+  return true;
 }
 
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,

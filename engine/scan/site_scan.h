@@ -5,6 +5,9 @@
 // description when the flags ask for it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/progress.h"
 #include "scan/crawl.h"
 #include "vellum/vellum.h"
@@ -24,5 +27,13 @@ unsigned LinkFlagsFor(unsigned scan_flags);
 // times are goes into report.
 int ScanSite(const SiteMapParams& params, MapItemList& tree, unsigned scan_flags,
              const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
+
+// The pages that page links lead to from start, the start page first, in
+// the order they were met, their "?" and "#" parts cut: the crawl of a scan,
+// with its limits, rules and progress, that keeps addresses only (pages on
+// disk as file paths). False when start cannot be read (reported as
+// start_report asks) or progress said stop.
+bool ListLinkedPages(const char* start, int start_report, const CrawlSettings& settings,
+                     core::Progress& progress, std::vector<std::string>& pages);
 
 }  // namespace vellum::scan

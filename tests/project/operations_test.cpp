@@ -309,7 +309,7 @@ TEST_F(OperationsTest, FindCountsOccurrencesInTheWholeTextOrInElementText) {
   EXPECT_EQ(Messages().info, Texts(4, "file '" + site / "gone.html" + "' not found\n"));
 }
 
-TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
+TEST_F(OperationsTest, AWebSourceIsCrawledAsAScanCrawlsThenSearched) {
   test::ScratchDir site, logs, temp;
   site.Write("index.htm", "<title>Fruit</title><a href=a.htm>apple</a>");
   site.Write("a.htm", "<p>apple pie</p>");
@@ -325,7 +325,9 @@ TEST_F(OperationsTest, AWebSiteIsCrawledAndSearchedThroughThePageCache) {
   ASSERT_EQ(found.Count, 2);
   EXPECT_STREQ(found.Entries[1].Text, server.Url("a.htm").c_str());
   core::Clear(found);
-  EXPECT_EQ(server.Requests(), (Texts{"/index.htm", "/a.htm"}));
+  // The crawl asks for robots.txt and keeps no page; the search reads each.
+  EXPECT_EQ(server.Requests(),
+            (Texts{"/index.htm", "/robots.txt", "/a.htm", "/index.htm", "/a.htm"}));
   web::PurgePageCache();
   config::ReleaseMember(config.TempFolder);
 }

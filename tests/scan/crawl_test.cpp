@@ -160,6 +160,21 @@ TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
 }
 
+TEST_F(CrawlTest, CanonicalAddressesCountOnlyBetweenWebPagesOfTheSite) {
+  // Pages packaged on disk name where they were built as their own address.
+  site_.Write("index.html",
+              "<link rel=canonical href='file:///usr/share/doc/x/index.html'><title>Home</title>"
+              "<a href=a.html>A</a><a href=b.html>B</a>");
+  site_.Write("a.html",
+              "<link rel=canonical href='file:///usr/share/doc/x/a.html'><title>A</title>");
+  site_.Write("b.html", "<link rel=canonical href='a.html'><title>B</title>");
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  EXPECT_EQ(Scan(site_ / "index.html", site_ / ""),
+            "Home | ROOT/index.html\n  A | ROOT/a.html\n  B | ROOT/b.html\n");
+  EXPECT_EQ(Scan(server.Url("index.html"), server.Url("")),
+            "Home | ROOT/index.html\n  A | ROOT/a.html\n");
+}
+
 TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
   test::HttpServer server(site_.path().string(), logs_ / "site.log");
   struct Row {

@@ -179,25 +179,75 @@ TEST_F(ScanTest, HostilePagesAreScannedToTheEnd) {
   EXPECT_TRUE(log_->errors.empty());
 }
 
-TEST_F(ScanTest, AddressesWithCharacterReferencesAreFoundOnDiskAndOverHttp) {
+// A page's link is an address: "&amp;" is a character reference, "%3D" an
+// escape of "=". A file's name is a name: its "#", "?" and "%" are its own.
+TEST_F(ScanTest, LinksAreAddressesAndFileNamesAreNamesOnDiskAndOverHttp) {
   test::ScratchDir site, logs;
   site.Write("index.htm",
-             "<title>Home</title><a href=\"a&amp;b.html\">a</a><a href='x&#x26;y.html'>x</a>");
-  site.Write("a&b.html", "<title>Named</title>");
-  site.Write("x&y.html", "<title>Numbered</title>");
+             "<title>Home</title><a href=\"a&amp;b.html\">a</a><a href='x&#x26;y.html'>x</a>"
+             "<a href=op%3D.html>=</a><a href=hash%23.html>#</a><a href=q%3F.html>?</a>"
+             "<a href=pct%2541.html>%</a>");
+  for (const char* name :
+       {"a&b.html", "x&y.html", "op=.html", "hash#.html", "q?.html", "pct%41.html"}) {
+    site.Write(name, std::string("<title>") + name + "</title>");
+  }
   test::HttpServer server(site.path().string(), logs / "site.log");
+  const std::string pages =
+      "  a&b.html | ROOT/a&b.html\n"
+      "  hash#.html | ROOT/hash%23.html\n"
+      "  op=.html | ROOT/op%3D.html\n"
+      "  pct%41.html | ROOT/pct%2541.html\n"
+      "  q?.html | ROOT/q%3F.html\n"
+      "  x&y.html | ROOT/x&y.html\n";
   for (const std::string& root : {site / "", server.Url("")}) {
     SCOPED_TRACE(root);
     web::PurgePageCache();
     root_ = root;
-    EXPECT_EQ(Scan(0, root + "index.htm", kWizard),
-              "Home | ROOT/index.htm\n"
-              "  Named | ROOT/a&b.html\n"
-              "  Numbered | ROOT/x&y.html\n");
+    EXPECT_EQ(Scan(0, root + "index.htm", kWizard), "Home | ROOT/index.htm\n" + pages);
   }
-  EXPECT_THAT(server.Requests(),
-              ::testing::ElementsAre("/index.htm", "/robots.txt", "/a&b.html", "/x&y.html"));
+  root_ = "";
+  EXPECT_EQ(Scan(1, site / "", kFolder),
+            "Home | index.htm\n"
+            "a&b.html | ./a&b.html\n"
+            "hash#.html | hash%23.html\n"
+            "op=.html | op=.html\n"
+            "pct%41.html | pct%2541.html\n"
+            "q?.html | q%3F.html\n"
+            "x&y.html | ./x&y.html\n");
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
+}
+
+// The pages of a project's source: read as a scan reads them, with its
+// limits, in the order met, pages on disk as their files' paths.
+TEST_F(ScanTest, TheLinkedPagesOfASourceAreListedAsAScanReadsThem) {
+  test::ScratchDir site, logs;
+  site.Write("index.htm",
+             "<a href=./a.htm>a</a><a href=b.htm?q>b</a><a href=http://127.0.0.1:1/far.htm>far</a>"
+             "<a href=x.gif><a href=q%3F.htm>");
+  site.Write("a.htm", "<a href=index.htm><a href=sub/c.htm><a href=missing.htm>");
+  site.Write("b.htm", "<a href=a.htm#x>");
+  site.Write("sub/c.htm", "<a href=../b.htm><a href=d.htm>");
+  site.Write("sub/d.htm", "");
+  site.Write("q?.htm", "");
+  const std::string root = site / "";
+  core::Progress progress(VELLUM_PROGRESS_SCAN);
+  std::vector<std::string> pages;
+  ASSERT_TRUE(ListLinkedPages((root + "index.htm").c_str(), core::kReportAsError, settings_,
+                              progress, pages));
+  EXPECT_EQ(pages,
+            (std::vector<std::string>{root + "index.htm", root + "a.htm", root + "b.htm",
+                                      root + "q?.htm", root + "sub/c.htm", root + "sub/d.htm"}));
+  EXPECT_FALSE(ListLinkedPages((root + "none.htm").c_str(), core::kReportAsError, settings_,
+                               progress, pages));
+  EXPECT_EQ(log_->errors, std::vector<std::string>{"file '" + root + "none.htm' not found\n"});
+
+  // A site without end ends at the page limit.
+  test::HttpServer server(site.path().string(), logs / "site.log");
+  settings_.page_limit = 3;
+  ASSERT_TRUE(ListLinkedPages(server.Url("trap/1").c_str(), core::kReportAsError, settings_,
+                              progress, pages));
+  EXPECT_EQ(pages, (std::vector<std::string>{server.Url("trap/1"), server.Url("trap/2"),
+                                             server.Url("trap/3")}));
 }
 
 TEST_F(ScanTest, RunningOutOfMemoryAnywhereEndsTheScanCleanly) {

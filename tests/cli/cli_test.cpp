@@ -465,11 +465,8 @@ TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
   namespace fs = std::filesystem;
   const std::string site = dir_ / "site";
   Succeed({"scan", "site.bpj", "--folder", "site"});
-  // The scan's base, as the project keeps it.
-  const std::string scanned = Project();
-  if (scanned.find("ScanBase=") == std::string::npos) {
-    dir_.Write("site.bpj", scanned + "\r\n[VellumSite]\r\nScanBase=\"" + site + "/\"");
-  }
+  // The project keeps the scan's base: it says which pages are the site's.
+  EXPECT_THAT(Project(), HasSubstr("\r\n[VellumSite]\r\nScanBase=\"" + site + "/\""));
   fs::last_write_time(site + "/a/one.html",
                       fs::file_time_type::clock::from_sys(
                           std::chrono::sys_seconds(std::chrono::seconds(1704164645))));
@@ -500,15 +497,21 @@ TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
   EXPECT_THAT(Succeed({"help", "generate"}),
               HasSubstr("Sitemap: https://www.example.com/sitemap.xml"));
 
+  // A page beside the home page that sorts before it, in a folder of its own.
+  dir_.Write("site/a/about.html", "<title>About</title><a href=../index.html>Home</a>");
+  dir_.Write("site/index.html",
+             "<title>Home</title><a href=a/about.html>About</a>"
+             "<a href=a/one.html>One</a><a href=b/two.html>Two</a>");
   HttpServer server(site, dir_ / "http.log");
   Succeed({"new", "web.bpj"});
   Succeed({"scan", "web.bpj", "--base", server.Url("index.html")});
   const std::string web_map = dir_ / "web.xml.gz";
   Succeed({"generate", "web.bpj", "--type", "xml", "--output", "web.xml.gz"});
-  const ProgramResult lint = RunProgram("/usr/bin/xmllint", {"--noout", web_map});  // reads gzip itself
+  const ProgramResult lint =
+      RunProgram("/usr/bin/xmllint", {"--noout", web_map});  // reads gzip itself
   EXPECT_EQ(lint.status, 0) << lint.err;
   const ProgramResult text = RunProgram("/bin/gzip", {"-dc", web_map});
-  for (const char* page : {"index.html", "a/one.html", "b/two.html"}) {
+  for (const char* page : {"index.html", "a/about.html", "a/one.html", "b/two.html"}) {
     EXPECT_THAT(text.out, HasSubstr("<loc>" + server.Url(page) + "</loc>"));
   }
 }

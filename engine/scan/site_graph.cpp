@@ -167,6 +167,7 @@ bool SiteGraph::Crawl() {
     }
   }
   fetcher_.reset();
+  FinishCanonicals();
   FinishLinks();
   if (Read(base_number(), base_report_).state != State::kLoaded) return false;
   return !progress_.stopped();
@@ -347,16 +348,17 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   const std::string& url = urls_[number];
   if (head.canonical && !head.canonical->empty() && web::IsHttp(url)) {
     // One page, one entry: a page of the site that names another address of
-    // the site as its own is kept under that address, unless the scan may
-    // not list that one. Only web addresses count: pages on disk often name
+    // the site as its own is kept under that address once that address is
+    // read as a page too (see FinishCanonicals), unless the scan may not
+    // list that one. Only web addresses count: pages on disk often name
     // where they were built ("file:///...") or where they are published.
     const std::optional<std::string> canonical =
         web::Resolve(base_, url, *head.canonical, web::kPageLinks);
     if (canonical && web::IsHttp(*canonical) && *canonical != url &&
         !web::IsOutsideSite(canonical->c_str(), base_) && Admits(*canonical) &&
         (!settings_.honour_robots || RobotsAllow(*canonical))) {
-      number = AliasTo(number, *canonical);
-      if (number < 0) return;
+      const int target = Number(*canonical, number, pages_[number].depth);
+      if (target != number) pages_[number].canonical = target;
     }
   }
   Page& page = pages_[number];
@@ -404,6 +406,25 @@ std::vector<std::string> SiteGraph::LoadedPages() const {
     if (pages_[number].state == State::kLoaded) loaded.push_back(urls_[number]);
   }
   return loaded;
+}
+
+// A page that names another address as its own becomes an alias of it when
+// that address was read as a page; what it links, that page links too. Else
+// it stays under its own address: a canonical address that does not exist,
+// or that is another page's, takes nothing over.
+void SiteGraph::FinishCanonicals() {
+  for (std::size_t number = 0; number < pages_.size(); ++number) {
+    Page& page = pages_[number];
+    if (page.canonical < 0 || page.state != State::kLoaded) continue;
+    const int target = Resolve(page.canonical);
+    if (target == static_cast<int>(number) || pages_[target].state != State::kLoaded) continue;
+    page.state = State::kAlias;
+    page.alias_of = target;
+    std::vector<int>& links = pages_[target].links;
+    links.insert(links.end(), page.links.begin(), page.links.end());
+    page.links.clear();
+    pages_[target].depth = std::min(pages_[target].depth, page.depth);
+  }
 }
 
 // Links that name an alias name the page itself, once.

@@ -45,6 +45,7 @@ class SiteGraph {
     int depth = 0;
     int referrer = -1;  // the page the address was first met on
     int alias_of = -1;
+    int canonical = -1;  // the page it names as its own address
     int status = 0;
     std::optional<std::string> name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
@@ -92,6 +93,7 @@ class SiteGraph {
   std::string NameOf(const web::PageHeadInfo& head, int number) const;
   void Fail(int number, int status, std::string reason);
   int AliasTo(int number, std::string_view address);
+  void FinishCanonicals();
   void FinishLinks();
   bool WaitForRobots(const std::string& address);
   void TakeRobots(const web::FetchResult& result);

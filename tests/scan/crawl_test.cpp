@@ -132,13 +132,13 @@ TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
   const Row rows[] = {
       {true,
        "Robots | ROOT/index.html\n"
-       "  Canon B | ROOT/canon-a.html\n"
+       "  Canon A | ROOT/canon-a.html\n"
        "  Canon private | ROOT/canon-private.html\n"
        "  Nofollow | ROOT/nofollow.html\n",
        {"/private/secret.html", "/hidden.html", "/relnf.html"}},
       {false,
        "Robots | ROOT/index.html\n"
-       "  Canon B | ROOT/canon-a.html\n"
+       "  Canon A | ROOT/canon-a.html\n"
        "  Kept out | ROOT/private/kept-out.html\n"
        "  Nofollow | ROOT/nofollow.html\n"
        "    Hidden | ROOT/hidden.html\n"
@@ -160,19 +160,27 @@ TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
 }
 
-TEST_F(CrawlTest, CanonicalAddressesCountOnlyBetweenWebPagesOfTheSite) {
+// A page is kept under the address it names as its own only when that
+// address is a web page of the site that was read.
+TEST_F(CrawlTest, CanonicalAddressesCountOnlyBetweenWebPagesOfTheSiteThatWereRead) {
   // Pages packaged on disk name where they were built as their own address.
   site_.Write("index.html",
               "<link rel=canonical href='file:///usr/share/doc/x/index.html'><title>Home</title>"
-              "<a href=a.html>A</a><a href=b.html>B</a>");
+              "<a href=a.html>A</a><a href=b.html>B</a><a href=c.html>C</a><a href=d.html>D</a>"
+              "<a href=admin.html>Admin</a>");
   site_.Write("a.html",
               "<link rel=canonical href='file:///usr/share/doc/x/a.html'><title>A</title>");
   site_.Write("b.html", "<link rel=canonical href='a.html'><title>B</title>");
+  site_.Write("c.html", "<link rel=canonical href='/nonexistent.html'><title>C</title>");
+  site_.Write("d.html", "<link rel=canonical href='admin.html'><title>D</title>");
+  site_.Write("admin.html", "<title>Admin</title>");
   test::HttpServer server(site_.path().string(), logs_ / "site.log");
   EXPECT_EQ(Scan(site_ / "index.html", site_ / ""),
-            "Home | ROOT/index.html\n  A | ROOT/a.html\n  B | ROOT/b.html\n");
+            "Home | ROOT/index.html\n  A | ROOT/a.html\n  Admin | ROOT/admin.html\n"
+            "  B | ROOT/b.html\n  C | ROOT/c.html\n  D | ROOT/d.html\n");
   EXPECT_EQ(Scan(server.Url("index.html"), server.Url("")),
-            "Home | ROOT/index.html\n  A | ROOT/a.html\n");
+            "Home | ROOT/index.html\n  A | ROOT/a.html\n  Admin | ROOT/admin.html\n"
+            "  C | ROOT/c.html\n");
 }
 
 TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {

@@ -1,6 +1,7 @@
 // How a scan crawls, and what it reports besides the tree.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -26,6 +27,10 @@ struct CrawlSettings {
   int connections = kDefaultConnections;
   int delay_ms = 0;
   bool honour_robots = true;
+  // Bytes that answers read ahead of the page the crawl waits for may hold
+  // before further requests wait: one slow page must not make the crawl
+  // buffer the rest of a site of large pages.
+  std::size_t read_ahead_bytes = 64 << 20;
 };
 
 struct BrokenLink {

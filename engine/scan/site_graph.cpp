@@ -149,6 +149,7 @@ bool SiteGraph::Crawl() {
       if (answer != answers_.end()) {
         web::FetchResult result = std::move(answer->second);
         answers_.erase(answer);
+        held_bytes_ -= result.body.length;
         if (pages_[number].state == State::kQueued) Take(number, result);
       }
       ++taken_;
@@ -160,7 +161,7 @@ bool SiteGraph::Crawl() {
           if (result.tag < 0) {
             TakeRobots(result);
           } else {
-            answers_.emplace(result.tag, std::move(result));
+            Hold(std::move(result));
           }
         }
       }
@@ -176,7 +177,8 @@ bool SiteGraph::Crawl() {
 // Starts the reading of the pages met so far, as far as the read-ahead, the
 // limits and the hosts' robots.txt let it. False when the scan is to stop.
 bool SiteGraph::Dispatch() {
-  while (dispatched_ < queue_.size() && dispatched_ < taken_ + kReadAhead) {
+  while (dispatched_ < queue_.size() && dispatched_ < taken_ + kReadAhead &&
+         (held_bytes_ < settings_.read_ahead_bytes || dispatched_ == taken_)) {
     const int number = queue_[dispatched_];
     const std::string& url = urls_[number];
     Page& page = pages_[number];
@@ -202,6 +204,9 @@ bool SiteGraph::Dispatch() {
       ++dispatched_;
       continue;
     }
+    // A request waits here rather than in the fetcher's queue, so that the
+    // bound on what is held ahead holds back what has not started.
+    if (web_page && !fetcher_->HasRoomFor(url)) return true;
     progress_.set_total(static_cast<int32_t>(queue_.size()));
     progress_.set_failed(static_cast<int32_t>(report_.broken.size()));
     if (!progress_.Next(url.c_str())) return false;
@@ -217,16 +222,22 @@ bool SiteGraph::Dispatch() {
     core::LoadedText text;
     if (core::LoadWholePath(core::LocalPathOf(url), text, report_mode)) {
       web::FetchResult result;
+      result.tag = number;
       result.ok = true;
       result.final_address = url;
       result.body = std::move(text);
-      answers_.emplace(number, std::move(result));
+      Hold(std::move(result));
     } else {
       Fail(number, 0, "not found");
       page.reported = number == 0;
     }
   }
   return true;
+}
+
+void SiteGraph::Hold(web::FetchResult result) {
+  held_bytes_ += result.body.length;
+  answers_.emplace(result.tag, std::move(result));
 }
 
 // True while the host of address has its robots.txt on the way: the crawl

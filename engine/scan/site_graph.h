@@ -88,6 +88,7 @@ class SiteGraph {
   bool Admits(std::string_view url) const;
   bool RobotsAllow(const std::string& url) const;
   bool Dispatch();
+  void Hold(web::FetchResult result);
   void Take(int number, web::FetchResult& result);
   void Parse(int number, core::LoadedText text, std::string_view charset);
   std::string NameOf(const web::PageHeadInfo& head, int number) const;
@@ -125,7 +126,8 @@ class SiteGraph {
   std::unordered_map<std::string, std::optional<web::RobotsRules>> robots_;
   std::vector<std::string> robots_hosts_;  // by -1 - tag
   std::unique_ptr<web::Fetcher> fetcher_;
-  std::unordered_map<int, web::FetchResult> answers_;
+  std::unordered_map<int, web::FetchResult> answers_;  // taken ahead, by page
+  std::size_t held_bytes_ = 0;                         // of their bodies
 };
 
 }  // namespace vellum::scan

@@ -76,12 +76,23 @@ void Fetcher::SetHostDelay(const std::string& host, int delay_ms) {
   record.delay_ms = std::max({record.delay_ms, options_.delay_ms, delay_ms});
 }
 
+// With a pause between requests, one runs at a time.
+int Fetcher::LimitOf(const Host& host) const {
+  return host.delay_ms > 0 ? 1 : options_.connections_per_host;
+}
+
+bool Fetcher::HasRoomFor(const std::string& address) const {
+  const auto found = hosts_.find(HostOf(address));
+  if (found == hosts_.end()) return true;
+  const Host& host = found->second;
+  return host.running + static_cast<int>(host.waiting.size()) < LimitOf(host);
+}
+
 long Fetcher::StartReady(std::vector<FetchResult>& done) {
   const auto now = std::chrono::steady_clock::now();
   long wait_ms = -1;
   for (auto& [name, host] : hosts_) {
-    // With a pause between requests, one runs at a time.
-    const int limit = host.delay_ms > 0 ? 1 : options_.connections_per_host;
+    const int limit = LimitOf(host);
     while (!host.waiting.empty() && host.running < limit) {
       if (host.delay_ms > 0 && now < host.next_start) {
         const long left =
@@ -106,8 +117,13 @@ long Fetcher::StartReady(std::vector<FetchResult>& done) {
       } else {
         if (transfer->pages_only) transfer->received.set_pages_only(handle);
         // Waiting for a connection that may multiplex is a preference: the
-        // request runs either way.
-        curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
+        // request runs either way. Only HTTPS may turn out to be HTTP/2; a
+        // plain HTTP request that waited would wait for every busy
+        // connection of its host, and on a server without keep-alive run
+        // one at a time.
+        if (core::EqualsNoCase(std::string_view(transfer->request).substr(0, 6), "https:")) {
+          curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
+        }
         if (const CURLMcode added = curl_multi_add_handle(multi_, handle); added != CURLM_OK) {
           failure =
               core::FormatText("the transfer could not be set up (%s)", curl_multi_strerror(added));

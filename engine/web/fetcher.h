@@ -63,6 +63,12 @@ class Fetcher {
   // Requests queued or running.
   std::size_t pending() const { return pending_; }
 
+  // Whether a request for address would start at once (as soon as its
+  // host's pause allows): its host runs and has waiting fewer than it may
+  // run. A caller that adds only then keeps nothing queued it could not
+  // start.
+  bool HasRoomFor(const std::string& address) const;
+
   // "scheme://host:port" of an address, lower-cased: what connections are
   // counted by.
   static std::string HostOf(const std::string& address);
@@ -76,6 +82,7 @@ class Fetcher {
     std::chrono::steady_clock::time_point next_start{};
   };
 
+  int LimitOf(const Host& host) const;
   // Starts what the hosts' limits let start; a request that cannot be
   // started is answered into done as failed. The milliseconds until a
   // paused host may start its next request (at least 1), -1 when no request

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/engine_config.h"
@@ -221,6 +223,31 @@ TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
   EXPECT_EQ(report_.broken[0].address, server.Url("_drip/40"));
   EXPECT_EQ(report_.broken[0].page, server.Url("slow.html"));
   EXPECT_THAT(report_.broken[0].reason, HasSubstr("time limit"));
+}
+
+// While one page drips in, the answers behind it are held in memory only up
+// to a bound: further requests wait instead of buffering the whole site.
+TEST_F(CrawlTest, ASlowPageDoesNotMakeTheCrawlBufferTheRestOfTheSite) {
+  test::HttpServer server(site_.path().string(), logs_ / "site.log");
+  std::string index = "<title>Slow</title><a href=_drip/6>drip</a>";
+  constexpr int kLarge = 20;
+  for (int i = 0; i < kLarge; ++i)
+    index += "<a href=_stream/" + std::to_string((1 << 20) + i) + ">";
+  site_.Write("index.html", index);
+  const auto streams = [&] {
+    const std::vector<std::string> requests = server.Requests();
+    return std::count_if(requests.begin(), requests.end(),
+                         [](const std::string& path) { return path.starts_with("/_stream/"); });
+  };
+  settings_.read_ahead_bytes = 1 << 20;
+  std::thread scan([&] { Scan(server.Url("index.html"), server.Url("")); });
+  std::this_thread::sleep_for(std::chrono::seconds(2));  // the drip takes 3 s
+  const long started_while_dripping = streams();
+  scan.join();
+  // A page held, a request per connection running, one on its way.
+  EXPECT_LE(started_while_dripping, 6);
+  EXPECT_EQ(streams(), kLarge);
+  EXPECT_EQ(report_.pages_read, kLarge + 2);
 }
 
 // What the answer to robots.txt leaves of a host (RFC 9309 2.3.1). The

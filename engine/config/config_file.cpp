@@ -41,23 +41,11 @@ constexpr Setting kSettings[] = {
     {"UseProxy", nullptr, &EngineConfig::UseProxy, true},
 };
 
-// The name every syntax report gives, whichever file was read.
-constexpr const char* kReportedName = "Vellum.cfg";
-
-// The numbers of the syntax rules, as the reports give them.
-enum SyntaxRule : int {
-  kStrayCommentEnd = 115,
-  kTextWithoutAssignment = 168,
-  kTextWithoutString = 172,
-  kNumberWithoutAssignment = 190,
-  kNumberWithoutDigits = 194,
-  kNotAKey = 266,
-};
-
-// Reports the rule that failed; false, for the parse to stop on.
-bool SyntaxError(int rule) {
-  core::ReportInfoCode(core::ErrorCode::kBadProject, kReportedName, rule);
-  return false;
+// Reports that the file at path could not be read past line; 0, the result
+// of the read.
+int SyntaxError(const std::string& path, int line) {
+  core::ReportInfoCode(core::ErrorCode::kBadProject, path.c_str(), line);
+  return 0;
 }
 
 const Setting* FindSetting(const Token& token) {
@@ -75,40 +63,42 @@ void StoreCopy(const char*& member, std::string_view text) {
   if (member == nullptr) core::ReportMemoryOverflow();
 }
 
-// Reads "= value" behind the key of setting into config; false (reported)
-// when the syntax does not hold.
+// Reads "= value" behind the key of setting into config. False when the
+// syntax does not hold: the setting then keeps the value it had.
 bool ReadValue(EntryLexer& lexer, const Setting& setting, EngineConfig& config) {
+  if (lexer.Next().kind != TokenKind::kAssign) return false;
+  const Token value = lexer.Next();
   if (setting.text != nullptr) {
+    if (value.kind != TokenKind::kString) return false;
     const char*& member = config.*setting.text;
     ReleaseMember(member);
-    if (lexer.Next().kind != TokenKind::kAssign) return SyntaxError(kTextWithoutAssignment);
-    Token value = lexer.Next();
-    if (value.kind != TokenKind::kString) return SyntaxError(kTextWithoutString);
     StoreCopy(member, value.text);
     return true;
   }
-  if (lexer.Next().kind != TokenKind::kAssign) return SyntaxError(kNumberWithoutAssignment);
-  Token value = lexer.Next();
-  if (value.kind != TokenKind::kNumber) return SyntaxError(kNumberWithoutDigits);
-  int32_t number = NumberValue(value.text);
+  if (value.kind != TokenKind::kNumber) return false;
+  const int32_t number = NumberValue(value.text);
   config.*setting.number = setting.is_flag ? (number != 0) : number;
-  return true;
-}
-
-// True when the string rule of the reader gives text back unchanged from
-// between a pair of quotes: no double quote that a backslash does not keep,
-// and no backslash that would keep the closing quote.
-bool FileCanCarry(std::string_view text) {
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == '"') return false;
-    if (text[at] == '\\' && ++at == text.size()) return false;
-  }
   return true;
 }
 
 constexpr const char* kRefusedText =
     "'%s' not changed: Vellum.cfg can't hold a value with a double quote or ending in a backslash";
+constexpr const char* kRefusedLineFeed =
+    "'%s' not changed: Vellum.cfg can't hold a value with a line feed";
 constexpr const char* kRefusedNumber = "'%s' not changed: Vellum.cfg can't hold a negative number";
+
+// Why the string rule of the reader would not give text back unchanged from
+// between a pair of quotes on one line (a line feed, a double quote that a
+// backslash does not keep, a backslash that would keep the closing quote),
+// or null when it would.
+const char* CarryFault(std::string_view text) {
+  if (text.find('\n') != std::string_view::npos) return kRefusedLineFeed;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == '"') return kRefusedText;
+    if (text[at] == '\\' && ++at == text.size()) return kRefusedText;
+  }
+  return nullptr;
+}
 
 // The set-string rule: an absent or empty value makes the member none, an
 // equal one leaves it alone, any other replaces it with a copy.
@@ -118,8 +108,8 @@ void PutText(const Setting& setting, const char*& member, const char* value) {
     return;
   }
   if (member != nullptr && std::strcmp(member, value) == 0) return;
-  if (!FileCanCarry(value)) {
-    core::ReportError(core::FormatText(kRefusedText, setting.key).c_str());
+  if (const char* fault = CarryFault(value)) {
+    core::ReportError(core::FormatText(fault, setting.key).c_str());
     return;
   }
   char* copy = core::CopyText(value);
@@ -161,13 +151,18 @@ bool WriteSetting(core::TextFile& file, const Setting& setting, const EngineConf
 int ReadConfigFile(const std::string& path, EngineConfig& config) {
   core::LoadedText loaded;
   if (!core::LoadWholePath(path, loaded, core::kSilent)) return 0;
-  EntryLexer lexer(loaded.data.get(), [] { SyntaxError(kStrayCommentEnd); });
+  // A string ends on its line: a missing quote is found on the line that
+  // lacks it, not in a value that swallowed the lines below.
+  bool stray_comment_end = false;
+  EntryLexer lexer(
+      loaded.data.get(), [&stray_comment_end] { stray_comment_end = true; }, StringLines::kOne);
   for (;;) {
-    Token token = lexer.Next();
+    const Token token = lexer.Next();
+    const int line = lexer.line();
+    if (stray_comment_end) return SyntaxError(path, line);
     if (token.kind == TokenKind::kEnd) return 1;
     const Setting* setting = FindSetting(token);
-    if (setting == nullptr) return SyntaxError(kNotAKey);
-    if (!ReadValue(lexer, *setting, config)) return 0;
+    if (setting == nullptr || !ReadValue(lexer, *setting, config)) return SyntaxError(path, line);
   }
 }
 

@@ -13,9 +13,10 @@ namespace vellum::config {
 // a key given again replaces the earlier value, keys not given keep theirs.
 // Returns 1 when the end of the text was reached; 0 when the file is missing
 // (silently) or a syntax error stopped the parse. A syntax error goes to the
-// info callback as "'Vellum.cfg' - bad profect (line N)", whatever the file's
-// name, with N the number of the rule that failed; the values read before it
-// stay.
+// info callback as "'PATH' - bad profect (line N)", N being the line of the
+// entry that failed (a string must close on the line it opens on); the
+// values read before it stay, and that entry's key and those after it keep
+// the values config held (an earlier file's).
 int ReadConfigFile(const std::string& path, EngineConfig& config);
 
 // Writes the nine persisted settings of config to path, one "Key=value" line
@@ -31,8 +32,8 @@ std::string UserConfigPath();
 // Copies the nine persisted settings of settings (which may be the engine's
 // own record) into the engine's record and writes the user's configuration
 // file, making its folder when needed. A text that the file could not carry unchanged (a double
-// quote, a final backslash) and a negative port are refused with a message, and the setting keeps
-// its value.
+// quote, a final backslash, a line feed) and a negative port are refused with a message, and the
+// setting keeps its value.
 void PutConfig(const EngineConfig& settings);
 
 // Releases the texts of the nine settings; they are none afterwards.

@@ -16,11 +16,23 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 
 }  // namespace
 
-EntryLexer::EntryLexer(std::string_view text, std::function<void()> stray_comment_end)
-    : rest_(text), stray_comment_end_(std::move(stray_comment_end)) {}
+EntryLexer::EntryLexer(std::string_view text, std::function<void()> stray_comment_end,
+                       StringLines strings)
+    : text_(text),
+      rest_(text),
+      stray_comment_end_(std::move(stray_comment_end)),
+      strings_(strings) {}
+
+void EntryLexer::CountLines() {
+  const std::size_t at = text_.size() - rest_.size();
+  line_ += static_cast<int>(std::count(text_.begin() + counted_, text_.begin() + at, '\n'));
+  counted_ = at;
+}
 
 Token EntryLexer::Next() {
-  if (!SkipBlanksAndComments()) return {TokenKind::kEnd, {}};
+  const bool more = SkipBlanksAndComments();
+  CountLines();
+  if (!more) return {TokenKind::kEnd, {}};
   if (rest_.starts_with("*/")) {
     stray_comment_end_();
     rest_ = {};
@@ -73,15 +85,18 @@ Token EntryLexer::Take(TokenKind kind, std::size_t length) {
 }
 
 Token EntryLexer::String() {
-  for (std::size_t at = 1; at < rest_.size(); ++at) {
-    if (rest_[at] == '\\') {
+  const std::string_view run =
+      strings_ == StringLines::kOne ? rest_.substr(0, rest_.find('\n')) : rest_;
+  for (std::size_t at = 1; at < run.size(); ++at) {
+    if (run[at] == '\\') {
       ++at;
-    } else if (rest_[at] == '"') {
-      Token token{TokenKind::kString, rest_.substr(1, at - 1)};
+    } else if (run[at] == '"') {
+      Token token{TokenKind::kString, run.substr(1, at - 1)};
       rest_.remove_prefix(at + 1);
       return token;
     }
   }
+  if (strings_ == StringLines::kOne) return Take(TokenKind::kOther, run.size());
   rest_ = {};
   return {TokenKind::kEnd, {}};
 }

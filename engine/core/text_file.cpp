@@ -108,9 +108,26 @@ bool TextFile::Close() {
   return flushed && closed;
 }
 
+namespace {
+
+// The file that a save to path replaces: path itself, or, when path is a
+// symbolic link to a regular file, that file, so that the link stays and
+// whatever else names the file sees the new version. A link that leads to
+// nothing of the kind is replaced as a file would be.
+std::string ReplacedPath(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  std::error_code error;
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  if (error || !std::filesystem::is_regular_file(target, error)) return path;
+  return target.string();
+}
+
+}  // namespace
+
 FileReplacement::FileReplacement(const std::string& path, FileMode mode,
                                  FilePermissions permissions)
-    : path_(path) {
+    : path_(ReplacedPath(path)) {
   // A file of its own beside the old one. Opened with the usual 0666, the
   // kernel applies the process's umask, so nothing here reads or changes it
   // (the umask is process-wide, and other threads may be creating files).
@@ -120,7 +137,7 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode,
   std::random_device seed;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    std::string candidate = path + ".";
+    std::string candidate = path_ + ".";
     for (int i = 0; i < 6; ++i) candidate += kLetters[seed() % kLetters.size()];
     fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
               permissions == kOwnerOnly ? 0600 : 0666);
@@ -135,7 +152,7 @@ FileReplacement::FileReplacement(const std::string& path, FileMode mode,
 
   // A replaced file keeps its permissions.
   struct stat old_info;
-  if (permissions == kKeepPermissions && stat(path.c_str(), &old_info) == 0) {
+  if (permissions == kKeepPermissions && stat(path_.c_str(), &old_info) == 0) {
     fchmod(fd, old_info.st_mode & 07777);
   }
 

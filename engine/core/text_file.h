@@ -62,7 +62,9 @@ class TextFile {
 // when it is complete and on the disk, so neither a failed write nor a crash
 // leaves a truncated file. The new file keeps the old one's permissions; a
 // file that did not exist gets those the umask gives. Without Commit the partial file
-// is removed and the old one stays untouched.
+// is removed and the old one stays untouched. A symbolic link to a file is written
+// through: the new version goes beside the file it names and replaces that file, and
+// the link stays a link.
 enum FilePermissions {
   kKeepPermissions,  // those of the old file, or those the umask gives a new one
   kOwnerOnly,        // read and write for the owner alone (0600)

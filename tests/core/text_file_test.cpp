@@ -52,22 +52,34 @@ TEST(TextFile, OnlyRegularFilesOpen) {
   EXPECT_FALSE(TextFile::Open(dir / "no/such/folder/f", FileMode::kWriteText).IsOpen());
 }
 
-TEST(FileReplacement, CommitReplacesTheFileAndKeepsItsPermissions) {
-  ScratchDir dir;
-  const std::string path = dir.Write("p.bpj", "old");
-  chmod(path.c_str(), 0640);
-  {
-    FileReplacement replacement(path, FileMode::kWriteText);
-    ASSERT_TRUE(replacement.file().IsOpen());
-    EXPECT_TRUE(replacement.file().Write("new\n"));
-    EXPECT_EQ(ReadBytes(path), "old");  // untouched until the commit
-    EXPECT_TRUE(replacement.Commit());
+// Saved through a symbolic link (relative, into another folder), the file it
+// names is replaced and the link stays.
+TEST(FileReplacement, CommitReplacesTheFileAndKeepsItsPermissionsEvenThroughALink) {
+  for (const bool through_link : {false, true}) {
+    SCOPED_TRACE(through_link);
+    ScratchDir dir;
+    const std::string path = dir.Write("real/p.bpj", "old");
+    chmod(path.c_str(), 0640);
+    const std::string saved = through_link ? dir / "p.bpj" : path;
+    if (through_link) {
+      ASSERT_EQ(symlink("real/p.bpj", saved.c_str()), 0);
+    }
+    {
+      FileReplacement replacement(saved, FileMode::kWriteText);
+      ASSERT_TRUE(replacement.file().IsOpen());
+      EXPECT_TRUE(replacement.file().Write("new\n"));
+      EXPECT_EQ(ReadBytes(path), "old");  // untouched until the commit
+      EXPECT_TRUE(replacement.Commit());
+    }
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    ASSERT_EQ(lstat(saved.c_str(), &info), 0);
+    EXPECT_EQ(S_ISLNK(info.st_mode), through_link);
+    EXPECT_EQ(SearchDirectory(dir / "real/*.*").size(), 1u) << "no temporary file is left";
+    EXPECT_EQ(SearchDirectory(dir / "*.*").size(), through_link ? 2u : 1u);
   }
-  EXPECT_EQ(ReadBytes(path), "new\r\n");
-  struct stat info;
-  ASSERT_EQ(stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u);
-  EXPECT_EQ(SearchDirectory(dir / "*.*").size(), 1u) << "no temporary file is left";
 }
 
 TEST(FileReplacement, ANewFileTakesItsPermissionsFromTheUmask) {

@@ -16,21 +16,13 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// The value without the blanks around it (space, tab, CR, LF, FF).
-std::string_view TrimBlanks(std::string_view value) {
-  constexpr std::string_view kBlanks = " \t\r\n\f";
-  const std::size_t first = value.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return value.substr(first, value.find_last_not_of(kBlanks) - first + 1);
-}
-
 // The address of a relative value on a web page (RFC 3986, 5.2.2): a value
 // that begins with a separator replaces the page's path, "#" its fragment,
 // "?" its query and fragment; any other value is taken from the page's
-// folder. An empty value stands for the folder.
+// folder. An empty value stands for the page itself, without its fragment.
 std::string MergeWithWebPage(std::string_view page, std::string_view value) {
   const std::string address = NormaliseAddress(page);
-  if (value.empty()) return FolderOf(address);
+  if (value.empty()) return address.substr(0, address.find('#'));
   std::string merged;
   if (IsSeparator(value[0])) {
     merged = address.substr(0, UrlPathStart(address));
@@ -54,13 +46,13 @@ std::optional<std::string> MergeWithLocalPage(std::string_view page, std::string
   const std::string_view folder =
       folder_end == std::string_view::npos ? std::string_view() : path.substr(0, folder_end + 1);
   std::string merged;
-  if (!value.empty() && value[0] == '#') {
+  if (value.empty() || value[0] == '#') {
     merged = page.substr(0, page.find('#'));
-  } else if (!value.empty() && value[0] == '?') {
+  } else if (value[0] == '?') {
     merged = path;
   } else if (!folder.empty()) {
     merged = folder;
-    if (!value.empty() && IsSeparator(value[0])) value.remove_prefix(1);
+    if (IsSeparator(value[0])) value.remove_prefix(1);
   }
   NormalPath link = NormaliseLocalPath(merged += value);
   if (link.unmatched_parents > NormaliseLocalPath(folder).unmatched_parents) return std::nullopt;
@@ -80,26 +72,41 @@ bool HasScheme(std::string_view value) {
   return false;
 }
 
+// The address value stands for on a web page. Every link there is a web
+// address, resolved against the page's own: a page never leads to a local
+// file. Values are read as browsers read them (WHATWG URL): on an http,
+// https or ftp page "\\" is "/", "http:g" on an http page is the relative
+// "g", and "https:g" on it the host "https://g/".
+std::optional<std::string> ResolveOnWebPage(std::string_view page, std::string value) {
+  std::string scheme(page.substr(0, page.find(':')));
+  bool host_follows = false;
+  if (HasScheme(value)) {
+    std::string own = value.substr(0, value.find(':'));
+    if (!IsSpecialScheme(own)) {
+      const LinkClass link_class = ClassifyLink(value);
+      if (link_class == LinkClass::kFile || link_class == LinkClass::kPage) return std::nullopt;
+      return value;
+    }
+    value.erase(0, own.size() + 1);
+    host_follows = !core::EqualsNoCase(own, scheme);
+    scheme = std::move(own);
+  }
+  if (IsSpecialScheme(scheme)) BackslashesToSlashes(value);
+  if (host_follows || value.starts_with("//")) {
+    value.erase(0, std::min(value.find_first_not_of('/'), value.size()));
+    if (value.empty()) return std::nullopt;  // no host
+    return NormaliseAddress(scheme + "://" + value);
+  }
+  return MergeWithWebPage(page, value);
+}
+
 // The address value stands for on page, before the site is considered;
 // nothing when it is to be dropped.
 std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view value) {
   // A NUL byte can be in no address, and would cut one short as C text.
   if (value.find('\0') != std::string_view::npos) return std::nullopt;
   if (IsWebAddress(value)) return NormaliseAddress(value);
-  if (IsWebAddress(page)) {
-    // On a web page every link is a web address, resolved against the
-    // page's own: a page never leads to a local file.
-    if (value.starts_with("//")) {
-      // Scheme-relative: the page's scheme in front.
-      return ResolveOnPage(page, std::string(page.substr(0, page.find(':') + 1)) += value);
-    }
-    if (HasScheme(value)) {
-      const LinkClass link_class = ClassifyLink(value);
-      if (link_class == LinkClass::kFile || link_class == LinkClass::kPage) return std::nullopt;
-      return std::string(value);
-    }
-    return MergeWithWebPage(page, value);
-  }
+  if (IsWebAddress(page)) return ResolveOnWebPage(page, std::string(value));
   if (value.find(':') != std::string_view::npos) return std::string(value);
   return MergeWithLocalPage(page, value);
 }
@@ -196,7 +203,7 @@ std::string DocumentAddress(std::string_view page, TagTokenizer& tokenizer) {
     if (!value) return;
     const std::string href = DecodeCharacterReferences(*value);
     // Only an address a page can have counts: not "mailto:" or "javascript:".
-    std::optional<std::string> address = ResolveOnPage(page, TrimBlanks(href));
+    std::optional<std::string> address = ResolveOnPage(page, ReadAddressValue(href));
     const bool usable =
         address && (IsWebAddress(*address) || ClassifyLink(*address) == LinkClass::kPage);
     document = usable ? std::move(*address) : std::string(page);
@@ -225,9 +232,9 @@ void VisitPage(const char* base, const std::string& page, core::LoadedText text,
 
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags) {
-  value = TrimBlanks(value);
-  if (!value.empty() && value[0] == '#' && (flags & kKeepBookmarks) == 0) return std::nullopt;
-  std::optional<std::string> link = ResolveOnPage(page, value);
+  const std::string read = ReadAddressValue(value);
+  if (!read.empty() && read[0] == '#' && (flags & kKeepBookmarks) == 0) return std::nullopt;
+  std::optional<std::string> link = ResolveOnPage(page, read);
   // Both in normal form, so that the scheme and host compare in any case.
   if (link && (flags & kOutsideSite) == 0 && IsOutsideSite(*link, NormaliseAddress(base))) {
     return std::nullopt;

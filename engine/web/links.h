@@ -37,13 +37,18 @@ inline constexpr unsigned kHonourNofollow = 0x2000;  // pass over A and AREA wit
 inline constexpr unsigned kTypelessWebPages = 0x4000;
 
 // The link that value, found on page, stands for, in normal form; nothing
-// when it is to be dropped. Blanks around value are ignored. A relative value
-// resolves against page by the rules of RFC 3986 (5.2), "../" never climbing
-// above a web host's root; on a local page the same, lexically, and a value
-// whose "../" climb above the page's root is dropped. base is the site's base
-// page: links outside its folder (scheme and host compared in any case) are
-// taken only with kOutsideSite. Values of other schemes ("mailto:") are
-// taken as written. A value holding a NUL byte is dropped.
+// when it is to be dropped. value is read as browsers read it: blanks around
+// it are ignored and tabs and line breaks inside it dropped
+// (ReadAddressValue). A relative value resolves against page by the rules of
+// RFC 3986 (5.2), "../" never climbing above a web host's root, and an empty
+// one is the page itself without its fragment; on a local page the same,
+// lexically, and a value whose "../" climb above the page's root is dropped.
+// On a web page, values are read as browsers read them (WHATWG URL): on an
+// http, https or ftp page "\" is "/", and "http:g" on an http page is the
+// relative "g". base is the site's base page: links outside its folder
+// (scheme and host compared in any case) are taken only with kOutsideSite.
+// Values of other schemes ("mailto:") are taken as written. A value holding
+// a NUL byte is dropped.
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags);
 

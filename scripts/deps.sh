@@ -7,7 +7,7 @@ PACKAGES="
   build-essential cmake ninja-build pkg-config git clang clang-format
   libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev zlib1g-dev
+  libcurl4-openssl-dev zlib1g-dev libpsl-dev
   libmagickcore-6.q16-dev imagemagick
   qt6-base-dev qt6-base-dev-tools libgl-dev
   python3 python3-pyftpdlib

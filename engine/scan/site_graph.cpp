@@ -140,7 +140,7 @@ bool SiteGraph::Crawl() {
   Number(base_, -1, 0);
   std::vector<web::FetchResult> finished;
   while (taken_ < queue_.size()) {
-    if (!Dispatch()) return false;
+    if (host_silent_ || !Dispatch()) return false;
     // Take the answers in the order their pages were met.
     while (taken_ < dispatched_) {
       const int number = queue_[taken_];
@@ -277,6 +277,19 @@ void SiteGraph::TakeRobots(const web::FetchResult& result) {
   robots_[host] = std::move(rules);
 }
 
+// A server that stops answering fails the scan: what it would build is a
+// part of the site, with the rest reported broken. Counted on the base
+// page's host, in the order the pages are taken.
+void SiteGraph::CountSilence(int number, const web::FetchResult& result) {
+  if (web::Fetcher::HostOf(urls_[number]) != web::Fetcher::HostOf(base_)) return;
+  silent_in_row_ = result.no_answer ? silent_in_row_ + 1 : 0;
+  if (silent_in_row_ < kSilentLimit || host_silent_) return;
+  host_silent_ = true;
+  core::ReportError(core::FormatText("the server %s stopped answering (%s): the scan is stopped",
+                                     web::Fetcher::HostOf(base_).c_str(), result.reason.c_str())
+                        .c_str());
+}
+
 void SiteGraph::Fail(int number, int status, std::string reason) {
   Page& page = pages_[number];
   page.state = State::kFailed;
@@ -293,8 +306,10 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     } else {
       Fail(number, static_cast<int>(result.status), result.reason);
     }
+    CountSilence(number, result);
     return;
   }
+  CountSilence(number, result);
   // Over HTTP the server says what is a page.
   if (!result.content_type.empty() && !web::IsPageType(result.content_type)) {
     pages_[number].state = State::kNotPage;
@@ -323,7 +338,19 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
   }
   if (final_address != urls_[number]) {
     // A base page that moved takes its site along: else every page of a
-    // site that moved to another host or folder would lie outside it.
+    // site that moved to another host or folder would lie outside it. It
+    // may move within its host, to HTTPS, and to another host of its
+    // domain ("example.com" to "www.example.com"); elsewhere it is not
+    // followed.
+    if (number == 0 && !web::IsSameSite(urls_[0], final_address)) {
+      core::ReportError(core::FormatText("the base page '%s' leads to '%s', another site: "
+                                         "scan that address if it is meant",
+                                         urls_[0].c_str(), final_address.c_str())
+                            .c_str());
+      Fail(number, static_cast<int>(result.status), "it leads to another site");
+      pages_[number].reported = true;
+      return;
+    }
     if (number == 0) base_ = final_address.substr(0, final_address.find('#'));
     number = AliasTo(number, final_address);
     if (number < 0) return;

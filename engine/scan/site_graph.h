@@ -93,6 +93,7 @@ class SiteGraph {
   void Parse(int number, core::LoadedText text, std::string_view charset);
   std::string NameOf(const web::PageHeadInfo& head, int number) const;
   void Fail(int number, int status, std::string reason);
+  void CountSilence(int number, const web::FetchResult& result);
   int AliasTo(int number, std::string_view address);
   void FinishCanonicals();
   void FinishLinks();
@@ -119,6 +120,11 @@ class SiteGraph {
   std::size_t taken_ = 0;
   int read_count_ = 0;
   bool limit_reported_ = false;
+  // Answers of the base page's host that did not come, in a row; past the
+  // limit the scan stops.
+  static constexpr int kSilentLimit = 8;
+  int silent_in_row_ = 0;
+  bool host_silent_ = false;
   bool depth_reported_ = false;
 
   // robots.txt of each host, once its answer came; a host whose file is

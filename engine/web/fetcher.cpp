@@ -166,6 +166,43 @@ void Fetcher::Detach(CURL* handle) {
   }
 }
 
+namespace {
+
+// The failures that say the server did not answer at all: it could not be
+// reached, or it fell silent.
+bool IsNoAnswer(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// Which of the transfer's time limits ran out: the connection's, the one
+// for a stalled answer, or the page's.
+std::string Fetcher::TimeoutReason(CURL* handle) const {
+  const DownloadLimits& limits = CurrentDownloadLimits();
+  curl_off_t connected = 0, total = 0;
+  curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connected);
+  curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &total);
+  if (connected == 0) {
+    return core::FormatText("no connection within %ld s", limits.connect_seconds);
+  }
+  const long page_seconds = options_.page_seconds;
+  if (page_seconds > 0 && total + 500000 >= static_cast<curl_off_t>(page_seconds) * 1000000) {
+    return core::FormatText("no answer within the time limit (%ld s)", page_seconds);
+  }
+  return core::FormatText("the server sent nothing for %ld s", limits.stall_seconds);
+}
+
 void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done) {
   auto found = running_.find(handle);
   if (found == running_.end()) return;
@@ -197,16 +234,20 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
   } else if (received.too_large()) {
     result.reason = "larger than the download limit";
   } else if (code == CURLE_OPERATION_TIMEDOUT) {
-    result.reason = core::FormatText("no answer within the time limit (%ld s)",
-                                     options_.page_seconds > 0 ? options_.page_seconds : 0L);
+    result.reason = TimeoutReason(handle);
   } else if (code == CURLE_HTTP_RETURNED_ERROR) {
     result.reason = core::FormatText("HTTP status %ld", result.status);
+  } else if (code == CURLE_OUT_OF_MEMORY) {
+    // What libcurl refuses to hold is most often a header line over its
+    // limit (100 KB): a fault of the answer, not of this machine.
+    result.reason = "the answer could not be held (a header over 100 KB, or out of memory)";
   } else if (code != CURLE_OK && !result.not_page) {
     result.reason = curl_easy_strerror(code);
   } else if (!result.not_page && !received.TakeInto(result.body)) {
     result.reason = "out of memory";
   }
   result.ok = result.reason.empty() && !result.not_page;
+  result.no_answer = IsNoAnswer(code);
   Detach(handle);
   --pending_;
   done.push_back(std::move(result));

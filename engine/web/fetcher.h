@@ -31,6 +31,7 @@ struct FetchResult {
   bool not_page = false;       // the server answered with something else than HTML
   long status = 0;             // the last HTTP status; 0 when none came, or
                                // when a redirect led to no answer
+  bool no_answer = false;      // the server could not be reached, or fell silent
   std::string reason;          // why it failed, in words; empty when ok
   std::string final_address;   // after redirects
   std::string content_type;    // "" when the server named none
@@ -83,6 +84,7 @@ class Fetcher {
   };
 
   int LimitOf(const Host& host) const;
+  std::string TimeoutReason(CURL* handle) const;
   // Starts what the hosts' limits let start; a request that cannot be
   // started is answered into done as failed. The milliseconds until a
   // paused host may start its next request (at least 1), -1 when no request

@@ -105,7 +105,7 @@ bool ConfigureRequest(CURL* curl, const std::string& request, Received& received
   return curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK &&
          (proxy.empty() || curl_easy_setopt(curl, CURLOPT_NOPROXY, "") == CURLE_OK) &&
          curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher") == CURLE_OK &&
-         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK &&
+         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.max_redirects) == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds) == CURLE_OK &&

@@ -25,6 +25,13 @@ bool IsRelative(std::string_view text);
 // base that is empty or has no separator puts every web address outside.
 bool IsOutsideSite(std::string_view address, std::string_view base);
 
+// True when the http(s) address to belongs to the same site as from: the
+// same scheme, host and port, the same host over HTTPS where from was HTTP,
+// or another host of the same registrable domain (the Public Suffix List's:
+// "www.example.com" and "example.com", not "a.github.io" and
+// "b.github.io"), over the same scheme or HTTPS.
+bool IsSameSite(std::string_view from, std::string_view to);
+
 // The classes of a resolved link, in the order they are tested.
 enum class LinkClass {
   kFtpPage,

@@ -19,6 +19,7 @@
 #include "support/map_tree.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
+#include "web/http_download.h"
 #include "web/page_access.h"
 
 namespace vellum::scan {
@@ -215,14 +216,55 @@ TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
     EXPECT_EQ(server.Requests().back(), "/trap/" + std::to_string(row.last_read));
     EXPECT_EQ(log_->info, row.info);
   }
-  settings_ = {};
-  settings_.page_seconds = 1;
-  site_.Write("slow.html", "<title>Slow</title><a href=\"_drip/40\">drip</a>");
-  EXPECT_EQ(Scan(server.Url("slow.html"), server.Url("")), "Slow | ROOT/slow.html\n");
-  ASSERT_EQ(report_.broken.size(), 1u);
-  EXPECT_EQ(report_.broken[0].address, server.Url("_drip/40"));
-  EXPECT_EQ(report_.broken[0].page, server.Url("slow.html"));
-  EXPECT_THAT(report_.broken[0].reason, HasSubstr("time limit"));
+  // A page that drips past its time limit, and one that falls silent.
+  const struct {
+    long page_seconds, stall_seconds;
+    std::string page, reason;
+  } slow[] = {{1, 30, "_drip/40", "no answer within the time limit (1 s)"},
+              {60, 1, "_stall", "the server sent nothing for 1 s"}};
+  for (const auto& row : slow) {
+    settings_ = {};
+    settings_.page_seconds = static_cast<int>(row.page_seconds);
+    web::testing::SetDownloadLimits({.stall_seconds = row.stall_seconds});
+    site_.Write("slow.html", "<title>Slow</title><a href=\"" + row.page + "\">slow</a>");
+    EXPECT_EQ(Scan(server.Url("slow.html"), server.Url("")), "Slow | ROOT/slow.html\n");
+    ASSERT_EQ(report_.broken.size(), 1u);
+    EXPECT_EQ(report_.broken[0].address, server.Url(row.page));
+    EXPECT_EQ(report_.broken[0].page, server.Url("slow.html"));
+    EXPECT_EQ(report_.broken[0].reason, row.reason);
+  }
+  web::testing::SetDownloadLimits({});
+}
+
+// A base page that leads to another site, or a server that stops answering
+// halfway, fails the scan with one message; redirects lead to web pages only.
+TEST_F(CrawlTest, AScanFailsWithOneMessageWhenItsSiteIsNotThere) {
+  test::ScratchDir other_site;
+  other_site.Write("x.html", "<title>Elsewhere</title>");
+  test::HttpServer other(other_site.path().string(), logs_ / "other.log");
+  std::string index = "<title>Home</title><a href=toftp.html>f</a><a href=_exit>x</a>";
+  for (int i = 0; i < 16; ++i) {
+    const std::string page = "p" + std::to_string(i) + ".html";
+    site_.Write(page, "<title>P</title>");
+    index += "<a href=" + page + ">p</a>";
+  }
+  site_.Write("index.html", index);
+  test::HttpServer server(
+      site_.path().string(), logs_ / "site.log",
+      {{"/away.html", other.Url("x.html")}, {"/toftp.html", "ftp://127.0.0.1:1/x.html"}});
+  EXPECT_EQ(Scan(server.Url("away.html"), server.Url("")), "");
+  EXPECT_EQ(result_, 0);
+  EXPECT_THAT(log_->errors, ElementsAre(HasSubstr("'" + server.Url("away.html") + "' leads to '" +
+                                                  other.Url("x.html") + "', another site")));
+  *log_ = {};
+  EXPECT_EQ(Scan(server.Url("index.html"), server.Url("")), "");
+  EXPECT_EQ(result_, 0);
+  EXPECT_THAT(log_->errors,
+              ElementsAre(HasSubstr("the server http://127.0.0.1:" + std::to_string(server.port()) +
+                                    " stopped answering")));
+  ASSERT_FALSE(report_.broken.empty());
+  EXPECT_EQ(report_.broken[0].address, server.Url("toftp.html"));
+  EXPECT_EQ(report_.broken[0].reason, "Unsupported protocol");
 }
 
 // While one page drips in, the answers behind it are held in memory only up

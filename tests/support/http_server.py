@@ -13,6 +13,8 @@ Besides the files of the folder it answers:
   /_latin1/PATH        the file PATH as "text/html; charset=iso-8859-1"
   /_drip/N             a page of N bytes, sent at 2 bytes a second
   /_status/N           an answer with the HTTP status N and a line of text
+  /_exit               a page, then the server ends: every later request is
+                       refused
   /trap/N              a page titled "Trap N" that links /trap/N+1, for any N:
                        a site without end
   --html-without-extension
@@ -73,6 +75,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                     time.sleep(1)
             except ConnectionError:
                 pass  # the client gave up waiting
+        elif self.path == "/_exit":
+            self.send_page(b"<title>Last</title>")
+            self.wfile.flush()
+            os._exit(0)
         elif self.path.startswith("/_status/") and self.path[9:].isdigit():
             body = b"status %s\n" % self.path[9:].encode()
             self.send_response(int(self.path[9:]))

@@ -211,23 +211,6 @@ std::string DocumentAddress(std::string_view page, TagTokenizer& tokenizer) {
   return document ? *document : std::string(page);
 }
 
-// Loads and collects the links of one page of a crawl, and merges those the
-// crawl takes into site.
-void VisitPage(const char* base, const std::string& page, core::LoadedText text, bool follow,
-               core::IndexedStringList& site, unsigned flags) {
-  if (!follow && (flags & kFollowOutside) == 0) return;
-  TagTokenizer tokenizer;
-  tokenizer.Attach(std::move(text));
-  CountedStringList found{};
-  CollectLinks(base, page, tokenizer, found, flags);
-  // Links outside the site were only collected when flags accept them.
-  for (int i = 0; i < found.Count; ++i) {
-    std::string link = found.Entries[i].Text;
-    if (site.Find(link) == nullptr) site.Add(link.data(), flags);
-  }
-  core::Clear(found);
-}
-
 }  // namespace
 
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
@@ -266,33 +249,6 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
                   CountedStringList& list, unsigned flags) {
   core::IndexedStringList indexed(list);
   CollectLinks(base, page, tokenizer, indexed, flags);
-}
-
-bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags,
-               int start_report) {
-  core::LoadedText text;
-  if (!LoadPage(start, text, start_report)) return false;
-  core::IndexedStringList site(list);
-  // In normal form, as every link found is: "./index.htm" found later is
-  // the start page itself.
-  std::string first = NormaliseAddress(start);
-  const std::string page = first;
-  site.Add(first.data(), flags);
-  if (CountedString* entry = site.Find(first); entry != nullptr && entry->UseCount < 2) {
-    entry->UseCount = 2;
-  }
-  VisitPage(base, page, std::move(text), true, site, flags);
-
-  // The list grows at its end while it is walked; every page is loaded once.
-  const std::string site_base = NormaliseAddress(base);
-  for (int i = 0; i < list.Count; ++i) {
-    if (list.Entries[i].UseCount != 1) continue;
-    list.Entries[i].UseCount = 2;
-    const std::string page = list.Entries[i].Text;
-    if (!LoadPage(page.c_str(), text, core::kSilent)) continue;
-    VisitPage(base, page, std::move(text), !IsOutsideSite(page, site_base), site, flags);
-  }
-  return true;
 }
 
 void WalkResources(std::string_view base, std::string_view page, TagTokenizer& tokenizer,

@@ -1,8 +1,8 @@
 // Link extraction: resolving an attribute value found on a page, collecting
-// the links of a page that a LinkFlags word selects, crawling a site by its
-// page links, and walking the local resources a page refers to (for the
-// upload). Every link is given in the normal form of address.h, so that two
-// spellings of one address are one entry.
+// the links of a page that a LinkFlags word selects, and walking the local
+// resources a page refers to (for the upload). Every link is given in the
+// normal form of address.h, so that two spellings of one address are one
+// entry.
 #pragma once
 
 #include <cstddef>
@@ -61,15 +61,6 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
                   core::IndexedStringList& list, unsigned flags);
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   CountedStringList& list, unsigned flags);
-
-// Adds the start page (in normal form, as loaded, use count 2) and every
-// page reachable from it by page links to list. A use count of 1 means found, 2 or more loaded.
-// Pages outside the site are added only with kOutsideSite, and their links
-// collected only with kFollowOutside. False when start is empty or cannot be
-// loaded (reported as start_report asks, through the error callback unless
-// told otherwise).
-bool CrawlSite(const char* base, const char* start, CountedStringList& list, unsigned flags,
-               int start_report = core::kReportAsError);
 
 // A local resource link of a page: the resolved link and where the
 // attribute's value lies in the page text.

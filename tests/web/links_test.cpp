@@ -6,7 +6,6 @@
 
 #include "config/engine_config.h"
 #include "core/memory.h"
-#include "support/http_servers.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "web/url_class.h"
@@ -63,6 +62,29 @@ TEST(UrlClass, OutsideTheSiteIsDecidedByTheBaseFolder) {
   for (const Row& row : rows) {
     EXPECT_EQ(IsOutsideSite(row.address, row.base), row.outside) << row.address << " " << row.base;
   }
+}
+
+// Where a base page may lead and stay the site: its host, HTTPS, its
+// registrable domain by the Public Suffix List.
+TEST(UrlClass, SameSiteIsTheHostOrItsRegistrableDomain) {
+  const struct {
+    const char* from;
+    const char* to;
+    bool same;
+  } rows[] = {
+      {"http://example.com/a.html", "http://example.com/b/", true},
+      {"http://example.com/", "https://example.com/", true},
+      {"https://example.com/", "http://example.com/", false},
+      {"http://example.com/", "https://www.Example.com:8443/", true},
+      {"http://www.example.co.uk/", "http://shop.example.co.uk/", true},
+      {"http://a.example.co.uk/", "http://b.example.com/", false},
+      {"http://a.github.io/", "http://b.github.io/", false},
+      {"http://127.0.0.1:8000/", "http://127.0.0.1:8001/", false},
+      {"http://127.0.0.1:8000/", "https://127.0.0.1/", true},
+      {"http://10.0.0.1/", "http://20.0.0.1/", false},
+      {"http://example.com/", "ftp://example.com/", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsSameSite(row.from, row.to), row.same) << row.to;
 }
 
 TEST(Resolve, ValuesAgainstThePageAndTheBase) {
@@ -385,76 +407,6 @@ TEST_F(LinksTest, LinksOfEveryKindOfTag) {
     CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, row.flags);
     EXPECT_EQ(Take(list), row.links) << row.page;
   }
-}
-
-TEST_F(LinksTest, TheCrawlTakesEverySpellingOfAPageForOnePage) {
-  struct Row {
-    const char* start;  // in the folder of the site
-    const char* index;  // the text of index.html
-    const char* a;      // the text of a.html
-  };
-  const Row rows[] = {
-      {"index.html", "<a href=./a.html>", "<a href=index.html><a href=./index.html>"},
-      {"./index.html", "<a href=a.html>", "<a href='sub/../index.html'><a href=./a.html>"},
-      {"index.html", "<a href=' a.html '><a href=./././a.html>", "<a href=x/../index.html>"},
-  };
-  for (const Row& row : rows) {
-    ScratchDir dir;
-    dir.Write("index.html", row.index);
-    dir.Write("a.html", row.a);
-    const std::string root = dir.path().string() + "/";
-    const std::string start = root + row.start;
-    CountedStringList list{};
-    ASSERT_TRUE(CrawlSite(start.c_str(), start.c_str(), list, kPageLinks));
-    EXPECT_EQ(Take(list), (std::vector<std::string>{root + "index.html x2", root + "a.html x2"}))
-        << row.index << " " << row.a;
-  }
-}
-
-// The same over HTTP, with the host spelt in capitals and dot segments that
-// climb above the root.
-TEST_F(LinksTest, TheCrawlOfAWebSiteTakesEverySpellingOfAPageForOnePage) {
-  ScratchDir logs;
-  test::HttpServer server(dir_.path().string(), logs / "server.log");
-  const std::string host = "127.0.0.1:" + std::to_string(server.port());
-  dir_.Write("index.html", "<a href=./a.html><a href='HTTP://" + host +
-                               ":80/a.html'><a href=sub/../a.html>"
-                               "<a href=/index.html><a href=../../a.html#x>");
-  dir_.Write("a.html", "<a href=index.html><a href=./index.html><a href=../index.html>");
-  const std::string start = "HTTP://" + host + "/./index.html";
-  CountedStringList list{};
-  ASSERT_TRUE(CrawlSite(start.c_str(), start.c_str(), list, kPageLinks));
-  EXPECT_EQ(Take(list), (std::vector<std::string>{"http://" + host + "/index.html x2",
-                                                  "http://" + host + "/a.html x2"}));
-  EXPECT_EQ(server.CountRequests("/a.html"), 1);
-}
-
-TEST_F(LinksTest, TheCrawlLoadsEveryPageOnceInTheOrderFound) {
-  const std::string base = dir_.Write("index.htm",
-                                      "<a href=a.htm>a</a><a href=b.htm?q>b</a>"
-                                      "<a href=http://127.0.0.1:1/far.htm>far</a><a href=x.gif>");
-  dir_.Write("a.htm", "<a href=index.htm><a href=sub/c.htm><a href=missing.htm>");
-  dir_.Write("b.htm", "<a href=a.htm#x>");
-  dir_.Write("sub/c.htm", "<a href=../b.htm><a href=d.htm>");
-  dir_.Write("sub/d.htm", "");
-  const std::string root = dir_.path().string() + "/";
-
-  CountedStringList list{};
-  ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kPageLinks));
-  EXPECT_EQ(Take(list), (std::vector<std::string>{base + " x2", root + "a.htm x2",
-                                                  root + "b.htm x2", root + "sub/c.htm x2",
-                                                  root + "missing.htm x2", root + "sub/d.htm x2"}));
-  EXPECT_TRUE(log_->info.empty() && log_->errors.empty());
-
-  ASSERT_TRUE(CrawlSite(base.c_str(), base.c_str(), list, kOutside));
-  const std::vector<std::string> outside = Take(list);
-  EXPECT_EQ(outside.size(), 7u);
-  EXPECT_EQ(outside.at(3), "http://127.0.0.1:1/far.htm x2");
-
-  EXPECT_FALSE(CrawlSite(base.c_str(), (root + "none.htm").c_str(), list, kPageLinks));
-  EXPECT_FALSE(CrawlSite(base.c_str(), "", list, kPageLinks));
-  EXPECT_EQ(list.Count, 0);
-  EXPECT_EQ(log_->errors, std::vector<std::string>{"file '" + root + "none.htm' not found\n"});
 }
 
 TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {

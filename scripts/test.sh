@@ -1,5 +1,5 @@
 #!/bin/sh
-# Sets everything up and runs every test: installs the dependencies, compiles
+# Sets everything up and runs the tests: installs the dependencies, compiles
 # the Release configuration with the tests (so that a warning only the
 # optimiser sees cannot land), builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs ctest on that build. Warnings are
@@ -13,4 +13,7 @@ cmake --build build-release
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON
 cmake --build build-test
 cd build-test
+# Tests labelled "large" (minutes each under the sanitizers) run only when
+# asked: ./scripts/test.sh -L large
+if [ "$#" -eq 0 ]; then set -- -LE large; fi
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -71,17 +71,20 @@ void DropTail(web::TagTokenizer& tokenizer, std::size_t kept_end, std::size_t to
   tokenizer.Edit(kept_end, -static_cast<std::ptrdiff_t>(to - kept_end));
 }
 
-// The blanks between the previous token and this one.
-void TreatBlanksBefore(web::TagTokenizer& tokenizer, unsigned flags) {
+// The blanks between the previous token and this one; with keep_one, a run
+// that the flags would remove whole leaves one space.
+void TreatBlanksBefore(web::TagTokenizer& tokenizer, unsigned flags, bool keep_one) {
   char* text = tokenizer.text();
+  const std::size_t from = tokenizer.token_start();
   const std::size_t to = tokenizer.token_begin();
-  std::size_t out = tokenizer.token_start();
+  std::size_t out = from;
   for (std::size_t in = out; in < to; ++in) {
     const char c = text[in];
     const bool drop = ((flags & kRemoveSpaces) != 0 && (c == ' ' || c == '\t')) ||
                       ((flags & kJoinLines) != 0 && (c == '\n' || c == '\r'));
     if (!drop) text[out++] = c;
   }
+  if (keep_one && out == from && to > from) text[out++] = ' ';
   DropTail(tokenizer, out, to);
 }
 
@@ -142,10 +145,24 @@ void TreatToken(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flag
   }
 }
 
-void TreatWhiteSpace(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flags) {
-  // Inline tags keep the blank in front of them: it separates words.
-  if (kind != web::TokenKind::kStartTag || tokenizer.tag()->block)
-    TreatBlanksBefore(tokenizer, flags);
+// Whether the current token is markup that may stand inside a line of
+// text (a tag not marked block, or one the tables do not know), so that
+// white space next to it separates words.
+bool IsInlineMarkup(const web::TagTokenizer& tokenizer, web::TokenKind kind) {
+  if (kind == web::TokenKind::kUnknownTag) return true;
+  if (kind != web::TokenKind::kStartTag && kind != web::TokenKind::kEndTag) return false;
+  return !tokenizer.tag()->block && tokenizer.tag()->content != web::kMarkupComment;
+}
+
+// Inline start tags keep the blanks in front of them: they separate words.
+// So do the blanks behind inline markup, "a <B>b</B> c", down to one where
+// the flags would remove them all, unless a block tag follows.
+void TreatWhiteSpace(web::TagTokenizer& tokenizer, web::TokenKind kind, unsigned flags,
+                     bool after_inline) {
+  const bool known_tag = kind == web::TokenKind::kStartTag || kind == web::TokenKind::kEndTag;
+  if (kind != web::TokenKind::kStartTag || tokenizer.tag()->block) {
+    TreatBlanksBefore(tokenizer, flags, after_inline && !(known_tag && tokenizer.tag()->block));
+  }
   TreatToken(tokenizer, kind, flags);
 }
 
@@ -206,16 +223,22 @@ void Compress(const char* display_name, web::TagTokenizer& tokenizer, unsigned f
   }
 
   tokenizer.Rewind();
+  bool after_inline = false;  // the token before was inline markup
   for (web::TokenKind kind; (kind = tokenizer.Next()) != web::TokenKind::kEnd;) {
     const bool known_tag = kind == web::TokenKind::kStartTag || kind == web::TokenKind::kEndTag;
-    if (known_tag && DeleteOrPassOver(tokenizer, kind, flags, remove_list)) continue;
+    const bool inline_markup = IsInlineMarkup(tokenizer, kind);
+    if (known_tag && DeleteOrPassOver(tokenizer, kind, flags, remove_list)) {
+      after_inline = inline_markup;
+      continue;
+    }
     if (kind == web::TokenKind::kStartTag &&
         (tokenizer.tag()->content == web::kMarkupComment ||
          tokenizer.tag()->content == web::kCommentContent) &&
         !TreatComment(tokenizer, flags)) {
       break;
     }
-    TreatWhiteSpace(tokenizer, kind, flags);
+    TreatWhiteSpace(tokenizer, kind, flags, after_inline);
+    after_inline = inline_markup;
   }
   ReportSizes(original, tokenizer.length());
 }

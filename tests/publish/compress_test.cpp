@@ -54,8 +54,8 @@ constexpr unsigned kUploadDefaults = 0xFEFFD;
 INSTANTIATE_TEST_SUITE_P(
     Pages, CompressGolden,
     ::testing::Values(
-        // Lines joined and indentation gone; the blank in front of an inline
-        // tag stays, the one behind an end tag goes.
+        // Lines joined and indentation gone; the blanks in front of an inline
+        // tag stay, and one behind inline markup: words stay apart.
         GoldenCase{"join_lines", "join_lines", kJoin, nullptr},
         GoldenCase{"renames", "renames_all", kAllRenames, nullptr},
         GoldenCase{"renames", "renames_strong_only", kStrongToB, nullptr},

@@ -41,6 +41,9 @@ class TextFile {
   // "\n", so fewer characters than stored bytes may come back.
   std::size_t Read(char* buffer, std::size_t size);
 
+  // True once a read or write met an error (reaching the end is none).
+  bool Failed() const { return stream_ != nullptr && std::ferror(stream_) != 0; }
+
   // True when every byte was written (in text mode after the translation).
   bool Write(std::string_view bytes);
 

@@ -1,9 +1,13 @@
 #include "publish/channel.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
+#include <vector>
 
 #include "config/engine_config.h"
 #include "core/messages.h"
@@ -87,9 +91,44 @@ std::string Slashed(std::string_view text) {
 
 // Feeds a local file to an upload: read in text mode for a text transfer
 // (stored CR LF as "\n"; libcurl sends every "\n" as CR LF), else as stored.
+// A read that fails ends the transfer as failed, never as a short file.
 std::size_t ReadFile(char* buffer, std::size_t size, std::size_t count, void* user) {
-  return static_cast<core::TextFile*>(user)->Read(buffer, size * count);
+  auto& source = *static_cast<core::TextFile*>(user);
+  const std::size_t got = source.Read(buffer, size * count);
+  return got == 0 && source.Failed() ? CURL_READFUNC_ABORT : got;
 }
+
+// The blocks a file is copied in.
+constexpr std::size_t kCopyBlock = 1 << 16;
+
+constexpr const char* kUnreadable = "transfer failed: the file cannot be read";
+
+// Where the last "/" of a destination ends: its folder before, its name
+// after.
+std::size_t NameStart(std::string_view destination) {
+  const std::size_t slash = destination.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+// A list of FTP commands for libcurl, freed with it.
+struct CommandList {
+  CommandList(std::initializer_list<std::string> commands) {
+    for (const std::string& command : commands) {
+      curl_slist* longer = curl_slist_append(list, command.c_str());
+      if (longer == nullptr) {
+        complete = false;
+        break;
+      }
+      list = longer;
+    }
+  }
+  CommandList(const CommandList&) = delete;
+  CommandList& operator=(const CommandList&) = delete;
+  ~CommandList() { curl_slist_free_all(list); }
+
+  curl_slist* list = nullptr;
+  bool complete = true;
+};
 
 }  // namespace
 
@@ -189,15 +228,19 @@ bool UploadChannel::Open(const OutputTarget& target) {
     return false;
   }
   base_url_ = core::FormatText("ftp://%s:%li", endpoint->host.c_str(), endpoint->port);
-  if (!Probe("/")) {
+  if (const CURLcode result = Probe("/"); result != CURLE_OK) {
     core::ReportErrorCode(core::ErrorCode::kBadUpload, target.Server);
+    // Why, as for a file: the server's refusal of the login, or the reason
+    // no connection came about.
+    core::ReportInfo(
+        ("   '" + std::string(target.Server) + "' - " + FailureOf(result) + "\n").c_str());
     Close();
     return false;
   }
   if (IsGiven(target.Folder)) {
     std::string folder = UrlPath(Slashed(target.Folder));
     if (folder.back() != '/') folder += '/';
-    if (!Probe(folder)) {
+    if (Probe(folder) != CURLE_OK) {
       Close();
       return false;
     }
@@ -205,7 +248,7 @@ bool UploadChannel::Open(const OutputTarget& target) {
   return true;
 }
 
-bool UploadChannel::Probe(const std::string& path) {
+CURLcode UploadChannel::Probe(const std::string& path) {
   // Without a body, a folder URL only logs in and enters the folder.
   CURL* curl = curl_.get();
   const std::string url = base_url_ + path;
@@ -213,7 +256,9 @@ bool UploadChannel::Probe(const std::string& path) {
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS,
                    static_cast<long>(CURLFTP_CREATE_DIR_NONE));
-  return curl_easy_perform(curl) == CURLE_OK;
+  last_reply_.clear();
+  error_[0] = '\0';
+  return curl_easy_perform(curl);
 }
 
 std::size_t UploadChannel::NoteReply(char* line, std::size_t size, std::size_t count,
@@ -226,23 +271,91 @@ std::size_t UploadChannel::NoteReply(char* line, std::size_t size, std::size_t c
 
 bool UploadChannel::Send(const std::string& file, const std::string& destination) {
   failure_.clear();
-  if (ftp_) return curl_ != nullptr && Put(file, destination);
+  if (!ftp_) return CopyIntoPlace(file, destination);
+  return curl_ != nullptr && Put(file, destination);
+}
+
+bool UploadChannel::CopyIntoPlace(const std::string& file, const std::string& destination) {
+  core::TextFile source = core::TextFile::Open(file, core::FileMode::kReadBinary);
+  if (!source.IsOpen()) {
+    failure_ = kUnreadable;
+    return false;
+  }
   std::error_code error;
   const fs::path target(destination);
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
   // A link standing where the file goes is replaced, not written through:
   // the file it points to may lie anywhere.
-  if (fs::is_symlink(fs::symlink_status(target, error)) && !fs::remove(target, error)) return false;
-  return fs::copy_file(file, target, fs::copy_options::overwrite_existing, error);
+  if (fs::is_symlink(fs::symlink_status(target, error)) && !fs::remove(target, error)) {
+    failure_ =
+        "transfer failed: '" + destination + "' cannot be replaced (" + error.message() + ")";
+    return false;
+  }
+  core::FileReplacement copy(destination, core::FileMode::kWriteBinary);
+  bool written = copy.file().IsOpen();
+  std::vector<char> block(kCopyBlock);
+  for (std::size_t got; written && (got = source.Read(block.data(), block.size())) > 0;) {
+    written = copy.file().Write(std::string_view(block.data(), got));
+  }
+  if (source.Failed()) {
+    failure_ = kUnreadable;
+    return false;
+  }
+  if (!written || !copy.Commit()) {
+    failure_ =
+        "transfer failed: '" + destination + "' cannot be written (" + std::strerror(errno) + ")";
+    return false;
+  }
+  return true;
 }
 
 bool UploadChannel::Put(const std::string& file, const std::string& destination) {
-  core::TextFile source =
-      core::TextFile::Open(file, text_ ? core::FileMode::kReadText : core::FileMode::kReadBinary);
-  if (!source.IsOpen()) {
-    failure_ = "transfer failed: the file cannot be read";
+  // A line break in a name would end an FTP command early.
+  if (std::any_of(destination.begin(), destination.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+    failure_ = "transfer failed: '" + destination + "' holds a control character";
     return false;
   }
+  const core::FileMode mode = text_ ? core::FileMode::kReadText : core::FileMode::kReadBinary;
+  core::TextFile source = core::TextFile::Open(file, mode);
+  if (!source.IsOpen()) {
+    failure_ = kUnreadable;
+    return false;
+  }
+  const std::size_t name_at = NameStart(destination);
+  const std::string name = destination.substr(name_at);
+  const bool renaming = !renames_refused_;
+  if (renaming) {
+    const std::string part = "." + name + ".part";
+    const std::string temporary = destination.substr(0, name_at) + part;
+    const CommandList rename{"RNFR " + part, "RNTO " + name};
+    const CURLcode result =
+        rename.complete ? Store(source, temporary, rename.list) : CURLE_OUT_OF_MEMORY;
+    if (result == CURLE_OK) return true;
+    failure_ = source.Failed() ? kUnreadable : FailureOf(result);
+    Remove(temporary);
+    // Only a refused rename leaves the file to be stored under its name.
+    if (result != CURLE_QUOTE_ERROR) return false;
+    source = core::TextFile::Open(file, mode);
+    if (!source.IsOpen()) {
+      failure_ = kUnreadable;
+      return false;
+    }
+  }
+  const CURLcode result = Store(source, destination, nullptr);
+  if (result != CURLE_OK) {
+    failure_ = source.Failed() ? kUnreadable : FailureOf(result);
+    return false;
+  }
+  // The server stores files but does not rename them: from now on each file
+  // goes under its name at once.
+  if (renaming) renames_refused_ = true;
+  failure_.clear();
+  return true;
+}
+
+CURLcode UploadChannel::Store(core::TextFile& source, const std::string& destination,
+                              curl_slist* after) {
   CURL* curl = curl_.get();
   const std::string url = base_url_ + UrlPath(destination);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -251,21 +364,36 @@ bool UploadChannel::Put(const std::string& file, const std::string& destination)
   curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
   curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFile);
   curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, after);
   last_reply_.clear();
   error_[0] = '\0';
   const CURLcode result = curl_easy_perform(curl);
   curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
   curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
-  if (result == CURLE_OK) return true;
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, nullptr);
+  return result;
+}
+
+void UploadChannel::Remove(const std::string& destination) {
+  // Sent after an empty visit to the file's folder, so that the name is
+  // taken in that folder.
+  const std::size_t name_at = NameStart(destination);
+  const CommandList remove{"DELE " + destination.substr(name_at)};
+  if (!remove.complete) return;
+  CURL* curl = curl_.get();
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, remove.list);
+  Probe(UrlPath(destination.substr(0, name_at)));
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, nullptr);
+}
+
+std::string UploadChannel::FailureOf(CURLcode result) const {
   // A reply in the 400s or 500s is the server refusing; anything else is a
   // transfer that broke off on the way.
   if (!last_reply_.empty() && (last_reply_[0] == '4' || last_reply_[0] == '5')) {
-    failure_ = "server reply: " + last_reply_;
-  } else {
-    failure_ = std::string("transfer failed: ") +
-               (error_[0] != '\0' ? error_ : curl_easy_strerror(result));
+    return "server reply: " + last_reply_;
   }
-  return false;
+  return std::string("transfer failed: ") +
+         (error_[0] != '\0' ? error_ : curl_easy_strerror(result));
 }
 
 void UploadChannel::Close() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_file.h"
 #include "vellum/vellum.h"
 
 namespace vellum::publish {
@@ -47,17 +48,24 @@ class UploadChannel {
 
   // A folder target needs nothing. An FTP target is connected and logged in
   // to, and its folder entered when it has one; failures to connect are
-  // reported (a folder that cannot be entered silently). False on failure.
+  // reported ("'server' Bad Upload" on the error callback, then the reason
+  // as a file's is, "   'server' - server reply: 530 ..."; a folder that
+  // cannot be entered silently). False on failure.
   bool Open(const OutputTarget& target);
 
   // Copies file to destination (DestinationOf), creating the folders it
-  // needs. True when the whole file arrived.
+  // needs, so that the destination never holds part of a file: into a
+  // folder, in bounded blocks to a temporary name beside the destination
+  // (removed on failure, and on SIGINT, SIGTERM or SIGHUP with
+  // core::InstallSignalCleanup) that is renamed over it once stored whole;
+  // on an FTP server, stored as ".NAME.part" in the destination's folder and
+  // renamed (RNFR, RNTO) over NAME, or stored as NAME directly on a server
+  // that refuses the rename. True only when the whole file is in place.
   bool Send(const std::string& file, const std::string& destination);
 
-  // Why the last Send to an FTP server failed: "server reply: " and the
-  // server's refusal when it gave one ("550 ..."), else "transfer failed: "
-  // and the transfer's own reason. Empty after a Send that succeeded and
-  // after any Send into a folder.
+  // Why the last Send failed: "server reply: " and the FTP server's refusal
+  // when it gave one ("550 ..."), else "transfer failed: " and the reason.
+  // Empty after a Send that succeeded.
   const std::string& failure() const { return failure_; }
 
   // Ends the FTP connection.
@@ -68,15 +76,24 @@ class UploadChannel {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
   };
 
-  bool Probe(const std::string& path);
+  CURLcode Probe(const std::string& path);
+  bool CopyIntoPlace(const std::string& file, const std::string& destination);
   bool Put(const std::string& file, const std::string& destination);
+  // Stores file as destination, then sends the commands of after in its
+  // folder.
+  CURLcode Store(core::TextFile& source, const std::string& destination, curl_slist* after);
+  // Deletes the file destination, as far as the server lets it.
+  void Remove(const std::string& destination);
+  // The reason of a transfer's result, as failure() gives it.
+  std::string FailureOf(CURLcode result) const;
   // Keeps each reply line of the server, the last one of a transfer being
   // its outcome.
   static std::size_t NoteReply(char* line, std::size_t size, std::size_t count, void* channel);
 
   bool ftp_ = false;
   bool text_ = false;
-  std::string base_url_;  // "ftp://host:port"
+  bool renames_refused_ = false;  // the server took a file but refused to rename it
+  std::string base_url_;          // "ftp://host:port"
   std::unique_ptr<CURL, CurlDeleter> curl_;
   std::string last_reply_;
   std::string failure_;

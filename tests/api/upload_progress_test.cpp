@@ -127,12 +127,13 @@ class UploadProgressTest : public ::testing::Test {
     return paths;
   }
 
-  // The names of the files the server was asked to store, in order (each
-  // in the folder it goes to, so without its path).
+  // The names of the files the server was asked to put in place, in order
+  // (each in the folder it goes to, so without its path): each is stored
+  // under a name of its own, then renamed.
   std::vector<std::string> Stored() const {
     std::vector<std::string> names;
     for (const std::string& command : server_.Commands()) {
-      if (command.starts_with("STOR ")) names.push_back(command.substr(5));
+      if (command.starts_with("RNTO ")) names.push_back(command.substr(5));
     }
     return names;
   }

@@ -1,11 +1,13 @@
 // Uploads to a real FTP server (pyftpdlib) on 127.0.0.1, directly and
 // through a real FTP proxy (ftp-proxy) as the firewall.
 #include <arpa/inet.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@ namespace {
 
 using test::FtpServer;
 using test::ReadBytes;
+using ::testing::StartsWith;
 
 constexpr uint32_t kFtp = VELLUM_TARGET_FTP;
 constexpr uint32_t kPassive = VELLUM_TARGET_PASSIVE;
@@ -29,7 +32,7 @@ constexpr uint32_t kFirewall = VELLUM_TARGET_FIREWALL;
 std::string Tally(const std::vector<std::string>& commands, std::size_t& seen) {
   std::string tally;
   for (const char* name :
-       {"USER", "MKD", "TYPE A", "TYPE I", "EPSV", "EPRT", "PASV", "PORT", "QUIT"}) {
+       {"USER", "MKD", "TYPE A", "TYPE I", "EPSV", "EPRT", "PASV", "PORT", "RNTO", "QUIT"}) {
     int count = 0;
     for (std::size_t i = seen; i < commands.size(); ++i) count += commands[i].starts_with(name);
     if (count > 0)
@@ -72,6 +75,7 @@ struct Attempt {
   const char* folder = "/www";
   const char* password = FtpServer::kPassword;
   std::string error = {};
+  const char* reason = nullptr;  // what follows the error: "server reply: 530" ...
   bool arrives = false;
   const char* tally = nullptr;   // the commands the server saw, when given
   const char* stored = nullptr;  // the page as the server stored it, when given
@@ -89,10 +93,17 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   const auto upload = [&](const Attempt& row) {
     SCOPED_TRACE(row.server + " port " + std::to_string(row.port));
     AddFtpTarget(row.server, row.flags, row.folder, row.port, row.password);
-    EXPECT_EQ(Upload(0),
-              (row.arrives ? Sent({"map.htm", "img/My logo.gif"})
-                           : "Unable upload 'map.htm'\nUnable upload 'img/My logo.gif'\n") +
-                  "file 'gone.htm' not found\n");
+    std::string report = Upload(0);
+    if (row.reason != nullptr) {
+      // The server's reply or the reason no connection came about, named
+      // as a file's is.
+      const std::size_t end = report.find('\n') + 1;
+      EXPECT_THAT(report.substr(0, end), StartsWith("   '" + row.server + "' - " + row.reason));
+      report.erase(0, end);
+    }
+    EXPECT_EQ(report, (row.arrives ? Sent({"map.htm", "img/My logo.gif"})
+                                   : "Unable upload 'map.htm'\nUnable upload 'img/My logo.gif'\n") +
+                          "file 'gone.htm' not found\n");
     EXPECT_EQ(errors(),
               row.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.error});
     EXPECT_EQ(Records(), row.arrives ? "map.htm 24\nimg/My logo.gif 10\n" : "");
@@ -116,18 +127,24 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
         .flags = kFtp | VELLUM_TARGET_TEXT,
         .folder = "www",
         .arrives = true,
-        .tally = "USER 1, MKD 1, TYPE A 1, EPRT 2, QUIT 1",
+        .tally = "USER 1, MKD 1, TYPE A 1, EPRT 2, RNTO 2, QUIT 1",
         .stored = "<P>map</P>\n<P>end</P>\n"},
         Attempt{.server = server,
         .arrives = true,
-        .tally = "USER 1, TYPE I 1, EPSV 2, QUIT 1",
+        .tally = "USER 1, TYPE I 1, EPSV 2, RNTO 2, QUIT 1",
         .stored = "<P>map</P>\r\n<P>end</P>\r\n"},
         // A port in the server text gives way to the target's.
         Attempt{.server = closed, .port = port, .arrives = true},
         Attempt{.server = "127.0.0.1", .port = port, .arrives = true},
-        Attempt{.server = server, .port = test::FreePort(), .error = bad(server)},
-        Attempt{.server = closed, .error = bad(closed)},
-        Attempt{.server = server, .password = "wrong", .error = bad(server)},
+        Attempt{.server = server,
+        .port = test::FreePort(),
+        .error = bad(server),
+        .reason = "transfer failed: "},
+        Attempt{.server = closed, .error = bad(closed), .reason = "transfer failed: "},
+        Attempt{.server = server,
+        .password = "wrong",
+        .error = bad(server),
+        .reason = "server reply: 530 Authentication failed."},
         Attempt{.server = "", .error = "not determined name server"},
         Attempt{.server = server,
         .flags = kFtp | kFirewall,
@@ -152,7 +169,7 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
   web::testing::SetDownloadLimits({.connect_seconds = 1, .stall_seconds = 1});
   const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  upload({.server = silent, .error = bad(silent)});
+  upload({.server = silent, .error = bad(silent), .reason = "transfer failed: "});
   close(listener);
 }
 
@@ -171,6 +188,11 @@ TEST_F(FtpUploadTest, ARefusedFileGivesTheServersReply) {
   EXPECT_TRUE(errors().empty());
   EXPECT_EQ(Records(), "map.htm 10\nend.htm 10\n");
   EXPECT_EQ(LastUploadCounts().Failed, 1);
+  // Each file went under a name of its own and was renamed into place; the
+  // one the server would not put in place is gone from there too.
+  const std::vector<std::string> commands = server_.Commands();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "RNTO map.htm"), 1);
+  EXPECT_FALSE(std::filesystem::exists(www_ + "/.taken.htm.part"));
 }
 
 TEST_F(FtpUploadTest, TheFirewallLogsInAsUserAtServer) {
@@ -187,7 +209,7 @@ TEST_F(FtpUploadTest, TheFirewallLogsInAsUserAtServer) {
   EXPECT_EQ(Upload(0), Sent({"img/logo.gif"}));
   EXPECT_TRUE(errors().empty());
   EXPECT_EQ(ReadBytes(www_ + "/img/logo.gif"), "GIF89a\r\n\x01\n");
-  EXPECT_EQ(Tally(proxy.Commands(), seen), "MKD 1, TYPE I 1, PASV 1, QUIT 1");
+  EXPECT_EQ(Tally(proxy.Commands(), seen), "MKD 1, TYPE I 1, PASV 1, RNTO 1, QUIT 1");
 
   // Both ports in the texts; the firewall's passive setting makes the
   // transfers active.
@@ -199,7 +221,7 @@ TEST_F(FtpUploadTest, TheFirewallLogsInAsUserAtServer) {
   AddFtpTarget(Server(), kFtp | kFirewall | kPassive);
   EXPECT_EQ(Upload(0), Sent({"img/logo.gif"}));
   EXPECT_EQ(proxy.Logins(), std::vector<std::string>(2, "joe@" + Server()));
-  EXPECT_EQ(Tally(proxy.Commands(), seen), "TYPE I 1, PORT 1, QUIT 1");
+  EXPECT_EQ(Tally(proxy.Commands(), seen), "TYPE I 1, PORT 1, RNTO 1, QUIT 1");
 }
 
 }  // namespace

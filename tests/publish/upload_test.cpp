@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -98,7 +101,9 @@ TEST_F(UploadTest, FilesGoByNameOrWithTheirFoldersAndNeverOutOfTheTarget) {
 
   EXPECT_EQ(Upload(0), Sent({absolute, "sub/page.htm"}) + "Unable upload '../other/outside.gif'\n" +
                            Sent({"img/../inside.gif"}) +
-                           "file 'gone.htm' not found\nUnable upload 'taken.htm'\n");
+                           "file 'gone.htm' not found\nUnable upload 'taken.htm'\n"
+                           "   'taken.htm' - transfer failed: '" +
+                           pub_ + "/deep/taken.htm' cannot be written (Is a directory)\n");
   EXPECT_TRUE(errors().empty());
   EXPECT_EQ(ReadBytes(pub_ + "/deep/map.htm"), "<P>map</P>");
   EXPECT_EQ(ReadBytes(pub_ + "/deep/sub/page.htm"), "<P>page</P>");
@@ -170,6 +175,32 @@ TEST_F(UploadTest, ALinkInAFolderTargetIsReplacedNotWrittenThrough) {
   EXPECT_EQ(ReadBytes(victim), "mine");
   EXPECT_FALSE(fs::is_symlink(pub_ + "/page.htm"));
   EXPECT_EQ(ReadBytes(pub_ + "/page.htm"), "p");
+}
+
+// A copy that breaks off (here at the file size limit) leaves the published
+// file whole and no part of the new one beside it.
+TEST_F(UploadTest, AFileIsPutInPlaceOnlyWhenItArrivedWhole) {
+  Register("big.bin", std::string(256 * 1024, 'n'));
+  Register("small.htm", "<P>new</P>");
+  root_.Write("pub/big.bin", "old");
+  AddFolderTarget(pub_);
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit previous = limit;
+  limit.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);  // EFBIG instead
+  const std::string report = Upload(0);
+  std::signal(SIGXFSZ, previous_handler);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &previous), 0);
+
+  EXPECT_EQ(report, "Unable upload 'big.bin'\n   'big.bin' - transfer failed: '" + pub_ +
+                        "/big.bin' cannot be written (File too large)\n" + Sent({"small.htm"}));
+  EXPECT_EQ(ReadBytes(pub_ + "/big.bin"), "old");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(pub_)) left.push_back(entry.path().filename());
+  EXPECT_THAT(left, ::testing::UnorderedElementsAre("big.bin", "small.htm"));
+  EXPECT_EQ(Records(), "small.htm 10\n");
 }
 
 TEST_F(UploadTest, UnchangedFilesAreSkippedWithoutAWordAlsoAfterTheProjectIsReadBack) {

@@ -4,7 +4,10 @@
 // the engine's allocator and mark the project modified.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -137,22 +140,38 @@ ScriptItem* InsertItem(Project& project, int position);
 // The target and file-list operations of HTMLprjPrm.
 void ChangeTargets(Project& project, PrmRequest& request);
 
-// Notes that path was put on target with the size and time of stamp: an
+// Notes that path was put on target with the size and time of stamp and,
+// when known, the digest of the content it had (see IsUnchangedSince): an
 // existing record of the path (compared without regard to case) takes the
-// new numbers, otherwise a record is appended; either change sets Modified.
+// new values, otherwise a record is appended; either change sets Modified.
 // False (with "memory overflou" reported) when no record could be made.
 bool RecordUpload(Project& project, OutputTarget& target, const char* path,
-                  const core::FileStamp& stamp);
+                  const core::FileStamp& stamp, std::optional<uint64_t> digest = std::nullopt);
 
 // The same for a caller that knows where path's record is: index is the
 // place of the first record of path among target's uploaded files (compared
 // without regard to case), or -1 when it has none; a new record goes at the
 // end.
 bool RecordUploadAt(Project& project, OutputTarget& target, int index, const char* path,
-                    const core::FileStamp& stamp);
+                    const core::FileStamp& stamp, std::optional<uint64_t> digest = std::nullopt);
 
 // True when record holds the five numbers of stamp.
 bool SameStamp(const UploadedFile& record, const core::FileStamp& stamp);
+
+// The digest noted with record; nothing for a record made without one (as
+// the records of project files written before digests were kept are).
+std::optional<uint64_t> UploadDigest(const UploadedFile& record);
+
+// A digest as the project file stores it, 16 lower-case hexadecimal
+// digits, and back; nothing for any other text.
+std::string UploadDigestText(uint64_t digest);
+std::optional<uint64_t> ParseUploadDigest(std::string_view text);
+
+// Whether the file of record, which now has stamp and the content of
+// digest, is the one that was sent: by the size and the digest where both
+// digests are known, else by the size and the time to the second.
+bool IsUnchangedSince(const UploadedFile& record, const core::FileStamp& stamp,
+                      std::optional<uint64_t> digest);
 
 // Appends a target with no texts and no uploaded files; null (with the
 // targets emptied and "memory overflou" reported) when memory ran out.

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -298,12 +299,22 @@ Outcome Reader::ReadUploadRecord() {
   int32_t numbers[5] = {};
   bool well_formed = ExpectOpening() && ReadInteger(index) && ExpectComma() && ReadString(path);
   for (int32_t& number : numbers) well_formed = well_formed && ExpectComma() && ReadInteger(number);
-  if (!well_formed || !Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+  if (!well_formed) return Syntax(Outcome::kFail);
+  // The digest of the content sent follows in newer files.
+  std::optional<uint64_t> digest;
+  Token next = Next();
+  if (next.type == Token::kComma) {
+    std::string hex;
+    if (!ReadString(hex) || !(digest = ParseUploadDigest(hex))) return Syntax(Outcome::kFail);
+    next = Next();
+  }
+  if (next.type != Token::kCloseBrace) return Syntax(Outcome::kFail);
 
   if (index < 0 || index >= project_.TargetCount) return Outcome::kOk;
   const core::FileStamp stamp{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
-  return RecordUpload(project_, project_.Targets[index], path.c_str(), stamp) ? Outcome::kOk
-                                                                              : Outcome::kFail;
+  return RecordUpload(project_, project_.Targets[index], path.c_str(), stamp, digest)
+             ? Outcome::kOk
+             : Outcome::kFail;
 }
 
 Outcome Reader::ReadMacrosEntry(const Token& key) {

@@ -1,6 +1,8 @@
 // The writer of project files: the project in a fixed order, in text mode,
 // each entry starting with a line feed, so the file ends without one.
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "core/text_file.h"
 #include "core/text_utils.h"
 #include "project/file_format.h"
+#include "project/project.h"
 #include "project/project_file.h"
 #include "project/site_settings.h"
 
@@ -167,6 +170,10 @@ void Writer::WriteCommon(const Project& project) {
                              int64_t{file.Year}, int64_t{file.Seconds}}) {
         out_ += ',';
         Number(number);
+      }
+      if (const std::optional<uint64_t> digest = UploadDigest(file)) {
+        out_ += ',';
+        Quoted(UploadDigestText(*digest).c_str());
       }
       out_ += '}';
       Drain();

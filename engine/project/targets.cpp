@@ -1,5 +1,11 @@
 // Upload targets, the record of what was uploaded to each, and the file-list
 // operations that reach the project through the same request.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
 #include "core/memory.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
@@ -15,6 +21,27 @@ void DeleteTarget(Project& project, int32_t& index) {
   ReleaseTarget(project.Targets[index]);
   EraseAt(project.Targets, project.TargetCount, index);
   if (index >= project.TargetCount) index = project.TargetCount - 1;
+}
+
+// The digest of the content each upload record's file had when it was
+// sent, by the record's path text: the record of the public header has no
+// place for it, and its path text stays where it is while the record lives
+// (ReleaseTarget forgets it with the record).
+std::unordered_map<const char*, uint64_t>& Digests() {
+  static std::unordered_map<const char*, uint64_t> digests;
+  return digests;
+}
+
+// Gives record the digest (none: forgets the one it had); true when that
+// changed it.
+bool SetDigest(const UploadedFile& record, std::optional<uint64_t> digest) {
+  if (UploadDigest(record) == digest) return false;
+  if (digest) {
+    Digests()[record.Path] = *digest;
+  } else {
+    Digests().erase(record.Path);
+  }
+  return true;
 }
 
 // The place of the first record of path (compared without regard to case),
@@ -33,7 +60,10 @@ void ReleaseTarget(OutputTarget& target) {
        {target.URL, target.Folder, target.Server, target.Login, target.Password}) {
     core::ReleaseText(text);
   }
-  for (int i = 0; i < target.UploadedCount; ++i) core::ReleaseText(target.UploadedFiles[i].Path);
+  for (int i = 0; i < target.UploadedCount; ++i) {
+    Digests().erase(target.UploadedFiles[i].Path);
+    core::ReleaseText(target.UploadedFiles[i].Path);
+  }
   core::Release(target.UploadedFiles);
   target = OutputTarget{};
 }
@@ -96,12 +126,12 @@ void ChangeTargets(Project& project, PrmRequest& request) {
 }
 
 bool RecordUpload(Project& project, OutputTarget& target, const char* path,
-                  const core::FileStamp& stamp) {
-  return RecordUploadAt(project, target, FindUpload(target, path), path, stamp);
+                  const core::FileStamp& stamp, std::optional<uint64_t> digest) {
+  return RecordUploadAt(project, target, FindUpload(target, path), path, stamp, digest);
 }
 
 bool RecordUploadAt(Project& project, OutputTarget& target, int index, const char* path,
-                    const core::FileStamp& stamp) {
+                    const core::FileStamp& stamp, std::optional<uint64_t> digest) {
   UploadedFile record{nullptr,
                       stamp.size,
                       static_cast<int8_t>(stamp.day),
@@ -115,6 +145,7 @@ bool RecordUploadAt(Project& project, OutputTarget& target, int index, const cha
       known = record;
       project.Modified = 1;
     }
+    if (SetDigest(known, digest)) project.Modified = 1;
     return true;
   }
 
@@ -126,6 +157,7 @@ bool RecordUploadAt(Project& project, OutputTarget& target, int index, const cha
     return false;
   }
   target.UploadedFiles[target.UploadedCount++] = record;
+  SetDigest(record, digest);
   project.Modified = 1;
   return true;
 }
@@ -134,6 +166,35 @@ bool SameStamp(const UploadedFile& record, const core::FileStamp& stamp) {
   return record.Size == stamp.size && record.Day == static_cast<int8_t>(stamp.day) &&
          record.Month == static_cast<int8_t>(stamp.month) &&
          record.Year == static_cast<int16_t>(stamp.year) && record.Seconds == stamp.seconds;
+}
+
+std::optional<uint64_t> UploadDigest(const UploadedFile& record) {
+  const auto found = Digests().find(record.Path);
+  if (found == Digests().end()) return std::nullopt;
+  return found->second;
+}
+
+std::string UploadDigestText(uint64_t digest) {
+  return core::FormatText("%016llx", static_cast<unsigned long long>(digest));
+}
+
+std::optional<uint64_t> ParseUploadDigest(std::string_view text) {
+  constexpr std::size_t kDigits = 16;
+  if (text.size() != kDigits) return std::nullopt;
+  uint64_t digest = 0;
+  for (const char c : text) {
+    const int value = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (value < 0) return std::nullopt;
+    digest = digest << 4 | static_cast<uint64_t>(value);
+  }
+  return digest;
+}
+
+bool IsUnchangedSince(const UploadedFile& record, const core::FileStamp& stamp,
+                      std::optional<uint64_t> digest) {
+  const std::optional<uint64_t> sent = UploadDigest(record);
+  if (sent && digest) return record.Size == stamp.size && *sent == *digest;
+  return SameStamp(record, stamp);
 }
 
 }  // namespace vellum::project

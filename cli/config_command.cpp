@@ -67,7 +67,7 @@ int RunConfig(Arguments& arguments) {
     for (const ConfigKey& key : kConfigKeys) {
       if (key.text != nullptr) {
         const char* value = config->*key.text;
-        std::printf("%s = %s\n", key.key, value != nullptr ? value : "");
+        std::printf("%s = %s\n", key.key, Printable(value != nullptr ? value : "").c_str());
       } else {
         std::printf("%s = %d\n", key.key, config->*key.number);
       }

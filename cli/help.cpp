@@ -20,10 +20,11 @@ const CommandText kCommands[] = {
      "usage: vellumark show PROJECT [--settings]\n"
      "\n"
      "Prints the site map tree, one line per entry, depth first: two spaces per\n"
-     "level, the link name, a tab and the URL. A tab, line feed, carriage return\n"
-     "or backslash inside a name or URL is written \\t, \\n, \\r or \\\\, so every\n"
-     "entry stays on one line. With --settings, prints the site map's settings as\n"
-     "'key = value' lines and the upload targets.\n"},
+     "level, the link name, a tab and the URL. Names and URLs are printed with\n"
+     "their control characters and backslashes escaped (see 'vellumark help'), so\n"
+     "a tab inside one is written \\t and every entry stays on one line. With\n"
+     "--settings, prints the site map's settings as 'key = value' lines and the\n"
+     "upload targets.\n"},
     {"scan",
      "usage: vellumark scan PROJECT --base PAGE_OR_URL [--meta] [--keep-bookmarks]\n"
      "                      [--keep-arguments] [--other-sites ignore|add|follow]\n"
@@ -184,7 +185,13 @@ std::string Usage() {
          "'vellumark help COMMAND' explains a command. Paths on the command line are\n"
          "relative to the current folder; paths stored in the project are relative to\n"
          "the project file's folder. Exit status: 0 done, 1 an error was reported,\n"
-         "2 the command line was wrong.\n";
+         "2 the command line was wrong.\n"
+         "\n"
+         "Text from pages, projects, files and servers is printed with its control\n"
+         "characters escaped, so none can move the cursor, recolour the terminal or\n"
+         "split a line: a tab, line feed and carriage return as \\t, \\n and \\r, any\n"
+         "other C0 or C1 character and DEL as \\x and two hex digits (ESC as \\x1B,\n"
+         "U+009B as \\x9B), and a backslash as \\\\.\n";
 }
 
 std::string CommandHelp(const std::string& command) {

@@ -8,6 +8,7 @@
 #include "arguments.h"
 #include "commands.h"
 #include "help.h"
+#include "session.h"
 
 namespace {
 
@@ -62,14 +63,14 @@ int main(int argc, char** argv) {
     }
     return Dispatch(command, arguments);
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "vellumark: %s\n\n", error.what());
+    std::fprintf(stderr, "vellumark: %s\n\n", Printable(error.what()).c_str());
     std::string help = CommandHelp(command);
     std::fputs(help.empty() ? Usage().c_str() : help.c_str(), stderr);
     return kUsageStatus;
   } catch (const std::exception& error) {
     // A path the system refuses (too long, a loop of links, a folder that
     // went away) ends the command with a message, never an abort.
-    std::fprintf(stderr, "vellumark: %s\n", error.what());
+    std::fprintf(stderr, "vellumark: %s\n", Printable(error.what()).c_str());
     return kFailureStatus;
   }
 }

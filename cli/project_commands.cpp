@@ -13,29 +13,6 @@ namespace vellumark {
 namespace {
 
 // Depth first, without recursion: a scanned tree can be very deep.
-// Appends text with the characters that would break a line of `show` (tab,
-// line feed, carriage return, backslash) written as C escapes.
-void AppendEscaped(std::string& line, const char* text) {
-  for (; text != nullptr && *text != '\0'; ++text) {
-    switch (*text) {
-      case '\t':
-        line += "\\t";
-        break;
-      case '\n':
-        line += "\\n";
-        break;
-      case '\r':
-        line += "\\r";
-        break;
-      case '\\':
-        line += "\\\\";
-        break;
-      default:
-        line += *text;
-    }
-  }
-}
-
 void PrintTree(const MapItemList& root) {
   struct Level {
     const MapItemList* list;
@@ -51,9 +28,9 @@ void PrintTree(const MapItemList& root) {
     }
     const MapItem& item = level.list->Items[level.next++];
     line.assign(2 * (levels.size() - 1), ' ');
-    AppendEscaped(line, item.Name);
+    line += Printable(item.Name != nullptr ? item.Name : "");
     line += '\t';
-    AppendEscaped(line, item.URL);
+    line += Printable(item.URL != nullptr ? item.URL : "");
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
     if (item.Children.Count > 0) levels.push_back({&item.Children, 0});
@@ -63,7 +40,7 @@ void PrintTree(const MapItemList& root) {
 void PrintSettings(const Project& project, const ScriptItem& item) {
   for (const Setting& setting : Settings()) {
     std::printf("%.*s = %s\n", static_cast<int>(setting.key.size()), setting.key.data(),
-                FormatSetting(setting, item.Body.SiteMap, item.Flags).c_str());
+                Printable(FormatSetting(setting, item.Body.SiteMap, item.Flags)).c_str());
   }
   std::printf("targets = %d\n", project.TargetCount);
   for (int i = 0; i < project.TargetCount; ++i) {

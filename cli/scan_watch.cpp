@@ -44,13 +44,10 @@ int TerminalWidth() {
   return kDefaultWidth;
 }
 
-// address cut to at most room bytes, ending in "..." when it was cut, never
-// in the middle of a character; control characters shown as '?'.
+// address, printable, cut to at most room bytes, ending in "..." when it was
+// cut, never in the middle of a character.
 std::string Shortened(const char* address, std::size_t room) {
-  std::string text = address != nullptr ? address : "";
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
+  std::string text = Printable(address != nullptr ? address : "");
   if (text.size() <= room) return text;
   if (room < 4) return {};
   std::size_t end = room - 3;

@@ -31,23 +31,30 @@ std::filesystem::path CurrentFolder() {
 }
 const std::filesystem::path start_folder = CurrentFolder();
 
+// Engine texts come as whole lines or as pieces of one: a line feed that
+// ends a piece ends a line; any other is escaped with the rest.
+void PrintEngineText(const char* text, std::FILE* stream) {
+  const std::string printable = Printable(text, /*line_end=*/true);
+  std::fwrite(printable.data(), 1, printable.size(), stream);
+}
+
 int32_t PrintInfo(const char* text) {
   if (before_message != nullptr) before_message();
   if (reading_project) {
     // A fault of the project file itself means it was not read whole; any
     // other word (a source page that is gone) is a warning.
     if (std::strstr(text, "bad profect") != nullptr) error_reported = true;
-    std::fputs(text, stderr);
+    PrintEngineText(text, stderr);
     return 1;
   }
-  std::fputs(text, stdout);
+  PrintEngineText(text, stdout);
   return 1;
 }
 
 int32_t PrintError(const char* text) {
   if (before_message != nullptr) before_message();
   error_reported = true;
-  std::fputs(text, stderr);
+  PrintEngineText(text, stderr);
   // Error texts come without a line end; progress lines carry their own.
   std::size_t length = std::char_traits<char>::length(text);
   if (length == 0 || text[length - 1] != '\n') std::fputc('\n', stderr);
@@ -89,6 +96,40 @@ void LockProject(const std::string& path) {
   }
 }
 
+// The length of the well-formed UTF-8 character at the start of text, 0 when
+// it does not start with one of two bytes or more.
+std::size_t Utf8Length(std::string_view text) {
+  const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t at = 2; at < length; ++at) {
+    if ((byte(at) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+void AppendHex(std::string& out, unsigned char code) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kDigits[code >> 4];
+  out += kDigits[code & 0xF];
+}
+
 }  // namespace
 
 void StartEngine() {
@@ -108,7 +149,51 @@ void SetBeforeMessage(void (*hook)()) { before_message = hook; }
 void ReportFailure(const std::string& text) {
   if (before_message != nullptr) before_message();
   error_reported = true;
-  std::fprintf(stderr, "vellumark: %s\n", text.c_str());
+  std::fprintf(stderr, "vellumark: %s\n", Printable(text).c_str());
+}
+
+std::string Printable(std::string_view text, bool line_end) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const auto code = static_cast<unsigned char>(text[at]);
+    if (code >= 0x80) {
+      const std::size_t length = Utf8Length(text.substr(at));
+      if (length == 2 && code == 0xC2 && static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
+        AppendHex(out, static_cast<unsigned char>(text[at + 1]));  // U+0080 to U+009F
+      } else if (length > 0) {
+        out.append(text.substr(at, length));
+      } else if (code <= 0x9F) {
+        AppendHex(out, code);  // read as C1 by a terminal that is not in UTF-8
+      } else {
+        out += text[at];
+      }
+      at += length > 0 ? length : 1;
+      continue;
+    }
+    switch (code) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += line_end && at + 1 == text.size() ? "\n" : "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        if (code < 0x20 || code == 0x7F) {
+          AppendHex(out, code);
+        } else {
+          out += text[at];
+        }
+    }
+    ++at;
+  }
+  return out;
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "vellum/vellum.h"
 
@@ -27,6 +28,16 @@ void SetBeforeMessage(void (*hook)());
 
 // Prints "vellumark: text" to standard error and counts it as an error.
 void ReportFailure(const std::string& text);
+
+// text as it may be printed to a terminal: whatever came from a page, a
+// project, a file or a server can neither move the cursor, change the
+// terminal's colours or title, nor split one line of output in two. Tab,
+// line feed and carriage return are written \t, \n and \r, every other
+// control character (C0, DEL and C1, as a UTF-8 character or as a byte that
+// is not part of one) \x and two upper-case hex digits (ESC is \x1B, U+009B
+// is \x9B), and a backslash \\, so the escapes read back unambiguously.
+// With line_end, a line feed that ends text stays as it is.
+std::string Printable(std::string_view text, bool line_end = false);
 
 // path made absolute against the folder the program was started in.
 std::string AbsolutePath(const std::string& path);

@@ -145,8 +145,9 @@ void ReportBrokenLinks() {
   std::fprintf(stderr, "%d broken link%s:\n", count, count == 1 ? "" : "s");
   for (int32_t i = 0; i < count; ++i) {
     const VellumBrokenLink link = VellumBrokenLinkAt(i);
-    std::fprintf(stderr, "  %s\n    %s", link.Address, link.Reason);
-    if (*link.Page != '\0') std::fprintf(stderr, ", linked from %s", link.Page);
+    std::fprintf(stderr, "  %s\n    %s", Printable(link.Address).c_str(),
+                 Printable(link.Reason).c_str());
+    if (*link.Page != '\0') std::fprintf(stderr, ", linked from %s", Printable(link.Page).c_str());
     std::fputc('\n', stderr);
   }
 }

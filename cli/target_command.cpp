@@ -77,7 +77,7 @@ int TargetIndex(Arguments& arguments, const Project& project) {
 }  // namespace
 
 std::string DescribeTarget(const OutputTarget& target) {
-  auto text = [](const char* value) { return std::string(value != nullptr ? value : ""); };
+  auto text = [](const char* value) { return Printable(value != nullptr ? value : ""); };
   std::string line;
   if ((target.Flags & VELLUM_TARGET_FTP) != 0) {
     line = "ftp " + text(target.Server);

@@ -235,9 +235,12 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
 
 // A scan that cannot start says so, exits 1 and leaves the project as it
 // was; a tab or line feed in a name (here a folder's) cannot break show's one
-// line an entry.
+// line an entry, nor can a control character in a title or a file name reach
+// the terminal.
 TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
   dir_.Write("site/Two\tparts\nand a \\ line\r/two.html", "<title>Two</title>");
+  // ESC, U+009B as UTF-8, DEL; a raw 0x9B byte.
+  dir_.Write("site/c\x9b\x1b.html", "<title>A\x1b[31m\xc2\x9b\x7f</title>");
   Succeed({"scan", "site.bpj", "--folder", "site"});
   const std::string project = Project();
   ScratchDir served;
@@ -251,8 +254,9 @@ TEST_F(CliTest, AScanThatCannotStartKeepsTheTreeAndShowKeepsOneLineAnEntry) {
     EXPECT_THAT(result.err, HasSubstr("the project is left as it was")) << start[1];
     EXPECT_EQ(Project(), project) << start[1];
   }
-  EXPECT_THAT(Succeed({"show", "site.bpj"}),
-              HasSubstr("\tTwo\\tparts\\nand a \\\\ line\\r/two.html\n"));
+  const std::string tree = Succeed({"show", "site.bpj"});
+  EXPECT_THAT(tree, HasSubstr("\tTwo\\tparts\\nand a \\\\ line\\r/two.html\n"));
+  EXPECT_THAT(tree, HasSubstr("A\\x1B[31m\\x9B\\x7F\tc\\x9B\\x1B.html\n"));
 }
 
 // A project whose source page is gone still opens, with a warning, and
@@ -531,6 +535,14 @@ TEST_F(CliTest, AScanListsBrokenLinksAndExitsWithThree) {
   const ProgramResult unread = Run({"scan", "site.bpj", "--base", server.Url("none.html")});
   EXPECT_EQ(unread.status, 1);
   EXPECT_THAT(unread.err, ::testing::Not(HasSubstr("broken link")));
+  // On disk a link is a file name, which the report and the engine's
+  // message print with its control characters escaped.
+  dir_.Write("site/b/two.html", "<title>Two</title><a href=\"gone\x1b]0;x\x07.html\">Gone</a>");
+  const ProgramResult on_disk = Run({"scan", "site.bpj", "--base", "site/index.html"});
+  EXPECT_EQ(on_disk.status, 3);
+  const std::string gone = dir_ / "site/b/gone\\x1B]0;x\\x07.html";
+  EXPECT_THAT(on_disk.out, HasSubstr("file '" + gone + "' not found\n"));
+  EXPECT_THAT(on_disk.err, HasSubstr("1 broken link:\n  " + gone + "\n"));
 }
 
 }  // namespace

@@ -21,8 +21,10 @@
 #include "project/project.h"
 #include "publish/channel.h"
 #include "publish/compress.h"
+#include "web/charset.h"
 #include "web/links.h"
 #include "web/page_access.h"
+#include "web/tag_tokenizer.h"
 #include "web/temporary_files.h"
 #include "web/url_class.h"
 
@@ -99,6 +101,12 @@ class FileList {
   int count() const { return list_.Count; }
   const char* path(int i) const { return list_.Entries[i].Text; }
   bool refused(int i) const { return refused_.contains(i); }
+  // Whether link (its "?" and "#" parts aside) is a file of the list that
+  // the upload sends.
+  bool Sends(std::string_view link) const {
+    const CountedString* entry = index_.Find(link.substr(0, link.find_first_of("?#")));
+    return entry != nullptr && !refused_.contains(static_cast<int>(entry - list_.Entries));
+  }
   // The files a target's upload handles: all but the refused.
   int handled_count() const { return list_.Count - static_cast<int>(refused_.size()); }
 
@@ -196,6 +204,18 @@ std::optional<uint64_t> DigestOf(const char* path) {
   return digest;
 }
 
+// The attribute of a tag that names another file of a site as a whole (a
+// page, a frame, a style sheet, a script), if any.
+const char* FileLinkAttribute(std::string_view tag) {
+  for (const auto& [name, attribute] :
+       {std::pair{"A", "HREF"}, std::pair{"AREA", "HREF"}, std::pair{"LINK", "HREF"},
+        std::pair{"FRAME", "SRC"}, std::pair{"IFRAME", "SRC"}, std::pair{"SCRIPT", "SRC"},
+        std::pair{"EMBED", "SRC"}}) {
+    if (tag == name) return attribute;
+  }
+  return nullptr;
+}
+
 // What the last Upload did: a tally for each target of the project (zero
 // for a target it did not serve), and the files a stop left unhandled.
 struct LastUpload {
@@ -282,14 +302,16 @@ class TargetUpload {
       return false;
     }
 
+    // Pages may go rewritten; other files go as they are, read in blocks.
     TemporaryCopies copies;
     std::string file = path;
-    if (Has(VELLUM_UPLOAD_COMPRESS) && core::ExtensionInList(path, config::TheConfig().ExtPage)) {
+    const bool page = core::ExtensionInList(path, config::TheConfig().ExtPage);
+    if (page && Has(VELLUM_UPLOAD_COMPRESS)) {
       if (std::optional<std::string> copy = CompressCopy(path, compression_)) {
         file = copies.Keep(std::move(*copy));
       }
     }
-    if (Has(VELLUM_UPLOAD_LOWER_CASE)) file = LowerCased(file, copies);
+    if (page && Has(VELLUM_UPLOAD_LOWER_CASE)) file = LowerCased(path, file, copies);
     if (!channel_.Send(file, *destination)) {
       ReportFileLine(core::ErrorCode::kUnableUpload, path);
       // Why, when the channel knows: an FTP server's refusal or the reason
@@ -305,22 +327,59 @@ class TargetUpload {
     return true;
   }
 
-  // The file with its resource references in lower case. The user's own
-  // file is never rewritten: its references must keep finding its files on
-  // a file system that tells letter cases apart.
-  static std::string LowerCased(const std::string& file, TemporaryCopies& copies) {
-    if (copies.Holds(file)) {
-      web::LowerCaseResources(file.c_str(), file.c_str(), nullptr);
-      return file;
+  // The page (file, read in place of path when it is a rewritten copy) with
+  // its resource references and its links to the files of this upload in
+  // lower case, as they are sent. The user's own file is never rewritten:
+  // its references must keep finding its files on a file system that tells
+  // letter cases apart.
+  std::string LowerCased(const char* path, const std::string& file, TemporaryCopies& copies) const {
+    std::string copy = file;
+    if (!copies.Holds(file)) {
+      const int fd = web::CreateTemporaryFile(copy);
+      if (fd < 0) return file;
+      close(fd);
+      copies.Keep(copy);
     }
-    std::string copy;
-    const int fd = web::CreateTemporaryFile(copy);
-    if (fd < 0) return file;
-    close(fd);
-    copies.Keep(copy);
-    bool rewritten = false;
-    web::LowerCaseResources(file.c_str(), file.c_str(), nullptr, copy.c_str(), &rewritten);
-    return rewritten ? copy : file;
+    bool resources = false;
+    web::LowerCaseResources(file.c_str(), file.c_str(), nullptr, copy.c_str(), &resources);
+    const bool links = LowerCaseLinks(path, resources ? copy : file, copy);
+    return resources || links ? copy : file;
+  }
+
+  // Writes the page file to output with every link that leads (from path)
+  // to a file this upload sends in lower case up to its "?" or "#". False
+  // when no link changed or the page could not be rewritten.
+  bool LowerCaseLinks(const char* path, const std::string& file, const std::string& output) const {
+    core::LoadedText text;
+    if (!web::LoadPage(file.c_str(), text, core::kReportAsError)) return false;
+    web::TagTokenizer tokenizer;
+    tokenizer.Attach(std::move(text));
+    for (web::TokenKind kind; (kind = tokenizer.Next()) != web::TokenKind::kEnd;) {
+      if (kind != web::TokenKind::kStartTag) continue;
+      const std::string name = tokenizer.tag()->name;
+      const char* attribute_name = FileLinkAttribute(name);
+      const web::Attribute* attribute =
+          attribute_name != nullptr ? tokenizer.FindAttribute(attribute_name) : nullptr;
+      if (attribute != nullptr && attribute->value) {
+        const std::optional<std::string> link = web::Resolve(
+            path, path, web::DecodeCharacterReferences(tokenizer.ValueOf(*attribute)), 0);
+        if (link && files_.Sends(*link)) {
+          char* value = tokenizer.text() + *attribute->value;
+          for (std::size_t i = 0; i < attribute->value_length && !std::strchr("?#", value[i]);
+               ++i) {
+            const char lower = core::ToLowerAscii(value[i]);
+            if (lower == value[i]) continue;
+            value[i] = lower;
+            tokenizer.MarkModified();
+          }
+        }
+      }
+      if (tokenizer.tag()->content == web::kRawContent) tokenizer.SkipTo("</" + name + ">");
+    }
+    return tokenizer.IsModified() &&
+           web::WritePageFile(output.c_str(),
+                              std::string_view(tokenizer.text(), tokenizer.length()),
+                              core::FileMode::kWriteText);
   }
 
   Project& project_;

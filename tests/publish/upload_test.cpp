@@ -256,15 +256,24 @@ TEST_F(UploadTest, SentPagesAreRewrittenButNotTheSite) {
   const std::string page = "<IMG SRC=\"Img/Logo.GIF\"><P>one\r\n   two</P>\r\n";
   Register("Index.HTM", page);
   Register("notes.txt", "a   b\r\n");
+  // Links between the pages sent follow their names; a link to a page that
+  // is not sent, and a fragment, stay as they are.
+  Register("Sub/About.HTM",
+           "<A HREF=\"../Index.HTM#Top\">i</A><A HREF=Other.HTM>o</A><IMG SRC=\"Me.GIF\">");
   root_.Write("site/Img/Logo.GIF", "L");
+  root_.Write("site/Sub/Me.GIF", "M");
   AddFolderTarget(pub_ + "/Pub");
 
   // The page's resource references and the names files are sent under go
   // to lower case; the user's folder keeps its own.
-  EXPECT_EQ(Upload(kResources | kLowerCase), Sent({"Index.HTM", "Img/Logo.GIF", "notes.txt"}));
+  EXPECT_EQ(Upload(kResources | kLowerCase),
+            Sent({"Index.HTM", "Img/Logo.GIF", "notes.txt", "Sub/About.HTM", "Sub/Me.GIF"}));
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/index.htm"),
             "<IMG SRC=\"img/logo.gif\"><P>one\r\n   two</P>\r\n");
   EXPECT_EQ(ReadBytes(pub_ + "/Pub/img/logo.gif"), "L");
+  EXPECT_EQ(ReadBytes(pub_ + "/Pub/sub/about.htm"),
+            "<A HREF=\"../index.htm#Top\">i</A><A HREF=Other.HTM>o</A><IMG SRC=\"me.gif\">");
+  project::RemoveFile(project(), "Sub/About.HTM");
   // Pages go compressed as well, other files as they are.
   constexpr unsigned kUploadDefaults = 0xFEFFD;
   EXPECT_EQ(Upload(kCompress | kLowerCase, kUploadDefaults),
@@ -277,7 +286,8 @@ TEST_F(UploadTest, SentPagesAreRewrittenButNotTheSite) {
   // The site keeps its names and bytes, and the records are of them.
   EXPECT_EQ(ReadBytes(site_ + "/Index.HTM"), page);
   EXPECT_TRUE(fs::is_empty(temp_.path()));
-  EXPECT_EQ(Records(), "Index.HTM 44\nImg/Logo.GIF 1\nnotes.txt 7\n");
+  EXPECT_EQ(Records(),
+            "Index.HTM 44\nImg/Logo.GIF 1\nnotes.txt 7\nSub/About.HTM 73\nSub/Me.GIF 1\n");
 }
 
 TEST_F(UploadTest, OnlySelectedTargetsAreServed) {

@@ -108,7 +108,7 @@ const CommandText kCommands[] = {
      "options:\n"
      "  --resources         also send the local pictures and files the pages refer to\n"
      "  --lowercase         send references and file names in lower case\n"
-     "  --skip-unchanged    skip files whose size and time match the last upload\n"
+     "  --skip-unchanged    skip files whose content matches the last upload\n"
      "  --compress          send pages compressed\n"
      "A file that lies outside the project's folder (and outside the folders of the\n"
      "pages this run generated) is not sent, as a project file from someone else may\n"

@@ -80,20 +80,63 @@ FileStamp StampOf(const std::string& path) {
 std::string opened_path;
 FileStamp opened_stamp;
 
+// A lock file can be trusted when this user made it: a regular file of the
+// user's with no other name. Anything else (a link, a FIFO, another user's
+// file, a second name of some file) may have been put there to make this
+// command write where it should not, or to keep it waiting for ever.
+bool IsOwnLockFile(const struct stat& info) {
+  return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
+}
+
+// The process that wrote its number into the lock file, as " (process N)";
+// empty when the file holds no number.
+std::string HolderOf(int fd) {
+  char digits[24];
+  const ssize_t length = pread(fd, digits, sizeof digits - 1, 0);
+  if (length <= 0) return {};
+  std::size_t end = 0;
+  while (end < static_cast<std::size_t>(length) && digits[end] >= '0' && digits[end] <= '9') ++end;
+  if (end == 0) return {};
+  return " (process " + std::string(digits, end) + ")";
+}
+
 // Commands on one project take turns: each holds an advisory lock on the file
-// "PROJECT.lock" beside it from before it reads the project to its exit. The
+// "PROJECT.lock" beside it from before it reads the project to its exit, and
+// writes its process number into it for a command that waits to name. The
 // system drops the lock when the process ends, however it ends, so a lock
-// never outlives its holder. Where no lock file can be made (a folder that
-// cannot be written) the command goes on without one.
-void LockProject(const std::string& path) {
-  opened_path = path;
-  const std::string lock_path = path + ".lock";
-  const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return;
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return;
-  std::fprintf(stderr, "vellumark: waiting for another command on '%s'\n", path.c_str());
-  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+// never outlives its holder. The file is made readable and writable by its
+// owner alone, so no other user can hold the lock; where none can be made (a
+// folder that cannot be written) the command goes on without one. False
+// (reported) when the file there is not one this user made.
+bool LockProject(const std::string& project) {
+  const std::string lock_path = project + ".lock";
+  const int fd =
+      open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  struct stat info;
+  const bool trusted = fd >= 0 ? fstat(fd, &info) == 0 && IsOwnLockFile(info)
+                               : lstat(lock_path.c_str(), &info) != 0 || IsOwnLockFile(info);
+  if (!trusted) {
+    if (fd >= 0) close(fd);
+    ReportFailure("'" + lock_path +
+                  "' is not a lock file this user made (a regular file of the user's, with no "
+                  "other name): remove it to work on the project");
+    return false;
   }
+  if (fd < 0) return true;
+  if ((info.st_mode & 077) != 0) fchmod(fd, 0600);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    std::fprintf(stderr, "vellumark: waiting for another command on '%s'%s\n",
+                 Printable(project).c_str(), HolderOf(fd).c_str());
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  // The number only makes a waiting command's message better: not written,
+  // it changes nothing else.
+  const std::string holder = std::to_string(getpid()) + "\n";
+  const bool noted = ftruncate(fd, 0) == 0 && pwrite(fd, holder.data(), holder.size(), 0) ==
+                                                  static_cast<ssize_t>(holder.size());
+  static_cast<void>(noted);
+  return true;
 }
 
 // The length of the well-formed UTF-8 character at the start of text, 0 when
@@ -209,7 +252,10 @@ Project* OpenProject(const std::string& path) {
     ReportFailure("no project file '" + absolute + "'");
     return nullptr;
   }
-  LockProject(absolute);
+  opened_path = absolute;
+  // Through a link, the lock is the real file's, which other links may name.
+  const std::filesystem::path real = std::filesystem::canonical(absolute, error);
+  if (!LockProject(error ? absolute : real.string())) return nullptr;
   std::filesystem::current_path(std::filesystem::path(absolute).parent_path(), error);
   reading_project = true;
   opened_stamp = StampOf(absolute);

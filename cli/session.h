@@ -47,7 +47,8 @@ std::string AbsolutePath(const std::string& path);
 // path and makes its folder the current folder, so that
 // paths stored in the project resolve against it. Any complaint while
 // reading (a missing or malformed file) counts as an error and gives null:
-// a project that was not read whole must not be saved over its file.
+// a project that was not read whole must not be saved over its file. So
+// does a lock file that this user did not make.
 Project* OpenProject(const std::string& path);
 
 // The project's site map item (its first item, of kind 11). A project

@@ -2,11 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -297,6 +299,27 @@ TEST_F(CliTest, TemporaryFoldersOfKilledProcessesAreRemoved) {
   EXPECT_THAT(left, ::testing::UnorderedElementsAreArray(kept));
 }
 
+// vellumark started in folder with its output in out and err, not waited for.
+pid_t StartVellumark(const Words& arguments, const std::string& folder, const std::string& out,
+                     const std::string& err) {
+  std::vector<char*> argv{const_cast<char*>(VELLUMARK_PATH)};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out_fd < 0 || err_fd < 0 || chdir(folder.c_str()) != 0) _exit(127);
+    dup2(in, STDIN_FILENO);
+    dup2(out_fd, STDOUT_FILENO);
+    dup2(err_fd, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
 // Stopped by SIGTERM in the middle of a scan, vellumark leaves nothing
 // behind and the project as it was.
 TEST_F(CliTest, AStoppedCommandLeavesNothingBehind) {
@@ -310,7 +333,17 @@ TEST_F(CliTest, AStoppedCommandLeavesNothingBehind) {
                     dir_ / "scan.log");
   for (int i = 0; i < 200 && server.Requests().empty(); ++i) usleep(50000);
   ASSERT_FALSE(std::filesystem::is_empty(dir_ / "tmp"));
+  // A command on the same project waits, and says for which process.
+  const pid_t show = StartVellumark({"show", "site.bpj"}, dir_.path().string(), dir_ / "show.out",
+                                    dir_ / "show.err");
+  for (int i = 0; i < 200 && ReadBytes(dir_ / "show.err").empty(); ++i) usleep(50000);
+  EXPECT_EQ(ReadBytes(dir_ / "show.err"), "vellumark: waiting for another command on '" +
+                                              (dir_ / "site.bpj") + "' (process " +
+                                              std::to_string(scan.pid()) + ")\n");
   scan.Stop();
+  int status = 0;
+  ASSERT_EQ(waitpid(show, &status, 0), show);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadBytes(dir_ / "show.err");
   EXPECT_TRUE(std::filesystem::is_empty(dir_ / "tmp"));
   EXPECT_EQ(Project(), project);
 }
@@ -331,27 +364,6 @@ void WriteLargeSite(const ScratchDir& served, int pages) {
     served.Write(name, title);
   }
   served.Write("index.html", home);
-}
-
-// vellumark started in folder with its output in out and err, not waited for.
-pid_t StartVellumark(const Words& arguments, const std::string& folder, const std::string& out,
-                     const std::string& err) {
-  std::vector<char*> argv{const_cast<char*>(VELLUMARK_PATH)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out_fd < 0 || err_fd < 0 || chdir(folder.c_str()) != 0) _exit(127);
-    dup2(in, STDIN_FILENO);
-    dup2(out_fd, STDOUT_FILENO);
-    dup2(err_fd, STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
 }
 
 // Ctrl+C stops a scan between two pages: the project file keeps its bytes
@@ -413,6 +425,40 @@ TEST_F(CliTest, CommandsRunTogetherLoseNoChange) {
   const std::string settings = Succeed({"show", "site.bpj", "--settings"});
   EXPECT_THAT(settings, HasSubstr("title = T9\n"));
   EXPECT_THAT(settings, HasSubstr("targets = 10\n"));
+}
+
+// The lock file must be one the user made: anything else in its place (a
+// link, a FIFO, a second name of a file, another user's file) stops the
+// command before it reads or writes anything. An older lock file that others
+// could read becomes the owner's alone, and holds the number of its holder.
+TEST_F(CliTest, OnlyALockFileOfTheUsersOwnIsUsed) {
+  const std::string lock = dir_ / "site.bpj.lock", planted = dir_ / "planted";
+  const std::string project = Project();
+  const std::function<void()> plants[] = {
+      [&] { std::filesystem::create_symlink(planted, lock); },
+      [&] { ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0); },
+      [&] { std::filesystem::create_hard_link(dir_.Write("other", ""), lock); },
+      [&] {  // only root can give a file away
+        if (geteuid() == 0) {
+          ASSERT_EQ(chown(dir_.Write("site.bpj.lock", "").c_str(), 65534, 0), 0);
+        }
+      }};
+  for (const auto& plant : plants) {
+    plant();
+    if (!std::filesystem::exists(std::filesystem::symlink_status(lock))) continue;
+    const ProgramResult result = Run({"set", "site.bpj", "title=x"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("'" + lock + "' is not a lock file this user made"));
+    std::filesystem::remove(lock);
+  }
+  EXPECT_FALSE(std::filesystem::exists(planted));
+  EXPECT_EQ(Project(), project);
+  chmod(dir_.Write("site.bpj.lock", "").c_str(), 0644);
+  Succeed({"set", "site.bpj", "title=x"});
+  struct stat info {};
+  ASSERT_EQ(stat(lock.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_THAT(ReadBytes(lock), ::testing::MatchesRegex("[0-9]+\n"));
 }
 
 // Paths the system refuses end a command with a message, never an abort.

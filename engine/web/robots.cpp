@@ -1,9 +1,11 @@
 #include "web/robots.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/text_utils.h"
 #include "web/url_class.h"
@@ -11,7 +13,9 @@
 namespace vellum::web {
 namespace {
 
-constexpr int kLongestCrawlDelayMs = 24 * 60 * 60 * 1000;
+// Delays are summed up to a day at most, to stay clear of overflow: a
+// longer one is capped in any case.
+constexpr long long kDelaySumLimitMs = 24 * 60 * 60 * 1000;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -71,13 +75,13 @@ std::string_view ProductToken(std::string_view value) {
   return value.substr(0, end);
 }
 
-// Seconds, possibly with a fraction ("0.5"), as milliseconds; nothing when
-// the value is not such a number.
-std::optional<int> ParseDelay(std::string_view value) {
+// Seconds, possibly with a fraction ("0.5"), as milliseconds (at most
+// kDelaySumLimitMs); nothing when the value is not such a number.
+std::optional<long long> ParseDelay(std::string_view value) {
   long long ms = 0;
   std::size_t i = 0;
   for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-    ms = std::min<long long>(ms * 10 + (value[i] - '0') * 1000, kLongestCrawlDelayMs);
+    ms = std::min<long long>(ms * 10 + (value[i] - '0') * 1000, kDelaySumLimitMs);
   }
   const std::size_t whole_digits = i;
   if (i < value.size() && value[i] == '.') {
@@ -88,7 +92,7 @@ std::optional<int> ParseDelay(std::string_view value) {
   }
   if (whole_digits == 0 && i <= 1) return std::nullopt;
   if (i != value.size() && !IsSpace(value[i])) return std::nullopt;
-  return static_cast<int>(std::min<long long>(ms, kLongestCrawlDelayMs));
+  return std::min(ms, kDelaySumLimitMs);
 }
 
 struct Line {
@@ -117,6 +121,41 @@ std::string_view ParsedPart(std::string_view body) {
   return last_end == std::string_view::npos ? std::string_view() : body.substr(0, last_end);
 }
 
+// For each byte of pattern, the length of the longest proper border (a
+// beginning that is also an ending) of the part of its segment (between two
+// '*') that ends with that byte.
+void ComputeBorders(const std::string& pattern, std::vector<std::uint32_t>& borders) {
+  borders.assign(pattern.size(), 0);
+  std::size_t begin = 0;  // of the segment
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '*') {
+      begin = i + 1;
+      continue;
+    }
+    if (i == begin) continue;
+    std::size_t k = borders[i - 1];
+    while (k > 0 && pattern[i] != pattern[begin + k]) k = borders[begin + k - 1];
+    if (pattern[i] == pattern[begin + k]) ++k;
+    borders[i] = static_cast<std::uint32_t>(k);
+  }
+}
+
+// Where the first occurrence of segment in text at or after from ends;
+// npos when there is none. Knuth-Morris-Pratt over the segment's borders:
+// the search never steps back in text, and each fallback undoes an earlier
+// step forward, so it costs at most twice the bytes it passes.
+std::size_t SegmentEnd(std::string_view segment, const std::uint32_t* borders,
+                       std::string_view text, std::size_t from) {
+  if (segment.empty()) return from;
+  std::size_t matched = 0;
+  for (std::size_t i = from; i < text.size(); ++i) {
+    while (matched > 0 && text[i] != segment[matched]) matched = borders[matched - 1];
+    if (text[i] == segment[matched]) ++matched;
+    if (matched == segment.size()) return i + 1;
+  }
+  return std::string_view::npos;
+}
+
 // Whom the group being read is for.
 struct Group {
   bool for_agent = false;
@@ -130,7 +169,7 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
   // the choice is made once the whole file has been read.
   RobotsRules named, everyone;
   bool agent_named = false, everyone_named = false;
-  std::optional<int> named_delay, everyone_delay;
+  std::optional<long long> named_delay, everyone_delay;
 
   const std::string_view agent_token = ProductToken(agent);
   Group group;
@@ -169,7 +208,7 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
                                       group.for_all ? &everyone : nullptr};
       std::string pattern = Normalize(line->value, Spelling::kPattern);
       if (pattern.front() != '/' && pattern.front() != '*') pattern.insert(0, 1, '/');
-      Rule rule{pattern, false, allow, pattern.size()};
+      Rule rule{pattern, false, allow, pattern.size(), {}};
       if (rule.pattern.back() == '$') {
         rule.pattern.pop_back();
         rule.anchored = true;
@@ -178,23 +217,29 @@ RobotsRules RobotsRules::Parse(std::string_view body, std::string_view agent) {
         if (target) target->rules_.push_back(rule);
       }
     } else {
-      const std::optional<int> delay = ParseDelay(line->value);
+      const std::optional<long long> delay = ParseDelay(line->value);
       if (group.for_agent && !named_delay) named_delay = delay;
       if (group.for_all && !everyone_delay) everyone_delay = delay;
     }
   }
 
   RobotsRules chosen;
+  long long delay = 0;
   if (agent_named) {
     chosen = std::move(named);
-    chosen.crawl_delay_ms_ = named_delay.value_or(0);
+    delay = named_delay.value_or(0);
   } else if (everyone_named) {
     chosen = std::move(everyone);
-    chosen.crawl_delay_ms_ = everyone_delay.value_or(0);
+    delay = everyone_delay.value_or(0);
   }
+  // A site may ask for a day between two pages; the scan would then seem
+  // to hang.
+  chosen.crawl_delay_capped_ = delay > kLongestCrawlDelayMs;
+  chosen.crawl_delay_ms_ = static_cast<int>(std::min<long long>(delay, kLongestCrawlDelayMs));
   std::stable_sort(chosen.rules_.begin(), chosen.rules_.end(), [](const Rule& a, const Rule& b) {
     return a.length != b.length ? a.length > b.length : (a.allow && !b.allow);
   });
+  for (Rule& rule : chosen.rules_) ComputeBorders(rule.pattern, rule.borders);
   return chosen;
 }
 
@@ -216,15 +261,40 @@ RobotsRules RobotsRules::FromAnswer(std::string_view address, long status, bool 
   return result;
 }
 
+// The segments between the '*' of the pattern are taken in turn, each at
+// its first occurrence behind the one before: an earlier occurrence never
+// leaves less room for the rest. The first segment must begin the path;
+// the last one of an anchored rule must end it. The searches go forward
+// through the path, within its first kRobotsPathLimit bytes: a rule costs
+// time linear in its length and the path's, and a check at most the parsed
+// bytes plus the number of rules times kRobotsPathLimit, however many '*'
+// the patterns hold.
+bool RobotsRules::Rule::Matches(std::string_view path) const {
+  const std::string_view whole = pattern;
+  std::size_t star = whole.find('*');
+  if (star == std::string_view::npos) return anchored ? path == whole : path.starts_with(whole);
+  if (!path.starts_with(whole.substr(0, star))) return false;
+  const std::string_view searched = path.substr(0, std::max(kRobotsPathLimit, star));
+  std::size_t at = star;  // where the next segment may begin in the path
+  for (;;) {
+    const std::size_t begin = star + 1;
+    star = whole.find('*', begin);
+    const bool last = star == std::string_view::npos;
+    const std::string_view segment = whole.substr(begin, (last ? whole.size() : star) - begin);
+    if (last && anchored) return path.size() - at >= segment.size() && path.ends_with(segment);
+    at = SegmentEnd(segment, borders.data() + begin, searched, at);
+    if (at == std::string_view::npos) return false;
+    if (last) return true;
+  }
+}
+
 bool RobotsRules::Allows(std::string_view path_and_query) const {
   std::string path = Normalize(path_and_query, Spelling::kPath);
   if (path.empty() || path.front() != '/') path.insert(0, 1, '/');
   if (path == "/robots.txt") return true;
   if (unreachable_) return false;
-  const core::GlobSyntax prefix{.question_mark = false, .prefix = true};
-  const core::GlobSyntax whole{.question_mark = false, .prefix = false};
   for (const Rule& rule : rules_) {
-    if (core::GlobMatch(rule.pattern, path, rule.anchored ? whole : prefix)) return rule.allow;
+    if (rule.Matches(path)) return rule.allow;
   }
   return true;
 }

@@ -1,9 +1,11 @@
 // The rules of a site's robots.txt for one crawler (RFC 9309). A robots.txt
 // comes from the web: any bytes parse, at most kRobotsParseLimit of them are
-// read, and matching stays polynomial whatever the patterns hold.
+// read, and a rule is matched in time linear in its length and the path's,
+// whatever the patterns hold.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,20 @@ namespace vellum::web {
 
 // Bytes of a robots.txt body that are parsed; the rest is ignored.
 inline constexpr std::size_t kRobotsParseLimit = 500 * 1024;
+
+// Bytes of a robots.txt worth downloading: a transfer may end there (RFC
+// 9309 2.5). Room for a byte order mark and one byte beyond the parse limit,
+// so that Parse knows the last line to be cut.
+inline constexpr std::size_t kRobotsReadLimit = kRobotsParseLimit + 4;
+
+// Bytes of a path that the parts of a rule before its last '*' are looked
+// for in: a rule matches a longer path only where it matches within them,
+// save that the part of a '$' rule after its last '*' is held against the
+// path's true end.
+inline constexpr std::size_t kRobotsPathLimit = 2048;
+
+// The longest pause between two requests that a Crawl-delay gets.
+inline constexpr int kLongestCrawlDelayMs = 30 * 1000;
 
 class RobotsRules {
  public:
@@ -47,8 +63,11 @@ class RobotsRules {
   bool Allows(std::string_view path_and_query) const;
 
   // The Crawl-delay of the chosen groups in milliseconds (the first one
-  // given, at most a day), 0 when none.
+  // given, at most kLongestCrawlDelayMs), 0 when none.
   int crawl_delay_ms() const { return crawl_delay_ms_; }
+
+  // True when that Crawl-delay asked for more than kLongestCrawlDelayMs.
+  bool crawl_delay_capped() const { return crawl_delay_capped_; }
 
  private:
   struct Rule {
@@ -56,10 +75,16 @@ class RobotsRules {
     bool anchored = false;  // the pattern ended in '$': the whole path must match
     bool allow = false;
     std::size_t length = 0;  // of the normalized pattern as written, '$' included
+    // For each byte of pattern, the longest proper border of the part of its
+    // '*'-separated segment that ends there (Knuth-Morris-Pratt).
+    std::vector<std::uint32_t> borders;
+
+    bool Matches(std::string_view path) const;
   };
 
   std::vector<Rule> rules_;  // longest first; Allow before Disallow of the same length
   int crawl_delay_ms_ = 0;
+  bool crawl_delay_capped_ = false;
   bool unreachable_ = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <tuple>
 
@@ -41,6 +42,11 @@ constexpr char kLongest[] =
 
 TEST(Robots, Rfc9309Cases) {
   const std::string limit_fill(kRobotsParseLimit - 30, '\n');
+  // Rules that cost their length times the path's length when a '*' is
+  // tried at every place.
+  std::string long_rules = "User-agent: *\n";
+  for (int i = 0; i < 3; ++i) long_rules += "Disallow: /*" + std::string(10000, 'a') + "b\n";
+  const std::string beyond_path_limit = "/" + std::string(kRobotsPathLimit, 'a');
   const Case cases[] = {
       // User-agent lines and groups.
       {"AgentGroupApplies", "2.2.1", kGroups, "/mine/x", false},
@@ -88,6 +94,9 @@ TEST(Robots, Rfc9309Cases) {
       {"EscapedDollarIsADollar", "2.2.3", "User-agent: *\nDisallow: /path/foo-%24\n", "/path/foo-$",
        false},
       {"DollarInsideIsADollar", "2.2.3", "User-agent: *\nDisallow: /a$b\n", "/a%24b", false},
+      {"StarTakesTheFirstFit", "2.2.3", "User-agent: *\nDisallow: /*aab\n", "/aaab", false},
+      {"DollarAfterStars", "2.2.3", "User-agent: *\nDisallow: /*a*b$\n", "/xaybzb", false},
+      {"DollarPartFollowsTheOthers", "2.2.3", "User-agent: *\nDisallow: /*ab*b$\n", "/xab", true},
       {"CommentsEndLines", "2.2.3",
        "# hi\nUser-agent: other # vellumark\nUser-agent: * # all\nDisallow: /x # not here\n", "/x",
        false},
@@ -122,6 +131,11 @@ TEST(Robots, Rfc9309Cases) {
        "/abc", true},
       {"HostilePatternFinishes", "2.5", "User-agent: *\nDisallow: /*a*a*a*a*a*a*a*a*a*a*a*a*b\n",
        "/" + std::string(20000, 'a'), true},
+      {"LongRulesMatchInLinearTime", "2.5", long_rules, "/" + std::string(20000, 'a'), true},
+      {"PathSearchedWithinThePathLimit", "2.5", "User-agent: *\nDisallow: /*x\n",
+       beyond_path_limit + "x", true},
+      {"DollarPartHeldToTheEndOfALongPath", "2.5", "User-agent: *\nDisallow: /*.pdf$\n",
+       beyond_path_limit + ".pdf", false},
       // The examples.
       {"SimpleStarGif", "5.1", kSimple, "/images/x.gif", false},
       {"SimpleStarGifWithQuery", "5.1", kSimple, "/images/x.gif?v=2", true},
@@ -136,27 +150,36 @@ TEST(Robots, Rfc9309Cases) {
       {"LongestPage", "5.2", kLongest, "/example/page/", true, "foobot"},
       {"LongestDisallowedGif", "5.2", kLongest, "/example/page/disallowed.gif", false, "foobot"},
   };
+  const std::clock_t start = std::clock();
   for (const Case& row : cases) {
     const RobotsRules rules =
         RobotsRules::FromAnswer(row.address, row.status, row.whole, row.robots, row.agent);
     EXPECT_EQ(rules.Allows(row.path), row.allowed)
         << row.name << " (RFC 9309 " << row.section << ")";
   }
+  // Milliseconds of work, were each rule not matched in linear time.
+  EXPECT_LT(std::clock() - start, 2 * CLOCKS_PER_SEC);
   EXPECT_TRUE(RobotsRules().Allows("/x"));
 }
 
-// Crawl-delay is a record beyond the protocol (RFC 9309 2.2.4).
+// Crawl-delay is a record beyond the protocol (RFC 9309 2.2.4); a delay
+// over kLongestCrawlDelayMs is capped and says so.
 TEST(Robots, CrawlDelayOfTheChosenGroup) {
-  const std::tuple<const char*, int> rows[] = {
-      {"User-agent: *\nCrawl-delay: 2\n", 2000},
-      {"User-agent: *\nCrawl-delay: 0.5\n", 500},
-      {"User-agent: *\nCrawl-delay: soon\nCrawl-delay: 3\n", 3000},
-      {"User-agent: *\nCrawl-delay: 1\nUser-agent: vellumark\nDisallow: /x\n", 0},
-      {"User-agent: *\nCrawl-delay: 99999999999999999999\n", 24 * 60 * 60 * 1000},
-      {"User-agent: other\nCrawl-delay: 5\n", 0},
+  const std::tuple<const char*, int, bool> rows[] = {
+      {"User-agent: *\nCrawl-delay: 2\n", 2000, false},
+      {"User-agent: *\nCrawl-delay: 0.5\n", 500, false},
+      {"User-agent: *\nCrawl-delay: soon\nCrawl-delay: 3\n", 3000, false},
+      {"User-agent: *\nCrawl-delay: 1\nUser-agent: vellumark\nDisallow: /x\n", 0, false},
+      {"User-agent: *\nCrawl-delay: 30\n", 30000, false},
+      {"User-agent: *\nCrawl-delay: 30.001\n", 30000, true},
+      {"User-agent: *\nCrawl-delay: 86400\n", 30000, true},
+      {"User-agent: *\nCrawl-delay: 99999999999999999999\n", 30000, true},
+      {"User-agent: other\nCrawl-delay: 86400\n", 0, false},
   };
-  for (const auto& [body, expected] : rows) {
-    EXPECT_EQ(RobotsRules::Parse(body, "Vellumark").crawl_delay_ms(), expected) << body;
+  for (const auto& [body, delay, capped] : rows) {
+    const RobotsRules rules = RobotsRules::Parse(body, "Vellumark");
+    EXPECT_EQ(rules.crawl_delay_ms(), delay) << body;
+    EXPECT_EQ(rules.crawl_delay_capped(), capped) << body;
   }
 }
 

@@ -28,7 +28,7 @@ Received::~Received() { core::Release(data_); }
 
 std::size_t Received::Write(char* bytes, std::size_t size, std::size_t count, void* user) {
   Received& received = *static_cast<Received*>(user);
-  const std::size_t n = size * count;
+  std::size_t n = size * count;
   if (received.pages_only_ != nullptr && received.length_ == 0) {
     const char* type = nullptr;
     curl_easy_getinfo(received.pages_only_, CURLINFO_CONTENT_TYPE, &type);
@@ -36,6 +36,10 @@ std::size_t Received::Write(char* bytes, std::size_t size, std::size_t count, vo
       received.not_page_ = true;
       return 0;  // ends the transfer
     }
+  }
+  if (received.keep_first_ > 0 && received.length_ + n > received.keep_first_) {
+    n = received.keep_first_ - received.length_;
+    received.cut_ = true;
   }
   if (static_cast<std::int64_t>(received.length_ + n) > received.limit_) {
     received.too_large_ = true;
@@ -54,7 +58,7 @@ std::size_t Received::Write(char* bytes, std::size_t size, std::size_t count, vo
   std::memcpy(received.data_ + received.length_, bytes, n);
   received.length_ += n;
   received.data_[received.length_] = '\0';
-  return n;
+  return received.cut_ ? 0 : n;  // 0 ends the transfer
 }
 
 bool Received::TakeInto(core::LoadedText& out) {
@@ -113,7 +117,8 @@ bool ConfigureRequest(CURL* curl, const std::string& request, Received& received
          curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stall_seconds) == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
-                          static_cast<curl_off_t>(limits.max_bytes)) == CURLE_OK &&
+                          static_cast<curl_off_t>(
+                              received.keep_first() > 0 ? 0 : limits.max_bytes)) == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
 }
 

@@ -28,6 +28,15 @@ class Received {
   // transfer at its first bytes: what is not a page is not read.
   void set_pages_only(CURL* handle) { pages_only_ = handle; }
 
+  // With bytes above 0, only the answer's first bytes are wanted: the
+  // transfer ends once they came (libcurl then says it could not write),
+  // and cut() tells that more were on the way. The download limit then
+  // holds for those bytes only: a longer answer is not refused for the
+  // length it announces. Set before ConfigureRequest.
+  void set_keep_first(std::size_t bytes) { keep_first_ = bytes; }
+  std::size_t keep_first() const { return keep_first_; }
+  bool cut() const { return cut_; }
+
   // The bytes as a LoadedText (an empty one for an empty answer); false
   // when memory ran out.
   bool TakeInto(core::LoadedText& out);
@@ -45,6 +54,8 @@ class Received {
   std::size_t capacity_ = 0;
   std::int64_t limit_;
   CURL* pages_only_ = nullptr;
+  std::size_t keep_first_ = 0;
+  bool cut_ = false;
   bool too_large_ = false;
   bool out_of_memory_ = false;
   bool not_page_ = false;

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <optional>
@@ -97,7 +98,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 
 class Converter {
  public:
-  explicit Converter(const std::string& charset) : handle_(iconv_open("UTF-8", charset.c_str())) {}
+  explicit Converter(const char* charset) : handle_(iconv_open("UTF-8", charset)) {}
   ~Converter() {
     if (ok()) iconv_close(handle_);
   }
@@ -141,15 +142,145 @@ class Converter {
   iconv_t handle_;
 };
 
-bool IsCharsetNameByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_' || c == '.' || c == ':' || c == '(' || c == ')';
-}
-
 std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r\n\f");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t\r\n\f") - first + 1);
+}
+
+// The encodings of the WHATWG Encoding Standard with their labels, each
+// with the name the system's converter knows it by (one that decodes as
+// the standard's decoder does, or nearly), or none for those decoded here.
+struct Encoding {
+  std::string_view name;
+  const char* converter;
+  std::string_view labels;  // separated by spaces
+};
+
+constexpr Encoding kEncodings[] = {
+    {"utf-8", nullptr, "unicode-1-1-utf-8 unicode11utf8 unicode20utf8 utf-8 utf8 x-unicode20utf8"},
+    // Legacy single-byte encodings.
+    {"ibm866", "IBM866", "866 cp866 csibm866 ibm866"},
+    {"iso-8859-2", "ISO-8859-2",
+     "csisolatin2 iso-8859-2 iso-ir-101 iso8859-2 iso88592 iso_8859-2 iso_8859-2:1987 l2 latin2"},
+    {"iso-8859-3", "ISO-8859-3",
+     "csisolatin3 iso-8859-3 iso-ir-109 iso8859-3 iso88593 iso_8859-3 iso_8859-3:1988 l3 latin3"},
+    {"iso-8859-4", "ISO-8859-4",
+     "csisolatin4 iso-8859-4 iso-ir-110 iso8859-4 iso88594 iso_8859-4 iso_8859-4:1988 l4 latin4"},
+    {"iso-8859-5", "ISO-8859-5",
+     "csisolatincyrillic cyrillic iso-8859-5 iso-ir-144 iso8859-5 iso88595 iso_8859-5 "
+     "iso_8859-5:1988"},
+    {"iso-8859-6", "ISO-8859-6",
+     "arabic asmo-708 csiso88596e csiso88596i csisolatinarabic ecma-114 iso-8859-6 iso-8859-6-e "
+     "iso-8859-6-i iso-ir-127 iso8859-6 iso88596 iso_8859-6 iso_8859-6:1987"},
+    {"iso-8859-7", "ISO-8859-7",
+     "csisolatingreek ecma-118 elot_928 greek greek8 iso-8859-7 iso-ir-126 iso8859-7 iso88597 "
+     "iso_8859-7 iso_8859-7:1987 sun_eu_greek"},
+    {"iso-8859-8", "ISO-8859-8",
+     "csiso88598e csisolatinhebrew hebrew iso-8859-8 iso-8859-8-e iso-ir-138 iso8859-8 iso88598 "
+     "iso_8859-8 iso_8859-8:1988 visual"},
+    {"iso-8859-8-i", "ISO-8859-8", "csiso88598i iso-8859-8-i logical"},
+    {"iso-8859-10", "ISO-8859-10",
+     "csisolatin6 iso-8859-10 iso-ir-157 iso8859-10 iso885910 l6 latin6"},
+    {"iso-8859-13", "ISO-8859-13", "iso-8859-13 iso8859-13 iso885913"},
+    {"iso-8859-14", "ISO-8859-14", "iso-8859-14 iso8859-14 iso885914"},
+    {"iso-8859-15", "ISO-8859-15", "csisolatin9 iso-8859-15 iso8859-15 iso885915 iso_8859-15 l9"},
+    {"iso-8859-16", "ISO-8859-16", "iso-8859-16"},
+    {"koi8-r", "KOI8-R", "cskoi8r koi koi8 koi8-r koi8_r"},
+    {"koi8-u", "KOI8-U", "koi8-ru koi8-u"},
+    {"macintosh", "MACINTOSH", "csmacintosh mac macintosh x-mac-roman"},
+    {"windows-874", "WINDOWS-874", "dos-874 iso-8859-11 iso8859-11 iso885911 tis-620 windows-874"},
+    {"windows-1250", "WINDOWS-1250", "cp1250 windows-1250 x-cp1250"},
+    {"windows-1251", "WINDOWS-1251", "cp1251 windows-1251 x-cp1251"},
+    {"windows-1252", nullptr,
+     "ansi_x3.4-1968 ascii cp1252 cp819 csisolatin1 ibm819 iso-8859-1 iso-ir-100 iso8859-1 "
+     "iso88591 iso_8859-1 iso_8859-1:1987 l1 latin1 us-ascii windows-1252 x-cp1252"},
+    {"windows-1253", "WINDOWS-1253", "cp1253 windows-1253 x-cp1253"},
+    {"windows-1254", "WINDOWS-1254",
+     "cp1254 csisolatin5 iso-8859-9 iso-ir-148 iso8859-9 iso88599 iso_8859-9 iso_8859-9:1989 l5 "
+     "latin5 windows-1254 x-cp1254"},
+    {"windows-1255", "WINDOWS-1255", "cp1255 windows-1255 x-cp1255"},
+    {"windows-1256", "WINDOWS-1256", "cp1256 windows-1256 x-cp1256"},
+    {"windows-1257", "WINDOWS-1257", "cp1257 windows-1257 x-cp1257"},
+    {"windows-1258", "WINDOWS-1258", "cp1258 windows-1258 x-cp1258"},
+    {"x-mac-cyrillic", "CP10007", "x-mac-cyrillic x-mac-ukrainian"},
+    // Legacy multi-byte encodings; GBK is read as its superset GB18030.
+    {"gbk", "GB18030",
+     "chinese csgb2312 csiso58gb231280 gb2312 gb_2312 gb_2312-80 gbk iso-ir-58 x-gbk"},
+    {"gb18030", "GB18030", "gb18030"},
+    {"big5", "BIG5-HKSCS", "big5 big5-hkscs cn-big5 csbig5 x-x-big5"},
+    {"euc-jp", "EUC-JP", "cseucpkdfmtjapanese euc-jp x-euc-jp"},
+    {"iso-2022-jp", "ISO-2022-JP", "csiso2022jp iso-2022-jp"},
+    {"shift_jis", "WINDOWS-31J",
+     "csshiftjis ms932 ms_kanji shift-jis shift_jis sjis windows-31j x-sjis"},
+    {"euc-kr", "CP949",
+     "cseuckr csksc56011987 euc-kr iso-ir-149 korean ks_c_5601-1987 ks_c_5601-1989 ksc5601 "
+     "ksc_5601 windows-949"},
+    // Legacy miscellaneous encodings.
+    {"replacement", nullptr, "csiso2022kr hz-gb-2312 iso-2022-cn iso-2022-cn-ext iso-2022-kr"},
+    {"utf-16be", nullptr, "unicodefffe utf-16be"},
+    {"utf-16le", nullptr, "csunicode iso-10646-ucs-2 ucs-2 unicode unicodefeff utf-16 utf-16le"},
+    {"x-user-defined", nullptr, "x-user-defined"},
+};
+
+const Encoding* FindEncoding(std::string_view label) {
+  std::string name(Trim(label));
+  for (char& c : name) c = core::ToLowerAscii(c);
+  if (name.empty()) return nullptr;
+  for (const Encoding& encoding : kEncodings) {
+    for (std::string_view labels = encoding.labels; !labels.empty();) {
+      const std::size_t end = std::min(labels.find(' '), labels.size());
+      if (labels.substr(0, end) == name) return &encoding;
+      labels.remove_prefix(std::min(end + 1, labels.size()));
+    }
+  }
+  return nullptr;
+}
+
+// UTF-16 as the standard's shared decoder reads it: a surrogate without
+// its other half, or an odd byte at the end, is U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
+  const auto unit = [&](std::size_t at) {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<char32_t>(big_endian ? first << 8 | second : second << 8 | first);
+  };
+  const auto in = [](char32_t code, char32_t low, char32_t high) {
+    return code >= low && code <= high;
+  };
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  std::size_t at = 0;
+  for (; at + 1 < bytes.size(); at += 2) {
+    const char32_t code = unit(at);
+    if (in(code, 0xD800, 0xDBFF)) {
+      // Cut by the end, with or without an odd byte: one U+FFFD.
+      if (at + 3 >= bytes.size()) {
+        AppendUtf8(out, kReplacement);
+        return out;
+      }
+      const char32_t next = unit(at + 2);
+      if (in(next, 0xDC00, 0xDFFF)) {
+        AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, in(code, 0xD800, 0xDFFF) ? kReplacement : code);
+  }
+  if (at < bytes.size()) AppendUtf8(out, kReplacement);
+  return out;
+}
+
+// Bytes above 0x7F stand for U+F780 to U+F7FF.
+std::string UserDefinedToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 3);
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    AppendUtf8(out, byte < 0x80 ? byte : 0xF780 + (byte - 0x80));
+  }
+  return out;
 }
 
 // The named references of HTML 4 beyond Latin-1, with the five of XML.
@@ -276,38 +407,34 @@ std::string CharsetOfContentType(std::string_view content_type_header) {
   return {};
 }
 
-std::string KnownCharset(std::string_view charset) {
-  std::string name(Trim(charset));
-  for (char& c : name) {
-    if (!IsCharsetNameByte(c)) return {};  // "//IGNORE" and the like are the converter's options
-    c = core::ToLowerAscii(c);
-  }
-  if (name.empty()) return {};
-  static constexpr std::string_view kUtf8[] = {"utf-8", "utf8", "unicode-1-1-utf-8"};
-  static constexpr std::string_view kWindows1252[] = {
-      "windows-1252", "cp1252", "x-cp1252",       "iso-8859-1",  "iso8859-1",      "iso_8859-1",
-      "latin1",       "l1",     "iso-ir-100",     "csisolatin1", "cp819",          "ibm819",
-      "us-ascii",     "ascii",  "ansi_x3.4-1968", "iso88591",    "iso_8859-1:1987"};
-  for (std::string_view label : kUtf8) {
-    if (name == label) return "utf-8";
-  }
-  for (std::string_view label : kWindows1252) {
-    if (name == label) return "windows-1252";
-  }
-  if (name == "utf-7" || name == "utf7" || name == "unicode-1-1-utf-7") return {};
-  if (!Converter(name).ok()) return {};
-  return name;
+std::string_view EncodingOfLabel(std::string_view label) {
+  const Encoding* encoding = FindEncoding(label);
+  return encoding != nullptr ? encoding->name : std::string_view();
+}
+
+std::string_view EncodingOfBom(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return "utf-8";
+  if (bytes.starts_with("\xFE\xFF")) return "utf-16be";
+  if (bytes.starts_with("\xFF\xFE")) return "utf-16le";
+  return {};
 }
 
 std::string ToUtf8(std::string_view bytes, std::string_view charset) {
-  std::string known = KnownCharset(charset);
-  if (known.empty()) known = IsValidUtf8(bytes) ? "utf-8" : "windows-1252";
-  if (known == "utf-8") return Utf8WithReplacements(bytes);
-  if (known == "windows-1252") return Windows1252ToUtf8(bytes);
-  Converter converter(known);
+  // An encoding's name is one of its labels, save for "replacement".
+  const auto named = std::find_if(std::begin(kEncodings), std::end(kEncodings),
+                                  [&](const Encoding& known) { return known.name == charset; });
+  const Encoding* encoding = named != std::end(kEncodings) ? named : FindEncoding(charset);
+  const std::string_view name = encoding != nullptr  ? encoding->name
+                                : IsValidUtf8(bytes) ? "utf-8"
+                                                     : "windows-1252";
+  if (name == "utf-8") return Utf8WithReplacements(bytes);
+  if (name == "windows-1252") return Windows1252ToUtf8(bytes);
+  if (name == "utf-16be" || name == "utf-16le") return Utf16ToUtf8(bytes, name == "utf-16be");
+  if (name == "x-user-defined") return UserDefinedToUtf8(bytes);
+  if (name == "replacement") return bytes.empty() ? "" : "\xEF\xBF\xBD";
+  Converter converter(encoding->converter);
   if (!converter.ok()) return Windows1252ToUtf8(bytes);
-  // A converter may pass on what is not UTF-8 (the system's own UTF-8 under
-  // another spelling lets code points beyond U+10FFFF through).
+  // What a converter gives is checked all the same.
   return Utf8WithReplacements(converter.Convert(bytes));
 }
 

@@ -136,14 +136,30 @@ RawHead WalkHead(TagTokenizer& tokenizer, PageHeadInfo& head) {
   return raw;
 }
 
-std::string CharsetInForce(std::string_view http_charset, std::string_view declared,
-                           std::string_view page) {
-  if (std::string known = KnownCharset(http_charset); !known.empty()) return known;
-  if (std::string known = KnownCharset(declared); !known.empty()) {
-    // A page that can be read as markup is not UTF-16, whatever it says.
-    return known.starts_with("utf-16") ? "utf-8" : known;
-  }
+// The encoding a byte order mark or the answer names: it comes before
+// anything the page says. Empty when neither names one.
+std::string_view EncodingBeforeTags(std::string_view page, std::string_view http_charset) {
+  const std::string_view bom = EncodingOfBom(page);
+  return bom.empty() ? EncodingOfLabel(http_charset) : bom;
+}
+
+// The encoding in force once the page's own declaration is known, where
+// neither a byte order mark nor the answer named one.
+std::string_view EncodingAfterTags(std::string_view declared, std::string_view page) {
+  const std::string_view known = EncodingOfLabel(declared);
+  // A page that can be read as markup is not UTF-16, whatever it says; and
+  // x-user-defined is declared by pages written in Windows-1252.
+  if (known == "utf-16le" || known == "utf-16be") return "utf-8";
+  if (known == "x-user-defined") return "windows-1252";
+  if (!known.empty()) return known;
   return IsValidUtf8(page) ? "utf-8" : "windows-1252";
+}
+
+// Whether a page in encoding must be converted before its tags can be
+// read: in UTF-16 an ASCII byte is not an ASCII character, and the
+// replacement encoding reads the whole page as one U+FFFD.
+bool ConvertedWhole(std::string_view encoding) {
+  return encoding == "utf-16le" || encoding == "utf-16be" || encoding == "replacement";
 }
 
 // text with its white space runs collapsed to one space and trimmed, NUL
@@ -176,7 +192,7 @@ std::string Collapsed(std::string_view text) {
   return out;
 }
 
-std::string HeadText(std::string_view raw, const std::string& charset) {
+std::string HeadText(std::string_view raw, std::string_view charset) {
   return Collapsed(DecodeCharacterReferences(ToUtf8(raw, charset)));
 }
 
@@ -235,11 +251,20 @@ void PurgePageCache() {
 bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset) {
   head = PageHeadInfo{};
   try {
+    const auto page = [&] { return std::string_view(tokenizer.text(), tokenizer.length()); };
+    std::string_view encoding = EncodingBeforeTags(page(), http_charset);
+    if (ConvertedWhole(encoding)) {
+      // A byte order mark here is one of UTF-16: two bytes, not text.
+      const std::size_t bom = EncodingOfBom(page()).empty() ? 0 : 2;
+      if (!tokenizer.AttachCopy(ToUtf8(page().substr(bom), encoding))) {
+        throw std::bad_alloc();
+      }
+      encoding = "utf-8";
+    }
     const RawHead raw = WalkHead(tokenizer, head);
-    const std::string charset = CharsetInForce(
-        http_charset, head.charset, std::string_view(tokenizer.text(), tokenizer.length()));
-    if (raw.title) head.title = HeadText(*raw.title, charset);
-    if (raw.description) head.description = HeadText(*raw.description, charset);
+    if (encoding.empty()) encoding = EncodingAfterTags(head.charset, page());
+    if (raw.title) head.title = HeadText(*raw.title, encoding);
+    if (raw.description) head.description = HeadText(*raw.description, encoding);
   } catch (const std::bad_alloc&) {
     head = PageHeadInfo{};
     core::ReportMemoryOverflow();

@@ -37,7 +37,7 @@ bool WritePageFile(const char* path, std::string_view text, core::FileMode mode)
 void PurgePageCache();
 
 // What a scan reads from a page's head. Texts are UTF-8, converted from the
-// charset in force (see ReadHead), with character references decoded and
+// encoding in force (see ReadHead), with character references decoded and
 // white space runs (space, tab, CR, LF, FF) collapsed to one space and
 // trimmed; each is at most kMaxHeadText bytes, cut at a character.
 struct PageHeadInfo {
@@ -63,9 +63,14 @@ inline constexpr std::size_t kMaxHeadText = 1024;
 // the end of the page. The description is the CONTENT of the last META
 // whose NAME is "description" (in any case).
 //
-// The charset in force is http_charset (from the answer's Content-Type)
-// when it is known, else the page's declaration when that is known, else
-// UTF-8 when the page is valid UTF-8, else Windows-1252. False, with
+// The encoding in force is, as browsers choose it (charset.h): the one a
+// byte order mark names; else that of http_charset (the answer's
+// Content-Type) when it is a label browsers know; else that of the page's
+// declaration when it is one (UTF-16 declared by a page that can be read
+// as markup is UTF-8); else UTF-8 when the page is valid UTF-8, else
+// Windows-1252. A page in UTF-16 (or the replacement encoding) is
+// converted to UTF-8 in the tokenizer before its tags are read: whatever
+// walks the tokenizer afterwards reads the converted page. False, with
 // "memory overflou" reported, when a copy could not be made.
 bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset = {});
 

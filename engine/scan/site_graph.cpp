@@ -156,7 +156,7 @@ bool SiteGraph::Crawl() {
     }
     if (taken_ < dispatched_ || (taken_ == dispatched_ && fetcher_->pending() > 0)) {
       finished.clear();
-      if (fetcher_->Collect(finished)) {
+      if (fetcher_->Collect(finished, core::Progress::kTickInterval)) {
         for (web::FetchResult& result : finished) {
           if (result.tag < 0) {
             TakeRobots(result);
@@ -165,6 +165,8 @@ bool SiteGraph::Crawl() {
           }
         }
       }
+      // A stalled server keeps no stop waiting.
+      if (!progress_.Tick()) return false;
     }
   }
   fetcher_.reset();
@@ -271,6 +273,13 @@ void SiteGraph::TakeRobots(const web::FetchResult& result) {
     core::ReportInfo(core::FormatText("robots.txt of %s cannot be read (%s): the scan reads no "
                                       "further page of that host\n",
                                       host.c_str(), why)
+                         .c_str());
+  }
+  if (rules.crawl_delay_capped()) {
+    core::ReportInfo(core::FormatText("robots.txt of %s asks for more than %i s between two "
+                                      "requests: the scan waits %i s\n",
+                                      host.c_str(), web::kLongestCrawlDelayMs / 1000,
+                                      web::kLongestCrawlDelayMs / 1000)
                          .c_str());
   }
   if (rules.crawl_delay_ms() > 0) fetcher_->SetHostDelay(host, rules.crawl_delay_ms());

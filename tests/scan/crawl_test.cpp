@@ -300,6 +300,7 @@ TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
   site_.Write("b.html", "<title>B</title>");
   site_.Write("robots.txt", "User-agent: *\nDisallow: /b.html\n");
   site_.Write("moved.txt", "User-agent: *\nDisallow: /b.html\n");
+  site_.Write("slow.txt", "User-agent: *\nCrawl-delay: 86400\nDisallow: /\n");
   settings_.page_seconds = 1;
   struct Row {
     const char* name;
@@ -307,6 +308,7 @@ TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
     test::HttpServer::Redirects redirects;
     std::vector<std::string> pages;  // asked for
     std::string reason;              // why robots.txt could not be read; empty: it could
+    bool delay_capped = false;       // its Crawl-delay was cut to 30 s
   };
   const Row rows[] = {
       {"File", "2.3.1.1", {}, {"/index.html", "/a.html"}, ""},
@@ -340,6 +342,7 @@ TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
        {{"/robots.txt", "/_stall"}},
        {"/index.html"},
        "no answer within the time limit (1 s)"},
+      {"DayLongCrawlDelay", "2.2.4", {{"/robots.txt", "/slow.txt"}}, {"/index.html"}, "", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.name) + " (RFC 9309 " + row.section + ")");
@@ -353,12 +356,16 @@ TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
     }
     EXPECT_EQ(pages, row.pages);
     const std::string host = "http://127.0.0.1:" + std::to_string(server.port());
-    EXPECT_EQ(log_->info, row.reason.empty()
-                              ? std::vector<std::string>()
-                              : std::vector<std::string>{"robots.txt of " + host +
-                                                         " cannot be read (" + row.reason +
-                                                         "): the scan reads no further page "
-                                                         "of that host\n"});
+    std::vector<std::string> info;
+    if (!row.reason.empty()) {
+      info.push_back("robots.txt of " + host + " cannot be read (" + row.reason +
+                     "): the scan reads no further page of that host\n");
+    }
+    if (row.delay_capped) {
+      info.push_back("robots.txt of " + host +
+                     " asks for more than 30 s between two requests: the scan waits 30 s\n");
+    }
+    EXPECT_EQ(log_->info, info);
   }
 }
 

@@ -35,6 +35,7 @@ void OnInterrupt(int) {
 bool show_progress = false;
 bool line_shown = false;
 VellumProgress last{};  // the counts of the last page announced
+std::string current_item;
 Clock::time_point started;
 Clock::time_point drawn;
 
@@ -80,13 +81,19 @@ void ClearLine() {
 int32_t OnProgress(const VellumProgress* progress) {
   if (interrupted) return 1;
   if (show_progress && progress->Kind == VELLUM_PROGRESS_SCAN) {
+    // While the scan waits, the line keeps the page last announced.
+    if (progress->Item != nullptr) current_item = progress->Item;
     const Clock::time_point now = Clock::now();
     if (!line_shown || now - drawn >= kRedrawInterval) {
       drawn = now;
-      Draw(*progress);
+      VellumProgress shown = *progress;
+      shown.Item = current_item.c_str();
+      Draw(shown);
     }
+    // A page about to be read counts as read on the last line; a call
+    // while the scan waits (no item) counts nothing more.
     last = *progress;
-    last.Done = progress->Done + 1;
+    if (progress->Item != nullptr) last.Done = progress->Done + 1;
     last.Item = nullptr;
   }
   return 0;
@@ -99,6 +106,7 @@ ScanWatch::ScanWatch(bool show) {
   show_progress = show;
   line_shown = false;
   last = {};
+  current_item.clear();
   started = Clock::now();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;

@@ -81,7 +81,8 @@ int32_t ProgressDialog::OnProgress(const VellumProgress* progress) {
   if (dialog == nullptr) return 0;
   // The window stays live while the engine works: it repaints and takes the
   // Cancel click. Being modal, it keeps every other window from input.
-  dialog->Report(*progress);
+  // A call without an item only lets the window live while the engine waits.
+  if (progress->Item != nullptr) dialog->Report(*progress);
   QApplication::processEvents();
   return dialog->cancelled_ ? 1 : 0;
 }

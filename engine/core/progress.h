@@ -4,6 +4,7 @@
 // nothing and asks nothing.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "vellum/vellum.h"
@@ -24,6 +25,12 @@ class Progress {
   // Before the next item: false when the call is to stop, now or since an
   // earlier item. Without a callback always true, and nothing is counted.
   bool Next(const char* item) { return callback_ == nullptr || Ask(item); }
+
+  // While the call waits between items: gives the callback the counts so
+  // far with no item, at most every kTickInterval, so that it can repaint
+  // and ask to stop. False when the call is to stop.
+  bool Tick();
+  static constexpr std::chrono::milliseconds kTickInterval{100};
 
   // The items the call will handle in all, for a call that knows it before
   // its first item.
@@ -47,6 +54,7 @@ class Progress {
 
  private:
   bool Ask(const char* item);
+  bool Call(const char* item);
 
   VellumProgressCallback callback_;
   int32_t kind_;
@@ -55,6 +63,7 @@ class Progress {
   int32_t done_ = 0;
   int32_t failed_ = 0;
   bool stopped_ = false;
+  std::chrono::steady_clock::time_point called_{};
 };
 
 }  // namespace vellum::core

@@ -263,12 +263,23 @@ void Fetcher::FailRunning(CURLMcode code, std::vector<FetchResult>& done) {
   }
 }
 
-bool Fetcher::Collect(std::vector<FetchResult>& done) {
+bool Fetcher::Collect(std::vector<FetchResult>& done, std::chrono::milliseconds at_most) {
   if (pending_ == 0 || multi_ == nullptr) return false;
+  using Clock = std::chrono::steady_clock;
+  const bool bounded = at_most != std::chrono::milliseconds::max();
+  const Clock::time_point deadline = bounded ? Clock::now() + at_most : Clock::time_point::max();
   const std::size_t before = done.size();
   while (done.size() == before) {
-    const long wait_ms = StartReady(done);
+    long left = 1000;
+    if (bounded) {
+      const Clock::time_point now = Clock::now();
+      if (now >= deadline) break;
+      left =
+          static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
+    }
+    long wait_ms = StartReady(done);
     if (done.size() != before) break;
+    wait_ms = wait_ms > 0 ? std::min(wait_ms, left) : left;
     if (running_.empty()) {
       // What is pending waits for a paused host (wait_ms is then at least
       // 1): nothing to poll for until it may start.
@@ -283,8 +294,9 @@ bool Fetcher::Collect(std::vector<FetchResult>& done) {
         if (message->msg == CURLMSG_DONE) Finish(message->easy_handle, message->data.result, done);
       }
       if (done.size() != before) break;
-      // Until a transfer moves, or a paused host may start again.
-      const int timeout = static_cast<int>(wait_ms > 0 ? std::min(wait_ms, 1000L) : 1000L);
+      // Until a transfer moves, a paused host may start again, or the
+      // caller wants its turn.
+      const int timeout = static_cast<int>(std::clamp(wait_ms, 1L, 1000L));
       code = curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
     }
     // A multi handle that can neither run nor wait for its transfers

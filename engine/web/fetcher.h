@@ -55,11 +55,12 @@ class Fetcher {
   // robots.txt Crawl-delay); host as HostOf gives it.
   void SetHostDelay(const std::string& host, int delay_ms);
 
-  // Runs the transfers until at least one has finished and appends what
-  // finished to done: a request that failed, even before it could start,
-  // comes back with its own tag and the reason. Waits without spinning.
-  // False when nothing was queued or running.
-  bool Collect(std::vector<FetchResult>& done);
+  // Runs the transfers until at least one has finished, or at most for
+  // at_most, and appends what finished to done: a request that failed, even
+  // before it could start, comes back with its own tag and the reason.
+  // Waits without spinning. False when nothing was queued or running.
+  bool Collect(std::vector<FetchResult>& done,
+               std::chrono::milliseconds at_most = std::chrono::milliseconds::max());
 
   // Requests queued or running.
   std::size_t pending() const { return pending_; }

@@ -555,7 +555,8 @@ typedef struct VellumProgress {
                          has found so far, read or waiting to be read */
   const char* Item;   /* the page about to be read (its address or path, as
                          the scan reads it) / the file about to be sent or
-                         passed over (its path as registered or found) */
+                         passed over (its path as registered or found);
+                         null while the engine waits between items */
   const char* Target; /* upload: the target's URL, or without one its FTP
                          server (as written in the target) or its folder;
                          "" when it has none; null for a scan */
@@ -582,7 +583,10 @@ typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
  * over HTTP several are read at once, so a page is announced before the
  * pages before it are all read. Listing a folder (Mode 1): each page file in listing
  * order; Mode 2 with any other project: each of its source files in order.
- * Pages left out as the output file are not read and not announced. When
+ * Pages left out as the output file are not read and not announced. While
+ * a scan over HTTP waits for answers it calls the callback at least every
+ * 100 ms with Item null and the counts so far, so that a stop is heard even
+ * when no page arrives. When
  * the callback asks to stop, the scan reads no further page, *params->Items
  * is left exactly as it was before the call, the info callback gets the one
  * line "Scan stopped\n" (nothing goes to the error callback) and

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -31,6 +32,8 @@ struct Announced {
 std::vector<Announced> announced;
 int32_t stop_at = -1;  // the Done at which the callback asks to stop
 const HttpServer* watched = nullptr;
+int waits = 0;  // calls without an item, while the scan waits
+bool stop_while_waiting = false;
 
 // "/a.htm" of "http://host:port/a.htm".
 std::string PathOf(const char* address) {
@@ -40,6 +43,10 @@ std::string PathOf(const char* address) {
 }
 
 int32_t Record(const VellumProgress* progress) {
+  if (progress->Item == nullptr) {
+    ++waits;
+    return stop_while_waiting ? 1 : 0;
+  }
   announced.push_back({progress->Kind, progress->Done, progress->Total, progress->Item,
                        progress->Target != nullptr,
                        watched != nullptr ? watched->CountRequests(PathOf(progress->Item)) : 0});
@@ -63,6 +70,8 @@ class ScanProgressTest : public ::testing::Test {
     announced.clear();
     stop_at = -1;
     watched = nullptr;
+    waits = 0;
+    stop_while_waiting = false;
     Messages() = {};
   }
 
@@ -204,6 +213,22 @@ TEST_F(ScanProgressTest, AStoppedScanLeavesTheTreeAsItWas) {
     EXPECT_EQ(VellumLastCallStopped(), 0);
     EXPECT_EQ(announced.size(), static_cast<std::size_t>(row.stop_at) + 1);
   }
+}
+
+// A server that never answers does not keep a stop waiting: while the scan
+// waits, the callback is asked every 100 ms without an item.
+TEST_F(ScanProgressTest, AStopIsHeardWhileAServerStalls) {
+  site_.Write("index.htm", "<title>Home</title><a href=_stall>stall</a>");
+  VellumSetProgressCallback(Record);
+  stop_while_waiting = true;
+  Tree tree("Old page -> old.htm");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Scan(0, server_.Url("index.htm"), tree.list()), 0);
+  // Far below the 30 s after which a silent answer fails by itself.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(VellumLastCallStopped(), 1);
+  EXPECT_GT(waits, 0);
+  EXPECT_EQ(DumpTree(tree.list()), "Old page | old.htm\n");
 }
 
 }  // namespace

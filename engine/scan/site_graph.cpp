@@ -251,7 +251,7 @@ bool SiteGraph::WaitForRobots(const std::string& address) {
   robots_.emplace(host, std::nullopt);
   robots_hosts_.push_back(host);
   const int tag = -static_cast<int>(robots_hosts_.size());
-  if (fetcher_->Add(host + "/robots.txt", tag, false)) return true;
+  if (fetcher_->Add(host + "/robots.txt", tag, false, web::kRobotsReadLimit)) return true;
   web::FetchResult none;
   none.tag = tag;
   none.reason = "the transfer could not be set up";

@@ -61,12 +61,13 @@ std::string Fetcher::HostOf(const std::string& address) {
   return host;
 }
 
-bool Fetcher::Add(const std::string& address, int tag, bool pages_only) {
+bool Fetcher::Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first) {
   if (multi_ == nullptr || headers_ == nullptr) return false;
   std::string host = HostOf(address);
   Host& record = hosts_[host];
   if (record.delay_ms == 0) record.delay_ms = options_.delay_ms;
   record.waiting.push_back(std::make_unique<Transfer>(address, tag, pages_only, std::move(host)));
+  record.waiting.back()->received.set_keep_first(keep_first);
   ++pending_;
   return true;
 }
@@ -241,7 +242,7 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
     // What libcurl refuses to hold is most often a header line over its
     // limit (100 KB): a fault of the answer, not of this machine.
     result.reason = "the answer could not be held (a header over 100 KB, or out of memory)";
-  } else if (code != CURLE_OK && !result.not_page) {
+  } else if (code != CURLE_OK && !result.not_page && !received.cut()) {
     result.reason = curl_easy_strerror(code);
   } else if (!result.not_page && !received.TakeInto(result.body)) {
     result.reason = "out of memory";

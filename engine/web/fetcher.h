@@ -48,8 +48,10 @@ class Fetcher {
 
   // Queues a GET of address (its "#" part left out). tag comes back in the
   // result. With pages_only, an answer that the server says is not HTML ends
-  // at its first bytes. False when the transfers cannot be set up at all.
-  bool Add(const std::string& address, int tag, bool pages_only);
+  // at its first bytes. With keep_first, the answer is its first keep_first
+  // bytes, whatever its length. False when the transfers cannot be set up
+  // at all.
+  bool Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first = 0);
 
   // Sets a host's pause, when longer than the one of the options (a
   // robots.txt Crawl-delay); host as HostOf gives it.

@@ -107,7 +107,12 @@ std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view
   if (value.find('\0') != std::string_view::npos) return std::nullopt;
   if (IsWebAddress(value)) return NormaliseAddress(value);
   if (IsWebAddress(page)) return ResolveOnWebPage(page, std::string(value));
-  if (value.find(':') != std::string_view::npos) return std::string(value);
+  // A scheme or a drive is taken as written; a ":" in a bookmark, an
+  // argument or a later segment ("a.html#x:y") is part of a relative link.
+  const std::size_t colon = value.find(':');
+  if (colon != std::string_view::npos && colon < value.find_first_of("/\\?#")) {
+    return std::string(value);
+  }
   return MergeWithLocalPage(page, value);
 }
 

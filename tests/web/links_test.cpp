@@ -115,6 +115,8 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {C, a, "#top", kBookmarks, "C:\\site\\a.htm#top"},
       {C, "C:\\site\\a.htm#old", "#top", kBookmarks, "C:\\site\\a.htm#top"},
       {C, a, "b.htm#top", kPageLinks, "C:\\site\\b.htm#top"},
+      {C, a, "b.htm#x:y", kBookmarks, "C:\\site\\b.htm#x:y"},
+      {U, "/srv/site/a.htm", "b.htm?q=1:2", kPageLinks | kKeepArguments, "/srv/site/b.htm?q=1:2"},
       // Values with a scheme or a drive are taken as they are, unless they
       // leave the site.
       {C, a, "mailto:me@x", 1, "mailto:me@x"},

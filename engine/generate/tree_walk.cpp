@@ -17,15 +17,16 @@ int MaxDepth(const MapItemList& root) {
   return deepest.max;
 }
 
-std::vector<int> CountExtraRows(const MapItemList& root) {
-  // A subtree takes one row per leaf; an item's extra rows are its rows
-  // beyond the first.
+std::vector<int> CountExtraRows(const MapItemList& root, int last_column) {
+  // A subtree takes one row per leaf, and one per item of the last column;
+  // an item's extra rows are its rows beyond the first.
   struct Rows : TreeVisitor {
+    int last_column;
     std::vector<int> rows;
     std::vector<int> open;  // walk indexes of the items whose children are walked
-    bool Item(const MapItem& /*item*/, int /*index*/, int /*level*/) {
+    bool Item(const MapItem& /*item*/, int /*index*/, int level) {
       open.push_back(static_cast<int>(rows.size()));
-      rows.push_back(0);
+      rows.push_back(level >= last_column ? 1 : 0);
       return true;
     }
     bool AfterItem(const MapItem& /*item*/, int /*index*/, int /*level*/) {
@@ -35,7 +36,7 @@ std::vector<int> CountExtraRows(const MapItemList& root) {
       if (!open.empty()) rows[open.back()] += own;
       return true;
     }
-  } counter;
+  } counter{{}, last_column, {}, {}};
   WalkTree(root, counter);
   for (int& rows : counter.rows) --rows;
   return std::move(counter.rows);

@@ -67,8 +67,10 @@ bool WalkTree(const MapItemList& root, Visitor& visitor) {
 int MaxDepth(const MapItemList& root);
 
 // For every item of the tree, in walk order, the number of table rows its
-// subtree takes beyond the first: for a list of n items, max(n - 1, 0) plus
-// the extra rows of each item's child list.
-std::vector<int> CountExtraRows(const MapItemList& root);
+// subtree takes beyond the first in a table whose last column is
+// last_column: for a list of n items, max(n - 1, 0) plus the extra rows of
+// each item's child list. An item of the last column or deeper takes a row
+// of its own, and its descendants one each below it.
+std::vector<int> CountExtraRows(const MapItemList& root, int last_column);
 
 }  // namespace vellum::generate

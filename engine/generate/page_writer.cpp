@@ -148,10 +148,6 @@ bool WritePage(Generation& generation, const MapItemList& list, const std::strin
       !out.WriteBodyOpen(BodyTagOf(generation))) {
     return false;
   }
-  if (level >= kMaxPageLevels) {
-    core::ReportRuntimeError(kPageLevelsExceeded);
-    return false;
-  }
   if (level == 0) generation.crumbs[0].target = RootCrumbTarget(path, absolute);
   if (!WriteBody(out, generation, list, level, path) ||
       !out.WritePageEnd(settings.TextBelow, generation.Has(VELLUM_GEN_PAGE_FOOTER)) ||

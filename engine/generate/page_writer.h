@@ -15,11 +15,9 @@
 
 namespace vellum::generate {
 
-// Branch pages nest at most this deep; the page of the next level is refused.
+// Branch pages nest at most this deep: the pages of the last level list
+// their branches as leaves.
 inline constexpr int kMaxPageLevels = 64;
-
-// Runtime error number of a refused page level.
-inline constexpr int kPageLevelsExceeded = 971;
 
 // One step of the paged list's trail of parent pages. A step without target
 // is written as its text alone.
@@ -44,9 +42,8 @@ struct Generation {
   const ImageScheme* scheme = nullptr;
   // Index page: the pictures that head its groups, in scheme order.
   std::vector<const SchemePicture*> letters{};
-  // Paged list: the trail, one step per page level (and one for the level
-  // that is refused).
-  std::vector<Crumb> crumbs = std::vector<Crumb>(kMaxPageLevels + 1);
+  // Paged list: the trail, one step per page level.
+  std::vector<Crumb> crumbs = std::vector<Crumb>(kMaxPageLevels);
   // Paged list: the number of the last branch page.
   int page_counter = 0;
   // Index page: every linked item, sorted by name.
@@ -61,7 +58,7 @@ struct Generation {
 // relative one is written in the current folder under its last component,
 // and its links get one "../" per separator of the path. level is the page's
 // depth below the site map's first page. True when the page was written
-// whole; failures are reported (error 2, error 4, runtime error 971) and
+// whole; failures are reported (error 2, error 4) and
 // leave any earlier file at that place untouched.
 bool WritePage(Generation& generation, const MapItemList& list, const std::string& path, int level);
 

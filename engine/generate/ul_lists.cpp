@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/messages.h"
+#include "core/text_utils.h"
 #include "generate/bodies.h"
 #include "generate/tree_walk.h"
 
@@ -52,6 +53,26 @@ void WriteTrail(HtmlWriter& out, const Generation& generation, int level) {
   }
 }
 
+// True for an item that gets a page of its own below a page at level: a
+// branch above the last page level.
+bool HasPage(const MapItem& item, int level) {
+  return HasChildren(item) && level + 1 < kMaxPageLevels;
+}
+
+// The number of items below the branches of list, which the pages of the
+// last level leave out.
+int ItemsBelowBranches(const MapItemList& list) {
+  struct Counter : TreeVisitor {
+    int items = 0;
+    bool Item(const MapItem& /*item*/, int /*index*/, int /*level*/) {
+      ++items;
+      return true;
+    }
+  } counter;
+  for (int i = 0; i < list.Count; ++i) WalkTree(list.Items[i].Children, counter);
+  return counter.items;
+}
+
 // Links to the pages of the list's branches, writing each page on the way.
 // A branch page that fails does not stop this one.
 void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& list, int level) {
@@ -59,7 +80,7 @@ void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& l
   const char* output_file = settings.OutputFile != nullptr ? settings.OutputFile : "";
   for (int i = 0; i < list.Count; ++i) {
     const MapItem& item = list.Items[i];
-    if (!HasChildren(item)) continue;
+    if (!HasPage(item, level)) continue;
     const std::string page = NumberedPageName(output_file, ++generation.page_counter);
     const bool counted = generation.Has(VELLUM_GEN_CHILD_COUNTS);
     const std::string count = counted ? core::FormatText("(%i)", item.Children.Count) : "";
@@ -109,9 +130,22 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
                  const std::string& page_path) {
   const MapItem* begin = list.Items;
   const MapItem* end = begin + std::max(list.Count, 0);
-  const bool has_branches = std::any_of(begin, end, HasChildren);
-  const bool has_leaves = std::any_of(begin, end, [](const MapItem& i) { return !HasChildren(i); });
+  auto has_page = [level](const MapItem& item) { return HasPage(item, level); };
+  const bool has_branches = std::any_of(begin, end, has_page);
+  const bool has_leaves = !std::all_of(begin, end, has_page);
   const Font font = generation.font();
+  if (level + 1 == kMaxPageLevels) {
+    if (const int left_out = ItemsBelowBranches(list); left_out > 0) {
+      const std::string page = core::IsAbsolutePath(page_path.c_str())
+                                   ? page_path
+                                   : std::string(core::FileNamePart(page_path.c_str()));
+      core::ReportInfo(core::FormatText("   '%s' - the pages stop at %d levels: %d %s below it "
+                                        "left out\n",
+                                        page.c_str(), kMaxPageLevels, left_out,
+                                        left_out == 1 ? "item" : "items")
+                           .c_str());
+    }
+  }
 
   out.OpenFont(0, font);
   if (level >= 1 && generation.Has(VELLUM_GEN_BREADCRUMBS)) {
@@ -133,7 +167,7 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
     if (!out.WriteChecked("<BR>\n<HR SIZE=0>\n")) return false;
     out.Write(ListOpening(0));
     for (const MapItem* item = begin; item != end; ++item) {
-      if (!HasChildren(*item)) WriteListItem(out, generation, *item);
+      if (!has_page(*item)) WriteListItem(out, generation, *item);
     }
     if (!out.WriteChecked("</UL>\n")) return false;
   }

@@ -685,17 +685,21 @@ TEST_F(Pages, AWriteErrorKeepsThePreviousPage) {
   EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lifted), 0);
 }
 
-TEST_F(Pages, The64thLevelOfBranchPagesIsRefused) {
+// Branch pages stop at kMaxPageLevels levels: the pages of the last level
+// list their branches as leaves and say how many items they leave out.
+TEST_F(Pages, BranchPagesStopAtTheirLevelLimitAndSayWhatTheyLeaveOut) {
   Tree chain("");
-  AppendChain(chain.list(), 65);  // branch pages at levels 1 to 64
+  AppendChain(chain.list(), 66);  // L63 on the last page level, two levels below it
   Generate(Settings(VELLUM_OUTPUT_PAGED_UL_LIST, "map.htm"), chain.list());
-  EXPECT_EQ(log.errors, Texts{"runtime error #971"});
-  ASSERT_EQ(log.info.size(), 64u);
-  EXPECT_EQ(log.info.front(), "   Generate 'map63.htm' page\n");
+  EXPECT_TRUE(log.errors.empty());
+  ASSERT_EQ(log.info.size(), 65u);
+  EXPECT_EQ(log.info[0],
+            "   'map63.htm' - the pages stop at 64 levels: 2 items below it left out\n");
+  EXPECT_EQ(log.info[1], "   Generate 'map63.htm' page\n");
   EXPECT_EQ(log.info.back(), "   Generate 'map.htm' page\n");
   EXPECT_EQ(OutputList().size(), 64u);
   EXPECT_FALSE(fs::exists("map64.htm"));
-  EXPECT_THAT(ReadBytes("map63.htm"), HasSubstr("<A HREF=\"map64.htm\">L63</A>"));
+  EXPECT_THAT(ReadBytes("map63.htm"), HasSubstr("<LI><A HREF=\"L63.htm\">L63</A><BR>"));
 }
 
 // ---------------------------------------------------------------------------

@@ -38,11 +38,11 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
 }
 
 // The engine writes a relative output file into the current folder under
-// its last part alone: it is given the full path instead, its folder made.
+// its last part alone: it is given the full path instead. The engine makes
+// its folder, once the place is the project's or the user agreed to it.
 const char* FullOutputPath(const char* output_file, TextStore& texts) {
   if (output_file == nullptr || *output_file == '\0') return output_file;
   const QFileInfo file(QFile::decodeName(output_file));
-  QDir().mkpath(file.absolutePath());
   return texts.Keep(QFile::encodeName(file.absoluteFilePath()));
 }
 

@@ -14,6 +14,7 @@
 #include "core/progress.h"
 #include "core/signal_cleanup.h"
 #include "core/text_utils.h"
+#include "generate/output_files.h"
 #include "generate/schemes.h"
 #include "generate/site_map.h"
 #include "project/project.h"
@@ -259,6 +260,13 @@ VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags) {
 VELLUM_API int32_t VellumCleanUpOnSignals(void) {
   core::InstallSignalCleanup();
   return 1;
+}
+
+VELLUM_API int32_t VellumChooseOutput(const char* path) {
+  return Shielded(1, [&] {
+    generate::ChooseOutput(path);
+    return 1;
+  });
 }
 
 VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback) {

@@ -14,7 +14,7 @@ namespace vellum::core {
 namespace {
 
 constexpr std::size_t kPathCapacity = 4096;
-constexpr int kSlotCount = 2;
+constexpr int kSlotCount = 3;
 
 // A path a handler may read at any moment: it takes the path only while the
 // flag says the buffer holds a whole one.
@@ -53,10 +53,10 @@ void RemoveFolderInHandler(const char* folder) {
 void CleanUpAndRaise(int signal_number) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (noted[slot].whole == 0) continue;
-    if (slot == static_cast<int>(CleanupSlot::kTemporaryFolder)) {
-      RemoveFolderInHandler(noted[slot].path);
-    } else {
+    if (slot == static_cast<int>(CleanupSlot::kReplacement)) {
       unlink(noted[slot].path);
+    } else {
+      RemoveFolderInHandler(noted[slot].path);
     }
   }
   std::signal(signal_number, SIG_DFL);

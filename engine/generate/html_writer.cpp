@@ -5,6 +5,7 @@
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "generate/output_files.h"
 
 namespace vellum::generate {
 namespace {
@@ -43,7 +44,8 @@ std::string_view RelativeLink(bool relative, std::string_view url, const char* b
 
 HtmlWriter::HtmlWriter(int up_indent) : up_indent_(up_indent) {}
 
-HtmlWriter::HtmlWriter(core::TextFile& file, int up_indent) : file_(&file), up_indent_(up_indent) {
+HtmlWriter::HtmlWriter(core::TextFile& file, int up_indent, std::string name)
+    : file_(&file), up_indent_(up_indent), name_(std::move(name)) {
   buffer_.reserve(kFlushSize + kFlushSize / 4);
 }
 
@@ -76,7 +78,7 @@ bool HtmlWriter::Failed() {
   if (!store_failed_) return false;
   if (!failure_reported_) {
     failure_reported_ = true;
-    core::ReportErrorCode(core::ErrorCode::kWriteError);
+    ReportWriteError(name_);
   }
   return true;
 }

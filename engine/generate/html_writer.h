@@ -8,7 +8,8 @@
 // the pieces of the page head, the end of the BODY tag, the texts around the
 // map, the page end) are checked: a checked write fails once anything written
 // so far could not be stored, and the first such failure is reported as
-// "write error in the file". A failed checked write ends the page.
+// "write error in the file" with the file's name. A failed checked write
+// ends the page.
 #pragma once
 
 #include <optional>
@@ -65,8 +66,9 @@ class HtmlWriter {
  public:
   // Keeps the whole page in memory, readable through text().
   explicit HtmlWriter(int up_indent);
-  // Writes to file, which must stay open while the writer is used.
-  HtmlWriter(core::TextFile& file, int up_indent);
+  // Writes to file, which must stay open while the writer is used; name is
+  // the file as a write error names it.
+  HtmlWriter(core::TextFile& file, int up_indent, std::string name = {});
   HtmlWriter(const HtmlWriter&) = delete;
   HtmlWriter& operator=(const HtmlWriter&) = delete;
 
@@ -146,6 +148,7 @@ class HtmlWriter {
 
   core::TextFile* file_ = nullptr;
   int up_indent_ = 0;
+  std::string name_;
   std::string buffer_;
   // Where the UTF-8 declaration goes in buffer_ while the head is written
   // and no byte beyond ASCII has been; the buffer is not flushed meanwhile.

@@ -1,18 +1,13 @@
 #include "generate/page_writer.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "core/messages.h"
 #include "core/text_file.h"
 #include "core/text_utils.h"
 #include "generate/bodies.h"
-#include "project/project.h"
+#include "generate/output_files.h"
 
 namespace vellum::generate {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::string_view kStyleBlockA =
     "    <style type='text/css'>\n<!--\n\t.UL0 {color:#002964;}\n\t.CL0 {color:#002964;}\n"
@@ -92,23 +87,6 @@ BodyTag BodyTagOf(const Generation& generation) {
           .use_visited = generation.Has(VELLUM_GEN_USE_VISITED_COLOR)};
 }
 
-// The file that a page at file_path replaces, following a symbolic link so
-// that a page linked into another folder stays linked. None when the name
-// cannot be a page file: empty, or naming a folder or a device.
-std::optional<std::string> ReplacedFile(const std::string& file_path) {
-  if (*core::FileNamePart(file_path.c_str()) == '\0') return std::nullopt;
-  std::error_code error;
-  fs::path file = file_path;
-  fs::file_status status = fs::symlink_status(file, error);
-  if (fs::is_symlink(status)) {
-    file = fs::weakly_canonical(file, error);
-    if (error) return std::nullopt;
-    status = fs::status(file, error);
-  }
-  if (fs::exists(status) && !fs::is_regular_file(status)) return std::nullopt;
-  return file.string();
-}
-
 // The page's own place in the trail: its path in the form its branch pages
 // are linked in, so that "../" prefixes resolve alike. A page written under
 // an absolute path is linked by name from the pages beside it.
@@ -131,40 +109,26 @@ bool WritePage(Generation& generation, const MapItemList& list, const std::strin
   const SiteMapSettings& settings = generation.settings;
   const bool absolute = core::IsAbsolutePath(path.c_str());
   const int up_indent = absolute ? 0 : core::SeparatorCount(path);
-  const std::string file_path = absolute ? path : core::FileNamePart(path.c_str());
+  const std::string file_path = PageFileOf(path);
 
-  // The page replaces the file at its place only once it is complete: a
-  // failed page leaves the previous one (or nothing) behind.
-  const std::optional<std::string> replaced = ReplacedFile(file_path);
-  std::optional<core::FileReplacement> page;
-  if (replaced) page.emplace(*replaced, core::FileMode::kWriteText);
-  if (!page || !page->file().IsOpen()) {
-    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, file_path.c_str());
-    return false;
-  }
+  core::TextFile* file =
+      generation.files->Create(file_path, core::FileMode::kWriteText, OutputFiles::Kind::kPage);
+  if (file == nullptr) return false;
 
-  HtmlWriter out(page->file(), up_indent);
-  if (!out.WritePageHead(settings.Title, settings.HeadTags) || !WriteHeadBlock(out, generation) ||
-      !out.WriteBodyOpen(BodyTagOf(generation))) {
-    return false;
-  }
+  HtmlWriter out(*file, up_indent, file_path);
   if (level == 0) generation.crumbs[0].target = RootCrumbTarget(path, absolute);
-  if (!WriteBody(out, generation, list, level, path) ||
+  if (!out.WritePageHead(settings.Title, settings.HeadTags) || !WriteHeadBlock(out, generation) ||
+      !out.WriteBodyOpen(BodyTagOf(generation)) || !WriteBody(out, generation, list, level, path) ||
       !out.WritePageEnd(settings.TextBelow, generation.Has(VELLUM_GEN_PAGE_FOOTER)) ||
       !out.Flush()) {
+    generation.files->Fail();
     return false;
   }
-  if (!page->Commit()) {
-    core::ReportErrorCode(core::ErrorCode::kWriteError);
-    return false;
-  }
+  return generation.files->Finish(*file);
+}
 
-  project::NoteWrittenFile(file_path.c_str());
-  if (!generation.Has(VELLUM_GEN_NO_OUTPUT_LIST)) {
-    project::AddFile(project::TheProject(), file_path.c_str());
-  }
-  core::ReportInfo(core::FormatText("   Generate '%s' page\n", file_path.c_str()).c_str());
-  return true;
+std::string PageFileOf(const std::string& path) {
+  return core::IsAbsolutePath(path.c_str()) ? path : core::FileNamePart(path.c_str());
 }
 
 std::string NumberedPageName(std::string_view path, int number) {

@@ -19,6 +19,8 @@ namespace vellum::generate {
 // their branches as leaves.
 inline constexpr int kMaxPageLevels = 64;
 
+class OutputFiles;
+
 // One step of the paged list's trail of parent pages. A step without target
 // is written as its text alone.
 struct Crumb {
@@ -48,19 +50,25 @@ struct Generation {
   int page_counter = 0;
   // Index page: every linked item, sorted by name.
   std::vector<IndexEntry> index_entries{};
+  // Where the pages go; they are put in place together.
+  OutputFiles* files = nullptr;
 
   bool Has(uint32_t flag) const { return (flags & flag) != 0; }
   bool relative_links() const { return Has(VELLUM_GEN_RELATIVE_LINKS); }
   Font font() const;
 };
 
-// Writes the page of list at path. An absolute path is written as it is; a
-// relative one is written in the current folder under its last component,
-// and its links get one "../" per separator of the path. level is the page's
-// depth below the site map's first page. True when the page was written
-// whole; failures are reported (error 2, error 4) and
-// leave any earlier file at that place untouched.
+// Writes the page of list at path into generation.files. An absolute path
+// is written as it is; a relative one is written in the current folder under
+// its last component, and its links get one "../" per separator of the
+// path. level is the page's depth below the site map's first page. True
+// when the page was written whole; a failure (reported) fails the whole
+// generation.
 bool WritePage(Generation& generation, const MapItemList& list, const std::string& path, int level);
+
+// The file a page named path is written to: an absolute path as it is, a
+// relative one in the current folder under its last component.
+std::string PageFileOf(const std::string& path);
 
 // path with number inserted before the first "." of its file name (appended
 // when the name has none); number 0 gives path unchanged.

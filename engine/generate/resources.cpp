@@ -1,20 +1,15 @@
 #include "generate/resources.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
 #include "generate/schemes.h"
-#include "project/project.h"
 
 namespace vellum::generate {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string_view TextOrEmpty(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
@@ -46,13 +41,6 @@ std::string ImageFolderOf(const SiteMapSettings& settings) {
   return folder;
 }
 
-bool CopyFile(const std::string& source, const std::string& destination) {
-  std::error_code error;
-  // copy_file refuses to copy a file onto itself, so a picture that already
-  // lies in the image folder is left whole.
-  return fs::copy_file(source, destination, fs::copy_options::overwrite_existing, error);
-}
-
 // True when the name of the file at path ends in the extension of a picture
 // format that browsers show as a background.
 bool IsPictureFile(const char* path) {
@@ -66,73 +54,78 @@ bool IsPictureFile(const char* path) {
   });
 }
 
-// The two scripts of the script tree, beside the page.
-void CopyScripts(const SiteMapSettings& settings, bool register_files) {
+// Copies file of scheme's subfolder into dest_folder (the current folder
+// when empty) among files.
+void CopyResource(OutputFiles& files, const ImageScheme& scheme, const std::string& dest_folder,
+                  const char* file, const char* subfolder, OutputFiles::Kind kind) {
+  std::string source(TextOrEmpty(scheme.Folder));
+  source += TextOrEmpty(subfolder);
+  source += TextOrEmpty(file);
+  files.Copy(source, Join(dest_folder, TextOrEmpty(file)), kind);
+}
+
+// The two scripts of the script tree, beside the page. Registered under the
+// copy's path, in the form the page itself is registered in, so that an
+// upload finds them where they were copied to.
+void CopyScripts(const SiteMapSettings& settings, bool register_files, OutputFiles& files) {
   const std::string folder = PageFolderOf(settings);
   for (const char* script : {"tree0.js", "tree4.js"}) {
-    // Registered under the copy's path, in the form the page itself is
-    // registered in, so that an upload finds it where it was copied to.
-    if (register_files) project::AddFile(project::TheProject(), Join(folder, script).c_str());
-    CopyResource(BuiltInIcons(), folder.c_str(), script, kScriptFolder, nullptr);
+    CopyResource(files, BuiltInIcons(), folder, script, kScriptFolder,
+                 register_files ? OutputFiles::Kind::kRegistered : OutputFiles::Kind::kResource);
+  }
+}
+
+// The background picture, into the image folder. Its path comes from a
+// project file, which may be someone else's: any file but a picture (a key,
+// a document), or a file elsewhere on the disk, would be put into the site,
+// even when the name is a link to it.
+void CopyBackground(const char* background, const std::string& folder, OutputFiles& files) {
+  if (!IsPictureFile(background) || !IsPictureFile(ResolvedPath(background).c_str())) {
+    core::ReportInfo(
+        core::FormatText("'%s' - not a picture file, not copied\n", background).c_str());
+  } else if (files.MayCopyIntoSite(background)) {
+    files.Copy(background, Join(folder, core::FileNamePart(background)),
+               OutputFiles::Kind::kResource);
   }
 }
 
 }  // namespace
 
-bool CopyResource(const ImageScheme& scheme, const char* dest_folder, const char* file,
-                  const char* subfolder, const char* dest_name) {
-  std::string source(TextOrEmpty(scheme.Folder));
-  source += TextOrEmpty(subfolder);
-  source += TextOrEmpty(file);
-  return CopyFile(
-      source, Join(TextOrEmpty(dest_folder), dest_name != nullptr ? dest_name : TextOrEmpty(file)));
-}
-
 void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
-                   const std::vector<const SchemePicture*>& letters, bool register_files) {
+                   const std::vector<const SchemePicture*>& letters, bool register_files,
+                   OutputFiles& files) {
   const std::string folder = ImageFolderOf(settings);
-  std::error_code ignored;
-  auto make_folder = [&] {
-    if (!folder.empty()) fs::create_directories(folder, ignored);
-  };
   if (const char* background = settings.BackgroundImage;
       background != nullptr && *background != '\0') {
-    // The path comes from a project file, which may be someone else's: any
-    // file but a picture (a key, a document) would be put into the site.
-    if (IsPictureFile(background)) {
-      make_folder();
-      CopyFile(background, Join(folder, core::FileNamePart(background)));
-    } else {
-      core::ReportInfo(
-          core::FormatText("'%s' - not a picture file, not copied\n", background).c_str());
-    }
+    CopyBackground(background, folder, files);
   }
   if (scheme == nullptr) return;
   switch (settings.OutputType) {
     case VELLUM_OUTPUT_ICON_TREE:
     case VELLUM_OUTPUT_SCRIPT_TREE: {
-      make_folder();
       const int pictures = settings.OutputType == VELLUM_OUTPUT_ICON_TREE ? 2 : 5;
       for (int i = 0; i < pictures; ++i) {
         const SchemePicture* picture = PictureAt(scheme, i);
         if (picture == nullptr || picture->File == nullptr) continue;
-        CopyResource(*scheme, folder.c_str(), picture->File, kTreePictureFolder, nullptr);
         // The open folder and the open toggle appear only when the scripts
         // swap them in: no reference in the page leads an upload to them,
         // so they are registered like the scripts.
-        if (register_files && settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE &&
-            (i == 1 || i == 4)) {
-          project::AddFile(project::TheProject(), Join(folder, picture->File).c_str());
-        }
+        const bool registered = register_files &&
+                                settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE &&
+                                (i == 1 || i == 4);
+        CopyResource(files, *scheme, folder, picture->File, kTreePictureFolder,
+                     registered ? OutputFiles::Kind::kRegistered : OutputFiles::Kind::kResource);
       }
-      if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) CopyScripts(settings, register_files);
+      if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) {
+        CopyScripts(settings, register_files, files);
+      }
       break;
     }
     case VELLUM_OUTPUT_INDEX_PAGE:
-      make_folder();
       for (const SchemePicture* letter : letters) {
         if (letter->File != nullptr) {
-          CopyResource(*scheme, folder.c_str(), letter->File, kIndexPictureFolder, nullptr);
+          CopyResource(files, *scheme, folder, letter->File, kIndexPictureFolder,
+                       OutputFiles::Kind::kResource);
         }
       }
       break;

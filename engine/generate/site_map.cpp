@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "generate/output_files.h"
 #include "generate/resources.h"
 #include "generate/schemes.h"
 #include "generate/tree_walk.h"
@@ -30,21 +31,25 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
   static constexpr MapItemList kNoItems{0, nullptr};
   const MapItemList& items = params.Items != nullptr ? *params.Items : kNoItems;
   const SiteMapSettings& settings = params.Settings;
+  OutputFiles files(settings, items, flags);
   if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP) {
     // A file for search engines: no page frame, no pictures or scripts.
-    WriteXmlSitemap(settings, items, params.BasePath, flags);
+    if (WriteXmlSitemap(settings, items, params.BasePath, files)) files.Commit();
     return 1;
   }
 
-  Generation generation{.settings = settings, .base_path = params.BasePath, .flags = flags};
+  Generation generation{
+      .settings = settings, .base_path = params.BasePath, .flags = flags, .files = &files};
   generation.scheme = FindScheme(settings.OutputType, settings.SchemeName);
   if (settings.TopCrumbText != nullptr) generation.crumbs[0].text = settings.TopCrumbText;
   if (settings.OutputType == VELLUM_OUTPUT_INDEX_PAGE)
     generation.index_entries = IndexEntries(items);
 
-  WritePage(generation, items, settings.OutputFile != nullptr ? settings.OutputFile : "", 0);
-  CopyResources(settings, generation.scheme, generation.letters,
-                !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST));
+  if (WritePage(generation, items, settings.OutputFile != nullptr ? settings.OutputFile : "", 0)) {
+    CopyResources(settings, generation.scheme, generation.letters,
+                  !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST), files);
+    files.Commit();
+  }
   return 1;
 }
 

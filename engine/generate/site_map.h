@@ -11,9 +11,10 @@
 namespace vellum::generate {
 
 // Writes the site map of *params.Items (an absent list is an empty one) with
-// params' settings and the GenerateFlags flags, registers every page written
-// whole and copies its resources. Returns 1; failures are reported through
-// the callbacks.
+// params' settings and the GenerateFlags flags, copies its resources beside
+// it, and once every file is whole puts them all in place and registers
+// them (see OutputFiles); after a failure none is. Returns 1; failures are
+// reported through the callbacks.
 int GenerateSiteMap(const SiteMapParams& params, uint32_t flags);
 
 // Every item of the tree that has a URL, each before its children, sorted by

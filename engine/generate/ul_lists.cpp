@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "core/messages.h"
-#include "core/text_utils.h"
 #include "generate/bodies.h"
+#include "generate/output_files.h"
 #include "generate/tree_walk.h"
 
 namespace vellum::generate {
@@ -73,12 +73,12 @@ int ItemsBelowBranches(const MapItemList& list) {
   return counter.items;
 }
 
-// Links to the pages of the list's branches, writing each page on the way.
-// A branch page that fails does not stop this one.
+// Links to the pages of the list's branches, writing each page on the way,
+// until a page fails.
 void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& list, int level) {
   const SiteMapSettings& settings = generation.settings;
   const char* output_file = settings.OutputFile != nullptr ? settings.OutputFile : "";
-  for (int i = 0; i < list.Count; ++i) {
+  for (int i = 0; i < list.Count && !generation.files->failed(); ++i) {
     const MapItem& item = list.Items[i];
     if (!HasPage(item, level)) continue;
     const std::string page = NumberedPageName(output_file, ++generation.page_counter);
@@ -136,12 +136,9 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
   const Font font = generation.font();
   if (level + 1 == kMaxPageLevels) {
     if (const int left_out = ItemsBelowBranches(list); left_out > 0) {
-      const std::string page = core::IsAbsolutePath(page_path.c_str())
-                                   ? page_path
-                                   : std::string(core::FileNamePart(page_path.c_str()));
       core::ReportInfo(core::FormatText("   '%s' - the pages stop at %d levels: %d %s below it "
                                         "left out\n",
-                                        page.c_str(), kMaxPageLevels, left_out,
+                                        PageFileOf(page_path).c_str(), kMaxPageLevels, left_out,
                                         left_out == 1 ? "item" : "items")
                            .c_str());
     }

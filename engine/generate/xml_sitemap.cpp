@@ -11,9 +11,9 @@
 #include "core/messages.h"
 #include "core/text_file.h"
 #include "core/text_utils.h"
+#include "generate/output_files.h"
 #include "generate/page_writer.h"
 #include "generate/tree_walk.h"
-#include "project/project.h"
 #include "project/site_settings.h"
 
 namespace vellum::generate {
@@ -407,32 +407,28 @@ std::optional<std::string> Gzipped(std::string_view text) {
   return packed;
 }
 
-// Writes text to path (compressed when asked), then registers and announces
-// it as a page is.
-bool WriteMapFile(const std::string& path, std::string_view text, bool compressed, uint32_t flags) {
+// Writes text to path among files (compressed when asked); it is
+// registered and announced as a page is once every file is in place.
+bool WriteMapFile(const std::string& path, std::string_view text, bool compressed,
+                  OutputFiles& files) {
   std::optional<std::string> packed;
   if (compressed) {
     packed = Gzipped(text);
     if (!packed) {
       core::ReportMemoryOverflow();
+      files.Fail();
       return false;
     }
     text = *packed;
   }
-  core::FileReplacement file(path, core::FileMode::kWriteBinary);
-  if (!file.file().IsOpen()) {
-    core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path.c_str());
+  core::TextFile* file = files.Create(path, core::FileMode::kWriteBinary, OutputFiles::Kind::kPage);
+  if (file == nullptr) return false;
+  if (!file->Write(text)) {
+    ReportWriteError(path);
+    files.Fail();
     return false;
   }
-  if (!file.file().Write(text) || !file.Commit()) {
-    core::ReportErrorCode(core::ErrorCode::kWriteError);
-    return false;
-  }
-  project::NoteWrittenFile(path.c_str());
-  if ((flags & VELLUM_GEN_NO_OUTPUT_LIST) == 0)
-    project::AddFile(project::TheProject(), path.c_str());
-  core::ReportInfo(core::FormatText("   Generate '%s' page\n", path.c_str()).c_str());
-  return true;
+  return files.Finish(*file);
 }
 
 // The public address of the folder the map's files are written to: the
@@ -472,10 +468,9 @@ std::optional<std::vector<XmlSitemapEntry>> XmlSitemapEntries(const MapItemList&
 }
 
 bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
-                     const char* base_path, uint32_t flags) {
-  const std::string path = settings.OutputFile != nullptr ? settings.OutputFile : "";
+                     const char* base_path, OutputFiles& files) {
   const std::string file_path =
-      core::IsAbsolutePath(path.c_str()) ? path : core::FileNamePart(path.c_str());
+      PageFileOf(settings.OutputFile != nullptr ? settings.OutputFile : "");
   if (*core::FileNamePart(file_path.c_str()) == '\0') {
     core::ReportErrorCode(core::ErrorCode::kCantOpenFile, file_path.c_str());
     return false;
@@ -483,18 +478,18 @@ bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
   const std::optional<Plan> plan = PlanOf(items, base_path);
   if (!plan) return false;
   const bool compressed = EndsWithGz(file_path);
-  const std::vector<std::string> files = UrlSetFiles(plan->entries);
-  if (files.size() == 1) return WriteMapFile(file_path, files[0], compressed, flags);
+  const std::vector<std::string> parts = UrlSetFiles(plan->entries);
+  if (parts.size() == 1) return WriteMapFile(file_path, parts[0], compressed, files);
 
   // The parts first, so that the index never names a file that is missing.
   const std::string folder = PublicFolderOf(plan->site, file_path);
   std::vector<std::string> locations;
-  for (std::size_t i = 0; i < files.size(); ++i) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::string part = NumberedPageName(file_path, static_cast<int>(i + 1));
-    if (!WriteMapFile(part, files[i], compressed, flags)) return false;
+    if (!WriteMapFile(part, parts[i], compressed, files)) return false;
     locations.push_back(folder + core::FileNamePart(part.c_str()));
   }
-  return WriteMapFile(file_path, IndexFile(locations), compressed, flags);
+  return WriteMapFile(file_path, IndexFile(locations), compressed, files);
 }
 
 namespace testing {

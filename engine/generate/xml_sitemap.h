@@ -17,6 +17,8 @@
 
 namespace vellum::generate {
 
+class OutputFiles;
+
 // What one file of the map may hold at most: the protocol's 50,000
 // addresses and 50 MB before compression.
 struct XmlSitemapLimits {
@@ -36,13 +38,13 @@ struct XmlSitemapEntry {
 // its last component). Which addresses belong to the site, and where a page
 // on disk is published, come from the project's site settings (the base of
 // the last scan and the site's public address); base_path stands in for the
-// scan's base when the project has none. Every file written whole is
-// registered and announced as pages are (flags: GenerateFlags). A site on
-// disk without public address is refused with a report, and nothing is
-// written. False when something was refused or failed; failures are reported
-// through the callbacks.
+// scan's base when the project has none. The files are written among files,
+// as pages: they are registered and announced once in place. A site on disk
+// without public address is refused with a report, and nothing is written.
+// False when something was refused or failed; failures are reported through
+// the callbacks.
 bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
-                     const char* base_path, uint32_t flags);
+                     const char* base_path, OutputFiles& files);
 
 // The entries of the map of items, in tree order (each item before its
 // children), each public address once. Refused (with a report) for pages on

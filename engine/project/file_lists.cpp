@@ -171,10 +171,10 @@ void RemoveFile(Project& project, const char* text) {
 
 namespace {
 
-// The folders of the files this process wrote for the project.
-std::unordered_set<std::string>& WrittenFolders() {
-  static std::unordered_set<std::string> folders;
-  return folders;
+// The files this process wrote for the project, symbolic links resolved.
+std::unordered_set<std::string>& WrittenFiles() {
+  static std::unordered_set<std::string> files;
+  return files;
 }
 
 // The path with every symbolic link resolved; as given when it cannot be.
@@ -193,16 +193,23 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 
 void NoteWrittenFile(const char* path) {
   if (path == nullptr) return;
-  WrittenFolders().insert(Resolved(std::filesystem::absolute(path)).parent_path().string());
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (!error) WrittenFiles().insert(Resolved(absolute).string());
 }
 
-ProjectFolders::ProjectFolders(const Project& project)
-    : folders_(WrittenFolders().begin(), WrittenFolders().end()) {
+ProjectFolders::ProjectFolders(const Project& project) {
   std::error_code error;
   const std::filesystem::path folder =
       project.FilePath != nullptr ? std::filesystem::absolute(project.FilePath).parent_path()
                                   : std::filesystem::current_path(error);
   if (!error) folders_.push_back(Resolved(folder).string());
+}
+
+void ProjectFolders::Add(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+  if (!error) folders_.push_back(Resolved(absolute).string());
 }
 
 bool ProjectFolders::Hold(const char* path) const {
@@ -221,6 +228,7 @@ bool ProjectFolders::Hold(const char* path) const {
     if (added) resolved->second = Resolved(parent).string();
     file = (std::filesystem::path(resolved->second) / absolute.filename()).string();
   }
+  if (WrittenFiles().contains(file)) return true;
   for (const std::string& folder : folders_) {
     if (IsBelow(file, folder)) return true;
   }

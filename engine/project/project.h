@@ -65,20 +65,27 @@ void AddFile(Project& project, const char* text);
 void RemoveFile(Project& project, const char* text);
 
 // Notes a file that this process wrote for the project (a page or a
-// resource copied beside it): its folder is the project's own.
+// resource copied beside it), in a place the project's folder holds or that
+// the user agreed to: that file, and no other of its folder, is the
+// project's own.
 void NoteWrittenFile(const char* path);
 
-// The folders whose files a project publishes unasked: the folder of its
-// file (the current folder for a project not yet saved) and the folders of
-// the files noted with NoteWrittenFile, symbolic links resolved. A project
-// file is a document people pass around: what it lists elsewhere is not to
-// be published unasked.
+// The places whose files a project publishes unasked: the folder of its
+// file (the current folder for a project not yet saved), the files noted
+// with NoteWrittenFile and the folders added, symbolic links resolved. A
+// project file is a document people pass around: what it lists elsewhere
+// is not to be published, nor written, unasked.
 class ProjectFolders {
  public:
   explicit ProjectFolders(const Project& project);
 
+  // Holds the files below folder (absolute, or relative to the current
+  // folder) too: one that the user named or agreed to.
+  void Add(const std::string& folder);
+
   // True when path (a file of the site, absolute or relative to the current
-  // folder) lies, symbolic links resolved, below one of the folders.
+  // folder) is, symbolic links resolved, a noted file or lies below one of
+  // the folders.
   bool Hold(const char* path) const;
 
  private:

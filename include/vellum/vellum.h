@@ -401,7 +401,8 @@ typedef int32_t (*InfoCallback)(const char* text);
 /* Failures. The text is valid during the call only; the result is not used. */
 typedef int32_t (*ErrorCallback)(const char* text);
 /* A yes/no question (non-zero: yes). Asked by an upload before it sends a
- * file that lies outside the project's folder; without the callback the
+ * file that lies outside the project's folder, and by a generation before it
+ * writes there or copies a picture from there; without the callback the
  * answer is no. */
 typedef int32_t (*QuestionCallback)(const char* text);
 
@@ -500,10 +501,14 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
  * the GenerateFlags flags (VELLUM_GEN_), copies the pictures and scripts it
- * needs and registers the written files in the project's OutputList. Each
- * page written whole is announced through the info callback. Returns
- * non-zero, or 0 for a null params or Items; failures are reported through
- * the callbacks. */
+ * needs and registers the written files in the project's OutputList. All
+ * files are put in place together once every one is whole, and then each
+ * page is announced through the info callback; after a failure none is, and
+ * the files there before stay. A file the project reads (its project file,
+ * a page of its tree, its background picture) is never written over, and a
+ * place outside the project's folder (not named with VellumChooseOutput) is
+ * written only when the question callback says yes. Returns non-zero, or 0
+ * for a null params or Items; failures are reported through the callbacks. */
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and
@@ -543,6 +548,14 @@ VELLUM_API int32_t VellumStoreItem(const ItemStore* request, uint32_t flags);
  * replaces) before they end the process as they would have. For programs
  * that install no handlers of their own for these signals. Returns 1. */
 VELLUM_API int32_t VellumCleanUpOnSignals(void);
+
+/* Names path (relative to the current folder) as an output file that the
+ * user chose for this run, on a command line or in a dialog, not one read
+ * from a project file: HTMLGSiteMap writes a site map to that file, and its
+ * pages and pictures into its folder and the folders below it, without the
+ * question that a place outside the project's folder asks. A null path
+ * forgets every one named so far. Returns 1. */
+VELLUM_API int32_t VellumChooseOutput(const char* path);
 
 /* What a long engine call is doing: given to the progress callback before
  * each page a scan reads and before each file an upload handles. The record

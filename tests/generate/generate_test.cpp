@@ -21,6 +21,7 @@
 #include "core/text_utils.h"
 #include "generate/bodies.h"
 #include "generate/html_writer.h"
+#include "generate/output_files.h"
 #include "generate/page_writer.h"
 #include "generate/resources.h"
 #include "generate/schemes.h"
@@ -263,25 +264,6 @@ TEST(TreeMeasures, DepthAndExtraRowsPerItemInWalkOrder) {
   AppendChain(chain.list(), 200000);
   EXPECT_EQ(MaxDepth(chain.list()), 200000);
   EXPECT_EQ(CountExtraRows(chain.list(), kMaxIndentLevel - 1).size(), 200000u);
-}
-
-TEST(CopyResource, CopiesFromTheSchemeFolderUnderTheGivenName) {
-  InScratchDir here;
-  const ScratchDir& dir = here.dir();
-  dir.Write("scheme/img/a.gif", "GIF");
-  const std::string folder = dir / "scheme/", out = dir / "out";
-  fs::create_directory(out);
-  ImageScheme scheme{"blue", folder.c_str(), 1, 0, nullptr};
-  EXPECT_TRUE(CopyResource(scheme, out.c_str(), "a.gif", "img/", nullptr));
-  EXPECT_TRUE(CopyResource(scheme, out.c_str(), "a.gif", "img/", "b.gif"));
-  EXPECT_TRUE(CopyResource(scheme, "", "a.gif", "img/", nullptr));  // the current folder
-  EXPECT_EQ(FilesBelow(dir.path()), (Texts{"a.gif", "out/a.gif", "out/b.gif", "scheme/img/a.gif"}));
-  EXPECT_EQ(ReadBytes(dir / "out/b.gif"), "GIF");
-  EXPECT_FALSE(CopyResource(scheme, out.c_str(), "missing.gif", "img/", nullptr));
-  EXPECT_FALSE(CopyResource(scheme, (dir / "no/such").c_str(), "a.gif", "img/", nullptr));
-  // Onto itself: refused, and the picture stays whole.
-  EXPECT_FALSE(CopyResource(scheme, (dir / "scheme/img").c_str(), "a.gif", "img/", nullptr));
-  EXPECT_EQ(ReadBytes(dir / "scheme/img/a.gif"), "GIF");
 }
 
 // ---------------------------------------------------------------------------
@@ -626,12 +608,30 @@ TEST_F(Pages, AnAbsolutePageAndBackgroundsBesideThePage) {
   EXPECT_FALSE(fs::exists("/paper.gif"));
   Page("", Settings(VELLUM_OUTPUT_UL_LIST, "map.htm", &S::BackgroundImage, "stone.gif"));
   EXPECT_EQ(ReadBytes("stone.gif"), "STONE");
+  // Nor is a file that a picture's name links to, nor a picture from outside
+  // the project's folder that the user does not agree to copy.
+  ScratchDir elsewhere;
   const std::string key = here.dir().Write("secret/id_rsa", "KEY");
-  InstallMessageLog();
-  Page("", Settings(VELLUM_OUTPUT_UL_LIST, "web/map.htm", &S::BackgroundImage, key.c_str(),
-                    &S::ImageFolder, "img"));
-  EXPECT_FALSE(fs::exists("img/id_rsa"));
-  EXPECT_EQ(log.info.back(), "'" + key + "' - not a picture file, not copied\n");
+  fs::create_symlink(elsewhere.Write("private", "KEY"), "bg.png");
+  const std::string far = elsewhere.Write("far.png", "FAR");
+  fs::create_symlink(far, "near.png");
+  const std::string not_copied = "' - not a picture file, not copied\n";
+  const std::pair<std::string, Texts> rows[] = {
+      {key, {"'" + key + not_copied}},
+      {"bg.png", {"'bg.png" + not_copied}},
+      {"near.png", {}},
+  };
+  for (const auto& [background, info] : rows) {
+    InstallMessageLog();
+    Page("", Settings(VELLUM_OUTPUT_UL_LIST, "web/map.htm", &S::BackgroundImage, background.c_str(),
+                      &S::ImageFolder, "img"));
+    EXPECT_FALSE(fs::exists("img/" + std::string(core::FileNamePart(background.c_str()))));
+    Texts expected = info;
+    expected.push_back("   Generate 'map.htm' page\n");
+    EXPECT_EQ(log.info, expected);
+  }
+  EXPECT_EQ(log.errors, Texts{"'" + far + "' lies outside the project's folder: not copied"});
+  EXPECT_EQ(log.questions.size(), 1u);
 }
 
 // ---------------------------------------------------------------------------
@@ -650,39 +650,52 @@ TEST_F(Pages, AnOutputThatCannotBeCreatedIsReportedAndNotRegistered) {
                    "can't open file ''", "can't open file ''"}));
   EXPECT_TRUE(log.info.empty());
   EXPECT_TRUE(OutputList().empty());
-  EXPECT_EQ(ReadBytes("img/paper.gif"), "GIF");  // the resources are still copied
-  // A failed branch page does not stop the page linking it; its own branches
-  // are never reached, and the next branch is 2.
+  EXPECT_FALSE(fs::exists("img"));  // nor are the resources copied
+  // A failed branch page fails the pages written before it and those
+  // linking it alike: none is put in place.
   fs::create_directory("map1.htm");
   InstallMessageLog();
-  EXPECT_THAT(Page(kShop, Settings(VELLUM_OUTPUT_PAGED_UL_LIST, "map.htm")),
-              HasSubstr("<A HREF=\"map1.htm\">Products</A>"));
+  Generate(Settings(VELLUM_OUTPUT_PAGED_UL_LIST, "map.htm"), Tree(kShop).list());
   EXPECT_EQ(log.errors, Texts{"can't open file 'map1.htm'"});
-  EXPECT_EQ(OutputList(), (Texts{"map2.htm", "map.htm"}));
+  EXPECT_TRUE(OutputList().empty());
+  EXPECT_EQ(FilesBelow("."), (Texts{"file", "paper.gif"}));
 }
 
 // A file size limit makes the writes fail as a full disk would: for a small
-// page when it is closed, for a large one while it is being written. The
-// limit is lifted again so that the test's own files can be written.
-TEST_F(Pages, AWriteErrorKeepsThePreviousPage) {
-  std::string large;
+// page when it is closed, for a large one while it is being written, for a
+// branch page after another was written whole. The limit is lifted again so
+// that the test's own files can be written.
+TEST_F(Pages, AWriteErrorKeepsThePreviousPagesAndNamesTheFile) {
+  std::string large, branch = "Small\n  a -> a.htm\nLarge\n";
   for (int i = 0; i < 5000; ++i) large.append("Page ").append(std::to_string(i)) += " -> p.htm\n";
+  for (int i = 0; i < 100; ++i) branch.append("  Page ").append(std::to_string(i)) += " -> p.htm\n";
+  const struct {
+    std::string outline;
+    int type;
+    rlim_t limit;
+    const char* failed;
+  } rows[] = {
+      {kShop, VELLUM_OUTPUT_UL_LIST, 64, "map.htm"},
+      {large, VELLUM_OUTPUT_UL_LIST, 64, "map.htm"},
+      {branch, VELLUM_OUTPUT_PAGED_UL_LIST, 1000, "map2.htm"},
+  };
   signal(SIGXFSZ, SIG_IGN);
   rlimit limit{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
   const rlimit lifted = limit;
-  limit.rlim_cur = 64;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  for (const std::string& outline : {std::string(kShop), large}) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.failed);
     here.dir().Write("map.htm", "previous page");
     InstallMessageLog();
-    EXPECT_EQ(Page(outline.c_str(), Settings(VELLUM_OUTPUT_UL_LIST, "map.htm")), "previous page");
-    EXPECT_EQ(log.errors, Texts{"write error in the file"});
+    limit.rlim_cur = row.limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    EXPECT_EQ(Page(row.outline.c_str(), Settings(row.type, "map.htm")), "previous page");
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lifted), 0);
+    EXPECT_EQ(log.errors, Texts{std::string("write error in the file '") + row.failed + "'"});
     EXPECT_TRUE(log.info.empty());
     EXPECT_EQ(FilesBelow("."), Texts{"map.htm"});  // no partial page beside it
   }
   EXPECT_TRUE(OutputList().empty());
-  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lifted), 0);
 }
 
 // Branch pages stop at kMaxPageLevels levels: the pages of the last level
@@ -700,6 +713,96 @@ TEST_F(Pages, BranchPagesStopAtTheirLevelLimitAndSayWhatTheyLeaveOut) {
   EXPECT_EQ(OutputList().size(), 64u);
   EXPECT_FALSE(fs::exists("map64.htm"));
   EXPECT_THAT(ReadBytes("map63.htm"), HasSubstr("<LI><A HREF=\"L63.htm\">L63</A><BR>"));
+}
+
+// A project file may name any place. A page or picture outside the
+// project's folder is written, and its folder made, only when the user
+// named that output for this run or says yes, once a folder; a file the
+// project reads is never written over. Until then nothing is written.
+TEST_F(Pages, PlacesOutsideTheProjectOrReadByItAreWrittenOnlyWhenAllowed) {
+  ScratchDir elsewhere;
+  ASSERT_TRUE(project::Save(project::TheProject(), (here.dir() / "site.bpj").c_str()));
+  const std::string project_file = ReadBytes("site.bpj");
+  const std::string home = here.dir().Write("site/index.htm", "home");
+  here.dir().Write("paper.gif", "GIF");
+  fs::create_directory(elsewhere / "linked");
+  fs::create_directory_symlink(elsewhere / "linked", "linked");
+  const std::string outside = elsewhere / "new/map.htm";
+  const std::string chosen = elsewhere / "chosen/map.htm";
+  const std::string picture_outside = elsewhere / "named/../pics/paper.gif";
+  const auto refused = [](const std::string& path, const char* why) {
+    return Texts{"'" + path + "' " + why};
+  };
+  const struct {
+    std::string output;
+    const char* image_folder;
+    int answer;
+    bool named;
+    Texts errors;
+    std::size_t questions;
+    std::vector<std::string> written;  // beside the page
+  } rows[] = {
+      {elsewhere / "no/map.htm",
+       "",
+       0,
+       false,
+       refused(elsewhere / "no/map.htm", "lies outside the project's folder: not written"),
+       1,
+       {}},
+      {outside, "img", 1, false, {}, 1, {"map.htm", "img/paper.gif"}},
+      {chosen, "img", 0, true, {}, 0, {"map.htm", "img/paper.gif"}},
+      {elsewhere / "named/map.htm",
+       "../pics",
+       0,
+       true,
+       refused(picture_outside, "lies outside the project's folder: not written"),
+       1,
+       {}},
+      {"map.htm",
+       "linked",
+       0,
+       false,
+       refused("linked/paper.gif", "lies outside the project's folder: not written"),
+       1,
+       {}},
+      {here.dir() / "site.bpj",
+       "",
+       1,
+       false,
+       refused(here.dir() / "site.bpj", "is a file the project reads: not written over"),
+       0,
+       {}},
+      {home, "", 1, false, refused(home, "is a file the project reads: not written over"), 0, {}},
+      {here.dir() / "paper.gif",
+       "",
+       1,
+       false,
+       refused(here.dir() / "paper.gif", "is a file the project reads: not written over"),
+       0,
+       {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.output + " " + row.image_folder);
+    InstallMessageLog().answer = row.answer;
+    if (row.named) ChooseOutput(row.output.c_str());
+    Generate(Settings(VELLUM_OUTPUT_UL_LIST, row.output.c_str(), &S::BackgroundImage, "paper.gif",
+                      &S::ImageFolder, row.image_folder),
+             Tree("Home -> site/index.htm").list());
+    ChooseOutput(nullptr);
+    EXPECT_EQ(log.errors, row.errors);
+    EXPECT_EQ(log.questions.size(), row.questions);
+    const fs::path folder = fs::path(PageFileOf(row.output)).parent_path();
+    for (const std::string& file : row.written) EXPECT_TRUE(fs::exists(folder / file)) << file;
+  }
+  // Where the answer was no, no folder was made, and nothing written.
+  EXPECT_FALSE(fs::exists(elsewhere / "no"));
+  EXPECT_FALSE(fs::exists(elsewhere / "pics"));
+  EXPECT_TRUE(fs::is_empty(elsewhere / "linked"));
+  EXPECT_FALSE(fs::exists(elsewhere / "named/map.htm"));
+  EXPECT_FALSE(fs::exists("map.htm"));
+  EXPECT_EQ(ReadBytes("site.bpj"), project_file);
+  EXPECT_EQ(ReadBytes(home), "home");
+  EXPECT_EQ(ReadBytes("paper.gif"), "GIF");
 }
 
 // ---------------------------------------------------------------------------

@@ -77,15 +77,25 @@ const CommandText kCommands[] = {
      "Ctrl+C stops the scan: the project is not saved and the exit status is 130.\n"},
     {"generate",
      "usage: vellumark generate PROJECT [--type TYPE] [--output FILE] [--base-path PATH]\n"
+     "                          [--allow-outside]\n"
      "\n"
      "Writes the site map page with the project's settings, copies the pictures and\n"
      "scripts it needs beside it, registers the written files for upload and saves\n"
      "the project.\n"
      "  --type TYPE         layout for this run: ul, paged, icontree, scripttree, combo,\n"
      "                      index, table, or xml (the XML site map, below)\n"
-     "  --output FILE       page to write for this run\n"
+     "  --output FILE       page to write for this run, wherever it is\n"
      "  --base-path PATH    with relative-links on, links below PATH's folder are\n"
      "                      written relative to it\n"
+     "  --allow-outside     write where the project says even outside its folder\n"
+     "\n"
+     "Every file is written under a temporary name and all are put in place together\n"
+     "once each is whole: after a failure, or Ctrl+C, the files there before stay.\n"
+     "As a project file from someone else may name any place on the disk, the pages,\n"
+     "pictures and folders it names outside its own folder (and outside the folder\n"
+     "of --output) are not written, nor a background picture from there copied,\n"
+     "without --allow-outside; the project file and the files it reads (the pages of\n"
+     "its tree, its background picture) are never written over.\n"
      "\n"
      "The xml type writes the site map that search engines read (sitemaps.org): the\n"
      "public address of every page of the tree, once, with its time of change when\n"
@@ -110,13 +120,15 @@ const CommandText kCommands[] = {
      "  --lowercase         send references and file names in lower case\n"
      "  --skip-unchanged    skip files whose content matches the last upload\n"
      "  --compress          send pages compressed\n"
-     "A file that lies outside the project's folder (and outside the folders of the\n"
-     "pages this run generated) is not sent, as a project file from someone else may\n"
-     "name any file on the disk; --allow-outside sends such files too.\n"},
+     "A file that lies outside the project's folder (and is not one that this run\n"
+     "generated) is not sent, as a project file from someone else may name any file\n"
+     "on the disk; --allow-outside sends such files too.\n"},
     {"publish",
      "usage: vellumark publish PROJECT [generate options] [upload options]\n"
      "\n"
-     "generate, then upload, then save: what 'Generate Site Map And Upload' does.\n"},
+     "generate, then upload, then save: what 'Generate Site Map And Upload' does.\n"
+     "The files the generation wrote are sent unasked, wherever --output put them;\n"
+     "--allow-outside lets both steps go outside the project's folder.\n"},
     {"set",
      "usage: vellumark set PROJECT KEY=VALUE...\n"
      "\n"

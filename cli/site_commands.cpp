@@ -54,17 +54,22 @@ void Generate(ScriptItem& item, const GenerateOptions& options) {
   params.Settings = item.Body.SiteMap;
   params.Items = &item.Entries;
   if (options.type) params.Settings.OutputType = *options.type;
-  if (options.output) params.Settings.OutputFile = options.output->c_str();
+  // The output named on the command line is the user's own choice: the
+  // engine writes it (and makes its folders) without asking, as it does
+  // inside the project's folder. One the project names elsewhere is asked
+  // about, and the answer is no unless --allow-outside.
+  if (options.output) {
+    params.Settings.OutputFile = options.output->c_str();
+    VellumChooseOutput(options.output->c_str());
+  }
   if (options.base_path) params.BasePath = options.base_path->c_str();
   // A stored relative output file lies below the project's folder (the
   // current one): the engine is given its full path, as it writes a relative
-  // path's page into the current folder under its last part alone. The
-  // page's folder is made first, as a user asking for out/map.html expects.
+  // path's page into the current folder under its last part alone.
   std::string output;
   if (params.Settings.OutputFile != nullptr && *params.Settings.OutputFile != '\0') {
     std::error_code ignored;
     output = std::filesystem::absolute(params.Settings.OutputFile, ignored).string();
-    std::filesystem::create_directories(std::filesystem::path(output).parent_path(), ignored);
     params.Settings.OutputFile = output.c_str();
   }
   HTMLGSiteMap(&params, item.Flags);
@@ -235,6 +240,7 @@ int RunScan(Arguments& arguments) {
 int RunGenerate(Arguments& arguments) {
   const std::string path = arguments.Positional("PROJECT");
   const GenerateOptions options = TakeGenerateOptions(arguments);
+  if (arguments.Flag("allow-outside")) AnswerYes();
   arguments.ExpectEnd();
 
   const auto [project, item] = OpenSiteMap(path);

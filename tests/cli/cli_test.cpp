@@ -235,6 +235,41 @@ TEST_F(CliTest, GenerateAndPublishWriteAndSendTheSiteMap) {
                               "vellumark: [0-9]+ sent, [0-9]+ skipped, [1-9][0-9]* failed"));
 }
 
+// A project names where its pages go, and may be someone else's: a place
+// outside its folder is written only with --allow-outside or when named by
+// --output, and the project file itself never. publish then sends the page
+// it wrote there, but no other file of that folder unasked.
+TEST_F(CliTest, GenerateWritesOutsideTheProjectOnlyWhereTheUserSaysSo) {
+  ScratchDir elsewhere;
+  Succeed({"scan", "site.bpj", "--base", "site/index.html"});
+  const std::string outside = elsewhere / "keys/map.html";
+  Succeed({"set", "site.bpj", "output-file=" + outside});
+  const ProgramResult refused = Run({"generate", "site.bpj"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("'" + outside + "' lies outside the project's folder"));
+  EXPECT_FALSE(std::filesystem::exists(elsewhere / "keys"));
+  Succeed({"generate", "site.bpj", "--allow-outside"});
+  EXPECT_TRUE(std::filesystem::exists(outside));
+
+  Succeed({"set", "site.bpj", "output-file=site.bpj"});
+  const std::string project = Project();
+  const ProgramResult itself = Run({"generate", "site.bpj", "--allow-outside"});
+  EXPECT_EQ(itself.status, 1);
+  EXPECT_THAT(itself.err, HasSubstr("is a file the project reads: not written over"));
+  EXPECT_EQ(Project(), project);
+
+  const std::string key = elsewhere.Write("pages/id_rsa", "KEY"), bytes = Project();
+  dir_.Write("site.bpj", std::string(bytes).insert(bytes.find("[Common]\r\n") + 10,
+                                                   "AddFile=\"" + key + "\"\r\n"));
+  Succeed({"target", "site.bpj", "add", "--folder", "pub"});
+  const ProgramResult published =
+      Run({"publish", "site.bpj", "--output", elsewhere / "pages/map.html"});
+  EXPECT_EQ(published.status, 1);
+  EXPECT_THAT(published.err, HasSubstr("'" + key + "' lies outside the project's folder"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "pub/map.html"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "pub/id_rsa"));
+}
+
 // A scan that cannot start says so, exits 1 and leaves the project as it
 // was; a tab or line feed in a name (here a folder's) cannot break show's one
 // line an entry, nor can a control character in a title or a file name reach
@@ -391,6 +426,32 @@ TEST_F(CliTest, InterruptingAScanKeepsTheProjectAsItWas) {
   EXPECT_LT(server.Requests().size(), 3001u);
   // The lock was let go: the next command runs at once.
   Succeed({"show", "site.bpj"});
+}
+
+// Ctrl+C in the middle of a generation of many pages leaves neither a page
+// nor a temporary file behind.
+TEST_F(CliTest, AnInterruptedGenerateLeavesNothingBehind) {
+  for (int i = 0; i < 500; ++i) dir_.Write("many/d" + std::to_string(i) + "/p.html", "<p>");
+  Succeed({"scan", "site.bpj", "--folder", "many", "--quiet"});
+  const std::string out = dir_ / "out";
+  const pid_t generate =
+      StartVellumark({"generate", "site.bpj", "--type", "paged", "--output", out + "/map.html"},
+                     dir_.path().string(), dir_ / "gen.out", dir_ / "gen.err");
+  ASSERT_GT(generate, 0);
+  const auto staging = [&out] {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(out, error)) {
+      if (entry.path().filename().string().starts_with(".")) return true;
+    }
+    return false;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!staging() && std::chrono::steady_clock::now() < deadline) usleep(1000);
+  kill(generate, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(generate, &status, 0), generate);
+  EXPECT_TRUE(WIFSIGNALED(status)) << ReadBytes(dir_ / "gen.err");
+  EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 // On a terminal a scan shows how far it is, unless told to be quiet.

@@ -34,9 +34,9 @@ QString ProgramPath() {
 void PromptOnStandardError() {
   SetPromptHandler([](Prompt prompt, const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    return prompt == Prompt::kSaveChanges ? Answer::kCancel
-           : prompt == Prompt::kQuestion  ? Answer::kNo
-                                          : Answer::kOk;
+    return prompt == Prompt::kSaveChanges || prompt == Prompt::kSaveOver ? Answer::kCancel
+           : prompt == Prompt::kQuestion                                 ? Answer::kNo
+                                                                         : Answer::kOk;
   });
 }
 

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "shell/engine_link.h"
+#include "shell/prompts.h"
+
 namespace bramblel {
 
 QString ProjectSavePath(const QString& path) {
@@ -38,6 +41,8 @@ void Document::New() {
   Reset(HTMLprjClose(0));
   path_.clear();
   modified_ = true;
+  faults_.clear();
+  unread_ = false;
 }
 
 void Document::Open(const QString& path) {
@@ -45,17 +50,47 @@ void Document::Open(const QString& path) {
   const QFileInfo file(path);
   const QString absolute = file.absoluteFilePath();
   QDir::setCurrent(file.absolutePath());
-  Reset(HTMLprjOpen(QFile::encodeName(absolute).constData()));
+  faults_.clear();
+  {
+    CollectErrors errors;
+    RecordInfo info;
+    Reset(HTMLprjOpen(QFile::encodeName(absolute).constData()));
+    EndInfoLine();
+    faults_ = errors.errors;
+    // A fault of the file itself stops the reading at its line; any other
+    // word (a source page that is gone) is no loss.
+    for (const QString& line : info.lines) {
+      if (line.contains(QLatin1String("' - bad profect (line "))) faults_.append(line);
+    }
+  }
   path_ = absolute;
   modified_ = false;
+  unread_ = !faults_.isEmpty() && QFileInfo::exists(absolute);
 }
 
 bool Document::Save(const QString& path) {
   const QString target = QFileInfo(ProjectSavePath(path)).absoluteFilePath();
-  if (HTMLprjSave(QFile::encodeName(target).constData()) == nullptr) return false;
+  failure_.clear();
+  CollectErrors errors;
+  ForgetEngineFailure();
+  if (HTMLprjSave(QFile::encodeName(target).constData()) == nullptr) {
+    failure_ = errors.errors.join('\n');
+    const QString reason = EngineFailureReason();
+    if (!reason.isEmpty()) failure_ += QStringLiteral(" (%1)").arg(reason);
+    return false;
+  }
   path_ = target;
   modified_ = false;
+  unread_ = false;
   return true;
+}
+
+bool Document::WouldReplaceUnread(const QString& path) const {
+  if (!unread_) return false;
+  const QFileInfo target(ProjectSavePath(path));
+  const QFileInfo unread(path_);
+  return target.exists() && (target.absoluteFilePath() == path_ ||
+                             target.canonicalFilePath() == unread.canonicalFilePath());
 }
 
 QString Document::DisplayName() const { return path_.isEmpty() ? UntitledName() : path_; }

@@ -5,6 +5,7 @@
 #define BRAMBLEL_SHELL_DOCUMENT_H
 
 #include <QString>
+#include <QStringList>
 
 #include "vellum/vellum.h"
 
@@ -32,13 +33,21 @@ class Document {
   // modified, so closing it asks whether to save.
   void New();
   // Opens the project file at path, making its folder the current folder so
-  // that relative paths in the project resolve beside it. The engine reports
-  // what it could not read; the project then holds what it could, plus a
-  // site map.
+  // that relative paths in the project resolve beside it. What the engine
+  // could not read is kept in faults(); the project then holds what it
+  // could, plus a site map.
   void Open(const QString& path);
   // Saves the project under ProjectSavePath(path). Returns false when the
-  // engine could not write it whole (it has said why).
+  // engine could not write it whole; failure() then says why.
   bool Save(const QString& path);
+
+  // The engine's messages about the file the last Open could not read.
+  const QStringList& faults() const { return faults_; }
+  // Whether saving under path would write over a file that exists and was
+  // not read whole: what the project did not read from it would be lost.
+  bool WouldReplaceUnread(const QString& path) const;
+  // Why the last Save failed: the engine's words, and the system's reason.
+  const QString& failure() const { return failure_; }
 
   Project* project() const { return project_; }
   ScriptItem* SiteMap() const { return SiteMapItem(project_); }
@@ -55,6 +64,9 @@ class Document {
   Project* project_ = nullptr;
   QString path_;
   bool modified_ = false;
+  QStringList faults_;
+  bool unread_ = false;  // the file at path_ holds more than was read
+  QString failure_;
 };
 
 }  // namespace bramblel

@@ -1,6 +1,9 @@
 #include "shell/engine_link.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include "shell/prompts.h"
 
@@ -13,17 +16,44 @@ std::function<void(const QString&)>& StatusSink() {
   return sink;
 }
 
+// The line the engine is sending in pieces, up to its line feed.
+QByteArray& PendingLine() {
+  static QByteArray line;
+  return line;
+}
+
+// The system's error number when the engine last reported a failure.
+int& LastErrorNumber() {
+  static int number = 0;
+  return number;
+}
+
+void Deliver(const QByteArray& line) {
+  const QString text = QString::fromUtf8(line).trimmed();
+  if (!text.isEmpty() && StatusSink()) StatusSink()(text);
+}
+
 int32_t ShowInfo(const char* text) {
-  if (StatusSink()) StatusSink()(QString::fromUtf8(text));
+  QByteArray& pending = PendingLine();
+  pending += text;
+  qsizetype end;
+  while ((end = pending.indexOf('\n')) >= 0) {
+    const QByteArray line = pending.left(end);
+    pending.remove(0, end + 1);
+    Deliver(line);
+  }
   return 1;
 }
 
 int32_t ShowError(const char* text) {
+  LastErrorNumber() = errno;
+  EndInfoLine();
   Ask(Prompt::kError, QString::fromUtf8(text));
   return 1;
 }
 
 int32_t AskQuestion(const char* text) {
+  EndInfoLine();
   return Ask(Prompt::kQuestion, QString::fromUtf8(text)) == Answer::kYes ? 1 : 0;
 }
 
@@ -36,6 +66,18 @@ EngineConfig* StartEngine(const QString& program_path) {
 
 void SetStatusSink(std::function<void(const QString&)> sink) { StatusSink() = std::move(sink); }
 
+void EndInfoLine() {
+  if (PendingLine().isEmpty()) return;
+  Deliver(std::exchange(PendingLine(), QByteArray()));
+}
+
+void ForgetEngineFailure() { LastErrorNumber() = 0; }
+
+QString EngineFailureReason() {
+  const int number = LastErrorNumber();
+  return number == 0 ? QString() : QString::fromLocal8Bit(std::strerror(number));
+}
+
 RecordInfo::RecordInfo() : outer_(StatusSink()) {
   StatusSink() = [this](const QString& line) {
     lines.append(line);
@@ -43,6 +85,9 @@ RecordInfo::RecordInfo() : outer_(StatusSink()) {
   };
 }
 
-RecordInfo::~RecordInfo() { StatusSink() = std::move(outer_); }
+RecordInfo::~RecordInfo() {
+  EndInfoLine();
+  StatusSink() = std::move(outer_);
+}
 
 }  // namespace bramblel

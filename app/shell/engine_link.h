@@ -1,6 +1,6 @@
 // The engine's three callbacks as the window program answers them: progress
 // lines go to the status bar, failures to an OK box, questions to a Yes/No
-// box.
+// box. The engine may send a line in pieces: the status bar gets it whole.
 #ifndef BRAMBLEL_SHELL_ENGINE_LINK_H
 #define BRAMBLEL_SHELL_ENGINE_LINK_H
 
@@ -18,11 +18,23 @@ namespace bramblel {
 EngineConfig* StartEngine(const QString& program_path);
 
 // Where the engine's progress lines are shown (the main window's status
-// bar); null shows them nowhere.
+// bar), each line whole and without its surrounding blanks; null shows them
+// nowhere.
 void SetStatusSink(std::function<void(const QString&)> sink);
 
+// Ends the line the engine is sending: a text without a line feed that an
+// engine call left is a line of its own once the call returns. An error or
+// a question ends it too.
+void EndInfoLine();
+
+// The system's words for the failure the engine last reported (for
+// instance "Permission denied"); empty when none was reported since
+// ForgetEngineFailure or the system gave no reason.
+void ForgetEngineFailure();
+QString EngineFailureReason();
+
 // While it lives, the engine's progress lines are also kept in lines (they
-// still reach the status bar).
+// still reach the status bar); the line in progress at its end is ended.
 class RecordInfo {
  public:
   RecordInfo();

@@ -6,10 +6,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -116,8 +116,10 @@ MainWindow::MainWindow(EngineConfig* config, const QString& program_path, QWidge
   CreateStatusBar();
   connect(view_->Style(), &StylePage::PreviewRequested, this, &MainWindow::OnPreview);
   connect(view_->Map(), &MapPage::WizardRequested, this, &MainWindow::OnLayoutWizard);
+  ClearStatus();
   SetStatusSink([this](const QString& line) {
-    statusBar()->showMessage(line);
+    ShowStatus(line);
+    // The engine holds the event loop while it works.
     statusBar()->repaint();
   });
 }
@@ -210,8 +212,25 @@ void MainWindow::CreateToolBar() {
   connect(shown, &QAction::toggled, bar, &QWidget::setVisible);
 }
 
+QString MainWindow::StatusText() const { return status_.isEmpty() ? tr("Ready") : status_; }
+
+void MainWindow::ShowStatus(const QString& text) {
+  status_ = text;
+  statusBar()->showMessage(StatusText());
+}
+
+bool MainWindow::event(QEvent* event) {
+  // A command's prompt shows while its menu item is highlighted; then the
+  // message comes back.
+  if (event->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    statusBar()->showMessage(tip.isEmpty() ? StatusText() : tip);
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
 void MainWindow::CreateStatusBar() {
-  statusBar()->addWidget(new QLabel(tr("Ready")));
   QAction* shown = Action("ViewStatusBar");
   shown->setCheckable(true);
   shown->setChecked(true);
@@ -242,6 +261,7 @@ void MainWindow::NewProject() {
 }
 
 void MainWindow::OpenProject(const QString& path) {
+  ClearStatus();
   document_.Open(path);
   if (QFileInfo::exists(document_.path())) {
     recent_.Add(document_.path());
@@ -250,15 +270,58 @@ void MainWindow::OpenProject(const QString& path) {
   }
   UpdateRecentMenu();
   ShowDocument();
+  const QStringList& faults = document_.faults();
+  if (faults.isEmpty()) return;
+  if (QFileInfo::exists(document_.path())) {
+    Ask(Prompt::kError, tr("%1 could not be read whole:\n%2\n\nThe window shows what was read "
+                           "before the fault. Saving over the file would lose the rest of it: "
+                           "use Save As to keep it as it is.")
+                            .arg(document_.path(), faults.join('\n')));
+  } else {
+    Ask(Prompt::kError, faults.join('\n'));
+  }
 }
 
 bool MainWindow::SaveProject(const QString& path) {
   if (ScriptItem* item = document_.SiteMap()) StorePages(*view_, *item);
-  if (!document_.Save(path)) return false;
+  ClearStatus();
+  if (document_.WouldReplaceUnread(path)) {
+    const QString text = tr("%1 was not read whole when it was opened:\n%2\n\nSaving over it "
+                            "writes only what the window shows: the rest of the file is lost.")
+                             .arg(document_.path(), document_.faults().join('\n'));
+    switch (Ask(Prompt::kSaveOver, text)) {
+      case Answer::kYes:
+        break;
+      case Answer::kNo:
+        return OnSaveAs();
+      default:
+        return false;
+    }
+  }
+  if (!document_.Save(path)) {
+    const QString reason =
+        document_.failure().isEmpty() ? tr("the file could not be written") : document_.failure();
+    const QString text = tr("The project was not saved to %1:\n%2\n\nSave it under another name?")
+                             .arg(QFileInfo(ProjectSavePath(path)).absoluteFilePath(), reason);
+    return Ask(Prompt::kQuestion, text) == Answer::kYes && OnSaveAs();
+  }
   recent_.Add(document_.path());
   UpdateRecentMenu();
-  ShowDocument();
+  // The pages show what was saved: filling them again would lose the
+  // tree's expanded branches and its selection.
+  ShowTitle();
   return true;
+}
+
+bool MainWindow::SaveProjectAs(const QString& chosen) {
+  // The file dialog asked about the name as typed, not the one saved.
+  const QString target = ProjectSavePath(chosen);
+  if (target != chosen && QFileInfo::exists(target) &&
+      Ask(Prompt::kQuestion, tr("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QFileInfo(target).absoluteFilePath())) != Answer::kYes) {
+    return false;
+  }
+  return SaveProject(chosen);
 }
 
 bool MainWindow::MaybeSave() {
@@ -283,10 +346,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-void MainWindow::ShowDocument() {
+void MainWindow::ShowTitle() {
   const QString name = document_.path().isEmpty() ? Document::UntitledName()
                                                   : QFileInfo(document_.path()).fileName();
   setWindowTitle(tr("%1 - %2").arg(name, QApplication::applicationDisplayName()));
+}
+
+void MainWindow::ShowDocument() {
+  ShowTitle();
   if (ScriptItem* item = document_.SiteMap()) {
     FillPages(*view_, *document_.project(), *item);
   }
@@ -304,7 +371,9 @@ void MainWindow::EditFocused(const char* slot) {
 }
 
 void MainWindow::OnNew() {
-  if (MaybeSave()) NewProject();
+  if (!MaybeSave()) return;
+  ClearStatus();
+  NewProject();
 }
 
 void MainWindow::OnOpen() {
@@ -323,23 +392,35 @@ bool MainWindow::OnSaveAs() {
       document_.path().isEmpty() ? Document::UntitledName() : document_.path();
   const QString path =
       QFileDialog::getSaveFileName(this, tr("Save As"), suggested, tr("All Files (*)"));
-  return !path.isEmpty() && SaveProject(path);
+  return !path.isEmpty() && SaveProjectAs(path);
 }
 
 void MainWindow::OnOpenRecent(const QString& path) {
   if (MaybeSave()) OpenProject(path);
 }
 
-void MainWindow::OnGenerate(bool upload) { RunGenerate(*view_, document_, upload); }
+void MainWindow::OnGenerate(bool upload) {
+  ClearStatus();
+  RunGenerate(*view_, document_, upload);
+}
 
-void MainWindow::OnPreview() { RunPreview(*view_, document_, config_); }
+void MainWindow::OnPreview() {
+  RunPreview(*view_, document_, config_);
+  // The temporary file is no place of the user's.
+  ClearStatus();
+}
 
 void MainWindow::OnLayoutWizard() {
   switch (RunLayoutWizard(*view_, document_, config_, this)) {
     case ScanOutcome::kCancelled:
-      statusBar()->showMessage(tr("Scan cancelled: the site map is as it was."));
+      ShowStatus(tr("Scan cancelled: the site map is as it was."));
       break;
     case ScanOutcome::kScanned:
+      ShowStatus(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()));
+      break;
+    case ScanOutcome::kFailed:
+      ShowStatus(tr("The scan could not start: the site map is as it was."));
+      break;
     case ScanOutcome::kNotRun:
       break;
   }

@@ -28,9 +28,13 @@ class MainWindow : public QMainWindow {
   // The two ways a session starts: a new project, or the project file given.
   void NewProject();
   void OpenProject(const QString& path);
-  // Saves under path (".bpj" appended where needed). Returns false when the
-  // project was not written.
+  // Saves under path (".bpj" appended where needed). Over a file that was
+  // not read whole it asks first; a failure is told with its reason and
+  // offers Save As. Returns false when the project was not written.
   bool SaveProject(const QString& path);
+  // Save As to the name the user chose: the file that the appended ".bpj"
+  // names is replaced only when the user agrees.
+  bool SaveProjectAs(const QString& chosen);
   // The close prompt: stores the pages and, when the project has unsaved
   // changes, asks whether to save them. Returns false when the user cancels.
   bool MaybeSave();
@@ -42,8 +46,13 @@ class MainWindow : public QMainWindow {
   // objectName of each action).
   QAction* Action(const QString& name) const;
 
+  // The status bar's one message: the last line of the command that ran,
+  // or "Ready" when none holds.
+  QString StatusText() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void CreateActions();
@@ -51,7 +60,10 @@ class MainWindow : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void UpdateRecentMenu();
+  void ShowTitle();
   void ShowDocument();
+  void ShowStatus(const QString& text);
+  void ClearStatus() { ShowStatus(QString()); }
   void EditFocused(const char* slot);
 
   void OnNew();
@@ -72,6 +84,7 @@ class MainWindow : public QMainWindow {
   QMenu* file_menu_ = nullptr;
   QAction* recent_anchor_ = nullptr;
   QVector<QAction*> recent_actions_;
+  QString status_;  // empty: "Ready"
 };
 
 }  // namespace bramblel

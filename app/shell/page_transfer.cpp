@@ -151,13 +151,52 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
   SiteMapParams params{};
   params.Settings = collected.settings;
   params.Items = &item->Entries;
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  HTMLGSiteMap(&params, collected.flags);
-  QGuiApplication::restoreOverrideCursor();
-  Ask(Prompt::kNotice, GenerateMessage(output_file, QDir::currentPath()));
+  QStringList errors;
+  bool written = false;
+  {
+    CollectErrors failures;
+    RecordInfo lines;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    HTMLGSiteMap(&params, collected.flags);
+    QGuiApplication::restoreOverrideCursor();
+    EndInfoLine();
+    errors = failures.errors;
+    // The engine announces the pages once they are all in place, and none
+    // after a failure.
+    for (const QString& line : lines.lines) {
+      written |=
+          line.startsWith(QLatin1String("Generate '")) && line.endsWith(QLatin1String("' page"));
+    }
+  }
+  if (!written) {
+    if (errors.isEmpty()) errors.append(QObject::tr("No file was written."));
+    Ask(Prompt::kError,
+        QObject::tr("The site map was not generated.\n\n%1").arg(errors.join('\n')));
+    return false;
+  }
+  QString message = GenerateMessage(output_file, QDir::currentPath());
+  if (!errors.isEmpty()) message += QLatin1String("\n\n") + errors.join('\n');
+  Ask(errors.isEmpty() ? Prompt::kNotice : Prompt::kError, message);
 
   if (upload) Upload(*document.project(), view.window());
   return true;
+}
+
+QString ScanSummary(const MapItemList& tree, int broken_links) {
+  int pages = 0;
+  std::vector<const MapItemList*> lists{&tree};
+  while (!lists.empty()) {
+    const MapItemList* list = lists.back();
+    lists.pop_back();
+    pages += list->Count;
+    for (int i = 0; i < list->Count; ++i) lists.push_back(&list->Items[i].Children);
+  }
+  const QString found =
+      pages == 1 ? QObject::tr("1 page found") : QObject::tr("%1 pages found").arg(pages);
+  const QString broken = broken_links == 0   ? QObject::tr("no broken links")
+                         : broken_links == 1 ? QObject::tr("1 broken link")
+                                             : QObject::tr("%1 broken links").arg(broken_links);
+  return QObject::tr("Scan finished: %1, %2.").arg(found, broken);
 }
 
 QString UploadSummary(const Project& project, const QStringList& errors) {
@@ -196,6 +235,7 @@ QString RunPreview(FormView& view, Document& document, const EngineConfig* confi
   params.Settings = collected.settings;
   params.Items = &item->Entries;
   HTMLGSiteMap(&params, collected.flags);
+  EndInfoLine();
   QGuiApplication::restoreOverrideCursor();
   QDesktopServices::openUrl(QUrl::fromLocalFile(preview));
   return preview;
@@ -231,11 +271,13 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   const int scanned =
       progress.Run([&params, &answers] { return HTMLgenSiteMap(&params, ScanFlags(answers)); });
   QGuiApplication::restoreOverrideCursor();
+  EndInfoLine();
   if (progress.Cancelled() && VellumLastCallStopped()) return ScanOutcome::kCancelled;
-  if (scanned != 0) document.project()->Modified = 1;
-  view.Map()->Fill(document.project(), item);
   // A scan that could not read its base has said so in an error message.
-  if (scanned != 0 && VellumBrokenLinkCount() > 0) {
+  if (scanned == 0) return ScanOutcome::kFailed;
+  document.project()->Modified = 1;
+  view.Map()->Fill(document.project(), item);
+  if (VellumBrokenLinkCount() > 0) {
     BrokenLinksDialog broken(LastScanBrokenLinks(), parent);
     broken.exec();
   }

@@ -46,8 +46,9 @@ QString PreviewPath(const char* output_file, const char* temp_folder);
 
 // Generates the site map page, tells where it went and, with upload,
 // publishes the project's files to every target with a progress window
-// that can stop it, then tells what went where. Returns false when the
-// project has no site map.
+// that can stop it, then tells what went where. A generate that wrote no
+// page tells why instead, and uploads nothing. Returns false when the
+// project has no site map or no page was written.
 bool RunGenerate(FormView& view, Document& document, bool upload);
 // Writes a preview into the temporary folder, registering nothing, and asks
 // the desktop to open it. Returns the preview's path, empty without a site map.
@@ -57,8 +58,13 @@ QString RunPreview(FormView& view, Document& document, const EngineConfig* confi
 // errors reported meanwhile list the files that failed and why.
 QString UploadSummary(const Project& project, const QStringList& errors);
 
-// How a Layout Wizard run ended.
-enum class ScanOutcome { kNotRun, kScanned, kCancelled };
+// How a Layout Wizard run ended: not run (the wizard was cancelled),
+// scanned, cancelled during the scan, or a scan that could not start.
+enum class ScanOutcome { kNotRun, kScanned, kCancelled, kFailed };
+
+// The status line after a scan: the pages of tree (every node) and the
+// links the scan could not read.
+QString ScanSummary(const MapItemList& tree, int broken_links);
 
 // Shows the Layout Wizard over parent and, when the user finishes it, scans
 // the site into the site map's tree with a progress window that can stop

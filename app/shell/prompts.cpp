@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace bramblel {
 
@@ -27,12 +28,19 @@ Answer ShowBox(Prompt prompt, const QString& text) {
       buttons = Box::Yes | Box::No;
       break;
     case Prompt::kSaveChanges:
+    case Prompt::kSaveOver:
       icon = Box::Warning;
       buttons = Box::Yes | Box::No | Box::Cancel;
       break;
   }
   Box box(icon, QApplication::applicationDisplayName(), text, buttons,
           QApplication::activeWindow());
+  if (prompt == Prompt::kSaveOver) {
+    // Saving over a file loses what it holds: the safe choice comes first.
+    box.button(Box::Yes)->setText(QApplication::translate("prompts", "&Save Over It"));
+    box.button(Box::No)->setText(QApplication::translate("prompts", "Save &As..."));
+    box.setDefaultButton(Box::No);
+  }
   // Texts come from files and pages: never read them as markup.
   box.setTextFormat(Qt::PlainText);
   // A question in the middle of a long engine call shows the plain pointer.

@@ -14,6 +14,7 @@ enum class Prompt {
   kError,        // OK, with a warning sign
   kQuestion,     // Yes, No
   kSaveChanges,  // Yes, No, Cancel
+  kSaveOver,     // Save (yes), Save As (no), Cancel
 };
 
 enum class Answer { kOk, kYes, kNo, kCancel };

@@ -234,6 +234,11 @@ class DialogsTest : public QObject {
              "Cancelled: 5 files not sent.");
     window.Action("GenerateAndUpload")->trigger();
     QCOMPARE(Counts(prompts.shown.last()), (std::array<int, 3>{5, 2, 0}));
+    // The engine's pieces of one line make one status line.
+    QVERIFY2(QRegularExpression("^'/[^']+' - Upload successful$")
+                 .match(window.StatusText())
+                 .hasMatch(),
+             qPrintable(window.StatusText()));
     for (int i = 0; i < 6; ++i) {
       const QString name = QStringLiteral("page%1.html").arg(i);
       QVERIFY2(QFile::exists(server_root.filePath(name)), qPrintable(name));

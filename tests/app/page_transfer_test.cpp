@@ -296,22 +296,40 @@ class PageTransferTest : public QObject {
   }
 
   // Generate writes the page where the message says, a relative output file
-  // below the current folder, and registers it.
+  // below the current folder, and registers it; a generate that fails says
+  // so instead.
+  void GenerateWritesThePageAndSaysWhere_data() {
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("written") << "out/map.html" << true;
+    QTest::newRow("below a file") << "blocker/map.html" << false;
+  }
   void GenerateWritesThePageAndSaysWhere() {
+    QFETCH(QString, output);
+    QFETCH(bool, written);
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir_.path());
+    QFile blocker(dir_.filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     Document document;
     document.New();
     FormView view(config_);
     FillPages(view, *document.project(), *document.SiteMap());
-    view.Layout()->OutputFile()->setText("out/map.html");
+    view.Layout()->OutputFile()->setText(output);
     Prompts prompts;
-    QVERIFY(RunGenerate(view, document, false));
+    QCOMPARE(RunGenerate(view, document, false), written);
     QDir::setCurrent(previous);
-    const QString page = QDir(dir_.path()).filePath("out/map.html");
-    QVERIFY(QFile::exists(page));
-    QCOMPARE(prompts.shown, QStringList{"Generate site map '" + page + "'"});
-    QCOMPARE(document.project()->AddedCount, 1);
+    const QString page = QDir(dir_.path()).filePath(output);
+    QCOMPARE(QFile::exists(page), written);
+    QCOMPARE(prompts.shown.size(), 1);
+    if (written) {
+      QCOMPARE(prompts.shown[0], "Generate site map '" + page + "'");
+    } else {
+      QVERIFY2(prompts.shown[0].startsWith("The site map was not generated.\n\n"),
+               qPrintable(prompts.shown[0]));
+    }
+    QCOMPARE(document.project()->AddedCount, written ? 1 : 0);
   }
 
   // Preview writes the file name into the temporary folder, registers

@@ -1,12 +1,16 @@
 // The main window's project life cycle, driven as a user drives it, and the
 // program started as a user starts it.
 #include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QUrl>
 
 #include "app_fixture.h"
 #include "core/map_item_list.h"
@@ -15,6 +19,7 @@
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "pages/page_content_page.h"
+#include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
 
@@ -113,13 +118,66 @@ class ShellTest : public QObject {
     QCOMPARE(ReadFile(path).contains("Renamed"), saved);
   }
 
+  // Saving what a user would lose asks first: a file that was not read
+  // whole, a file that the appended extension names; a failed save says
+  // why and offers Save As.
+  void SaveThatWouldLoseWorkAsksFirst_data() {
+    QTest::addColumn<QString>("name");  // as chosen in Save As
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("told");
+    const QString unread = "was not read whole when it was opened:\n";
+    const QString exists = "already exists.\nDo you want to replace it?";
+    QTest::newRow("unread, cancel")
+        << "site.bpj" << true << int(Answer::kCancel) << false << unread;
+    QTest::newRow("unread, save over") << "site.bpj" << true << int(Answer::kYes) << true << unread;
+    QTest::newRow("unread, another name") << "other" << true << int(Answer::kCancel) << true << "";
+    QTest::newRow("extension added, no") << "site" << false << int(Answer::kNo) << false << exists;
+    QTest::newRow("extension added, yes") << "site" << false << int(Answer::kYes) << true << exists;
+    QTest::newRow("no such folder")
+        << "gone/site" << false << int(Answer::kNo) << false << "Save it under another name?";
+  }
+  void SaveThatWouldLoseWorkAsksFirst() {
+    QFETCH(QString, name);
+    QFETCH(bool, damaged);
+    QFETCH(int, answer);
+    QFETCH(bool, saved);
+    QFETCH(QString, told);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("site.bpj");
+    const QByteArray before = WriteProject(path, damaged);
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    Prompts prompts;
+    prompts.answer = static_cast<Answer>(answer);
+    window.OpenProject(path);
+    if (damaged) {
+      QCOMPARE(prompts.shown.size(), 1);
+      QVERIFY2(prompts.shown[0].contains("could not be read whole:\n'" + path +
+                                         "' - bad profect (line "),
+               qPrintable(prompts.shown[0]));
+      QCOMPARE(window.document().project()->Items[0].Entries.Count, 1);
+    }
+    prompts.shown.clear();
+    window.View()->PageContent()->Title()->setText("Changed");
+    QCOMPARE(window.SaveProjectAs(dir.filePath(name)), saved);
+    const QString target = dir.filePath(ProjectSavePath(name));
+    QCOMPARE(ReadFile(target).contains("Changed"), saved);
+    if (target != path) QCOMPARE(ReadFile(path), before);
+    QCOMPARE(prompts.shown.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty()) QVERIFY2(prompts.shown[0].contains(told), qPrintable(prompts.shown[0]));
+    if (name.startsWith("gone/")) QVERIFY(prompts.shown[0].contains("(No such file or directory)"));
+  }
+
   // A name being typed on the Map page is not lost: switching tabs and
-  // saving write it into its node first.
+  // saving write it into its node first. Saving keeps the tree as the user
+  // left it.
   void PendingMapEditsLandBeforeSaveAndTabSwitch() {
     SiteMapParams params = VellumNewSiteMapParams();
     Project* project = MakeProject(params, VELLUM_NEW_SITE_MAP_FLAGS);
     vellum::core::Append(project->Items[0].Entries, "a.html", "A");
     vellum::core::Append(project->Items[0].Entries, "b.html", "B");
+    vellum::core::Append(project->Items[0].Entries.Items[0].Children, "c.html", "C");
     const QString path = dir_.filePath("edits.bpj");
     HTMLprjSave(QFile::encodeName(path).constData());
     MainWindow window(config_, QCoreApplication::applicationFilePath());
@@ -132,9 +190,33 @@ class ShellTest : public QObject {
     map->Tree()->topLevelItem(1)->setText(0, "Bread");  // typed in the tree (F2)
     map->Tree()->setCurrentItem(map->Tree()->topLevelItem(0));
     map->LinkUrl()->setText("apples.html");
+    map->Tree()->expandItem(map->Tree()->topLevelItem(0));
     QVERIFY(window.SaveProject(path));
     const QByteArray saved = ReadFile(path);
     QVERIFY(saved.contains("apples.html") && saved.contains("Bread"));
+    QVERIFY(map->Tree()->topLevelItem(0)->isExpanded());
+    QCOMPARE(map->Tree()->currentItem(), map->Tree()->topLevelItem(0));
+  }
+
+  // The status bar holds the last line of the last command: one that came
+  // before the window showed stays, and a preview's temporary file goes
+  // once the preview is open.
+  void StatusBarHoldsTheLastCommandsLine() {
+    const QString path = dir_.filePath("status.bpj");
+    WriteProject(path, true);
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    Prompts prompts;
+    window.OpenProject(path);
+    const QString line = window.StatusText();
+    QVERIFY2(line.startsWith("'" + path + "' - bad profect (line "), qPrintable(line));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.statusBar()->currentMessage(), line);
+    QVERIFY(window.statusBar()->findChildren<QLabel*>().isEmpty());  // one slot
+    QDesktopServices::setUrlHandler("file", this, "Opened");
+    emit window.View()->Style()->PreviewRequested();
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(window.statusBar()->currentMessage(), "Ready");
   }
 
   void NewProjectAsksBeforeClosing() {
@@ -223,7 +305,26 @@ class ShellTest : public QObject {
     QVERIFY(QFile::exists(dir_.filePath("prefix/IDE/help/index.html")));
   }
 
+ public slots:
+  void Opened(const QUrl&) {}
+
  private:
+  // Writes a project of three links at path; damaged, its second link's
+  // line cannot be read. Returns the file's bytes.
+  static QByteArray WriteProject(const QString& path, bool damaged) {
+    Project* project = MakeProject(VellumNewSiteMapParams(), VELLUM_NEW_SITE_MAP_FLAGS);
+    for (const char* page : {"a.html", "b.html", "c.html"}) {
+      vellum::core::Append(project->Items[0].Entries, page, page);
+    }
+    HTMLprjSave(QFile::encodeName(path).constData());
+    QByteArray bytes = ReadFile(path);
+    if (!damaged) return bytes;
+    bytes.replace("MapItem={\"b.html\",\"b.html\"}", "MapItem=oops");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    return bytes;
+  }
+
   // The two lines of `program --version`.
   static std::pair<QString, QString> Run(const QString& program) {
     QProcess process;

@@ -137,7 +137,7 @@ class WizardTest : public QObject {
       QTest::keyClick(wizard, Qt::Key_Return);
     });
     Prompts prompts;
-    QCOMPARE(Run(), ScanOutcome::kScanned);
+    QCOMPARE(Run(), ScanOutcome::kFailed);
     QCOMPARE(ScanFlags(seen), 0x7u);
     QCOMPARE(seen.base_file, "");
     QVERIFY(!prompts.shown.isEmpty());
@@ -176,6 +176,8 @@ class WizardTest : public QObject {
     QCOMPARE(Names(document_.SiteMap()->Entries), names);
     QCOMPARE(view_->Map()->Tree()->topLevelItemCount(), names.size());
     QCOMPARE(document_.project()->Modified, 1);
+    QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
+             "Scan finished: 3 pages found, no broken links.");
   }
 
   // Links to pages that are not there are listed after the scan, with the
@@ -216,6 +218,8 @@ class WizardTest : public QObject {
     QCOMPARE(lines[1], holes + "/lost.html\t" + holes + "/a.html\t\tnot found");
     QCOMPARE(lines[2], holes + "/gone.html\t" + holes + "/index.html\t\tnot found");
     QCOMPARE(Names(document_.SiteMap()->Entries), QStringList{"Home"});
+    QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
+             "Scan finished: 2 pages found, 2 broken links.");
   }
 
   void CancelLeavesTheTree_data() {

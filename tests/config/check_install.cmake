@@ -28,7 +28,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env TEMP=${WORK_DIR}/tmp
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 file(REAL_PATH ${prefix} real_prefix)
 file(GLOB left ${WORK_DIR}/tmp/*)
-if(NOT result EQUAL 0 OR left OR NOT output STREQUAL "info: 'Vellum.cfg' - bad profect (line 266)
+if(NOT result EQUAL 0 OR left OR NOT output STREQUAL "info: '${WORK_DIR}/config/vellumark/Vellum.cfg' - bad profect (line 1)
 root: ${real_prefix}/
 ExtPage: *.htm;*.html;*.shtml;*.xhtml;*.php;*.asp;*.aspx;*.jsp
 ExtPicts: *.gif;*.jpg;*.jpeg;*.png;*.bmp;*.svg;*.webp

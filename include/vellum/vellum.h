@@ -685,7 +685,8 @@ typedef struct VellumScanOptions {
                            0: 60 seconds */
   int32_t Connections;  /* connections to one host at once; 0: 4 */
   int32_t DelayMs;      /* pause between two requests to one host; a
-                           robots.txt Crawl-delay that is longer wins */
+                           robots.txt Crawl-delay that is longer wins, up
+                           to 30 s */
   int32_t IgnoreRobots; /* non-zero: robots.txt, META robots and
                            rel="nofollow" are not honoured */
 } VellumScanOptions;

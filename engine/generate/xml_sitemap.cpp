@@ -32,6 +32,8 @@ constexpr std::size_t kMaxAddressLength = 2047;
 
 constexpr char kNeedsSiteUrl[] =
     "the XML site map of pages on disk needs the site's public address: set the site URL";
+// The protocol's schema wants at least one address in a map.
+constexpr char kNoPages[] = "the XML site map would list no page of the site: nothing written";
 
 XmlSitemapLimits limits;
 
@@ -477,6 +479,10 @@ bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
   }
   const std::optional<Plan> plan = PlanOf(items, base_path);
   if (!plan) return false;
+  if (plan->entries.empty()) {
+    core::ReportError(kNoPages);
+    return false;
+  }
   const bool compressed = EndsWithGz(file_path);
   const std::vector<std::string> parts = UrlSetFiles(plan->entries);
   if (parts.size() == 1) return WriteMapFile(file_path, parts[0], compressed, files);

@@ -201,14 +201,27 @@ TEST_F(XmlSitemap, AWebSiteListsThePagesBelowTheBaseFolder) {
   EXPECT_EQ(Inflated(ReadBytes("sitemap.xml.gz")), ReadBytes("sitemap.xml"));
 }
 
-TEST_F(XmlSitemap, ASiteOnDiskWithoutPublicAddressIsRefused) {
+// A site on disk without public address, or a map without a page (which the
+// protocol's schema refuses).
+TEST_F(XmlSitemap, AMapThatCannotListTheSiteIsRefused) {
   MakeDiskSite();
-  Tree tree("Home -> index.html\nShop -> https://shop.example.org/\n");
-  Generate(tree.list(), "sitemap.xml");
-  EXPECT_THAT(log.errors, ElementsAre(HasSubstr("needs the site's public address")));
-  EXPECT_FALSE(fs::exists("sitemap.xml"));
-  EXPECT_THAT(OutputList(), IsEmpty());
-  EXPECT_THAT(log.info, IsEmpty());
+  const struct {
+    const char* outline;
+    const char* error;
+  } rows[] = {
+      {"Home -> index.html\nShop -> https://shop.example.org/\n",
+       "needs the site's public address"},
+      {"Folder\nShop -> https://shop.example.org/\n", "would list no page of the site"},
+  };
+  for (const auto& row : rows) {
+    log = {};
+    Tree tree(row.outline);
+    Generate(tree.list(), "sitemap.xml");
+    EXPECT_THAT(log.errors, ElementsAre(HasSubstr(row.error)));
+    EXPECT_FALSE(fs::exists("sitemap.xml"));
+    EXPECT_THAT(OutputList(), IsEmpty());
+    EXPECT_THAT(log.info, IsEmpty());
+  }
 }
 
 // Beyond the limit of one file, numbered parts beside the output, which

@@ -45,8 +45,8 @@ TEST(Robots, Rfc9309Cases) {
   // Rules that cost their length times the path's length when a '*' is
   // tried at every place.
   std::string long_rules = "User-agent: *\n";
-  for (int i = 0; i < 3; ++i) long_rules += "Disallow: /*" + std::string(10000, 'a') + "b\n";
-  const std::string beyond_path_limit = "/" + std::string(kRobotsPathLimit, 'a');
+  for (int i = 0; i < 3; ++i) long_rules.append("Disallow: /*").append(10000, 'a').append("b\n");
+  const std::string beyond_path_limit = std::string("/").append(kRobotsPathLimit, 'a');
   const Case cases[] = {
       // User-agent lines and groups.
       {"AgentGroupApplies", "2.2.1", kGroups, "/mine/x", false},
@@ -125,13 +125,16 @@ TEST(Robots, Rfc9309Cases) {
       {"RuleWithinTheParseLimitHolds", "2.5", "User-agent: *\n" + limit_fill + "Disallow: /abc\n",
        "/abc", false},
       {"BodyBeyondTheParseLimitIgnored", "2.5",
-       "User-agent: *\n" + std::string(kRobotsParseLimit, '\n') + "Disallow: /\n", "/x", true},
+       std::string("User-agent: *\n").append(kRobotsParseLimit, '\n').append("Disallow: /\n"), "/x",
+       true},
       {"LineCutByTheParseLimitDropped", "2.5",
-       "User-agent: *\n" + std::string(kRobotsParseLimit - 26, '\n') + "Disallow: /abcdefghijklm",
+       std::string("User-agent: *\n")
+           .append(kRobotsParseLimit - 26, '\n')
+           .append("Disallow: /abcdefghijklm"),
        "/abc", true},
       {"HostilePatternFinishes", "2.5", "User-agent: *\nDisallow: /*a*a*a*a*a*a*a*a*a*a*a*a*b\n",
-       "/" + std::string(20000, 'a'), true},
-      {"LongRulesMatchInLinearTime", "2.5", long_rules, "/" + std::string(20000, 'a'), true},
+       std::string("/").append(20000, 'a'), true},
+      {"LongRulesMatchInLinearTime", "2.5", long_rules, std::string("/").append(20000, 'a'), true},
       {"PathSearchedWithinThePathLimit", "2.5", "User-agent: *\nDisallow: /*x\n",
        beyond_path_limit + "x", true},
       {"DollarPartHeldToTheEndOfALongPath", "2.5", "User-agent: *\nDisallow: /*.pdf$\n",

@@ -303,7 +303,7 @@ TEST_F(Pages, IndentsStopGrowingAtTheirLimit) {
   Tree tree("");
   MapItemList* level = &tree.list();
   for (int i = 0; i < 5000; ++i) {
-    const std::string name = "L" + std::to_string(i);
+    const std::string name = std::string("L").append(std::to_string(i));
     core::Append(*level, "leaf.htm", "leaf");
     level = &core::Append(*level, (name + ".htm").c_str(), name.c_str())->Children;
   }

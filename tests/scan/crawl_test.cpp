@@ -245,7 +245,7 @@ TEST_F(CrawlTest, AScanFailsWithOneMessageWhenItsSiteIsNotThere) {
   site_.Write("ftp.html", "<title>Ftp</title><a href=toftp.html>f</a>");
   std::string index = "<title>Home</title><a href=_exit>x</a>";
   for (int i = 0; i < 16; ++i) {
-    const std::string page = "p" + std::to_string(i) + ".html";
+    const std::string page = std::string("p").append(std::to_string(i)).append(".html");
     site_.Write(page, "<title>P</title>");
     index += "<a href=" + page + ">p</a>";
   }

@@ -1,6 +1,8 @@
 #include "shell/engine_link.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -33,7 +35,7 @@ void Deliver(const QByteArray& line) {
   if (!text.isEmpty() && StatusSink()) StatusSink()(text);
 }
 
-int32_t ShowInfo(const char* text) {
+void TakeInfo(const QByteArray& text) {
   QByteArray& pending = PendingLine();
   pending += text;
   qsizetype end;
@@ -42,19 +44,56 @@ int32_t ShowInfo(const char* text) {
     pending.remove(0, end + 1);
     Deliver(line);
   }
+}
+
+void TakeError(const QString& text, int error_number) {
+  LastErrorNumber() = error_number;
+  EndInfoLine();
+  Ask(Prompt::kError, text);
+}
+
+int32_t TakeQuestion(const QString& text) {
+  EndInfoLine();
+  return Ask(Prompt::kQuestion, text) == Answer::kYes ? 1 : 0;
+}
+
+// The engine worker's calls report on its thread: lines and failures go to
+// the GUI thread queued, in the order sent, and a question waits there for
+// its answer.
+bool OnGuiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+
+int32_t ShowInfo(const char* text) {
+  if (OnGuiThread()) {
+    TakeInfo(text);
+  } else {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [text = QByteArray(text)] { TakeInfo(text); },
+        Qt::QueuedConnection);
+  }
   return 1;
 }
 
 int32_t ShowError(const char* text) {
-  LastErrorNumber() = errno;
-  EndInfoLine();
-  Ask(Prompt::kError, QString::fromUtf8(text));
+  const int error_number = errno;
+  if (OnGuiThread()) {
+    TakeError(QString::fromUtf8(text), error_number);
+  } else {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [text = QString::fromUtf8(text), error_number] { TakeError(text, error_number); },
+        Qt::QueuedConnection);
+  }
   return 1;
 }
 
 int32_t AskQuestion(const char* text) {
-  EndInfoLine();
-  return Ask(Prompt::kQuestion, QString::fromUtf8(text)) == Answer::kYes ? 1 : 0;
+  const QString question = QString::fromUtf8(text);
+  if (OnGuiThread()) return TakeQuestion(question);
+  int32_t answer = 0;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [&answer, &question] { answer = TakeQuestion(question); },
+      Qt::BlockingQueuedConnection);
+  return answer;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The engine's three callbacks as the window program answers them: progress
 // lines go to the status bar, failures to an OK box, questions to a Yes/No
 // box. The engine may send a line in pieces: the status bar gets it whole.
+// During a call of the engine worker the callbacks come on its thread: the
+// lines and failures are passed to the GUI thread in the order sent, and a
+// question is asked there while the worker waits for the answer.
 #ifndef BRAMBLEL_SHELL_ENGINE_LINK_H
 #define BRAMBLEL_SHELL_ENGINE_LINK_H
 

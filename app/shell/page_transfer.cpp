@@ -156,8 +156,9 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
   {
     CollectErrors failures;
     RecordInfo lines;
+    ProgressDialog progress(ProgressDialog::kGenerate, QObject::tr("Generate"), view.window());
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    HTMLGSiteMap(&params, collected.flags);
+    progress.Run([&params, &collected] { return HTMLGSiteMap(&params, collected.flags); });
     QGuiApplication::restoreOverrideCursor();
     EndInfoLine();
     errors = failures.errors;

@@ -8,11 +8,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <memory>
 
+#include "dialogs/progress_dialog.h"
+#include "engine/engine_worker.h"
 #include "shell/application.h"
 #include "shell/document.h"
 #include "shell/engine_link.h"
@@ -63,6 +68,27 @@ void WhenShown(QObject* owner, std::function<void(Window*)> act,
     act(window);
   });
   timer->start(0);
+}
+
+// Clicks Cancel in the progress window at the first report of the engine
+// worker for which at holds; the worker waits for the click, so the engine
+// hears the stop at that very report. The watch ends with owner.
+inline void CancelAt(QObject* owner, std::function<bool(const ProgressReport&)> at) {
+  auto seen = std::make_shared<std::atomic<bool>>(false);
+  QObject::connect(
+      EngineWorker::Instance(), &EngineWorker::Progressed, owner,
+      [owner, at, seen](const ProgressReport& report) {
+        if (*seen || !at(report)) return;
+        *seen = true;
+        QMetaObject::invokeMethod(
+            owner,
+            [] {
+              auto* progress = qobject_cast<ProgressDialog*>(QApplication::activeModalWidget());
+              if (progress != nullptr) progress->CancelButton()->click();
+            },
+            Qt::BlockingQueuedConnection);
+      },
+      Qt::DirectConnection);
 }
 
 inline QByteArray ReadFile(const QString& path) {

@@ -222,11 +222,7 @@ class DialogsTest : public QObject {
     QCOMPARE(window.document().project()->TargetCount, 1);
 
     // Stopped once two files went; then run again to the end.
-    WhenShown<ProgressDialog>(
-        &watch, [](ProgressDialog* progress) { progress->CancelButton()->click(); },
-        [](ProgressDialog* progress) {
-          return progress->Count()->text().startsWith("Files sent: 2");
-        });
+    CancelAt(&watch, [](const ProgressReport& report) { return report.done == 2; });
     Prompts prompts;
     window.Action("GenerateAndUpload")->trigger();
     QCOMPARE(prompts.shown.last(),
@@ -235,10 +231,9 @@ class DialogsTest : public QObject {
     window.Action("GenerateAndUpload")->trigger();
     QCOMPARE(Counts(prompts.shown.last()), (std::array<int, 3>{5, 2, 0}));
     // The engine's pieces of one line make one status line.
-    QVERIFY2(QRegularExpression("^'/[^']+' - Upload successful$")
-                 .match(window.StatusText())
-                 .hasMatch(),
-             qPrintable(window.StatusText()));
+    QVERIFY2(
+        QRegularExpression("^'/[^']+' - Upload successful$").match(window.StatusText()).hasMatch(),
+        qPrintable(window.StatusText()));
     for (int i = 0; i < 6; ++i) {
       const QString name = QStringLiteral("page%1.html").arg(i);
       QVERIFY2(QFile::exists(server_root.filePath(name)), qPrintable(name));

@@ -1,0 +1,53 @@
+#include "engine/engine_worker.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <utility>
+
+namespace bramblel {
+
+namespace {
+
+EngineWorker* worker = nullptr;
+
+QString Text(const char* text) { return text == nullptr ? QString() : QString::fromUtf8(text); }
+
+}  // namespace
+
+ProgressReport CopyProgress(const VellumProgress& progress) {
+  return ProgressReport{progress.Kind,   progress.Done,       progress.Total,
+                        progress.Failed, Text(progress.Item), Text(progress.Target)};
+}
+
+EngineWorker* EngineWorker::Instance() {
+  if (worker == nullptr) {
+    auto* thread = new QThread;
+    thread->setObjectName(QStringLiteral("engine"));
+    worker = new EngineWorker;
+    worker->moveToThread(thread);
+    thread->start();
+  }
+  return worker;
+}
+
+EngineWorker::EngineWorker() { qRegisterMetaType<ProgressReport>(); }
+
+void EngineWorker::Start(std::function<int()> call) {
+  stop_ = false;
+  QMetaObject::invokeMethod(
+      this,
+      [this, call = std::move(call)] {
+        VellumSetProgressCallback(&EngineWorker::OnProgress);
+        const int result = call();
+        VellumSetProgressCallback(nullptr);
+        emit Finished(result);
+      },
+      Qt::QueuedConnection);
+}
+
+int32_t EngineWorker::OnProgress(const VellumProgress* progress) {
+  emit worker->Progressed(CopyProgress(*progress));
+  return worker->stop_ ? 1 : 0;
+}
+
+}  // namespace bramblel

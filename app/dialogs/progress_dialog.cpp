@@ -44,7 +44,13 @@ ProgressDialog::ProgressDialog(int kind, const QString& title, QWidget* parent)
   buttons->addButton(cancel_, QDialogButtonBox::RejectRole);
   cancel_->setEnabled(kind != kGenerate);
   tick_.setInterval(100);
-  connect(&tick_, &QTimer::timeout, this, &ProgressDialog::Paint);
+  // Each repaint shows the worker's latest report: the engine's reports
+  // cost this thread nothing between two repaints.
+  connect(&tick_, &QTimer::timeout, this, [this] {
+    latest_ = EngineWorker::Instance()->Latest();
+    latest_.kind = kind_;
+    Paint();
+  });
 
   auto* window = new QVBoxLayout(this);
   window->addWidget(bar_);
@@ -66,8 +72,6 @@ int ProgressDialog::Run(const std::function<int()>& call) {
   EngineWorker* worker = EngineWorker::Instance();
   QEventLoop wait;
   int result = 0;
-  const QMetaObject::Connection progressed =
-      connect(worker, &EngineWorker::Progressed, this, &ProgressDialog::Take);
   const QMetaObject::Connection finished =
       connect(worker, &EngineWorker::Finished, &wait, [&wait, &result](int returned) {
         result = returned;
@@ -85,7 +89,6 @@ int ProgressDialog::Run(const std::function<int()>& call) {
   worker->Start(call);
   // Input waits while a call that cannot be stopped runs without a window.
   wait.exec(kind_ == kGenerate ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
-  disconnect(progressed);
   disconnect(finished);
   tick_.stop();
   hide();

@@ -1,6 +1,7 @@
 #include "engine/engine_worker.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QThread>
 #include <utility>
 
@@ -34,6 +35,10 @@ EngineWorker::EngineWorker() { qRegisterMetaType<ProgressReport>(); }
 
 void EngineWorker::Start(std::function<int()> call) {
   stop_ = false;
+  {
+    const QMutexLocker lock(&mutex_);
+    latest_ = ProgressReport{};
+  }
   QMetaObject::invokeMethod(
       this,
       [this, call = std::move(call)] {
@@ -45,8 +50,27 @@ void EngineWorker::Start(std::function<int()> call) {
       Qt::QueuedConnection);
 }
 
+ProgressReport EngineWorker::Latest() const {
+  const QMutexLocker lock(&mutex_);
+  return latest_;
+}
+
 int32_t EngineWorker::OnProgress(const VellumProgress* progress) {
-  emit worker->Progressed(CopyProgress(*progress));
+  {
+    const QMutexLocker lock(&worker->mutex_);
+    ProgressReport& latest = worker->latest_;
+    latest.kind = progress->Kind;
+    latest.done = progress->Done;
+    latest.total = progress->Total;
+    latest.failed = progress->Failed;
+    // While the engine waits it reports the counts alone: the item stays.
+    if (progress->Item != nullptr) {
+      latest.item = Text(progress->Item);
+      latest.target = Text(progress->Target);
+    }
+  }
+  static const QMetaMethod progressed = QMetaMethod::fromSignal(&EngineWorker::Progressed);
+  if (worker->isSignalConnected(progressed)) emit worker->Progressed(CopyProgress(*progress));
   return worker->stop_ ? 1 : 0;
 }
 

@@ -7,6 +7,7 @@
 #define BRAMBLEL_ENGINE_ENGINE_WORKER_H
 
 #include <QMetaType>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -43,10 +44,15 @@ class EngineWorker : public QObject {
   void Start(std::function<int()> call);
   // Asks the engine to stop at its next progress report. Any thread.
   void Stop() { stop_ = true; }
+  // The engine's latest report of the call running or last run, the last
+  // item kept while the engine waits between items. Any thread: a window
+  // reads it when it repaints, however often the engine reports.
+  ProgressReport Latest() const;
 
  signals:
   // Emitted on the worker's thread for each progress report of the engine,
-  // before the engine is told whether to stop.
+  // before the engine is told whether to stop (only while something is
+  // connected: a report costs a copy).
   void Progressed(const bramblel::ProgressReport& report);
   void Finished(int result);
 
@@ -55,6 +61,8 @@ class EngineWorker : public QObject {
   static int32_t OnProgress(const VellumProgress* progress);
 
   std::atomic<bool> stop_{false};
+  mutable QMutex mutex_;
+  ProgressReport latest_;  // guarded by mutex_
 };
 
 }  // namespace bramblel

@@ -11,14 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/map_item_list.h"
 #include "pages/controls.h"
 #include "pages/map_tree.h"
 #include "shell/prompts.h"
 
 namespace bramblel {
-
-namespace core = vellum::core;
 
 namespace {
 
@@ -150,8 +147,8 @@ MapItemList* MapPage::ListHolding(const QTreeWidgetItem* entry) const {
 void MapPage::Commit() {
   MapItem* node = NodeOf(current_);
   if (node == nullptr) return;
-  bool changed = core::SetText(node->URL, url_text_.Take(url_->text()).constData());
-  if (core::SetText(node->Name, name_text_.Take(name_->toPlainText()).constData())) {
+  bool changed = VellumTreeSetText(&node->URL, url_text_.Take(url_->text()).constData()) != 0;
+  if (VellumTreeSetText(&node->Name, name_text_.Take(name_->toPlainText()).constData())) {
     const QSignalBlocker quiet(tree_);
     current_->setText(0, NameText(*node));
     changed = true;
@@ -193,7 +190,7 @@ void MapPage::Add() {
   if (selected == nullptr) {
     // Nothing chosen: the new node goes at the end of the top level, chosen
     // so that its name can be typed at once.
-    if (core::Append(*root_, nullptr, nullptr) == nullptr) return;
+    if (VellumTreeAppend(root_, nullptr, nullptr) == nullptr) return;
     QTreeWidgetItem* entry = NewEntry();
     tree_->addTopLevelItem(entry);
     Changed();
@@ -202,7 +199,7 @@ void MapPage::Add() {
   }
   MapItemList* list = ListHolding(selected);
   MapItem* node = NodeOf(selected);
-  if (list == nullptr || node == nullptr || core::InsertAfter(*list, node) == nullptr) return;
+  if (list == nullptr || node == nullptr || VellumTreeInsertAfter(list, node) == nullptr) return;
   QTreeWidgetItem* entry = NewEntry();
   if (QTreeWidgetItem* parent = selected->parent()) {
     parent->insertChild(parent->indexOfChild(selected) + 1, entry);
@@ -233,7 +230,7 @@ void MapPage::Remove() {
       : place > 0          ? (parent ? parent->child(place - 1) : tree_->topLevelItem(place - 1))
                            : parent;
   current_ = nullptr;
-  core::Remove(*list, node);
+  VellumTreeRemove(list, node);
   {
     const QSignalBlocker quiet(tree_);
     delete selected;
@@ -254,7 +251,7 @@ void MapPage::MoveBeside(bool down) {
     tree_->setFocus();
     return;
   }
-  core::Move(*list, node, down);
+  VellumTreeMove(list, node, down ? 1 : 0);
   {
     const QSignalBlocker quiet(tree_);
     tree_->Relocate(selected, selected->parent(), other);
@@ -275,11 +272,11 @@ void MapPage::MoveHigher() {
   // A new place behind the parent takes over the node, children and all;
   // the node's old place, now empty, goes. The node itself lives in the
   // parent's own array, which the insertion does not move.
-  MapItem* place = core::InsertAfter(*parent_list, NodeOf(parent));
+  MapItem* place = VellumTreeInsertAfter(parent_list, NodeOf(parent));
   if (place == nullptr) return;
   MapItem* node = NodeOf(selected);
   std::swap(*place, *node);
-  core::Remove(NodeOf(parent)->Children, node);
+  VellumTreeRemove(&NodeOf(parent)->Children, node);
   {
     const QSignalBlocker quiet(tree_);
     tree_->Relocate(selected, parent->parent(), tree_->IndexOf(parent) + 1);
@@ -311,11 +308,11 @@ void MapPage::MoveInto(QTreeWidgetItem* entry, QTreeWidgetItem* target) {
   if (list == nullptr || target_node == nullptr || NodeOf(entry) == nullptr) return;
   // The new last child takes over the node; appending may move the target's
   // children, so the node is looked up again afterwards.
-  MapItem* place = core::Append(target_node->Children, nullptr, nullptr);
+  MapItem* place = VellumTreeAppend(&target_node->Children, nullptr, nullptr);
   if (place == nullptr) return;
   MapItem* node = NodeOf(entry);
   std::swap(*place, *node);
-  core::Remove(*ListHolding(entry), node);
+  VellumTreeRemove(ListHolding(entry), node);
   {
     const QSignalBlocker quiet(tree_);
     tree_->Relocate(entry, target, target->childCount() - (entry->parent() == target ? 1 : 0));
@@ -333,7 +330,7 @@ void MapPage::NameEdited(QTreeWidgetItem* entry) {
   if (entry == current_) {
     name_->setPlainText(entry->text(0));
     Commit();
-  } else if (core::SetText(node->Name, name.constData())) {
+  } else if (VellumTreeSetText(&node->Name, name.constData())) {
     Changed();
   }
 }

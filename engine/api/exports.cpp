@@ -262,6 +262,29 @@ VELLUM_API int32_t VellumCleanUpOnSignals(void) {
   return 1;
 }
 
+VELLUM_API MapItem* VellumTreeAppend(MapItemList* list, const char* url, const char* name) {
+  if (list == nullptr) return nullptr;
+  return Shielded<MapItem*>(nullptr, [&] { return core::Append(*list, url, name); });
+}
+
+VELLUM_API MapItem* VellumTreeInsertAfter(MapItemList* root, const MapItem* entry) {
+  if (root == nullptr) return nullptr;
+  return Shielded<MapItem*>(nullptr, [&] { return core::InsertAfter(*root, entry); });
+}
+
+VELLUM_API int32_t VellumTreeMove(MapItemList* root, const MapItem* entry, int32_t down) {
+  return root == nullptr ? 0 : core::Move(*root, entry, down != 0);
+}
+
+VELLUM_API int32_t VellumTreeRemove(MapItemList* root, const MapItem* entry) {
+  return root == nullptr ? 0 : core::Remove(*root, entry);
+}
+
+VELLUM_API int32_t VellumTreeSetText(const char** text, const char* value) {
+  if (text == nullptr) return 0;
+  return Shielded(0, [&] { return core::SetText(*text, value) ? 1 : 0; });
+}
+
 VELLUM_API int32_t VellumChooseOutput(const char* path) {
   return Shielded(1, [&] {
     generate::ChooseOutput(path);

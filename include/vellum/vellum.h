@@ -557,6 +557,27 @@ VELLUM_API int32_t VellumCleanUpOnSignals(void);
  * forgets every one named so far. Returns 1. */
 VELLUM_API int32_t VellumChooseOutput(const char* path);
 
+/* Editing a MapItem tree in place (the site map of a project's item, or
+ * any tree the caller keeps with these functions): texts are copied, entries
+ * are the engine's. Pointers into a list that an insertion or removal
+ * changes are invalidated.
+ *
+ * VellumTreeAppend adds an entry (copies of url and name; null for none) at
+ * the end of list; null when memory ran out. VellumTreeInsertAfter inserts an
+ * empty entry behind entry in whichever list of the tree at root holds it;
+ * null when entry is not in the tree or memory ran out. VellumTreeMove swaps
+ * entry with its next (down non-zero) or previous sibling; 1 when entry is in
+ * the tree, else 0. VellumTreeRemove removes entry with its whole subtree; 1
+ * when it was in the tree, else 0. VellumTreeSetText sets *text (an entry's
+ * URL or Name) by the editor's rule: an absent or empty value makes it absent,
+ * an equal one is left alone, another replaces it with a copy; 1 when it
+ * changed, else 0. */
+VELLUM_API MapItem* VellumTreeAppend(MapItemList* list, const char* url, const char* name);
+VELLUM_API MapItem* VellumTreeInsertAfter(MapItemList* root, const MapItem* entry);
+VELLUM_API int32_t VellumTreeMove(MapItemList* root, const MapItem* entry, int32_t down);
+VELLUM_API int32_t VellumTreeRemove(MapItemList* root, const MapItem* entry);
+VELLUM_API int32_t VellumTreeSetText(const char** text, const char* value);
+
 /* What a long engine call is doing: given to the progress callback before
  * each page a scan reads and before each file an upload handles. The record
  * and its texts are the engine's and valid during the call only. */

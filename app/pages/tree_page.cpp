@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace bramblel {
@@ -9,6 +10,10 @@ namespace bramblel {
 TreePage::TreePage(QWidget* parent)
     : FormPage(parent),
       script_(new QGroupBox(tr("Script tree"), this)),
+      static_note_(new QLabel(tr("The static tree has no settings of its own: its pictures "
+                                 "come from the picture scheme, its fonts and colours from "
+                                 "the Fonts page."),
+                              this)),
       links_(new FlagBox(tr("Show Expand all and Collapse all &links"),
                          VELLUM_GEN_EXPAND_COLLAPSE_LINKS, script_)),
       expand_(new QLineEdit(script_)),
@@ -18,12 +23,19 @@ TreePage::TreePage(QWidget* parent)
   AddFormRow(*form, tr("E&xpand-all text:"), expand_);
   AddFormRow(*form, tr("C&ollapse-all text:"), collapse_);
 
+  static_note_->setWordWrap(true);
+  static_note_->hide();
+
   auto* page = new QVBoxLayout(this);
+  page->addWidget(static_note_);
   page->addWidget(script_);
   page->addStretch(1);
 }
 
-void TreePage::ShowScriptTree(bool shown) { script_->setVisible(shown); }
+void TreePage::ShowScriptTree(bool shown) {
+  script_->setVisible(shown);
+  static_note_->setVisible(!shown);
+}
 
 void TreePage::Fill(const ScriptItem& item) {
   links_->Fill(item.Flags);

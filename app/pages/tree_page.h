@@ -7,6 +7,7 @@
 #include "pages/form_page.h"
 
 class QGroupBox;
+class QLabel;
 
 namespace bramblel {
 
@@ -27,6 +28,7 @@ class TreePage : public FormPage {
 
  private:
   QGroupBox* script_;
+  QLabel* static_note_;  // in the script tree's place for the static tree
   FlagBox* links_;
   QLineEdit* expand_;
   QLineEdit* collapse_;

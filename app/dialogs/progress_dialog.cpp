@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <utility>
 
 namespace bramblel {
 
@@ -96,17 +95,8 @@ int ProgressDialog::Run(const std::function<int()>& call) {
 }
 
 void ProgressDialog::Report(const VellumProgress& progress) {
-  Take(CopyProgress(progress));
+  latest_ = CopyProgress(progress);
   Paint();
-}
-
-void ProgressDialog::Take(const ProgressReport& report) {
-  // While the engine waits it reports the counts alone: the item stays.
-  const ProgressReport before = std::exchange(latest_, report);
-  if (report.item.isNull()) {
-    latest_.item = before.item;
-    latest_.target = before.target;
-  }
 }
 
 void ProgressDialog::Paint() {

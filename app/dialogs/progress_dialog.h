@@ -49,8 +49,6 @@ class ProgressDialog : public QDialog {
   void reject() override;
 
  private:
-  // Keeps the latest report; the window shows it at the next tick.
-  void Take(const ProgressReport& report);
   void Paint();
   void Cancel();
 

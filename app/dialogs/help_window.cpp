@@ -1,5 +1,6 @@
 #include "dialogs/help_window.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
@@ -8,7 +9,11 @@
 namespace bramblel {
 
 QString HelpBookPath(const QString& program_path) {
-  return QFileInfo(program_path).absolutePath() + QLatin1String("/help/index.html");
+  const QString programs = QFileInfo(program_path).absolutePath();
+  const QString system_book =
+      QDir::cleanPath(programs + QLatin1String("/" VELLUM_SYSTEM_ROOT "/help/index.html"));
+  if (QFileInfo::exists(system_book)) return system_book;
+  return programs + QLatin1String("/help/index.html");
 }
 
 void ShowHelp(const QString& program_path) {

@@ -1,5 +1,6 @@
-// The help book: the HTML manual shipped in help/ beside the program, shown
-// in a window of its own.
+// The help book: the HTML manual shipped in help/ beside the program (or in
+// the system's data folder, share/vellumark/help/, for a program installed in
+// bin/), shown in a window of its own.
 #ifndef BRAMBLEL_DIALOGS_HELP_WINDOW_H
 #define BRAMBLEL_DIALOGS_HELP_WINDOW_H
 

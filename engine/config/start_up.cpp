@@ -8,7 +8,10 @@
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "config/config_file.h"
 #include "config/engine_config.h"
@@ -48,26 +51,25 @@ bool SetOwnedText(const char*& member, const std::string& text) {
   return false;
 }
 
-bool FindRootFolder(const char* program_path, EngineConfig& config) {
-  std::string root;
-  if (program_path != nullptr && *program_path != '\0') {
-    root = RootFromProgramPath(program_path);
-  } else if (const char* value = Environment("ZAZERIDOV")) {
-    root = WithSeparator(value);
-  } else {
-    core::ReportError("envelopment variable 'ZAZERIDOV' not found");
-    return false;
-  }
-  return SetOwnedText(config.RootFolder, root);
+Installation TreeInstallation(std::string root) {
+  std::string admin_settings = root + "BIN/Vellum.cfg";
+  return {std::move(root), std::move(admin_settings)};
 }
 
-void ReadConfigFiles(EngineConfig& config) {
-  const std::string bin = std::string(config.RootFolder) + "BIN/";
+// The installation, or none (reported) without a program path or ZAZERIDOV.
+std::optional<Installation> FindInstallation(const char* program_path) {
+  if (program_path != nullptr && *program_path != '\0') return InstallationOfProgram(program_path);
+  if (const char* value = Environment("ZAZERIDOV")) return TreeInstallation(WithSeparator(value));
+  core::ReportError("envelopment variable 'ZAZERIDOV' not found");
+  return std::nullopt;
+}
+
+void ReadConfigFiles(EngineConfig& config, const std::string& admin_settings) {
   // The shipped defaults, an administrator's settings for every user of the
   // installation, then the user's own. A Vellum.cfg in the current folder is
   // not read: that folder may be a site someone else made.
-  ReadConfigFile(bin + "_Vellum.cfg", config);
-  ReadConfigFile(bin + "Vellum.cfg", config);
+  ReadConfigFile(std::string(config.RootFolder) + "BIN/_Vellum.cfg", config);
+  ReadConfigFile(admin_settings, config);
   if (const std::string user = UserConfigPath(); !user.empty()) ReadConfigFile(user, config);
 }
 
@@ -159,6 +161,21 @@ std::string RootFromProgramPath(std::string_view program_path) {
   return WithSeparator(std::string(root));
 }
 
+Installation InstallationOfProgram(std::string_view program_path) {
+  const std::string_view folder = program_path.substr(0, program_path.find_last_of('/') + 1);
+  if (!folder.empty()) {
+    namespace fs = std::filesystem;
+    const fs::path programs(folder);
+    std::error_code ignored;
+    if (fs::path root = (programs / VELLUM_SYSTEM_ROOT).lexically_normal();
+        fs::is_directory(root, ignored)) {
+      const fs::path settings = programs / VELLUM_SYSTEM_SETTINGS / "Vellum.cfg";
+      return {WithSeparator(root.string()), settings.lexically_normal().string()};
+    }
+  }
+  return TreeInstallation(RootFromProgramPath(program_path));
+}
+
 int StartUp(const char* program_path) {
   EngineConfig& config = TheConfig();
   if (config.Started != 0) return 1;
@@ -166,8 +183,9 @@ int StartUp(const char* program_path) {
   std::atexit(ShutDown);
   core::ReportHold hold;
 
-  if (!FindRootFolder(program_path, config)) return 0;
-  ReadConfigFiles(config);
+  const std::optional<Installation> installation = FindInstallation(program_path);
+  if (!installation || !SetOwnedText(config.RootFolder, installation->root)) return 0;
+  ReadConfigFiles(config, installation->admin_settings);
   if (!magick_started) {
     MagickCoreGenesis("", MagickFalse);
     magick_started = true;

@@ -26,8 +26,9 @@ void SetStartUpHooks(const StartUpHooks& hooks);
 
 // Runs once per process; every later call returns 1 at once. Finds the root
 // folder from program_path (the running program's file) or, when it is null
-// or empty, from the environment variable ZAZERIDOV; reads _Vellum.cfg and
-// Vellum.cfg under the root's BIN folder and then the user's Vellum.cfg; starts ImageMagick; has
+// or empty, from the environment variable ZAZERIDOV; reads _Vellum.cfg under
+// the root's BIN folder, the administrator's Vellum.cfg (InstallationOfProgram)
+// and then the user's Vellum.cfg; starts ImageMagick; has
 // the schemes below Resource/Schemes loaded; makes the temporary folder. Returns 0 when no root
 // folder was found (the other steps are then skipped), 1 otherwise. Reports made before the
 // application's callbacks exist are kept for them.
@@ -42,5 +43,18 @@ void ShutDown();
 // The root folder for a program file: its folder, or that folder's parent
 // when the folder is named IDE (any case), always ending in a separator.
 std::string RootFromProgramPath(std::string_view program_path);
+
+// Where an installation keeps what start-up reads.
+struct Installation {
+  std::string root;            // BIN/, Resource/ and help/ below it; ends in a separator
+  std::string admin_settings;  // the administrator's Vellum.cfg, read and never written
+};
+
+// The installation of a program file. Installed by the file-system hierarchy
+// (the program in PREFIX/bin, the root in PREFIX/share/vellumark, the
+// administrator's settings in /etc/vellumark, both places relative to the
+// program's folder as the build placed them) when that root exists; otherwise
+// the root that RootFromProgramPath gives, with the settings in its BIN folder.
+Installation InstallationOfProgram(std::string_view program_path);
 
 }  // namespace vellum::config

@@ -283,6 +283,19 @@ TEST_F(StartUpTest, FilesAreReadInTheirOrderAndReportedOnceTheCallbacksExist) {
   EXPECT_EQ(IsMagickCoreInstantiated(), MagickTrue);
 }
 
+// A program in PREFIX/bin beside PREFIX/share/vellumark: the root is there and
+// the administrator's settings are in the system's settings folder, not in BIN.
+TEST_F(StartUpTest, AProgramInstalledByTheFileSystemHierarchyFindsTheSystemPlaces) {
+  dir_.Write("usr/share/vellumark/BIN/_Vellum.cfg", "ExtPage=\"*.htm\" Editor=\"ed\"");
+  dir_.Write("usr/share/vellumark/BIN/Vellum.cfg", "Editor=\"not an administrator's\"");
+  dir_.Write("usr/bin/" VELLUM_SYSTEM_SETTINGS "/Vellum.cfg", "Firewall=\"fw\" Proxy=\"admin\"");
+  dir_.Write("config/vellumark/Vellum.cfg", "Proxy=\"user\"");
+  ASSERT_EQ(StartUp((dir_ / "usr/bin/vellumark").c_str()), 1);
+  EXPECT_STREQ(TheConfig().RootFolder, (dir_ / "usr/share/vellumark/").c_str());
+  EXPECT_EQ(DescribeSettings(TheConfig()),
+            "ExtPage=[*.htm] Editor=[ed] Firewall=[fw] Proxy=[user]");
+}
+
 TEST_F(StartUpTest, AnEmptyPathTakesTheRootFromZazeridovAndASecondStartUpChangesNothing) {
   dir_.Write("root/BIN/_Vellum.cfg", "ExtPage=\"*.htm\"");
   dir_.Write("other/BIN/_Vellum.cfg", "ExtPage=\"*.php\" Proxy=\"p\"");

@@ -18,6 +18,8 @@ PACKAGES="
   gcovr
   libxml2-utils
   cmake-doc git-doc libstdc++-12-doc
+  librsvg2-bin lintian desktop-file-utils appstream shared-mime-info xdg-utils
+  libglib2.0-bin bash-completion man-db
 "
 
 SUDO=""

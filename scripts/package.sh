@@ -10,11 +10,11 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
 
-generator=""
-if [ ! -f "$build/CMakeCache.txt" ]; then generator="-G Ninja"; fi
-# shellcheck disable=SC2086 # $generator is one option and its value, or none
-cmake -S . -B "$build" $generator -DCMAKE_BUILD_TYPE=Release -DVELLUM_LAYOUT=fhs \
-  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+# A new build folder is a Release build; an existing one keeps its own.
+new=""
+if [ ! -f "$build/CMakeCache.txt" ]; then new="-G Ninja -DCMAKE_BUILD_TYPE=Release"; fi
+# shellcheck disable=SC2086 # $new is options, or none
+cmake -S . -B "$build" $new -DVELLUM_LAYOUT=fhs -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build"
 
 # The files' times in the package: those of the last change, not of this run.

@@ -82,7 +82,8 @@ timed() {
   timed_out=$1
   shift
   /usr/bin/time -f '%e %M' -o "$timed_out.time" "$@" >/dev/null 2>&1 || true
-  awk '{ printf "%s %.1f\n", $1, $2 / 1024 }' "$timed_out.time" >"$timed_out"
+  # A command that fails has its status on a line in front.
+  tail -n 1 "$timed_out.time" | awk '{ printf "%s %.1f\n", $1, $2 / 1024 }' >"$timed_out"
 }
 
 # best OUT COMMAND...: the fastest of RUNS runs, as timed leaves it.

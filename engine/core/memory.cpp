@@ -1,16 +1,21 @@
 #include "core/memory.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace vellum::core {
 namespace {
 
-int allocations_before_failure = -1;
+// Atomic: a scan reads its pages on a second thread, and a page in UTF-16
+// is copied there through this allocator.
+std::atomic<int> allocations_before_failure = -1;
 
 bool AllocationFails() {
-  if (allocations_before_failure < 0) return false;
-  return allocations_before_failure-- == 0;
+  int left = allocations_before_failure.load(std::memory_order_relaxed);
+  while (left >= 0 && !allocations_before_failure.compare_exchange_weak(left, left - 1)) {
+  }
+  return left == 0;
 }
 
 }  // namespace

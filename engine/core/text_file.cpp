@@ -60,8 +60,11 @@ long TextFile::StoredSize() {
 std::size_t TextFile::Read(char* buffer, std::size_t size) {
   std::size_t stored = std::fread(buffer, 1, size, stream_);
   if (!text_) return stored;
-  std::size_t out = 0;
-  for (std::size_t in = 0; in < stored; ++in) {
+  // Bytes in front of the first CR stay where they are.
+  const void* first_cr = std::memchr(buffer, '\r', stored);
+  if (first_cr == nullptr) return stored;
+  std::size_t out = static_cast<const char*>(first_cr) - buffer;
+  for (std::size_t in = out; in < stored; ++in) {
     if (buffer[in] == '\r') {
       if (in + 1 < stored) {
         if (buffer[in + 1] == '\n') continue;

@@ -25,22 +25,6 @@ std::string PageKey(std::string_view address) {
   return std::string(address);
 }
 
-// The last segment of an address's path, or its host: the name of a page
-// that names itself nowhere.
-std::string NameFromAddress(std::string_view address) {
-  address = address.substr(0, address.find_first_of("?#"));
-  const std::size_t scheme = address.find("://");
-  const std::size_t path = scheme == address.npos ? 0 : address.find('/', scheme + 3);
-  std::string_view rest = address.substr(path == address.npos ? address.size() : path);
-  while (!rest.empty() && (rest.back() == '/' || rest.back() == '\\')) rest.remove_suffix(1);
-  const std::size_t cut = rest.find_last_of("/\\");
-  std::string_view name = cut == rest.npos ? rest : rest.substr(cut + 1);
-  if (name.empty() && scheme != address.npos) {
-    name = address.substr(scheme + 3, (path == address.npos ? address.size() : path) - scheme - 3);
-  }
-  return std::string(name);
-}
-
 void ReportNotFound(std::string_view address, int report_mode) {
   if (report_mode == core::kSilent) return;
   const char* format = core::MessageText(core::ErrorCode::kFileNotFound);
@@ -69,7 +53,11 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
       progress_(progress),
       report_(report),
       include_(settings.include),
-      exclude_(settings.exclude) {}
+      exclude_(settings.exclude) {
+  rules_.link_flags = link_flags_;
+  rules_.scan_flags = scan_flags_;
+  rules_.honour_robots = settings_.honour_robots;
+}
 
 int SiteGraph::Resolve(int number) const {
   while (number >= 0 && pages_[number].alias_of >= 0) number = pages_[number].alias_of;
@@ -137,43 +125,64 @@ bool SiteGraph::Crawl() {
   options.page_seconds = settings_.page_seconds;
   fetcher_ = std::make_unique<web::Fetcher>(options);
 
+  parser_ = std::make_unique<PageParser>(rules_);
+
   Number(base_, -1, 0);
   std::vector<web::FetchResult> finished;
   while (taken_ < queue_.size()) {
     if (host_silent_ || !Dispatch()) return false;
-    // Take the answers in the order their pages were met.
-    while (taken_ < dispatched_) {
-      const int number = queue_[taken_];
-      auto answer = answers_.find(number);
-      if (pages_[number].state == State::kQueued && answer == answers_.end()) break;
-      if (answer != answers_.end()) {
-        web::FetchResult result = std::move(answer->second);
-        answers_.erase(answer);
-        held_bytes_ -= result.body.length;
-        if (pages_[number].state == State::kQueued) Take(number, result);
-      }
-      ++taken_;
-    }
-    if (taken_ < dispatched_ || (taken_ == dispatched_ && fetcher_->pending() > 0)) {
-      finished.clear();
-      if (fetcher_->Collect(finished, core::Progress::kTickInterval)) {
-        for (web::FetchResult& result : finished) {
-          if (result.tag < 0) {
-            TakeRobots(result);
-          } else {
-            Hold(std::move(result));
-          }
+    const Next next = TakeNext();
+    if (next == Next::kTaken) continue;
+    if (next == Next::kNothingDispatched && fetcher_->pending() == 0) continue;
+    // Transfers go on while the parser reads the next page: looked at
+    // again soon, or as soon as a transfer ends.
+    const auto wait =
+        next == Next::kParser ? std::chrono::milliseconds(1) : core::Progress::kTickInterval;
+    finished.clear();
+    if (fetcher_->Collect(finished, wait)) {
+      for (web::FetchResult& result : finished) {
+        if (result.tag < 0) {
+          TakeRobots(result);
+        } else {
+          Hold(std::move(result));
         }
       }
-      // A stalled server keeps no stop waiting.
-      if (!progress_.Tick()) return false;
     }
+    // A stalled server keeps no stop waiting.
+    if (!progress_.Tick()) return false;
   }
+  parser_.reset();
   fetcher_.reset();
   FinishCanonicals();
   FinishLinks();
   if (Read(base_number(), base_report_).state != State::kLoaded) return false;
   return !progress_.stopped();
+}
+
+// Takes the next page in the order pages were met, once its answer is in
+// and, when the parser has it, what the parser took from it. With no
+// transfer running there is nothing else to do: then it waits for the
+// parser.
+SiteGraph::Next SiteGraph::TakeNext() {
+  if (taken_ >= dispatched_) return Next::kNothingDispatched;
+  const int number = queue_[taken_];
+  auto found = answers_.find(number);
+  if (found == answers_.end()) {
+    if (pages_[number].state == State::kQueued) return Next::kAnswer;
+    ++taken_;
+    return Next::kTaken;
+  }
+  if (found->second.parsing && fetcher_->pending() > 0 && !parser_->Ready(number)) {
+    return Next::kParser;
+  }
+  Answer answer = std::move(found->second);
+  answers_.erase(found);
+  held_bytes_ -= answer.bytes;
+  if (pages_[number].state == State::kQueued) Take(number, answer.result, answer.parsing);
+  // Not wanted after all (its page was read under another address).
+  if (answer.parsing) parser_->Drop(number);
+  ++taken_;
+  return Next::kTaken;
 }
 
 // Starts the reading of the pages met so far, as far as the read-ahead, the
@@ -238,8 +247,20 @@ bool SiteGraph::Dispatch() {
 }
 
 void SiteGraph::Hold(web::FetchResult result) {
-  held_bytes_ += result.body.length;
-  answers_.emplace(result.tag, std::move(result));
+  const int number = result.tag;
+  Answer answer{std::move(result), 0, false};
+  answer.bytes = answer.result.body.length;
+  held_bytes_ += answer.bytes;
+  const web::FetchResult& held = answer.result;
+  // The base page may yet move the site: it is read in turn.
+  answer.parsing = number != 0 && held.ok && pages_[number].state == State::kQueued &&
+                   (held.content_type.empty() || web::IsPageType(held.content_type)) &&
+                   FinalAddress(number, held) == urls_[number];
+  if (answer.parsing) {
+    parser_->Submit(number, InputOf(number, std::move(answer.result.body),
+                                    web::CharsetOfContentType(held.content_type)));
+  }
+  answers_.emplace(number, std::move(answer));
 }
 
 // True while the host of address has its robots.txt on the way: the crawl
@@ -308,7 +329,19 @@ void SiteGraph::Fail(int number, int status, std::string reason) {
       {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", page.status, page.reason});
 }
 
-void SiteGraph::Take(int number, web::FetchResult& result) {
+// Where an answer was found: after a redirect the page is known by its
+// final address, which keeps the bookmark of the link unless it brings one
+// of its own.
+std::string SiteGraph::FinalAddress(int number, const web::FetchResult& result) const {
+  std::string final_address = web::NormaliseAddress(result.final_address);
+  const std::size_t bookmark = urls_[number].find('#');
+  if (bookmark != std::string::npos && final_address.find('#') == std::string::npos) {
+    final_address += urls_[number].substr(bookmark);
+  }
+  return final_address;
+}
+
+void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
   if (!result.ok) {
     if (result.not_page) {
       pages_[number].state = State::kNotPage;
@@ -324,13 +357,7 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     pages_[number].state = State::kNotPage;
     return;
   }
-  // After a redirect the page is known by its final address, which keeps
-  // the bookmark of the link unless it brings one of its own.
-  std::string final_address = web::NormaliseAddress(result.final_address);
-  const std::size_t bookmark = urls_[number].find('#');
-  if (bookmark != std::string::npos && final_address.find('#') == std::string::npos) {
-    final_address += urls_[number].substr(bookmark);
-  }
+  const std::string final_address = FinalAddress(number, result);
   // A page of the site that leads off it is another site's page: listed
   // only when the scan takes other sites in.
   if (number != 0 && (link_flags_ & web::kOutsideSite) == 0 &&
@@ -365,7 +392,11 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     if (number < 0) return;
   }
   if (result.modified >= 0) report_.modified[urls_[number]] = result.modified;
-  Parse(number, std::move(result.body), web::CharsetOfContentType(result.content_type));
+  if (parsed_ahead) {
+    Apply(number, parser_->Take(number));
+  } else {
+    Parse(number, std::move(result.body), web::CharsetOfContentType(result.content_type));
+  }
 }
 
 // Makes number an alias of the page at address. The page that is to hold
@@ -387,64 +418,50 @@ int SiteGraph::AliasTo(int number, std::string_view address) {
   return target;
 }
 
+PageInput SiteGraph::InputOf(int number, core::LoadedText text, std::string_view charset) const {
+  return {base_, urls_[number], Follows(number), std::move(text), std::string(charset)};
+}
+
 void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charset) {
-  web::TagTokenizer tokenizer;
-  tokenizer.Attach(std::move(text));
-  web::PageHeadInfo head;
-  web::ReadHead(tokenizer, head, charset);
-  const std::string& url = urls_[number];
-  if (head.canonical && !head.canonical->empty() && web::IsHttp(url)) {
-    // One page, one entry: a page of the site that names another address of
-    // the site as its own is kept under that address once that address is
-    // read as a page too (see FinishCanonicals), unless the scan may not
-    // list that one. Only web addresses count: pages on disk often name
-    // where they were built ("file:///...") or where they are published.
-    const std::optional<std::string> canonical =
-        web::Resolve(base_, url, *head.canonical, web::kPageLinks);
-    if (canonical && web::IsHttp(*canonical) && *canonical != url &&
-        !web::IsOutsideSite(canonical->c_str(), base_) && Admits(*canonical) &&
-        (!settings_.honour_robots || RobotsAllow(*canonical))) {
-      const int target = Number(*canonical, number, pages_[number].depth);
-      if (target != number) pages_[number].canonical = target;
-    }
+  Apply(number, ParsePage(rules_, InputOf(number, std::move(text), charset)));
+}
+
+// Enters what was taken from page number into the graph: its state and
+// name, the page it names as its own, and the pages it links, numbered in
+// the order they appear.
+void SiteGraph::Apply(int number, ParsedPage parsed) {
+  if (parsed.memory_overflow) core::ReportMemoryOverflow();
+  // One page, one entry: a page of the site that names another address of
+  // the site as its own is kept under that address once that address is
+  // read as a page too (see FinishCanonicals), unless the scan may not
+  // list that one.
+  if (parsed.canonical && Admits(*parsed.canonical) &&
+      (!settings_.honour_robots || RobotsAllow(*parsed.canonical))) {
+    const int target = Number(*parsed.canonical, number, pages_[number].depth);
+    if (target != number) pages_[number].canonical = target;
   }
   Page& page = pages_[number];
   page.state = State::kLoaded;
   ++report_.pages_read;
-  if (!addresses_only_) page.name = NameOf(head, number);
-  page.noindex = settings_.honour_robots && head.noindex && number != 0;
-  if (!Follows(number) || (settings_.honour_robots && head.nofollow)) return;
-  CountedStringList links{};
-  web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
+  page.name = std::move(parsed.name);
+  page.noindex = settings_.honour_robots && parsed.noindex && number != 0;
   if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
     // Said once, when the limit leaves a page unmet, not merely unfollowed.
-    for (int i = 0; i < links.Count && !depth_reported_; ++i) {
-      if (numbers_.count(PageKey(links.Entries[i].Text)) != 0) continue;
+    for (std::size_t i = 0; i < parsed.links.size() && !depth_reported_; ++i) {
+      if (numbers_.count(PageKey(parsed.links[i])) != 0) continue;
       depth_reported_ = true;
       core::ReportInfo(
           core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
                            settings_.depth_limit)
               .c_str());
     }
-    core::Clear(links);
     return;
   }
   const int depth = page.depth + 1;
   std::vector<int> numbers;
-  numbers.reserve(links.Count);
-  for (int i = 0; i < links.Count; ++i)
-    numbers.push_back(Number(links.Entries[i].Text, number, depth));
-  core::Clear(links);
+  numbers.reserve(parsed.links.size());
+  for (const std::string& link : parsed.links) numbers.push_back(Number(link, number, depth));
   pages_[number].links = std::move(numbers);
-}
-
-// The description falls back to the title, the title to the address.
-std::string SiteGraph::NameOf(const web::PageHeadInfo& head, int number) const {
-  const bool by_description = (scan_flags_ & VELLUM_SCAN_META_DESCRIPTION) != 0;
-  const std::optional<std::string>& name =
-      by_description && head.description && !head.description->empty() ? head.description
-                                                                       : head.title;
-  return core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(urls_[number]));
 }
 
 std::vector<std::string> SiteGraph::LoadedPages() const {

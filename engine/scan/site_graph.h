@@ -4,7 +4,10 @@
 // come back in, they are taken in that order, so that the numbering, the
 // depths and the limits are those of a crawl that reads one page at a time.
 // The tree is built afterwards from the graph alone: the bodies of the pages
-// are dropped as soon as their names and links are taken.
+// are dropped as soon as their names and links are taken. Names and links
+// are taken on a second thread (PageParser) while the crawl waits for
+// further answers; the graph itself is only ever changed by the crawl's
+// thread, in the order the pages were met.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +24,7 @@
 #include "core/file_loading.h"
 #include "core/progress.h"
 #include "scan/crawl.h"
+#include "scan/page_parser.h"
 #include "web/fetcher.h"
 #include "web/page_access.h"
 #include "web/robots.h"
@@ -56,7 +60,7 @@ class SiteGraph {
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
 
   // For a caller that needs the pages' addresses only: no names are kept.
-  void KeepAddressesOnly() { addresses_only_ = true; }
+  void KeepAddressesOnly() { rules_.keep_names = false; }
   // How a base page that cannot be read is reported (core::kReportAs...).
   void ReportBaseAs(int report_mode) { base_report_ = report_mode; }
 
@@ -88,10 +92,14 @@ class SiteGraph {
   bool Admits(std::string_view url) const;
   bool RobotsAllow(const std::string& url) const;
   bool Dispatch();
+  enum class Next { kTaken, kNothingDispatched, kAnswer, kParser };
+  Next TakeNext();
   void Hold(web::FetchResult result);
-  void Take(int number, web::FetchResult& result);
+  std::string FinalAddress(int number, const web::FetchResult& result) const;
+  void Take(int number, web::FetchResult& result, bool parsed_ahead);
+  PageInput InputOf(int number, core::LoadedText text, std::string_view charset) const;
   void Parse(int number, core::LoadedText text, std::string_view charset);
-  std::string NameOf(const web::PageHeadInfo& head, int number) const;
+  void Apply(int number, ParsedPage parsed);
   void Fail(int number, int status, std::string reason);
   void CountSilence(int number, const web::FetchResult& result);
   int AliasTo(int number, std::string_view address);
@@ -101,7 +109,6 @@ class SiteGraph {
   void TakeRobots(const web::FetchResult& result);
 
   std::string base_;
-  bool addresses_only_ = false;
   int base_report_ = core::kReportAsError;
   const char* excluded_;
   unsigned link_flags_;
@@ -132,8 +139,18 @@ class SiteGraph {
   std::unordered_map<std::string, std::optional<web::RobotsRules>> robots_;
   std::vector<std::string> robots_hosts_;  // by -1 - tag
   std::unique_ptr<web::Fetcher> fetcher_;
-  std::unordered_map<int, web::FetchResult> answers_;  // taken ahead, by page
-  std::size_t held_bytes_ = 0;                         // of their bodies
+  // Answers taken ahead, by page. A page whose answer leaves no doubt that
+  // it is to be read (no redirect, a page's type) is handed to the parser
+  // at once; its body is then the parser's.
+  struct Answer {
+    web::FetchResult result;
+    std::size_t bytes = 0;  // of its body
+    bool parsing = false;
+  };
+  std::unordered_map<int, Answer> answers_;
+  std::size_t held_bytes_ = 0;  // of their bodies
+  PageRules rules_;
+  std::unique_ptr<PageParser> parser_;
 };
 
 }  // namespace vellum::scan

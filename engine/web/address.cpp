@@ -68,14 +68,30 @@ std::string_view NameOf(std::string_view piece) {
   return piece;
 }
 
+// Whether a segment of path behind its first root bytes is "." or "..":
+// most paths have none, and are their own normal form.
+bool HasDotSegment(std::string_view path, std::size_t root) {
+  for (std::size_t dot = path.find('.', root); dot != kNone; dot = path.find('.', dot + 1)) {
+    if (dot > root && !IsSeparator(path[dot - 1])) continue;
+    std::size_t end = dot + 1;
+    if (end < path.size() && path[end] == '.') ++end;
+    if (end == path.size() || IsSeparator(path[end])) return true;
+  }
+  return false;
+}
+
 // Removes dot segments from path behind its first root bytes. In a rooted
 // path a ".." with nothing left to remove is dropped; otherwise it stays.
 NormalPath RemoveDotSegments(std::string_view path, std::size_t root, bool rooted) {
+  NormalPath result;
+  if (!HasDotSegment(path, root)) {
+    result.text = path;
+    return result;
+  }
   // Each kept piece is a segment with the separator behind it, if any.
   std::vector<std::string_view> kept;
-  NormalPath result;
   for (std::size_t at = root; at < path.size();) {
-    const std::size_t separator = path.find_first_of("/\\", at);
+    const std::size_t separator = FindFirstOf<'/', '\\'>(path, at);
     const std::size_t name_end = separator == kNone ? path.size() : separator;
     const std::size_t piece_end = separator == kNone ? path.size() : separator + 1;
     const std::string_view name = path.substr(at, name_end - at);
@@ -142,7 +158,7 @@ std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
   const std::size_t path_start = UrlPathStart(address);
   std::string result = scheme + "://";
   result += NormaliseAuthority(scheme, address.substr(scheme_length, path_start - scheme_length));
-  std::size_t path_end = address.find_first_of("?#", path_start);
+  std::size_t path_end = FindFirstOf<'?', '#'>(address, path_start);
   if (path_end == kNone) path_end = address.size();
   std::string path = "/";
   if (path_end != path_start) {
@@ -158,8 +174,8 @@ std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
 // address is a URL without a path.
 std::optional<std::string_view> LastSegment(std::string_view address) {
   const std::size_t path_start = UrlPathStart(address);
-  const std::string_view path = address.substr(0, address.find_first_of("?#", path_start));
-  const std::size_t separator = path.find_last_of("/\\");
+  const std::string_view path = address.substr(0, FindFirstOf<'?', '#'>(address, path_start));
+  const std::size_t separator = FindLastOf<'/', '\\'>(path);
   if (separator == kNone) {
     if (SchemeLength(address) != 0) return std::nullopt;
     return path;
@@ -175,6 +191,7 @@ std::string ReadAddressValue(std::string_view value) {
   const std::size_t first = value.find_first_not_of(kBlanks);
   if (first == kNone) return {};
   value = value.substr(first, value.find_last_not_of(kBlanks) - first + 1);
+  if (FindFirstOf<'\t', '\r', '\n'>(value) == kNone) return std::string(value);
   std::string read;
   read.reserve(value.size());
   for (char c : value) {
@@ -189,7 +206,7 @@ bool IsSpecialScheme(std::string_view scheme) {
 }
 
 void BackslashesToSlashes(std::string& reference) {
-  const std::size_t end = std::min(reference.find_first_of("?#"), reference.size());
+  const std::size_t end = std::min(FindFirstOf<'?', '#'>(reference), reference.size());
   std::replace(reference.begin(), reference.begin() + static_cast<std::ptrdiff_t>(end), '\\', '/');
 }
 
@@ -207,12 +224,12 @@ void AppendEscaped(std::string& out, std::string_view text, std::string_view als
 std::size_t UrlPathStart(std::string_view address) {
   const std::size_t scheme_length = SchemeLength(address);
   if (scheme_length == 0) return 0;
-  const std::size_t path_start = address.find_first_of("/\\?#", scheme_length);
+  const std::size_t path_start = FindFirstOf<'/', '\\', '?', '#'>(address, scheme_length);
   return path_start == kNone ? address.size() : path_start;
 }
 
 NormalPath NormaliseLocalPath(std::string_view path) {
-  const std::size_t end = path.find_first_of("?#");
+  const std::size_t end = FindFirstOf<'?', '#'>(path);
   const std::string_view segments = path.substr(0, end);
   const std::size_t root = LocalRoot(segments);
   NormalPath result = RemoveDotSegments(segments, root, root > 0);
@@ -236,8 +253,8 @@ std::string NormaliseAddress(std::string_view address) {
 
 std::string FolderOf(std::string_view normalised) {
   const std::size_t path_start = UrlPathStart(normalised);
-  const std::string_view path = normalised.substr(0, normalised.find_first_of("?#", path_start));
-  const std::size_t separator = path.find_last_of("/\\");
+  const std::string_view path = normalised.substr(0, FindFirstOf<'?', '#'>(normalised, path_start));
+  const std::size_t separator = FindLastOf<'/', '\\'>(path);
   if (SchemeLength(normalised) != 0 && (separator == kNone || separator < path_start)) {
     return std::string(normalised.substr(0, path_start)) + "/";
   }
@@ -249,7 +266,7 @@ std::optional<std::string> IndexPageFolder(std::string_view normalised) {
   static constexpr std::string_view kIndexNames[] = {
       "index.html", "index.htm", "index.shtml", "index.php", "default.htm", "default.html",
   };
-  const std::size_t query = normalised.find_first_of("?#", UrlPathStart(normalised));
+  const std::size_t query = FindFirstOf<'?', '#'>(normalised, UrlPathStart(normalised));
   if (query != kNone && normalised[query] == '?') return std::nullopt;
   const std::optional<std::string_view> name = LastSegment(normalised);
   if (!name) return std::nullopt;

@@ -442,6 +442,7 @@ std::string DecodeCharacterReferences(std::string_view text) {
   // The longest reference known, "thetasym" or "#x10FFFF", has eight
   // characters; leading zeros of a number are not worth a longer look.
   constexpr std::size_t kLongestReference = 8;
+  if (text.find('&') == std::string_view::npos) return std::string(text);
   std::string decoded;
   decoded.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
@@ -16,46 +18,59 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// The address of a relative value on a web page (RFC 3986, 5.2.2): a value
-// that begins with a separator replaces the page's path, "#" its fragment,
-// "?" its query and fragment; any other value is taken from the page's
-// folder. An empty value stands for the page itself, without its fragment.
-std::string MergeWithWebPage(std::string_view page, std::string_view value) {
-  const std::string address = NormaliseAddress(page);
-  if (value.empty()) return address.substr(0, address.find('#'));
+// The address of a relative value on a web page (RFC 3986, 5.2.2), the
+// page's address in normal form: a value that begins with a separator
+// replaces the page's path, "#" its fragment, "?" its query and fragment;
+// any other value is taken from the page's folder. An empty value stands
+// for the page itself, without its fragment.
+std::string MergeWithWebPage(std::string_view address, std::string_view value) {
+  if (value.empty()) return std::string(address.substr(0, address.find('#')));
   std::string merged;
   if (IsSeparator(value[0])) {
     merged = address.substr(0, UrlPathStart(address));
   } else if (value[0] == '#') {
     merged = address.substr(0, address.find('#'));
   } else if (value[0] == '?') {
-    merged = address.substr(0, address.find_first_of("?#"));
+    merged = address.substr(0, FindFirstOf<'?', '#'>(address));
   } else {
     merged = FolderOf(address);
   }
   return NormaliseAddress(merged += value);
 }
 
+// What resolving a value on a local page needs of the page: its folder and
+// how far that climbs above the page's root.
+struct LocalFolder {
+  std::string_view folder;
+  int parents = 0;
+};
+
+LocalFolder LocalFolderOf(std::string_view page) {
+  const std::string_view path = page.substr(0, FindFirstOf<'?', '#'>(page));
+  const std::size_t folder_end = FindLastOf<'\\', '/'>(path);
+  LocalFolder local;
+  if (folder_end != std::string_view::npos) local.folder = path.substr(0, folder_end + 1);
+  local.parents = NormaliseLocalPath(local.folder).unmatched_parents;
+  return local;
+}
+
 // The path of a relative value on a local page, the same way; nothing when
 // its "../" climb above the page's root, or in front of a page without a
 // folder. A value that begins with a separator is taken from the page's
 // folder too.
-std::optional<std::string> MergeWithLocalPage(std::string_view page, std::string_view value) {
-  const std::string_view path = page.substr(0, page.find_first_of("?#"));
-  const std::size_t folder_end = path.find_last_of("\\/");
-  const std::string_view folder =
-      folder_end == std::string_view::npos ? std::string_view() : path.substr(0, folder_end + 1);
+std::optional<std::string> MergeWithLocalPage(std::string_view page, const LocalFolder& local,
+                                              std::string_view value) {
   std::string merged;
   if (value.empty() || value[0] == '#') {
     merged = page.substr(0, page.find('#'));
   } else if (value[0] == '?') {
-    merged = path;
-  } else if (!folder.empty()) {
-    merged = folder;
+    merged = page.substr(0, FindFirstOf<'?', '#'>(page));
+  } else if (!local.folder.empty()) {
+    merged = local.folder;
     if (IsSeparator(value[0])) value.remove_prefix(1);
   }
   NormalPath link = NormaliseLocalPath(merged += value);
-  if (link.unmatched_parents > NormaliseLocalPath(folder).unmatched_parents) return std::nullopt;
+  if (link.unmatched_parents > local.parents) return std::nullopt;
   return std::move(link.text);
 }
 
@@ -72,54 +87,86 @@ bool HasScheme(std::string_view value) {
   return false;
 }
 
-// The address value stands for on a web page. Every link there is a web
-// address, resolved against the page's own: a page never leads to a local
-// file. Values are read as browsers read them (WHATWG URL): on an http,
-// https or ftp page "\\" is "/", "http:g" on an http page is the relative
-// "g", and "https:g" on it the host "https://g/".
-std::optional<std::string> ResolveOnWebPage(std::string_view page, std::string value) {
-  std::string scheme(page.substr(0, page.find(':')));
-  bool host_follows = false;
-  if (HasScheme(value)) {
-    std::string own = value.substr(0, value.find(':'));
-    if (!IsSpecialScheme(own)) {
-      const LinkClass link_class = ClassifyLink(value);
-      if (link_class == LinkClass::kFile || link_class == LinkClass::kPage) return std::nullopt;
-      return value;
+// Resolves the values found on one page: what every value of the page
+// shares (the site's base and the page's address in normal form, the
+// page's folder) is worked out once.
+class PageResolver {
+ public:
+  PageResolver(std::string_view base, std::string_view page)
+      : base_(NormaliseAddress(base)), page_(page), web_(IsWebAddress(page)) {
+    if (web_) {
+      page_address_ = NormaliseAddress(page);
+    } else {
+      local_ = LocalFolderOf(page_);
     }
-    value.erase(0, own.size() + 1);
-    host_follows = !core::EqualsNoCase(own, scheme);
-    scheme = std::move(own);
   }
-  if (IsSpecialScheme(scheme)) BackslashesToSlashes(value);
-  if (host_follows || value.starts_with("//")) {
-    value.erase(0, std::min(value.find_first_not_of('/'), value.size()));
-    if (value.empty()) return std::nullopt;  // no host
-    return NormaliseAddress(scheme + "://" + value);
-  }
-  return MergeWithWebPage(page, value);
-}
 
-// The address value stands for on page, before the site is considered;
-// nothing when it is to be dropped.
-std::optional<std::string> ResolveOnPage(std::string_view page, std::string_view value) {
-  // A NUL byte can be in no address, and would cut one short as C text.
-  if (value.find('\0') != std::string_view::npos) return std::nullopt;
-  if (IsWebAddress(value)) return NormaliseAddress(value);
-  if (IsWebAddress(page)) return ResolveOnWebPage(page, std::string(value));
-  // A scheme or a drive is taken as written; a ":" in a bookmark, an
-  // argument or a later segment ("a.html#x:y") is part of a relative link.
-  const std::size_t colon = value.find(':');
-  if (colon != std::string_view::npos && colon < value.find_first_of("/\\?#")) {
-    return std::string(value);
+  // Resolve (links.h) of value on the page.
+  std::optional<std::string> Resolve(std::string_view value, unsigned flags) const {
+    const std::string read = ReadAddressValue(value);
+    if (!read.empty() && read[0] == '#' && (flags & kKeepBookmarks) == 0) return std::nullopt;
+    std::optional<std::string> link = ResolveOnPage(read);
+    // Both in normal form, so that the scheme and host compare in any case.
+    if (link && (flags & kOutsideSite) == 0 && IsOutsideSite(*link, base_)) return std::nullopt;
+    return link;
   }
-  return MergeWithLocalPage(page, value);
-}
+
+  // The address value stands for on the page, before the site is
+  // considered; nothing when it is to be dropped.
+  std::optional<std::string> ResolveOnPage(std::string_view value) const {
+    // A NUL byte can be in no address, and would cut one short as C text.
+    if (value.find('\0') != std::string_view::npos) return std::nullopt;
+    if (IsWebAddress(value)) return NormaliseAddress(value);
+    if (web_) return ResolveOnWebPage(std::string(value));
+    // A scheme or a drive is taken as written; a ":" in a bookmark, an
+    // argument or a later segment ("a.html#x:y") is part of a relative link.
+    const std::size_t colon = value.find(':');
+    if (colon != std::string_view::npos && colon < FindFirstOf<'/', '\\', '?', '#'>(value)) {
+      return std::string(value);
+    }
+    return MergeWithLocalPage(page_, local_, value);
+  }
+
+ private:
+  // Every link on a web page is a web address, resolved against the page's
+  // own: a page never leads to a local file. Values are read as browsers
+  // read them (WHATWG URL): on an http, https or ftp page "\\" is "/",
+  // "http:g" on an http page is the relative "g", and "https:g" on it the
+  // host "https://g/".
+  std::optional<std::string> ResolveOnWebPage(std::string value) const {
+    std::string scheme(page_.substr(0, page_.find(':')));
+    bool host_follows = false;
+    if (HasScheme(value)) {
+      std::string own = value.substr(0, value.find(':'));
+      if (!IsSpecialScheme(own)) {
+        const LinkClass link_class = ClassifyLink(value);
+        if (link_class == LinkClass::kFile || link_class == LinkClass::kPage) return std::nullopt;
+        return value;
+      }
+      value.erase(0, own.size() + 1);
+      host_follows = !core::EqualsNoCase(own, scheme);
+      scheme = std::move(own);
+    }
+    if (IsSpecialScheme(scheme)) BackslashesToSlashes(value);
+    if (host_follows || value.starts_with("//")) {
+      value.erase(0, std::min(value.find_first_not_of('/'), value.size()));
+      if (value.empty()) return std::nullopt;  // no host
+      return NormaliseAddress(scheme + "://" + value);
+    }
+    return MergeWithWebPage(page_address_, value);
+  }
+
+  std::string base_;
+  std::string_view page_;
+  bool web_;
+  std::string page_address_;  // web pages
+  LocalFolder local_;         // local pages
+};
 
 // True when the last segment of link's path (before "?" and "#") has a
 // dot: "a/b.pdf", not "a/b" or "a/b/".
 bool HasExtension(std::string_view link) {
-  const std::string_view path = link.substr(0, link.find_first_of("?#"));
+  const std::string_view path = link.substr(0, FindFirstOf<'?', '#'>(link));
   const std::size_t segment = path.find_last_of('/');
   return path.find('.', segment == path.npos ? 0 : segment) != path.npos;
 }
@@ -197,43 +244,38 @@ bool IsNofollow(std::string_view tag, TagTokenizer& tokenizer) {
   return false;
 }
 
-// The address the relative links of the page resolve against: the HREF of
-// its first BASE that has one (itself resolved against the page), else the
-// page's own.
-std::string DocumentAddress(std::string_view page, TagTokenizer& tokenizer) {
+// The address the relative links of the page resolve against, once the
+// page's first BASE that has an HREF is met: that HREF resolved against the
+// page, or the page's own address when it is not one a page can have
+// ("mailto:", "javascript:").
+std::string DocumentAddress(std::string_view page, std::string_view href) {
+  std::optional<std::string> address =
+      PageResolver(page, page).ResolveOnPage(ReadAddressValue(DecodeCharacterReferences(href)));
+  const bool usable =
+      address && (IsWebAddress(*address) || ClassifyLink(*address) == LinkClass::kPage);
+  return usable ? std::move(*address) : std::string(page);
+}
+
+// Calls take with every link of the page that flags select, in order of
+// appearance (CollectLinks).
+template <typename Take>
+void ForEachLink(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                 unsigned flags, Take take) {
+  // One walk finds the BASE and the values; they are resolved once it is
+  // known what they resolve against. The values are spans of the page.
+  struct Value {
+    std::string_view text;
+    bool is_link;
+  };
+  std::vector<Value> values;
   std::optional<std::string> document;
   WalkStartTags(tokenizer, [&](std::string_view tag) {
-    if (document || tag != "BASE") return;
-    std::optional<std::string_view> value = tokenizer.AttributeValue("HREF");
-    if (!value) return;
-    const std::string href = DecodeCharacterReferences(*value);
-    // Only an address a page can have counts: not "mailto:" or "javascript:".
-    std::optional<std::string> address = ResolveOnPage(page, ReadAddressValue(href));
-    const bool usable =
-        address && (IsWebAddress(*address) || ClassifyLink(*address) == LinkClass::kPage);
-    document = usable ? std::move(*address) : std::string(page);
-  });
-  return document ? *document : std::string(page);
-}
-
-}  // namespace
-
-std::optional<std::string> Resolve(std::string_view base, std::string_view page,
-                                   std::string_view value, unsigned flags) {
-  const std::string read = ReadAddressValue(value);
-  if (!read.empty() && read[0] == '#' && (flags & kKeepBookmarks) == 0) return std::nullopt;
-  std::optional<std::string> link = ResolveOnPage(page, read);
-  // Both in normal form, so that the scheme and host compare in any case.
-  if (link && (flags & kOutsideSite) == 0 && IsOutsideSite(*link, NormaliseAddress(base))) {
-    return std::nullopt;
-  }
-  return link;
-}
-
-void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                  core::IndexedStringList& list, unsigned flags) {
-  const std::string document = DocumentAddress(page, tokenizer);
-  WalkStartTags(tokenizer, [&](std::string_view tag) {
+    if (!document && tag == "BASE") {
+      if (std::optional<std::string_view> href = tokenizer.AttributeValue("HREF")) {
+        document = DocumentAddress(page, *href);
+      }
+      return;
+    }
     const char* attribute = LinkAttribute(tag);
     const bool is_link = attribute != nullptr;
     if (!is_link) {
@@ -241,12 +283,40 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
       if (attribute == nullptr || (flags & kPictures) == 0) return;
     }
     if ((flags & kHonourNofollow) != 0 && IsNofollow(tag, tokenizer)) return;
-    std::optional<std::string_view> value = tokenizer.AttributeValue(attribute);
-    if (!value) return;
+    if (std::optional<std::string_view> value = tokenizer.AttributeValue(attribute)) {
+      values.push_back({*value, is_link});
+    }
+  });
+  const PageResolver resolver(base, document ? std::string_view(*document) : page);
+  for (const Value& value : values) {
     std::optional<std::string> link =
-        Resolve(base, document, DecodeCharacterReferences(*value), flags);
-    if (!link || (is_link && (link->empty() || !IsSelected(*link, flags)))) return;
-    list.Add(link->data(), flags);
+        resolver.Resolve(DecodeCharacterReferences(value.text), flags);
+    if (!link || (value.is_link && (link->empty() || !IsSelected(*link, flags)))) continue;
+    take(*link);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> Resolve(std::string_view base, std::string_view page,
+                                   std::string_view value, unsigned flags) {
+  return PageResolver(base, page).Resolve(value, flags);
+}
+
+void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                  core::IndexedStringList& list, unsigned flags) {
+  ForEachLink(base, page, tokenizer, flags,
+              [&](std::string& link) { list.Add(link.data(), flags); });
+}
+
+void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                  std::vector<std::string>& links, unsigned flags) {
+  std::unordered_set<std::string> seen;
+  ForEachLink(base, page, tokenizer, flags, [&](std::string& link) {
+    // Cut as a CountedStringList cuts what it is given.
+    if ((flags & kKeepArguments) == 0) link.resize(std::min(link.find('?'), link.size()));
+    if ((flags & kKeepBookmarks) == 0) link.resize(std::min(link.find('#'), link.size()));
+    if (!link.empty() && seen.insert(link).second) links.push_back(std::move(link));
   });
 }
 
@@ -258,13 +328,14 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
 
 void WalkResources(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                    const ResourceVisitor& visit) {
+  const PageResolver resolver(base, page);
   WalkStartTags(tokenizer, [&](std::string_view tag) {
     const char* name = tag == "A" ? "HREF" : PictureAttribute(tag);
     if (name == nullptr) return;
     const Attribute* attribute = tokenizer.FindAttribute(name);
     if (attribute == nullptr || !attribute->value) return;
     std::optional<std::string> link =
-        Resolve(base, page, DecodeCharacterReferences(tokenizer.ValueOf(*attribute)), kPageLinks);
+        resolver.Resolve(DecodeCharacterReferences(tokenizer.ValueOf(*attribute)), kPageLinks);
     if (!link || !IsRelative(*link) || (tag == "A" && HasPageExtension(*link))) return;
     visit(*link, *attribute->value, attribute->value_length);
   });

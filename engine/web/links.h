@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
@@ -61,6 +62,12 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
                   core::IndexedStringList& list, unsigned flags);
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   CountedStringList& list, unsigned flags);
+// The same links as texts, each once, cut as a CountedStringList cuts them
+// (flags without kKeepArguments or kKeepBookmarks cut "?" or "#" parts),
+// empty ones left out. Allocates through the C++ library only and reports
+// nothing: it may run on a thread of its own, beside the engine.
+void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
+                  std::vector<std::string>& links, unsigned flags);
 
 // A local resource link of a page: the resolved link and where the
 // attribute's value lies in the page text.

@@ -248,7 +248,8 @@ void PurgePageCache() {
   CloseDownloads();
 }
 
-bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset) {
+bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset,
+              bool report) {
   head = PageHeadInfo{};
   try {
     const auto page = [&] { return std::string_view(tokenizer.text(), tokenizer.length()); };
@@ -267,7 +268,7 @@ bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http
     if (raw.description) head.description = HeadText(*raw.description, encoding);
   } catch (const std::bad_alloc&) {
     head = PageHeadInfo{};
-    core::ReportMemoryOverflow();
+    if (report) core::ReportMemoryOverflow();
     return false;
   }
   return true;

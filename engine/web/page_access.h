@@ -71,7 +71,10 @@ inline constexpr std::size_t kMaxHeadText = 1024;
 // Windows-1252. A page in UTF-16 (or the replacement encoding) is
 // converted to UTF-8 in the tokenizer before its tags are read: whatever
 // walks the tokenizer afterwards reads the converted page. False, with
-// "memory overflou" reported, when a copy could not be made.
-bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset = {});
+// "memory overflou" reported unless report is false, when a copy could not
+// be made. Unreported, it calls no callback: it may run on a thread of its
+// own, beside the engine.
+bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset = {},
+              bool report = true);
 
 }  // namespace vellum::web

@@ -1,9 +1,9 @@
 #include "web/tag_tables.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 
 #include "core/text_utils.h"
 
@@ -19,19 +19,53 @@ constexpr ContentKind k5 = kPreformatted;
 
 constexpr const char* kHeadingAttributes = "ALIGN;CLASS;ID;STYLE";
 
-// Upper-case copy of name for the look-ups; longer names match nothing.
-template <std::size_t N>
-std::optional<std::string_view> UpperCase(std::string_view name, std::array<char, N>& buffer) {
-  if (name.size() > N) return std::nullopt;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    buffer[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
-  return std::string_view(buffer.data(), name.size());
-}
+// An open-addressing index of upper-case names, looked up without regard
+// to case and without copying the name: a look-up hashes the name's bytes
+// folded to upper case and compares the few names of its slot. Names longer
+// than kLongest match nothing.
+template <typename Value, std::size_t kLongest>
+class NameIndex {
+ public:
+  static constexpr std::size_t kSlots = 256;  // over twice the rows of either table
 
-template <typename Value>
-using NameIndex = std::unordered_map<std::string_view, Value>;
+  // Adds name unless it is there: the first row of a name is kept, as a
+  // search from the top would find it.
+  void Add(std::string_view name, Value value) {
+    std::size_t slot = Hash(name);
+    while (slots_[slot].used) {
+      if (slots_[slot].name == name) return;
+      slot = (slot + 1) % kSlots;
+    }
+    slots_[slot] = {true, name, value};
+  }
+
+  std::optional<Value> Find(std::string_view name) const {
+    if (name.size() > kLongest) return std::nullopt;
+    for (std::size_t slot = Hash(name); slots_[slot].used; slot = (slot + 1) % kSlots) {
+      if (slots_[slot].name.size() == name.size() && core::EqualsNoCase(slots_[slot].name, name)) {
+        return slots_[slot].value;
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    std::string_view name;
+    Value value{};
+  };
+
+  static std::size_t Hash(std::string_view name) {
+    std::uint32_t hash = 2166136261u;
+    for (char c : name) {
+      hash = (hash ^ static_cast<unsigned char>(c & ~0x20)) * 16777619u;  // folds a-z to A-Z
+    }
+    return (hash ^ (hash >> 16)) % kSlots;
+  }
+
+  std::array<Slot, kSlots> slots_{};
+};
 
 }  // namespace
 
@@ -256,30 +290,21 @@ const char* const kAttributeTable[kAttributeCount] = {
 };
 
 const TagInfo* FindTag(std::string_view name) {
-  static const NameIndex<const TagInfo*> index = [] {
-    NameIndex<const TagInfo*> built;
-    // try_emplace keeps the first row of a name, as a search from the top would.
-    for (const TagInfo& tag : kTagTable) built.try_emplace(tag.name, &tag);
+  static const NameIndex<const TagInfo*, 16> index = [] {
+    NameIndex<const TagInfo*, 16> built;
+    for (const TagInfo& tag : kTagTable) built.Add(tag.name, &tag);
     return built;
   }();
-  std::array<char, 16> buffer;
-  std::optional<std::string_view> upper = UpperCase(name, buffer);
-  if (!upper) return nullptr;
-  auto found = index.find(*upper);
-  return found == index.end() ? nullptr : found->second;
+  return index.Find(name).value_or(nullptr);
 }
 
 int FindAttributeName(std::string_view name) {
-  static const NameIndex<int> index = [] {
-    NameIndex<int> built;
-    for (int i = 0; i < kAttributeCount; ++i) built.try_emplace(kAttributeTable[i], i);
+  static const NameIndex<int, 24> index = [] {
+    NameIndex<int, 24> built;
+    for (int i = 0; i < kAttributeCount; ++i) built.Add(kAttributeTable[i], i);
     return built;
   }();
-  std::array<char, 24> buffer;
-  std::optional<std::string_view> upper = UpperCase(name, buffer);
-  if (!upper) return -1;
-  auto found = index.find(*upper);
-  return found == index.end() ? -1 : found->second;
+  return index.Find(name).value_or(-1);
 }
 
 const std::bitset<kAttributeCount>& KnownAttributes(const TagInfo& tag) {

@@ -1,7 +1,7 @@
 #include "web/tag_tokenizer.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -37,9 +37,37 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
+// The classes of a byte that the walk asks about, one table look-up each:
+// tags are read byte by byte, and most of a page's bytes are in its tags.
+enum ByteClass : unsigned char {
+  kBlank = 1,          // core::IsBlank
+  kTagDelimiter = 2,   // core::IsTagNameDelimiter
+  kNameDelimiter = 4,  // IsNameDelimiter
+  kValueEnd = 8,       // ends an unquoted value: "<", blanks, ">"
+};
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+  std::array<unsigned char, 256> classes{};
+  for (unsigned char c : std::string_view(" \t\n\r")) classes[c] |= kBlank;
+  for (unsigned char c : std::string_view("<>=\"' \n\r\0", 9)) {
+    classes[c] |= kTagDelimiter | kNameDelimiter;
+  }
+  classes['/'] |= kNameDelimiter;
+  for (unsigned char c : std::string_view("< \t\n\r>\0", 7)) classes[c] |= kValueEnd;
+  return classes;
+}();
+
+bool Is(char c, ByteClass byte_class) {
+  return (kByteClasses[static_cast<unsigned char>(c)] & byte_class) != 0;
+}
+
+bool IsBlank(char c) { return Is(c, kBlank); }
+
 // A byte that ends a tag or attribute name: "/" too, which HTML5 reads as a
 // separator in front of an attribute (13.2.5.32, 13.2.5.40): "<a/href=x>".
-bool IsNameDelimiter(char c) { return c == '/' || core::IsTagNameDelimiter(c); }
+bool IsNameDelimiter(char c) { return Is(c, kNameDelimiter); }
+
+bool IsAsciiLetter(char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; }
 
 // Just behind the ">" that ends a tag whose attributes begin at at, or the
 // end of the text. A value that follows "=" in quotes ends only at its
@@ -47,19 +75,26 @@ bool IsNameDelimiter(char c) { return c == '/' || core::IsTagNameDelimiter(c); }
 // and 13.2.5.37); a quote never closed runs to the end of the text.
 std::size_t TagEnd(std::string_view text, std::size_t at) {
   while (at < text.size()) {
-    const char c = text[at++];
-    if (c == '>') return at;
-    if (c != '=') continue;
-    while (at < text.size() && core::IsBlank(text[at])) ++at;
-    if (at < text.size() && IsQuote(text[at])) {
-      const std::size_t close = text.find(text[at], at + 1);
-      if (close == std::string_view::npos) return text.size();
-      at = close + 1;
-      continue;
+    // Only a "=" in front of the first ">" can start a value that hides it.
+    const void* found = std::memchr(text.data() + at, '>', text.size() - at);
+    const std::size_t close =
+        found == nullptr ? text.size() : static_cast<const char*>(found) - text.data();
+    for (;;) {
+      const void* assign = std::memchr(text.data() + at, '=', close - at);
+      if (assign == nullptr) return close == text.size() ? close : close + 1;
+      at = static_cast<const char*>(assign) - text.data() + 1;
+      while (at < text.size() && IsBlank(text[at])) ++at;
+      if (at < text.size() && IsQuote(text[at])) {
+        const void* quote = std::memchr(text.data() + at + 1, text[at], text.size() - at - 1);
+        if (quote == nullptr) return text.size();
+        at = static_cast<const char*>(quote) - text.data() + 1;
+      } else {
+        // An unquoted value runs to a blank or ">" (13.2.5.38): a "=" or
+        // quote inside it starts nothing.
+        while (at < text.size() && !IsBlank(text[at]) && text[at] != '>') ++at;
+      }
+      if (at > close) break;  // the ">" was inside the value: look for the next one
     }
-    // An unquoted value runs to a blank or ">" (13.2.5.38): a "=" or quote
-    // inside it starts nothing.
-    while (at < text.size() && !core::IsBlank(text[at]) && text[at] != '>') ++at;
   }
   return text.size();
 }
@@ -76,7 +111,7 @@ struct ValueScan {
 // Reads the next value token from at (blanks skipped), within the tag that
 // ends at limit. at is left behind the token.
 ValueScan ReadValueToken(std::string_view text, std::size_t& at, std::size_t limit) {
-  while (at < limit && core::IsBlank(text[at])) ++at;
+  while (at < limit && IsBlank(text[at])) ++at;
   if (at >= limit) return {};
   const char c = text[at];
   if (c == '=') {
@@ -101,7 +136,7 @@ ValueScan ReadValueToken(std::string_view text, std::size_t& at, std::size_t lim
     if (at < limit) ++at;  // the byte that ends the digits is passed over
     return number;
   }
-  while (at < limit && std::strchr("< \t\n\r>", text[at]) == nullptr) ++at;
+  while (at < limit && !Is(text[at], kValueEnd)) ++at;
   if (at == begin) return {};  // only the tag's ">" is left
   return {ValueToken::kValue, begin, at - begin};
 }
@@ -145,12 +180,13 @@ TokenKind TagTokenizer::Next() {
   kind_ = TokenKind::kEnd;
   token_start_ = position_;
   const std::string_view page(text(), length());
-  while (position_ < page.size() && core::IsBlank(page[position_])) ++position_;
+  while (position_ < page.size() && IsBlank(page[position_])) ++position_;
   if (position_ >= page.size()) return kind_;
 
   token_begin_ = position_;
   if (page[position_] != '<') {
-    position_ = std::min(page.find('<', position_), page.size());
+    const void* tag = std::memchr(page.data() + position_, '<', page.size() - position_);
+    position_ = tag == nullptr ? page.size() : static_cast<const char*>(tag) - page.data();
     return kind_ = TokenKind::kText;
   }
 
@@ -192,7 +228,7 @@ void TagTokenizer::StepOverTagEnd() {
   // (HTML5, 13.2.5.6 and 13.2.5.41).
   std::size_t name = token_begin_ + 1;
   if (name < page.size() && page[name] == '/') ++name;
-  if (name < page.size() && std::isalpha(static_cast<unsigned char>(page[name]))) {
+  if (name < page.size() && IsAsciiLetter(page[name])) {
     position_ = TagEnd(page, position_);
   } else {
     const std::size_t close = page.find('>', position_);
@@ -213,12 +249,12 @@ void TagTokenizer::ParseAttributes() {
   std::size_t at = attributes_start_;
   for (;;) {
     // A "/" between attributes separates them like a blank (13.2.5.32).
-    while (at < limit && (core::IsBlank(page[at]) || page[at] == '/')) ++at;
+    while (at < limit && (IsBlank(page[at]) || page[at] == '/')) ++at;
     if (at >= limit || (at + 1 == limit && page[at] == '>')) return;
 
     Attribute attribute;
     attribute.name = at;
-    if (core::IsTagNameDelimiter(page[at])) {
+    if (Is(page[at], kTagDelimiter)) {
       ++at;
     } else {
       while (at < limit && at - attribute.name < kMaxAttributeName && !IsNameDelimiter(page[at])) {

@@ -10,6 +10,7 @@
 
 #include "config/engine_config.h"
 #include "core/text_utils.h"
+#include "web/address.h"
 
 namespace vellum::web {
 namespace {
@@ -91,7 +92,7 @@ bool IsRelative(std::string_view text) { return text.find(':') == std::string_vi
 
 bool IsOutsideSite(std::string_view address, std::string_view base) {
   if (!IsWebAddress(address)) return false;
-  const std::size_t separator = base.find_last_of("\\/");
+  const std::size_t separator = FindLastOf<'\\', '/'>(base);
   if (separator == std::string_view::npos) return true;
   return address.substr(0, separator) != base.substr(0, separator);
 }

@@ -28,6 +28,7 @@ TEST(Address, SpellingsOfOneAddressHaveOneNormalForm) {
       {"http://h/A/B.HTM?q=/../x#/./y", "http://h/A/B.HTM?q=/../x#/./y"},
       {"http://h?q", "http://h/?q"},
       {"http://h/..a/b..", "http://h/..a/b.."},
+      {"http://h/.../a./.b/x.y", "http://h/.../a./.b/x.y"},
       // Web addresses as browsers serialise them (WHATWG URL, 4.4-4.5):
       // escapes as UTF-8 bytes in upper case, by the percent-encode set of
       // each part (1.3), and escapes already there kept.

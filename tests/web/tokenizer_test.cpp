@@ -123,6 +123,8 @@ TEST(TagTokenizer, TagsEndWhereHtml5EndsThem) {
       {"13.2.5.37: '>' in a single-quoted value", "<a href='>'>t", "HREF", ">", "<A> 't'"},
       {"13.2.5.37: the other quote inside", "<a title='say \"hi\">' href=a>b", "HREF", "a",
        "<A> 'b'"},
+      {"13.2.5.36: '>' in a later value", "<a id=\"1\" title=\"a>b\" href=c.htm>t", "HREF", "c.htm",
+       "<A> 't'"},
       {"13.2.5.35: blanks around '='", "<a href = \"a>b.htm\" >t", "HREF", "a>b.htm", "<A> 't'"},
       {"13.2.5.36: unclosed quote runs to the end", "<a href=\"x.htm>t</a>", "HREF", "<no value>",
        "<A>"},

@@ -1,0 +1,147 @@
+#!/bin/sh
+# Compares the engine's link scan with other crawlers on real sites and on
+# synthetic ones, in one run, and prints the figures with their ratios.
+#
+#   bench/run_crawl_compare.sh [RUNS]
+#
+# Needs bench/setup_crawl_compare.sh (wget2 and the documentation sites).
+# Sites: CMake's documentation (Sphinx), the libstdc++ manual and API
+# reference (DocBook and Doxygen), cppreference (a wiki's export) and the
+# synthetic 10,000- and 100,000-page sites of bench/site_generator.
+#
+# For each site, best of RUNS (3) runs, each a process of its own:
+# - on disk: the link scan from the start page against
+#   `grep -o 'href="[^"]*"'` over every page file of the site (the floor:
+#   reading the files and finding the links, nothing more);
+# - over HTTP from a local nginx, with C connections (4 by default, CONNECTIONS
+#   to change it): the scan against `wget2 --spider -r` with C threads and
+#   a parallel curl fetch of the site's page files (`xargs -P C`, 100
+#   addresses a process, so that each keeps its connection);
+# - over a link with a 63 ms round trip (bench/latency_proxy.py in front of
+#   nginx; LATENCY_SITE, the Sphinx site by default), with 4, 8 and 16
+#   connections, the scan against wget2 with as many threads.
+# Times are wall seconds; RSS is the peak resident set in MB.
+set -eu
+cd "$(dirname "$0")/.."
+RUNS=${1:-3}
+CONNECTIONS=${CONNECTIONS:-4}
+BUILD=build-bench
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUM_BUILD_TESTS=OFF \
+  -DVELLUM_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD" -j2 --target site_generator scan_bench >/dev/null
+BIN="$PWD/$BUILD/IDE"
+
+WORK=$(mktemp -d)
+chmod 755 "$WORK"
+NGINX_PID=""
+PROXY_PID=""
+cleanup() {
+  for pid in $PROXY_PID $NGINX_PID; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+"$BIN/site_generator" "$WORK/synthetic10000" 10000 >/dev/null
+"$BIN/site_generator" "$WORK/synthetic100000" 100000 >/dev/null
+
+# name folder start-page
+SITES="sphinx /usr/share/doc/cmake-doc/html index.html
+docbook-doxygen /usr/share/doc/gcc-12-base/libstdc++ index.html
+wiki /usr/share/cppreference/doc/html en/index.html
+synthetic-10000 $WORK/synthetic10000 index.htm
+synthetic-100000 $WORK/synthetic100000 index.htm"
+
+# nginx serves the whole file system read-only, one process, as this user.
+PORT=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$WORK/nginx/logs"
+cat >"$WORK/nginx/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $WORK/nginx/nginx.pid;
+error_log $WORK/nginx/logs/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  client_body_temp_path $WORK/nginx/body;
+  proxy_temp_path $WORK/nginx/proxy;
+  fastcgi_temp_path $WORK/nginx/fastcgi;
+  uwsgi_temp_path $WORK/nginx/uwsgi;
+  scgi_temp_path $WORK/nginx/scgi;
+  types { text/html htm html; text/css css; image/png png; image/gif gif; }
+  default_type application/octet-stream;
+  server { listen 127.0.0.1:$PORT; root /; }
+}
+CONF
+nginx -p "$WORK/nginx" -c "$WORK/nginx/nginx.conf" &
+NGINX_PID=$!
+until ss -Hltn "sport = :$PORT" | grep -q LISTEN; do sleep 0.1; done
+
+# timed OUT COMMAND...: runs COMMAND, leaves "seconds rss_mb" in OUT.
+timed() {
+  timed_out=$1
+  shift
+  /usr/bin/time -f '%e %M' -o "$timed_out.time" "$@" >/dev/null 2>&1 || true
+  # A command that fails has its status on a line in front.
+  tail -n 1 "$timed_out.time" | awk '{ printf "%s %.1f\n", $1, $2 / 1024 }' >"$timed_out"
+}
+
+# best OUT COMMAND...: the fastest of RUNS runs, as timed leaves it.
+best() {
+  out=$1
+  shift
+  i=0
+  : >"$out.best"
+  while [ "$i" -lt "$RUNS" ]; do
+    timed "$out.run" "$@"
+    cat "$out.run" >>"$out.best"
+    i=$((i + 1))
+  done
+  sort -n "$out.best" | head -1 >"$out"
+}
+
+seconds() { cut -d' ' -f1 "$1"; }
+rss() { cut -d' ' -f2 "$1"; }
+ratio() { echo "scale=2; $1 / $2" | bc; }
+
+
+echo "| site | pages | scan on disk | grep floor | ratio | scan over HTTP, $CONNECTIONS connections | RSS | wget2, $CONNECTIONS threads | RSS | ratio | parallel curl | ratio |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
+echo "$SITES" | while read -r name folder start; do
+  [ -f "$folder/$start" ] || { echo "| $name | not installed (bench/setup_crawl_compare.sh) |"; continue; }
+  find "$folder" -name '*.htm*' >"$WORK/$name.files"
+  sed "s|^|http://127.0.0.1:$PORT|" "$WORK/$name.files" >"$WORK/$name.urls"
+  pages=$("$BIN/scan_bench" 0 "$folder/$start" | sed -n 's/.*pages=\([0-9]*\).*/\1/p')
+  best "$WORK/disk" "$BIN/scan_bench" 0 "$folder/$start"
+  best "$WORK/grep" sh -c "$(command -v xargs) grep -o 'href=\"[^\"]*\"' <'$WORK/$name.files' | cat"
+  url="http://127.0.0.1:$PORT$folder/$start"
+  best "$WORK/http" "$BIN/scan_bench" 0 "$url" 0x06 "$CONNECTIONS"
+  best "$WORK/wget2" wget2 --spider -r -l inf --no-robots --max-threads="$CONNECTIONS" -q \
+    --no-host-directories -P "$WORK/wget2-out" "$url"
+  best "$WORK/curl" sh -c "xargs -P $CONNECTIONS -n 100 curl -s <'$WORK/$name.urls'"
+  echo "| $name | $pages | $(seconds "$WORK/disk") s | $(seconds "$WORK/grep") s |" \
+    "$(ratio "$(seconds "$WORK/disk")" "$(seconds "$WORK/grep")") |" \
+    "$(seconds "$WORK/http") s | $(rss "$WORK/http") MB | $(seconds "$WORK/wget2") s |" \
+    "$(rss "$WORK/wget2") MB | $(ratio "$(seconds "$WORK/http")" "$(seconds "$WORK/wget2")") |" \
+    "$(seconds "$WORK/curl") s | $(ratio "$(seconds "$WORK/http")" "$(seconds "$WORK/curl")") |"
+done
+
+# The same crawl over a link with a 63 ms round trip.
+LATENCY_SITE=${LATENCY_SITE:-/usr/share/doc/cmake-doc/html/index.html}
+/usr/bin/python3 -u bench/latency_proxy.py "$PORT" 63 >"$WORK/proxy.log" &
+PROXY_PID=$!
+until grep -q listening "$WORK/proxy.log"; do sleep 0.1; done
+SLOW_PORT=$(sed -n 's/listening on //p' "$WORK/proxy.log")
+url="http://127.0.0.1:$SLOW_PORT$LATENCY_SITE"
+echo
+echo "Over a 63 ms round trip, $LATENCY_SITE:"
+echo
+echo "| connections | scan | wget2, as many threads | ratio |"
+echo "|---|---|---|---|"
+for connections in 4 8 16; do
+  best "$WORK/slow" "$BIN/scan_bench" 0 "$url" 0x06 "$connections"
+  best "$WORK/slow-wget2" wget2 --spider -r -l inf --no-robots --max-threads="$connections" -q \
+    --no-host-directories -P "$WORK/wget2-out" "$url"
+  echo "| $connections | $(seconds "$WORK/slow") s | $(seconds "$WORK/slow-wget2") s |" \
+    "$(ratio "$(seconds "$WORK/slow")" "$(seconds "$WORK/slow-wget2")") |"
+done

@@ -1,0 +1,139 @@
+#include "scan/page_parser.h"
+
+#include <new>
+#include <utility>
+
+#include "core/text_utils.h"
+#include "vellum/vellum.h"
+#include "web/address.h"
+#include "web/links.h"
+#include "web/page_access.h"
+#include "web/url_class.h"
+
+namespace vellum::scan {
+namespace {
+
+// The last segment of an address's path, or its host: the name of a page
+// that names itself nowhere.
+std::string NameFromAddress(std::string_view address) {
+  address = address.substr(0, web::FindFirstOf<'?', '#'>(address));
+  const std::size_t scheme = address.find("://");
+  const std::size_t path = scheme == address.npos ? 0 : address.find('/', scheme + 3);
+  std::string_view rest = address.substr(path == address.npos ? address.size() : path);
+  while (!rest.empty() && (rest.back() == '/' || rest.back() == '\\')) rest.remove_suffix(1);
+  const std::size_t cut = web::FindLastOf<'/', '\\'>(rest);
+  std::string_view name = cut == rest.npos ? rest : rest.substr(cut + 1);
+  if (name.empty() && scheme != address.npos) {
+    name = address.substr(scheme + 3, (path == address.npos ? address.size() : path) - scheme - 3);
+  }
+  return std::string(name);
+}
+
+// The description falls back to the title, the title to the address.
+std::string NameOf(const web::PageHeadInfo& head, unsigned scan_flags, std::string_view url) {
+  const bool by_description = (scan_flags & VELLUM_SCAN_META_DESCRIPTION) != 0;
+  const std::optional<std::string>& name =
+      by_description && head.description && !head.description->empty() ? head.description
+                                                                       : head.title;
+  return core::EscapeMarkup(name && !name->empty() ? *name : NameFromAddress(url));
+}
+
+}  // namespace
+
+ParsedPage ParsePage(const PageRules& rules, PageInput page) {
+  ParsedPage parsed;
+  web::TagTokenizer tokenizer;
+  tokenizer.Attach(std::move(page.text));
+  web::PageHeadInfo head;
+  parsed.memory_overflow = !web::ReadHead(tokenizer, head, page.charset, false);
+  try {
+    if (head.canonical && !head.canonical->empty() && web::IsHttp(page.url)) {
+      // Only web addresses count: pages on disk often name where they were
+      // built ("file:///...") or where they are published.
+      std::optional<std::string> canonical =
+          web::Resolve(page.base, page.url, *head.canonical, web::kPageLinks);
+      if (canonical && web::IsHttp(*canonical) && *canonical != page.url &&
+          !web::IsOutsideSite(*canonical, page.base)) {
+        parsed.canonical = std::move(canonical);
+      }
+    }
+    parsed.noindex = head.noindex;
+    parsed.nofollow = head.nofollow;
+    if (rules.keep_names) parsed.name = NameOf(head, rules.scan_flags, page.url);
+    if (page.follow_links && !(rules.honour_robots && head.nofollow)) {
+      web::CollectLinks(page.base, page.url, tokenizer, parsed.links, rules.link_flags);
+    }
+  } catch (const std::bad_alloc&) {
+    parsed.memory_overflow = true;
+    parsed.links.clear();
+  }
+  return parsed;
+}
+
+PageParser::PageParser(const PageRules& rules) : rules_(rules), thread_([this] { Run(); }) {}
+
+PageParser::~PageParser() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  work_.notify_one();
+  thread_.join();
+}
+
+void PageParser::Submit(int number, PageInput page) {
+  {
+    const std::lock_guard lock(mutex_);
+    waiting_.insert_or_assign(number, std::move(page));
+  }
+  work_.notify_one();
+}
+
+bool PageParser::Has(int number) const {
+  const std::lock_guard lock(mutex_);
+  return waiting_.count(number) != 0 || results_.count(number) != 0 ||
+         (parsing_ == number && !dropped_);
+}
+
+bool PageParser::Ready(int number) const {
+  const std::lock_guard lock(mutex_);
+  return results_.count(number) != 0;
+}
+
+ParsedPage PageParser::Take(int number) {
+  std::unique_lock lock(mutex_);
+  done_.wait(lock, [&] { return results_.count(number) != 0; });
+  auto found = results_.find(number);
+  ParsedPage parsed = std::move(found->second);
+  results_.erase(found);
+  return parsed;
+}
+
+void PageParser::Drop(int number) {
+  const std::lock_guard lock(mutex_);
+  waiting_.erase(number);
+  results_.erase(number);
+  if (parsing_ == number) dropped_ = true;
+}
+
+void PageParser::Run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    work_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+    if (stopping_) return;
+    auto next = waiting_.begin();
+    const int number = next->first;
+    PageInput page = std::move(next->second);
+    waiting_.erase(next);
+    parsing_ = number;
+    dropped_ = false;
+    lock.unlock();
+    ParsedPage parsed = ParsePage(rules_, std::move(page));
+    lock.lock();
+    if (!dropped_) results_.insert_or_assign(number, std::move(parsed));
+    parsing_ = -1;
+    done_.notify_all();
+  }
+}
+
+}  // namespace vellum::scan

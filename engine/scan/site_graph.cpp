@@ -214,8 +214,23 @@ bool SiteGraph::Dispatch() {
     if (!progress_.Next(url.c_str())) return false;
     ++read_count_;
     ++dispatched_;
+    const KeptPage* kept = KeptFor(url);
     if (web_page) {
-      if (!fetcher_->Add(url, number, true)) Fail(number, 0, "the transfer could not be set up");
+      web::FetchCondition condition;
+      if (kept != nullptr) condition = {kept->version.etag, kept->version.modified};
+      if (!fetcher_->Add(url, number, true, 0, condition)) {
+        Fail(number, 0, "the transfer could not be set up");
+      }
+      continue;
+    }
+    // A file whose size and time are those of the last scan is not read.
+    page.version = FileVersion(core::LocalPathOf(url));
+    if (Unchanged(page.version, kept)) {
+      web::FetchResult unchanged;
+      unchanged.tag = number;
+      unchanged.ok = unchanged.not_modified = true;
+      unchanged.final_address = url;
+      Hold(std::move(unchanged));
       continue;
     }
     // A file of the base page that cannot be read says so itself, as a
@@ -319,6 +334,15 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     return;
   }
   CountSilence(number, result);
+  if (result.not_modified) {
+    const KeptPage* kept = KeptFor(urls_[number]);
+    if (kept == nullptr || web::NormaliseAddress(result.final_address) != urls_[number]) {
+      Fail(number, static_cast<int>(result.status), "not modified, but no copy of it was kept");
+    } else {
+      Reuse(number, *kept);
+    }
+    return;
+  }
   // Over HTTP the server says what is a page.
   if (!result.content_type.empty() && !web::IsPageType(result.content_type)) {
     pages_[number].state = State::kNotPage;
@@ -365,6 +389,9 @@ void SiteGraph::Take(int number, web::FetchResult& result) {
     if (number < 0) return;
   }
   if (result.modified >= 0) report_.modified[urls_[number]] = result.modified;
+  if (web::IsWebAddress(urls_[number].c_str())) {
+    pages_[number].version = {std::move(result.etag), result.modified, -1};
+  }
   Parse(number, std::move(result.body), web::CharsetOfContentType(result.content_type));
 }
 
@@ -394,19 +421,9 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   web::ReadHead(tokenizer, head, charset);
   const std::string& url = urls_[number];
   if (head.canonical && !head.canonical->empty() && web::IsHttp(url)) {
-    // One page, one entry: a page of the site that names another address of
-    // the site as its own is kept under that address once that address is
-    // read as a page too (see FinishCanonicals), unless the scan may not
-    // list that one. Only web addresses count: pages on disk often name
-    // where they were built ("file:///...") or where they are published.
     const std::optional<std::string> canonical =
         web::Resolve(base_, url, *head.canonical, web::kPageLinks);
-    if (canonical && web::IsHttp(*canonical) && *canonical != url &&
-        !web::IsOutsideSite(canonical->c_str(), base_) && Admits(*canonical) &&
-        (!settings_.honour_robots || RobotsAllow(*canonical))) {
-      const int target = Number(*canonical, number, pages_[number].depth);
-      if (target != number) pages_[number].canonical = target;
-    }
+    if (canonical) TakeCanonical(number, *canonical);
   }
   Page& page = pages_[number];
   page.state = State::kLoaded;
@@ -416,26 +433,87 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
   if (!Follows(number) || (settings_.honour_robots && head.nofollow)) return;
   CountedStringList links{};
   web::CollectLinks(base_, urls_[number], tokenizer, links, link_flags_);
-  if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
+  std::vector<std::string_view> addresses;
+  addresses.reserve(links.Count);
+  for (int i = 0; i < links.Count; ++i) addresses.emplace_back(links.Entries[i].Text);
+  Follow(number, addresses);
+  core::Clear(links);
+}
+
+// A page taken over from the last scan, unread: as it was read then.
+void SiteGraph::Reuse(int number, const KeptPage& kept) {
+  pages_[number].version = kept.version;
+  if (!kept.canonical.empty()) TakeCanonical(number, kept.canonical);
+  Page& page = pages_[number];
+  page.state = State::kLoaded;
+  ++report_.pages_unchanged;
+  if (kept.version.modified >= 0 && web::IsWebAddress(urls_[number].c_str())) {
+    report_.modified[urls_[number]] = kept.version.modified;
+  }
+  if (!addresses_only_) page.name = kept.name;
+  page.noindex = settings_.honour_robots && kept.noindex && number != 0;
+  if (!Follows(number)) return;
+  Follow(number, std::vector<std::string_view>(kept.links.begin(), kept.links.end()));
+}
+
+// One page, one entry: a page of the site that names another address of
+// the site as its own is kept under that address once that address is
+// read as a page too (see FinishCanonicals), unless the scan may not list
+// that one. Only web addresses count: pages on disk often name where they
+// were built ("file:///...") or where they are published.
+void SiteGraph::TakeCanonical(int number, const std::string& canonical) {
+  const std::string& url = urls_[number];
+  if (!web::IsHttp(url) || !web::IsHttp(canonical) || canonical == url ||
+      web::IsOutsideSite(canonical.c_str(), base_) || !Admits(canonical) ||
+      (settings_.honour_robots && !RobotsAllow(canonical))) {
+    return;
+  }
+  const int target = Number(canonical, number, pages_[number].depth);
+  if (target != number) pages_[number].canonical = target;
+}
+
+// Numbers the pages that page links, in the order given, as far as the
+// depth limit lets the crawl go.
+void SiteGraph::Follow(int number, const std::vector<std::string_view>& links) {
+  if (settings_.depth_limit > 0 && pages_[number].depth >= settings_.depth_limit) {
     // Said once, when the limit leaves a page unmet, not merely unfollowed.
-    for (int i = 0; i < links.Count && !depth_reported_; ++i) {
-      if (numbers_.count(PageKey(links.Entries[i].Text)) != 0) continue;
+    for (std::size_t i = 0; i < links.size() && !depth_reported_; ++i) {
+      if (numbers_.count(PageKey(links[i])) != 0) continue;
       depth_reported_ = true;
       core::ReportInfo(
           core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
                            settings_.depth_limit)
               .c_str());
     }
-    core::Clear(links);
     return;
   }
-  const int depth = page.depth + 1;
+  const int depth = pages_[number].depth + 1;
   std::vector<int> numbers;
-  numbers.reserve(links.Count);
-  for (int i = 0; i < links.Count; ++i)
-    numbers.push_back(Number(links.Entries[i].Text, number, depth));
-  core::Clear(links);
+  numbers.reserve(links.size());
+  for (const std::string_view link : links) numbers.push_back(Number(link, number, depth));
   pages_[number].links = std::move(numbers);
+}
+
+const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
+  if (settings_.kept == nullptr) return nullptr;
+  const auto found = settings_.kept->find(address);
+  return found == settings_.kept->end() ? nullptr : &found->second;
+}
+
+KeptPages SiteGraph::Keep() const {
+  KeptPages kept;
+  for (std::size_t number = 0; number < pages_.size(); ++number) {
+    const Page& page = pages_[number];
+    if (page.state != State::kLoaded || !page.version.Known()) continue;
+    KeptPage& entry = kept[urls_[number]];
+    entry.version = page.version;
+    entry.name = page.name.value_or("");
+    entry.noindex = page.noindex;
+    if (page.canonical >= 0) entry.canonical = urls_[Resolve(page.canonical)];
+    entry.links.reserve(page.links.size());
+    for (const int link : page.links) entry.links.push_back(urls_[link]);
+  }
+  return kept;
 }
 
 // The description falls back to the title, the title to the address.

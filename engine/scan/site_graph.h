@@ -50,6 +50,7 @@ class SiteGraph {
     std::optional<std::string> name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
     std::string reason;
+    PageVersion version;
   };
 
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
@@ -67,6 +68,9 @@ class SiteGraph {
 
   // The addresses of the pages read, in the order they were met.
   std::vector<std::string> LoadedPages() const;
+  // What a later scan can take over of the pages read: those whose version
+  // is known.
+  KeptPages Keep() const;
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
@@ -91,6 +95,10 @@ class SiteGraph {
   void Hold(web::FetchResult result);
   void Take(int number, web::FetchResult& result);
   void Parse(int number, core::LoadedText text, std::string_view charset);
+  void Reuse(int number, const KeptPage& kept);
+  void TakeCanonical(int number, const std::string& canonical);
+  void Follow(int number, const std::vector<std::string_view>& links);
+  const KeptPage* KeptFor(const std::string& address) const;
   std::string NameOf(const web::PageHeadInfo& head, int number) const;
   void Fail(int number, int status, std::string reason);
   void CountSilence(int number, const web::FetchResult& result);

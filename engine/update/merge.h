@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/flat_tree.h"
+#include "vellum/vellum.h"
 
 namespace vellum::update {
 
@@ -35,16 +36,23 @@ using core::Tree;
 using core::TreeEntry;
 
 struct Change {
+  // The values of the public header's VELLUM_CHANGE_.
   enum Kind {
-    kAdded,      // a new page of the site, put into the tree
-    kRemoved,    // a page gone from the site, taken out
-    kRenamed,    // the site's new name taken (detail: the old name)
-    kKeptName,   // the user's name kept over the site's new one (detail:
-                 // the site's name)
-    kKeptGone,   // not found on the site, kept: the user renamed it or
-                 // made it by hand
-    kKeptPlace,  // found again where the user moved it, kept there
+    // A new page of the site, put into the tree.
+    kAdded = VELLUM_CHANGE_ADDED,
+    // A page gone from the site, taken out.
+    kRemoved = VELLUM_CHANGE_REMOVED,
+    // The site's new name taken (detail: the old name).
+    kRenamed = VELLUM_CHANGE_RENAMED,
+    // The user's name kept over the site's new one (detail: the site's name).
+    kKeptName = VELLUM_CHANGE_KEPT_NAME,
+    // Not found on the site, kept: the user renamed it or made it by hand
+    // (detail: which).
+    kKeptGone = VELLUM_CHANGE_KEPT_GONE,
+    // Found again where the user moved it, kept there.
+    kKeptPlace = VELLUM_CHANGE_KEPT_PLACE,
   };
+
   Kind kind;
   std::string url;
   std::string name;    // as the tree now holds it

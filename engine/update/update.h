@@ -19,6 +19,13 @@ namespace vellum::update {
 // folder and its index page one.
 std::string AddressKey(std::string_view url);
 
+// Makes the scan that params and flags asked for, which built tree and
+// reported report, the project's last scan (its base, its pages' times,
+// its tree and what it kept of its pages). Takes report's times and kept
+// pages.
+void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tree,
+              scan::ScanReport& report);
+
 // Scans the site of the project's last scan again (leaving out the page
 // excluded, the site map's own) and merges the result into tree. With
 // dry_run, tree and the project stay as they were and changes tells what

@@ -34,7 +34,7 @@ Tree Outline(const std::string& text) {
 }
 
 std::string Describe(const Change& change) {
-  static const char* const kKinds[] = {"added",     "removed",   "renamed",
+  static const char* const kKinds[] = {"",          "added",     "removed",   "renamed",
                                        "kept name", "kept gone", "kept place"};
   std::string text = std::string(kKinds[change.kind]) + " " + change.name;
   if (!change.detail.empty()) text += " (" + change.detail + ")";

@@ -49,7 +49,7 @@ bool FitsHeader(const std::string& value) {
 bool SetCondition(CURL* handle, const FetchCondition& condition, const curl_slist* shared,
                   curl_slist*& headers) {
   if (!condition.etag.empty() && FitsHeader(condition.etag)) {
-    const std::string if_none_match = "If-None-Match: " + condition.etag;
+    const std::string if_none_match = std::string("If-None-Match: ").append(condition.etag);
     for (const curl_slist* line = shared; line != nullptr; line = line->next) {
       curl_slist* with = curl_slist_append(headers, line->data);
       if (with == nullptr) return false;

@@ -157,6 +157,112 @@ void ReportBrokenLinks() {
   }
 }
 
+// The site's settings given on the command line are kept with the project;
+// the rest of them stay as they were.
+void KeepSiteSettings(const VellumSiteSettings& site) {
+  VellumSiteSettings kept = VellumGetSiteSettings();
+  if (site.PageLimit >= 0) kept.PageLimit = site.PageLimit;
+  if (site.DepthLimit >= 0) kept.DepthLimit = site.DepthLimit;
+  if (site.Include != nullptr) kept.Include = site.Include;
+  if (site.Exclude != nullptr) kept.Exclude = site.Exclude;
+  if (site.Order >= 0) kept.Order = site.Order;
+  const std::string kept_include = kept.Include;
+  const std::string kept_exclude = kept.Exclude;
+  const std::string kept_url = kept.SiteURL;
+  kept.Include = kept_include.c_str();
+  kept.Exclude = kept_exclude.c_str();
+  kept.SiteURL = kept_url.c_str();
+  VellumSetSiteSettings(&kept);
+}
+
+// What an update changed (or would change), one line per change, on
+// standard output.
+void PrintUpdateReport() {
+  int counts[VELLUM_CHANGE_KEPT_PLACE + 1] = {};
+  const int32_t total = VellumUpdateChangeCount();
+  for (int32_t i = 0; i < total; ++i) ++counts[VellumUpdateChangeAt(i).Kind];
+  const VellumUpdateCounts pages = VellumLastUpdateCounts();
+  std::printf(
+      "%d added, %d removed, %d renamed on the site, %d edits kept "
+      "(%d pages read, %d unchanged)\n",
+      counts[VELLUM_CHANGE_ADDED], counts[VELLUM_CHANGE_REMOVED], counts[VELLUM_CHANGE_RENAMED],
+      counts[VELLUM_CHANGE_KEPT_NAME] + counts[VELLUM_CHANGE_KEPT_GONE] +
+          counts[VELLUM_CHANGE_KEPT_PLACE],
+      pages.PagesRead, pages.PagesUnchanged);
+  for (int32_t i = 0; i < total; ++i) {
+    const VellumChange change = VellumUpdateChangeAt(i);
+    const std::string name = Printable(change.Name);
+    const std::string address = Printable(change.Address);
+    const std::string detail = Printable(change.Detail);
+    switch (change.Kind) {
+      case VELLUM_CHANGE_ADDED:
+        std::printf("  added    %s <%s>", name.c_str(), address.c_str());
+        if (*change.Parent != '\0') std::printf(" under %s", Printable(change.Parent).c_str());
+        break;
+      case VELLUM_CHANGE_REMOVED:
+        std::printf("  removed  %s <%s>: gone from the site", name.c_str(), address.c_str());
+        break;
+      case VELLUM_CHANGE_RENAMED:
+        std::printf("  renamed  %s <%s>: was \"%s\"", name.c_str(), address.c_str(),
+                    detail.c_str());
+        break;
+      case VELLUM_CHANGE_KEPT_NAME:
+        std::printf("  kept     %s <%s>: your name; the site now says \"%s\"", name.c_str(),
+                    address.c_str(), detail.c_str());
+        break;
+      case VELLUM_CHANGE_KEPT_GONE:
+        std::printf("  kept     %s <%s>: not found on the site, %s", name.c_str(), address.c_str(),
+                    detail.c_str());
+        break;
+      default:
+        std::printf("  kept     %s <%s>: where you moved it", name.c_str(), address.c_str());
+        break;
+    }
+    std::putchar('\n');
+  }
+}
+
+// scan --update: the site scanned again as the project's last scan did, and
+// merged into the tree.
+int RunUpdate(const std::string& path, bool dry_run, bool quiet, const VellumSiteSettings& site,
+              const VellumScanOptions& options) {
+  const auto [project, item] = OpenSiteMap(path);
+  if (item == nullptr) return ExitStatus();
+  if (VellumHasLastScan() == 0) {
+    ReportFailure("the project keeps no scan to update from: scan it with --base or --folder");
+    return ExitStatus();
+  }
+  KeepSiteSettings(site);
+  VellumSetScanOptions(&options);
+  SiteMapParams params{};
+  params.Settings.OutputFile = "";
+  params.Items = &item->Entries;
+  int32_t updated = 0;
+  bool interrupted = false;
+  {
+    ScanWatch watch(!quiet && isatty(STDERR_FILENO) == 1);
+    updated = VellumUpdateFromSite(&params, dry_run ? 1 : 0);
+    interrupted = VellumLastCallStopped() == 1 || watch.Interrupted();
+  }
+  if (interrupted) {
+    std::fputs("Update stopped: the project is unchanged.\n", stderr);
+    return kInterruptedStatus;
+  }
+  if (updated == 0) {
+    ReportFailure("the update could not scan the site; the project is left as it was");
+    return ExitStatus();
+  }
+  PrintUpdateReport();
+  if (dry_run) {
+    std::puts("Dry run: the project is unchanged.");
+  } else {
+    SaveProject();
+  }
+  ReportBrokenLinks();
+  const int status = ExitStatus();
+  return status == 0 && VellumBrokenLinkCount() > 0 ? kBrokenLinksStatus : status;
+}
+
 }  // namespace
 
 int RunScan(Arguments& arguments) {
@@ -165,6 +271,21 @@ int RunScan(Arguments& arguments) {
   const std::optional<std::string> folder = arguments.Option("folder");
   uint32_t flags = arguments.Flag("meta") ? VELLUM_SCAN_META_DESCRIPTION : 0;
   const bool quiet = arguments.Flag("quiet");
+  const bool update = arguments.Flag("update");
+  const bool dry_run = arguments.Flag("dry-run");
+  if (dry_run && !update) throw UsageError("--dry-run goes with --update");
+  if (update) {
+    if (base || folder || flags != 0) {
+      throw UsageError("--update scans as the last scan did: no --base, --folder or --meta");
+    }
+    VellumSiteSettings site{};
+    site.PageLimit = site.DepthLimit = site.Order = -1;
+    std::string include;
+    std::string exclude;
+    const VellumScanOptions options = TakeCrawlOptions(arguments, site, include, exclude);
+    arguments.ExpectEnd();
+    return RunUpdate(path, dry_run, quiet, site, options);
+  }
   if (base.has_value() == folder.has_value()) throw UsageError("give either --base or --folder");
 
   SiteMapParams params{};
@@ -193,21 +314,7 @@ int RunScan(Arguments& arguments) {
 
   const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
-  // The site's settings given here are kept with the project; the rest of
-  // them stay as they were.
-  VellumSiteSettings kept = VellumGetSiteSettings();
-  if (site.PageLimit >= 0) kept.PageLimit = site.PageLimit;
-  if (site.DepthLimit >= 0) kept.DepthLimit = site.DepthLimit;
-  if (site.Include != nullptr) kept.Include = site.Include;
-  if (site.Exclude != nullptr) kept.Exclude = site.Exclude;
-  if (site.Order >= 0) kept.Order = site.Order;
-  const std::string kept_include = kept.Include;
-  const std::string kept_exclude = kept.Exclude;
-  const std::string kept_url = kept.SiteURL;
-  kept.Include = kept_include.c_str();
-  kept.Exclude = kept_exclude.c_str();
-  kept.SiteURL = kept_url.c_str();
-  VellumSetSiteSettings(&kept);
+  KeepSiteSettings(site);
   VellumSetScanOptions(&options);
 
   params.BasePath = start.c_str();

@@ -25,6 +25,7 @@
 #include "shell/form_view.h"
 #include "shell/page_transfer.h"
 #include "shell/prompts.h"
+#include "shell/update_from_site.h"
 
 namespace bramblel {
 
@@ -87,6 +88,11 @@ const Command kCommands[] = {
      {}},
     {"GenerateOnly", "&Generate Site Map Only", nullptr, nullptr, {}},
     {"ProjectProperties", "Properties", nullptr, nullptr, {}},
+    {"UpdateFromSite",
+     "&Update From Site...",
+     "Scan the site again and merge its changes into the site map, keeping your edits",
+     nullptr,
+     {}},
     {"Help", "&Help", nullptr, nullptr, {}},
     {"Support", "&Support Brambleplot", nullptr, nullptr, {}},
     {"About",
@@ -158,6 +164,10 @@ void MainWindow::CreateActions() {
     ConfigDialog dialog(config_, this);
     dialog.exec();
   });
+  connect(Action("UpdateFromSite"), &QAction::triggered, this, [this] {
+    const QString status = RunUpdateFromSite(*view_, document_, this);
+    if (!status.isEmpty()) ShowStatus(status);
+  });
 
   Action("FileNew")->setIcon(StandardIcon(this, "document-new", QStyle::SP_FileIcon));
   Action("FileOpen")->setIcon(StandardIcon(this, "document-open", QStyle::SP_DialogOpenButton));
@@ -186,6 +196,8 @@ void MainWindow::CreateMenus() {
   project->addActions({Action("GenerateAndUpload"), Action("GenerateOnly")});
   project->addSeparator();
   project->addAction(Action("ProjectProperties"));
+  project->addSeparator();
+  project->addAction(Action("UpdateFromSite"));
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(Action("Help"));

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "config/config_file.h"
 #include "config/engine_config.h"
@@ -21,6 +22,7 @@
 #include "project/site_settings.h"
 #include "publish/upload.h"
 #include "scan/site_scan.h"
+#include "update/update.h"
 #include "vellum/vellum.h"
 #include "web/page_access.h"
 
@@ -48,6 +50,9 @@ Project* ProjectPointer() { return &project::TheProject(); }
 // The scan options of the process (VellumSetScanOptions) and what the last
 // scan reported.
 scan::ScanReport last_scan_report;
+
+// What the last update from the site changed, or would change.
+std::vector<update::Change> last_update_changes;
 
 // Whether the last scan or upload ended because the progress callback asked
 // it to; each of them clears it as it starts.
@@ -223,12 +228,10 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags) {
       if (last_call_stopped) core::ReportInfo("Scan stopped\n");
       return 0;
     }
+    // What the scan learnt of its site stays with the project.
+    update::KeepScan(*params, flags, scanned, last_scan_report);
     core::Clear(*params->Items);
     *params->Items = scanned;
-    // What the scan learnt of its site stays with the project.
-    project::SiteSettings& site = project::TheSiteSettings();
-    site.scan_base = std::move(last_scan_report.base);
-    site.modified = std::move(last_scan_report.modified);
     return 1;
   });
 }
@@ -347,6 +350,45 @@ VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings) {
     if (changed) project::TheProject().Modified = 1;
     return changed ? 1 : 0;
   });
+}
+
+VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t dry_run) {
+  last_call_stopped = false;
+  return Shielded(0, [&] {
+    last_update_changes.clear();
+    if (!Given("VellumUpdateFromSite", {params}) ||
+        !Given("VellumUpdateFromSite", {params->Items})) {
+      return 0;
+    }
+    StartEngine(nullptr);
+    core::Progress progress(VELLUM_PROGRESS_SCAN);
+    last_scan_report = {};
+    const int result =
+        update::UpdateFromSite(params->Settings.OutputFile, *params->Items, dry_run != 0, progress,
+                               last_scan_report, last_update_changes);
+    last_call_stopped = progress.stopped();
+    if (last_call_stopped) core::ReportInfo("Scan stopped\n");
+    return result;
+  });
+}
+
+VELLUM_API int32_t VellumHasLastScan(void) {
+  return project::TheSiteSettings().last_scan.Kept() ? 1 : 0;
+}
+
+VELLUM_API int32_t VellumUpdateChangeCount(void) {
+  return static_cast<int32_t>(last_update_changes.size());
+}
+
+VELLUM_API VellumChange VellumUpdateChangeAt(int32_t index) {
+  if (index < 0 || index >= VellumUpdateChangeCount()) return {};
+  const update::Change& change = last_update_changes[static_cast<std::size_t>(index)];
+  return {change.kind, change.url.c_str(), change.name.c_str(), change.detail.c_str(),
+          change.parent.c_str()};
+}
+
+VELLUM_API VellumUpdateCounts VellumLastUpdateCounts(void) {
+  return {last_scan_report.pages_read, last_scan_report.pages_unchanged};
 }
 
 }  // extern "C"

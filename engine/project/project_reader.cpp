@@ -92,6 +92,10 @@ class Reader {
   Outcome ReadUploadRecord();
   Outcome ReadMacrosEntry(const Token& key);
   Outcome ReadSiteEntry(const Token& key);
+  Outcome ReadScanEntry(const Token& key);
+  Outcome ReadScanEntryValue(const Token& key);
+  Outcome ReadKeptPage();
+  bool ReadAddressIndex(int64_t& index, bool none_allowed);
   Outcome ReadListEntry(const Token& key);
   Outcome ReadItem(int kind);
   Outcome ReadItemValues(ScriptItem& item);
@@ -108,6 +112,10 @@ class Reader {
   Project& project_;
   ProjectTokenizer tokens_;
   bool reported_ = false;
+  // The VellumScan section's addresses, in file order, and the depth of its
+  // last tree entry.
+  std::vector<std::string> scan_addresses_;
+  int scan_depth_ = -1;
 };
 
 Outcome Reader::Syntax(Outcome outcome) {
@@ -193,6 +201,9 @@ bool Reader::Read() {
         break;
       case kVellumSiteSection:
         outcome = ReadSiteEntry(token);
+        break;
+      case kVellumScanSection:
+        outcome = ReadScanEntry(token);
         break;
       default:
         outcome = Syntax(Outcome::kFail);
@@ -354,6 +365,90 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
   if (number != nullptr) return ReadInteger(*number) ? Outcome::kOk : Syntax(Outcome::kFail);
   if (text != nullptr) return ReadString(*text) ? Outcome::kOk : Syntax(Outcome::kFail);
   return Syntax(Outcome::kFail);
+}
+
+// The last scan: its settings, its tree (Entry={depth,"url","name"}, depth
+// first), the addresses its pages name (Address="...", numbered from 0 in
+// file order) and its kept pages (Page={address,"etag",modified,size,
+// noindex,"name",canonical,{links}}, addresses by number, -1 for none).
+Outcome Reader::ReadScanEntry(const Token& key) {
+  if (key.type != Token::kWord) return Syntax(Outcome::kFail);
+  LastScan& scan = TheSiteSettings().last_scan;
+  if (key.id == kPageKey) return ReadKeptPage();
+  if (key.id == kEntryKey) {
+    int64_t depth = 0;
+    std::string url;
+    std::string name;
+    if (!ExpectOpening() || !ReadInteger(depth) || depth < 0 || depth > scan_depth_ + 1 ||
+        !ExpectComma() || !ReadString(url) || !ExpectComma() || !ReadString(name) ||
+        !Expect(Token::kCloseBrace)) {
+      return Syntax(Outcome::kFail);
+    }
+    scan_depth_ = static_cast<int>(depth);
+    scan.tree.push_back({scan_depth_, std::move(url), std::move(name)});
+    return Outcome::kOk;
+  }
+  if (!Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  return ReadScanEntryValue(key);
+}
+
+Outcome Reader::ReadScanEntryValue(const Token& key) {
+  LastScan& scan = TheSiteSettings().last_scan;
+  int64_t number = 0;
+  switch (key.id) {
+    case kModeKey:
+      if (!ReadInteger(number) || number < 0 || number > 2) return Syntax(Outcome::kFail);
+      scan.mode = static_cast<int32_t>(number);
+      return Outcome::kOk;
+    case kFlagsKey:
+      if (!ReadInteger(number) || number < 0 || number > UINT32_MAX) return Syntax(Outcome::kFail);
+      scan.flags = static_cast<uint32_t>(number);
+      return Outcome::kOk;
+    case kBaseKey:
+      return ReadString(scan.base) ? Outcome::kOk : Syntax(Outcome::kFail);
+    case kAddressKey:
+      return ReadString(scan_addresses_.emplace_back()) ? Outcome::kOk : Syntax(Outcome::kFail);
+    default:
+      return Syntax(Outcome::kFail);
+  }
+}
+
+bool Reader::ReadAddressIndex(int64_t& index, bool none_allowed) {
+  return ReadInteger(index) && index >= (none_allowed ? -1 : 0) &&
+         index < static_cast<int64_t>(scan_addresses_.size());
+}
+
+Outcome Reader::ReadKeptPage() {
+  int64_t address = 0;
+  int64_t canonical = -1;
+  int64_t noindex = 0;
+  scan::KeptPage page;
+  if (!ExpectOpening() || !ReadAddressIndex(address, false) || !ExpectComma() ||
+      !ReadString(page.version.etag) || !ExpectComma() || !ReadInteger(page.version.modified) ||
+      !ExpectComma() || !ReadInteger(page.version.size) || !ExpectComma() ||
+      !ReadInteger(noindex) || !ExpectComma() || !ReadString(page.name) || !ExpectComma() ||
+      !ReadAddressIndex(canonical, true) || !ExpectComma() || !Expect(Token::kOpenBrace)) {
+    return Syntax(Outcome::kFail);
+  }
+  page.noindex = noindex != 0;
+  if (canonical >= 0) page.canonical = scan_addresses_[canonical];
+  // The links: none, or numbers separated by commas.
+  Token next = Next();
+  while (next.type != Token::kCloseBrace) {
+    if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
+    int64_t link = 0;
+    for (char c : next.text) link = std::min<int64_t>(link * 10 + (c - '0'), INT32_MAX);
+    if (next.text.find('.') != std::string_view::npos ||
+        link >= static_cast<int64_t>(scan_addresses_.size())) {
+      return Syntax(Outcome::kFail);
+    }
+    page.links.push_back(scan_addresses_[link]);
+    next = Next();
+    if (next.type == Token::kComma) next = Next();
+  }
+  if (!Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+  TheSiteSettings().last_scan.pages[scan_addresses_[address]] = std::move(page);
+  return Outcome::kOk;
 }
 
 Outcome Reader::ReadListEntry(const Token& key) {

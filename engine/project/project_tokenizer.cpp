@@ -9,12 +9,37 @@ namespace vellum::project {
 namespace {
 
 constexpr std::string_view kKeyNames[] = {
-    "FormatVersion", "Type",       "Source",           "Description",       "Macros",  "Output",
-    "AddFile",       "RemoveFile", "UploadProperties", "CompessProperties", "HFiles",  "MapItem",
-    "GalItem",       "Mp3Item",    "PageLimit",        "DepthLimit",        "Include", "Exclude",
-    "Order",         "SiteURL",    "ScanBase",         "Modified",
+    "FormatVersion",
+    "Type",
+    "Source",
+    "Description",
+    "Macros",
+    "Output",
+    "AddFile",
+    "RemoveFile",
+    "UploadProperties",
+    "CompessProperties",
+    "HFiles",
+    "MapItem",
+    "GalItem",
+    "Mp3Item",
+    "PageLimit",
+    "DepthLimit",
+    "Include",
+    "Exclude",
+    "Order",
+    "SiteURL",
+    "ScanBase",
+    "Modified",
+    "Mode",
+    "Flags",
+    "Base",
+    "Entry",
+    "Address",
+    "Page",
 };
-constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite"};
+constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite",
+                                              "VellumScan"};
 constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 // Longer section names are never looked up.
 constexpr std::size_t kMaxSectionName = 90;

@@ -36,6 +36,13 @@ enum Key : int {
   kSiteUrlKey,
   kScanBaseKey,
   kModifiedKey,
+  // The keys of the VellumScan section.
+  kModeKey,
+  kFlagsKey,
+  kBaseKey,
+  kEntryKey,
+  kAddressKey,
+  kPageKey,
   kFirstItemKey,
 };
 
@@ -44,7 +51,8 @@ enum Section : int {
   kCommonSection,
   kScriptMacrosSection,
   kScriptListSection,
-  kVellumSiteSection
+  kVellumSiteSection,
+  kVellumScanSection
 };
 
 struct Token {

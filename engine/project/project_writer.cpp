@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/messages.h"
@@ -40,6 +42,7 @@ class Writer {
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
   void WriteSite(const SiteSettings& site);
+  void WriteScan(const LastScan& scan);
 
   core::TextFile& file_;
   std::string out_;
@@ -93,6 +96,75 @@ void Writer::WriteProject(const Project& project) {
     Quoted(project.Macros);
   }
   WriteSite(TheSiteSettings());
+  WriteScan(TheSiteSettings().last_scan);
+}
+
+void Writer::WriteScan(const LastScan& scan) {
+  if (!scan.Kept()) return;
+  out_ += "\n[VellumScan]";
+  Key("Mode");
+  Number(scan.mode);
+  Key("Flags");
+  Number(scan.flags);
+  Key("Base");
+  Quoted(scan.base.c_str());
+  for (const core::TreeEntry& entry : scan.tree) {
+    Key("Entry");
+    out_ += '{';
+    Number(entry.depth);
+    out_ += ',';
+    Quoted(entry.url.c_str());
+    out_ += ',';
+    Quoted(entry.name.c_str());
+    out_ += '}';
+    Drain();
+  }
+  // Pages in address order, so that an unchanged site writes an unchanged
+  // file; every address they name numbered once, in the order first named.
+  std::vector<const std::pair<const std::string, scan::KeptPage>*> pages;
+  pages.reserve(scan.pages.size());
+  for (const auto& page : scan.pages) pages.push_back(&page);
+  std::sort(pages.begin(), pages.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  std::unordered_map<std::string_view, int64_t> numbers;
+  const auto number_of = [&](std::string_view address) {
+    const auto [found, added] = numbers.try_emplace(address, static_cast<int64_t>(numbers.size()));
+    if (added) {
+      Key("Address");
+      Quoted(std::string(address).c_str());
+      Drain();
+    }
+    return found->second;
+  };
+  for (const auto* entry : pages) {
+    const scan::KeptPage& page = entry->second;
+    const int64_t address = number_of(entry->first);
+    const int64_t canonical = page.canonical.empty() ? -1 : number_of(page.canonical);
+    std::vector<int64_t> links;
+    links.reserve(page.links.size());
+    for (const std::string& link : page.links) links.push_back(number_of(link));
+    Key("Page");
+    out_ += '{';
+    Number(address);
+    out_ += ',';
+    Quoted(page.version.etag.c_str());
+    for (const int64_t value :
+         {page.version.modified, page.version.size, static_cast<int64_t>(page.noindex)}) {
+      out_ += ',';
+      Number(value);
+    }
+    out_ += ',';
+    Quoted(page.name.c_str());
+    out_ += ',';
+    Number(canonical);
+    out_ += ",{";
+    for (std::size_t i = 0; i < links.size(); ++i) {
+      if (i > 0) out_ += ',';
+      Number(links[i]);
+    }
+    out_ += "}}";
+    Drain();
+  }
 }
 
 void Writer::WriteSite(const SiteSettings& site) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "project/last_scan.h"
 #include "scan/crawl.h"
 #include "vellum/vellum.h"
 
@@ -27,12 +28,15 @@ struct SiteSettings {
   // Per address of the last scan: its modification time, in seconds since
   // 1970 (UTC), where the scan learnt one.
   std::unordered_map<std::string, int64_t> modified;
+  LastScan last_scan;
 
   // Whether any setting differs from its default (the record of the last
   // scan left aside).
   bool HasSettings() const;
   // Whether it holds nothing at all, the record of the last scan included.
-  bool IsDefault() const { return !HasSettings() && scan_base.empty() && modified.empty(); }
+  bool IsDefault() const {
+    return !HasSettings() && scan_base.empty() && modified.empty() && !last_scan.Kept();
+  }
 };
 
 // The settings of the open project; reset when the project is closed.

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scan/kept_pages.h"
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
@@ -31,6 +32,9 @@ struct CrawlSettings {
   // before further requests wait: one slow page must not make the crawl
   // buffer the rest of a site of large pages.
   std::size_t read_ahead_bytes = 64 << 20;
+  // What the last scan of the site kept: a page it holds is asked for only
+  // if it changed, and taken over from it when it did not.
+  const KeptPages* kept = nullptr;
 };
 
 struct BrokenLink {
@@ -48,6 +52,10 @@ struct ScanReport {
   // Per page address: its Last-Modified, where the server sent one.
   std::unordered_map<std::string, std::int64_t> modified;
   int pages_read = 0;
+  int pages_unchanged = 0;  // taken over from CrawlSettings::kept unread
+  // What this scan keeps for the next: the pages read or taken over whose
+  // version is known.
+  KeptPages kept;
 };
 
 }  // namespace vellum::scan

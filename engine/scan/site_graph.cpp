@@ -223,8 +223,23 @@ bool SiteGraph::Dispatch() {
     if (!progress_.Next(url.c_str())) return false;
     ++read_count_;
     ++dispatched_;
+    const KeptPage* kept = KeptFor(url);
     if (web_page) {
-      if (!fetcher_->Add(url, number, true)) Fail(number, 0, "the transfer could not be set up");
+      web::FetchCondition condition;
+      if (kept != nullptr) condition = {kept->version.etag, kept->version.modified};
+      if (!fetcher_->Add(url, number, true, 0, condition)) {
+        Fail(number, 0, "the transfer could not be set up");
+      }
+      continue;
+    }
+    // A file whose size and time are those of the last scan is not read.
+    page.version = FileVersion(core::LocalPathOf(url));
+    if (Unchanged(page.version, kept)) {
+      web::FetchResult unchanged;
+      unchanged.tag = number;
+      unchanged.ok = unchanged.not_modified = true;
+      unchanged.final_address = url;
+      Hold(std::move(unchanged));
       continue;
     }
     // A file of the base page that cannot be read says so itself, as a
@@ -253,7 +268,8 @@ void SiteGraph::Hold(web::FetchResult result) {
   held_bytes_ += answer.bytes;
   const web::FetchResult& held = answer.result;
   // The base page may yet move the site: it is read in turn.
-  answer.parsing = number != 0 && held.ok && pages_[number].state == State::kQueued &&
+  answer.parsing = number != 0 && held.ok && !held.not_modified &&
+                   pages_[number].state == State::kQueued &&
                    (held.content_type.empty() || web::IsPageType(held.content_type)) &&
                    FinalAddress(number, held) == urls_[number];
   if (answer.parsing) {
@@ -352,6 +368,15 @@ void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
     return;
   }
   CountSilence(number, result);
+  if (result.not_modified) {
+    const KeptPage* kept = KeptFor(urls_[number]);
+    if (kept == nullptr || web::NormaliseAddress(result.final_address) != urls_[number]) {
+      Fail(number, static_cast<int>(result.status), "not modified, but no copy of it was kept");
+    } else {
+      Reuse(number, *kept);
+    }
+    return;
+  }
   // Over HTTP the server says what is a page.
   if (!result.content_type.empty() && !web::IsPageType(result.content_type)) {
     pages_[number].state = State::kNotPage;
@@ -392,6 +417,10 @@ void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
     if (number < 0) return;
   }
   if (result.modified >= 0) report_.modified[urls_[number]] = result.modified;
+  if (web::IsWebAddress(urls_[number].c_str())) {
+    pages_[number].version = {std::move(result.etag), result.modified, -1};
+  }
+  ++report_.pages_read;
   if (parsed_ahead) {
     Apply(number, parser_->Take(number));
   } else {
@@ -442,7 +471,6 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
   }
   Page& page = pages_[number];
   page.state = State::kLoaded;
-  ++report_.pages_read;
   page.name = std::move(parsed.name);
   page.noindex = settings_.honour_robots && parsed.noindex && number != 0;
   if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
@@ -457,11 +485,48 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
     }
     return;
   }
-  const int depth = page.depth + 1;
+  const int depth = pages_[number].depth + 1;
   std::vector<int> numbers;
   numbers.reserve(parsed.links.size());
   for (const std::string& link : parsed.links) numbers.push_back(Number(link, number, depth));
   pages_[number].links = std::move(numbers);
+}
+
+// A page taken over from the last scan, unread: as it was read then.
+void SiteGraph::Reuse(int number, const KeptPage& kept) {
+  pages_[number].version = kept.version;
+  ++report_.pages_unchanged;
+  if (kept.version.modified >= 0 && web::IsWebAddress(urls_[number].c_str())) {
+    report_.modified[urls_[number]] = kept.version.modified;
+  }
+  ParsedPage parsed;
+  if (!kept.canonical.empty()) parsed.canonical = kept.canonical;
+  parsed.noindex = kept.noindex;
+  if (rules_.keep_names) parsed.name = kept.name;
+  if (Follows(number)) parsed.links = kept.links;
+  Apply(number, std::move(parsed));
+}
+
+const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
+  if (settings_.kept == nullptr) return nullptr;
+  const auto found = settings_.kept->find(address);
+  return found == settings_.kept->end() ? nullptr : &found->second;
+}
+
+KeptPages SiteGraph::Keep() const {
+  KeptPages kept;
+  for (std::size_t number = 0; number < pages_.size(); ++number) {
+    const Page& page = pages_[number];
+    if (page.state != State::kLoaded || !page.version.Known()) continue;
+    KeptPage& entry = kept[urls_[number]];
+    entry.version = page.version;
+    entry.name = page.name.value_or("");
+    entry.noindex = page.noindex;
+    if (page.canonical >= 0) entry.canonical = urls_[Resolve(page.canonical)];
+    entry.links.reserve(page.links.size());
+    for (const int link : page.links) entry.links.push_back(urls_[link]);
+  }
+  return kept;
 }
 
 std::vector<std::string> SiteGraph::LoadedPages() const {

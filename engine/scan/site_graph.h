@@ -54,6 +54,7 @@ class SiteGraph {
     std::optional<std::string> name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
     std::string reason;
+    PageVersion version;
   };
 
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
@@ -71,6 +72,9 @@ class SiteGraph {
 
   // The addresses of the pages read, in the order they were met.
   std::vector<std::string> LoadedPages() const;
+  // What a later scan can take over of the pages read: those whose version
+  // is known.
+  KeptPages Keep() const;
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
@@ -100,6 +104,8 @@ class SiteGraph {
   PageInput InputOf(int number, core::LoadedText text, std::string_view charset) const;
   void Parse(int number, core::LoadedText text, std::string_view charset);
   void Apply(int number, ParsedPage parsed);
+  void Reuse(int number, const KeptPage& kept);
+  const KeptPage* KeptFor(const std::string& address) const;
   void Fail(int number, int status, std::string reason);
   void CountSilence(int number, const web::FetchResult& result);
   int AliasTo(int number, std::string_view address);

@@ -174,6 +174,7 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
                   context.settings, context.progress, context.report);
   if (!graph.Crawl()) return 0;
   context.report.base = web::IsWebAddress(base) ? graph.base() : core::LocalPathOf(graph.base());
+  context.report.kept = graph.Keep();
   const int base_number = graph.base_number();
   const SiteGraph::Page& page = graph.Read(base_number, core::kReportAsError);
   ScanTree tree(root);
@@ -183,6 +184,32 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
   tree.Item(node)->Visited = 1;
   NavigationBuild(graph, tree, excluded).Run(base_number);
   return 1;
+}
+
+// The link name of a page file: the kept one when the file did not change
+// since the last scan, else read from the file. False, reported as broken,
+// when the file cannot be read.
+bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext& context,
+                std::string& name) {
+  const PageVersion version = FileVersion(path);
+  const KeptPages* kept = context.settings.kept;
+  const auto found = kept != nullptr ? kept->find(path) : KeptPages::const_iterator();
+  if (Unchanged(version, kept != nullptr && found != kept->end() ? &found->second : nullptr)) {
+    ++context.report.pages_unchanged;
+    name = found->second.name;
+  } else {
+    core::LoadedText text;
+    if (!core::LoadWholePath(path.c_str(), text, core::kReportAsInfo)) {
+      context.report.broken.push_back({path, "", 0, "not found"});
+      return false;
+    }
+    ++context.report.pages_read;
+    web::TagTokenizer tokenizer;
+    tokenizer.Attach(std::move(text));
+    name = LinkName(tokenizer, scan_flags, path);
+  }
+  if (version.Known()) context.report.kept[path] = {version, name, false, {}, {}};
+  return true;
 }
 
 void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList& root,
@@ -204,22 +231,15 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
         (!exclude.empty() && exclude.Matches(path))) {
       continue;
     }
-    if (context.report.pages_read >= context.settings.page_limit) {
+    if (context.report.pages_read + context.report.pages_unchanged >= context.settings.page_limit) {
       core::ReportInfo(core::FormatText("Page limit reached: the scan reads %i pages at most\n",
                                         context.settings.page_limit)
                            .c_str());
       break;
     }
     if (!context.progress.Next(files.Entries[i].Text)) break;
-    core::LoadedText text;
-    if (!core::LoadWholePath(files.Entries[i].Text, text, core::kReportAsInfo)) {
-      context.report.broken.push_back({std::string(path), "", 0, "not found"});
-      continue;
-    }
-    ++context.report.pages_read;
-    web::TagTokenizer tokenizer;
-    tokenizer.Attach(std::move(text));
-    const std::string name = LinkName(tokenizer, scan_flags, path);
+    std::string name;
+    if (!NameOfFile(files.Entries[i].Text, scan_flags, context, name)) continue;
 
     // Down the folder items named after the folders of the path, making
     // those not met before.

@@ -27,7 +27,47 @@ struct Fetcher::Transfer {
   bool pages_only;
   std::string host;
   Received received;
+  FetchCondition condition;
+  curl_slist* headers = nullptr;  // the shared ones and If-None-Match
+
+  ~Transfer() { curl_slist_free_all(headers); }
 };
+
+namespace {
+
+// A validator from a project file or a server goes into a header line only
+// when it cannot end that line.
+bool FitsHeader(const std::string& value) {
+  return std::none_of(value.begin(), value.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// Makes the request of handle a conditional one. False when an option
+// could not be set.
+// headers (the transfer's own, freed with it) gets the shared lines and
+// If-None-Match.
+bool SetCondition(CURL* handle, const FetchCondition& condition, const curl_slist* shared,
+                  curl_slist*& headers) {
+  if (!condition.etag.empty() && FitsHeader(condition.etag)) {
+    const std::string if_none_match = std::string("If-None-Match: ").append(condition.etag);
+    for (const curl_slist* line = shared; line != nullptr; line = line->next) {
+      curl_slist* with = curl_slist_append(headers, line->data);
+      if (with == nullptr) return false;
+      headers = with;
+    }
+    curl_slist* with = curl_slist_append(headers, if_none_match.c_str());
+    if (with == nullptr) return false;
+    headers = with;
+    if (curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers) != CURLE_OK) return false;
+  }
+  if (condition.modified < 0) return true;
+  return curl_easy_setopt(handle, CURLOPT_TIMECONDITION,
+                          static_cast<long>(CURL_TIMECOND_IFMODSINCE)) == CURLE_OK &&
+         curl_easy_setopt(handle, CURLOPT_TIMEVALUE_LARGE,
+                          static_cast<curl_off_t>(condition.modified)) == CURLE_OK;
+}
+
+}  // namespace
 
 Fetcher::Fetcher(const FetchOptions& options) : options_(options) {
   options_.connections_per_host = std::max(options_.connections_per_host, 1);
@@ -61,13 +101,15 @@ std::string Fetcher::HostOf(const std::string& address) {
   return host;
 }
 
-bool Fetcher::Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first) {
+bool Fetcher::Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first,
+                  const FetchCondition& condition) {
   if (multi_ == nullptr || headers_ == nullptr) return false;
   std::string host = HostOf(address);
   Host& record = hosts_[host];
   if (record.delay_ms == 0) record.delay_ms = options_.delay_ms;
   record.waiting.push_back(std::make_unique<Transfer>(address, tag, pages_only, std::move(host)));
   record.waiting.back()->received.set_keep_first(keep_first);
+  record.waiting.back()->condition = condition;
   ++pending_;
   return true;
 }
@@ -112,8 +154,10 @@ long Fetcher::StartReady(std::vector<FetchResult>& done) {
         curl_easy_reset(handle);
       }
       std::string failure;
-      if (handle == nullptr || !ConfigureRequest(handle, transfer->request, transfer->received,
-                                                 headers_, options_.page_seconds)) {
+      if (handle == nullptr ||
+          !ConfigureRequest(handle, transfer->request, transfer->received, headers_,
+                            options_.page_seconds) ||
+          !SetCondition(handle, transfer->condition, headers_, transfer->headers)) {
         failure = "the transfer could not be set up";
       } else {
         if (transfer->pages_only) transfer->received.set_pages_only(handle);
@@ -228,6 +272,12 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
   if (curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &modified) == CURLE_OK && modified >= 0) {
     result.modified = modified;
   }
+  curl_header* etag = nullptr;
+  if (curl_easy_header(handle, "ETag", 0, CURLH_HEADER, -1, &etag) == CURLHE_OK &&
+      FitsHeader(etag->value)) {
+    result.etag = etag->value;
+  }
+  result.not_modified = result.status == 304 && code == CURLE_OK;
   Received& received = transfer.received;
   result.not_page = received.not_page();
   if (received.out_of_memory()) {

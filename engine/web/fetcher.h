@@ -25,6 +25,13 @@ struct FetchOptions {
   long page_seconds = 0;  // a whole transfer at most; 0: no limit
 };
 
+// What a conditional request sends: the validators of the copy the caller
+// has. Without either, the request is a plain one.
+struct FetchCondition {
+  std::string etag;            // sent as If-None-Match
+  std::int64_t modified = -1;  // sent as If-Modified-Since when above -1
+};
+
 struct FetchResult {
   int tag = 0;
   bool ok = false;             // a body came (an HTTP status below 400)
@@ -36,6 +43,8 @@ struct FetchResult {
   std::string final_address;   // after redirects
   std::string content_type;    // "" when the server named none
   std::int64_t modified = -1;  // Last-Modified, seconds since 1970; -1 unknown
+  std::string etag;            // the answer's ETag; "" when it sent none
+  bool not_modified = false;   // a 304 to a conditional request: no body
   core::LoadedText body;
 };
 
@@ -49,9 +58,11 @@ class Fetcher {
   // Queues a GET of address (its "#" part left out). tag comes back in the
   // result. With pages_only, an answer that the server says is not HTML ends
   // at its first bytes. With keep_first, the answer is its first keep_first
-  // bytes, whatever its length. False when the transfers cannot be set up
+  // bytes, whatever its length. With a condition, the request asks for the
+  // page only when it changed. False when the transfers cannot be set up
   // at all.
-  bool Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first = 0);
+  bool Add(const std::string& address, int tag, bool pages_only, std::size_t keep_first = 0,
+           const FetchCondition& condition = {});
 
   // Sets a host's pause, when longer than the one of the options (a
   // robots.txt Crawl-delay); host as HostOf gives it.

@@ -730,6 +730,85 @@ VELLUM_API int32_t VellumBrokenLinkCount(void);
 /* All null and zero for an index out of range. */
 VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index);
 
+/* ------------------------------------------------------------------------ */
+/* Extensions: update from the site                                         */
+/* ------------------------------------------------------------------------ */
+
+/* What an update from the site did to an entry (VellumChange.Kind). */
+enum {
+  VELLUM_CHANGE_ADDED = 1,     /* a new page of the site, put into the tree
+                                  under Parent ("" at the top level) */
+  VELLUM_CHANGE_REMOVED = 2,   /* a page gone from the site, taken out; what
+                                  it held moved up into its place */
+  VELLUM_CHANGE_RENAMED = 3,   /* the site renamed the page and the user had
+                                  not: Name is the new name, Detail the old */
+  VELLUM_CHANGE_KEPT_NAME = 4, /* the site renamed the page, the user had
+                                  renamed it too: the user's Name stays,
+                                  Detail is the site's name */
+  VELLUM_CHANGE_KEPT_GONE = 5, /* not found on the site but kept, because the
+                                  user renamed it or made it by hand (Detail:
+                                  "renamed by hand" or "made by hand") */
+  VELLUM_CHANGE_KEPT_PLACE = 6 /* found again where the user moved it, and
+                                  kept there */
+};
+
+/* One change of an update. The texts are the engine's, valid until the next
+ * VellumUpdateFromSite. */
+typedef struct VellumChange {
+  int32_t Kind;        /* VELLUM_CHANGE_ */
+  const char* Address; /* the entry's URL */
+  const char* Name;    /* its link name, as the tree holds it now */
+  const char* Detail;  /* see the kinds; "" when none */
+  const char* Parent;  /* VELLUM_CHANGE_ADDED: the link name of the entry it
+                          went under; "" otherwise */
+} VellumChange;
+
+/* Scans the site again as the open project's last scan (HTMLgenSiteMap or
+ * an update) scanned it: its mode, base, flags and the site settings, with
+ * the scan options of the process. A page that the last scan read and that
+ * did not change since is taken over unread: over HTTP each such page is
+ * asked for with If-None-Match and If-Modified-Since, and a 304 answer
+ * reuses its kept name and links; on disk a file whose size and time did
+ * not change is not read. Then merges the new scan into *params->Items, the
+ * tree the user edited since the last scan: a page found again keeps the
+ * user's name, place and order, and takes the site's new name only when the
+ * user never renamed it; a new page goes under the entry that holds its
+ * scan parent (or at its place at the top level); a page gone from the site
+ * is removed unless the user renamed it; entries the user made stay and
+ * entries the user removed stay removed. params->Settings.OutputFile names
+ * the page not to list (the site map's own); the rest of params is not used.
+ *
+ * With dry_run non-zero nothing changes: the tree and the project stay as
+ * they were and the changes tell what an update would do. Otherwise the
+ * tree becomes the merged one, the new scan becomes the project's last scan,
+ * and the project is marked modified.
+ *
+ * Returns 1; or 0, leaving the tree and the project exactly as they were,
+ * when the project keeps no scan (the error callback says so), the scan
+ * cannot start, or the progress callback stopped it (as for HTMLgenSiteMap:
+ * "Scan stopped\n" on the info callback and VellumLastCallStopped() 1).
+ * The scan's broken links are given by VellumBrokenLinkAt as after
+ * HTMLgenSiteMap. */
+VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t dry_run);
+
+/* 1 when the open project keeps a scan that an update can start from. */
+VELLUM_API int32_t VellumHasLastScan(void);
+
+/* The changes of the last VellumUpdateFromSite, in the order of the tree
+ * (additions last, in the scan's order); none after one that returned 0. */
+VELLUM_API int32_t VellumUpdateChangeCount(void);
+/* All null and zero for an index out of range. */
+VELLUM_API VellumChange VellumUpdateChangeAt(int32_t index);
+
+/* Pages the last HTMLgenSiteMap or VellumUpdateFromSite read, and pages it
+ * took over from the last scan unread because they had not changed. */
+typedef struct VellumUpdateCounts {
+  int32_t PagesRead;
+  int32_t PagesUnchanged;
+} VellumUpdateCounts;
+
+VELLUM_API VellumUpdateCounts VellumLastUpdateCounts(void);
+
 #ifdef __cplusplus
 }
 #endif

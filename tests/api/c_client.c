@@ -69,6 +69,9 @@ int main(void) {
   CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
   CHECK(VellumLastUploadTargetCounts(0).Failed == 0 && VellumLastUploadNotSent() == 0);
   CHECK(VellumCleanUpOnSignals() == 1);
+  CHECK(VellumHasLastScan() == 0 && VellumUpdateFromSite(&params, 1) == 0); /* nothing kept */
+  CHECK(VellumUpdateChangeCount() == 0 && VellumUpdateChangeAt(0).Address == NULL);
+  CHECK(VellumLastUpdateCounts().PagesRead == 0);
 
   /* A null request, index or Items list fails with a report, never a crash. */
   HTMLinitmess(print_text, count_null, print_text, 0, 0, NULL);
@@ -81,6 +84,7 @@ int main(void) {
   CHECK(HTMLgenSiteMap(NULL, 0) == 0 && HTMLgenSiteMap(&params, 0) == 0);
   CHECK(HTMLGSiteMap(NULL, 0) == 0 && HTMLGSiteMap(&params, 0) == 0);
   CHECK(HTMLprjUpload(NULL) == 0);
-  CHECK(null_reports == 17);
+  CHECK(VellumUpdateFromSite(NULL, 0) == 0 && VellumUpdateFromSite(&params, 0) == 0);
+  CHECK(null_reports == 19);
   return failures == 0 ? 0 : 1;
 }

@@ -31,7 +31,9 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumLastCallStopped", "VellumLastUploadCounts", "VellumLastUploadNotSent",
           "VellumLastUploadTargetCounts", "VellumSetProgressCallback", "VellumSetScanOptions",
           "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend", "VellumTreeInsertAfter",
-          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText"));
+          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText", "VellumUpdateFromSite",
+          "VellumHasLastScan", "VellumUpdateChangeCount", "VellumUpdateChangeAt",
+          "VellumLastUpdateCounts"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

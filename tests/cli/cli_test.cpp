@@ -652,5 +652,52 @@ TEST_F(CliTest, AScanListsBrokenLinksAndExitsWithThree) {
   EXPECT_THAT(on_disk.err, HasSubstr("1 broken link:\n  " + gone + "\n"));
 }
 
+// An update merges a new scan into the tree as the user edited it (a name
+// changed, a page taken out) and reads again only what changed: on disk the
+// files whose size or time moved, over HTTP the pages whose conditional
+// request was not answered 304. --dry-run tells the same and keeps the file.
+TEST_F(CliTest, UpdateFromTheSiteKeepsTheUsersEditsAndReadsOnlyWhatChanged) {
+  HttpServer server(dir_ / "site", dir_ / "http.log");
+  for (const std::string& base : {std::string("site/index.html"), server.Url("index.html")}) {
+    SCOPED_TRACE(base);
+    dir_.Write("site/index.html",
+               "<title>Home</title><a href=\"a/one.html?x=1#part\">One</a><a href=b/two.html>");
+    dir_.Write("site/b/two.html", "<title>Two</title>");
+    Succeed({"scan", "site.bpj", "--base", base});
+    std::string edited = Project();
+    const std::size_t tree_end = edited.find("[VellumSite]");
+    const std::size_t one = edited.find("\"One\"}");
+    const std::size_t two = edited.rfind("\r\nMapItem=", edited.find("\"Two\"}"));
+    ASSERT_TRUE(one < tree_end && two < tree_end);
+    edited.erase(two, edited.find('}', two) + 1 - two);
+    edited.replace(one, 5, "\"First one\"");
+    dir_.Write("site.bpj", edited);
+
+    dir_.Write("site/index.html",
+               "<title>Home</title><a href=\"a/one.html?x=1#part\">One</a><a href=b/two.html>"
+               "<a href=c/three.html>Three</a>");
+    dir_.Write("site/b/two.html", "<title>Two, renamed</title>");
+    dir_.Write("site/c/three.html", "<title>Three</title>");
+    const std::string report =
+        "1 added, 0 removed, 0 renamed on the site, 0 edits kept "
+        "(3 pages read, 1 unchanged)\n"
+        "  added    Three <";
+    EXPECT_THAT(Succeed({"scan", "site.bpj", "--update", "--dry-run"}), StartsWith(report));
+    EXPECT_EQ(Project(), edited);
+    EXPECT_THAT(Succeed({"scan", "site.bpj", "--update", "--quiet"}), StartsWith(report));
+    const std::string tree = Succeed({"show", "site.bpj"});
+    EXPECT_THAT(tree, HasSubstr("Home\t"));
+    EXPECT_THAT(tree, HasSubstr("\n  First one\t"));
+    EXPECT_THAT(tree, HasSubstr("\n  Three\t"));
+    EXPECT_THAT(tree, ::testing::Not(HasSubstr("Two")));
+  }
+  // Over HTTP the three pages of the last scan were asked for with their
+  // validators; the one that did not change was answered 304 and not sent.
+  const HttpServer::Conditional conditional = server.CountConditional();
+  EXPECT_EQ(conditional.asked, 6);
+  EXPECT_EQ(conditional.not_modified, 2);
+  EXPECT_EQ(Run({"scan", "site.bpj", "--update", "--base", "x"}).status, 2);
+}
+
 }  // namespace
 }  // namespace vellum::test

@@ -291,6 +291,40 @@ TEST_F(ProjectFileTest, TheSiteSectionIsReadAndWrittenBackByteForByte) {
   EXPECT_THAT(test::ReadBytes(path_), ::testing::Not(::testing::HasSubstr("[VellumSite]")));
 }
 
+// The last scan's section reads into the record and is written back as it
+// was; a number that names no address, or an entry deeper than its place
+// allows, fails the read with the syntax report.
+TEST_F(ProjectFileTest, TheLastScanIsReadAndWrittenBackByteForByte) {
+  const std::string head = test::ReadBytes(Golden("new_project.bpj")) +
+                           "\n[VellumScan]\nMode=0\nFlags=14\nBase=\"http://h/\"";
+  const std::string text = head +
+                           "\nEntry={0,\"http://h/\",\"Home\"}"
+                           "\nEntry={1,\"http://h/a.html\",\"A \\\"1\\\"\"}"
+                           "\nEntry={1,\"\",\"Folder\"}"
+                           "\nAddress=\"http://h/\"\nAddress=\"http://h/a.html\""
+                           "\nPage={0,\"\\\"e1\\\"\",1704164645,-1,0,\"Home\",-1,{1,0}}"
+                           "\nPage={1,\"\",1704164645,-1,1,\"A \\\"1\\\"\",0,{}}";
+  ASSERT_TRUE(OpenText(text));
+  const LastScan& scan = TheSiteSettings().last_scan;
+  EXPECT_EQ(scan.flags, 14u);
+  EXPECT_EQ(scan.tree.size(), 3u);
+  const scan::KeptPage& home = scan.pages.at("http://h/");
+  EXPECT_EQ(home.version.etag, "\"e1\"");
+  EXPECT_EQ(home.links, (std::vector<std::string>{"http://h/a.html", "http://h/"}));
+  EXPECT_EQ(scan.pages.at("http://h/a.html").canonical, "http://h/");
+  EXPECT_TRUE(Save(TheProject(), nullptr));
+  EXPECT_EQ(test::ReadBytes(path_), StoredText(text));
+
+  for (const char* broken : {"\nEntry={1,\"http://h/\",\"Home\"}", "\nMode=3",
+                             "\nAddress=\"x\"\nPage={1,\"\",0,0,0,\"\",-1,{}}",
+                             "\nAddress=\"x\"\nPage={0,\"\",0,0,0,\"\",-1,{0,1}}"}) {
+    Close(TheProject());
+    test::InstallMessageLog();
+    EXPECT_FALSE(OpenText(head + broken)) << broken;
+    EXPECT_EQ(Messages().info.size(), 1u) << broken;
+  }
+}
+
 // A save that cannot open its file reports the path; one that cannot
 // complete keeps the old file. Either way the project stays modified.
 TEST_F(ProjectFileTest, AFailedSaveReportsAndKeepsTheOldFile) {

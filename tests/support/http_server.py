@@ -1,7 +1,10 @@
 """A small HTTP server for the tests: serves a folder on 127.0.0.1.
 
 Run with Debian's /usr/bin/python3 -u. It prints "serving on port N" once it
-listens, then one line per answered request: "request GET /path 200".
+listens, then one line per answered request: "request GET /path 200", with
+" conditional" added for a request with If-None-Match or If-Modified-Since.
+Files are sent with an ETag (their time and size) and Last-Modified; a
+conditional request for a file that did not change is answered 304.
 
 Besides the files of the folder it answers:
   --redirect FROM TO   a request for FROM gets a 302 to TO (may be repeated)
@@ -112,6 +115,28 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         else:
             super().do_GET()
 
+    def send_head(self):
+        # The ETag of a file; If-None-Match that names it is answered 304.
+        # Without If-None-Match, If-Modified-Since is answered by the base.
+        self.etag = None
+        path = self.translate_path(self.path)
+        if os.path.isfile(path):
+            info = os.stat(path)
+            etag = '"%x-%x"' % (info.st_mtime_ns, info.st_size)
+            if self.headers.get("If-None-Match") == etag:
+                self.send_response(304)
+                self.send_header("ETag", etag)
+                self.end_headers()
+                return None
+            self.etag = etag
+        return super().send_head()
+
+    def end_headers(self):
+        if getattr(self, "etag", None):
+            self.send_header("ETag", self.etag)
+            self.etag = None
+        super().end_headers()
+
     def send_page(self, body, content_type="text/html"):
         self.send_response(200)
         self.send_header("Content-Type", content_type)
@@ -126,7 +151,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def log_request(self, code="-", size="-"):
         code = getattr(code, "value", code)
-        sys.stdout.write("request %s %s %s\n" % (self.command, self.path, code))
+        conditional = ("If-None-Match" in self.headers
+                       or "If-Modified-Since" in self.headers)
+        sys.stdout.write("request %s %s %s%s\n" % (self.command, self.path, code,
+                                                    " conditional" if conditional else ""))
         sys.stdout.flush()
 
     def log_message(self, format, *args):

@@ -33,6 +33,16 @@ int HttpServer::CountRequests(std::string_view path) const {
   return count;
 }
 
+HttpServer::Conditional HttpServer::CountConditional() const {
+  Conditional count;
+  for (const std::string& status :
+       AllMatches(process_->Log(), "request GET \\S+ (\\d+) conditional")) {
+    ++count.asked;
+    count.not_modified += status == "304";
+  }
+  return count;
+}
+
 HttpProxy::HttpProxy(const std::string& folder) : log_path_(folder + "/tinyproxy.log") {
   port_ = FreePort();
   const std::string config_path = folder + "/tinyproxy.conf";

@@ -32,6 +32,13 @@ class HttpServer {
   // The paths asked for so far, in order ("/index.htm").
   std::vector<std::string> Requests() const;
   int CountRequests(std::string_view path) const;
+  // Requests with If-None-Match or If-Modified-Since so far, and how many
+  // of them were answered 304.
+  struct Conditional {
+    int asked = 0;
+    int not_modified = 0;
+  };
+  Conditional CountConditional() const;
 
  private:
   std::unique_ptr<ChildProcess> process_;

@@ -8,6 +8,7 @@
 #include "generate/schemes.h"
 #include "generate/tree_walk.h"
 #include "generate/xml_sitemap.h"
+#include "project/site_settings.h"
 
 namespace vellum::generate {
 
@@ -40,6 +41,9 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
 
   Generation generation{
       .settings = settings, .base_path = params.BasePath, .flags = flags, .files = &files};
+  const project::PageSettings& page = project::ThePageSettings();
+  generation.html5 = page.markup == VELLUM_MARKUP_HTML5;
+  generation.lang = page.Language();
   generation.scheme = FindScheme(settings.OutputType, settings.SchemeName);
   if (settings.TopCrumbText != nullptr) generation.crumbs[0].text = settings.TopCrumbText;
   if (settings.OutputType == VELLUM_OUTPUT_INDEX_PAGE)
@@ -47,7 +51,7 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
 
   if (WritePage(generation, items, settings.OutputFile != nullptr ? settings.OutputFile : "", 0)) {
     CopyResources(settings, generation.scheme, generation.letters,
-                  !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST), files);
+                  !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST), generation.html5, files);
     files.Commit();
   }
   return 1;

@@ -92,6 +92,7 @@ class Reader {
   Outcome ReadUploadRecord();
   Outcome ReadMacrosEntry(const Token& key);
   Outcome ReadSiteEntry(const Token& key);
+  Outcome ReadPageEntry(const Token& key);
   Outcome ReadListEntry(const Token& key);
   Outcome ReadItem(int kind);
   Outcome ReadItemValues(ScriptItem& item);
@@ -193,6 +194,9 @@ bool Reader::Read() {
         break;
       case kVellumSiteSection:
         outcome = ReadSiteEntry(token);
+        break;
+      case kVellumPageSection:
+        outcome = ReadPageEntry(token);
         break;
       default:
         outcome = Syntax(Outcome::kFail);
@@ -353,6 +357,23 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
                                                : nullptr;
   if (number != nullptr) return ReadInteger(*number) ? Outcome::kOk : Syntax(Outcome::kFail);
   if (text != nullptr) return ReadString(*text) ? Outcome::kOk : Syntax(Outcome::kFail);
+  return Syntax(Outcome::kFail);
+}
+
+Outcome Reader::ReadPageEntry(const Token& key) {
+  if (key.type != Token::kWord || !Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  PageSettings& page = ThePageSettings();
+  if (key.id == kMarkupKey) {
+    int32_t markup = 0;
+    if (!ReadInteger(markup) || !IsMarkup(markup)) return Syntax(Outcome::kFail);
+    page.markup = markup;
+    return Outcome::kOk;
+  }
+  // The language goes into every page's markup: a project file, which may
+  // be someone else's, gives a language tag or nothing.
+  if (key.id == kLangKey && ReadString(page.lang) && IsLanguageTag(page.lang)) {
+    return Outcome::kOk;
+  }
   return Syntax(Outcome::kFail);
 }
 

@@ -12,9 +12,10 @@ constexpr std::string_view kKeyNames[] = {
     "FormatVersion", "Type",       "Source",           "Description",       "Macros",  "Output",
     "AddFile",       "RemoveFile", "UploadProperties", "CompessProperties", "HFiles",  "MapItem",
     "GalItem",       "Mp3Item",    "PageLimit",        "DepthLimit",        "Include", "Exclude",
-    "Order",         "SiteURL",    "ScanBase",         "Modified",
+    "Order",         "SiteURL",    "ScanBase",         "Modified",          "Markup",  "Lang",
 };
-constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite"};
+constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite",
+                                              "VellumPage"};
 constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 // Longer section names are never looked up.
 constexpr std::size_t kMaxSectionName = 90;

@@ -36,6 +36,9 @@ enum Key : int {
   kSiteUrlKey,
   kScanBaseKey,
   kModifiedKey,
+  // The keys of the VellumPage section.
+  kMarkupKey,
+  kLangKey,
   kFirstItemKey,
 };
 
@@ -44,7 +47,8 @@ enum Section : int {
   kCommonSection,
   kScriptMacrosSection,
   kScriptListSection,
-  kVellumSiteSection
+  kVellumSiteSection,
+  kVellumPageSection
 };
 
 struct Token {

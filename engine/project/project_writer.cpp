@@ -40,6 +40,7 @@ class Writer {
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
   void WriteSite(const SiteSettings& site);
+  void WritePage(const PageSettings& page);
 
   core::TextFile& file_;
   std::string out_;
@@ -93,6 +94,22 @@ void Writer::WriteProject(const Project& project) {
     Quoted(project.Macros);
   }
   WriteSite(TheSiteSettings());
+  WritePage(ThePageSettings());
+}
+
+// Only a project that leaves a default gets the section: every other file
+// stays as it was, and readable by a reader that knows no such section.
+void Writer::WritePage(const PageSettings& page) {
+  if (page.IsDefault()) return;
+  out_ += "\n[VellumPage]";
+  if (page.markup != VELLUM_MARKUP_CLASSIC) {
+    Key("Markup");
+    Number(page.markup);
+  }
+  if (!page.lang.empty()) {
+    Key("Lang");
+    Quoted(page.lang.c_str());
+  }
 }
 
 void Writer::WriteSite(const SiteSettings& site) {

@@ -730,6 +730,40 @@ VELLUM_API int32_t VellumBrokenLinkCount(void);
 /* All null and zero for an index out of range. */
 VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index);
 
+/* ------------------------------------------------------------------------ */
+/* Extensions: how a project's site map pages are written                   */
+/* ------------------------------------------------------------------------ */
+
+/* The markup of the site map pages. Classic markup is the pages of the
+ * seven layouts as they have always been. HTML5 markup is a standard
+ * document in every layout: a DOCTYPE, the language, UTF-8, a viewport for
+ * small screens, fonts and colours as CSS, the map in a labelled navigation
+ * region; the two trees are keyboard-usable trees (WAI-ARIA tree view) whose
+ * entries all show when script does not run; the drop-down list has a label
+ * and a button; a page with no colours of its own follows the reader's light
+ * or dark scheme. */
+enum { VELLUM_MARKUP_CLASSIC = 0, VELLUM_MARKUP_HTML5 = 1 };
+
+/* What the open project keeps about how its pages are written. Stored in the
+ * project file only when something differs from these defaults (all zero and
+ * empty), and used by every later HTMLGSiteMap. */
+typedef struct VellumPageSettings {
+  int32_t Markup;   /* VELLUM_MARKUP_ */
+  const char* Lang; /* the language the pages declare in HTML5 markup, a
+                       language tag such as "en" or "de-CH"; "" : "en" */
+} VellumPageSettings;
+
+/* The open project's page settings; Lang is the engine's, never null, and
+ * valid until the next VellumSetPageSettings or the project's close. */
+VELLUM_API VellumPageSettings VellumGetPageSettings(void);
+
+/* Replaces the open project's page settings (a null Lang counts as empty).
+ * A change marks the project modified. Returns 1 when anything changed, 0
+ * when nothing did, and 0 leaving everything as it was for a null settings,
+ * an unknown Markup or a Lang that is not a language tag (letters, then
+ * groups of letters and digits after "-", up to eight each). */
+VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings);
+
 #ifdef __cplusplus
 }
 #endif

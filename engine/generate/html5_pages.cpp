@@ -75,6 +75,11 @@ std::string_view ListStyle(int bullet_type) {
   return bullet_type >= 0 && bullet_type < 3 ? kTypes[bullet_type] : "none";
 }
 
+// A page without colours of its own: the reader's light or dark scheme, with
+// link colours that keep their contrast on the dark one.
+constexpr std::string_view kReadersScheme =
+    ":root{color-scheme:light dark}\nbody{background-color:Canvas;color:CanvasText}\n"
+    "@media (prefers-color-scheme:dark){a:link{color:#8AB4F8}a:visited{color:#C58AF9}}\n";
 constexpr std::string_view kTreeStyle =
     ".vm-tree,.vm-tree ul{list-style:none;margin:0;padding:0}\n"
     ".vm-tree ul{padding-left:1.25em}\n"
@@ -97,7 +102,7 @@ constexpr std::string_view kComboStyle =
 bool WriteStyle(HtmlWriter& out, const Generation& generation) {
   const SiteMapSettings& settings = generation.settings;
   out.Write("<style>\n");
-  if (!SetsColors(generation)) out.Write(":root{color-scheme:light dark}\n");
+  if (!SetsColors(generation)) out.Write(kReadersScheme);
   out.Write("body{margin:1em;line-height:1.5;overflow-wrap:anywhere;");
   WriteColor(out, "background-color", settings.BgColor);
   if (NonEmpty(settings.BackgroundImage)) {

@@ -55,8 +55,9 @@ void WriteLinkedPages(const fs::path& folder, const MapItemList& list) {
   }
 }
 
-// The site map of tree in every layout into dir, as mapN.htm for layout N.
-void WriteLayouts(const fs::path& dir, MapItemList& tree) {
+// The site map of tree in every layout into dir, as mapN.htm for layout N,
+// in the background colour bg_color (none: no colour at all).
+void WriteLayouts(const fs::path& dir, MapItemList& tree, const char* bg_color) {
   for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_LEVEL_TABLE; ++type) {
     const std::string output = (dir / ("map" + std::to_string(type) + ".htm")).string();
     SiteMapParams params = VellumNewSiteMapParams();
@@ -64,6 +65,7 @@ void WriteLayouts(const fs::path& dir, MapItemList& tree) {
     params.Items = &tree;
     params.Settings.OutputType = static_cast<uint8_t>(type);
     params.Settings.OutputFile = output.c_str();
+    params.Settings.BgColor = bg_color;
     params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
     HTMLGSiteMap(&params, VELLUM_GEN_RELATIVE_LINKS | VELLUM_GEN_EXPAND_COLLAPSE_LINKS |
                               VELLUM_GEN_LETTER_BAR_BEFORE | VELLUM_GEN_BREADCRUMBS);
@@ -71,8 +73,8 @@ void WriteLayouts(const fs::path& dir, MapItemList& tree) {
 }
 
 // Scans the site of base into a new project and writes its site map in every
-// layout beside base, in markup.
-void MapSite(const fs::path& base, int32_t markup) {
+// layout beside base, in markup and bg_color.
+void MapSite(const fs::path& base, int32_t markup, const char* bg_color) {
   SiteMapParams scan = VellumNewSiteMapParams();
   AddRequest add{0, VELLUM_KIND_SSITEMAP, &scan, VELLUM_NEW_SITE_MAP_FLAGS};
   MapItemList& tree = HTMLprjAdd(&add)->Items[0].Entries;
@@ -82,7 +84,7 @@ void MapSite(const fs::path& base, int32_t markup) {
   scan.BasePath = index.c_str();
   scan.Items = &tree;
   HTMLgenSiteMap(&scan, VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_META_DESCRIPTION);
-  WriteLayouts(base.parent_path(), tree);
+  WriteLayouts(base.parent_path(), tree, bg_color);
   HTMLprjClose(0);
 }
 
@@ -101,15 +103,16 @@ void WriteHostileSite(const fs::path& folder, const char* name, int32_t markup) 
   std::ofstream(site / quote) << "<meta name=description content='Quote'>";
   std::ofstream(site / "javascript&colon;window.pwned=1.htm")
       << "<meta name=description content=J>";
-  MapSite(site / "index.htm", markup);
+  MapSite(site / "index.htm", markup, "FFFFFF");
 }
 
 // The example site, copied below folder under name, with its site map in
-// every layout in markup.
+// every layout in markup, in no colours of its own: in the reader's light or
+// dark scheme.
 void WriteExampleSite(const fs::path& folder, const char* name, int32_t markup) {
   const fs::path site = folder / name;
   fs::copy(VELLUM_EXAMPLE_SITE, site, fs::copy_options::recursive);
-  MapSite(site / "index.html", markup);
+  MapSite(site / "index.html", markup, nullptr);
 }
 
 // The pages of tree into folder, in every layout and with the extra schemes.

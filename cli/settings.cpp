@@ -5,8 +5,8 @@
 namespace vellumark {
 namespace {
 
-constexpr std::string_view kOutputTypes[] = {"ul",    "paged", "icontree", "scripttree",
-                                             "combo", "index", "table",    "xml"};
+constexpr std::string_view kOutputTypes[] = {"ul",    "paged", "icontree", "scripttree", "combo",
+                                             "index", "table", "xml",      "text"};
 constexpr std::string_view kFontStyles[] = {"regular", "bold", "italic", "bold-italic"};
 constexpr std::string_view kListTypes[] = {"circle", "disc", "square", "none"};
 constexpr std::string_view kMarkups[] = {"classic", "html5"};
@@ -16,7 +16,7 @@ using S = SiteMapSettings;
 const Setting kSettings[] = {
     {"type", Choice{&S::OutputType, kOutputTypes},
      "page layout: ul, paged, icontree, scripttree, combo, index, table, or xml\n"
-     "                          (the XML site map for search engines)"},
+     "                          or text (the XML or plain text site map for search engines)"},
     {"output-file", &S::OutputFile, "the page to write (relative to the project's folder)"},
     {"image-folder", &S::ImageFolder, "folder of the page's pictures, relative to the page"},
     {"scheme", &S::SchemeName, "picture scheme (empty: the default of the layout)"},

@@ -17,6 +17,7 @@ PACKAGES="
   binutils procps iproute2 util-linux bc time
   gcovr
   libxml2-utils
+  default-jre-headless
   cmake-doc git-doc libstdc++-12-doc
 "
 

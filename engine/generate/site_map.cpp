@@ -33,9 +33,13 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
   const MapItemList& items = params.Items != nullptr ? *params.Items : kNoItems;
   const SiteMapSettings& settings = params.Settings;
   OutputFiles files(settings, items, flags);
-  if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP) {
+  if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP ||
+      settings.OutputType == VELLUM_OUTPUT_TEXT_SITEMAP) {
     // A file for search engines: no page frame, no pictures or scripts.
-    if (WriteXmlSitemap(settings, items, params.BasePath, files)) files.Commit();
+    const SitemapFormat format = settings.OutputType == VELLUM_OUTPUT_TEXT_SITEMAP
+                                     ? SitemapFormat::kText
+                                     : SitemapFormat::kXml;
+    if (WriteXmlSitemap(settings, items, params.BasePath, files, format)) files.Commit();
     return 1;
   }
 

@@ -185,11 +185,15 @@ enum {
   VELLUM_OUTPUT_NAV_COMBO = 4,     /* drop-down navigation list */
   VELLUM_OUTPUT_INDEX_PAGE = 5,    /* alphabetical index with letter pictures */
   VELLUM_OUTPUT_LEVEL_TABLE = 6,   /* a table column per tree level */
-  VELLUM_OUTPUT_XML_SITEMAP = 7    /* not a page: the sitemaps.org XML file of
+  VELLUM_OUTPUT_XML_SITEMAP = 7,   /* not a page: the sitemaps.org XML file of
                                       the site's public addresses, for search
                                       engines (an index and numbered parts
                                       beyond 50,000 addresses or 50 MB; gzip
                                       when the file name ends in ".gz") */
+  VELLUM_OUTPUT_TEXT_SITEMAP = 8   /* not a page: the same addresses as the XML
+                                      site map, one a line in UTF-8 (a file of
+                                      50,000 at most, the rest in numbered files
+                                      beside it; gzip as for the XML map) */
 };
 
 /* The kinds of script items. This system edits and generates only

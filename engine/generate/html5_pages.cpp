@@ -397,7 +397,7 @@ std::string LetterId(const SchemePicture& picture) {
   if ((key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9')) {
     return std::string(1, static_cast<char>(key));
   }
-  return "c" + std::to_string(key);
+  return std::string("c").append(std::to_string(key));
 }
 
 // What the letter's picture stands for, for a reader that cannot see it.

@@ -112,7 +112,7 @@ const CommandText kCommands[] = {
      "scripts it needs beside it, registers the written files for upload and saves\n"
      "the project.\n"
      "  --type TYPE         layout for this run: ul, paged, icontree, scripttree, combo,\n"
-     "                      index, table, or xml (the XML site map, below)\n"
+     "                      index, table, xml or text (the XML or text site map, below)\n"
      "  --output FILE       page to write for this run, wherever it is\n"
      "  --base-path PATH    with relative-links on, links below PATH's folder are\n"
      "                      written relative to it\n"
@@ -136,7 +136,12 @@ const CommandText kCommands[] = {
      "sitemap2.xml, ... beside the output, which then lists them as an index. Upload\n"
      "every file to the site's top folder and announce the map to search engines\n"
      "with this line in the site's robots.txt:\n"
-     "  Sitemap: https://www.example.com/sitemap.xml\n"},
+     "  Sitemap: https://www.example.com/sitemap.xml\n"
+     "The text type writes the same addresses one a line (sitemap.txt); beyond the\n"
+     "limits the rest go into sitemap1.txt, ... beside it, each announced alike.\n"
+     "\n"
+     "With markup=html5 (vellumark set) every layout is written as an HTML5 page\n"
+     "for keyboards, screen readers and phones, in the language lang= names.\n"},
     {"upload",
      "usage: vellumark upload PROJECT [--[no-]resources] [--[no-]lowercase]\n"
      "                        [--[no-]skip-unchanged] [--[no-]compress]\n"

@@ -5,17 +5,18 @@
 namespace vellumark {
 namespace {
 
-constexpr std::string_view kOutputTypes[] = {"ul",    "paged", "icontree", "scripttree",
-                                             "combo", "index", "table",    "xml"};
+constexpr std::string_view kOutputTypes[] = {"ul",    "paged", "icontree", "scripttree", "combo",
+                                             "index", "table", "xml",      "text"};
 constexpr std::string_view kFontStyles[] = {"regular", "bold", "italic", "bold-italic"};
 constexpr std::string_view kListTypes[] = {"circle", "disc", "square", "none"};
+constexpr std::string_view kMarkups[] = {"classic", "html5"};
 
 using S = SiteMapSettings;
 
 const Setting kSettings[] = {
     {"type", Choice{&S::OutputType, kOutputTypes},
      "page layout: ul, paged, icontree, scripttree, combo, index, table, or xml\n"
-     "                          (the XML site map for search engines)"},
+     "                          or text (the XML or plain text site map for search engines)"},
     {"output-file", &S::OutputFile, "the page to write (relative to the project's folder)"},
     {"image-folder", &S::ImageFolder, "folder of the page's pictures, relative to the page"},
     {"scheme", &S::SchemeName, "picture scheme (empty: the default of the layout)"},
@@ -64,6 +65,10 @@ const Setting kSettings[] = {
     {"site-url", SiteUrl{},
      "public address of the site's base folder (https://www.example.com/): the\n"
      "                          XML site map of pages on disk lists them there"},
+    {"markup", Markup{},
+     "markup of the pages: classic (the default) or html5 (a standard page for\n"
+     "                          every layout: keyboard, screen readers, small screens)"},
+    {"lang", Lang{}, "html5 markup: the pages' language, a tag such as de or en-GB (empty: en)"},
 };
 
 template <typename... Ts>
@@ -123,6 +128,10 @@ std::string FormatSetting(const Setting& setting, const SiteMapSettings& setting
           [&](Border) { return std::to_string(settings.TableBorder); },
           [&](FlagBit flag) -> std::string { return (flags & flag.bit) != 0 ? "on" : "off"; },
           [&](SiteUrl) -> std::string { return VellumGetSiteSettings().SiteURL; },
+          [&](Markup) -> std::string {
+            return std::string(kMarkups[VellumGetPageSettings().Markup == VELLUM_MARKUP_HTML5]);
+          },
+          [&](Lang) -> std::string { return VellumGetPageSettings().Lang; },
       },
       setting.value);
 }
@@ -173,6 +182,22 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
             VellumSiteSettings site = VellumGetSiteSettings();
             site.SiteURL = value.c_str();
             VellumSetSiteSettings(&site);
+            return {};
+          },
+          [&](Markup) -> std::string {
+            std::optional<uint8_t> chosen = ChoiceValue(kMarkups, value);
+            if (!chosen) return bad + " (one of: " + Joined(kMarkups) + ")";
+            VellumPageSettings page = VellumGetPageSettings();
+            page.Markup = *chosen == 1 ? VELLUM_MARKUP_HTML5 : VELLUM_MARKUP_CLASSIC;
+            VellumSetPageSettings(&page);
+            return {};
+          },
+          [&](Lang) -> std::string {
+            VellumPageSettings page = VellumGetPageSettings();
+            page.Lang = value.c_str();
+            if (VellumSetPageSettings(&page) == 0 && VellumGetPageSettings().Lang != value) {
+              return bad + " (a language tag such as de, en-GB or zh-Hant, or empty)";
+            }
             return {};
           },
       },

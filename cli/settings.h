@@ -41,9 +41,14 @@ struct FlagBit {
 // open project beside the site map item, not in it.
 struct SiteUrl {};
 
+// The markup and the language of the pages (VellumPageSettings), kept by the
+// open project like the site's address.
+struct Markup {};
+struct Lang {};
+
 struct Setting {
   std::string_view key;
-  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit, SiteUrl> value;
+  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit, SiteUrl, Markup, Lang> value;
   std::string_view help;
 };
 
@@ -57,12 +62,13 @@ std::span<const std::string_view> OutputTypeNames();
 // The value of name in names, if it is one of them.
 std::optional<uint8_t> ChoiceValue(std::span<const std::string_view> names, std::string_view name);
 
-// The setting's value as `show --settings` prints it (site-url: the open
-// project's).
+// The setting's value as `show --settings` prints it (site-url, markup and
+// lang: the open project's).
 std::string FormatSetting(const Setting& setting, const SiteMapSettings& settings, uint32_t flags);
 
 // Applies value to the settings (texts point into value, which must outlive
-// their use), to flags, or (site-url) to the open project's site settings.
+// their use), to flags, or (site-url, markup, lang) to the open project's
+// site and page settings.
 // Returns an error text, empty on success.
 std::string ApplySetting(const Setting& setting, const std::string& value,
                          SiteMapSettings& settings, uint32_t& flags);

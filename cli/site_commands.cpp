@@ -41,7 +41,8 @@ GenerateOptions TakeGenerateOptions(Arguments& arguments) {
   if (auto type = arguments.Option("type")) {
     options.type = ChoiceValue(OutputTypeNames(), *type);
     if (!options.type) {
-      throw UsageError("--type takes ul, paged, icontree, scripttree, combo, index, table or xml");
+      throw UsageError(
+          "--type takes ul, paged, icontree, scripttree, combo, index, table, xml or text");
     }
   }
   if (auto output = arguments.Option("output")) options.output = AbsolutePath(*output);

@@ -17,6 +17,7 @@ PACKAGES="
   binutils procps iproute2 util-linux bc time
   gcovr
   libxml2-utils
+  default-jre-headless
   cmake-doc git-doc libstdc++-12-doc
   librsvg2-bin lintian desktop-file-utils appstream shared-mime-info xdg-utils
   libglib2.0-bin bash-completion man-db

@@ -18,6 +18,7 @@ struct Collected {
   SiteMapSettings settings{};
   uint32_t flags = 0;
   TextStore texts;
+  int32_t markup = VELLUM_MARKUP_CLASSIC;  // the project's page markup (VELLUM_MARKUP_)
 };
 
 class FormPage : public QWidget {

@@ -1,6 +1,7 @@
 #include "pages/style_page.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -11,7 +12,12 @@
 namespace bramblel {
 
 StylePage::StylePage(QWidget* parent)
-    : FormPage(parent), types_(new QButtonGroup(this)), preview_(new QPushButton(this)) {
+    : FormPage(parent),
+      types_(new QButtonGroup(this)),
+      preview_(new QPushButton(this)),
+      html5_(new QCheckBox(tr("HT&ML5 markup (accessible pages for keyboards, screen readers and "
+                              "phones)"),
+                           this)) {
   // The three classic layouts first, then the other pages the engine writes,
   // then the file for search engines.
   const std::pair<int, QString> choices[] = {
@@ -42,6 +48,7 @@ StylePage::StylePage(QWidget* parent)
 
   auto* page = new QVBoxLayout(this);
   page->addWidget(group);
+  page->addWidget(html5_);
   page->addLayout(preview_row);
   page->addStretch(1);
 }
@@ -54,11 +61,13 @@ void StylePage::Fill(const ScriptItem& item) {
   filled_ = item.Body.SiteMap.OutputType;
   type_ = TypeButton(filled_) != nullptr ? filled_ : int{VELLUM_OUTPUT_UL_LIST};
   TypeButton(type_)->setChecked(true);
+  html5_->setChecked(VellumGetPageSettings().Markup == VELLUM_MARKUP_HTML5);
 }
 
 void StylePage::Collect(Collected& out) const {
   const bool kept = TypeButton(filled_) == nullptr && type_ == VELLUM_OUTPUT_UL_LIST;
   out.settings.OutputType = kept ? filled_ : static_cast<uint8_t>(type_);
+  out.markup = html5_->isChecked() ? VELLUM_MARKUP_HTML5 : VELLUM_MARKUP_CLASSIC;
 }
 
 void StylePage::Choose(int type) {

@@ -5,6 +5,7 @@
 #include "pages/form_page.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QPushButton;
 class QRadioButton;
 
@@ -22,6 +23,7 @@ class StylePage : public FormPage {
   int OutputType() const { return type_; }
   QRadioButton* TypeButton(int type) const;
   QPushButton* PreviewButton() const { return preview_; }
+  QCheckBox* Html5Box() const { return html5_; }
 
  signals:
   // The user chose another output type.
@@ -33,6 +35,8 @@ class StylePage : public FormPage {
 
   QButtonGroup* types_;
   QPushButton* preview_;
+  // The project's page markup: HTML5 for every layout, or the classic pages.
+  QCheckBox* html5_;
   int type_ = VELLUM_OUTPUT_UL_LIST;
   // A stored type that names no layout shows as the UL list and is kept
   // while the user chooses nothing else.

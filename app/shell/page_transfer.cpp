@@ -35,6 +35,11 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
   out.settings.Mode = item.Body.SiteMap.Mode;
   out.settings.SchemeName = item.Body.SiteMap.SchemeName;
   out.flags |= item.Flags & ~kPageOwnedFlags;
+  // The markup is the project's, not the item's: it is set as the pages are
+  // read, before the item is stored or a page generated.
+  VellumPageSettings page = VellumGetPageSettings();
+  page.Markup = out.markup;
+  VellumSetPageSettings(&page);
 }
 
 // The engine writes a relative output file into the current folder under

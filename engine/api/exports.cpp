@@ -391,4 +391,25 @@ VELLUM_API VellumUpdateCounts VellumLastUpdateCounts(void) {
   return {last_scan_report.pages_read, last_scan_report.pages_unchanged};
 }
 
+VELLUM_API VellumPageSettings VellumGetPageSettings(void) {
+  const project::PageSettings& page = project::ThePageSettings();
+  return {page.markup, page.lang.c_str()};
+}
+
+VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings) {
+  return Shielded(0, [&] {
+    if (!Given("VellumSetPageSettings", {settings})) return 0;
+    const std::string lang = settings->Lang != nullptr ? settings->Lang : "";
+    if (!project::IsMarkup(settings->Markup) || (!lang.empty() && !project::IsLanguageTag(lang))) {
+      return 0;
+    }
+    project::PageSettings& page = project::ThePageSettings();
+    if (page.markup == settings->Markup && page.lang == lang) return 0;
+    page.markup = settings->Markup;
+    page.lang = lang;
+    project::TheProject().Modified = 1;
+    return 1;
+  });
+}
+
 }  // extern "C"

@@ -3,6 +3,7 @@
 // failed (already reported); the page then ends unfinished.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "generate/html_writer.h"
@@ -22,9 +23,47 @@ bool UlList(HtmlWriter& out, const Generation& generation, const MapItemList& ro
 bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& list, int level,
                  const std::string& page_path);
 
+// True for an item that gets a page of its own below a page at level: a
+// branch above the last page level.
+bool HasPage(const MapItem& item, int level);
+
+// On the pages of the last level: reports how many items below the
+// branches of list the page at page_path leaves out, when it leaves any.
+void ReportPageLimit(const MapItemList& list, int level, const std::string& page_path);
+
+// Deeper pages' trails link back to the page at page_path, of level.
+void LinkTrailHere(Generation& generation, int level, const std::string& page_path);
+
+// Writes the link to a branch page: the item, the page's path, and its
+// "(n)" count of children when asked for (else null).
+using BranchLinkWriter =
+    std::function<void(const MapItem& item, const std::string& page, const char* count)>;
+
+// For each branch of list that gets a page of its own (in list order, until
+// a page fails): link writes the link to it, then its page is written,
+// numbered in the order written, its trail ending in the branch's item.
+void WriteBranchPages(Generation& generation, const MapItemList& list, int level,
+                      const BranchLinkWriter& link);
+
 // A table with one column per tree level; a branch's cell spans the rows of
 // its subtree.
 bool LevelTable(HtmlWriter& out, const Generation& generation, const MapItemList& root);
+
+// The rows of the level table, as cells: a row per item that starts one;
+// a branch's cell spans the rows of its subtree (rowspan, 0 for one row),
+// a leaf above the last column is followed by empty cells to the right.
+// The first row is open before the first cell. False when Cell was.
+struct LevelCells {
+  virtual ~LevelCells() = default;
+  virtual void StartRow() = 0;
+  virtual bool Cell(const MapItem& item, int rowspan) = 0;
+  virtual void EmptyCell() = 0;
+  virtual void EndRow() = 0;
+};
+bool WalkLevelRows(const MapItemList& root, LevelCells& cells);
+
+// The number of columns of the level table of root.
+int LevelColumns(const MapItemList& root);
 
 // Every item as a picture and a link; the children of a branch below it,
 // indented by a table with an empty first cell.
@@ -45,6 +84,23 @@ bool ScriptTree(HtmlWriter& out, const Generation& generation, const MapItemList
 // with letter bars of jump links when asked for. Fills generation.letters
 // with the pictures that head a group.
 bool IndexPage(HtmlWriter& out, Generation& generation);
+
+// Fills generation.letters with the pictures of the scheme that head a
+// group of generation.index_entries, in scheme order (at most 255).
+void ChooseLetters(Generation& generation);
+
+// The groups of the index page: each picture of the scheme that takes the
+// first character of any entry heads a group of every entry it takes (a
+// name may be in several); without an other picture, the entries that no
+// letter takes follow as the rest.
+struct IndexVisitor {
+  virtual ~IndexVisitor() = default;
+  virtual void Group(const SchemePicture& picture) = 0;  // a group starts
+  virtual void Rest() = 0;                               // the rest starts
+  virtual void Entry(const IndexEntry& entry) = 0;
+  virtual void EndGroup() = 0;  // after a group's or the rest's last entry
+};
+void WalkIndex(const Generation& generation, IndexVisitor& visitor);
 
 // True when a letter picture of scheme (not the other picture) takes the
 // names that begin with c, a character widened as a signed char.

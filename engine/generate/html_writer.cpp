@@ -190,12 +190,27 @@ void HtmlWriter::WriteLinkTarget(bool relative, std::string_view url, const char
     Write("./");
   }
   // Whatever the address holds, it stays inside its quoted attribute.
-  for (std::size_t at; (at = target.find_first_of("\"<>")) != std::string_view::npos;) {
-    Write(target.substr(0, at));
-    Write(target[at] == '"' ? "%22" : target[at] == '<' ? "%3C" : "%3E");
-    target.remove_prefix(at + 1);
+  const auto escaped = [this](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '<' || c == '>') return true;
+    return valid_addresses_ && (c == '&' || byte <= 0x20 || byte == 0x7F || c == '`' || c == '^' ||
+                                c == '{' || c == '|' || c == '}');
+  };
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::size_t kept = 0;
+  for (std::size_t at = 0; at < target.size(); ++at) {
+    if (!escaped(target[at])) continue;
+    Write(target.substr(kept, at - kept));
+    kept = at + 1;
+    if (target[at] == '&') {  // the address as it stands, not a character reference
+      Write("&amp;");
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(target[at]);
+    const char code[] = {'%', kHex[byte >> 4], kHex[byte & 15]};
+    Write(std::string_view(code, 3));
   }
-  Write(target);
+  Write(target.substr(kept));
 }
 
 void HtmlWriter::WriteLink(const char* text, const char* url, const char* base_path, bool relative,

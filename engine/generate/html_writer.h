@@ -113,7 +113,12 @@ class HtmlWriter {
   // would read as a scheme gets "./" in front, and the quote and angle
   // brackets are written percent-encoded, so no address leaves its
   // attribute.
+  // With valid_addresses set, white space, control characters and the
+  // other characters that an address may not hold (` ^ { | }) are written
+  // percent-encoded too, and "&" as "&amp;", so that the address is the
+  // file's name as it stands.
   void WriteLinkTarget(bool relative, std::string_view url, const char* base_path);
+  void set_valid_addresses(bool valid) { valid_addresses_ = valid; }
 
   // A link to url with text (three non-breaking spaces for an empty text),
   // " suffix" inside the link when a suffix is given; the text alone when
@@ -155,6 +160,7 @@ class HtmlWriter {
   std::optional<std::size_t> charset_at_;
   bool store_failed_ = false;
   bool failure_reported_ = false;
+  bool valid_addresses_ = false;
 };
 
 }  // namespace vellum::generate

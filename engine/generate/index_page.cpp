@@ -11,6 +11,12 @@ namespace {
 // The letter bar shows at most this many pictures.
 constexpr std::size_t kMaxLetters = 255;
 
+// The pictures of the generation's scheme; none without one.
+const ImageScheme& SchemeOrNone(const Generation& generation) {
+  static constexpr ImageScheme kNoPictures{nullptr, nullptr, -1, 0, nullptr};
+  return generation.scheme != nullptr ? *generation.scheme : kNoPictures;
+}
+
 // The first character of a name, widened as a signed char the way the keys
 // of index pictures are.
 int FirstCharacter(const char* name) { return static_cast<signed char>(name[0]); }
@@ -84,53 +90,71 @@ bool SchemeHasLetter(const ImageScheme& scheme, int c) {
   return false;
 }
 
-bool IndexPage(HtmlWriter& out, Generation& generation) {
-  static constexpr ImageScheme kNoPictures{nullptr, nullptr, -1, 0, nullptr};
-  const ImageScheme& scheme = generation.scheme != nullptr ? *generation.scheme : kNoPictures;
-  const std::vector<IndexEntry>& entries = generation.index_entries;
-  const SchemePicture* const pictures = scheme.Pictures;
-  const int32_t count = scheme.Count;
-
-  for (int32_t i = 0; i < count && generation.letters.size() < kMaxLetters; ++i) {
-    for (const IndexEntry& entry : entries) {
-      if (Takes(scheme, pictures[i], FirstCharacter(entry.name))) {
-        generation.letters.push_back(&pictures[i]);
+void ChooseLetters(Generation& generation) {
+  const ImageScheme& scheme = SchemeOrNone(generation);
+  for (int32_t i = 0; i < scheme.Count && generation.letters.size() < kMaxLetters; ++i) {
+    for (const IndexEntry& entry : generation.index_entries) {
+      if (Takes(scheme, scheme.Pictures[i], FirstCharacter(entry.name))) {
+        generation.letters.push_back(&scheme.Pictures[i]);
         break;
       }
     }
   }
+}
 
+void WalkIndex(const Generation& generation, IndexVisitor& visitor) {
+  const ImageScheme& scheme = SchemeOrNone(generation);
+  const std::vector<IndexEntry>& entries = generation.index_entries;
+  // A name is listed under every picture that takes it.
+  bool other_group = false;
+  for (int32_t i = 0; i < scheme.Count; ++i) {
+    const SchemePicture& picture = scheme.Pictures[i];
+    bool headed = false;
+    for (const IndexEntry& entry : entries) {
+      if (!Takes(scheme, picture, FirstCharacter(entry.name))) continue;
+      if (!headed) {
+        visitor.Group(picture);
+        headed = true;
+        other_group = other_group || picture.Key == kOtherKey;
+      }
+      visitor.Entry(entry);
+    }
+    if (headed) visitor.EndGroup();
+  }
+
+  // Without an other picture, the names no letter takes come last.
+  if (scheme.Count == 0 || !other_group) {
+    bool started = false;
+    for (const IndexEntry& entry : entries) {
+      if (SchemeHasLetter(scheme, FirstCharacter(entry.name))) continue;
+      if (!started) visitor.Rest();
+      started = true;
+      visitor.Entry(entry);
+    }
+    if (started) visitor.EndGroup();
+  }
+}
+
+bool IndexPage(HtmlWriter& out, Generation& generation) {
+  ChooseLetters(generation);
   const Font font = generation.font();
   out.OpenFont(0, font);
   if (generation.Has(VELLUM_GEN_LETTER_BAR_BEFORE)) LetterBar(out, generation);
   out.Write("<BR>\n\n");
 
-  // A name is listed under every picture that takes it.
-  bool other_group = false;
-  for (int32_t i = 0; i < count; ++i) {
-    bool headed = false;
-    for (const IndexEntry& entry : entries) {
-      if (!Takes(scheme, pictures[i], FirstCharacter(entry.name))) continue;
-      if (!headed) {
-        WriteGroupHeading(out, generation, pictures[i]);
-        headed = true;
-        other_group = other_group || pictures[i].Key == kOtherKey;
-      }
-      WriteEntry(out, generation, entry);
+  // The rest comes below a rule.
+  struct Groups : IndexVisitor {
+    HtmlWriter& out;
+    const Generation& generation;
+    Groups(HtmlWriter& out, const Generation& generation) : out(out), generation(generation) {}
+    void Group(const SchemePicture& picture) override {
+      WriteGroupHeading(out, generation, picture);
     }
-  }
-
-  // Without an other picture, the names no letter takes come last, below a
-  // rule.
-  if (count == 0 || !other_group) {
-    bool ruled = false;
-    for (const IndexEntry& entry : entries) {
-      if (SchemeHasLetter(scheme, FirstCharacter(entry.name))) continue;
-      if (!ruled) out.Write("\n<HR>\n");
-      ruled = true;
-      WriteEntry(out, generation, entry);
-    }
-  }
+    void Rest() override { out.Write("\n<HR>\n"); }
+    void Entry(const IndexEntry& entry) override { WriteEntry(out, generation, entry); }
+    void EndGroup() override {}
+  } groups(out, generation);
+  WalkIndex(generation, groups);
 
   out.Write("\n<BR>");
   if (generation.Has(VELLUM_GEN_LETTER_BAR_AFTER)) LetterBar(out, generation);

@@ -4,6 +4,7 @@
 #include "core/text_file.h"
 #include "core/text_utils.h"
 #include "generate/bodies.h"
+#include "generate/html5_pages.h"
 #include "generate/output_files.h"
 
 namespace vellum::generate {
@@ -117,10 +118,14 @@ bool WritePage(Generation& generation, const MapItemList& list, const std::strin
 
   HtmlWriter out(*file, up_indent, file_path);
   if (level == 0) generation.crumbs[0].target = RootCrumbTarget(path, absolute);
-  if (!out.WritePageHead(settings.Title, settings.HeadTags) || !WriteHeadBlock(out, generation) ||
-      !out.WriteBodyOpen(BodyTagOf(generation)) || !WriteBody(out, generation, list, level, path) ||
-      !out.WritePageEnd(settings.TextBelow, generation.Has(VELLUM_GEN_PAGE_FOOTER)) ||
-      !out.Flush()) {
+  const bool written =
+      generation.html5
+          ? WriteHtml5Page(out, generation, list, level, path)
+          : out.WritePageHead(settings.Title, settings.HeadTags) &&
+                WriteHeadBlock(out, generation) && out.WriteBodyOpen(BodyTagOf(generation)) &&
+                WriteBody(out, generation, list, level, path) &&
+                out.WritePageEnd(settings.TextBelow, generation.Has(VELLUM_GEN_PAGE_FOOTER));
+  if (!written || !out.Flush()) {
     generation.files->Fail();
     return false;
   }

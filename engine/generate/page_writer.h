@@ -52,6 +52,9 @@ struct Generation {
   std::vector<IndexEntry> index_entries{};
   // Where the pages go; they are put in place together.
   OutputFiles* files = nullptr;
+  // HTML5 markup in place of the classic pages, in this language.
+  bool html5 = false;
+  std::string_view lang = "en";
 
   bool Has(uint32_t flag) const { return (flags & flag) != 0; }
   bool relative_links() const { return Has(VELLUM_GEN_RELATIVE_LINKS); }

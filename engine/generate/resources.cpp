@@ -93,7 +93,7 @@ void CopyBackground(const char* background, const std::string& folder, OutputFil
 
 void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
                    const std::vector<const SchemePicture*>& letters, bool register_files,
-                   OutputFiles& files) {
+                   bool html5, OutputFiles& files) {
   const std::string folder = ImageFolderOf(settings);
   if (const char* background = settings.BackgroundImage;
       background != nullptr && *background != '\0') {
@@ -107,6 +107,7 @@ void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
       for (int i = 0; i < pictures; ++i) {
         const SchemePicture* picture = PictureAt(scheme, i);
         if (picture == nullptr || picture->File == nullptr) continue;
+        if (html5 && settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE && i != 0 && i != 2) continue;
         // The open folder and the open toggle appear only when the scripts
         // swap them in: no reference in the page leads an upload to them,
         // so they are registered like the scripts.
@@ -116,7 +117,7 @@ void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
         CopyResource(files, *scheme, folder, picture->File, kTreePictureFolder,
                      registered ? OutputFiles::Kind::kRegistered : OutputFiles::Kind::kResource);
       }
-      if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE) {
+      if (settings.OutputType == VELLUM_OUTPUT_SCRIPT_TREE && !html5) {
         CopyScripts(settings, register_files, files);
       }
       break;

@@ -21,9 +21,11 @@ namespace vellum::generate {
 // current one): the script tree's two scripts, which register_files has
 // registered under the paths of the copies. Pictures are not registered: an
 // upload finds them through the pages. A file of the scheme that cannot be
-// read is passed over: the page refers to it all the same.
+// read is passed over: the page refers to it all the same. A page in HTML5
+// markup (html5) draws its script tree with pictures 0 and 2 alone and
+// carries its script inside it.
 void CopyResources(const SiteMapSettings& settings, const ImageScheme* scheme,
                    const std::vector<const SchemePicture*>& letters, bool register_files,
-                   OutputFiles& files);
+                   bool html5, OutputFiles& files);
 
 }  // namespace vellum::generate

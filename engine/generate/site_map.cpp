@@ -8,6 +8,7 @@
 #include "generate/schemes.h"
 #include "generate/tree_walk.h"
 #include "generate/xml_sitemap.h"
+#include "project/site_settings.h"
 
 namespace vellum::generate {
 
@@ -32,14 +33,21 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
   const MapItemList& items = params.Items != nullptr ? *params.Items : kNoItems;
   const SiteMapSettings& settings = params.Settings;
   OutputFiles files(settings, items, flags);
-  if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP) {
+  if (settings.OutputType == VELLUM_OUTPUT_XML_SITEMAP ||
+      settings.OutputType == VELLUM_OUTPUT_TEXT_SITEMAP) {
     // A file for search engines: no page frame, no pictures or scripts.
-    if (WriteXmlSitemap(settings, items, params.BasePath, files)) files.Commit();
+    const SitemapFormat format = settings.OutputType == VELLUM_OUTPUT_TEXT_SITEMAP
+                                     ? SitemapFormat::kText
+                                     : SitemapFormat::kXml;
+    if (WriteXmlSitemap(settings, items, params.BasePath, files, format)) files.Commit();
     return 1;
   }
 
   Generation generation{
       .settings = settings, .base_path = params.BasePath, .flags = flags, .files = &files};
+  const project::PageSettings& page = project::ThePageSettings();
+  generation.html5 = page.markup == VELLUM_MARKUP_HTML5;
+  generation.lang = page.Language();
   generation.scheme = FindScheme(settings.OutputType, settings.SchemeName);
   if (settings.TopCrumbText != nullptr) generation.crumbs[0].text = settings.TopCrumbText;
   if (settings.OutputType == VELLUM_OUTPUT_INDEX_PAGE)
@@ -47,7 +55,7 @@ int GenerateSiteMap(const SiteMapParams& params, uint32_t flags) {
 
   if (WritePage(generation, items, settings.OutputFile != nullptr ? settings.OutputFile : "", 0)) {
     CopyResources(settings, generation.scheme, generation.letters,
-                  !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST), files);
+                  !generation.Has(VELLUM_GEN_NO_OUTPUT_LIST), generation.html5, files);
     files.Commit();
   }
   return 1;

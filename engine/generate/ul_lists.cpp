@@ -53,12 +53,6 @@ void WriteTrail(HtmlWriter& out, const Generation& generation, int level) {
   }
 }
 
-// True for an item that gets a page of its own below a page at level: a
-// branch above the last page level.
-bool HasPage(const MapItem& item, int level) {
-  return HasChildren(item) && level + 1 < kMaxPageLevels;
-}
-
 // The number of items below the branches of list, which the pages of the
 // last level leave out.
 int ItemsBelowBranches(const MapItemList& list) {
@@ -73,9 +67,30 @@ int ItemsBelowBranches(const MapItemList& list) {
   return counter.items;
 }
 
-// Links to the pages of the list's branches, writing each page on the way,
-// until a page fails.
-void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& list, int level) {
+}  // namespace
+
+bool HasPage(const MapItem& item, int level) {
+  return HasChildren(item) && level + 1 < kMaxPageLevels;
+}
+
+void ReportPageLimit(const MapItemList& list, int level, const std::string& page_path) {
+  if (level + 1 != kMaxPageLevels) return;
+  if (const int left_out = ItemsBelowBranches(list); left_out > 0) {
+    core::ReportInfo(core::FormatText("   '%s' - the pages stop at %d levels: %d %s below it "
+                                      "left out\n",
+                                      PageFileOf(page_path).c_str(), kMaxPageLevels, left_out,
+                                      left_out == 1 ? "item" : "items")
+                         .c_str());
+  }
+}
+
+void LinkTrailHere(Generation& generation, int level, const std::string& page_path) {
+  generation.crumbs[level].target = page_path;
+  generation.crumbs[level].relative = false;
+}
+
+void WriteBranchPages(Generation& generation, const MapItemList& list, int level,
+                      const BranchLinkWriter& link) {
   const SiteMapSettings& settings = generation.settings;
   const char* output_file = settings.OutputFile != nullptr ? settings.OutputFile : "";
   for (int i = 0; i < list.Count && !generation.files->failed(); ++i) {
@@ -84,8 +99,7 @@ void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& l
     const std::string page = NumberedPageName(output_file, ++generation.page_counter);
     const bool counted = generation.Has(VELLUM_GEN_CHILD_COUNTS);
     const std::string count = counted ? core::FormatText("(%i)", item.Children.Count) : "";
-    out.WriteLink(item.Name, page.c_str(), generation.base_path, generation.relative_links(),
-                  counted ? count.c_str() : nullptr, true);
+    link(item, page, counted ? count.c_str() : nullptr);
     // The last step of the branch page's trail is the page its item names.
     Crumb& crumb = generation.crumbs[level + 1];
     crumb.text = item.Name != nullptr ? item.Name : "";
@@ -95,8 +109,6 @@ void WriteBranches(HtmlWriter& out, Generation& generation, const MapItemList& l
     WritePage(generation, item.Children, page, level + 1);
   }
 }
-
-}  // namespace
 
 bool UlList(HtmlWriter& out, const Generation& generation, const MapItemList& root) {
   struct Lists : TreeVisitor {
@@ -134,22 +146,12 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
   const bool has_branches = std::any_of(begin, end, has_page);
   const bool has_leaves = !std::all_of(begin, end, has_page);
   const Font font = generation.font();
-  if (level + 1 == kMaxPageLevels) {
-    if (const int left_out = ItemsBelowBranches(list); left_out > 0) {
-      core::ReportInfo(core::FormatText("   '%s' - the pages stop at %d levels: %d %s below it "
-                                        "left out\n",
-                                        PageFileOf(page_path).c_str(), kMaxPageLevels, left_out,
-                                        left_out == 1 ? "item" : "items")
-                           .c_str());
-    }
-  }
+  ReportPageLimit(list, level, page_path);
 
   out.OpenFont(0, font);
   if (level >= 1 && generation.Has(VELLUM_GEN_BREADCRUMBS)) {
     WriteTrail(out, generation, level);
-    // Deeper pages link back to this one.
-    generation.crumbs[level].target = page_path;
-    generation.crumbs[level].relative = false;
+    LinkTrailHere(generation, level, page_path);
     if (has_branches) out.Write("<BR>&nbsp;<BR>\n<HR SIZE=0>\n");
   }
   if (has_branches) {
@@ -157,7 +159,11 @@ bool PagedUlList(HtmlWriter& out, Generation& generation, const MapItemList& lis
             "<TABLE CELLPADDING=0 CELLSPACING=0 BORDER=0><TR><TD NOWRAP WIDTH=20></TD><TD>\n")) {
       return false;
     }
-    WriteBranches(out, generation, list, level);
+    WriteBranchPages(generation, list, level,
+                     [&](const MapItem& item, const std::string& page, const char* count) {
+                       out.WriteLink(item.Name, page.c_str(), generation.base_path,
+                                     generation.relative_links(), count, true);
+                     });
     if (!out.WriteChecked("</TD></TR></TABLE>\n")) return false;
   }
   if (has_leaves) {

@@ -34,6 +34,7 @@ constexpr char kNeedsSiteUrl[] =
     "the XML site map of pages on disk needs the site's public address: set the site URL";
 // The protocol's schema wants at least one address in a map.
 constexpr char kNoPages[] = "the XML site map would list no page of the site: nothing written";
+constexpr char kNoTextPages[] = "the text site map would list no page of the site: nothing written";
 
 XmlSitemapLimits limits;
 
@@ -310,7 +311,7 @@ class EntryCollector : public TreeVisitor {
   void Add(const std::string& address, std::optional<int64_t> modified) {
     const std::string encoded = PercentEncoded(address);
     if (encoded.size() > kMaxAddressLength || !seen_.insert(encoded).second) return;
-    entries.push_back({XmlEscaped(encoded), modified});
+    entries.push_back({encoded, modified});
   }
 
   Site& site_;
@@ -337,7 +338,7 @@ std::optional<Plan> PlanOf(const MapItemList& items, const char* base_path) {
 
 std::string EntryLine(const XmlSitemapEntry& entry) {
   std::string line = "  <url><loc>";
-  line.append(entry.location).append("</loc>");
+  line.append(XmlEscaped(entry.location)).append("</loc>");
   if (entry.modified)
     line.append("<lastmod>").append(W3cDateTime(*entry.modified)).append("</lastmod>");
   line += "</url>\n";
@@ -352,25 +353,30 @@ std::string FileStart(std::string_view element) {
   return start;
 }
 
+// A line of the text site map: the address alone.
+std::string TextLine(const XmlSitemapEntry& entry) { return entry.location + '\n'; }
+
 // The entries as the texts of the files that hold them, each within the
-// limits (an entry that alone exceeds the size stands in a file of its own).
-std::vector<std::string> UrlSetFiles(const std::vector<XmlSitemapEntry>& entries) {
-  const std::string start = FileStart("urlset");
+// limits (an entry that alone exceeds the size stands in a file of its own):
+// each file is start, the lines of its entries, and end.
+std::vector<std::string> SplitFiles(const std::vector<XmlSitemapEntry>& entries,
+                                    const std::string& start, std::string_view end,
+                                    std::string (*line_of)(const XmlSitemapEntry&)) {
   std::vector<std::string> files{start};
   std::size_t count = 0;
   for (const XmlSitemapEntry& entry : entries) {
-    const std::string line = EntryLine(entry);
-    const bool full = count == limits.addresses ||
-                      files.back().size() + line.size() + kUrlSetEnd.size() > limits.bytes;
+    const std::string line = line_of(entry);
+    const bool full =
+        count == limits.addresses || files.back().size() + line.size() + end.size() > limits.bytes;
     if (count > 0 && full) {
-      files.back() += kUrlSetEnd;
+      files.back() += end;
       files.push_back(start);
       count = 0;
     }
     files.back() += line;
     ++count;
   }
-  files.back() += kUrlSetEnd;
+  files.back() += end;
   return files;
 }
 
@@ -470,7 +476,7 @@ std::optional<std::vector<XmlSitemapEntry>> XmlSitemapEntries(const MapItemList&
 }
 
 bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
-                     const char* base_path, OutputFiles& files) {
+                     const char* base_path, OutputFiles& files, SitemapFormat format) {
   const std::string file_path =
       PageFileOf(settings.OutputFile != nullptr ? settings.OutputFile : "");
   if (*core::FileNamePart(file_path.c_str()) == '\0') {
@@ -479,23 +485,29 @@ bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
   }
   const std::optional<Plan> plan = PlanOf(items, base_path);
   if (!plan) return false;
+  const bool text = format == SitemapFormat::kText;
   if (plan->entries.empty()) {
-    core::ReportError(kNoPages);
+    core::ReportError(text ? kNoTextPages : kNoPages);
     return false;
   }
   const bool compressed = EndsWithGz(file_path);
-  const std::vector<std::string> parts = UrlSetFiles(plan->entries);
+  const std::vector<std::string> parts =
+      text ? SplitFiles(plan->entries, "", "", TextLine)
+           : SplitFiles(plan->entries, FileStart("urlset"), kUrlSetEnd, EntryLine);
   if (parts.size() == 1) return WriteMapFile(file_path, parts[0], compressed, files);
 
-  // The parts first, so that the index never names a file that is missing.
+  // A text map has no index: its first part is the file, the rest are
+  // numbered beside it from 1. An XML map's parts come first, so that the
+  // index never names a file that is missing.
   const std::string folder = PublicFolderOf(plan->site, file_path);
   std::vector<std::string> locations;
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::string part = NumberedPageName(file_path, static_cast<int>(i + 1));
+    const int number = static_cast<int>(text ? i : i + 1);
+    const std::string part = NumberedPageName(file_path, number);
     if (!WriteMapFile(part, parts[i], compressed, files)) return false;
     locations.push_back(folder + core::FileNamePart(part.c_str()));
   }
-  return WriteMapFile(file_path, IndexFile(locations), compressed, files);
+  return text || WriteMapFile(file_path, IndexFile(locations), compressed, files);
 }
 
 namespace testing {

@@ -26,8 +26,8 @@ struct XmlSitemapLimits {
   std::size_t bytes = 50 * 1024 * 1024;
 };
 
-// One entry of the map: the public address, already escaped for the file,
-// and its modification time in seconds since 1970 (UTC) when known.
+// One entry of the map: the public address, percent-encoded (XmlSitemapAddress
+// without the XML escapes), and its modification time in seconds since 1970 (UTC) when known.
 struct XmlSitemapEntry {
   std::string location;
   std::optional<int64_t> modified;
@@ -43,8 +43,14 @@ struct XmlSitemapEntry {
 // without public address is refused with a report, and nothing is written.
 // False when something was refused or failed; failures are reported through
 // the callbacks.
+//
+// The text format holds the same addresses, one a line (UTF-8, line feeds),
+// and nothing else; beyond the limits its first part is the file and the
+// others are numbered beside it from 1, as a text map has no index.
+enum class SitemapFormat { kXml, kText };
 bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
-                     const char* base_path, OutputFiles& files);
+                     const char* base_path, OutputFiles& files,
+                     SitemapFormat format = SitemapFormat::kXml);
 
 // The entries of the map of items, in tree order (each item before its
 // children), each public address once. Refused (with a report) for pages on

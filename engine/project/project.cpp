@@ -53,6 +53,7 @@ void Close(Project& project) {
   core::Clear(project.SourceFiles);
   project = ResetProject();
   TheSiteSettings() = {};
+  ThePageSettings() = {};
 }
 
 bool Open(Project& project, const char* path) {

@@ -96,6 +96,7 @@ class Reader {
   Outcome ReadScanEntryValue(const Token& key);
   Outcome ReadKeptPage();
   bool ReadAddressIndex(int64_t& index, bool none_allowed);
+  Outcome ReadPageEntry(const Token& key);
   Outcome ReadListEntry(const Token& key);
   Outcome ReadItem(int kind);
   Outcome ReadItemValues(ScriptItem& item);
@@ -204,6 +205,9 @@ bool Reader::Read() {
         break;
       case kVellumScanSection:
         outcome = ReadScanEntry(token);
+        break;
+      case kVellumPageSection:
+        outcome = ReadPageEntry(token);
         break;
       default:
         outcome = Syntax(Outcome::kFail);
@@ -449,6 +453,23 @@ Outcome Reader::ReadKeptPage() {
   if (!Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
   TheSiteSettings().last_scan.pages[scan_addresses_[address]] = std::move(page);
   return Outcome::kOk;
+}
+
+Outcome Reader::ReadPageEntry(const Token& key) {
+  if (key.type != Token::kWord || !Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  PageSettings& page = ThePageSettings();
+  if (key.id == kMarkupKey) {
+    int32_t markup = 0;
+    if (!ReadInteger(markup) || !IsMarkup(markup)) return Syntax(Outcome::kFail);
+    page.markup = markup;
+    return Outcome::kOk;
+  }
+  // The language goes into every page's markup: a project file, which may
+  // be someone else's, gives a language tag or nothing.
+  if (key.id == kLangKey && ReadString(page.lang) && IsLanguageTag(page.lang)) {
+    return Outcome::kOk;
+  }
+  return Syntax(Outcome::kFail);
 }
 
 Outcome Reader::ReadListEntry(const Token& key) {

@@ -43,6 +43,9 @@ enum Key : int {
   kEntryKey,
   kAddressKey,
   kPageKey,
+  // The keys of the VellumPage section.
+  kMarkupKey,
+  kLangKey,
   kFirstItemKey,
 };
 
@@ -52,7 +55,8 @@ enum Section : int {
   kScriptMacrosSection,
   kScriptListSection,
   kVellumSiteSection,
-  kVellumScanSection
+  kVellumScanSection,
+  kVellumPageSection
 };
 
 struct Token {

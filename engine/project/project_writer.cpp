@@ -43,6 +43,7 @@ class Writer {
   void WriteTree(const MapItemList& root);
   void WriteSite(const SiteSettings& site);
   void WriteScan(const LastScan& scan);
+  void WritePage(const PageSettings& page);
 
   core::TextFile& file_;
   std::string out_;
@@ -96,6 +97,7 @@ void Writer::WriteProject(const Project& project) {
     Quoted(project.Macros);
   }
   WriteSite(TheSiteSettings());
+  WritePage(ThePageSettings());
   WriteScan(TheSiteSettings().last_scan);
 }
 
@@ -164,6 +166,21 @@ void Writer::WriteScan(const LastScan& scan) {
     }
     out_ += "}}";
     Drain();
+  }
+}
+
+// Only a project that leaves a default gets the section: every other file
+// stays as it was, and readable by a reader that knows no such section.
+void Writer::WritePage(const PageSettings& page) {
+  if (page.IsDefault()) return;
+  out_ += "\n[VellumPage]";
+  if (page.markup != VELLUM_MARKUP_CLASSIC) {
+    Key("Markup");
+    Number(page.markup);
+  }
+  if (!page.lang.empty()) {
+    Key("Lang");
+    Quoted(page.lang.c_str());
   }
 }
 

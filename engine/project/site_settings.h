@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "project/last_scan.h"
@@ -41,6 +42,31 @@ struct SiteSettings {
 
 // The settings of the open project; reset when the project is closed.
 SiteSettings& TheSiteSettings();
+
+// How the project's site map pages are written: their markup and language.
+// Stored in the project file's VellumPage section only when one differs from
+// its default, so that other projects keep their files byte for byte.
+struct PageSettings {
+  int32_t markup = VELLUM_MARKUP_CLASSIC;  // VELLUM_MARKUP_
+  std::string lang;                        // a language tag; "" : "en"
+
+  bool IsDefault() const { return markup == VELLUM_MARKUP_CLASSIC && lang.empty(); }
+  // The language the pages declare.
+  std::string_view Language() const {
+    return lang.empty() ? std::string_view("en") : std::string_view(lang);
+  }
+};
+
+// The page settings of the open project; reset when the project is closed.
+PageSettings& ThePageSettings();
+
+// Whether value is one of the VELLUM_MARKUP_ values.
+bool IsMarkup(int32_t value);
+
+// Whether text has the form of a language tag ("en", "de-CH", "zh-Hant-TW"):
+// one to eight letters, then groups of one to eight letters or digits, each
+// after a "-". Only such a text is written into a page.
+bool IsLanguageTag(std::string_view text);
 
 // How this process crawls, whatever the project: connections, time limit,
 // pause, robots.txt.

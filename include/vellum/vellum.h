@@ -185,11 +185,15 @@ enum {
   VELLUM_OUTPUT_NAV_COMBO = 4,     /* drop-down navigation list */
   VELLUM_OUTPUT_INDEX_PAGE = 5,    /* alphabetical index with letter pictures */
   VELLUM_OUTPUT_LEVEL_TABLE = 6,   /* a table column per tree level */
-  VELLUM_OUTPUT_XML_SITEMAP = 7    /* not a page: the sitemaps.org XML file of
+  VELLUM_OUTPUT_XML_SITEMAP = 7,   /* not a page: the sitemaps.org XML file of
                                       the site's public addresses, for search
                                       engines (an index and numbered parts
                                       beyond 50,000 addresses or 50 MB; gzip
                                       when the file name ends in ".gz") */
+  VELLUM_OUTPUT_TEXT_SITEMAP = 8   /* not a page: the same addresses as the XML
+                                      site map, one a line in UTF-8 (a file of
+                                      50,000 at most, the rest in numbered files
+                                      beside it; gzip as for the XML map) */
 };
 
 /* The kinds of script items. This system edits and generates only
@@ -808,6 +812,40 @@ typedef struct VellumUpdateCounts {
 } VellumUpdateCounts;
 
 VELLUM_API VellumUpdateCounts VellumLastUpdateCounts(void);
+
+/* ------------------------------------------------------------------------ */
+/* Extensions: how a project's site map pages are written                   */
+/* ------------------------------------------------------------------------ */
+
+/* The markup of the site map pages. Classic markup is the pages of the
+ * seven layouts as they have always been. HTML5 markup is a standard
+ * document in every layout: a DOCTYPE, the language, UTF-8, a viewport for
+ * small screens, fonts and colours as CSS, the map in a labelled navigation
+ * region; the two trees are keyboard-usable trees (WAI-ARIA tree view) whose
+ * entries all show when script does not run; the drop-down list has a label
+ * and a button; a page with no colours of its own follows the reader's light
+ * or dark scheme. */
+enum { VELLUM_MARKUP_CLASSIC = 0, VELLUM_MARKUP_HTML5 = 1 };
+
+/* What the open project keeps about how its pages are written. Stored in the
+ * project file only when something differs from these defaults (all zero and
+ * empty), and used by every later HTMLGSiteMap. */
+typedef struct VellumPageSettings {
+  int32_t Markup;   /* VELLUM_MARKUP_ */
+  const char* Lang; /* the language the pages declare in HTML5 markup, a
+                       language tag such as "en" or "de-CH"; "" : "en" */
+} VellumPageSettings;
+
+/* The open project's page settings; Lang is the engine's, never null, and
+ * valid until the next VellumSetPageSettings or the project's close. */
+VELLUM_API VellumPageSettings VellumGetPageSettings(void);
+
+/* Replaces the open project's page settings (a null Lang counts as empty).
+ * A change marks the project modified. Returns 1 when anything changed, 0
+ * when nothing did, and 0 leaving everything as it was for a null settings,
+ * an unknown Markup or a Lang that is not a language tag (letters, then
+ * groups of letters and digits after "-", up to eight each). */
+VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings);
 
 #ifdef __cplusplus
 }

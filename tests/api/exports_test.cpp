@@ -28,12 +28,38 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm", "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload",
           "HTMLputCfg", "HTMLsvItem", "VellumBrokenLinkAt", "VellumBrokenLinkCount",
           "VellumChooseOutput", "VellumCleanUpOnSignals", "VellumGetSiteSettings",
-          "VellumLastCallStopped", "VellumLastUploadCounts", "VellumLastUploadNotSent",
-          "VellumLastUploadTargetCounts", "VellumSetProgressCallback", "VellumSetScanOptions",
-          "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend", "VellumTreeInsertAfter",
-          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText", "VellumUpdateFromSite",
-          "VellumHasLastScan", "VellumUpdateChangeCount", "VellumUpdateChangeAt",
-          "VellumLastUpdateCounts"));
+          "VellumGetPageSettings", "VellumLastCallStopped", "VellumLastUploadCounts",
+          "VellumLastUploadNotSent", "VellumLastUploadTargetCounts", "VellumSetProgressCallback",
+          "VellumSetScanOptions", "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend",
+          "VellumTreeInsertAfter", "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText",
+          "VellumUpdateFromSite", "VellumHasLastScan", "VellumUpdateChangeCount",
+          "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings"));
+}
+
+// The page settings take a known markup and a language tag (or nothing);
+// anything else leaves them as they were.
+TEST(Exports, PageSettingsTakeAMarkupAndALanguageTag) {
+  const struct {
+    VellumPageSettings settings;
+    int32_t changed;
+    int32_t markup;
+    const char* lang;
+  } rows[] = {
+      {{VELLUM_MARKUP_HTML5, "de-CH"}, 1, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{VELLUM_MARKUP_HTML5, "de-CH"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{2, "de"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{VELLUM_MARKUP_CLASSIC, "en\"><script>"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{VELLUM_MARKUP_CLASSIC, "de-"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{VELLUM_MARKUP_CLASSIC, "toolongtag"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {{VELLUM_MARKUP_CLASSIC, nullptr}, 1, VELLUM_MARKUP_CLASSIC, ""},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(VellumSetPageSettings(&row.settings), row.changed)
+        << (row.settings.Lang != nullptr ? row.settings.Lang : "(none)");
+    EXPECT_EQ(VellumGetPageSettings().Markup, row.markup);
+    EXPECT_STREQ(VellumGetPageSettings().Lang, row.lang);
+  }
+  EXPECT_EQ(VellumSetPageSettings(nullptr), 0);
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

@@ -1,6 +1,7 @@
 // The pages against the site map they show: what each page shows of a
 // stored site map, what it reads back, what storing keeps, and the two
 // commands that build generate requests from them.
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -207,6 +208,14 @@ class PageTransferTest : public QObject {
     StorePages(view, *SiteMapItem(project));
     QCOMPARE(SiteMapItem(project)->Flags, 0xFFFFFFFF & ~VELLUM_GEN_USE_FONT_COLOR);
     QCOMPARE(project->Modified, 1);
+    // The markup is the project's: the Style page's box sets it and shows it.
+    QVERIFY(!view.Style()->Html5Box()->isChecked());
+    view.Style()->Html5Box()->setChecked(true);
+    StorePages(view, *SiteMapItem(project));
+    QCOMPARE(VellumGetPageSettings().Markup, VELLUM_MARKUP_HTML5);
+    FormView again(config_);
+    FillPages(again, *project, *SiteMapItem(project));
+    QVERIFY(again.Style()->Html5Box()->isChecked());
   }
 
   void SixthTabFollowsTheOutputType_data() {

@@ -1,7 +1,9 @@
 // Generates one site into a folder through the shared library, for the
 // browser test: the same tree in each of the seven output types (and the
 // script tree and the index page again with the shipped extra schemes),
-// beside the pages that the tree links to.
+// beside the pages that the tree links to; a hostile site's map in every
+// layout; and all of it again in HTML5 markup below html5/, with the
+// example site's map in every layout.
 //
 //   make_pages FOLDER
 //
@@ -53,12 +55,46 @@ void WriteLinkedPages(const fs::path& folder, const MapItemList& list) {
   }
 }
 
+// The site map of tree in every layout into dir, as mapN.htm for layout N,
+// in the background colour bg_color (none: no colour at all).
+void WriteLayouts(const fs::path& dir, MapItemList& tree, const char* bg_color) {
+  for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_LEVEL_TABLE; ++type) {
+    const std::string output = (dir / ("map" + std::to_string(type) + ".htm")).string();
+    SiteMapParams params = VellumNewSiteMapParams();
+    params.BasePath = output.c_str();
+    params.Items = &tree;
+    params.Settings.OutputType = static_cast<uint8_t>(type);
+    params.Settings.OutputFile = output.c_str();
+    params.Settings.BgColor = bg_color;
+    params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
+    HTMLGSiteMap(&params, VELLUM_GEN_RELATIVE_LINKS | VELLUM_GEN_EXPAND_COLLAPSE_LINKS |
+                              VELLUM_GEN_LETTER_BAR_BEFORE | VELLUM_GEN_BREADCRUMBS);
+  }
+}
+
+// Scans the site of base into a new project and writes its site map in every
+// layout beside base, in markup and bg_color.
+void MapSite(const fs::path& base, int32_t markup, const char* bg_color) {
+  SiteMapParams scan = VellumNewSiteMapParams();
+  AddRequest add{0, VELLUM_KIND_SSITEMAP, &scan, VELLUM_NEW_SITE_MAP_FLAGS};
+  MapItemList& tree = HTMLprjAdd(&add)->Items[0].Entries;
+  const VellumPageSettings page{markup, "en"};
+  VellumSetPageSettings(&page);
+  const std::string index = base.string();
+  scan.BasePath = index.c_str();
+  scan.Items = &tree;
+  HTMLgenSiteMap(&scan, VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_META_DESCRIPTION);
+  WriteLayouts(base.parent_path(), tree, bg_color);
+  HTMLprjClose(0);
+}
+
 // A site whose pages would run a script in a site map that took their text
 // as markup: a META description holding a tag, a file name holding quotes
 // and an attribute, another that a browser would decode to a javascript:
-// address. The site map in every layout goes into hostile/ beside it.
-void WriteHostileSite(const fs::path& folder) {
-  const fs::path site = folder / "hostile";
+// address. The site map in every layout goes into the site's folder, below
+// folder under name.
+void WriteHostileSite(const fs::path& folder, const char* name, int32_t markup) {
+  const fs::path site = folder / name;
   fs::create_directories(site);
   const std::string quote = "x\" autofocus onfocus=\"window.pwned=1\" y=\".htm";
   std::ofstream(site / "index.htm")
@@ -67,47 +103,21 @@ void WriteHostileSite(const fs::path& folder) {
   std::ofstream(site / quote) << "<meta name=description content='Quote'>";
   std::ofstream(site / "javascript&colon;window.pwned=1.htm")
       << "<meta name=description content=J>";
-
-  // Scanned into a project's site map, as the applications do.
-  SiteMapParams scan = VellumNewSiteMapParams();
-  AddRequest add{0, VELLUM_KIND_SSITEMAP, &scan, VELLUM_NEW_SITE_MAP_FLAGS};
-  MapItemList& tree = HTMLprjAdd(&add)->Items[0].Entries;
-  const std::string index = (site / "index.htm").string();
-  scan.BasePath = index.c_str();
-  scan.Items = &tree;
-  HTMLgenSiteMap(&scan, VELLUM_SCAN_INCLUDE_BASE | VELLUM_SCAN_META_DESCRIPTION);
-  for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_LEVEL_TABLE; ++type) {
-    const std::string output = (site / ("map" + std::to_string(type) + ".htm")).string();
-    SiteMapParams params = VellumNewSiteMapParams();
-    params.BasePath = output.c_str();
-    params.Items = &tree;
-    params.Settings.OutputType = static_cast<uint8_t>(type);
-    params.Settings.OutputFile = output.c_str();
-    params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
-    HTMLGSiteMap(&params, VELLUM_GEN_RELATIVE_LINKS | VELLUM_GEN_EXPAND_COLLAPSE_LINKS);
-  }
-  HTMLprjClose(0);
+  MapSite(site / "index.htm", markup, "FFFFFF");
 }
 
-}  // namespace
+// The example site, copied below folder under name, with its site map in
+// every layout in markup, in no colours of its own: in the reader's light or
+// dark scheme.
+void WriteExampleSite(const fs::path& folder, const char* name, int32_t markup) {
+  const fs::path site = folder / name;
+  fs::copy(VELLUM_EXAMPLE_SITE, site, fs::copy_options::recursive);
+  MapSite(site / "index.html", markup, nullptr);
+}
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_pages FOLDER\n");
-    return 2;
-  }
-  const fs::path folder = fs::absolute(argv[1]);
-  fs::remove_all(folder);
+// The pages of tree into folder, in every layout and with the extra schemes.
+void WritePages(const fs::path& folder, MapItemList& tree) {
   fs::create_directories(folder);
-  const std::string program = fs::canonical("/proc/self/exe").string();
-  using namespace vellum::test;
-  HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
-
-  std::string outline = kOutline;
-  for (char c = 'c'; c <= 'z'; ++c) {
-    outline += std::string("\n") + static_cast<char>(c - 'a' + 'A') + "-page -> " + c + ".htm";
-  }
-  Tree tree(outline);
   const uint32_t fonts = VELLUM_GEN_USE_FONT_SIZE | VELLUM_GEN_USE_FONT_COLOR;
   const struct {
     int output_type;
@@ -132,15 +142,43 @@ int main(int argc, char** argv) {
     // a site published from this folder needs.
     SiteMapParams params = VellumNewSiteMapParams();
     params.BasePath = output.c_str();
-    params.Items = &tree.list();
+    params.Items = &tree;
     params.Settings.OutputType = static_cast<uint8_t>(page.output_type);
     params.Settings.OutputFile = output.c_str();
     params.Settings.SchemeName = page.scheme;
     params.Settings.HeadTags = "<LINK REL=\"icon\" HREF=\"data:,\">";
     HTMLGSiteMap(&params, page.flags | VELLUM_GEN_RELATIVE_LINKS);
   }
-  WriteLinkedPages(folder, tree.list());
-  WriteHostileSite(folder);
+  WriteLinkedPages(folder, tree);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_pages FOLDER\n");
+    return 2;
+  }
+  const fs::path folder = fs::absolute(argv[1]);
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string program = fs::canonical("/proc/self/exe").string();
+  using namespace vellum::test;
+  HTMLinitmess(RecordInfo, RecordError, nullptr, 0, 0, program.c_str());
+
+  std::string outline = kOutline;
+  for (char c = 'c'; c <= 'z'; ++c) {
+    outline += std::string("\n") + static_cast<char>(c - 'a' + 'A') + "-page -> " + c + ".htm";
+  }
+  Tree tree(outline);
+  WritePages(folder, tree.list());
+  WriteHostileSite(folder, "hostile", VELLUM_MARKUP_CLASSIC);
+  // The same in HTML5 markup, and the example site.
+  const VellumPageSettings html5{VELLUM_MARKUP_HTML5, "en"};
+  VellumSetPageSettings(&html5);
+  WritePages(folder / "html5", tree.list());
+  WriteHostileSite(folder / "html5", "hostile", VELLUM_MARKUP_HTML5);
+  WriteExampleSite(folder / "html5", "example", VELLUM_MARKUP_HTML5);
   for (const std::string& info : Messages().info) std::fputs(info.c_str(), stdout);
   for (const std::string& error : Messages().errors)
     std::fprintf(stderr, "error: %s\n", error.c_str());

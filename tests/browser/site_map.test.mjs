@@ -9,9 +9,11 @@
 // receives a screenshot per page.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import { once } from 'node:events';
 import { mkdir, mkdtemp, readFile, rm } from 'node:fs/promises';
 import { createServer } from 'node:http';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -275,6 +277,132 @@ test('tree4.js opens and closes the tree in a browser without a DOM', async () =
   assert.deepEqual(await treeState(page), expanded);
   await page.getByText('Collapse all').click();
   assert.deepEqual(await treeState(page), closed);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// ---------------------------------------------------------------------------
+// HTML5 markup: every layout of the same tree, of a hostile site and of the
+// example site (in no colours of its own, so in the reader's scheme).
+
+const html5Pages = [
+  ...['ul_list', 'paged', 'paged2', 'icon_tree', 'script_tree', 'nav_combo', 'index_page',
+      'level_table', 'green_tree', 'round_index'].map((name) => `html5/${name}.htm`),
+  ...[0, 1, 2, 3, 4, 5, 6].flatMap((type) => [`html5/hostile/map${type}.htm`,
+                                              `html5/example/map${type}.htm`]),
+];
+
+test('HTML5 markup: the Nu Html Checker finds no error in any layout', async () => {
+  // One run over every page: the checker's start-up takes seconds.
+  const jar = path.join(import.meta.dirname, 'node_modules/vnu-jar/build/dist/vnu.jar');
+  const files = html5Pages.map((name) => path.join(siteDir, name));
+  const checked = spawnSync('java', ['-jar', jar, '--errors-only', ...files], { encoding: 'utf8' });
+  assert.equal(checked.error, undefined);
+  assert.equal(checked.stderr + checked.stdout, '');
+  assert.equal(checked.status, 0);
+});
+
+test('HTML5 markup: axe-core finds no WCAG 2.1 AA violation in any layout, wide or narrow',
+     async () => {
+  const axe = createRequire(import.meta.url).resolve('axe-core');
+  for (const name of html5Pages) {
+    const page = await open(baseUrl + name);
+    await page.addScriptTag({ path: axe });
+    await expectWholePage(page);
+    // Colours without a scheme of the page's own are checked in both.
+    const schemes = name.includes('/example/') ? ['light', 'dark'] : ['light'];
+    for (const [width, scheme] of [375, 1280].flatMap((w) => schemes.map((s) => [w, s]))) {
+      await page.emulateMedia({ colorScheme: scheme });
+      await page.setViewportSize({ width, height: 800 });
+      // Nothing wider than the screen but the level table's own scrolling box.
+      const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+      assert.ok(wide <= width, `${name} is ${wide} px wide at ${width} px`);
+      if (width === 375) {
+        const results = await page.evaluate(
+          () => axe.run({ runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] }));
+        const violations = results.violations.map(
+          (v) => `${v.id}: ${v.nodes.map((node) => node.target.join(' ')).join(', ')}`);
+        assert.deepEqual(violations, [], `${name}, ${scheme}`);
+      }
+      const shot = `${name.replaceAll('/', '_').replace('.htm', '')}_${width}_${scheme}.png`;
+      await page.screenshot({ path: path.join(screenshotDir, shot), fullPage: true });
+    }
+    await page.close();
+  }
+});
+
+test('HTML5 markup: every entry of every layout shows without script', async () => {
+  const browser = await chromium.launch({
+    executablePath: '/usr/bin/chromium',
+    args: process.getuid && process.getuid() === 0 ? ['--no-sandbox'] : [],
+  });
+  const noScript = await browser.newContext({ javaScriptEnabled: false });
+  for (const name of html5Pages) {
+    const page = await noScript.newPage();
+    await page.goto(baseUrl + name);
+    const links = page.locator('nav a[href]');
+    const hidden = [];
+    for (const link of await links.all()) {
+      if (!(await link.isVisible())) hidden.push(await link.getAttribute('href'));
+    }
+    assert.deepEqual(hidden, [], name);
+    assert.ok(await links.count() > 0, `${name} shows no link`);
+    await page.close();
+  }
+  await browser.close();
+});
+
+test('HTML5 markup: the script tree is walked and opened with the keyboard', async () => {
+  const page = await open(`${baseUrl}html5/script_tree.htm`);
+  const tree = page.getByRole('tree', { name: 'Site Map' });
+  // Tab passes the two buttons, then lands on the tree's one tab stop.
+  for (let i = 0; i < 3; ++i) await page.keyboard.press('Tab');
+  // Per key: the entry that has the focus then, and the branches open.
+  const steps = [
+    ['(start)', 'Home', []],
+    ['ArrowDown', 'Products', []],
+    ['ArrowRight', 'Products', ['Products']],
+    ['ArrowRight', 'Tools', ['Products']],
+    ['ArrowRight', 'Tools', ['Products', 'Tools']],
+    ['ArrowDown', 'Hammers', ['Products', 'Tools']],
+    ['ArrowLeft', 'Tools', ['Products', 'Tools']],
+    ['ArrowLeft', 'Tools', ['Products']],
+    ['ArrowDown', 'Garden', ['Products']],
+    ['ArrowLeft', 'Products', ['Products']],
+    ['ArrowLeft', 'Products', []],
+    ['ArrowDown', 'About', []],
+    ['End', 'Z-page', []],
+    ['ArrowUp', 'Y-page', []],
+    ['Home', 'Home', []],
+    ['ArrowUp', 'Home', []],
+  ];
+  for (const [key, focused, open] of steps) {
+    if (key !== '(start)') await page.keyboard.press(key);
+    const state = await page.evaluate(() => ({
+      focused: document.activeElement.textContent.trim(),
+      role: document.activeElement.getAttribute('role'),
+      tabStops: document.querySelectorAll('[role=treeitem][tabindex="0"]').length,
+      open: Array.from(document.querySelectorAll('[aria-expanded=true]'),
+                       (item) => item.textContent.trim()),
+    }));
+    assert.deepEqual(state, { focused, role: 'treeitem', tabStops: 1, open }, `after ${key}`);
+  }
+  assert.equal(await tree.getByRole('treeitem').first().textContent(), 'Home');
+  // Down to Products, and Enter follows its link.
+  await page.keyboard.press('ArrowDown');
+  await Promise.all([page.waitForURL('**/products.htm'), page.keyboard.press('Enter')]);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('HTML5 markup: the drop-down list is labelled and goes to the page chosen by keyboard',
+     async () => {
+  const page = await open(`${baseUrl}html5/nav_combo.htm`);
+  const list = page.getByLabel('Navigate');
+  await list.focus();
+  await list.selectOption('team.htm');
+  await page.keyboard.press('Tab');
+  await Promise.all([page.waitForURL('**/team.htm'), page.keyboard.press('Enter')]);
   assert.deepEqual(page.errors, []);
   await page.close();
 });

@@ -431,7 +431,7 @@ TEST(GoldenPage, EachOutputType) {
       {"", Settings(VELLUM_OUTPUT_UL_LIST, "empty.htm", &S::Title, "Nothing yet"), 0,
        "ul_list_empty.html"},
       {kShop,
-       Settings(8, "frame.htm", &S::Title, "Frame", &S::TextAbove, "<P>above</P>", &S::TextBelow,
+       Settings(10, "frame.htm", &S::Title, "Frame", &S::TextAbove, "<P>above</P>", &S::TextBelow,
                 "<P>below</P>"),
        0, "unknown_type_frame.html"},
       // Bare bodies of empty trees; an absent title is one space, and colours

@@ -17,6 +17,7 @@
 #include "generate/xml_sitemap.h"
 #include "project/project.h"
 #include "project/site_settings.h"
+#include "support/child_process.h"
 #include "support/golden.h"
 #include "support/map_tree.h"
 #include "support/message_log.h"
@@ -82,9 +83,10 @@ class XmlSitemap : public ::testing::Test {
     project::Close(project::TheProject());
   }
 
-  void Generate(MapItemList& items, const char* output, uint32_t flags = 0) {
+  void Generate(MapItemList& items, const char* output, uint32_t flags = 0,
+                int type = VELLUM_OUTPUT_XML_SITEMAP) {
     SiteMapParams params{};
-    params.Settings.OutputType = VELLUM_OUTPUT_XML_SITEMAP;
+    params.Settings.OutputType = static_cast<uint8_t>(type);
     params.Settings.OutputFile = output;
     params.Items = &items;
     EXPECT_EQ(GenerateSiteMap(params, flags), 1);
@@ -166,6 +168,20 @@ TEST_F(XmlSitemap, ASiteOnDiskIsListedAtItsPublicAddress) {
   ExpectWellFormed("sitemap.xml");
   EXPECT_THAT(OutputList(), ElementsAre("sitemap.xml"));
   EXPECT_THAT(log.info, ElementsAre("   Generate 'sitemap.xml' page\n"));
+
+  // The text map: the same addresses, one a line, without the XML escapes.
+  Generate(tree.list(), "sitemap.txt", 0, VELLUM_OUTPUT_TEXT_SITEMAP);
+  std::string addresses;
+  for (std::string location :
+       AllMatches(ReadBytes(kGolden + "disk.xml"), "<loc>([^<]*)</loc>", "$1")) {
+    for (const auto& [escaped, text] : {std::pair{"&amp;", "&"}, std::pair{"&apos;", "'"}}) {
+      for (std::size_t at; (at = location.find(escaped)) != std::string::npos;)
+        location.replace(at, std::string_view(escaped).size(), text);
+    }
+    addresses += location + '\n';
+  }
+  EXPECT_EQ(ReadBytes("sitemap.txt"), addresses);
+  EXPECT_THAT(log.errors, IsEmpty());
 }
 
 // A web scan lists the pages below its base page's folder on its host

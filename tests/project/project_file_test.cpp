@@ -204,6 +204,12 @@ TEST_F(ProjectFileTest, EachFaultEndsReadingAsItsClassSays) {
        true, 0, 1, 0},
       {"a line comment runs to the next carriage return, past line feeds",
        "1\n[ScriptList]\n// note\nCheck={\"c\",1010}\rCheck={\"d\",0000}", true, 0, 1, 0},
+      // The page settings go into every page: nothing but their values.
+      {"a markup that is none", "1\n[VellumPage]\nMarkup=2", false, 3, 0, 0},
+      {"a language that is no language tag", "1\n[VellumPage]\nLang=\"en\\\"><x\"", false, 3, 0,
+       0},
+      {"a language tag of a digit first", "1\n[VellumPage]\nLang=\"1en\"", false, 3, 0, 0},
+      {"a site key in the page section", "1\n[VellumPage]\nOrder=1", false, 3, 0, 0},
       {"comment close outside a comment ends the text", "1\n[Common]\nType=1\n*/\nType=0", true, 4,
        0, 0},
   };
@@ -260,10 +266,10 @@ TEST_F(ProjectFileTest, ProjectsThatCannotBeReadAreReported) {
   }
 }
 
-// The site's section, every key of it, reads into the settings and is
-// written back as it was; once the project is closed, a project without it
-// is saved without it.
-TEST_F(ProjectFileTest, TheSiteSectionIsReadAndWrittenBackByteForByte) {
+// The site's and the pages' sections, every key of them, read into the
+// settings and are written back as they were; once the project is closed, a
+// project without them is saved without them.
+TEST_F(ProjectFileTest, TheSiteAndPageSectionsAreReadAndWrittenBackByteForByte) {
   const std::string text = test::ReadBytes(Golden("new_project.bpj")) +
                            "\n[VellumSite]"
                            "\nPageLimit=500\nDepthLimit=3\nOrder=2"
@@ -271,8 +277,11 @@ TEST_F(ProjectFileTest, TheSiteSectionIsReadAndWrittenBackByteForByte) {
                            "\nSiteURL=\"https://www.example.com/\""
                            "\nScanBase=\"http://127.0.0.1:8000/index.html\""
                            "\nModified={\"http://h/a b.html\",1704164645}"
-                           "\nModified={\"http://h/c.html\",0}";
+                           "\nModified={\"http://h/c.html\",0}"
+                           "\n[VellumPage]\nMarkup=1\nLang=\"zh-Hant-TW\"";
   ASSERT_TRUE(OpenText(text));
+  EXPECT_EQ(ThePageSettings().markup, VELLUM_MARKUP_HTML5);
+  EXPECT_EQ(ThePageSettings().Language(), "zh-Hant-TW");
   const SiteSettings& site = TheSiteSettings();
   EXPECT_EQ(site.page_limit, 500);
   EXPECT_EQ(site.depth_limit, 3);
@@ -286,9 +295,10 @@ TEST_F(ProjectFileTest, TheSiteSectionIsReadAndWrittenBackByteForByte) {
 
   Close(TheProject());
   EXPECT_TRUE(TheSiteSettings().IsDefault());
+  EXPECT_TRUE(ThePageSettings().IsDefault());
   ASSERT_TRUE(OpenGolden("new_project.bpj"));
   EXPECT_TRUE(Save(TheProject(), nullptr));
-  EXPECT_THAT(test::ReadBytes(path_), ::testing::Not(::testing::HasSubstr("[VellumSite]")));
+  EXPECT_EQ(test::ReadBytes(path_), StoredText(test::ReadBytes(Golden("new_project.bpj"))));
 }
 
 // The last scan's section reads into the record and is written back as it

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTreeWidget>
 #include <QUrl>
+#include <cstring>
 #include <vector>
 
 #include "dialogs/broken_links_dialog.h"
@@ -35,6 +36,15 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
   out.settings.Mode = item.Body.SiteMap.Mode;
   out.settings.SchemeName = item.Body.SiteMap.SchemeName;
   out.flags |= item.Flags & ~kPageOwnedFlags;
+}
+
+// The site URL the pages show becomes the project's, which generation
+// reads; the project's other site settings stay.
+void StoreSiteUrl(const Collected& collected) {
+  VellumSiteSettings site = VellumGetSiteSettings();
+  if (collected.site_url == nullptr || std::strcmp(site.SiteURL, collected.site_url) == 0) return;
+  site.SiteURL = collected.site_url;
+  VellumSetSiteSettings(&site);
 }
 
 // The engine writes a relative output file into the current folder under
@@ -126,6 +136,7 @@ void StorePages(FormView& view, ScriptItem& item) {
   params.Settings = collected.settings;
   const ItemStore request{&item, &params};
   VellumStoreItem(&request, collected.flags);
+  StoreSiteUrl(collected);
 }
 
 QString GenerateMessage(const QString& output_file, const QString& current_folder) {
@@ -146,6 +157,7 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
   view.Map()->Commit();
   Collected collected;
   CollectOverItem(view, *item, collected);
+  StoreSiteUrl(collected);
   const QString output_file = QFile::decodeName(collected.settings.OutputFile);
   collected.settings.OutputFile = FullOutputPath(collected.settings.OutputFile, collected.texts);
   SiteMapParams params{};
@@ -225,6 +237,7 @@ QString RunPreview(FormView& view, Document& document, const EngineConfig* confi
   Collected collected;
   collected.flags = VELLUM_GEN_NO_OUTPUT_LIST;
   CollectOverItem(view, *item, collected);
+  StoreSiteUrl(collected);
   collected.flags &= ~VELLUM_GEN_RELATIVE_LINKS;
   const QString preview = QFileInfo(PreviewPath(collected.settings.OutputFile,
                                                 config == nullptr ? nullptr : config->TempFolder))

@@ -262,6 +262,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   view.Map()->Commit();
   LayoutWizard wizard(config, parent);
   wizard.Modes()->Preset(0, 0);
+  wizard.Modes()->SetOrder(VellumGetSiteSettings().Order);
   wizard.BaseFile()->Preset(true, true, true, 1);
   if (wizard.exec() != QDialog::Accepted) return ScanOutcome::kNotRun;
 
@@ -271,6 +272,12 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
     // the user did not choose.
     Ask(Prompt::kError, QObject::tr("No folder was chosen to scan."));
     return ScanOutcome::kNotRun;
+  }
+  // The order is the project's: later scans keep it.
+  VellumSiteSettings site = VellumGetSiteSettings();
+  if (site.Order != answers.order) {
+    site.Order = answers.order;
+    VellumSetSiteSettings(&site);
   }
   const QByteArray start =
       QFile::encodeName(answers.mode == 1 ? answers.folder : answers.base_file);

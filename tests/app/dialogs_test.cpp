@@ -123,20 +123,27 @@ class DialogsTest : public QObject {
 
   void PortsMustBeWholeNumbers_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("taken");
-    QTest::newRow("a port") << "8080" << true;
-    QTest::newRow("blanks around") << " 21 " << true;
-    QTest::newRow("zero") << "0" << true;
-    QTest::newRow("the highest") << "65535" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("letters") << "80a" << false;
-    QTest::newRow("negative") << "-1" << false;
-    QTest::newRow("above 65535") << "65536" << false;
-    QTest::newRow("huge") << "99999999999" << false;
+    QTest::addColumn<QString>("message");  // empty: taken
+    const QString integer = "Please enter a positive integer.";
+    const QString range = "Please enter a port number from 0 to 65535.";
+    QTest::newRow("a port") << "8080"
+                            << "";
+    QTest::newRow("blanks around") << " 21 "
+                                   << "";
+    QTest::newRow("zero") << "0"
+                          << "";
+    QTest::newRow("the highest") << "65535"
+                                 << "";
+    QTest::newRow("empty") << "" << integer;
+    QTest::newRow("letters") << "80a" << integer;
+    QTest::newRow("negative") << "-1" << integer;
+    QTest::newRow("above 65535") << "65536" << range;
+    QTest::newRow("huge") << "99999999999" << range;
   }
   void PortsMustBeWholeNumbers() {
     QFETCH(QString, text);
-    QFETCH(bool, taken);
+    QFETCH(QString, message);
+    const bool taken = message.isEmpty();
     QCOMPARE(ParsePort(text).has_value(), taken);
     for (int dialog_kind = 0; dialog_kind < 2; ++dialog_kind) {
       Prompts prompts;
@@ -156,8 +163,7 @@ class DialogsTest : public QObject {
       field->setText(text);
       dialog->accept();
       QCOMPARE(dialog->result() == QDialog::Accepted, taken);
-      QCOMPARE(prompts.shown,
-               taken ? QStringList{} : QStringList{"Please enter a positive integer."});
+      QCOMPARE(prompts.shown, taken ? QStringList{} : QStringList{message});
       if (!taken) QVERIFY(field->hasFocus() || !QApplication::focusWidget());
     }
   }

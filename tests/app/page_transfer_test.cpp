@@ -1,7 +1,10 @@
 // The pages against the site map they show: what each page shows of a
 // stored site map, what it reads back, what storing keeps, and the two
 // commands that build generate requests from them.
+#include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFrame>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -348,6 +351,52 @@ class PageTransferTest : public QObject {
 
   void OutputFileFilterShowsThePagePatterns() {
     QCOMPARE(PageFileFilter("*.htm;*.html"), "HTML file (*.htm *.html);;All Files (*)");
+  }
+
+  // The output file is usually one that does not exist yet.
+  void OutputFileChooserTakesANewName() {
+    LayoutPage page(config_);
+    const QString fresh = dir_.filePath("fresh.html");
+    QObject watch;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    WhenShown<QFileDialog>(&watch, [&mode, fresh](QFileDialog* dialog) {
+      mode = dialog->acceptMode();
+      dialog->selectFile(fresh);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own is protected
+    });
+    page.BrowseButton()->click();
+    QCOMPARE(mode, QFileDialog::AcceptSave);
+    QCOMPARE(page.OutputFile()->text(), fresh);
+  }
+
+  // The chooser opens on the colour the field names, the swatch shows it,
+  // and the chosen colour comes back as its text.
+  void ColorChooserStartsFromTheField_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("shown");  // invalid: the swatch shows none
+    QTest::newRow("upper case") << "0A0B0C" << QColor(0x0A, 0x0B, 0x0C);
+    QTest::newRow("lower case") << "ff8000" << QColor(0xFF, 0x80, 0x00);
+    QTest::newRow("a # before") << "#FF0000" << QColor();
+    QTest::newRow("too short") << "FFF" << QColor();
+    QTest::newRow("empty") << "" << QColor();
+  }
+  void ColorChooserStartsFromTheField() {
+    QFETCH(QString, text);
+    QFETCH(QColor, shown);
+    ColorField field("Choose");
+    field.Edit()->setText(text);
+    const QColor swatch = field.Swatch()->palette().color(QPalette::Window);
+    QCOMPARE(swatch, shown.isValid() ? shown : field.palette().color(QPalette::Base));
+    QObject watch;
+    QColor opened;
+    WhenShown<QColorDialog>(&watch, [&opened](QColorDialog* dialog) {
+      opened = dialog->currentColor();
+      dialog->setCurrentColor(QColor(1, 2, 3));
+      dialog->accept();
+    });
+    field.Button()->click();
+    QCOMPARE(opened, shown.isValid() ? shown : QColor(Qt::white));
+    QCOMPARE(field.Edit()->text(), "010203");
   }
 
   // Generate writes the page where the message says, a relative output file

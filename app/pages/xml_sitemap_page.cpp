@@ -27,8 +27,8 @@ XmlSitemapPage::XmlSitemapPage(QWidget* parent)
       site_url_(new QLineEdit(this)),
       gzip_(new QCheckBox(tr("Compress with &gzip (adds .gz to the output file)"), this)) {
   site_url_->setPlaceholderText(QStringLiteral("https://www.example.com/"));
-  auto* site_note = new QLabel(tr("The public address where the scanned folder or base page's "
-                                  "folder is published: a map of pages on disk lists them there."),
+  auto* site_note = new QLabel(tr("The public address at which the folder of the last scan is "
+                                  "published: a map of pages on disk lists them under it."),
                                this);
   site_note->setWordWrap(true);
   auto* split_note = new QLabel(tr("A map of more than 50,000 addresses or 50 MB is split into "

@@ -11,6 +11,9 @@ namespace bramblel {
 // The port a field's text names; none for an empty text, anything but
 // digits, or a number above 65535.
 std::optional<int32_t> ParsePort(const QString& text);
+// What is wrong with a port field's text, for the message that refuses it:
+// a number out of range, or no whole number at all; empty when it is a port.
+QString PortProblem(const QString& text);
 
 class PortField : public QLineEdit {
   Q_OBJECT

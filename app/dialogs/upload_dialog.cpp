@@ -46,13 +46,13 @@ UploadDialog::UploadDialog(QWidget* parent)
   auto* folder_row = new QHBoxLayout;
   folder_row->addWidget(folder_, 1);
   folder_row->addWidget(browse_);
-  AddFormRow(*places, tr("&Output folder:"), folder_, folder_row);
+  AddFormRow(*places, tr("Output fol&der:"), folder_, folder_row);
 
   auto* settings = new QFormLayout(ftp_);
   AddFormRow(*settings, tr("Server &adress:"), server_);
   AddFormRow(*settings, tr("&Port:"), port_);
-  AddFormRow(*settings, tr("&Login:"), login_);
-  AddFormRow(*settings, tr("&Password:"), password_);
+  AddFormRow(*settings, tr("Lo&gin:"), login_);
+  AddFormRow(*settings, tr("Pass&word:"), password_);
   settings->addRow(passive_);
   settings->addRow(text_mode_);
   settings->addRow(firewall_);

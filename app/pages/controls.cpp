@@ -4,15 +4,22 @@
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QFormLayout>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace bramblel {
 
 QString ColorText(const QColor& color) {
   return QString::asprintf("%02X%02X%02X", color.red(), color.green(), color.blue());
+}
+
+QColor TextColor(const QString& text) {
+  static const QRegularExpression kSixDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
+  return kSixDigits.match(text).hasMatch() ? QColor(u'#' + text) : QColor();
 }
 
 void AddFormRow(QFormLayout& form, const QString& label, QWidget* buddy, QWidget* field) {
@@ -68,18 +75,37 @@ uint8_t IndexList::Value() const {
 }
 
 ColorField::ColorField(const QString& button_text, QWidget* parent)
-    : QWidget(parent), edit_(new QLineEdit(this)), button_(new QPushButton(button_text, this)) {
+    : QWidget(parent),
+      edit_(new QLineEdit(this)),
+      swatch_(new QFrame(this)),
+      button_(new QPushButton(button_text, this)) {
+  const int side = edit_->sizeHint().height();
+  swatch_->setFixedSize(side * 3 / 2, side);
+  swatch_->setFrameShape(QFrame::Box);
+  swatch_->setAutoFillBackground(true);
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->addWidget(edit_, 1);
+  row->addWidget(swatch_);
   row->addWidget(button_);
   connect(button_, &QPushButton::clicked, this, &ColorField::Choose);
+  connect(edit_, &QLineEdit::textChanged, this, &ColorField::ShowSwatch);
+  ShowSwatch();
 }
 
 void ColorField::Choose() {
-  // No preset colour: the dialog opens on its own default.
-  const QColor color = QColorDialog::getColor(Qt::white, window());
+  const QColor shown = TextColor(edit_->text());
+  const QColor color =
+      QColorDialog::getColor(shown.isValid() ? shown : QColor(Qt::white), window());
   if (color.isValid()) edit_->setText(ColorText(color));
+}
+
+void ColorField::ShowSwatch() {
+  const QColor color = TextColor(edit_->text());
+  QPalette palette = swatch_->palette();
+  palette.setColor(QPalette::Window, color.isValid() ? color : palette.color(QPalette::Base));
+  swatch_->setPalette(palette);
+  swatch_->setToolTip(color.isValid() ? QString() : tr("Not a colour: six hexadecimal digits"));
 }
 
 FlagBox::FlagBox(const QString& text, uint32_t bit, QWidget* parent)

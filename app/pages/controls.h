@@ -13,6 +13,7 @@
 
 class QButtonGroup;
 class QFormLayout;
+class QFrame;
 class QLayout;
 class QPushButton;
 class QToolButton;
@@ -21,6 +22,9 @@ namespace bramblel {
 
 // "RRGGBB": the colour text of a site map, upper-case hexadecimal, no "#".
 QString ColorText(const QColor& color);
+// The colour a colour text names: six hexadecimal digits in either case; an
+// invalid colour for anything else.
+QColor TextColor(const QString& text);
 
 // Adds a labelled row to form whose label's mnemonic focuses buddy; the
 // row shows field (a widget or a layout), or buddy itself.
@@ -52,18 +56,23 @@ class IndexList : public QComboBox {
   uint8_t filled_ = 255;
 };
 
-// A colour text field with its chooser button beside it.
+// A colour text field with a swatch of its colour and the chooser button
+// beside it. The chooser opens on the field's colour.
 class ColorField : public QWidget {
   Q_OBJECT
  public:
   ColorField(const QString& button_text, QWidget* parent = nullptr);
   QLineEdit* Edit() const { return edit_; }
   QPushButton* Button() const { return button_; }
+  // Filled with the field's colour; empty for a text that names none.
+  QFrame* Swatch() const { return swatch_; }
 
  private:
   void Choose();
+  void ShowSwatch();
 
   QLineEdit* edit_;
+  QFrame* swatch_;
   QPushButton* button_;
 };
 

@@ -8,14 +8,14 @@ namespace bramblel {
 
 FontsPage::FontsPage(QWidget* parent)
     : FormPage(parent),
-      use_size_(new FlagBox(tr("&Font size:"), VELLUM_GEN_USE_FONT_SIZE, this)),
+      use_size_(new FlagBox(tr("Font si&ze:"), VELLUM_GEN_USE_FONT_SIZE, this)),
       size_(new IndexList({tr("xx-small"), tr("x-smal"), tr("small"), tr("medium"), tr("large"),
                            tr("x-large"), tr("xx-large")},
                           this)),
       style_(new IndexList({tr("Regular"), tr("Bold"), tr("Italic"), tr("Bold Itelic")}, this)),
       use_font_color_(new FlagBox(tr("Use Font &color:"), VELLUM_GEN_USE_FONT_COLOR, this)),
       font_color_(new ColorField(tr("Choose color"), this)),
-      use_link_color_(new FlagBox(tr("Use &Highlight color:"), VELLUM_GEN_USE_LINK_COLOR, this)),
+      use_link_color_(new FlagBox(tr("Use Hi&ghlight color:"), VELLUM_GEN_USE_LINK_COLOR, this)),
       link_color_(new ColorField(tr("Choose color"), this)),
       use_visited_color_(
           new FlagBox(tr("Use Higlight &Background :"), VELLUM_GEN_USE_VISITED_COLOR, this)),

@@ -12,13 +12,16 @@
 namespace bramblel {
 
 // What one collect pass produces: the settings, the flag bits the pages own
-// (only ever set, into a word the caller has initialised) and the texts the
-// settings point to.
+// (only ever set, into a word the caller has initialised), the project's
+// site URL and the texts they point to.
 struct Collected {
   SiteMapSettings settings{};
   uint32_t flags = 0;
   TextStore texts;
   int32_t markup = VELLUM_MARKUP_CLASSIC;  // the project's page markup (VELLUM_MARKUP_)
+  // The open project's site URL as the pages show it (not part of the site
+  // map's settings); null when no page shows it.
+  const char* site_url = nullptr;
 };
 
 class FormPage : public QWidget {

@@ -40,13 +40,13 @@ LayoutPage::LayoutPage(const EngineConfig* config, QWidget* parent)
           PictureButton(QIcon(":/pictures/target-properties.png"), tr("Output Properties"), this)),
       add_(PictureButton(QIcon(":/pictures/target-add.png"), tr("Add Output item"), this)),
       remove_(
-          PictureButton(QIcon(":/pictures/target-remove.png"), tr("Remove selected item"), this)) {
-  auto* browse = new QPushButton(tr("Browse..."), this);
-  setTabOrder(output_file_, browse);
-  connect(browse, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);
+          PictureButton(QIcon(":/pictures/target-remove.png"), tr("Remove selected item"), this)),
+      browse_(new QPushButton(tr("Browse..."), this)) {
+  setTabOrder(output_file_, browse_);
+  connect(browse_, &QPushButton::clicked, this, &LayoutPage::ChooseOutputFile);
   auto* file_row = new QHBoxLayout;
   file_row->addWidget(output_file_, 1);
-  file_row->addWidget(browse);
+  file_row->addWidget(browse_);
 
   auto* form = new QFormLayout;
   AddFormRow(*form, tr("&Output file:"), output_file_, file_row);
@@ -117,8 +117,11 @@ void LayoutPage::RemoveCurrentTarget() {
 }
 
 void LayoutPage::ChooseOutputFile() {
-  const QString chosen = QFileDialog::getOpenFileName(
-      this, QString(), QString(), PageFileFilter(config_ == nullptr ? nullptr : config_->ExtPage));
+  // The file is usually not there yet, and generating replaces it anyway.
+  const QString chosen =
+      QFileDialog::getSaveFileName(this, tr("Output file"), output_file_->text(),
+                                   PageFileFilter(config_ == nullptr ? nullptr : config_->ExtPage),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
   if (!chosen.isEmpty()) output_file_->setText(chosen);
 }
 

@@ -7,6 +7,7 @@
 #include "pages/form_page.h"
 
 class QListWidget;
+class QPushButton;
 class QToolButton;
 
 namespace bramblel {
@@ -41,6 +42,8 @@ class LayoutPage : public FormPage {
   QToolButton* PropertiesButton() const { return properties_; }
   QToolButton* AddButton() const { return add_; }
   QToolButton* RemoveButton() const { return remove_; }
+  // Chooses the output file, which need not exist yet.
+  QPushButton* BrowseButton() const { return browse_; }
 
  private:
   void ChooseOutputFile();
@@ -54,6 +57,7 @@ class LayoutPage : public FormPage {
   QToolButton* properties_;
   QToolButton* add_;
   QToolButton* remove_;
+  QPushButton* browse_;
   EngineText output_file_text_;
   EngineText image_folder_text_;
 };

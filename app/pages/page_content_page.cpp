@@ -66,8 +66,8 @@ PageContentPage::PageContentPage(QWidget* parent)
   page->addLayout(form);
   const std::pair<QString, QPlainTextEdit*> fields[] = {
       {tr("Text &above the site map: (HTML)"), above_},
-      {tr("Text &below the site map: (HTML)"), below_},
-      {tr("&HEAD tags: (HTML)"), head_},
+      {tr("Text be&low the site map: (HTML)"), below_},
+      {tr("HEA&D tags: (HTML)"), head_},
   };
   for (const auto& [label_text, field] : fields) {
     auto* label = new QLabel(label_text, this);

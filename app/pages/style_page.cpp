@@ -22,7 +22,7 @@ StylePage::StylePage(QWidget* parent)
   // then the file for search engines.
   const std::pair<int, QString> choices[] = {
       {VELLUM_OUTPUT_UL_LIST, tr("&UL list")},
-      {VELLUM_OUTPUT_ICON_TREE, tr("Static tr&ee")},
+      {VELLUM_OUTPUT_ICON_TREE, tr("Static t&ree")},
       {VELLUM_OUTPUT_INDEX_PAGE, tr("&Index page")},
       {VELLUM_OUTPUT_PAGED_UL_LIST, tr("P&aged list")},
       {VELLUM_OUTPUT_SCRIPT_TREE, tr("&Script tree")},

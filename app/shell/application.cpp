@@ -90,7 +90,8 @@ int RunApplication(int argc, char** argv) {
                                         : QString();
   if (!screenshot_folder.isEmpty()) PromptOnStandardError();
 
-  QSplashScreen splash(QPixmap(QStringLiteral(":/pictures/splash.png")));
+  // Above the main window, which shows while the splash picture stays.
+  QSplashScreen splash(QPixmap(QStringLiteral(":/pictures/splash.png")), Qt::WindowStaysOnTopHint);
   splash.setWindowTitle(QStringLiteral("Vellumark"));
   splash.show();
   QApplication::processEvents();
@@ -107,6 +108,7 @@ int RunApplication(int argc, char** argv) {
   }
   window.resize(window.sizeHint());
   window.show();
+  splash.raise();
 
   if (!screenshot_folder.isEmpty()) {
     return SaveScreenshots(window, config, splash, screenshot_folder) ? 0 : 1;

@@ -16,14 +16,21 @@
 #include "pages/style_page.h"
 #include "pages/tree_page.h"
 #include "pages/ul_type_page.h"
+#include "pages/xml_sitemap_page.h"
 
 namespace bramblel {
 
 namespace {
 
 // The sixth tab's pages, in their stack order, with their labels.
-constexpr const char* kSixthLabels[] = {"UL Type Properties", "Tree Properties", "Index Properties",
-                                        "Navigation List Properties", "Level Table Properties"};
+constexpr const char* kSixthLabels[] = {"UL Type Properties",     "Tree Properties",
+                                        "Index Properties",       "Navigation List Properties",
+                                        "Level Table Properties", "XML Site Map Properties"};
+
+// The output file a new site map starts with, and its counterpart for the
+// XML site map.
+constexpr QLatin1String kPageDefault("sitemap.html");
+constexpr QLatin1String kXmlDefault("sitemap.xml");
 
 int SixthPageIndex(int output_type) {
   switch (output_type) {
@@ -36,9 +43,21 @@ int SixthPageIndex(int output_type) {
       return 3;
     case VELLUM_OUTPUT_LEVEL_TABLE:
       return 4;
+    case VELLUM_OUTPUT_XML_SITEMAP:
+      return 5;
     default:
       return 0;
   }
+}
+
+// The output file once output_type is chosen: a name still at the default
+// of the other kind of file takes this kind's default; a name the user gave
+// stays.
+QString OutputFileFor(int output_type, const QString& output_file) {
+  if (output_type == VELLUM_OUTPUT_XML_SITEMAP) {
+    return output_file == kPageDefault ? QString(kXmlDefault) : output_file;
+  }
+  return WithGzip(output_file, false) == kXmlDefault ? QString(kPageDefault) : output_file;
 }
 
 }  // namespace
@@ -60,11 +79,12 @@ FormView::FormView(const EngineConfig* config, QWidget* parent)
       index_(new IndexPage),
       navigation_list_(new NavigationListPage),
       level_table_(new LevelTablePage),
+      xml_sitemap_(new XmlSitemapPage),
       sixth_(new QStackedWidget) {
-  settings_pages_ = {layout_, style_, page_content_,    fonts_,      ul_type_,
-                     tree_,   index_, navigation_list_, level_table_};
-  for (FormPage* page :
-       std::initializer_list<FormPage*>{ul_type_, tree_, index_, navigation_list_, level_table_}) {
+  settings_pages_ = {layout_, style_, page_content_,    fonts_,       ul_type_,
+                     tree_,   index_, navigation_list_, level_table_, xml_sitemap_};
+  for (FormPage* page : std::initializer_list<FormPage*>{ul_type_, tree_, index_, navigation_list_,
+                                                         level_table_, xml_sitemap_}) {
     sixth_->addWidget(page);
   }
   // Every tab label stays readable: the form is at least as wide as its tabs.
@@ -77,6 +97,15 @@ FormView::FormView(const EngineConfig* config, QWidget* parent)
   tabs_->addTab(sixth_, QString());
   ShowSixthPageFor(style_->OutputType());
   connect(style_, &StylePage::OutputTypeChanged, this, &FormView::ShowSixthPageFor);
+  connect(style_, &StylePage::OutputTypeChanged, this, [this](int type) {
+    layout_->OutputFile()->setText(OutputFileFor(type, layout_->OutputFile()->text()));
+  });
+  // The gzip box and the output file's ".gz" are one setting.
+  connect(layout_->OutputFile(), &QLineEdit::textChanged, xml_sitemap_,
+          &XmlSitemapPage::ShowOutputFile);
+  connect(xml_sitemap_, &XmlSitemapPage::GzipChosen, this, [this](bool compressed) {
+    layout_->OutputFile()->setText(WithGzip(layout_->OutputFile()->text(), compressed));
+  });
   // A name being typed on the Map page lands in its node before another
   // page shows.
   connect(tabs_, &QTabWidget::currentChanged, map_, &MapPage::Commit);

@@ -25,6 +25,7 @@ class PageContentPage;
 class StylePage;
 class TreePage;
 class UlTypePage;
+class XmlSitemapPage;
 
 // The sixth tab's label for an output type.
 QString SixthTabLabel(int output_type);
@@ -47,6 +48,7 @@ class FormView : public QWidget {
   IndexPage* Index() const { return index_; }
   NavigationListPage* NavigationList() const { return navigation_list_; }
   LevelTablePage* LevelTable() const { return level_table_; }
+  XmlSitemapPage* XmlSitemap() const { return xml_sitemap_; }
 
   // Every page but the Map page, in the order they are collected.
   const std::vector<FormPage*>& SettingsPages() const { return settings_pages_; }
@@ -69,6 +71,7 @@ class FormView : public QWidget {
   IndexPage* index_;
   NavigationListPage* navigation_list_;
   LevelTablePage* level_table_;
+  XmlSitemapPage* xml_sitemap_;
   QStackedWidget* sixth_;
   std::vector<FormPage*> settings_pages_;
 };

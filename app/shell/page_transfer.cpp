@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTreeWidget>
 #include <QUrl>
+#include <cstring>
 #include <vector>
 
 #include "dialogs/broken_links_dialog.h"
@@ -40,6 +41,15 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
   VellumPageSettings page = VellumGetPageSettings();
   page.Markup = out.markup;
   VellumSetPageSettings(&page);
+}
+
+// The site URL the pages show becomes the project's, which generation
+// reads; the project's other site settings stay.
+void StoreSiteUrl(const Collected& collected) {
+  VellumSiteSettings site = VellumGetSiteSettings();
+  if (collected.site_url == nullptr || std::strcmp(site.SiteURL, collected.site_url) == 0) return;
+  site.SiteURL = collected.site_url;
+  VellumSetSiteSettings(&site);
 }
 
 // The engine writes a relative output file into the current folder under
@@ -131,6 +141,7 @@ void StorePages(FormView& view, ScriptItem& item) {
   params.Settings = collected.settings;
   const ItemStore request{&item, &params};
   VellumStoreItem(&request, collected.flags);
+  StoreSiteUrl(collected);
 }
 
 QString GenerateMessage(const QString& output_file, const QString& current_folder) {
@@ -151,6 +162,7 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
   view.Map()->Commit();
   Collected collected;
   CollectOverItem(view, *item, collected);
+  StoreSiteUrl(collected);
   const QString output_file = QFile::decodeName(collected.settings.OutputFile);
   collected.settings.OutputFile = FullOutputPath(collected.settings.OutputFile, collected.texts);
   SiteMapParams params{};
@@ -230,6 +242,7 @@ QString RunPreview(FormView& view, Document& document, const EngineConfig* confi
   Collected collected;
   collected.flags = VELLUM_GEN_NO_OUTPUT_LIST;
   CollectOverItem(view, *item, collected);
+  StoreSiteUrl(collected);
   collected.flags &= ~VELLUM_GEN_RELATIVE_LINKS;
   const QString preview = QFileInfo(PreviewPath(collected.settings.OutputFile,
                                                 config == nullptr ? nullptr : config->TempFolder))
@@ -254,6 +267,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   view.Map()->Commit();
   LayoutWizard wizard(config, parent);
   wizard.Modes()->Preset(0, 0);
+  wizard.Modes()->SetOrder(VellumGetSiteSettings().Order);
   wizard.BaseFile()->Preset(true, true, true, 1);
   if (wizard.exec() != QDialog::Accepted) return ScanOutcome::kNotRun;
 
@@ -263,6 +277,12 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
     // the user did not choose.
     Ask(Prompt::kError, QObject::tr("No folder was chosen to scan."));
     return ScanOutcome::kNotRun;
+  }
+  // The order is the project's: later scans keep it.
+  VellumSiteSettings site = VellumGetSiteSettings();
+  if (site.Order != answers.order) {
+    site.Order = answers.order;
+    VellumSetSiteSettings(&site);
   }
   const QByteArray start =
       QFile::encodeName(answers.mode == 1 ? answers.folder : answers.base_file);

@@ -32,7 +32,8 @@ void FillPages(FormView& view, Project& project, ScriptItem& item);
 // out.flags. Members no page shows stay absent and zero.
 void CollectPages(const FormView& view, Collected& out);
 // Writes the pages into the site map, keeping what no page shows: the
-// item's name, scan mode and picture scheme, and the flag bits no page owns.
+// item's name, scan mode and picture scheme, and the flag bits no page owns;
+// the site URL goes into the project's site settings.
 // A name or URL being edited on the Map page is written into its node first,
 // as it is by Generate and Preview.
 void StorePages(FormView& view, ScriptItem& item);

@@ -52,7 +52,7 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
       {VELLUM_OUTPUT_UL_LIST, "ul-type"},         {VELLUM_OUTPUT_PAGED_UL_LIST, "paged-list"},
       {VELLUM_OUTPUT_ICON_TREE, "tree"},          {VELLUM_OUTPUT_SCRIPT_TREE, "script-tree"},
       {VELLUM_OUTPUT_INDEX_PAGE, "index"},        {VELLUM_OUTPUT_NAV_COMBO, "navigation-list"},
-      {VELLUM_OUTPUT_LEVEL_TABLE, "level-table"},
+      {VELLUM_OUTPUT_LEVEL_TABLE, "level-table"}, {VELLUM_OUTPUT_XML_SITEMAP, "xml-sitemap"},
   };
   view.Tabs()->setCurrentIndex(FormView::kSixthTab);
   for (const auto& [type, name] : sixth_pages) {

@@ -20,12 +20,12 @@ BaseFilePage::BaseFilePage(const EngineConfig* config, QWidget* parent)
     : QWidget(parent),
       config_(config),
       base_file_(new QLineEdit(this)),
-      include_base_(new QCheckBox(tr("In&clude base file in site map"), this)),
+      include_base_(new QCheckBox(tr("&Include base file in site map"), this)),
       ignore_bookmarks_(new QCheckBox(tr("I&gnore bookmarks: <A href=\"URL#name\">"), this)),
       ignore_arguments_(new QCheckBox(
           tr("Ign&ore arguments in parameterized links: <A href=\"URL?arguments\">"), this)),
       other_sites_(new QButtonGroup(this)) {
-  auto* label = new QLabel(tr("&Base file:"), this);
+  auto* label = new QLabel(tr("Ba&se file:"), this);
   label->setBuddy(base_file_);
   auto* browse = new QPushButton(tr("Browse..."), this);
   connect(browse, &QPushButton::clicked, this, &BaseFilePage::ChooseBaseFile);

@@ -1,7 +1,8 @@
 // The Layout Wizard: two steps that collect what a scan of the site needs.
-// Step one chooses the mode and the source of link descriptions; step two
-// is the base file for following links, or the folder tree for listing a
-// folder.
+// Step one chooses the mode, the source of link descriptions and the order
+// of the entries; step two is the base file for following links, or the
+// folder to list, typed or chosen in a folder tree. The folder of the last
+// finished folder step is offered again, in later sessions too.
 #ifndef BRAMBLEL_WIZARD_LAYOUT_WIZARD_H
 #define BRAMBLEL_WIZARD_LAYOUT_WIZARD_H
 
@@ -11,6 +12,7 @@
 
 #include "vellum/vellum.h"
 
+class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 
@@ -28,8 +30,9 @@ struct WizardAnswers {
   bool include_base = false;
   bool ignore_bookmarks = false;
   bool ignore_arguments = false;
-  int other_sites = -1;  // 0 add and scan, 1 ignore the page, 2 add only
-  QString folder;        // the folder tree's choice; empty for none
+  int other_sites = -1;           // 0 add and scan, 1 ignore the page, 2 add only
+  int order = VELLUM_ORDER_NAME;  // of the tree's entries, VELLUM_ORDER_...
+  QString folder;                 // the folder step's path; empty for none
 };
 
 // The scan flags (VELLUM_SCAN_...) for a wizard's answers.
@@ -42,12 +45,16 @@ class LayoutWizard : public QDialog {
 
   // The answers as the pages hold them now.
   WizardAnswers Answers() const;
+  // A finished folder step's folder is remembered.
+  void done(int result) override;
   // 0 for the first step, 1 for the second.
   int Step() const { return step_; }
 
   ModePage* Modes() const { return mode_page_; }
   BaseFilePage* BaseFile() const { return base_file_page_; }
   FolderTree* Folders() const { return folder_tree_; }
+  // The folder step's path field, which the tree's choice fills.
+  QLineEdit* FolderPath() const { return folder_; }
   QPushButton* NextButton() const { return next_; }
   QPushButton* BackButton() const { return back_; }
   QPushButton* CancelButton() const { return cancel_; }
@@ -64,6 +71,8 @@ class LayoutWizard : public QDialog {
   ModePage* mode_page_;
   BaseFilePage* base_file_page_;
   FolderTree* folder_tree_;
+  QWidget* folder_page_;
+  QLineEdit* folder_;
   QStackedWidget* steps_;
   QPushButton* next_;
   QPushButton* back_;

@@ -1,29 +1,38 @@
 // The Configuration and Upload properties dialogs, the Layout page's output
-// list, Generate Site Map And Upload against a real FTP server, and the
-// broken links' table.
+// list, Generate Site Map And Upload against a real FTP server, the broken
+// links' table, and the keyboard mnemonics of every window.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <array>
 
 #include "app_fixture.h"
+#include "dialogs/about_dialog.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
 #include "dialogs/upload_dialog.h"
 #include "pages/layout_page.h"
+#include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
 #include "shell/page_transfer.h"
 #include "support/ftp_servers.h"
+#include "wizard/layout_wizard.h"
+#include "wizard/mode_page.h"
 
 namespace bramblel {
 
@@ -43,6 +52,45 @@ std::array<int, 3> Counts(const QString& message) {
   const QRegularExpression line("(\\d+) sent, (\\d+) skipped as unchanged, (\\d+) failed");
   const QRegularExpressionMatch match = line.match(message);
   return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
+}
+
+// The Alt+letter keys that window's widgets take as it shows now: a button,
+// group box or tab by its own text, a label for its buddy, the menu bar for
+// each menu. Qt gives such a key only to a widget that is visible, so the
+// pages of other tabs and steps do not count; two visible widgets with one
+// key share it, and then each press goes to the next of them (a menu opens
+// every second time, a button only takes the focus). Disabled widgets
+// count: other choices enable them. Each key taken twice gives one line,
+// and so does a label whose "&" shows as it is, having no buddy.
+QStringList MnemonicFaults(QWidget& window, const QString& state) {
+  QMap<QString, QStringList> takers;
+  QStringList faults;
+  const auto take = [&takers](const QString& text) {
+    const QKeySequence key = QKeySequence::mnemonic(text);
+    if (!key.isEmpty()) takers[key.toString()].append(text);
+  };
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window)) continue;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      take(button->text());
+    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+      take(box->title());
+    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
+      for (int i = 0; i < tabs->count(); ++i) take(tabs->tabText(i));
+    } else if (auto* menus = qobject_cast<QMenuBar*>(widget)) {
+      for (const QAction* menu : menus->actions()) take(menu->text());
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      if (label->buddy() != nullptr) {
+        take(label->text());
+      } else if (!QKeySequence::mnemonic(label->text()).isEmpty()) {
+        faults.append(state + ": no buddy for " + label->text());
+      }
+    }
+  }
+  for (auto taken = takers.cbegin(); taken != takers.cend(); ++taken) {
+    if (taken->size() > 1) faults.append(state + ": " + taken.key() + " " + taken->join(", "));
+  }
+  return faults;
 }
 
 }  // namespace
@@ -75,20 +123,27 @@ class DialogsTest : public QObject {
 
   void PortsMustBeWholeNumbers_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("taken");
-    QTest::newRow("a port") << "8080" << true;
-    QTest::newRow("blanks around") << " 21 " << true;
-    QTest::newRow("zero") << "0" << true;
-    QTest::newRow("the highest") << "65535" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("letters") << "80a" << false;
-    QTest::newRow("negative") << "-1" << false;
-    QTest::newRow("above 65535") << "65536" << false;
-    QTest::newRow("huge") << "99999999999" << false;
+    QTest::addColumn<QString>("message");  // empty: taken
+    const QString integer = "Please enter a positive integer.";
+    const QString range = "Please enter a port number from 0 to 65535.";
+    QTest::newRow("a port") << "8080"
+                            << "";
+    QTest::newRow("blanks around") << " 21 "
+                                   << "";
+    QTest::newRow("zero") << "0"
+                          << "";
+    QTest::newRow("the highest") << "65535"
+                                 << "";
+    QTest::newRow("empty") << "" << integer;
+    QTest::newRow("letters") << "80a" << integer;
+    QTest::newRow("negative") << "-1" << integer;
+    QTest::newRow("above 65535") << "65536" << range;
+    QTest::newRow("huge") << "99999999999" << range;
   }
   void PortsMustBeWholeNumbers() {
     QFETCH(QString, text);
-    QFETCH(bool, taken);
+    QFETCH(QString, message);
+    const bool taken = message.isEmpty();
     QCOMPARE(ParsePort(text).has_value(), taken);
     for (int dialog_kind = 0; dialog_kind < 2; ++dialog_kind) {
       Prompts prompts;
@@ -108,8 +163,7 @@ class DialogsTest : public QObject {
       field->setText(text);
       dialog->accept();
       QCOMPARE(dialog->result() == QDialog::Accepted, taken);
-      QCOMPARE(prompts.shown,
-               taken ? QStringList{} : QStringList{"Please enter a positive integer."});
+      QCOMPARE(prompts.shown, taken ? QStringList{} : QStringList{message});
       if (!taken) QVERIFY(field->hasFocus() || !QApplication::focusWidget());
     }
   }
@@ -289,6 +343,48 @@ class DialogsTest : public QObject {
         << 0 << QString::fromUtf8("bad\nthing\u2028!") << "bad thing !"
         << "http://h/a b\thttp://h/  \t\tbad thing !";
   }
+  // Every window in every state it shows: the main window on each tab, the
+  // sixth once per output type, the wizard's steps, each dialog.
+  void MnemonicsAreUniquePerWindow() {
+    QStringList faults;
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    window.show();
+    FormView& view = *window.View();
+    for (int tab = 0; tab < FormView::kSixthTab; ++tab) {
+      view.Tabs()->setCurrentIndex(tab);
+      faults << MnemonicFaults(window, "tab " + view.Tabs()->tabText(tab));
+    }
+    view.Tabs()->setCurrentIndex(FormView::kSixthTab);
+    for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_XML_SITEMAP; ++type) {
+      view.Style()->TypeButton(type)->click();
+      faults << MnemonicFaults(window, view.Style()->TypeButton(type)->text());
+    }
+
+    LayoutWizard wizard(config_, &window);
+    wizard.show();
+    for (int mode = 0; mode < 2; ++mode) {
+      wizard.Modes()->Preset(mode, 0);
+      faults << MnemonicFaults(wizard, "wizard, first step");
+      wizard.NextButton()->click();
+      faults << MnemonicFaults(wizard, QStringLiteral("wizard, mode %1").arg(mode));
+      wizard.BackButton()->click();
+    }
+
+    ConfigDialog config(config_, &window);
+    UploadDialog upload(&window);
+    AboutDialog about(&window);
+    BrokenLinksDialog broken({{"http://h/x", "http://h/", 404, "Not Found"}}, &window);
+    ProgressDialog progress(VELLUM_PROGRESS_UPLOAD, "Upload", &window);
+    for (QDialog* dialog :
+         std::initializer_list<QDialog*>{&config, &upload, &about, &broken, &progress}) {
+      dialog->show();
+      faults << MnemonicFaults(*dialog, dialog->metaObject()->className());
+      dialog->hide();
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+  }
+
   void BrokenLinksCopyAsOneLineEach() {
     QFETCH(QString, address);
     QFETCH(QString, page);

@@ -2,7 +2,10 @@
 // stored site map, what it reads back, what storing keeps, and the two
 // commands that build generate requests from them.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFrame>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -21,6 +24,7 @@
 #include "pages/level_table_page.h"
 #include "pages/page_content_page.h"
 #include "pages/style_page.h"
+#include "pages/xml_sitemap_page.h"
 #include "shell/form_view.h"
 #include "shell/page_transfer.h"
 
@@ -63,6 +67,13 @@ SiteMapParams Distinct() {
 
 QByteArray Text(const char* text) { return text == nullptr ? QByteArray() : QByteArray(text); }
 
+// Gives the open project a site URL, its other site settings as they are.
+void SetSiteUrl(const char* url) {
+  VellumSiteSettings site = VellumGetSiteSettings();
+  site.SiteURL = url;
+  VellumSetSiteSettings(&site);
+}
+
 }  // namespace
 
 class PageTransferTest : public QObject {
@@ -97,6 +108,7 @@ class PageTransferTest : public QObject {
   void CollectGivesBackWhatFillShowed() {
     const SiteMapParams stored = Distinct();
     Project* project = MakeProject(stored, 0);
+    SetSiteUrl("https://www.example.com/caf\xe9/");
     FormView view(config_);
     FillPages(view, *project, *SiteMapItem(project));
     Collected got;
@@ -120,6 +132,7 @@ class PageTransferTest : public QObject {
         {s.FontColor, want.FontColor},
         {s.LinkColor, want.LinkColor},
         {s.VisitedColor, want.VisitedColor},
+        {got.site_url, "https://www.example.com/caf\xe9/"},
     };
     for (const auto& [collected, expected] : texts) QCOMPARE(Text(collected), Text(expected));
     QCOMPARE(s.OutputType, want.OutputType);
@@ -196,6 +209,8 @@ class PageTransferTest : public QObject {
     SiteMapParams stored = Distinct();
     stored.BasePath = "Main map";
     Project* project = MakeProject(stored, 0xFFFFFFFF);
+    SetSiteUrl("https://www.example.com/");
+    project->Modified = 0;
     HTMLprjSave(QFile::encodeName(dir_.filePath("before.bpj")).constData());
     FormView view(config_);
     FillPages(view, *project, *SiteMapItem(project));
@@ -216,6 +231,12 @@ class PageTransferTest : public QObject {
     FormView again(config_);
     FillPages(again, *project, *SiteMapItem(project));
     QVERIFY(again.Style()->Html5Box()->isChecked());
+
+    project->Modified = 0;
+    view.XmlSitemap()->SiteUrl()->setText("https://www.example.org/");
+    StorePages(view, *SiteMapItem(project));
+    QCOMPARE(QByteArray(VellumGetSiteSettings().SiteURL), "https://www.example.org/");
+    QCOMPARE(project->Modified, 1);
   }
 
   void SixthTabFollowsTheOutputType_data() {
@@ -237,6 +258,8 @@ class PageTransferTest : public QObject {
                                 << "IndexPage";
     QTest::newRow("level table") << 6 << 6 << "Level Table Properties"
                                  << "LevelTablePage";
+    QTest::newRow("XML site map") << 7 << 7 << "XML Site Map Properties"
+                                  << "XmlSitemapPage";
     QTest::newRow("no layout") << 9 << 0 << "UL Type Properties"
                                << "UlTypePage";
   }
@@ -265,6 +288,41 @@ class PageTransferTest : public QObject {
     QCOMPARE(view.Tabs()->tabText(FormView::kSixthTab), "Tree Properties");
     view.Style()->TypeButton(VELLUM_OUTPUT_ICON_TREE)->click();
     QCOMPARE(changes.count(), 1);
+  }
+
+  // Choosing the XML site map turns a default page name into the XML
+  // default and back; a name the user gave stays. The gzip box and the
+  // name's ".gz" follow each other.
+  void OutputFileFollowsTheXmlType_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QStringList>("steps");  // an output type, or "gzip"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("gzip");
+    QTest::newRow("default to XML") << "sitemap.html" << QStringList{"7"} << "sitemap.xml" << false;
+    QTest::newRow("and back") << "sitemap.html" << QStringList{"7", "2"} << "sitemap.html" << false;
+    QTest::newRow("own name kept") << "map.htm" << QStringList{"7", "0"} << "map.htm" << false;
+    QTest::newRow("gzip") << "sitemap.html" << QStringList{"7", "gzip"} << "sitemap.xml.gz" << true;
+    QTest::newRow("gzip and back")
+        << "sitemap.html" << QStringList{"7", "gzip", "5"} << "sitemap.html" << false;
+    QTest::newRow("gzip off") << "map.xml.GZ" << QStringList{"7", "gzip"} << "map.xml" << false;
+    QTest::newRow("gzip shown") << "map.xml.GZ" << QStringList{} << "map.xml.GZ" << true;
+  }
+  void OutputFileFollowsTheXmlType() {
+    QFETCH(QString, start);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, name);
+    QFETCH(bool, gzip);
+    FormView view(config_);
+    view.Layout()->OutputFile()->setText(start);
+    for (const QString& step : steps) {
+      if (step == "gzip") {
+        view.XmlSitemap()->Gzip()->click();
+      } else {
+        view.Style()->TypeButton(step.toInt())->click();
+      }
+    }
+    QCOMPARE(view.Layout()->OutputFile()->text(), name);
+    QCOMPARE(view.XmlSitemap()->Gzip()->isChecked(), gzip);
   }
 
   void ColorTextIsSixUpperCaseDigits() {
@@ -304,17 +362,72 @@ class PageTransferTest : public QObject {
     QCOMPARE(PageFileFilter("*.htm;*.html"), "HTML file (*.htm *.html);;All Files (*)");
   }
 
+  // The output file is usually one that does not exist yet.
+  void OutputFileChooserTakesANewName() {
+    LayoutPage page(config_);
+    const QString fresh = dir_.filePath("fresh.html");
+    QObject watch;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    WhenShown<QFileDialog>(&watch, [&mode, fresh](QFileDialog* dialog) {
+      mode = dialog->acceptMode();
+      dialog->selectFile(fresh);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own is protected
+    });
+    page.BrowseButton()->click();
+    QCOMPARE(mode, QFileDialog::AcceptSave);
+    QCOMPARE(page.OutputFile()->text(), fresh);
+  }
+
+  // The chooser opens on the colour the field names, the swatch shows it,
+  // and the chosen colour comes back as its text.
+  void ColorChooserStartsFromTheField_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("shown");  // invalid: the swatch shows none
+    QTest::newRow("upper case") << "0A0B0C" << QColor(0x0A, 0x0B, 0x0C);
+    QTest::newRow("lower case") << "ff8000" << QColor(0xFF, 0x80, 0x00);
+    QTest::newRow("a # before") << "#FF0000" << QColor();
+    QTest::newRow("too short") << "FFF" << QColor();
+    QTest::newRow("empty") << "" << QColor();
+  }
+  void ColorChooserStartsFromTheField() {
+    QFETCH(QString, text);
+    QFETCH(QColor, shown);
+    ColorField field("Choose");
+    field.Edit()->setText(text);
+    const QColor swatch = field.Swatch()->palette().color(QPalette::Window);
+    QCOMPARE(swatch, shown.isValid() ? shown : field.palette().color(QPalette::Base));
+    QObject watch;
+    QColor opened;
+    WhenShown<QColorDialog>(&watch, [&opened](QColorDialog* dialog) {
+      opened = dialog->currentColor();
+      dialog->setCurrentColor(QColor(1, 2, 3));
+      dialog->accept();
+    });
+    field.Button()->click();
+    QCOMPARE(opened, shown.isValid() ? shown : QColor(Qt::white));
+    QCOMPARE(field.Edit()->text(), "010203");
+  }
+
   // Generate writes the page where the message says, a relative output file
   // below the current folder, and registers it; a generate that fails says
   // so instead.
   void GenerateWritesThePageAndSaysWhere_data() {
     QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("siteUrl");  // empty: a page, not the XML site map
     QTest::addColumn<bool>("written");
-    QTest::newRow("written") << "out/map.html" << true;
-    QTest::newRow("below a file") << "blocker/map.html" << false;
+    QTest::newRow("written") << "out/map.html"
+                             << "" << true;
+    QTest::newRow("below a file") << "blocker/map.html"
+                                  << "" << false;
+    QTest::newRow("XML site map") << "search.xml"
+                                  << "https://www.example.com/" << true;
+    // Pages on disk have no public address without the site URL.
+    QTest::newRow("XML without site URL") << "refused.xml"
+                                          << " " << false;
   }
   void GenerateWritesThePageAndSaysWhere() {
     QFETCH(QString, output);
+    QFETCH(QString, siteUrl);
     QFETCH(bool, written);
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir_.path());
@@ -325,6 +438,11 @@ class PageTransferTest : public QObject {
     document.New();
     FormView view(config_);
     FillPages(view, *document.project(), *document.SiteMap());
+    if (!siteUrl.isEmpty()) {
+      QVERIFY(ScanFolder(document, "site"));
+      view.Style()->TypeButton(VELLUM_OUTPUT_XML_SITEMAP)->click();
+      view.XmlSitemap()->SiteUrl()->setText(siteUrl.trimmed());
+    }
     view.Layout()->OutputFile()->setText(output);
     Prompts prompts;
     QCOMPARE(RunGenerate(view, document, false), written);
@@ -339,6 +457,9 @@ class PageTransferTest : public QObject {
                qPrintable(prompts.shown[0]));
     }
     QCOMPARE(document.project()->AddedCount, written ? 1 : 0);
+    if (written && !siteUrl.isEmpty()) {
+      QVERIFY(ReadFile(page).contains("<loc>https://www.example.com/a.html</loc>"));
+    }
   }
 
   // Preview writes the file name into the temporary folder, registers
@@ -364,6 +485,25 @@ class PageTransferTest : public QObject {
   void Opened(const QUrl& url) { opened_ = url; }
 
  private:
+  // Lists the pages of the folder name (two of them) into the tree of
+  // document, as the Layout Wizard's folder step does.
+  bool ScanFolder(Document& document, const QString& name) {
+    const QDir site(dir_.filePath(name));
+    site.mkpath(".");
+    for (const char* page : {"index.html", "a.html"}) {
+      QFile file(site.filePath(page));
+      if (!file.open(QIODevice::WriteOnly)) return false;
+      file.write("<title>Page</title>");
+    }
+    const QByteArray base = QFile::encodeName(site.path() + '/');
+    SiteMapParams scan{};
+    scan.BasePath = base.constData();
+    scan.Settings.Mode = 1;
+    scan.Settings.OutputFile = "";
+    scan.Items = &document.SiteMap()->Entries;
+    return HTMLgenSiteMap(&scan, VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS) == 1;
+  }
+
   EngineConfig* config_ = nullptr;
   QTemporaryDir dir_;
   QUrl opened_;

@@ -4,11 +4,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -63,6 +66,7 @@ class WizardTest : public QObject {
 
  private slots:
   void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
     config_ = StartTestEngine();
     const QByteArray page = "<html><head><title>%1</title></head><body>%2</body></html>";
     Write("site/index.html", QString(page).arg("Home", "<a href=\"a.html\">a</a>"));
@@ -74,6 +78,7 @@ class WizardTest : public QObject {
   }
 
   void init() {
+    QSettings().remove("LayoutWizard");
     document_.New();
     view_ = std::make_unique<FormView>(config_);
     FillPages(*view_, *document_.project(), *document_.SiteMap());
@@ -146,22 +151,36 @@ class WizardTest : public QObject {
     QCOMPARE(document_.SiteMap()->Entries.Count, 0);
   }
 
+  // A folder is chosen in the tree or typed; the folder step offers the
+  // last one again, and the order chosen becomes the project's.
   void FinishScansTheSite_data() {
     QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<int>("order");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("following links") << 0 << QStringList{"Home"};
-    QTest::newRow("listing a folder") << 1 << QStringList{"Apples", "Bread", "Home"};
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("following links") << 0 << false << 0 << QStringList{"Home"} << "";
+    QTest::newRow("listing a folder")
+        << 1 << false << 1 << QStringList{"Apples", "Bread", "Home"} << "site/";
+    QTest::newRow("a typed folder")
+        << 1 << true << 0 << QStringList{"Apples", "Bread", "Home"} << "site/";
   }
   void FinishScansTheSite() {
     QObject watch;
     QFETCH(int, mode);
+    QFETCH(bool, typed);
+    QFETCH(int, order);
     QFETCH(QStringList, names);
+    QFETCH(QString, remembered);
     const QString site = dir_.filePath("site");
-    WhenShown<LayoutWizard>(&watch, [mode, site](LayoutWizard* wizard) {
+    WhenShown<LayoutWizard>(&watch, [mode, typed, order, site](LayoutWizard* wizard) {
       wizard->Modes()->Modes()->button(mode)->click();
+      wizard->Modes()->Orders()->setCurrentIndex(order);
       wizard->NextButton()->click();
       if (mode == 0) {
         wizard->BaseFile()->BaseFile()->setText(site + "/index.html");
+      } else if (typed) {
+        wizard->FolderPath()->setText(" " + site + " ");
       } else {
         ChooseFolder(wizard->Folders(), site);
       }
@@ -173,13 +192,19 @@ class WizardTest : public QObject {
       broken->reject();
     });
     document_.project()->Modified = 0;
-    QCOMPARE(Run(), ScanOutcome::kScanned);
+    Prompts prompts;
+    const ScanOutcome outcome = Run();
+    QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.shown.join('|')));
+    QCOMPARE(outcome, ScanOutcome::kScanned);
     QVERIFY(!listed);
     QCOMPARE(Names(document_.SiteMap()->Entries), names);
     QCOMPARE(view_->Map()->Tree()->topLevelItemCount(), names.size());
     QCOMPARE(document_.project()->Modified, 1);
     QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
              "Scan finished: 3 pages found, no broken links.");
+    QCOMPARE(VellumGetSiteSettings().Order, order);
+    const LayoutWizard next(config_);
+    QCOMPARE(next.FolderPath()->text(), remembered.isEmpty() ? "" : dir_.filePath(remembered));
   }
 
   // Links to pages that are not there are listed after the scan, with the

@@ -20,18 +20,19 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
   char address[64], type[8], name[256];
   while (std::fscanf(pipe, "%63s %7s %255s", address, type, name) == 3) names.emplace_back(name);
   pclose(pipe);
-  EXPECT_THAT(
-      names,
-      ::testing::UnorderedElementsAre(
-          "HTMLGSiteMap", "HTMLchsource", "HTMLgenSiteMap", "HTMLgetCfg", "HTMLinitmess",
-          "HTMLparam", "HTMLprjAdd", "HTMLprjClose", "HTMLprjDelete", "HTMLprjDown", "HTMLprjEFind",
-          "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm", "HTMLprjSave", "HTMLprjUp", "HTMLprjUpload",
-          "HTMLputCfg", "HTMLsvItem", "VellumBrokenLinkAt", "VellumBrokenLinkCount",
-          "VellumChooseOutput", "VellumCleanUpOnSignals", "VellumGetSiteSettings",
-          "VellumLastCallStopped", "VellumLastUploadCounts", "VellumLastUploadNotSent",
-          "VellumLastUploadTargetCounts", "VellumSetProgressCallback", "VellumSetScanOptions",
-          "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend", "VellumTreeInsertAfter",
-          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText"));
+  EXPECT_THAT(names,
+              ::testing::UnorderedElementsAre(
+                  "HTMLGSiteMap", "HTMLchsource", "HTMLgenSiteMap", "HTMLgetCfg", "HTMLinitmess",
+                  "HTMLparam", "HTMLprjAdd", "HTMLprjClose", "HTMLprjDelete", "HTMLprjDown",
+                  "HTMLprjEFind", "HTMLprjFind", "HTMLprjOpen", "HTMLprjPrm", "HTMLprjSave",
+                  "HTMLprjUp", "HTMLprjUpload", "HTMLputCfg", "HTMLsvItem", "VellumBrokenLinkAt",
+                  "VellumBrokenLinkCount", "VellumChooseOutput", "VellumCleanUpOnSignals",
+                  "VellumGetSiteSettings", "VellumLastCallStopped", "VellumLastUploadCounts",
+                  "VellumLastUploadNotSent", "VellumLastUploadTargetCounts",
+                  "VellumSetProgressCallback", "VellumSetScanOptions", "VellumSetSiteSettings",
+                  "VellumStoreItem", "VellumTreeAppend", "VellumTreeInsertAfter", "VellumTreeMove",
+                  "VellumTreeRemove", "VellumTreeSetText", "VellumTreeEntry", "VellumTreeSize",
+                  "VellumTreeInsert", "VellumTreeTransfer", "VellumTreeSwap", "VellumTreeClear"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

@@ -70,7 +70,8 @@ class ShellTest : public QObject {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.OpenProject(path);
     QCOMPARE(QDir::currentPath(), dir_.path());
-    QCOMPARE(window.windowTitle(), "made.bpj - Brambleplot Lite");
+    QCOMPARE(window.windowTitle(), "made.bpj[*] - Brambleplot Lite");
+    QVERIFY(!window.isWindowModified());
     QVERIFY(window.SaveProject("copy"));
     QCOMPARE(ReadFile(dir_.filePath("copy.bpj")), made);
     QCOMPARE(window.document().path(), dir_.filePath("copy.bpj"));
@@ -261,7 +262,8 @@ class ShellTest : public QObject {
   void NewProjectAsksBeforeClosing() {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.NewProject();
-    QCOMPARE(window.windowTitle(), "Untitled - Brambleplot Lite");
+    QCOMPARE(window.windowTitle(), "Untitled[*] - Brambleplot Lite");
+    QVERIFY(window.isWindowModified());
     Prompts prompts;
     prompts.answer = Answer::kNo;
     QVERIFY(window.MaybeSave());

@@ -193,7 +193,7 @@ TEST_F(ContainersTest, TransferMovesAnEntryWithItsSubtreeAnywhereButIntoItself) 
               row.shape != nullptr);
     EXPECT_EQ(Shape(root_), row.shape != nullptr ? row.shape : before);
   }
-  EXPECT_EQ(CountAll(root_), 5);
+  EXPECT_EQ(CountAll(root_), 6);
   ASSERT_NE(InsertAt(root_, 2, "d", "D"), nullptr);
   EXPECT_EQ(InsertAt(root_, 5, "e", nullptr), nullptr);
   EXPECT_EQ(Shape(root_), "a b(b1 b2(b21)) d=D c");

@@ -19,6 +19,7 @@ int RunGenerate(Arguments& arguments);
 int RunUpload(Arguments& arguments, bool generate_first);
 int RunTarget(Arguments& arguments);
 int RunConfig(Arguments& arguments);
+int RunEntry(Arguments& arguments);
 
 // One line about a target, as `target list` and `show --settings` print it.
 std::string DescribeTarget(const OutputTarget& target);

@@ -184,6 +184,25 @@ const CommandText kCommands[] = {
      "  --[no-]passive        passive FTP\n"
      "  --[no-]text           text (ASCII) transfers instead of binary\n"
      "  --[no-]firewall       connect through the configured FTP firewall\n"},
+    {"entry",
+     "usage: vellumark entry PROJECT add [--name NAME] [--url URL] [PLACE]\n"
+     "       vellumark entry PROJECT remove ENTRY\n"
+     "       vellumark entry PROJECT rename ENTRY [--name NAME] [--url URL]\n"
+     "       vellumark entry PROJECT move ENTRY PLACE\n"
+     "\n"
+     "Changes the site map tree one entry at a time and saves the project. ENTRY\n"
+     "names an entry by its URL, or by its path of link names from the top level\n"
+     "separated by '/' (\"News/Spring menu\"; write a '/' inside a name as '\\/').\n"
+     "A text that names no entry, or several, changes nothing (exit status 1).\n"
+     "  add        a new entry, at the end of the top level unless PLACE says\n"
+     "  remove     the entry with every entry below it\n"
+     "  rename     a new link name or URL (an empty one clears it)\n"
+     "  move       the entry with every entry below it; never into itself\n"
+     "PLACE is one of:\n"
+     "  --under ENTRY    as the last entry below ENTRY\n"
+     "  --after ENTRY    directly after ENTRY, at its level\n"
+     "  --before ENTRY   directly before ENTRY, at its level\n"
+     "  --top            at the end of the top level\n"},
     {"config",
      "usage: vellumark config [KEY=VALUE...]\n"
      "\n"
@@ -227,6 +246,7 @@ std::string Usage() {
          "  set       change the site map's settings\n"
          "  target    list or change the upload targets\n"
          "  config    show or change the engine's settings\n"
+         "  entry     add, remove, rename or move an entry of the tree\n"
          "\n"
          "'vellumark help COMMAND' explains a command. Paths on the command line are\n"
          "relative to the current folder; paths stored in the project are relative to\n"

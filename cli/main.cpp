@@ -27,6 +27,7 @@ int Dispatch(const std::string& command, Arguments& arguments) {
   if (command == "publish") return RunUpload(arguments, /*generate_first=*/true);
   if (command == "target") return RunTarget(arguments);
   if (command == "config") return RunConfig(arguments);
+  if (command == "entry") return RunEntry(arguments);
   throw UsageError("unknown command '" + command + "'");
 }
 

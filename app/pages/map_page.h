@@ -1,74 +1,116 @@
 // The Map page: the tree of links the site map is made of, edited by hand.
-// The page works on the site map's own lists through the engine's list
-// operations; the tree control and the lists always have the same shape, so
-// an entry's place in the control names its node.
+// The tree view shows the engine's own tree through a MapModel; every edit
+// is an undoable command on the page's undo stack (the document's, once the
+// window gives it one).
 #ifndef BRAMBLEL_PAGES_MAP_PAGE_H
 #define BRAMBLEL_PAGES_MAP_PAGE_H
 
+#include <QPersistentModelIndex>
+#include <QUndoStack>
 #include <QWidget>
 
 #include "pages/engine_text.h"
 #include "vellum/vellum.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
-class QTreeWidgetItem;
+class QUndoCommand;
 
 namespace bramblel {
 
+class MapModel;
 class MapTree;
 
 class MapPage : public QWidget {
   Q_OBJECT
  public:
-  enum Button { kAdd, kRemove, kUp, kDown, kHigher, kLower, kWizard, kButtonCount };
+  enum Button {
+    kAdd,
+    kRemove,
+    kUp,
+    kDown,
+    kHigher,
+    kLower,
+    kWizard,
+    kExpandAll,
+    kCollapseAll,
+    kButtonCount
+  };
 
   explicit MapPage(QWidget* parent = nullptr);
 
-  // Shows the tree of item, no node current; every later change to it marks
-  // project modified.
-  void Fill(Project* project, ScriptItem* item);
-  // Writes the name and URL fields into the current node.
+  // Shows the tree of item (null: none), no entry current. The undo
+  // history is its owner's to clear.
+  void Fill(ScriptItem* item);
+  // Writes the name and URL fields into the current entry, as one step.
   void Commit();
+  // Edits go onto stack from now on (the page's own stack until then).
+  void UseUndoStack(QUndoStack* stack);
+  QUndoStack* UndoStack() const { return undo_; }
 
-  // The commands, on the selected entry.
+  // The commands, on the selected entry. Add puts a new entry behind it (at
+  // the end of the top level when none is selected), selects it and starts
+  // editing its name.
   void Add();
   void Remove();
   void MoveUp() { MoveBeside(false); }
   void MoveDown() { MoveBeside(true); }
   void MoveHigher();
   void MoveLower();
-  // Makes entry the last child of target, as a drag does.
-  void MoveInto(QTreeWidgetItem* entry, QTreeWidgetItem* target);
+  // Moves entry to row of parent (row counted once entry has left its
+  // place), as a drop does.
+  void MoveTo(const QModelIndex& entry, const QModelIndex& parent, int row);
+  // Puts the tree of a scan in place of the shown one, as one step (the
+  // page takes scanned over), and marks the links the scan could not read.
+  void ApplyScan(MapItemList& scanned);
+
+  // The find bar: the field takes the focus; Enter finds the next entry
+  // whose link name or URL holds the text (Shift+Enter the one before),
+  // from the current entry on, round the end of the tree.
+  void ShowFindBar();
+  bool FindNext(bool backwards = false);
 
   MapTree* Tree() const { return tree_; }
+  MapModel* Model() const { return model_; }
   QPlainTextEdit* LinkName() const { return name_; }
   QLineEdit* LinkUrl() const { return url_; }
   QToolButton* CommandButton(Button button) const { return buttons_[button]; }
-  // The node an entry stands for; null for none.
-  MapItem* NodeOf(const QTreeWidgetItem* entry) const;
+  QWidget* FindBar() const { return find_bar_; }
+  QLineEdit* FindField() const { return find_; }
+  QLabel* FindStatus() const { return find_status_; }
+  // The entry the fields show and write back; invalid for none.
+  QModelIndex Current() const { return current_; }
 
  signals:
-  // The Layout Wizard button: the owner runs the wizard and fills the page
-  // again when it scanned.
+  // The Layout Wizard button: the owner runs the wizard, which scans.
   void WizardRequested();
 
- private:
-  MapItemList* ListHolding(const QTreeWidgetItem* entry) const;
-  void Show(QTreeWidgetItem* entry);
-  void Select(QTreeWidgetItem* entry);
-  void MoveBeside(bool down);
-  void NameEdited(QTreeWidgetItem* entry);
-  void Changed();
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
-  Project* project_ = nullptr;
-  MapItemList* root_ = nullptr;
-  QTreeWidgetItem* current_ = nullptr;
+ private:
+  QWidget* MakeFindBar();
+  void Push(QUndoCommand* command);
+  void Show(const QModelIndex& index);
+  void ShowFields(const QModelIndex& index);
+  void Select(const QModelIndex& index);
+  void MoveBeside(bool down);
+  void Renamed(const QModelIndex& index, const QByteArray& name);
+
+  MapModel* model_;
   MapTree* tree_;
   QPlainTextEdit* name_;
   QLineEdit* url_;
   QToolButton* buttons_[kButtonCount];
+  QWidget* find_bar_ = nullptr;
+  QLineEdit* find_ = nullptr;
+  QLabel* find_status_ = nullptr;
+  QUndoStack own_undo_;
+  QUndoStack* undo_ = &own_undo_;
+  QPersistentModelIndex current_;
+  bool committing_ = false;
   EngineText name_text_, url_text_;
 };
 

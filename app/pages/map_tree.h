@@ -1,28 +1,18 @@
-// The Map page's tree control: one entry per node, names editable with F2,
-// and a node dragged onto another asks to become its last child.
+// The Map page's tree view: one row per entry, names editable with F2, and
+// entries dragged as in a file manager (between two entries to reorder,
+// onto one to become its last child, below the last to the top level). The
+// model decides where a drop may go and what it does.
 #ifndef BRAMBLEL_PAGES_MAP_TREE_H
 #define BRAMBLEL_PAGES_MAP_TREE_H
 
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace bramblel {
 
-class MapTree : public QTreeWidget {
+class MapTree : public QTreeView {
   Q_OBJECT
  public:
   explicit MapTree(QWidget* parent = nullptr);
-
-  // The entry's place among its siblings.
-  int IndexOf(const QTreeWidgetItem* entry) const;
-  // Moves entry with its sub-entries under parent (null: the top level) to
-  // index, counted once entry has left its old place. Open entries stay open.
-  void Relocate(QTreeWidgetItem* entry, QTreeWidgetItem* parent, int index);
-
- signals:
-  void DroppedOnto(QTreeWidgetItem* entry, QTreeWidgetItem* target);
-
- protected:
-  void dropEvent(QDropEvent* event) override;
 };
 
 }  // namespace bramblel

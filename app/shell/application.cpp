@@ -107,6 +107,8 @@ int RunApplication(int argc, char** argv) {
     window.OpenProject(projects.first());
   }
   window.resize(window.sizeHint());
+  // Pictures of the windows are taken at their natural size.
+  if (screenshot_folder.isEmpty()) window.RestoreSettings();
   window.show();
   splash.raise();
 

@@ -35,12 +35,32 @@ ScriptItem* EnsureSiteMapItem(Project* project) {
   return SiteMapItem(project);
 }
 
+Document::Document(QObject* parent) : QObject(parent) {
+  connect(&undo_, &QUndoStack::cleanChanged, this, &Document::Announce);
+}
+
 QString Document::UntitledName() { return QStringLiteral("Untitled"); }
+
+void Document::TakeEngineChanges() {
+  if (project_ != nullptr && project_->Modified) SetChanged(true);
+}
+
+void Document::SetChanged(bool changed) {
+  changed_ = changed;
+  Announce();
+}
+
+void Document::Announce() {
+  if (modified() == announced_) return;
+  announced_ = modified();
+  emit ModifiedChanged(announced_);
+}
 
 void Document::New() {
   Reset(HTMLprjClose(0));
   path_.clear();
-  modified_ = true;
+  undo_.clear();
+  SetChanged(true);
   faults_.clear();
   unread_ = false;
 }
@@ -64,7 +84,8 @@ void Document::Open(const QString& path) {
     }
   }
   path_ = absolute;
-  modified_ = false;
+  undo_.clear();
+  SetChanged(false);
   unread_ = !faults_.isEmpty() && QFileInfo::exists(absolute);
 }
 
@@ -80,7 +101,8 @@ bool Document::Save(const QString& path) {
     return false;
   }
   path_ = target;
-  modified_ = false;
+  undo_.setClean();
+  SetChanged(false);
   unread_ = false;
   return true;
 }

@@ -1,11 +1,14 @@
 // The document: the engine's one project as the window program opens, makes
 // and saves it. The project's data lives in the engine; the document keeps
-// only its file path and whether the user has unsaved work.
+// its file path, the undo history of the tree, and whether the user has
+// unsaved work.
 #ifndef BRAMBLEL_SHELL_DOCUMENT_H
 #define BRAMBLEL_SHELL_DOCUMENT_H
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 
 #include "vellum/vellum.h"
 
@@ -24,8 +27,11 @@ ScriptItem* SiteMapItem(Project* project);
 // map, or null when the engine could not add it.
 ScriptItem* EnsureSiteMapItem(Project* project);
 
-class Document {
+class Document : public QObject {
+  Q_OBJECT
  public:
+  explicit Document(QObject* parent = nullptr);
+
   // The untitled project's name.
   static QString UntitledName();
 
@@ -55,15 +61,33 @@ class Document {
   const QString& path() const { return path_; }
   // The name windows and prompts show: the file's path, or "Untitled".
   QString DisplayName() const;
-  bool modified() const { return modified_; }
-  void setModified(bool modified) { modified_ = modified; }
+
+  // The edits of the tree, undoable; New, Open and Save start it anew.
+  QUndoStack* UndoStack() { return &undo_; }
+  // The one answer to whether the project has unsaved work: a tree edit
+  // since the last save (the undo stack away from its clean state), or any
+  // change outside the undo stack (a setting, the files that generate and
+  // upload record, a new project).
+  bool modified() const { return changed_ || !undo_.isClean(); }
+  // A change outside the undo stack.
+  void MarkChanged() { SetChanged(true); }
+  // Takes the engine's word on whether its calls changed the project since
+  // it was opened or saved: settings stored, files registered, targets.
+  void TakeEngineChanges();
+
+ signals:
+  void ModifiedChanged(bool modified);
 
  private:
   void Reset(Project* project);
+  void SetChanged(bool changed);
+  void Announce();
 
   Project* project_ = nullptr;
   QString path_;
-  bool modified_ = false;
+  QUndoStack undo_;
+  bool changed_ = false;
+  bool announced_ = false;  // the modified state last announced
   QStringList faults_;
   bool unread_ = false;  // the file at path_ holds more than was read
   QString failure_;

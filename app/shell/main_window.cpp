@@ -1,23 +1,32 @@
 #include "shell/main_window.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/help_window.h"
+#include "pages/form_page.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "pages/style_page.h"
@@ -64,6 +73,16 @@ const Command kCommands[] = {
      "Undo the last action",
      "Undo",
      {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
+    {"EditRedo",
+     "&Redo",
+     "Redo the last action undone",
+     "Redo",
+     {QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}},
+    {"EditFind",
+     "&Find...",
+     "Find an entry of the site map by its link name or URL",
+     "Find",
+     {QKeySequence("Ctrl+F"), QKeySequence("F3")}},
     {"EditCut",
      "Cu&t",
      "Cut the selection and put it on the Clipboard",
@@ -93,7 +112,7 @@ const Command kCommands[] = {
      "Scan the site again and merge its changes into the site map, keeping your edits",
      nullptr,
      {}},
-    {"Help", "&Help", nullptr, nullptr, {}},
+    {"Help", "&Help", nullptr, nullptr, {QKeySequence(Qt::Key_F1)}},
     {"Support", "&Support Brambleplot", nullptr, nullptr, {}},
     {"About",
      "&About BrambleL...",
@@ -114,7 +133,8 @@ MainWindow::MainWindow(EngineConfig* config, const QString& program_path, QWidge
     : QMainWindow(parent),
       config_(config),
       program_path_(program_path),
-      view_(new FormView(config, this)) {
+      view_(new FormView(config, this)),
+      settings_edited_(new QTimer(this)) {
   setCentralWidget(view_);
   CreateActions();
   CreateMenus();
@@ -122,6 +142,10 @@ MainWindow::MainWindow(EngineConfig* config, const QString& program_path, QWidge
   CreateStatusBar();
   connect(view_->Style(), &StylePage::PreviewRequested, this, &MainWindow::OnPreview);
   connect(view_->Map(), &MapPage::WizardRequested, this, &MainWindow::OnLayoutWizard);
+  view_->Map()->UseUndoStack(document_.UndoStack());
+  connect(&document_, &Document::ModifiedChanged, this, &QWidget::setWindowModified);
+  setAcceptDrops(true);
+  WatchSettingsEdits();
   ClearStatus();
   SetStatusSink([this](const QString& line) {
     ShowStatus(line);
@@ -148,7 +172,12 @@ void MainWindow::CreateActions() {
   connect(Action("FileSave"), &QAction::triggered, this, &MainWindow::OnSave);
   connect(Action("FileSaveAs"), &QAction::triggered, this, &MainWindow::OnSaveAs);
   connect(Action("FileExit"), &QAction::triggered, this, &QWidget::close);
-  connect(Action("EditUndo"), &QAction::triggered, this, [this] { EditFocused("undo"); });
+  connect(Action("EditUndo"), &QAction::triggered, this, [this] { OnUndo(false); });
+  connect(Action("EditRedo"), &QAction::triggered, this, [this] { OnUndo(true); });
+  connect(Action("EditFind"), &QAction::triggered, this, [this] {
+    view_->Tabs()->setCurrentIndex(FormView::kMapTab);
+    view_->Map()->ShowFindBar();
+  });
   connect(Action("EditCut"), &QAction::triggered, this, [this] { EditFocused("cut"); });
   connect(Action("EditCopy"), &QAction::triggered, this, [this] { EditFocused("copy"); });
   connect(Action("EditPaste"), &QAction::triggered, this, [this] { EditFocused("paste"); });
@@ -186,8 +215,11 @@ void MainWindow::CreateMenus() {
   UpdateRecentMenu();
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-  edit->addActions(
-      {Action("EditUndo"), Action("EditCut"), Action("EditCopy"), Action("EditPaste")});
+  edit->addActions({Action("EditUndo"), Action("EditRedo")});
+  edit->addSeparator();
+  edit->addActions({Action("EditCut"), Action("EditCopy"), Action("EditPaste")});
+  edit->addSeparator();
+  edit->addAction(Action("EditFind"));
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addActions({Action("ViewToolBar"), Action("ViewStatusBar")});
@@ -268,12 +300,15 @@ void MainWindow::UpdateRecentMenu() {
 }
 
 void MainWindow::NewProject() {
+  // The tree shown belongs to the project that goes.
+  view_->Map()->Fill(nullptr);
   document_.New();
   ShowDocument();
 }
 
 void MainWindow::OpenProject(const QString& path) {
   ClearStatus();
+  view_->Map()->Fill(nullptr);
   document_.Open(path);
   if (QFileInfo::exists(document_.path())) {
     recent_.Add(document_.path());
@@ -338,7 +373,7 @@ bool MainWindow::SaveProjectAs(const QString& chosen) {
 
 bool MainWindow::MaybeSave() {
   if (ScriptItem* item = document_.SiteMap()) StorePages(*view_, *item);
-  if (document_.project() != nullptr && document_.project()->Modified) document_.setModified(true);
+  document_.TakeEngineChanges();
   if (!document_.modified()) return true;
   switch (Ask(Prompt::kSaveChanges, tr("Save changes to %1?").arg(document_.DisplayName()))) {
     case Answer::kYes:
@@ -351,17 +386,50 @@ bool MainWindow::MaybeSave() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (MaybeSave()) {
-    event->accept();
-  } else {
+  if (!MaybeSave()) {
     event->ignore();
+    return;
   }
+  QSettings settings;
+  settings.setValue(QStringLiteral("MainWindow/Geometry"), saveGeometry());
+  settings.setValue(QStringLiteral("MainWindow/Tab"), view_->Tabs()->currentIndex());
+  event->accept();
+}
+
+void MainWindow::RestoreSettings() {
+  const QSettings settings;
+  restoreGeometry(settings.value(QStringLiteral("MainWindow/Geometry")).toByteArray());
+  const int tab = settings.value(QStringLiteral("MainWindow/Tab"), 0).toInt();
+  if (tab >= 0 && tab < view_->Tabs()->count()) view_->Tabs()->setCurrentIndex(tab);
+}
+
+namespace {
+
+// The project file a drag brings: one local file ending in ".bpj".
+QString DraggedProject(const QMimeData* data) {
+  if (data == nullptr || data->urls().size() != 1) return QString();
+  const QString path = data->urls().first().toLocalFile();
+  return path.endsWith(QLatin1String(".bpj"), Qt::CaseInsensitive) ? path : QString();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DraggedProject(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DraggedProject(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  if (MaybeSave()) OpenProject(path);
 }
 
 void MainWindow::ShowTitle() {
   const QString name = document_.path().isEmpty() ? Document::UntitledName()
                                                   : QFileInfo(document_.path()).fileName();
-  setWindowTitle(tr("%1 - %2").arg(name, QApplication::applicationDisplayName()));
+  setWindowTitle(tr("%1[*] - %2").arg(name, QApplication::applicationDisplayName()));
+  setWindowModified(document_.modified());
 }
 
 void MainWindow::ShowDocument() {
@@ -380,6 +448,60 @@ void MainWindow::EditFocused(const char* slot) {
   if (focused->metaObject()->indexOfSlot(signature.constData()) >= 0) {
     QMetaObject::invokeMethod(focused, slot);
   }
+}
+
+void MainWindow::OnUndo(bool redo) {
+  // A text field being edited undoes its own typing first.
+  QWidget* focused = QApplication::focusWidget();
+  if (auto* line = qobject_cast<QLineEdit*>(focused)) {
+    if (redo ? line->isRedoAvailable() : line->isUndoAvailable()) {
+      redo ? line->redo() : line->undo();
+      return;
+    }
+  } else if (auto* text = qobject_cast<QPlainTextEdit*>(focused)) {
+    if (redo ? text->document()->isRedoAvailable() : text->document()->isUndoAvailable()) {
+      redo ? text->redo() : text->undo();
+      return;
+    }
+  }
+  view_->Map()->Commit();
+  redo ? document_.UndoStack()->redo() : document_.UndoStack()->undo();
+}
+
+void MainWindow::WatchSettingsEdits() {
+  // Whatever the user does on a settings page is stored once the event is
+  // handled; the engine then says whether it changed the project. Filling
+  // the pages stores what they were filled with, which changes nothing.
+  settings_edited_->setSingleShot(true);
+  settings_edited_->setInterval(0);
+  connect(settings_edited_, &QTimer::timeout, this, &MainWindow::StoreSettingsEdits);
+  const auto edited = [this] { settings_edited_->start(); };
+  for (FormPage* page : view_->SettingsPages()) {
+    for (auto* field : page->findChildren<QLineEdit*>()) {
+      connect(field, &QLineEdit::textEdited, this, edited);
+    }
+    for (auto* field : page->findChildren<QPlainTextEdit*>()) {
+      connect(field, &QPlainTextEdit::textChanged, this, edited);
+    }
+    for (auto* field : page->findChildren<QComboBox*>()) {
+      connect(field, &QComboBox::activated, this, edited);
+    }
+    for (auto* field : page->findChildren<QAbstractButton*>()) {
+      connect(field, &QAbstractButton::clicked, this, edited);
+    }
+    for (auto* field : page->findChildren<QAbstractSpinBox*>()) {
+      connect(field, &QAbstractSpinBox::editingFinished, this, edited);
+    }
+  }
+}
+
+void MainWindow::StoreSettingsEdits() {
+  // Not while a window of the program waits for an answer, nor while the
+  // engine worker runs a call: the edit is stored by the next one, or by
+  // the save.
+  if (QApplication::activeModalWidget() != nullptr) return;
+  if (ScriptItem* item = document_.SiteMap()) StorePages(*view_, *item);
+  document_.TakeEngineChanges();
 }
 
 void MainWindow::OnNew() {
@@ -414,6 +536,7 @@ void MainWindow::OnOpenRecent(const QString& path) {
 void MainWindow::OnGenerate(bool upload) {
   ClearStatus();
   RunGenerate(*view_, document_, upload);
+  document_.TakeEngineChanges();
 }
 
 void MainWindow::OnPreview() {

@@ -13,6 +13,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace bramblel {
 
@@ -46,6 +47,9 @@ class MainWindow : public QMainWindow {
   // objectName of each action).
   QAction* Action(const QString& name) const;
 
+  // Puts the window where it was when it last closed, on the tab it showed.
+  void RestoreSettings();
+
   // The status bar's one message: the last line of the command that ran,
   // or "Ready" when none holds.
   QString StatusText() const;
@@ -53,6 +57,9 @@ class MainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  // A project file dropped onto the window is opened.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateActions();
@@ -65,6 +72,9 @@ class MainWindow : public QMainWindow {
   void ShowStatus(const QString& text);
   void ClearStatus() { ShowStatus(QString()); }
   void EditFocused(const char* slot);
+  void OnUndo(bool redo);
+  void WatchSettingsEdits();
+  void StoreSettingsEdits();
 
   void OnNew();
   void OnOpen();
@@ -85,6 +95,7 @@ class MainWindow : public QMainWindow {
   QAction* recent_anchor_ = nullptr;
   QVector<QAction*> recent_actions_;
   QString status_;  // empty: "Ready"
+  QTimer* settings_edited_;
 };
 
 }  // namespace bramblel

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTreeWidget>
 #include <QUrl>
 #include <cstring>
 #include <vector>
@@ -120,7 +119,7 @@ void Upload(Project& project, QWidget* parent) {
 }  // namespace
 
 void FillPages(FormView& view, Project& project, ScriptItem& item) {
-  view.Map()->Fill(&project, &item);
+  view.Map()->Fill(&item);
   view.Map()->Tree()->setFocus();
   for (FormPage* page : view.SettingsPages()) page->Fill(item);
   view.Layout()->FillOutputList(project, 0);
@@ -201,14 +200,7 @@ bool RunGenerate(FormView& view, Document& document, bool upload) {
 }
 
 QString ScanSummary(const MapItemList& tree, int broken_links) {
-  int pages = 0;
-  std::vector<const MapItemList*> lists{&tree};
-  while (!lists.empty()) {
-    const MapItemList* list = lists.back();
-    lists.pop_back();
-    pages += list->Count;
-    for (int i = 0; i < list->Count; ++i) lists.push_back(&list->Items[i].Children);
-  }
+  const int pages = VellumTreeSize(&tree);
   const QString found =
       pages == 1 ? QObject::tr("1 page found") : QObject::tr("%1 pages found").arg(pages);
   const QString broken = broken_links == 0   ? QObject::tr("no broken links")
@@ -286,23 +278,26 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   }
   const QByteArray start =
       QFile::encodeName(answers.mode == 1 ? answers.folder : answers.base_file);
+  // The scan fills a tree of its own: the one shown stays whole while it
+  // runs, and is replaced in one step that can be undone.
+  MapItemList scanned{0, nullptr};
   SiteMapParams params{};
   params.BasePath = start.constData();
   params.Settings.Mode = answers.mode == 1 ? 1 : 0;
   params.Settings.OutputFile = "";
-  params.Items = &item->Entries;
+  params.Items = &scanned;
   ProgressDialog progress(VELLUM_PROGRESS_SCAN, wizard.windowTitle(), parent);
   // The busy pointer still lets the user reach Cancel.
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  const int scanned =
+  const int result =
       progress.Run([&params, &answers] { return HTMLgenSiteMap(&params, ScanFlags(answers)); });
   QGuiApplication::restoreOverrideCursor();
   EndInfoLine();
+  if (result == 0) VellumTreeClear(&scanned);
   if (progress.Cancelled() && VellumLastCallStopped()) return ScanOutcome::kCancelled;
   // A scan that could not read its base has said so in an error message.
-  if (scanned == 0) return ScanOutcome::kFailed;
-  document.project()->Modified = 1;
-  view.Map()->Fill(document.project(), item);
+  if (result == 0) return ScanOutcome::kFailed;
+  view.Map()->ApplyScan(scanned);
   if (VellumBrokenLinkCount() > 0) {
     BrokenLinksDialog broken(LastScanBrokenLinks(), parent);
     broken.exec();

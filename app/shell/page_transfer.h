@@ -69,8 +69,9 @@ QString ScanSummary(const MapItemList& tree, int broken_links);
 
 // Shows the Layout Wizard over parent and, when the user finishes it, scans
 // the site into the site map's tree with a progress window that can stop
-// the scan. A finished scan marks the project modified and lists the links
-// it could not read, if any; a stopped one leaves the tree as it was.
+// the scan. A finished scan puts its tree in place as one step of the Map
+// page's undo history and lists the links it could not read, if any; a
+// stopped one leaves the tree as it was.
 ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConfig* config,
                             QWidget* parent);
 

@@ -15,6 +15,7 @@
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
 #include "dialogs/upload_dialog.h"
+#include "pages/map_page.h"
 #include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
@@ -47,6 +48,14 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
     view.Tabs()->setCurrentIndex(tab);
     saved &= Save(window, out, tabs[tab]);
   }
+
+  // The find bar on the Map tab, on its first match.
+  view.Tabs()->setCurrentIndex(FormView::kMapTab);
+  view.Map()->ShowFindBar();
+  view.Map()->FindField()->setText(QStringLiteral("bread"));
+  view.Map()->FindNext();
+  saved &= Save(window, out, "map-find");
+  view.Map()->FindBar()->hide();
 
   const std::pair<int, const char*> sixth_pages[] = {
       {VELLUM_OUTPUT_UL_LIST, "ul-type"},         {VELLUM_OUTPUT_PAGED_UL_LIST, "paged-list"},

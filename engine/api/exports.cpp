@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/config_file.h"
@@ -286,6 +287,45 @@ VELLUM_API int32_t VellumTreeRemove(MapItemList* root, const MapItem* entry) {
 VELLUM_API int32_t VellumTreeSetText(const char** text, const char* value) {
   if (text == nullptr) return 0;
   return Shielded(0, [&] { return core::SetText(*text, value) ? 1 : 0; });
+}
+
+VELLUM_API MapItem* VellumTreeEntry(MapItemList* root, const int32_t* rows, int32_t depth) {
+  if (root == nullptr || rows == nullptr || depth < 1) return nullptr;
+  MapItem* entry = nullptr;
+  for (MapItemList* list = root; depth > 0; --depth, ++rows) {
+    if (*rows < 0 || *rows >= list->Count) return nullptr;
+    entry = &list->Items[*rows];
+    list = &entry->Children;
+  }
+  return entry;
+}
+
+VELLUM_API int32_t VellumTreeSize(const MapItemList* list) {
+  return list == nullptr ? 0 : core::CountAll(*list);
+}
+
+VELLUM_API MapItem* VellumTreeInsert(MapItemList* list, int32_t index, const char* url,
+                                     const char* name) {
+  if (list == nullptr) return nullptr;
+  return Shielded<MapItem*>(nullptr, [&] { return core::InsertAt(*list, index, url, name); });
+}
+
+VELLUM_API int32_t VellumTreeTransfer(MapItemList* from, int32_t index, MapItemList* to,
+                                      int32_t to_index) {
+  if (from == nullptr || to == nullptr) return 0;
+  return Shielded(0, [&] { return core::Transfer(*from, index, *to, to_index) ? 1 : 0; });
+}
+
+VELLUM_API int32_t VellumTreeSwap(MapItemList* a, MapItemList* b) {
+  if (a == nullptr || b == nullptr) return 0;
+  std::swap(*a, *b);
+  return 1;
+}
+
+VELLUM_API int32_t VellumTreeClear(MapItemList* list) {
+  if (list == nullptr) return 0;
+  core::Clear(*list);
+  return 1;
 }
 
 VELLUM_API int32_t VellumChooseOutput(const char* path) {

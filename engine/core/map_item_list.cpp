@@ -32,6 +32,14 @@ Location Locate(MapItemList& root, const MapItem* entry) {
   return {};
 }
 
+// The index of the entry of list whose child list is child; -1 for none.
+int OwnerIndex(const MapItemList& list, const MapItemList* child) {
+  for (int i = 0; i < list.Count; ++i) {
+    if (&list.Items[i].Children == child) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 void Init(MapItemList& list) {
@@ -128,6 +136,92 @@ int Remove(MapItemList& root, const MapItem* entry) {
   MapItemList children = removed.Children;
   Clear(children);
   return 1;
+}
+
+MapItem* InsertAt(MapItemList& list, int index, const char* url, const char* name) {
+  if (index < 0 || index > list.Count) return nullptr;
+  bool failed = false;
+  MapItem item = EmptyItem();
+  item.URL = CopyOptionalText(url, &failed);
+  if (!failed) item.Name = CopyOptionalText(name, &failed);
+  auto* grown = failed ? nullptr : ResizeArray(list.Items, list.Count + 1);
+  if (grown == nullptr) {
+    ReleaseText(item.URL);
+    ReleaseText(item.Name);
+    ReportMemoryOverflow();
+    return nullptr;
+  }
+  list.Items = grown;
+  std::memmove(&list.Items[index + 1], &list.Items[index], (list.Count - index) * sizeof(MapItem));
+  ++list.Count;
+  list.Items[index] = item;
+  return &list.Items[index];
+}
+
+bool Transfer(MapItemList& from, int index, MapItemList& to, int to_index) {
+  if (index < 0 || index >= from.Count) return false;
+  const int room = &from == &to ? to.Count - 1 : to.Count;
+  if (to_index < 0 || to_index > room) return false;
+  // Never into its own subtree: to may not be a list below the entry.
+  std::vector<const MapItemList*> pending{&from.Items[index].Children};
+  while (!pending.empty()) {
+    const MapItemList* list = pending.back();
+    pending.pop_back();
+    if (list == &to) return false;
+    for (int i = 0; i < list->Count; ++i) pending.push_back(&list->Items[i].Children);
+  }
+  if (&from == &to) {
+    // Within one list: the entries between the two places shift by one.
+    const MapItem moving = from.Items[index];
+    if (to_index < index) {
+      std::memmove(&from.Items[to_index + 1], &from.Items[to_index],
+                   (index - to_index) * sizeof(MapItem));
+    } else {
+      std::memmove(&from.Items[index], &from.Items[index + 1],
+                   (to_index - index) * sizeof(MapItem));
+    }
+    from.Items[to_index] = moving;
+    return true;
+  }
+  // One list may be the child list of an entry of the other (a move to the
+  // parent's level, or into a sibling): that list moves with its entry's
+  // array, so it is named by the entry's index until the end.
+  const int to_owner = OwnerIndex(from, &to);
+  const int from_owner = OwnerIndex(to, &from);
+  // Room first, so that running out of memory changes nothing.
+  auto* grown = ResizeArray(to.Items, to.Count + 1);
+  if (grown == nullptr) {
+    ReportMemoryOverflow();
+    return false;
+  }
+  to.Items = grown;
+  MapItemList& source = from_owner >= 0 ? to.Items[from_owner].Children : from;
+  const MapItem moving = source.Items[index];
+  std::memmove(&source.Items[index], &source.Items[index + 1],
+               (source.Count - index - 1) * sizeof(MapItem));
+  if (--source.Count == 0) {
+    Release(source.Items);
+    source.Items = nullptr;
+  }
+  MapItemList& target =
+      to_owner >= 0 ? source.Items[to_owner > index ? to_owner - 1 : to_owner].Children : to;
+  std::memmove(&target.Items[to_index + 1], &target.Items[to_index],
+               (target.Count - to_index) * sizeof(MapItem));
+  ++target.Count;
+  target.Items[to_index] = moving;
+  return true;
+}
+
+int CountAll(const MapItemList& list) {
+  int count = 0;
+  std::vector<const MapItemList*> pending{&list};
+  while (!pending.empty()) {
+    const MapItemList* next = pending.back();
+    pending.pop_back();
+    count += next->Count;
+    for (int i = 0; i < next->Count; ++i) pending.push_back(&next->Items[i].Children);
+  }
+  return count;
 }
 
 bool SetText(const char*& text, const char* value) {

@@ -39,6 +39,21 @@ int Remove(MapItemList& root, const MapItem* entry);
 // made the text becomes absent and "memory overflou" is reported.
 bool SetText(const char*& text, const char* value);
 
+// Inserts an entry with copies of url and name at index (0 to Count) of
+// list. Returns the new entry; null when index is out of range or memory ran
+// out (the list is then as it was). Pointers into the list are invalidated.
+MapItem* InsertAt(MapItemList& list, int index, const char* url, const char* name);
+
+// Moves the entry at index of from, with its subtree, to place to_index of
+// to, counted as to stands once the entry has left from. Returns false, and
+// changes nothing, when an index is out of range, when to is the entry's own
+// child list or a list below it, or when memory ran out. Pointers into both
+// lists are invalidated.
+bool Transfer(MapItemList& from, int index, MapItemList& to, int to_index);
+
+// The entries of list and of every list below it.
+int CountAll(const MapItemList& list);
+
 // Clears destination, then makes it a deep copy of source when source is
 // given. The editor's members (visited, view flags, view handle) start at 0.
 void Copy(const MapItemList* source, MapItemList& destination);

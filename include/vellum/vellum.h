@@ -582,6 +582,33 @@ VELLUM_API int32_t VellumTreeMove(MapItemList* root, const MapItem* entry, int32
 VELLUM_API int32_t VellumTreeRemove(MapItemList* root, const MapItem* entry);
 VELLUM_API int32_t VellumTreeSetText(const char** text, const char* value);
 
+/* The same trees by place: an entry named by its list and its index there,
+ * which stays meaningful across edits where a pointer does not.
+ *
+ * VellumTreeEntry returns the entry at a path of depth indexes from root
+ * (rows[0] in root, rows[1] among that entry's children, ...); null when
+ * depth is below 1 or an index is out of range. VellumTreeSize counts the
+ * entries of list and of every list below it (0 for null). VellumTreeInsert
+ * inserts an entry (copies of url and name; null for none) at index (0 to
+ * Count) of list; null when index is out of range or memory ran out.
+ * VellumTreeTransfer moves the entry at index of from, with its subtree, to
+ * place to_index of to (counted as to stands once the entry has left from;
+ * to may be from): 1 when it moved; 0, and nothing changed, when an index is
+ * out of range, to is the entry's child list or a list below it, or memory
+ * ran out. A list the caller keeps can hold entries between two transfers
+ * (a removal that may be taken back). VellumTreeSwap exchanges the entries
+ * of two lists (1; 0 when one is null). VellumTreeClear removes every entry
+ * of list with its subtree (1; 0 for null). None of these marks a project
+ * modified: the caller knows whether the list is a project's. */
+VELLUM_API MapItem* VellumTreeEntry(MapItemList* root, const int32_t* rows, int32_t depth);
+VELLUM_API int32_t VellumTreeSize(const MapItemList* list);
+VELLUM_API MapItem* VellumTreeInsert(MapItemList* list, int32_t index, const char* url,
+                                     const char* name);
+VELLUM_API int32_t VellumTreeTransfer(MapItemList* from, int32_t index, MapItemList* to,
+                                      int32_t to_index);
+VELLUM_API int32_t VellumTreeSwap(MapItemList* a, MapItemList* b);
+VELLUM_API int32_t VellumTreeClear(MapItemList* list);
+
 /* What a long engine call is doing: given to the progress callback before
  * each page a scan reads and before each file an upload handles. The record
  * and its texts are the engine's and valid during the call only. */

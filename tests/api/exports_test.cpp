@@ -33,7 +33,9 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumSetScanOptions", "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend",
           "VellumTreeInsertAfter", "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText",
           "VellumUpdateFromSite", "VellumHasLastScan", "VellumUpdateChangeCount",
-          "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings"));
+          "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings",
+          "VellumTreeEntry", "VellumTreeSize", "VellumTreeInsert", "VellumTreeTransfer",
+          "VellumTreeSwap", "VellumTreeClear"));
 }
 
 // The page settings take a known markup and a language tag (or nothing);

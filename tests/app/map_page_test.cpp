@@ -1,19 +1,24 @@
-// The Map page's commands against the site map's own lists: after every
-// command the tree control and the lists have the same names, order and
-// nesting, and a change marks the project modified.
+// The Map page's commands over the engine's own tree: after every command
+// and its undo and redo, the engine's lists and the model show the same
+// names, order and nesting.
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
 
 #include "app_fixture.h"
 #include "core/map_item_list.h"
+#include "pages/map_model.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 
 namespace bramblel {
 
 namespace {
+
+const QString kStart = "A(A1 A2) B C(C1(C11))";
 
 // "A(A1 A2) B": names in order, children in brackets; "-" for no name.
 QString Shape(const MapItemList& list) {
@@ -27,27 +32,26 @@ QString Shape(const MapItemList& list) {
   return parts.join(' ');
 }
 
-QString Shape(const QTreeWidgetItem* parent) {
+QString Shape(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
   QStringList parts;
-  for (int i = 0; i < parent->childCount(); ++i) {
-    const QTreeWidgetItem* entry = parent->child(i);
-    QString part = entry->text(0).isEmpty() ? "-" : entry->text(0);
-    if (entry->childCount() > 0) part += "(" + Shape(entry) + ")";
+  for (int i = 0; i < model.rowCount(parent); ++i) {
+    const QModelIndex entry = model.index(i, 0, parent);
+    QString part = entry.data().toString().isEmpty() ? "-" : entry.data().toString();
+    if (model.rowCount(entry) > 0) part += "(" + Shape(model, entry) + ")";
     parts.append(part);
   }
   return parts.join(' ');
 }
 
-// The entry at a path of names, "C/C1".
-QTreeWidgetItem* EntryAt(QTreeWidget* tree, const QString& path) {
-  QTreeWidgetItem* entry = tree->invisibleRootItem();
+// The entry at a path of names, "C/C1"; the top level for "".
+QModelIndex EntryAt(const QAbstractItemModel& model, const QString& path) {
+  QModelIndex entry;
+  if (path.isEmpty()) return entry;
   for (const QString& name : path.split('/')) {
-    QTreeWidgetItem* found = nullptr;
-    for (int i = 0; i < entry->childCount() && found == nullptr; ++i) {
-      if (entry->child(i)->text(0) == name) found = entry->child(i);
-    }
-    if (found == nullptr) return nullptr;
-    entry = found;
+    const QModelIndexList found =
+        model.match(model.index(0, 0, entry), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    if (found.isEmpty()) return {};
+    entry = found.first();
   }
   return entry;
 }
@@ -70,33 +74,31 @@ class MapPageTest : public QObject {
     core::Append(root, "b.html", "B");
     MapItem* c = core::Append(root, "c.html", "C");
     core::Append(core::Append(c->Children, "c1.html", "C1")->Children, "c11.html", "C11");
-    project_->Modified = 0;
     page_ = std::make_unique<MapPage>();
-    page_->Fill(project_, &project_->Items[0]);
+    page_->Fill(&project_->Items[0]);
   }
 
-  void CommandsKeepTreeAndListsInStep_data() {
+  void CommandsAndTheirUndo_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("selected");
     QTest::addColumn<QString>("shape");
     QTest::addColumn<QString>("selectedAfter");
-    const QString same = "A(A1 A2) B C(C1(C11))";
-    QTest::newRow("up on the first") << int(MapPage::kUp) << "A" << same << "A";
+    QTest::newRow("up on the first") << int(MapPage::kUp) << "A" << kStart << "A";
     QTest::newRow("up on a middle") << int(MapPage::kUp) << "B"
                                     << "B A(A1 A2) C(C1(C11))"
                                     << "B";
     QTest::newRow("down with children") << int(MapPage::kDown) << "A"
                                         << "B A(A1 A2) C(C1(C11))"
                                         << "A";
-    QTest::newRow("down on the last") << int(MapPage::kDown) << "C" << same << "C";
-    QTest::newRow("higher on the top level") << int(MapPage::kHigher) << "B" << same << "B";
+    QTest::newRow("down on the last") << int(MapPage::kDown) << "C" << kStart << "C";
+    QTest::newRow("higher on the top level") << int(MapPage::kHigher) << "B" << kStart << "B";
     QTest::newRow("higher on a first child") << int(MapPage::kHigher) << "A/A1"
                                              << "A(A2) A1 B C(C1(C11))"
                                              << "A1";
     QTest::newRow("higher with children") << int(MapPage::kHigher) << "C/C1"
                                           << "A(A1 A2) B C C1(C11)"
                                           << "C1";
-    QTest::newRow("lower on the first") << int(MapPage::kLower) << "A" << same << "A";
+    QTest::newRow("lower on the first") << int(MapPage::kLower) << "A" << kStart << "A";
     QTest::newRow("lower with children") << int(MapPage::kLower) << "C"
                                          << "A(A1 A2) B(C(C1(C11)))"
                                          << "C";
@@ -105,10 +107,13 @@ class MapPageTest : public QObject {
                                            << "A2";
     QTest::newRow("add after a middle") << int(MapPage::kAdd) << "B"
                                         << "A(A1 A2) B - C(C1(C11))"
-                                        << "B";
+                                        << "-";
     QTest::newRow("add after a last child") << int(MapPage::kAdd) << "A/A2"
                                             << "A(A1 A2 -) B C(C1(C11))"
-                                            << "A2";
+                                            << "-";
+    QTest::newRow("add with none selected") << int(MapPage::kAdd) << ""
+                                            << "A(A1 A2) B C(C1(C11)) -"
+                                            << "-";
     QTest::newRow("remove the first child") << int(MapPage::kRemove) << "A/A1"
                                             << "A(A2) B C(C1(C11))"
                                             << "A2";
@@ -119,98 +124,141 @@ class MapPageTest : public QObject {
                                           << "A(A1 A2) B C"
                                           << "C";
   }
-  void CommandsKeepTreeAndListsInStep() {
+  void CommandsAndTheirUndo() {
     QFETCH(int, command);
     QFETCH(QString, selected);
     QFETCH(QString, shape);
     QFETCH(QString, selectedAfter);
     Prompts prompts;
-    prompts.answer = Answer::kYes;  // removing a node with children asks
-    page_->Tree()->setCurrentItem(EntryAt(page_->Tree(), selected));
+    prompts.answer = Answer::kYes;  // removing an entry with others below it asks
+    const MapModel& model = *page_->Model();
+    const MapItemList& root = project_->Items[0].Entries;
+    page_->Tree()->setCurrentIndex(EntryAt(model, selected));
     page_->CommandButton(static_cast<MapPage::Button>(command))->click();
+    QCOMPARE(Shape(root), shape);
+    QCOMPARE(Shape(model), shape);
+    const QString chosen = page_->Tree()->currentIndex().data().toString();
+    QCOMPARE(chosen.isEmpty() ? "-" : chosen, selectedAfter);
+    // The fields show the entry chosen.
+    QCOMPARE(page_->LinkUrl()->text(), page_->Current().data(MapModel::kUrlRole).toString());
+    QCOMPARE(page_->UndoStack()->count(), shape == kStart ? 0 : 1);
+    page_->UndoStack()->undo();
+    QCOMPARE(Shape(root), kStart);
+    QCOMPARE(Shape(model), kStart);
+    page_->UndoStack()->redo();
+    QCOMPARE(Shape(root), shape);
+    QCOMPARE(Shape(model), shape);
+  }
+
+  // The question counts every entry that goes; No keeps them.
+  void RemoveAsksAboutEveryEntryThatGoes() {
+    Prompts prompts;
+    prompts.answer = Answer::kNo;
+    page_->Tree()->setCurrentIndex(EntryAt(*page_->Model(), "C"));
+    page_->Remove();
+    QCOMPARE(prompts.shown, QStringList{"Remove 'C' and every entry below it, 3 entries in all?"});
+    QCOMPARE(Shape(project_->Items[0].Entries), kStart);
+  }
+
+  // A drag between two entries reorders, onto one makes a last child, onto
+  // the empty view goes to the end of the top level; never into itself.
+  void DropsMoveAsInAFileManager_data() {
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<int>("row");  // as the view gives it: -1 onto parent
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("between siblings") << "C"
+                                      << "" << 1 << "A(A1 A2) C(C1(C11)) B";
+    QTest::newRow("down past a sibling") << "A"
+                                         << "" << 2 << "B A(A1 A2) C(C1(C11))";
+    QTest::newRow("onto an entry") << "A"
+                                   << "C/C1" << -1 << "B C(C1(C11 A(A1 A2)))";
+    QTest::newRow("to the top level") << "C/C1/C11"
+                                      << "" << -1 << "A(A1 A2) B C(C1) C11";
+    QTest::newRow("into another branch") << "A/A2"
+                                         << "C" << 0 << "A(A1) B C(A2 C1(C11))";
+    QTest::newRow("onto itself") << "C"
+                                 << "C" << -1 << kStart;
+    QTest::newRow("into its own subtree") << "C"
+                                          << "C/C1" << 0 << kStart;
+    QTest::newRow("where it is") << "B"
+                                 << "" << 2 << kStart;
+  }
+  void DropsMoveAsInAFileManager() {
+    QFETCH(QString, dragged);
+    QFETCH(QString, parent);
+    QFETCH(int, row);
+    QFETCH(QString, shape);
+    MapModel& model = *page_->Model();
+    std::unique_ptr<QMimeData> data(model.mimeData({EntryAt(model, dragged)}));
+    const QModelIndex target = EntryAt(model, parent);
+    QCOMPARE(model.canDropMimeData(data.get(), Qt::MoveAction, row, 0, target), shape != kStart);
+    QCOMPARE(model.dropMimeData(data.get(), Qt::MoveAction, row, 0, target), shape != kStart);
     QCOMPARE(Shape(project_->Items[0].Entries), shape);
-    QCOMPARE(Shape(page_->Tree()->invisibleRootItem()), shape);
-    QCOMPARE(page_->Tree()->currentItem()->text(0), selectedAfter);
-    QCOMPARE(project_->Modified, shape == "A(A1 A2) B C(C1(C11))" ? 0 : 1);
-    // The fields show the node of the chosen entry.
-    QCOMPARE(page_->LinkUrl()->text(),
-             QString::fromUtf8(page_->NodeOf(page_->Tree()->currentItem())->URL));
+    QCOMPARE(Shape(model), shape);
+    if (shape == kStart) return;
+    QCOMPARE(page_->Current().data().toString(), dragged.section('/', -1));
+    page_->UndoStack()->undo();
+    QCOMPARE(Shape(model), kStart);
+    QCOMPARE(Shape(project_->Items[0].Entries), kStart);
   }
 
-  void LowerThenHigherPutsTheNodeBackWithItsChildren() {
-    page_->Tree()->setCurrentItem(EntryAt(page_->Tree(), "C"));
-    page_->MoveLower();
-    page_->MoveHigher();
-    QCOMPARE(Shape(project_->Items[0].Entries), "A(A1 A2) B C(C1(C11))");
-    QCOMPARE(Shape(page_->Tree()->invisibleRootItem()), "A(A1 A2) B C(C1(C11))");
-  }
-
-  void KeysAndDragsRunTheSameCommands() {
-    QTreeWidget* tree = page_->Tree();
-    page_->show();
-    QVERIFY(QTest::qWaitForWindowActive(page_.get()));
-    tree->setFocus();
-    tree->setCurrentItem(EntryAt(tree, "B"));
-    QTest::keyClick(tree, Qt::Key_Up, Qt::ControlModifier);
-    QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier);  // no sibling before: nothing
-    QTest::keyClick(tree, Qt::Key_Insert);
-    QCOMPARE(Shape(project_->Items[0].Entries), "B - A(A1 A2) C(C1(C11))");
-    page_->MoveInto(EntryAt(tree, "C"), EntryAt(tree, "A"));
-    page_->MoveInto(EntryAt(tree, "A"), EntryAt(tree, "A/C/C1"));  // into itself: nothing
-    QCOMPARE(Shape(project_->Items[0].Entries), "B - A(A1 A2 C(C1(C11)))");
-    QCOMPARE(Shape(tree->invisibleRootItem()), Shape(project_->Items[0].Entries));
-    tree->setCurrentItem(EntryAt(tree, "B"));
-    QTest::keyClick(tree, Qt::Key_Delete);
-    QCOMPARE(Shape(project_->Items[0].Entries), "- A(A1 A2 C(C1(C11)))");
-  }
-
-  // A name typed in the fields lands in the node when another is chosen; an
-  // emptied URL is stored as none.
-  void EditsLandWhenAnotherNodeIsChosen() {
-    page_->Tree()->setCurrentItem(EntryAt(page_->Tree(), "B"));
+  // Names and URLs typed in the fields land in the entry, as one step, when
+  // another is chosen; a name typed in the tree (F2) is a step of its own.
+  void EditsAreStepsOfTheirOwn() {
+    MapModel& model = *page_->Model();
+    page_->Tree()->setCurrentIndex(EntryAt(model, "B"));
     page_->LinkName()->setPlainText("Bakery");
     page_->LinkUrl()->clear();
-    page_->Tree()->setCurrentItem(EntryAt(page_->Tree(), "A"));
+    page_->Tree()->setCurrentIndex(EntryAt(model, "A"));
     const MapItem& b = project_->Items[0].Entries.Items[1];
     QCOMPARE(QByteArray(b.Name), "Bakery");
     QVERIFY(b.URL == nullptr);
-    QVERIFY(EntryAt(page_->Tree(), "Bakery") != nullptr);
-    QCOMPARE(project_->Modified, 1);
+    QVERIFY(model.setData(EntryAt(model, "C"), "Cakes"));
+    QCOMPARE(Shape(model), "A(A1 A2) Bakery Cakes(C1(C11))");
+    QCOMPARE(page_->UndoStack()->count(), 2);
+    page_->UndoStack()->undo();
+    page_->UndoStack()->undo();
+    QCOMPARE(Shape(project_->Items[0].Entries), kStart);
+    QCOMPARE(QByteArray(b.URL), "b.html");
+    QCOMPARE(page_->LinkUrl()->text(), "b.html");  // the entry undone is shown
   }
 
-  // Into an empty tree and out again: nothing selected adds at the end and
-  // removes nothing; removing the last node leaves empty fields.
-  void AddAndRemoveWithoutSelection() {
-    page_->Tree()->setCurrentItem(nullptr);
-    page_->Remove();
-    QCOMPARE(Shape(project_->Items[0].Entries), "A(A1 A2) B C(C1(C11))");
-    MapItemList& root = project_->Items[0].Entries;
-    vellum::core::Clear(root);
-    page_->Fill(project_, &project_->Items[0]);
-    page_->Add();
-    QCOMPARE(Shape(root), "-");
-    QCOMPARE(page_->Tree()->currentItem(), page_->Tree()->topLevelItem(0));
-    page_->LinkName()->setPlainText("Home");
-    page_->LinkUrl()->setText("index.html");
-    page_->Commit();
-    QCOMPARE(Shape(root), "Home");
-    page_->Remove();
-    QCOMPARE(root.Count, 0);
-    QVERIFY(page_->LinkName()->toPlainText().isEmpty() && page_->LinkUrl()->text().isEmpty());
+  // Next match by link name or URL, from the chosen entry on, round the end.
+  void FindGoesFromEntryToEntry() {
+    MapModel& model = *page_->Model();
+    page_->ShowFindBar();
+    page_->FindField()->setText("1");
+    const QString expected[] = {"A1", "C1", "C11", "A1"};
+    for (const QString& name : expected) {
+      QVERIFY(page_->FindNext());
+      QCOMPARE(page_->Tree()->currentIndex().data().toString(), name);
+    }
+    QVERIFY(page_->FindNext(/*backwards=*/true));
+    QCOMPARE(page_->Tree()->currentIndex().data().toString(), "C11");
+    page_->FindField()->setText("b.HTML");
+    QVERIFY(page_->FindNext());
+    QCOMPARE(page_->Tree()->currentIndex(), EntryAt(model, "B"));
+    page_->FindField()->setText("nowhere");
+    QVERIFY(!page_->FindNext());
+    QCOMPARE(page_->FindStatus()->text(), "Not found");
   }
 
-  // A new tree (a scan) shown again: what the fields held for the old tree
-  // is written nowhere.
-  void FillingAgainStopsWriteBack() {
-    page_->Tree()->setCurrentItem(EntryAt(page_->Tree(), "A"));
+  // A scan's tree replaces the shown one in one step; the fields of the
+  // entry shown before are no longer written back.
+  void AScanIsOneStep() {
+    MapModel& model = *page_->Model();
+    page_->Tree()->setCurrentIndex(EntryAt(model, "A"));
     page_->LinkName()->setPlainText("Typed");
-    MapItemList& root = project_->Items[0].Entries;
-    vellum::core::Clear(root);
-    vellum::core::Append(root, "x.html", "X");
-    page_->Fill(project_, &project_->Items[0]);
+    MapItemList scanned{0, nullptr};
+    vellum::core::Append(scanned, "x.html", "X");
+    page_->ApplyScan(scanned);
+    QCOMPARE(scanned.Count, 0);
+    QCOMPARE(Shape(project_->Items[0].Entries), "X");
     page_->Commit();
-    page_->Tree()->setCurrentItem(page_->Tree()->topLevelItem(0));
-    QCOMPARE(Shape(root), "X");
+    QCOMPARE(Shape(model), "X");
+    page_->UndoStack()->undo();
+    QCOMPARE(Shape(project_->Items[0].Entries), "Typed(A1 A2) B C(C1(C11))");
   }
 
  private:

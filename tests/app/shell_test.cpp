@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStatusBar>
@@ -16,6 +17,7 @@
 #include "core/map_item_list.h"
 #include "dialogs/help_window.h"
 #include "pages/layout_page.h"
+#include "pages/map_model.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "pages/page_content_page.h"
@@ -68,7 +70,8 @@ class ShellTest : public QObject {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.OpenProject(path);
     QCOMPARE(QDir::currentPath(), dir_.path());
-    QCOMPARE(window.windowTitle(), "made.bpj - Brambleplot Lite");
+    QCOMPARE(window.windowTitle(), "made.bpj[*] - Brambleplot Lite");
+    QVERIFY(!window.isWindowModified());
     QVERIFY(window.SaveProject("copy"));
     QCOMPARE(ReadFile(dir_.filePath("copy.bpj")), made);
     QCOMPARE(window.document().path(), dir_.filePath("copy.bpj"));
@@ -183,19 +186,56 @@ class ShellTest : public QObject {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.OpenProject(path);
     MapPage* map = window.View()->Map();
-    map->Tree()->setCurrentItem(map->Tree()->topLevelItem(0));
+    QAbstractItemModel* tree = map->Model();
+    map->Tree()->setCurrentIndex(tree->index(0, 0));
     map->LinkName()->setPlainText("Apples");
+    QVERIFY(!window.isWindowModified());
     window.View()->Tabs()->setCurrentIndex(FormView::kStyleTab);
     QCOMPARE(QByteArray(project->Items[0].Entries.Items[0].Name), "Apples");
-    map->Tree()->topLevelItem(1)->setText(0, "Bread");  // typed in the tree (F2)
-    map->Tree()->setCurrentItem(map->Tree()->topLevelItem(0));
+    QVERIFY(window.isWindowModified());
+    tree->setData(tree->index(1, 0), "Bread");  // typed in the tree (F2)
+    map->Tree()->setCurrentIndex(tree->index(0, 0));
     map->LinkUrl()->setText("apples.html");
-    map->Tree()->expandItem(map->Tree()->topLevelItem(0));
+    map->Tree()->expand(tree->index(0, 0));
     QVERIFY(window.SaveProject(path));
+    QVERIFY(!window.isWindowModified());
     const QByteArray saved = ReadFile(path);
     QVERIFY(saved.contains("apples.html") && saved.contains("Bread"));
-    QVERIFY(map->Tree()->topLevelItem(0)->isExpanded());
-    QCOMPARE(map->Tree()->currentItem(), map->Tree()->topLevelItem(0));
+    QVERIFY(map->Tree()->isExpanded(tree->index(0, 0)));
+    QCOMPARE(map->Tree()->currentIndex(), tree->index(0, 0));
+    // Undone past the save, the project is modified again; redone, it is not.
+    window.Action("EditUndo")->trigger();
+    QVERIFY(window.isWindowModified());
+    QCOMPARE(QByteArray(project->Items[0].Entries.Items[0].URL), "a.html");
+    window.Action("EditRedo")->trigger();
+    QVERIFY(!window.isWindowModified());
+    // A setting typed on a page marks it too, once the engine says it changed.
+    QLineEdit* title = window.View()->PageContent()->findChild<QLineEdit*>();
+    title->setText(title->text() + "!");
+    emit title->textEdited(title->text());
+    QTRY_VERIFY(window.isWindowModified());
+  }
+
+  // A project file dropped onto the window opens; other files are refused.
+  void AProjectFileDroppedOntoTheWindowOpens() {
+    const QString path = dir_.filePath("dropped.bpj");
+    MakeProject(VellumNewSiteMapParams(), VELLUM_NEW_SITE_MAP_FLAGS);
+    HTMLprjSave(QFile::encodeName(path).constData());
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    Prompts prompts;
+    prompts.answer = Answer::kNo;
+    window.NewProject();
+    for (const QString& file : {dir_.filePath("page.html"), path}) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(file)});
+      QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&window, &enter);
+      QCOMPARE(enter.isAccepted(), file == path);
+      QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&window, &drop);
+    }
+    QCOMPARE(window.document().path(), path);
+    QCOMPARE(prompts.shown.size(), 1);  // the new project's changes
   }
 
   // The status bar holds the last line of the last command: one that came
@@ -222,7 +262,8 @@ class ShellTest : public QObject {
   void NewProjectAsksBeforeClosing() {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.NewProject();
-    QCOMPARE(window.windowTitle(), "Untitled - Brambleplot Lite");
+    QCOMPARE(window.windowTitle(), "Untitled[*] - Brambleplot Lite");
+    QVERIFY(window.isWindowModified());
     Prompts prompts;
     prompts.answer = Answer::kNo;
     QVERIFY(window.MaybeSave());

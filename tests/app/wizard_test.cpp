@@ -20,6 +20,7 @@
 #include "app_fixture.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/progress_dialog.h"
+#include "pages/map_model.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "shell/form_view.h"
@@ -191,15 +192,20 @@ class WizardTest : public QObject {
       listed = true;
       broken->reject();
     });
-    document_.project()->Modified = 0;
     Prompts prompts;
     const ScanOutcome outcome = Run();
     QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.shown.join('|')));
     QCOMPARE(outcome, ScanOutcome::kScanned);
     QVERIFY(!listed);
     QCOMPARE(Names(document_.SiteMap()->Entries), names);
-    QCOMPARE(view_->Map()->Tree()->topLevelItemCount(), names.size());
-    QCOMPARE(document_.project()->Modified, 1);
+    QCOMPARE(view_->Map()->Model()->rowCount(), names.size());
+    // One step, undone as one.
+    QUndoStack* steps = view_->Map()->UndoStack();
+    QCOMPARE(steps->count(), 1);
+    steps->undo();
+    QCOMPARE(view_->Map()->Model()->rowCount(), 0);
+    steps->redo();
+    QCOMPARE(Names(document_.SiteMap()->Entries), names);
     QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
              "Scan finished: 3 pages found, no broken links.");
     QCOMPARE(VellumGetSiteSettings().Order, order);
@@ -247,6 +253,16 @@ class WizardTest : public QObject {
     QCOMPARE(Names(document_.SiteMap()->Entries), QStringList{"Home"});
     QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
              "Scan finished: 2 pages found, 2 broken links.");
+    // The pages that link them are marked in the tree.
+    const QAbstractItemModel& tree = *view_->Map()->Model();
+    const QModelIndex home = tree.index(0, 0);
+    QVERIFY(!home.data(Qt::DecorationRole).isNull());
+    QCOMPARE(home.data(Qt::ToolTipRole).toString(),
+             holes + "/index.html\nLinks to a broken link: " + holes + "/gone.html (not found)");
+    QVERIFY(tree.index(0, 0, home)
+                .data(Qt::ToolTipRole)
+                .toString()
+                .endsWith("Links to a broken link: " + holes + "/lost.html (not found)"));
   }
 
   void CancelLeavesTheTree_data() {

@@ -105,8 +105,8 @@ TEST_F(CliTest, WrongCommandLinesExitWithTwoAndLeaveTheProjectAlone) {
 }
 
 TEST_F(CliTest, HelpExplainsEveryCommand) {
-  for (const char* command :
-       {"new", "show", "scan", "generate", "upload", "publish", "set", "target", "config"}) {
+  for (const char* command : {"new", "show", "scan", "generate", "upload", "publish", "set",
+                              "target", "config", "entry"}) {
     std::string help = Succeed({"help", command});
     EXPECT_THAT(help, StartsWith(std::string("usage: vellumark ") + command));
     EXPECT_EQ(Succeed({command, "--help"}), help);
@@ -162,6 +162,88 @@ TEST_F(CliTest, ScanFollowsLinksOrListsAFolderAndShowPrintsTheTree) {
   std::string tree = Succeed({"show", "site.bpj"});
   EXPECT_THAT(tree, HasSubstr("a\t\n  The first\ta/one.html\n"));
   EXPECT_THAT(tree, ::testing::Not(HasSubstr("?x=1")));
+}
+
+// Each row edits the tree "News(Spring menu(Rye) Events) Shop" and shows
+// it as "name=url", children in brackets; a row with an error changes
+// nothing and says why.
+TEST_F(CliTest, EntryEditsTheTreeByUrlOrPathOfNames) {
+  const struct {
+    Words words;
+    std::string tree;  // empty: refused, with error
+    std::string error;
+  } rows[] = {
+      {{"add", "--name", "Blog", "--url", "blog.html"},
+       "News=news.html(Spring menu=spring.html(Rye=rye.html) Events=) Shop=shop.html "
+       "Blog=blog.html",
+       ""},
+      {{"add", "--name", "Oats", "--under", "News/Spring menu"},
+       "News=news.html(Spring menu=spring.html(Rye=rye.html Oats=) Events=) Shop=shop.html",
+       ""},
+      {{"add", "--name", "Top", "--before", "news.html"},
+       "Top= News=news.html(Spring menu=spring.html(Rye=rye.html) Events=) Shop=shop.html",
+       ""},
+      {{"remove", "News"}, "Shop=shop.html", ""},
+      {{"rename", "rye.html", "--name", "Rye bread", "--url", ""},
+       "News=news.html(Spring menu=spring.html(Rye bread=) Events=) Shop=shop.html",
+       ""},
+      {{"move", "News/Spring menu", "--top"},
+       "News=news.html(Events=) Shop=shop.html Spring menu=spring.html(Rye=rye.html)",
+       ""},
+      {{"move", "shop.html", "--after", "News/Spring menu/Rye"},
+       "News=news.html(Spring menu=spring.html(Rye=rye.html Shop=shop.html) Events=)",
+       ""},
+      {{"move", "Shop", "--before", "News"},
+       "Shop=shop.html News=news.html(Spring menu=spring.html(Rye=rye.html) Events=)",
+       ""},
+      {{"move", "News", "--under", "rye.html"}, "", "cannot move into its own subtree"},
+      {{"rename", "News/Autumn", "--name", "X"}, "", "no entry 'News/Autumn'"},
+      {{"remove", "twice.html"}, "", "'twice.html' names 2 entries"},
+  };
+  const auto tree = [this] {
+    // "show" prints two spaces a level, the name, a tab and the URL.
+    std::istringstream lines(Succeed({"show", "site.bpj"}));
+    std::string text, line;
+    std::size_t depth = 0;
+    while (std::getline(lines, line)) {
+      const std::size_t level = line.find_first_not_of(' ') / 2;
+      if (level > depth) text += "(";
+      for (; depth > level; --depth) text += ")";
+      if (!text.empty() && text.back() != '(') text += " ";
+      depth = level;
+      const std::size_t tab = line.find('\t');
+      text += line.substr(level * 2, tab - level * 2) + "=" + line.substr(tab + 1);
+    }
+    return text + std::string(depth, ')');
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.words.front() + " " + row.words[1]);
+    Succeed({"new", "site.bpj", "--force"});
+    Succeed({"entry", "site.bpj", "add", "--name", "News", "--url", "news.html"});
+    Succeed({"entry", "site.bpj", "add", "--name", "Shop", "--url", "shop.html"});
+    Succeed({"entry", "site.bpj", "add", "--name", "Spring menu", "--url", "spring.html", "--under",
+             "News"});
+    Succeed({"entry", "site.bpj", "add", "--name", "Events", "--after", "spring.html"});
+    Succeed({"entry", "site.bpj", "add", "--name", "Rye", "--url", "rye.html", "--under",
+             "News/Spring menu"});
+    if (row.error.find("names 2") != std::string::npos) {
+      Succeed({"entry", "site.bpj", "rename", "Shop", "--url", "twice.html"});
+      Succeed({"entry", "site.bpj", "rename", "rye.html", "--url", "twice.html"});
+    }
+    const std::string before = tree();
+    Words words{"entry", "site.bpj"};
+    words.insert(words.end(), row.words.begin(), row.words.end());
+    const ProgramResult result = Run(words);
+    if (row.tree.empty()) {
+      EXPECT_EQ(result.status, 1);
+      EXPECT_THAT(result.err, HasSubstr(row.error));
+      EXPECT_EQ(tree(), before);
+    } else {
+      EXPECT_EQ(result.status, 0) << result.err;
+      EXPECT_EQ(tree(), row.tree);
+    }
+  }
+  EXPECT_EQ(Run({"entry", "site.bpj", "move", "News"}).status, 2);  // no place
 }
 
 TEST_F(CliTest, ConfigShowsAndChangesTheUserConfiguration) {

@@ -151,6 +151,55 @@ TEST_F(ContainersTest, MapItemsAreInsertedAndMovedAnywhereInTheTree) {
   EXPECT_EQ(Messages().errors, (Texts{"<< 3 >>", "memory overflou"}));
 }
 
+// Each row starts from "a b(b1 b2(b21)) c" and moves one entry, named by
+// its list (a path of indexes, empty for the top) and index, to a place of
+// another list; the lists that move with their entry's array (a parent's
+// level, a sibling's children) are the cases to get right.
+TEST_F(ContainersTest, TransferMovesAnEntryWithItsSubtreeAnywhereButIntoItself) {
+  const struct {
+    const char* name;
+    std::vector<int> from;
+    int index;
+    std::vector<int> to;
+    int to_index;
+    const char* shape;  // null: refused, nothing changed
+  } rows[] = {
+      {"down within a list", {}, 0, {}, 2, "b(b1 b2(b21)) c a"},
+      {"up within a list", {}, 2, {}, 0, "c a b(b1 b2(b21))"},
+      {"into a later sibling", {}, 0, {1}, 2, "b(b1 b2(b21) a) c"},
+      {"into an earlier sibling", {}, 2, {1}, 0, "a b(c b1 b2(b21))"},
+      {"to the parent's level", {1}, 1, {}, 2, "a b(b1) b2(b21) c"},
+      {"from deep to the top", {1, 1}, 0, {}, 0, "b21 a b(b1 b2) c"},
+      {"into itself", {}, 1, {1}, 0, nullptr},
+      {"below itself", {}, 1, {1, 1}, 0, nullptr},
+      {"past the end", {}, 0, {}, 3, nullptr},
+      {"no such entry", {}, 3, {}, 0, nullptr},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Clear(root_);
+    Append(root_, "a", nullptr);
+    MapItem* b = Append(root_, "b", nullptr);
+    Append(b->Children, "b1", nullptr);
+    Append(Append(b->Children, "b2", nullptr)->Children, "b21", nullptr);
+    Append(root_, "c", nullptr);
+    const auto list = [this](const std::vector<int>& path) {
+      MapItemList* at = &root_;
+      for (int index : path) at = &at->Items[index].Children;
+      return at;
+    };
+    const std::string before = Shape(root_);
+    EXPECT_EQ(Transfer(*list(row.from), row.index, *list(row.to), row.to_index),
+              row.shape != nullptr);
+    EXPECT_EQ(Shape(root_), row.shape != nullptr ? row.shape : before);
+  }
+  EXPECT_EQ(CountAll(root_), 6);
+  ASSERT_NE(InsertAt(root_, 2, "d", "D"), nullptr);
+  EXPECT_EQ(InsertAt(root_, 5, "e", nullptr), nullptr);
+  EXPECT_EQ(Shape(root_), "a b(b1 b2(b21)) d=D c");
+  EXPECT_TRUE(Messages().errors.empty());
+}
+
 TEST_F(ContainersTest, SetTextStoresACopyOrNoneAndSaysWhetherItChanged) {
   const char* text = nullptr;
   EXPECT_FALSE(SetText(text, ""));

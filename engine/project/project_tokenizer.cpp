@@ -12,7 +12,7 @@ constexpr std::string_view kKeyNames[] = {
     "FormatVersion", "Type",       "Source",           "Description",       "Macros",  "Output",
     "AddFile",       "RemoveFile", "UploadProperties", "CompessProperties", "HFiles",  "MapItem",
     "GalItem",       "Mp3Item",    "PageLimit",        "DepthLimit",        "Include", "Exclude",
-    "Order",         "SiteURL",    "ScanBase",         "Modified",
+    "Order",         "SiteURL",    "ScanBase",         "Modified",          "Target",
 };
 constexpr std::string_view kSectionNames[] = {"Common", "ScriptMacros", "ScriptList", "VellumSite"};
 constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;

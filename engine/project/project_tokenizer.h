@@ -36,6 +36,8 @@ enum Key : int {
   kSiteUrlKey,
   kScanBaseKey,
   kModifiedKey,
+  // A server target with settings an Output entry cannot hold.
+  kTargetKey,
   kFirstItemKey,
 };
 

@@ -31,7 +31,8 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumLastCallStopped", "VellumLastUploadCounts", "VellumLastUploadNotSent",
           "VellumLastUploadTargetCounts", "VellumSetProgressCallback", "VellumSetScanOptions",
           "VellumSetSiteSettings", "VellumStoreItem", "VellumTreeAppend", "VellumTreeInsertAfter",
-          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText"));
+          "VellumTreeMove", "VellumTreeRemove", "VellumTreeSetText", "VellumGetTargetSecurity",
+          "VellumSetTargetSecurity", "VellumSetPasswordCallback"));
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

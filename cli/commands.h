@@ -21,7 +21,7 @@ int RunTarget(Arguments& arguments);
 int RunConfig(Arguments& arguments);
 
 // One line about a target, as `target list` and `show --settings` print it.
-std::string DescribeTarget(const OutputTarget& target);
+std::string DescribeTarget(const Project& project, int index);
 
 // The exit status for what has been reported so far.
 int ExitStatus();

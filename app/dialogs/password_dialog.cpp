@@ -21,7 +21,6 @@ PasswordDialog::PasswordDialog(const QString& prompt, QWidget* parent)
   setMinimumWidth(fontMetrics().averageCharWidth() * 45);
   auto* text = new QLabel(prompt, this);
   text->setTextFormat(Qt::PlainText);
-  text->setWordWrap(true);
   password_->setEchoMode(QLineEdit::Password);
 
   auto* form = new QFormLayout;

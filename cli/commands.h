@@ -22,7 +22,7 @@ int RunConfig(Arguments& arguments);
 int RunEntry(Arguments& arguments);
 
 // One line about a target, as `target list` and `show --settings` print it.
-std::string DescribeTarget(const OutputTarget& target);
+std::string DescribeTarget(const Project& project, int index);
 
 // The exit status for what has been reported so far.
 int ExitStatus();

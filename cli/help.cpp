@@ -169,7 +169,8 @@ const CommandText kCommands[] = {
      "Changes the site map's settings and saves the project. Keys:\n"},
     {"target",
      "usage: vellumark target PROJECT list\n"
-     "       vellumark target PROJECT add (--folder DIR | --ftp SERVER[:PORT]) [options]\n"
+     "       vellumark target PROJECT add (--folder DIR | --ftp SERVER[:PORT] |\n"
+     "                                     --sftp SERVER | --ftps SERVER) [options]\n"
      "       vellumark target PROJECT edit N [options]\n"
      "       vellumark target PROJECT remove N\n"
      "\n"
@@ -180,10 +181,25 @@ const CommandText kCommands[] = {
      "  --url URL             the web address of the published files\n"
      "  --login NAME          FTP user (anonymous when not given)\n"
      "  --password TEXT       FTP password\n"
-     "  --port N              FTP port (0: the one in SERVER, else 21)\n"
+     "  --port N              server port (0: the one in SERVER, else 21; SFTP 22)\n"
      "  --[no-]passive        passive FTP\n"
      "  --[no-]text           text (ASCII) transfers instead of binary\n"
-     "  --[no-]firewall       connect through the configured FTP firewall\n"},
+     "  --[no-]firewall       connect through the configured FTP firewall\n"
+     "  --sftp SERVER         put the files on this server over SSH (port 22); its\n"
+     "                        host key must be in ~/.ssh/known_hosts (an unknown one\n"
+     "                        is accepted only when a question says yes)\n"
+     "  --ftps SERVER         FTP with TLS on both connections (AUTH TLS, port 21);\n"
+     "                        the server's certificate is verified\n"
+     "  --key FILE            SFTP: log in with this private key (default: ssh-agent\n"
+     "                        and the user's keys, then the password)\n"
+     "  --ca-file FILE        FTPS: verify the server with these certificates (PEM)\n"
+     "                        instead of the system's\n"
+     "  --password-from SOURCE  where the password comes from when the target holds\n"
+     "                        none: netrc (~/.netrc), keyring (the desktop keyring),\n"
+     "                        ask (at upload time, read from the terminal without\n"
+     "                        echo, or the next line of standard input when that is\n"
+     "                        not a terminal) or project (the target's --password)\n"
+     "An empty FILE removes the setting. Passwords are never printed.\n"},
     {"entry",
      "usage: vellumark entry PROJECT add [--name NAME] [--url URL] [PLACE]\n"
      "       vellumark entry PROJECT remove ENTRY\n"

@@ -44,7 +44,7 @@ void PrintSettings(const Project& project, const ScriptItem& item) {
   }
   std::printf("targets = %d\n", project.TargetCount);
   for (int i = 0; i < project.TargetCount; ++i) {
-    std::printf("target %d = %s\n", i, DescribeTarget(project.Targets[i]).c_str());
+    std::printf("target %d = %s\n", i, DescribeTarget(project, i).c_str());
   }
 }
 

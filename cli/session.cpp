@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +67,34 @@ int32_t PrintError(const char* text) {
 // gave in advance, no unless told otherwise.
 bool answer_yes = false;
 int32_t Answer(const char*) { return answer_yes ? 1 : 0; }
+
+// A password the engine asks for is read from the terminal without echo, or,
+// when standard input is not a terminal, as its next line (so a script can
+// pipe it in). Nothing is remembered in the keyring.
+int32_t ReadPassword(const char* prompt, char* password, int32_t size, int32_t* remember) {
+  *remember = 0;
+  termios saved{};
+  const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (terminal) {
+    if (before_message != nullptr) before_message();
+    std::fprintf(stderr, "%s: ", Printable(prompt).c_str());
+    std::fflush(stderr);
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  std::string line;
+  int c = 0;
+  while ((c = std::getchar()) != EOF && c != '\n') line += static_cast<char>(c);
+  if (terminal) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputc('\n', stderr);
+  }
+  const bool given = (c == '\n' || !line.empty()) && line.size() < static_cast<std::size_t>(size);
+  if (given) std::memcpy(password, line.c_str(), line.size() + 1);
+  std::fill(line.begin(), line.end(), '\0');
+  return given ? 1 : 0;
+}
 
 // What tells one version of a file from another: where it is stored, its
 // size and its time. Empty when the file cannot be read.
@@ -179,6 +209,7 @@ void StartEngine() {
   std::error_code ignored;
   std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
   HTMLinitmess(PrintInfo, PrintError, Answer, 0, 0, program.c_str());
+  VellumSetPasswordCallback(ReadPassword);
   // Interrupted or stopped, vellumark leaves nothing behind.
   VellumCleanUpOnSignals();
 }

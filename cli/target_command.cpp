@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "commands.h"
 #include "session.h"
@@ -24,22 +25,76 @@ struct TargetTexts {
   std::optional<std::string> url, folder, server, login, password;
 };
 
+// What a target keeps beside its record, as the options set it.
+struct TargetExtras {
+  int32_t protocol = VELLUM_PROTOCOL_FTP;
+  std::string key_file, ca_file;
+  int32_t password_from = VELLUM_PASSWORD_PROJECT;
+};
+
+// The password sources --password-from names ("project": the target's own
+// password, the default).
+struct PasswordSourceName {
+  const char* name;
+  int32_t value;
+};
+constexpr PasswordSourceName kPasswordSources[] = {{"project", VELLUM_PASSWORD_PROJECT},
+                                                   {"netrc", VELLUM_PASSWORD_NETRC},
+                                                   {"keyring", VELLUM_PASSWORD_KEYRING},
+                                                   {"ask", VELLUM_PASSWORD_ASK}};
+
+int32_t PasswordSource(const std::string& name) {
+  for (const PasswordSourceName& source : kPasswordSources) {
+    if (name == source.name) return source.value;
+  }
+  throw UsageError("--password-from must be netrc, keyring, ask or project, got '" + name + "'");
+}
+
+const char* ProtocolWord(int32_t protocol) {
+  switch (protocol) {
+    case VELLUM_PROTOCOL_SFTP:
+      return "sftp";
+    case VELLUM_PROTOCOL_FTPS:
+      return "ftps";
+    default:
+      return "ftp";
+  }
+}
+
 void SetText(const char*& member, const std::optional<std::string>& text) {
   if (text) member = text->c_str();
 }
 
-// Reads the target options into image (whose texts then point into texts).
-void TakeTargetOptions(Arguments& arguments, TargetTexts& texts, OutputTarget& image) {
+// Reads the target options into image (whose texts then point into texts)
+// and extras.
+void TakeTargetOptions(Arguments& arguments, TargetTexts& texts, OutputTarget& image,
+                       TargetExtras& extras) {
   const std::optional<std::string> folder = arguments.Option("folder");
-  const std::optional<std::string> ftp = arguments.Option("ftp");
-  if (folder && ftp) throw UsageError("a target is either --folder or --ftp");
+  std::optional<std::string> server;
+  for (const int32_t protocol : {VELLUM_PROTOCOL_FTP, VELLUM_PROTOCOL_SFTP, VELLUM_PROTOCOL_FTPS}) {
+    std::optional<std::string> host = arguments.Option(ProtocolWord(protocol));
+    if (!host) continue;
+    if (folder || server) throw UsageError("a target is one of --folder, --ftp, --sftp or --ftps");
+    server = std::move(host);
+    extras.protocol = protocol;
+  }
   if (folder) {
     texts.folder = AbsolutePath(*folder);
     image.Flags &= ~VELLUM_TARGET_FTP;
+    extras = {};
   }
-  if (ftp) {
-    texts.server = *ftp;
+  if (server) {
+    texts.server = *server;
     image.Flags |= VELLUM_TARGET_FTP;
+  }
+  // An empty FILE clears the setting.
+  const auto file = [&](const char* name, std::string& member) {
+    if (auto path = arguments.Option(name)) member = path->empty() ? "" : AbsolutePath(*path);
+  };
+  file("key", extras.key_file);
+  file("ca-file", extras.ca_file);
+  if (auto source = arguments.Option("password-from")) {
+    extras.password_from = PasswordSource(*source);
   }
   if (auto remote = arguments.Option("remote-folder")) texts.folder = *remote;
   texts.url = arguments.Option("url");
@@ -76,15 +131,25 @@ int TargetIndex(Arguments& arguments, const Project& project) {
 
 }  // namespace
 
-std::string DescribeTarget(const OutputTarget& target) {
+std::string DescribeTarget(const Project& project, int index) {
+  const OutputTarget& target = project.Targets[index];
+  const VellumTargetSecurity extras = VellumGetTargetSecurity(index);
   auto text = [](const char* value) { return Printable(value != nullptr ? value : ""); };
   std::string line;
   if ((target.Flags & VELLUM_TARGET_FTP) != 0) {
-    line = "ftp " + text(target.Server);
+    line = std::string(ProtocolWord(extras.Protocol)).append(" ").append(text(target.Server));
     if (target.Port != 0) line += " port " + std::to_string(target.Port);
     if (target.Folder != nullptr) line += " remote-folder " + text(target.Folder);
     if (target.Login != nullptr) line += " login " + text(target.Login);
+    // The password itself is never shown.
     if (target.Password != nullptr) line += " password ***";
+    if (extras.KeyFile != nullptr) line += " key " + text(extras.KeyFile);
+    if (extras.CAFile != nullptr) line += " ca-file " + text(extras.CAFile);
+    for (const PasswordSourceName& source : kPasswordSources) {
+      if (source.value == extras.PasswordFrom && source.value != VELLUM_PASSWORD_PROJECT) {
+        line += std::string(" password-from ").append(source.name);
+      }
+    }
     if ((target.Flags & VELLUM_TARGET_PASSIVE) != 0) line += " passive";
     if ((target.Flags & VELLUM_TARGET_TEXT) != 0) line += " text";
     if ((target.Flags & VELLUM_TARGET_FIREWALL) != 0) line += " firewall";
@@ -109,7 +174,7 @@ int RunTarget(Arguments& arguments) {
   if (action == "list") {
     arguments.ExpectEnd();
     for (int i = 0; i < project->TargetCount; ++i) {
-      std::printf("%d\t%s\n", i, DescribeTarget(project->Targets[i]).c_str());
+      std::printf("%d\t%s\n", i, DescribeTarget(*project, i).c_str());
     }
     return ExitStatus();
   }
@@ -117,16 +182,20 @@ int RunTarget(Arguments& arguments) {
   PrmRequest request{};
   OutputTarget image{};
   TargetTexts texts;
+  TargetExtras extras;
   if (action == "add") {
-    TakeTargetOptions(arguments, texts, image);
+    TakeTargetOptions(arguments, texts, image, extras);
     if (image.Folder == nullptr && image.Server == nullptr) {
-      throw UsageError("a new target needs --folder DIR or --ftp SERVER");
+      throw UsageError("a new target needs --folder DIR, or --ftp, --sftp or --ftps SERVER");
     }
     request.Operation = VELLUM_PRM_APPEND_TARGET;
   } else if (action == "edit") {
     request.Index = TargetIndex(arguments, *project);
     image = project->Targets[request.Index];
-    TakeTargetOptions(arguments, texts, image);
+    const VellumTargetSecurity current = VellumGetTargetSecurity(request.Index);
+    extras = {current.Protocol, current.KeyFile != nullptr ? current.KeyFile : "",
+              current.CAFile != nullptr ? current.CAFile : "", current.PasswordFrom};
+    TakeTargetOptions(arguments, texts, image, extras);
     request.Operation = VELLUM_PRM_MODIFY_TARGET;
   } else {
     request.Index = TargetIndex(arguments, *project);
@@ -135,6 +204,15 @@ int RunTarget(Arguments& arguments) {
   arguments.ExpectEnd();
   request.Data = &image;
   HTMLprjPrm(&request);
+  if (action != "remove" && !ErrorReported()) {
+    const int index = action == "add" ? project->TargetCount - 1 : request.Index;
+    const auto text = [](const std::string& value) {
+      return value.empty() ? nullptr : value.c_str();
+    };
+    const VellumTargetSecurity security{extras.protocol, text(extras.key_file),
+                                        text(extras.ca_file), extras.password_from};
+    VellumSetTargetSecurity(index, &security);
+  }
   SaveProject();
   return ExitStatus();
 }

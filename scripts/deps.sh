@@ -11,6 +11,7 @@ PACKAGES="
   libmagickcore-6.q16-dev imagemagick
   qt6-base-dev qt6-base-dev-tools libgl-dev
   python3 python3-pyftpdlib
+  libssh-dev libsecret-1-dev openssh-server openssh-client openssl python3-openssl
   tinyproxy ftp-proxy nginx-light wget
   chromium
   xvfb xauth

@@ -104,7 +104,7 @@ void LayoutPage::EditCurrentTarget() {
 void LayoutPage::AddTarget() {
   if (project_ == nullptr) return;
   const int current = std::max(output_list_->currentRow(), 0);
-  if (bramblel::AddTarget(this)) FillOutputList(*project_, current);
+  if (bramblel::AddTarget(*project_, this)) FillOutputList(*project_, current);
 }
 
 void LayoutPage::RemoveCurrentTarget() {

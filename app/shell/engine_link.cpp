@@ -5,8 +5,10 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <utility>
 
+#include "dialogs/password_dialog.h"
 #include "shell/prompts.h"
 
 namespace bramblel {
@@ -86,20 +88,47 @@ int32_t ShowError(const char* text) {
   return 1;
 }
 
+// Runs ask on the GUI thread, the calling thread waiting there for it.
+void OnGuiThreadAndWait(const std::function<void()>& ask) {
+  if (OnGuiThread()) {
+    ask();
+  } else {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), ask, Qt::BlockingQueuedConnection);
+  }
+}
+
 int32_t AskQuestion(const char* text) {
   const QString question = QString::fromUtf8(text);
-  if (OnGuiThread()) return TakeQuestion(question);
   int32_t answer = 0;
-  QMetaObject::invokeMethod(
-      QCoreApplication::instance(), [&answer, &question] { answer = TakeQuestion(question); },
-      Qt::BlockingQueuedConnection);
+  OnGuiThreadAndWait([&answer, &question] { answer = TakeQuestion(question); });
   return answer;
+}
+
+// A password the engine needs comes from the password dialog, asked like a
+// question; one too long for the engine's room is none.
+int32_t GivePassword(const char* prompt, char* password, int32_t size, int32_t* remember) {
+  const QString text = QString::fromUtf8(prompt);
+  std::optional<PasswordAnswer> answer;
+  OnGuiThreadAndWait([&answer, &text] {
+    EndInfoLine();
+    answer = AskPassword(text);
+  });
+  if (!answer) return 0;
+  QByteArray bytes = answer->password.toUtf8();
+  const bool fits = bytes.size() < size;
+  if (fits) {
+    std::memcpy(password, bytes.constData(), bytes.size() + 1);
+    *remember = answer->remember ? 1 : 0;
+  }
+  bytes.fill('\0');
+  return fits ? 1 : 0;
 }
 
 }  // namespace
 
 EngineConfig* StartEngine(const QString& program_path) {
   HTMLinitmess(ShowInfo, ShowError, AskQuestion, 0, 0, QFile::encodeName(program_path).constData());
+  VellumSetPasswordCallback(GivePassword);
   return HTMLgetCfg(0);
 }
 

@@ -3,7 +3,8 @@
 // box. The engine may send a line in pieces: the status bar gets it whole.
 // During a call of the engine worker the callbacks come on its thread: the
 // lines and failures are passed to the GUI thread in the order sent, and a
-// question is asked there while the worker waits for the answer.
+// question (or a password) is asked there while the worker waits for the
+// answer.
 #ifndef BRAMBLEL_SHELL_ENGINE_LINK_H
 #define BRAMBLEL_SHELL_ENGINE_LINK_H
 

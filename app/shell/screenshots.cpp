@@ -12,6 +12,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
+#include "dialogs/password_dialog.h"
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
 #include "dialogs/upload_dialog.h"
@@ -123,6 +124,12 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
   target.show();
   saved &= Save(target, out, "upload-properties");
   target.close();
+
+  PasswordDialog password(QStringLiteral("Password for baker on sftp://ssh.example.com:22"),
+                          &window);
+  password.show();
+  saved &= Save(password, out, "password");
+  password.close();
 
   ProgressDialog upload(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), &window);
   upload.Report(VellumProgress{VELLUM_PROGRESS_UPLOAD, 3, 8, page.constData(),

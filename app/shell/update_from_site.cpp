@@ -36,8 +36,8 @@ QString RunUpdateFromSite(FormView& view, Document& document, QWidget* parent) {
   }
   if (updated == 0)
     return QObject::tr("The update could not scan the site: the site map is as it was.");
-  document.project()->Modified = 1;
-  view.Map()->Fill(document.project(), item);
+  document.MarkChanged();
+  view.Map()->Fill(item);
   const VellumUpdateCounts counts = VellumLastUpdateCounts();
   UpdateReportDialog report(LastUpdateChanges(), counts.PagesRead, counts.PagesUnchanged, parent);
   report.exec();

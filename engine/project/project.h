@@ -191,6 +191,36 @@ bool SetTargetSettings(Project& project, OutputTarget& target, const OutputTarge
 // Frees a target's texts and uploaded files; the record itself stays.
 void ReleaseTarget(OutputTarget& target);
 
+// What a target keeps beside its public record (VellumTargetSecurity): the
+// protocol of a server target, the key and certificate files it is reached
+// with, and where its password comes from. The default is a target as the
+// project file has always held it.
+struct TargetSecurity {
+  int32_t protocol = VELLUM_PROTOCOL_FTP;
+  std::string key_file;
+  std::string ca_file;
+  int32_t password_from = VELLUM_PASSWORD_PROJECT;
+
+  bool IsDefault() const { return *this == TargetSecurity{}; }
+  bool operator==(const TargetSecurity&) const = default;
+};
+
+// The settings of target index of project (the default for an index out of
+// range). Kept in step with the target list by AppendTarget and
+// HTMLprjPrm's removal.
+const TargetSecurity& SecurityOf(const Project& project, int index);
+
+// Gives target index the settings; true when that changed them (and set
+// Modified). False for an index out of range.
+bool SetSecurity(Project& project, int index, TargetSecurity security);
+
+// The names the project file gives protocols and password sources ("ftp",
+// "sftp", "ftps"; "", "netrc", "keyring", "ask"), and back (-1: unknown).
+const char* ProtocolName(int32_t protocol);
+int32_t ProtocolOf(std::string_view name);
+const char* PasswordSourceName(int32_t source);
+int32_t PasswordSourceOf(std::string_view name);
+
 // --- Search ---------------------------------------------------------------
 
 // Searches the project's source files for request.Text and adds the path of

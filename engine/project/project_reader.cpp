@@ -15,6 +15,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/map_item_list.h"
@@ -88,7 +89,7 @@ class Reader {
   bool ReadVersion();
   Outcome ReadCommonEntry(const Token& key);
   Outcome ReadFileListEntry(const Token& key);
-  Outcome ReadTarget();
+  Outcome ReadTarget(bool with_security);
   Outcome ReadUploadRecord();
   Outcome ReadMacrosEntry(const Token& key);
   Outcome ReadSiteEntry(const Token& key);
@@ -236,7 +237,7 @@ bool Reader::ReadVersion() {
 Outcome Reader::ReadCommonEntry(const Token& key) {
   if (key.type != Token::kWord) return Syntax(Outcome::kFail);
   if (key.id == kAddFileKey || key.id == kRemoveFileKey) return ReadFileListEntry(key);
-  if (key.id == kOutputKey) return ReadTarget();
+  if (key.id == kOutputKey || key.id == kTargetKey) return ReadTarget(key.id == kTargetKey);
   if (key.id == kHFilesKey) return ReadUploadRecord();
 
   if (!Expect(Token::kEquals)) return Syntax(Outcome::kFail);
@@ -285,14 +286,29 @@ Outcome Reader::ReadFileListEntry(const Token& key) {
   return Outcome::kOk;
 }
 
-Outcome Reader::ReadTarget() {
+// Output={URL,folder,server,login,password,port,flags}, or
+// Target={protocol,URL,folder,server,login,password,port,flags,key file,
+// CA file,password source}.
+Outcome Reader::ReadTarget(bool with_security) {
   std::string texts[5];
   int32_t port = 0;
   uint32_t flags = 0;
-  bool well_formed = ExpectOpening() && ReadString(texts[0]);
+  TargetSecurity security;
+  std::string protocol;
+  bool well_formed = ExpectOpening() && (!with_security || (ReadString(protocol) && ExpectComma()));
+  well_formed = well_formed && ReadString(texts[0]);
   for (int i = 1; well_formed && i < 5; ++i) well_formed = ExpectComma() && ReadString(texts[i]);
   well_formed = well_formed && ExpectComma() && ReadInteger(port) && ExpectComma() &&
-                ReadFlagRun(kTargetFlagsRun, flags) && Expect(Token::kCloseBrace);
+                ReadFlagRun(kTargetFlagsRun, flags);
+  if (well_formed && with_security) {
+    std::string source;
+    well_formed = ExpectComma() && ReadString(security.key_file) && ExpectComma() &&
+                  ReadString(security.ca_file) && ExpectComma() && ReadString(source);
+    security.protocol = ProtocolOf(protocol);
+    security.password_from = PasswordSourceOf(source);
+    well_formed = well_formed && security.protocol >= 0 && security.password_from >= 0;
+  }
+  well_formed = well_formed && Expect(Token::kCloseBrace);
   if (!well_formed) return Syntax(Outcome::kFail);
 
   OutputTarget* target = AppendTarget(project_);
@@ -305,6 +321,7 @@ Outcome Reader::ReadTarget() {
   settings.Password = OptionalText(texts[4]);
   settings.Port = port;
   settings.Flags = flags;
+  SetSecurity(project_, project_.TargetCount - 1, std::move(security));
   return SetTargetSettings(project_, *target, settings) ? Outcome::kOk : Outcome::kFail;
 }
 

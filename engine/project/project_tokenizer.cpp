@@ -39,6 +39,7 @@ constexpr std::string_view kKeyNames[] = {
     "Page",
     "Markup",
     "Lang",
+    "Target",
 };
 constexpr std::string_view kSectionNames[] = {"Common",     "ScriptMacros", "ScriptList",
                                               "VellumSite", "VellumScan",   "VellumPage"};

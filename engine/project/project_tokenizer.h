@@ -46,6 +46,8 @@ enum Key : int {
   // The keys of the VellumPage section.
   kMarkupKey,
   kLangKey,
+  // A server target with settings an Output entry cannot hold.
+  kTargetKey,
   kFirstItemKey,
 };
 

@@ -37,7 +37,7 @@ class Writer {
   void Drain();
 
   void WriteCommon(const Project& project);
-  void WriteTarget(const OutputTarget& target);
+  void WriteTarget(const OutputTarget& target, const TargetSecurity& security);
   void WriteItem(const ScriptItem& item);
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
@@ -234,7 +234,9 @@ void Writer::WriteCommon(const Project& project) {
   AppendFlagRun(out_, project.CompessProperties, kCompressLowRun);
   out_ += ',';
   AppendFlagRun(out_, project.CompessProperties, kCompressHighRun);
-  for (int i = 0; i < project.TargetCount; ++i) WriteTarget(project.Targets[i]);
+  for (int i = 0; i < project.TargetCount; ++i) {
+    WriteTarget(project.Targets[i], SecurityOf(project, i));
+  }
   for (int i = 0; i < project.AddedCount; ++i) {
     Key("AddFile");
     Quoted(project.OutputList[i]);
@@ -270,8 +272,18 @@ void Writer::WriteCommon(const Project& project) {
   }
 }
 
-void Writer::WriteTarget(const OutputTarget& target) {
-  out_ += "\nOutput={";
+// A target with settings of its own is a Target entry, which readers that
+// do not know it refuse whole rather than take for a plain FTP target or a
+// folder; every other target stays the Output entry it has always been.
+void Writer::WriteTarget(const OutputTarget& target, const TargetSecurity& security) {
+  const bool plain = security.IsDefault();
+  if (plain) {
+    out_ += "\nOutput={";
+  } else {
+    out_ += "\nTarget={";
+    Quoted(ProtocolName(security.protocol));
+    out_ += ',';
+  }
   Quoted(target.URL);
   for (const char* text : {target.Folder, target.Server, target.Login, target.Password}) {
     out_ += ',';
@@ -281,6 +293,14 @@ void Writer::WriteTarget(const OutputTarget& target) {
   Number(target.Port);
   out_ += ',';
   AppendFlagRun(out_, target.Flags, kTargetFlagsRun);
+  if (!plain) {
+    for (const std::string* text : {&security.key_file, &security.ca_file}) {
+      out_ += ',';
+      Quoted(text->empty() ? nullptr : text->c_str());
+    }
+    out_ += ',';
+    Quoted(PasswordSourceName(security.password_from));
+  }
   out_ += '}';
 }
 

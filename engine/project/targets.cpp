@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "core/memory.h"
 #include "core/messages.h"
@@ -15,9 +17,21 @@
 namespace vellum::project {
 namespace {
 
+// The settings beside each target of a project, in target order. An entry
+// is made afresh by every AppendTarget, so a list left over from a project
+// that was closed is never read: entries at or past TargetCount do not count.
+std::vector<TargetSecurity>& Securities(const Project& project) {
+  static std::unordered_map<const Project*, std::vector<TargetSecurity>> securities;
+  return securities[&project];
+}
+
 void DeleteTarget(Project& project, int32_t& index) {
   if (index < 0 || index >= project.TargetCount) return;
   project.Modified = 1;
+  if (std::vector<TargetSecurity>& list = Securities(project);
+      static_cast<std::size_t>(index) < list.size()) {
+    list.erase(list.begin() + index);
+  }
   ReleaseTarget(project.Targets[index]);
   EraseAt(project.Targets, project.TargetCount, index);
   if (index >= project.TargetCount) index = project.TargetCount - 1;
@@ -70,8 +84,58 @@ void ReleaseTarget(OutputTarget& target) {
 
 OutputTarget* AppendTarget(Project& project) {
   project.Modified = 1;
-  return InsertAt(project.Targets, project.TargetCount, project.TargetCount, ReleaseTarget);
+  OutputTarget* target =
+      InsertAt(project.Targets, project.TargetCount, project.TargetCount, ReleaseTarget);
+  if (target != nullptr) {
+    std::vector<TargetSecurity>& list = Securities(project);
+    list.resize(project.TargetCount - 1);
+    list.emplace_back();
+  }
+  return target;
 }
+
+const TargetSecurity& SecurityOf(const Project& project, int index) {
+  static const TargetSecurity kDefault;
+  const std::vector<TargetSecurity>& list = Securities(project);
+  if (index < 0 || index >= project.TargetCount || static_cast<std::size_t>(index) >= list.size()) {
+    return kDefault;
+  }
+  return list[index];
+}
+
+bool SetSecurity(Project& project, int index, TargetSecurity security) {
+  std::vector<TargetSecurity>& list = Securities(project);
+  if (index < 0 || index >= project.TargetCount) return false;
+  if (static_cast<std::size_t>(index) >= list.size()) list.resize(project.TargetCount);
+  if (list[index] == security) return false;
+  list[index] = std::move(security);
+  project.Modified = 1;
+  return true;
+}
+
+namespace {
+
+constexpr const char* kProtocolNames[] = {"ftp", "sftp", "ftps"};
+constexpr const char* kPasswordSourceNames[] = {"", "netrc", "keyring", "ask"};
+
+template <std::size_t N>
+int32_t IndexOf(const char* const (&names)[N], std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (core::EqualsNoCase(name, names[i])) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+const char* ProtocolName(int32_t protocol) {
+  return protocol >= 0 && protocol < 3 ? kProtocolNames[protocol] : "";
+}
+int32_t ProtocolOf(std::string_view name) { return IndexOf(kProtocolNames, name); }
+const char* PasswordSourceName(int32_t source) {
+  return source >= 0 && source < 4 ? kPasswordSourceNames[source] : "";
+}
+int32_t PasswordSourceOf(std::string_view name) { return IndexOf(kPasswordSourceNames, name); }
 
 bool SetTargetSettings(Project& project, OutputTarget& target, const OutputTarget& settings) {
   bool complete = true;

@@ -24,12 +24,13 @@ constexpr long kFtpPort = 21;
 
 bool IsGiven(const char* text) { return text != nullptr && *text != '\0'; }
 
-// "host" or "host:port" (a port of 0 or none meaning the FTP port).
-void SplitHostPort(std::string_view text, std::string& host, long& port) {
+// "host" or "host:port" (a port of 0 or none meaning default_port).
+void SplitHostPort(std::string_view text, std::string& host, long& port,
+                   long default_port = kFtpPort) {
   const std::size_t colon = text.find(':');
   host = text.substr(0, colon);
   port = colon == std::string_view::npos
-             ? kFtpPort
+             ? default_port
              : std::strtol(std::string(text.substr(colon + 1)).c_str(), nullptr, 10);
 }
 
@@ -165,6 +166,14 @@ std::optional<FtpEndpoint> EndpointOf(const OutputTarget& target, const EngineCo
   return endpoint;
 }
 
+bool ServerAddress(std::string_view server, int32_t port, long default_port, std::string& host,
+                   long& result_port) {
+  SplitHostPort(server, host, result_port, default_port);
+  if (port != 0) result_port = port;
+  if (result_port == 0) result_port = default_port;
+  return IsPlainHost(host) && result_port >= 1 && result_port <= 65535;
+}
+
 std::optional<std::string> DestinationOf(const char* folder, std::string_view site_path,
                                          bool lower_case) {
   std::string place = Slashed(site_path);
@@ -179,14 +188,40 @@ std::optional<std::string> DestinationOf(const char* folder, std::string_view si
 
 UploadChannel::~UploadChannel() { Close(); }
 
-bool UploadChannel::Open(const OutputTarget& target) {
+bool UploadChannel::Open(const OutputTarget& target, const project::TargetSecurity& security) {
   Close();
   ftp_ = (target.Flags & VELLUM_TARGET_FTP) != 0;
   text_ = (target.Flags & VELLUM_TARGET_TEXT) != 0;
   if (!ftp_) return true;
+  if (security.protocol != VELLUM_PROTOCOL_SFTP) return OpenFtp(target, security);
+  Credentials credentials(target, security);
+  sftp_ = std::make_unique<SftpChannel>();
+  if (sftp_->Open(target, security, credentials)) return true;
+  sftp_.reset();
+  return false;
+}
 
-  const std::optional<FtpEndpoint> endpoint = EndpointOf(target, config::TheConfig());
+bool UploadChannel::OpenFtp(const OutputTarget& target, const project::TargetSecurity& security) {
+  const bool tls = security.protocol == VELLUM_PROTOCOL_FTPS;
+  // The FTP firewall relays plain FTP only: a TLS target goes direct.
+  OutputTarget direct = target;
+  if (tls) direct.Flags &= ~VELLUM_TARGET_FIREWALL;
+  std::optional<FtpEndpoint> endpoint = EndpointOf(direct, config::TheConfig());
   if (!endpoint) return false;
+  Credentials credentials(target, security);
+  const bool firewall = (direct.Flags & VELLUM_TARGET_FIREWALL) != 0;
+  Account account{tls ? "ftps" : "ftp", endpoint->host, endpoint->port,
+                  target.Login != nullptr ? target.Login : ""};
+  if (security.password_from != VELLUM_PASSWORD_PROJECT) {
+    const std::optional<std::string> password = credentials.Password(account);
+    if (!password) {
+      core::ReportErrorCode(core::ErrorCode::kBadUpload, target.Server);
+      return false;
+    }
+    endpoint->password = *password;
+    // A login that ~/.netrc gave.
+    if (!firewall && !account.login.empty()) endpoint->user = account.login;
+  }
   if (web::InitialiseTransfers()) curl_.reset(curl_easy_init());
   if (curl_ == nullptr) {
     core::ReportErrorCode(core::ErrorCode::kInternetOpenFails);
@@ -200,6 +235,12 @@ bool UploadChannel::Open(const OutputTarget& target) {
   // take: without them it does not run at all.
   const bool restricted =
       curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp") == CURLE_OK &&
+      (!tls ||
+       (curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL)) == CURLE_OK &&
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK &&
+        (security.ca_file.empty() ||
+         curl_easy_setopt(curl, CURLOPT_CAINFO, security.ca_file.c_str()) == CURLE_OK))) &&
       curl_easy_setopt(curl, CURLOPT_PROXY, "") == CURLE_OK &&
       curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connect_seconds) == CURLE_OK &&
       curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, limits.connect_seconds * 1000) == CURLE_OK &&
@@ -228,7 +269,15 @@ bool UploadChannel::Open(const OutputTarget& target) {
     return false;
   }
   base_url_ = core::FormatText("ftp://%s:%li", endpoint->host.c_str(), endpoint->port);
-  if (const CURLcode result = Probe("/"); result != CURLE_OK) {
+  // A plain FTP server is asked for its features ("*": its refusal does not
+  // matter), to learn whether it offers TLS.
+  const CommandList features{"*FEAT"};
+  watch_for_tls_ = !tls && features.complete;
+  curl_easy_setopt(curl, CURLOPT_QUOTE, watch_for_tls_ ? features.list : nullptr);
+  const CURLcode opened = Probe("/");
+  curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+  watch_for_tls_ = false;
+  if (const CURLcode result = opened; result != CURLE_OK) {
     core::ReportErrorCode(core::ErrorCode::kBadUpload, target.Server);
     // Why, as for a file: the server's refusal of the login, or the reason
     // no connection came about.
@@ -236,6 +285,13 @@ bool UploadChannel::Open(const OutputTarget& target) {
         ("   '" + std::string(target.Server) + "' - " + FailureOf(result) + "\n").c_str());
     Close();
     return false;
+  }
+  credentials.Accepted(account);
+  if (offers_tls_) {
+    core::ReportInfo(("   '" + std::string(target.Server) +
+                      "' - the server offers TLS: as an FTPS target it would keep the password "
+                      "and the files private\n")
+                         .c_str());
   }
   if (IsGiven(target.Folder)) {
     std::string folder = UrlPath(Slashed(target.Folder));
@@ -265,13 +321,18 @@ std::size_t UploadChannel::NoteReply(char* line, std::size_t size, std::size_t c
                                      void* channel) {
   std::string_view reply(line, size * count);
   while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.remove_suffix(1);
-  static_cast<UploadChannel*>(channel)->last_reply_.assign(reply);
+  auto& self = *static_cast<UploadChannel*>(channel);
+  self.last_reply_.assign(reply);
+  if (self.watch_for_tls_ && reply.find("AUTH TLS") != std::string_view::npos) {
+    self.offers_tls_ = true;
+  }
   return size * count;
 }
 
 bool UploadChannel::Send(const std::string& file, const std::string& destination) {
   failure_.clear();
   if (!ftp_) return CopyIntoPlace(file, destination);
+  if (sftp_ != nullptr) return sftp_->Send(file, destination, failure_);
   return curl_ != nullptr && Put(file, destination);
 }
 
@@ -398,7 +459,9 @@ std::string UploadChannel::FailureOf(CURLcode result) const {
 
 void UploadChannel::Close() {
   curl_.reset();  // says goodbye to the server
+  sftp_.reset();
   base_url_.clear();
+  offers_tls_ = false;
 }
 
 }  // namespace vellum::publish

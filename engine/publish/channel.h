@@ -1,6 +1,7 @@
 // The channel of one target's upload: file copies into a folder, or one FTP
-// connection (libcurl, one handle per target so that the control connection
-// is reused for every file), directly or through an FTP firewall.
+// or FTPS connection (libcurl, one handle per target so that the control
+// connection is reused for every file), directly or through an FTP firewall,
+// or one SFTP connection.
 #pragma once
 
 #include <curl/curl.h>
@@ -11,6 +12,9 @@
 #include <string_view>
 
 #include "core/text_file.h"
+#include "project/project.h"
+#include "publish/credentials.h"
+#include "publish/sftp_channel.h"
 #include "vellum/vellum.h"
 
 namespace vellum::publish {
@@ -32,6 +36,12 @@ struct FtpEndpoint {
 // unknown.
 std::optional<FtpEndpoint> EndpointOf(const OutputTarget& target, const EngineConfig& config);
 
+// The host and port of server ("host" or "host:port"; a non-zero port
+// wins, default_port serving when neither gives one). False when the host
+// is no plain host name or IPv4 address or the port is out of range.
+bool ServerAddress(std::string_view server, int32_t port, long default_port, std::string& host,
+                   long& result_port);
+
 // The place a file goes to on a target: folder, a "/" unless it ends in one,
 // then site_path (lower-cased when asked for; the folder keeps its case, as
 // folders on this platform are told apart by it), every "\" turned into
@@ -46,12 +56,17 @@ class UploadChannel {
   UploadChannel& operator=(const UploadChannel&) = delete;
   ~UploadChannel();
 
-  // A folder target needs nothing. An FTP target is connected and logged in
-  // to, and its folder entered when it has one; failures to connect are
-  // reported ("'server' Bad Upload" on the error callback, then the reason
-  // as a file's is, "   'server' - server reply: 530 ..."; a folder that
-  // cannot be entered silently). False on failure.
-  bool Open(const OutputTarget& target);
+  // A folder target needs nothing. An FTP or FTPS target is connected and
+  // logged in to, and its folder entered when it has one; failures to
+  // connect are reported ("'server' Bad Upload" on the error callback, then
+  // the reason as a file's is, "   'server' - server reply: 530 ..."; a
+  // folder that cannot be entered silently). An FTPS target speaks TLS on
+  // both connections or not at all, with the server's certificate verified
+  // (against the security's CA file when it names one); a plain FTP server
+  // that offers TLS is told of once, as a hint. An SFTP target: see
+  // SftpChannel. The password comes from where security says. False on
+  // failure.
+  bool Open(const OutputTarget& target, const project::TargetSecurity& security);
 
   // Copies file to destination (DestinationOf), creating the folders it
   // needs, so that the destination never holds part of a file: into a
@@ -76,6 +91,7 @@ class UploadChannel {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
   };
 
+  bool OpenFtp(const OutputTarget& target, const project::TargetSecurity& security);
   CURLcode Probe(const std::string& path);
   bool CopyIntoPlace(const std::string& file, const std::string& destination);
   bool Put(const std::string& file, const std::string& destination);
@@ -92,6 +108,9 @@ class UploadChannel {
 
   bool ftp_ = false;
   bool text_ = false;
+  bool watch_for_tls_ = false;  // the server's features are being read
+  bool offers_tls_ = false;
+  std::unique_ptr<SftpChannel> sftp_;
   bool renames_refused_ = false;  // the server took a file but refused to rename it
   std::string base_url_;          // "ftp://host:port"
   std::unique_ptr<CURL, CurlDeleter> curl_;

@@ -236,21 +236,21 @@ const char* AddressOf(const OutputTarget& target) {
 // The upload of the file list to one target, tallied in counts.
 class TargetUpload {
  public:
-  TargetUpload(Project& project, OutputTarget& target, const FileList& files,
-               VellumUploadCounts& counts)
+  TargetUpload(Project& project, int index, const FileList& files, VellumUploadCounts& counts)
       : project_(project),
-        target_(target),
+        target_(project.Targets[index]),
+        security_(project::SecurityOf(project, index)),
         files_(files),
         options_(project.UploadProperties),
         compression_(project.CompessProperties),
         counts_(counts),
-        uploaded_(target) {}
+        uploaded_(target_) {}
 
   // Announces each file to progress before handling it, and ends before
   // the first one progress refuses. Every record of a file sent is made
   // right after it arrived, so a stop keeps them all.
   void Run(core::Progress& progress) {
-    const bool open = channel_.Open(target_);
+    const bool open = channel_.Open(target_, security_);
     // A target that cannot be reached handles none of its files: each is
     // still reported as failed, but none is announced, and all count as
     // done at once.
@@ -384,6 +384,7 @@ class TargetUpload {
 
   Project& project_;
   OutputTarget& target_;
+  const project::TargetSecurity security_;
   const FileList& files_;
   const unsigned options_;
   const unsigned compression_;
@@ -439,7 +440,7 @@ void Upload(Project& project, const UploadRequest& request, core::Progress& prog
       std::min<int64_t>(static_cast<int64_t>(selected) * files.handled_count(), INT32_MAX)));
   for (int i = 0; i < project.TargetCount && !progress.stopped(); ++i) {
     if ((project.Targets[i].Flags & VELLUM_TARGET_SELECTED) != 0) {
-      TargetUpload(project, project.Targets[i], files, last_upload.targets[i]).Run(progress);
+      TargetUpload(project, i, files, last_upload.targets[i]).Run(progress);
     }
   }
   if (progress.stopped()) {

@@ -874,6 +874,66 @@ VELLUM_API VellumPageSettings VellumGetPageSettings(void);
  * groups of letters and digits after "-", up to eight each). */
 VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings);
 
+/* ------------------------------------------------------------------------ */
+/* Extensions: secure upload targets and passwords kept out of the project  */
+/* ------------------------------------------------------------------------ */
+
+/* How a server target (VELLUM_TARGET_FTP set) is reached. */
+enum {
+  VELLUM_PROTOCOL_FTP = 0,  /* plain FTP, as every target before these */
+  VELLUM_PROTOCOL_SFTP = 1, /* SSH file transfer; the host key is checked
+                               against ~/.ssh/known_hosts */
+  VELLUM_PROTOCOL_FTPS = 2  /* FTP with explicit TLS (AUTH TLS) on the
+                               control and the data connections; the
+                               server's certificate is verified */
+};
+
+/* Where the password of a target comes from when the target holds none. */
+enum {
+  VELLUM_PASSWORD_PROJECT = 0, /* the target's Password (none: no password) */
+  VELLUM_PASSWORD_NETRC = 1,   /* ~/.netrc, as libcurl reads it */
+  VELLUM_PASSWORD_KEYRING = 2, /* the desktop keyring (Secret Service) */
+  VELLUM_PASSWORD_ASK = 3      /* the password callback, at upload time */
+};
+
+/* What a target keeps beside its OutputTarget record. All zero and null is
+ * a target as the project file has always held it. */
+typedef struct VellumTargetSecurity {
+  int32_t Protocol;     /* VELLUM_PROTOCOL_; used with VELLUM_TARGET_FTP */
+  const char* KeyFile;  /* SFTP: the private key to log in with (its ".pub"
+                           beside it); null: ssh-agent and the user's
+                           default keys, then the password */
+  const char* CAFile;   /* FTPS: certificates (PEM) to verify the server
+                           with in place of the system's; null: the system's */
+  int32_t PasswordFrom; /* VELLUM_PASSWORD_ */
+} VellumTargetSecurity;
+
+/* The settings of target index of the open project; the texts are the
+ * engine's, valid until the next change of the targets or the project's
+ * close. All zero and null for an index out of range. */
+VELLUM_API VellumTargetSecurity VellumGetTargetSecurity(int32_t index);
+
+/* Replaces the settings of target index (the engine copies the texts; a
+ * null or empty text is none). A change marks the project modified. Returns
+ * 1 when anything changed, 0 when nothing did, the index is out of range or
+ * security is null or holds an unknown Protocol or PasswordFrom. */
+VELLUM_API int32_t VellumSetTargetSecurity(int32_t index, const VellumTargetSecurity* security);
+
+/* Asked by HTMLprjUpload for a password it needs and has not got: prompt
+ * names the login, the server and the protocol ("Password for joe on
+ * sftp://host:22"). The callback writes the password, NUL-terminated, into
+ * password (size bytes, room for the NUL included) and returns non-zero, or
+ * returns 0 to give none (the target's files then fail). When it sets
+ * *remember to non-zero, the engine stores the password in the desktop
+ * keyring once the server took it. Called synchronously on the thread of
+ * the engine call; it must not call the engine. */
+typedef int32_t (*VellumPasswordCallback)(const char* prompt, char* password, int32_t size,
+                                          int32_t* remember);
+
+/* Sets the password callback, or removes it with null (the engine then
+ * asks nobody: a password it cannot find fails the target). Returns 1. */
+VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback);
+
 #ifdef __cplusplus
 }
 #endif

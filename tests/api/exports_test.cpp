@@ -35,7 +35,8 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumUpdateFromSite", "VellumHasLastScan", "VellumUpdateChangeCount",
           "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings",
           "VellumTreeEntry", "VellumTreeSize", "VellumTreeInsert", "VellumTreeTransfer",
-          "VellumTreeSwap", "VellumTreeClear"));
+          "VellumTreeSwap", "VellumTreeClear", "VellumGetTargetSecurity", "VellumSetTargetSecurity",
+          "VellumSetPasswordCallback"));
 }
 
 // The page settings take a known markup and a language tag (or nothing);

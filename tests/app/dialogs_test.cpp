@@ -3,6 +3,7 @@
 // links' table, and the keyboard mnemonics of every window.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
+#include "dialogs/password_dialog.h"
 #include "dialogs/port_field.h"
 #include "dialogs/progress_dialog.h"
 #include "dialogs/upload_dialog.h"
@@ -180,14 +182,49 @@ class DialogsTest : public QObject {
     QVERIFY(prompts.shown[0].contains("Editor"));
   }
 
+  // Each kind enables its own settings, and a target's secure settings come
+  // back from the dialog as they went in.
+  void KindEnablesItsSettings_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("enabled");  // server, firewall, key, CA: 0 or 1 each
+    QTest::newRow("folder") << int(UploadDialog::kFolder) << 0 << "0000";
+    QTest::newRow("FTP") << int(UploadDialog::kFtp) << int(VELLUM_PROTOCOL_FTP) << "1100";
+    QTest::newRow("FTPS") << int(UploadDialog::kFtps) << int(VELLUM_PROTOCOL_FTPS) << "1001";
+    QTest::newRow("SFTP") << int(UploadDialog::kSftp) << int(VELLUM_PROTOCOL_SFTP) << "1010";
+  }
   void KindEnablesItsSettings() {
+    QFETCH(int, kind);
+    QFETCH(int, protocol);
+    QFETCH(QString, enabled);
     UploadDialog dialog;
-    dialog.ChooseKind(1);
-    QVERIFY(dialog.FtpSettings()->isEnabled() && !dialog.Browse()->isEnabled());
-    dialog.Kinds()->button(0)->click();
-    QVERIFY(!dialog.FtpSettings()->isEnabled() && dialog.Browse()->isEnabled());
+    dialog.ChooseKind(UploadDialog::kFtp);
+    dialog.Kinds()->button(kind)->click();
+    const auto on = [](bool value) { return QChar(value ? '1' : '0'); };
+    QCOMPARE(QString{on(dialog.FtpSettings()->isEnabled())} +
+                 on(dialog.UseFirewall()->isEnabled()) + on(dialog.KeyFile()->isEnabled()) +
+                 on(dialog.CaFile()->isEnabled()),
+             enabled);
+    QCOMPARE(dialog.Browse()->isEnabled(), kind == UploadDialog::kFolder);
     QVERIFY(dialog.Url()->isEnabled() && dialog.Folder()->isEnabled());
     QCOMPARE(dialog.Password()->echoMode(), QLineEdit::Password);
+
+    OutputTarget target{};
+    target.Server = "host.example";
+    target.Flags = kind == UploadDialog::kFolder ? 0 : VELLUM_TARGET_FTP;
+    const VellumTargetSecurity security{protocol, "/keys/id", "/ca.pem", VELLUM_PASSWORD_ASK};
+    UploadDialog filled;
+    filled.Fill(target, security);
+    QCOMPARE(filled.Kinds()->checkedId(), kind);
+    filled.accept();
+    TargetEntry entry;
+    filled.Collect(false, entry);
+    const auto text = [](const char* t) { return QString::fromUtf8(t == nullptr ? "" : t); };
+    QCOMPARE(entry.security.Protocol, protocol);
+    QCOMPARE(text(entry.security.KeyFile), kind == UploadDialog::kSftp ? "/keys/id" : "");
+    QCOMPARE(text(entry.security.CAFile), kind == UploadDialog::kFtps ? "/ca.pem" : "");
+    QCOMPARE(entry.security.PasswordFrom,
+             kind == UploadDialog::kFolder ? VELLUM_PASSWORD_PROJECT : VELLUM_PASSWORD_ASK);
   }
 
   // Add selects the new target for upload, edit keeps the bit; remove shows
@@ -314,6 +351,45 @@ class DialogsTest : public QObject {
     QVERIFY2(
         prompts.shown.last().endsWith("\n\nfile '" + site.filePath("gone.html") + "' not found"),
         qPrintable(prompts.shown.last()));
+  }
+
+  // A target that asks for its password gets it from the password dialog,
+  // shown by the GUI thread while the engine worker waits; the project
+  // keeps no password.
+  void AskedPasswordComesFromThePasswordDialog() {
+    // The project of the test before made its folder, now gone, the current.
+    QDir::setCurrent(QDir::tempPath());
+    QTemporaryDir site, server_root;
+    vellum::test::FtpServer server(server_root.path().toStdString(),
+                                   site.filePath("ftp.log").toStdString());
+    MainWindow window(config_, QCoreApplication::applicationFilePath());
+    window.NewProject();
+    QVERIFY(window.SaveProject(site.filePath("site.bpj")));
+    window.OpenProject(site.filePath("site.bpj"));
+    QObject watch;
+    WhenShown<UploadDialog>(&watch, [&server](UploadDialog* dialog) {
+      dialog->Server()->setText("127.0.0.1");
+      dialog->Port()->setText(QString::number(server.port()));
+      dialog->Login()->setText(vellum::test::FtpServer::kUser);
+      dialog->PassiveMode()->setChecked(true);
+      dialog->PasswordFrom()->setCurrentIndex(VELLUM_PASSWORD_ASK);
+      dialog->accept();
+    });
+    window.View()->Layout()->AddButton()->click();
+    QString prompt;
+    WhenShown<PasswordDialog>(&watch, [&prompt](PasswordDialog* dialog) {
+      prompt = dialog->findChild<QLabel*>()->text();
+      dialog->Password()->setText(vellum::test::FtpServer::kPassword);
+      dialog->accept();
+    });
+    Prompts prompts;
+    window.Action("GenerateAndUpload")->trigger();
+    QVERIFY2(prompt.startsWith("Password for joe on ftp://127.0.0.1:"), qPrintable(prompt));
+    QCOMPARE(Counts(prompts.shown.last()), (std::array<int, 3>{1, 0, 0}));
+    QVERIFY(QFile::exists(server_root.filePath("sitemap.html")));
+    QVERIFY(window.SaveProject(site.filePath("site.bpj")));
+    const QByteArray saved = ReadFile(site.filePath("site.bpj"));
+    QVERIFY2(saved.contains(",\"joe\",\"\",") && saved.contains(",\"ask\"}"), saved.constData());
   }
 
   // Each link is one line of four tab-separated fields, whatever the web

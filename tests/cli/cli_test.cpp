@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/ftp_servers.h"
 #include "support/golden.h"
 #include "support/http_servers.h"
 #include "support/run_program.h"
@@ -26,6 +27,7 @@ namespace vellum::test {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using Words = std::vector<std::string>;
 
@@ -146,6 +148,74 @@ TEST_F(CliTest, TargetsAreAddedEditedListedAndRemoved) {
                                    "\"s3cret\",21,10100000}"));
   Succeed({"target", "site.bpj", "remove", "0"});
   EXPECT_THAT(Succeed({"target", "site.bpj", "list"}), StartsWith("0\tftp ftp.example.com:2121"));
+}
+
+// Secure targets keep their settings in a Target entry, read back by the
+// next command; a password is stored but never printed, and a target made
+// plain again goes back to an Output entry.
+TEST_F(CliTest, SecureTargetSettingsRoundTripThroughTheProjectFile) {
+  struct Row {
+    Words options;
+    std::string listed, entry;
+  };
+  const std::string key = dir_ / "id_ed25519", ca = dir_ / "ca.pem";
+  const Row rows[] = {
+      {{"--sftp", "sftp.example.com", "--port", "2222", "--login", "joe", "--key", "id_ed25519",
+        "--password-from", "ask", "--remote-folder", "/www"},
+       "sftp sftp.example.com port 2222 remote-folder /www login joe key " + key +
+           " password-from ask",
+       "Target={\"sftp\",\"\",\"/www\",\"sftp.example.com\",\"joe\",\"\",2222,10000000,\"" + key +
+           "\",\"\",\"ask\"}"},
+      {{"--ftps", "ftps.example.com", "--password", "s3cret", "--ca-file", "ca.pem",
+        "--password-from", "keyring"},
+       "ftps ftps.example.com password *** ca-file " + ca + " password-from keyring",
+       "Target={\"ftps\",\"\",\"\",\"ftps.example.com\",\"\",\"s3cret\",0,10000000,\"\",\"" + ca +
+           "\",\"keyring\"}"},
+      {{"--ftp", "ftp.example.com", "--login", "joe", "--password-from", "netrc"},
+       "ftp ftp.example.com login joe password-from netrc",
+       "Target={\"ftp\",\"\",\"\",\"ftp.example.com\",\"joe\",\"\",0,10000000,\"\",\"\","
+       "\"netrc\"}"},
+  };
+  std::string listed;
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    Words add = {"target", "site.bpj", "add"};
+    add.insert(add.end(), rows[i].options.begin(), rows[i].options.end());
+    Succeed(add);
+    EXPECT_THAT(Project(), HasSubstr(rows[i].entry + "\r\n")) << i;
+    listed += std::to_string(i) + "\t" + rows[i].listed + " (0 files uploaded)\n";
+  }
+  EXPECT_EQ(Succeed({"target", "site.bpj", "list"}), listed);
+  EXPECT_THAT(Succeed({"show", "site.bpj", "--settings"}), Not(HasSubstr("s3cret")));
+
+  Succeed({"target", "site.bpj", "edit", "0", "--ftp", "ftp.example.com", "--key", "",
+           "--password-from", "project"});
+  EXPECT_THAT(Project(), HasSubstr("Output={\"\",\"/www\",\"ftp.example.com\",\"joe\",\"\","
+                                   "2222,10000000}\r\n"));
+  const ProgramResult wrong = Run({"target", "site.bpj", "add", "--sftp", "a", "--ftps", "b"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_THAT(wrong.err, HasSubstr("a target is one of --folder, --ftp, --sftp or --ftps"));
+}
+
+// A password asked for at upload time is the next line of standard input
+// when that is not a terminal.
+TEST_F(CliTest, AnAskedPasswordIsReadFromStandardInput) {
+  ScratchDir served;
+  FtpServer server(served.path().string(), dir_ / "ftp.log");
+  Succeed({"target", "site.bpj", "add", "--ftp", "127.0.0.1", "--port",
+           std::to_string(server.port()), "--login", FtpServer::kUser, "--passive",
+           "--password-from", "ask"});
+  Succeed({"set", "site.bpj", "output-file=map.html"});
+  const auto publish = [&](const std::string& input) {
+    return RunProgram("/bin/sh",
+                      {"-c", "printf '" + input + "' | " + VELLUMARK_PATH + " publish site.bpj"},
+                      dir_.path().string());
+  };
+  const ProgramResult refused = publish("wrong\\n");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(served.path() / "map.html"));
+  const ProgramResult sent = publish(std::string(FtpServer::kPassword) + "\\n");
+  EXPECT_EQ(sent.status, 0) << sent.err;
+  EXPECT_TRUE(std::filesystem::exists(served.path() / "map.html"));
 }
 
 TEST_F(CliTest, ScanFollowsLinksOrListsAFolderAndShowPrintsTheTree) {

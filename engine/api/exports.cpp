@@ -451,37 +451,37 @@ VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings) {
     project::TheProject().Modified = 1;
     return 1;
   });
-  VELLUM_API VellumTargetSecurity VellumGetTargetSecurity(int32_t index) {
-    const Project& project = project::TheProject();
-    if (index < 0 || index >= project.TargetCount) return {};
-    const project::TargetSecurity& security = project::SecurityOf(project, index);
-    const auto text = [](const std::string& value) {
-      return value.empty() ? nullptr : value.c_str();
-    };
-    return {security.protocol, text(security.key_file), text(security.ca_file),
-            security.password_from};
-  }
+}
 
-  VELLUM_API int32_t VellumSetTargetSecurity(int32_t index, const VellumTargetSecurity* security) {
-    return Shielded(0, [&] {
-      if (!Given("VellumSetTargetSecurity", {security})) return 0;
-      if (project::ProtocolName(security->Protocol)[0] == '\0' ||
-          (security->PasswordFrom != VELLUM_PASSWORD_PROJECT &&
-           project::PasswordSourceName(security->PasswordFrom)[0] == '\0')) {
-        return 0;
-      }
-      const auto text = [](const char* value) {
-        return std::string(value != nullptr ? value : "");
-      };
-      project::TargetSecurity settings{security->Protocol, text(security->KeyFile),
-                                       text(security->CAFile), security->PasswordFrom};
-      return project::SetSecurity(project::TheProject(), index, std::move(settings)) ? 1 : 0;
-    });
-  }
+VELLUM_API VellumTargetSecurity VellumGetTargetSecurity(int32_t index) {
+  const Project& project = project::TheProject();
+  if (index < 0 || index >= project.TargetCount) return {};
+  const project::TargetSecurity& security = project::SecurityOf(project, index);
+  const auto text = [](const std::string& value) {
+    return value.empty() ? nullptr : value.c_str();
+  };
+  return {security.protocol, text(security.key_file), text(security.ca_file),
+          security.password_from};
+}
 
-  VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback) {
-    publish::SetPasswordCallback(callback);
-    return 1;
-  }
+VELLUM_API int32_t VellumSetTargetSecurity(int32_t index, const VellumTargetSecurity* security) {
+  return Shielded(0, [&] {
+    if (!Given("VellumSetTargetSecurity", {security})) return 0;
+    if (project::ProtocolName(security->Protocol)[0] == '\0' ||
+        (security->PasswordFrom != VELLUM_PASSWORD_PROJECT &&
+         project::PasswordSourceName(security->PasswordFrom)[0] == '\0')) {
+      return 0;
+    }
+    const auto text = [](const char* value) { return std::string(value != nullptr ? value : ""); };
+    project::TargetSecurity settings{security->Protocol, text(security->KeyFile),
+                                     text(security->CAFile), security->PasswordFrom};
+    return project::SetSecurity(project::TheProject(), index, std::move(settings)) ? 1 : 0;
+  });
+}
+
+VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback) {
+  publish::SetPasswordCallback(callback);
+  return 1;
+}
 
 }  // extern "C"

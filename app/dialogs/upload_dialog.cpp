@@ -71,7 +71,7 @@ UploadDialog::UploadDialog(QWidget* parent)
   AddFormRow(*settings, tr("&Port:"), port_);
   AddFormRow(*settings, tr("Lo&gin:"), login_);
   AddFormRow(*settings, tr("Pass&word:"), password_);
-  AddFormRow(*settings, tr("Passwor&d from:"), password_from_);
+  AddFormRow(*settings, tr("Password fr&om:"), password_from_);
   const auto file_row = [&](const QString& label, QLineEdit* field, QPushButton* browse) {
     auto* row = new QHBoxLayout;
     row->addWidget(field, 1);

@@ -43,7 +43,10 @@ bool FitsHeader(const std::string& value) {
 }
 
 // Makes the request of handle a conditional one. False when an option
-// could not be set.
+// could not be set. With an ETag the server alone decides (If-None-Match):
+// libcurl would take a 200 whose Last-Modified is not after the kept time
+// for a 304 itself, and a page changed within the second it was last read
+// would never be read again.
 // headers (the transfer's own, freed with it) gets the shared lines and
 // If-None-Match.
 bool SetCondition(CURL* handle, const FetchCondition& condition, const curl_slist* shared,
@@ -58,7 +61,7 @@ bool SetCondition(CURL* handle, const FetchCondition& condition, const curl_slis
     curl_slist* with = curl_slist_append(headers, if_none_match.c_str());
     if (with == nullptr) return false;
     headers = with;
-    if (curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers) != CURLE_OK) return false;
+    return curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
   }
   if (condition.modified < 0) return true;
   return curl_easy_setopt(handle, CURLOPT_TIMECONDITION,

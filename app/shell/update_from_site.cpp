@@ -13,6 +13,20 @@
 #include "vellum/vellum.h"
 
 namespace bramblel {
+namespace {
+
+// A copy of the tree for the update to merge into on the engine's thread,
+// while the shown tree stays as it is until the update is one step of its
+// own.
+void CopyTree(const MapItemList& from, MapItemList& to) {
+  for (int32_t i = 0; i < from.Count; ++i) {
+    const MapItem& entry = from.Items[i];
+    MapItem* copy = VellumTreeAppend(&to, entry.URL, entry.Name);
+    if (copy != nullptr) CopyTree(entry.Children, copy->Children);
+  }
+}
+
+}  // namespace
 
 QString RunUpdateFromSite(FormView& view, Document& document, QWidget* parent) {
   ScriptItem* item = document.SiteMap();
@@ -25,19 +39,24 @@ QString RunUpdateFromSite(FormView& view, Document& document, QWidget* parent) {
   view.Map()->Commit();
   SiteMapParams params{};
   params.Settings.OutputFile = "";
-  params.Items = &item->Entries;
+  MapItemList merged{0, nullptr};
+  CopyTree(item->Entries, merged);
+  params.Items = &merged;
   ProgressDialog progress(VELLUM_PROGRESS_SCAN, QObject::tr("Update From Site"), parent);
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   const int updated = progress.Run([&params] { return VellumUpdateFromSite(&params, 0); });
   QGuiApplication::restoreOverrideCursor();
   EndInfoLine();
+  if (updated == 0) VellumTreeClear(&merged);
   if (progress.Cancelled() && VellumLastCallStopped()) {
     return QObject::tr("Update cancelled: the site map is as it was.");
   }
   if (updated == 0)
     return QObject::tr("The update could not scan the site: the site map is as it was.");
+  // The kept scan changed with it, which undoing the tree does not take
+  // back.
   document.MarkChanged();
-  view.Map()->Fill(item);
+  view.Map()->ApplyScan(merged);
   const VellumUpdateCounts counts = VellumLastUpdateCounts();
   UpdateReportDialog report(LastUpdateChanges(), counts.PagesRead, counts.PagesUnchanged, parent);
   report.exec();

@@ -20,11 +20,13 @@
 #include "app_fixture.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/progress_dialog.h"
+#include "dialogs/update_report_dialog.h"
 #include "pages/map_model.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "shell/form_view.h"
 #include "shell/page_transfer.h"
+#include "shell/update_from_site.h"
 #include "support/http_servers.h"
 #include "wizard/base_file_page.h"
 #include "wizard/folder_tree.h"
@@ -209,6 +211,22 @@ class WizardTest : public QObject {
     QCOMPARE(ScanSummary(document_.SiteMap()->Entries, VellumBrokenLinkCount()),
              "Scan finished: 3 pages found, no broken links.");
     QCOMPARE(VellumGetSiteSettings().Order, order);
+
+    // An update from the site is one step more, undone as one.
+    Write("site/cherry.html", "<title>Cherry</title>");
+    bool reported = false;
+    WhenShown<UpdateReportDialog>(&watch, [&reported](UpdateReportDialog* report) {
+      reported = true;
+      report->reject();
+    });
+    RunUpdateFromSite(*view_, document_, nullptr);
+    QVERIFY(reported);
+    QCOMPARE(steps->count(), 2);
+    QCOMPARE(Names(document_.SiteMap()->Entries).contains("Cherry"), mode == 1);
+    steps->undo();
+    QCOMPARE(Names(document_.SiteMap()->Entries), names);
+    QVERIFY(document_.modified());
+    QFile::remove(dir_.filePath("site/cherry.html"));
     const LayoutWizard next(config_);
     QCOMPARE(next.FolderPath()->text(), remembered.isEmpty() ? "" : dir_.filePath(remembered));
   }

@@ -213,12 +213,8 @@ int MapModel::EntriesIn(const QModelIndex& index) const {
   return entry == nullptr ? 0 : 1 + VellumTreeSize(&entry->Children);
 }
 
-QModelIndex MapModel::Insert(const QModelIndex& parent, int row, const char* url,
-                             const char* name) {
-  Node* node = NodeOf(parent);
-  MapItemList* list = ListOf(node);
-  // The engine first: an insertion it refuses changes nothing here.
-  if (list == nullptr || VellumTreeInsert(list, row, url, name) == nullptr) return {};
+// Tells the view of the entry the engine now holds at row of parent.
+QModelIndex MapModel::Inserted(const QModelIndex& parent, Node* node, int row) {
   beginInsertRows(parent, row, row);
   if (node->built) {
     auto child = std::make_unique<Node>();
@@ -228,6 +224,15 @@ QModelIndex MapModel::Insert(const QModelIndex& parent, int row, const char* url
   }
   endInsertRows();
   return index(row, 0, parent);
+}
+
+QModelIndex MapModel::Insert(const QModelIndex& parent, int row, const char* url,
+                             const char* name) {
+  Node* node = NodeOf(parent);
+  MapItemList* list = ListOf(node);
+  // The engine first: an insertion it refuses changes nothing here.
+  if (list == nullptr || VellumTreeInsert(list, row, url, name) == nullptr) return {};
+  return Inserted(parent, node, row);
 }
 
 bool MapModel::Take(const QModelIndex& index, MapItemList& held) {
@@ -258,15 +263,7 @@ QModelIndex MapModel::Put(const QModelIndex& parent, int row, MapItemList& held)
       VellumTreeTransfer(&held, held.Count - 1, list, row) == 0) {
     return {};
   }
-  beginInsertRows(parent, row, row);
-  if (node->built) {
-    auto child = std::make_unique<Node>();
-    child->parent = node;
-    node->children.insert(node->children.begin() + row, std::move(child));
-    Renumber(node->children, row);
-  }
-  endInsertRows();
-  return index(row, 0, parent);
+  return Inserted(parent, node, row);
 }
 
 QModelIndex MapModel::Move(const QModelIndex& index, const QModelIndex& parent, int row) {

@@ -102,6 +102,7 @@ class MapModel : public QAbstractItemModel {
   using Nodes = std::vector<std::unique_ptr<Node>>;
   static void Renumber(Nodes& nodes, std::size_t from);
   Node* NodeOf(const QModelIndex& index) const;
+  QModelIndex Inserted(const QModelIndex& parent, Node* node, int row);
   MapItemList* ListOf(const Node* node) const;
   MapItem* EntryOf(const Node* node) const;
   // The nodes of node's children, made on first use.

@@ -182,7 +182,7 @@ const CommandText kCommands[] = {
      "  --login NAME          FTP user (anonymous when not given)\n"
      "  --password TEXT       FTP password\n"
      "  --port N              server port (0: the one in SERVER, else 21; SFTP 22)\n"
-     "  --[no-]passive        passive FTP\n"
+     "  --[no-]passive        passive FTP (FTPS always is)\n"
      "  --[no-]text           text (ASCII) transfers instead of binary\n"
      "  --[no-]firewall       connect through the configured FTP firewall\n"
      "  --sftp SERVER         put the files on this server over SSH (port 22); its\n"

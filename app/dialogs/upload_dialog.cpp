@@ -129,13 +129,13 @@ void UploadDialog::ChooseKind(int kind) {
 void UploadDialog::UpdateEnabled() {
   // The server settings only for a server, the folder chooser only for a
   // folder; the address and folder fields always. The transfer modes are
-  // FTP's, the firewall relays plain FTP only, a key file is SFTP's and a CA
-  // file FTPS's.
+  // FTP's (FTPS is always passive), the firewall relays plain FTP only, a
+  // key file is SFTP's and a CA file FTPS's.
   const int kind = kinds_->checkedId();
   const bool server = kind != kFolder;
   ftp_->setEnabled(server);
   browse_->setEnabled(!server);
-  passive_->setEnabled(kind == kFtp || kind == kFtps);
+  passive_->setEnabled(kind == kFtp);
   text_mode_->setEnabled(kind == kFtp || kind == kFtps);
   firewall_->setEnabled(kind == kFtp);
   for (QWidget* key : {static_cast<QWidget*>(key_file_), static_cast<QWidget*>(browse_key_)}) {

@@ -237,6 +237,8 @@ bool UploadChannel::OpenFtp(const OutputTarget& target, const project::TargetSec
       curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp") == CURLE_OK &&
       (!tls ||
        (curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL)) == CURLE_OK &&
+        curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS)) ==
+            CURLE_OK &&
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK &&
         (security.ca_file.empty() ||
@@ -251,8 +253,10 @@ bool UploadChannel::OpenFtp(const OutputTarget& target, const project::TargetSec
   curl_easy_setopt(curl, CURLOPT_USERNAME, endpoint->user.c_str());
   curl_easy_setopt(curl, CURLOPT_PASSWORD, endpoint->password.c_str());
   // Active mode: the server connects back to the address of the control
-  // connection.
-  if (!endpoint->passive) curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+  // connection. FTPS always goes passive: libcurl 7.88 sends the file over
+  // an active data connection without TLS, and no firewall can open the
+  // port that an encrypted PORT command names.
+  if (!endpoint->passive && !tls) curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
   curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, text_ ? 1L : 0L);
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, NoteReply);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
@@ -452,6 +456,10 @@ std::string UploadChannel::FailureOf(CURLcode result) const {
   // transfer that broke off on the way.
   if (!last_reply_.empty() && (last_reply_[0] == '4' || last_reply_[0] == '5')) {
     return "server reply: " + last_reply_;
+  }
+  if (result == CURLE_PEER_FAILED_VERIFICATION) {
+    return std::string("the server's certificate cannot be trusted (") + error_ +
+           "); a private server's certificate authority can be named as the target's CA file";
   }
   return std::string("transfer failed: ") +
          (error_[0] != '\0' ? error_ : curl_easy_strerror(result));

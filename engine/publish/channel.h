@@ -61,8 +61,9 @@ class UploadChannel {
   // connect are reported ("'server' Bad Upload" on the error callback, then
   // the reason as a file's is, "   'server' - server reply: 530 ..."; a
   // folder that cannot be entered silently). An FTPS target speaks TLS on
-  // both connections or not at all, with the server's certificate verified
-  // (against the security's CA file when it names one); a plain FTP server
+  // both connections or not at all, in passive mode, with the server's
+  // certificate verified (against the security's CA file when it names
+  // one); a plain FTP server
   // that offers TLS is told of once, as a hint. An SFTP target: see
   // SftpChannel. The password comes from where security says. False on
   // failure.
@@ -79,8 +80,9 @@ class UploadChannel {
   bool Send(const std::string& file, const std::string& destination);
 
   // Why the last Send failed: "server reply: " and the FTP server's refusal
-  // when it gave one ("550 ..."), else "transfer failed: " and the reason.
-  // Empty after a Send that succeeded.
+  // when it gave one ("550 ..."), "the server's certificate cannot be
+  // trusted" and why, else "transfer failed: " and the reason. Empty after
+  // a Send that succeeded.
   const std::string& failure() const { return failure_; }
 
   // Ends the FTP connection.

@@ -61,7 +61,7 @@ std::string SshServer::OtherKnownHostsLine() const {
   return "[127.0.0.1]:" + std::to_string(port_) + " " + PublicKey(folder_ / "otherkey.pub") + "\n";
 }
 
-FtpsServer::FtpsServer(const std::string& root, bool tls_required)
+FtpsServer::FtpsServer(const std::string& root, bool tls_required, long cut_after)
     : certificate_(folder_ / "cert.pem") {
   const std::string key = folder_ / "key.pem";
   Run("/usr/bin/openssl",
@@ -71,7 +71,7 @@ FtpsServer::FtpsServer(const std::string& root, bool tls_required)
   process_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/usr/bin/python3", "-u", VELLUM_TEST_SUPPORT_DIR "/ftps_server.py",
                                root, FtpServer::kUser, FtpServer::kPassword, certificate_, key,
-                               tls_required ? "1" : "0"},
+                               tls_required ? "1" : "0", std::to_string(cut_after)},
       folder_ / "ftps.log");
   port_ = std::stoi(process_->WaitForLog("starting FTP\\+SSL server on 127\\.0\\.0\\.1:([0-9]+)"));
 }

@@ -37,10 +37,11 @@ class SshServer {
 // pyftpdlib with TLS, serving root, writable, to FtpServer's user and
 // password; with tls_required, plain FTP is refused on both connections.
 // Its certificate (CN and subjectAltName 127.0.0.1, self-signed) is
-// certificate().
+// certificate(). With cut_after, the first file that reaches that many
+// bytes has its connections closed there, once.
 class FtpsServer {
  public:
-  FtpsServer(const std::string& root, bool tls_required = true);
+  FtpsServer(const std::string& root, bool tls_required = true, long cut_after = 0);
 
   int port() const { return port_; }
   const std::string& certificate() const { return certificate_; }

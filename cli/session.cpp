@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <system_error>
 #include <tuple>
@@ -68,28 +70,75 @@ int32_t PrintError(const char* text) {
 bool answer_yes = false;
 int32_t Answer(const char*) { return answer_yes ? 1 : 0; }
 
+// The terminal as it was before a password prompt turned its echo off, and
+// what SIGINT, SIGTERM and SIGHUP did before the prompt.
+termios terminal_before_prompt{};
+constexpr int kPromptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction actions_before_prompt[std::size(kPromptSignals)];
+
+// A signal in the middle of a prompt: the terminal gets its echo back and
+// the prompt's line ends (calls that are safe in a handler), then the signal
+// takes the course it had before the prompt (the engine's cleanup, or the
+// end of the program), as soon as this handler returns.
+void EndPromptOnSignal(int signal_number) {
+  tcsetattr(STDIN_FILENO, TCSANOW, &terminal_before_prompt);
+  static_cast<void>(write(STDERR_FILENO, "\n", 1) == 1);
+  for (std::size_t i = 0; i < std::size(kPromptSignals); ++i) {
+    if (kPromptSignals[i] == signal_number) {
+      sigaction(signal_number, &actions_before_prompt[i], nullptr);
+    }
+  }
+  raise(signal_number);
+}
+
+// The terminal's echo, off for as long as this lives.
+class EchoOff {
+ public:
+  explicit EchoOff(const termios& saved) {
+    terminal_before_prompt = saved;
+    struct sigaction action {};
+    action.sa_handler = EndPromptOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal_number : kPromptSignals) sigaddset(&action.sa_mask, signal_number);
+    for (std::size_t i = 0; i < std::size(kPromptSignals); ++i) {
+      sigaction(kPromptSignals[i], &action, &actions_before_prompt[i]);
+      // An ignored signal stays ignored.
+      if (actions_before_prompt[i].sa_handler == SIG_IGN) {
+        sigaction(kPromptSignals[i], &actions_before_prompt[i], nullptr);
+      }
+    }
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  ~EchoOff() {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal_before_prompt);
+    std::fputc('\n', stderr);
+    for (std::size_t i = 0; i < std::size(kPromptSignals); ++i) {
+      sigaction(kPromptSignals[i], &actions_before_prompt[i], nullptr);
+    }
+  }
+  EchoOff(const EchoOff&) = delete;
+  EchoOff& operator=(const EchoOff&) = delete;
+};
+
 // A password the engine asks for is read from the terminal without echo, or,
 // when standard input is not a terminal, as its next line (so a script can
 // pipe it in). Nothing is remembered in the keyring.
 int32_t ReadPassword(const char* prompt, char* password, int32_t size, int32_t* remember) {
   *remember = 0;
   termios saved{};
-  const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
-  if (terminal) {
+  std::optional<EchoOff> echo_off;
+  if (tcgetattr(STDIN_FILENO, &saved) == 0) {
     if (before_message != nullptr) before_message();
     std::fprintf(stderr, "%s: ", Printable(prompt).c_str());
     std::fflush(stderr);
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    echo_off.emplace(saved);
   }
   std::string line;
   int c = 0;
   while ((c = std::getchar()) != EOF && c != '\n') line += static_cast<char>(c);
-  if (terminal) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    std::fputc('\n', stderr);
-  }
+  echo_off.reset();
   const bool given = (c == '\n' || !line.empty()) && line.size() < static_cast<std::size_t>(size);
   if (given) std::memcpy(password, line.c_str(), line.size() + 1);
   std::fill(line.begin(), line.end(), '\0');

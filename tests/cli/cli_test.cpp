@@ -1,9 +1,12 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -216,6 +219,49 @@ TEST_F(CliTest, AnAskedPasswordIsReadFromStandardInput) {
   const ProgramResult sent = publish(std::string(FtpServer::kPassword) + "\\n");
   EXPECT_EQ(sent.status, 0) << sent.err;
   EXPECT_TRUE(std::filesystem::exists(served.path() / "map.html"));
+}
+
+// Ctrl-C at the password prompt ends the command with the terminal's echo
+// back on and the prompt's line ended.
+TEST_F(CliTest, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
+  Succeed({"target", "site.bpj", "add", "--ftps", "127.0.0.1", "--port", "1", "--login", "joe",
+           "--password-from", "ask"});
+  Succeed({"set", "site.bpj", "output-file=map.html"});
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    if (chdir(dir_.path().c_str()) == 0)
+      execl(VELLUMARK_PATH, VELLUMARK_PATH, "publish", "site.bpj", nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(child, 0);
+  std::string shown;
+  const auto read_shown = [&] {
+    char block[256];
+    for (pollfd ready{terminal, POLLIN, 0}; poll(&ready, 1, 100) > 0;) {
+      const ssize_t got = read(terminal, block, sizeof block);
+      if (got <= 0) break;
+      shown.append(block, got);
+    }
+  };
+  termios settings{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  do {
+    read_shown();
+  } while (tcgetattr(terminal, &settings) == 0 && (settings.c_lflag & ECHO) != 0 &&
+           std::chrono::steady_clock::now() < deadline);
+  EXPECT_EQ(settings.c_lflag & ECHO, 0u) << shown;
+  EXPECT_THAT(shown, HasSubstr("Password for joe on ftps://127.0.0.1:1: "));
+
+  ASSERT_EQ(write(terminal, "\x03", 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+  EXPECT_NE(settings.c_lflag & ECHO, 0u);
+  read_shown();
+  EXPECT_THAT(shown, ::testing::EndsWith(": \r\n"));
+  close(terminal);
 }
 
 TEST_F(CliTest, ScanFollowsLinksOrListsAFolderAndShowPrintsTheTree) {

@@ -194,9 +194,8 @@ bool UploadChannel::Open(const OutputTarget& target, const project::TargetSecuri
   text_ = (target.Flags & VELLUM_TARGET_TEXT) != 0;
   if (!ftp_) return true;
   if (security.protocol != VELLUM_PROTOCOL_SFTP) return OpenFtp(target, security);
-  Credentials credentials(target, security);
   sftp_ = std::make_unique<SftpChannel>();
-  if (sftp_->Open(target, security, credentials)) return true;
+  if (sftp_->Open(target, security)) return true;
   sftp_.reset();
   return false;
 }

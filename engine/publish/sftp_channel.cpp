@@ -168,9 +168,16 @@ bool PosixRename::Receive(char& type, std::string& payload) {
   return true;
 }
 
-bool SftpChannel::Open(const OutputTarget& target, const project::TargetSecurity& security,
-                       Credentials& credentials) {
+bool SftpChannel::Open(const OutputTarget& target, const project::TargetSecurity& security) {
+  target_ = &target;
+  security_ = &security;
+  credentials_.emplace(target, security);
+  return Connect();
+}
+
+bool SftpChannel::Connect() {
   Close();
+  const OutputTarget& target = *target_;
   const char* server = IsGiven(target.Server) ? target.Server : nullptr;
   if (server == nullptr) {
     core::ReportErrorCode(core::ErrorCode::kNoServerName);
@@ -222,7 +229,7 @@ bool SftpChannel::Open(const OutputTarget& target, const project::TargetSecurity
     Close();
     return false;
   }
-  if (!LogIn(security, credentials, account)) {
+  if (!LogIn(account)) {
     return fail("login refused: " + std::string(ssh_get_error(session_)));
   }
   sftp_ = sftp_new(session_);
@@ -278,8 +285,9 @@ bool SftpChannel::CheckHostKey(const std::string& server, const std::string& pla
   return true;
 }
 
-bool SftpChannel::LogIn(const project::TargetSecurity& security, Credentials& credentials,
-                        Account& account) {
+bool SftpChannel::LogIn(Account& account) {
+  const project::TargetSecurity& security = *security_;
+  Credentials& credentials = *credentials_;
   if (!security.key_file.empty()) {
     ssh_key raw = nullptr;
     if (ssh_pki_import_privkey_file(security.key_file.c_str(), nullptr, nullptr, nullptr, &raw) ==
@@ -347,9 +355,9 @@ bool SftpChannel::Send(const std::string& file, const std::string& destination,
     if (renamed) return true;
     failure = "transfer failed: '" + destination + "' cannot be replaced: " + Reason();
   }
-  // What is left under the temporary name goes, as far as the connection
-  // still carries the request; what stays is written over by the next
-  // upload of the file.
+  // What is left under the temporary name goes, over a new connection when
+  // this one broke (which the files after it use as well).
+  if (ssh_is_connected(session_) == 0 && !Connect()) return false;
   sftp_unlink(sftp_, temporary.c_str());
   return false;
 }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "project/project.h"
@@ -60,25 +61,30 @@ class SftpChannel {
   // Failures are reported ("'server' Bad Upload" on the error callback, then
   // the reason as a file's is); an unknown host key is trusted, and added to
   // known_hosts, only when the question callback says yes; a changed one
-  // never is. False on failure.
-  bool Open(const OutputTarget& target, const project::TargetSecurity& security,
-            Credentials& credentials);
+  // never is. False on failure. target and security must outlive the
+  // channel.
+  bool Open(const OutputTarget& target, const project::TargetSecurity& security);
 
   // Writes file to ".NAME.part" in destination's folder (made as needed)
   // and renames it over NAME once it is stored whole; on failure removes the
-  // temporary file as far as the connection still lets it. True only when
-  // the whole file is in place; failure says why otherwise.
+  // temporary file, over a new connection (as Open makes it, with the
+  // password found before) when the old one broke. True only when the whole
+  // file is in place; failure says why otherwise.
   bool Send(const std::string& file, const std::string& destination, std::string& failure);
 
   void Close();
 
  private:
+  bool Connect();
   bool CheckHostKey(const std::string& server, const std::string& place);
-  bool LogIn(const project::TargetSecurity& security, Credentials& credentials, Account& account);
+  bool LogIn(Account& account);
   // Why the last operation failed: the SSH error, else the SFTP status.
   std::string Reason() const;
   void MakeFolders(const std::string& folder);
 
+  const OutputTarget* target_ = nullptr;
+  const project::TargetSecurity* security_ = nullptr;
+  std::optional<Credentials> credentials_;
   ssh_session session_ = nullptr;
   sftp_session sftp_ = nullptr;
   std::unique_ptr<PosixRename> posix_rename_;  // null: the server lacks it

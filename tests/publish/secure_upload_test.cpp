@@ -45,9 +45,10 @@ std::string Joined(const std::vector<std::string>& texts) {
   return joined;
 }
 
-// Forwards one TCP connection to 127.0.0.1:to and cuts both ends once the
-// client has sent limit bytes: a connection that breaks in the middle of
-// a file.
+// Forwards TCP connections to 127.0.0.1:to, one after the other, and cuts
+// both ends of the first once the client has sent limit bytes on it: a
+// connection that breaks in the middle of a file, and a line that works
+// again afterwards.
 class CuttingRelay {
  public:
   CuttingRelay(int to, std::size_t limit) {
@@ -60,7 +61,9 @@ class CuttingRelay {
     listen(listener_, 1);
     getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, to, limit] { Relay(to, limit); });
+    thread_ = std::thread([this, to, limit] {
+      for (std::size_t cut_at = limit; Relay(to, cut_at);) cut_at = SIZE_MAX;
+    });
   }
   ~CuttingRelay() {
     shutdown(listener_, SHUT_RDWR);
@@ -70,9 +73,10 @@ class CuttingRelay {
   int port() const { return port_; }
 
  private:
-  void Relay(int to, std::size_t limit) {
+  // Relays the next connection; false when there is none.
+  bool Relay(int to, std::size_t limit) {
     const int client = accept(listener_, nullptr, nullptr);
-    if (client < 0) return;
+    if (client < 0) return false;
     const int server = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -92,6 +96,7 @@ class CuttingRelay {
     }
     close(server);
     close(client);
+    return true;
   }
 
   int listener_ = -1;
@@ -227,6 +232,7 @@ TEST_F(SftpUploadTest, ConnectionCutInAFileLeavesNothingPartialAndTheNextUploadC
     EXPECT_EQ(LastUploadCounts().Sent, 2) << info << Joined(errors());  // the pages went first
   }
   EXPECT_FALSE(fs::exists(remote_ + "/big.bin"));
+  EXPECT_THAT(PartFiles(remote_), IsEmpty());
 
   project().Targets[0].Port = 0;
   EXPECT_EQ(Upload(VELLUM_UPLOAD_SKIP_UNCHANGED), Sent({"big.bin"}));

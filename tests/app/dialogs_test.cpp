@@ -187,11 +187,12 @@ class DialogsTest : public QObject {
   void KindEnablesItsSettings_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("protocol");
-    QTest::addColumn<QString>("enabled");  // server, firewall, key, CA: 0 or 1 each
-    QTest::newRow("folder") << int(UploadDialog::kFolder) << 0 << "0000";
-    QTest::newRow("FTP") << int(UploadDialog::kFtp) << int(VELLUM_PROTOCOL_FTP) << "1100";
-    QTest::newRow("FTPS") << int(UploadDialog::kFtps) << int(VELLUM_PROTOCOL_FTPS) << "1001";
-    QTest::newRow("SFTP") << int(UploadDialog::kSftp) << int(VELLUM_PROTOCOL_SFTP) << "1010";
+    // server, passive, firewall, key, CA: 0 or 1 each
+    QTest::addColumn<QString>("enabled");
+    QTest::newRow("folder") << int(UploadDialog::kFolder) << 0 << "00000";
+    QTest::newRow("FTP") << int(UploadDialog::kFtp) << int(VELLUM_PROTOCOL_FTP) << "11100";
+    QTest::newRow("FTPS") << int(UploadDialog::kFtps) << int(VELLUM_PROTOCOL_FTPS) << "10001";
+    QTest::newRow("SFTP") << int(UploadDialog::kSftp) << int(VELLUM_PROTOCOL_SFTP) << "10010";
   }
   void KindEnablesItsSettings() {
     QFETCH(int, kind);
@@ -202,8 +203,8 @@ class DialogsTest : public QObject {
     dialog.Kinds()->button(kind)->click();
     const auto on = [](bool value) { return QChar(value ? '1' : '0'); };
     QCOMPARE(QString{on(dialog.FtpSettings()->isEnabled())} +
-                 on(dialog.UseFirewall()->isEnabled()) + on(dialog.KeyFile()->isEnabled()) +
-                 on(dialog.CaFile()->isEnabled()),
+                 on(dialog.PassiveMode()->isEnabled()) + on(dialog.UseFirewall()->isEnabled()) +
+                 on(dialog.KeyFile()->isEnabled()) + on(dialog.CaFile()->isEnabled()),
              enabled);
     QCOMPARE(dialog.Browse()->isEnabled(), kind == UploadDialog::kFolder);
     QVERIFY(dialog.Url()->isEnabled() && dialog.Folder()->isEnabled());

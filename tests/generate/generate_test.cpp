@@ -195,33 +195,6 @@ TEST(WriteLink, TextsSuffixesAndLineBreaks) {
   }
 }
 
-TEST(Font, OpeningAndClosingMatch) {
-  const struct {
-    Font font;
-    const char *open, *close;
-  } rows[] = {
-      {{}, "", ""},
-      {{.size_index = 0, .use_size = true},
-       "\t<FONT face=\"Verdana, Arial, Helvetica\" SIZE=1>\n",
-       "\t</FONT>\n"},
-      {{.style = 3}, "\t<B><I>\n", "\t</I></B>\n"},
-      {{.size_index = 6, .color = "336699", .use_size = true, .use_color = true, .style = 1},
-       "\t<FONT face=\"Verdana, Arial, Helvetica\" SIZE=7 COLOR=\"#336699\"><B>\n",
-       "\t</B></FONT>\n"},
-      {{.color = "", .use_color = true, .style = 2},
-       "\t<FONT face=\"Verdana, Arial, Helvetica\"><I>\n",
-       "\t</I></FONT>\n"},
-      {{.style = 4}, "\t\n", "\t\n"},
-  };
-  for (const auto& r : rows) {
-    HtmlWriter open(0), close(0);
-    open.OpenFont(1, r.font);
-    close.CloseFont(1, r.font);
-    EXPECT_EQ(open.text(), r.open);
-    EXPECT_EQ(close.text(), r.close);
-  }
-}
-
 TEST(HtmlWriter, WritesTextModeLinesInLargeBlocks) {
   ScratchDir dir;
   core::TextFile file = core::TextFile::Open(dir / "p.htm", core::FileMode::kWriteText);

@@ -195,6 +195,29 @@ TEST(WriteLink, TextsSuffixesAndLineBreaks) {
   }
 }
 
+// The golden pages hold the usual fonts; a style no list offers (a shared
+// project may give any number) and a colour asked for but empty add no tag.
+TEST(Font, OddStylesAndEmptyColoursAddNoTag) {
+  const struct {
+    Font font;
+    const char *open, *close;
+  } rows[] = {
+      {{.size_index = 0, .use_size = true, .style = 4},
+       "\t<FONT face=\"Verdana, Arial, Helvetica\" SIZE=1>\n",
+       "\t</FONT>\n"},
+      {{.color = "", .use_color = true, .style = 3},
+       "\t<FONT face=\"Verdana, Arial, Helvetica\"><B><I>\n",
+       "\t</I></B></FONT>\n"},
+  };
+  for (const auto& r : rows) {
+    HtmlWriter open(0), close(0);
+    open.OpenFont(1, r.font);
+    close.CloseFont(1, r.font);
+    EXPECT_EQ(open.text(), r.open);
+    EXPECT_EQ(close.text(), r.close);
+  }
+}
+
 TEST(HtmlWriter, WritesTextModeLinesInLargeBlocks) {
   ScratchDir dir;
   core::TextFile file = core::TextFile::Open(dir / "p.htm", core::FileMode::kWriteText);

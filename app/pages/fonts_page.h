@@ -15,15 +15,9 @@ class FontsPage : public FormPage {
   void Fill(const ScriptItem& item) override;
   void Collect(Collected& out) const override;
 
-  FlagBox* UseSize() const { return use_size_; }
   IndexList* Size() const { return size_; }
   IndexList* Style() const { return style_; }
   FlagBox* UseFontColor() const { return use_font_color_; }
-  ColorField* FontColor() const { return font_color_; }
-  FlagBox* UseLinkColor() const { return use_link_color_; }
-  ColorField* LinkColor() const { return link_color_; }
-  FlagBox* UseVisitedColor() const { return use_visited_color_; }
-  ColorField* VisitedColor() const { return visited_color_; }
 
  private:
   FlagBox* use_size_;

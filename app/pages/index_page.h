@@ -15,10 +15,6 @@ class IndexPage : public FormPage {
   void Fill(const ScriptItem& item) override;
   void Collect(Collected& out) const override;
 
-  QLineEdit* OtherName() const { return other_; }
-  FlagBox* Before() const { return before_; }
-  FlagBox* After() const { return after_; }
-
  private:
   QLineEdit* other_;
   FlagBox* before_;

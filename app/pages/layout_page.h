@@ -36,8 +36,6 @@ class LayoutPage : public FormPage {
   void RemoveCurrentTarget();
 
   QLineEdit* OutputFile() const { return output_file_; }
-  QLineEdit* ImageFolder() const { return image_folder_; }
-  FlagBox* RelativeLinks() const { return relative_; }
   QListWidget* OutputList() const { return output_list_; }
   QToolButton* PropertiesButton() const { return properties_; }
   QToolButton* AddButton() const { return add_; }

@@ -45,7 +45,6 @@ class FormView : public QWidget {
   FontsPage* Fonts() const { return fonts_; }
   UlTypePage* UlType() const { return ul_type_; }
   TreePage* Tree() const { return tree_; }
-  IndexPage* Index() const { return index_; }
   NavigationListPage* NavigationList() const { return navigation_list_; }
   LevelTablePage* LevelTable() const { return level_table_; }
   XmlSitemapPage* XmlSitemap() const { return xml_sitemap_; }

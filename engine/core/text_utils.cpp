@@ -78,21 +78,11 @@ const char* FindNoCase(const char* text, std::string_view pattern) {
   return nullptr;
 }
 
-void AppendChar(char* text, char c) {
-  std::size_t length = std::strlen(text);
-  text[length] = c;
-  text[length + 1] = '\0';
-}
-
 bool CheckedWrite(TextFile& file, std::string_view bytes) {
   if (file.Write(bytes)) return true;
   ReportErrorCode(ErrorCode::kWriteError);
   file.Close();
   return false;
-}
-
-void LowerCase(char* text) {
-  for (; *text != '\0'; ++text) *text = ToLowerAscii(*text);
 }
 
 const char* FileNamePart(const char* path) {

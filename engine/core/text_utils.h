@@ -37,15 +37,9 @@ int Unescape(char* text);
 // start of a non-empty text.
 const char* FindNoCase(const char* text, std::string_view pattern);
 
-// Appends c and a new NUL; the caller guarantees room.
-void AppendChar(char* text, char c);
-
 // Writes bytes to file in one block. On a short write: "write error in the
 // file" to the error callback, the file is closed, and the result is false.
 bool CheckedWrite(TextFile& file, std::string_view bytes);
-
-// "A" to "Z" become "a" to "z", in place.
-void LowerCase(char* text);
 
 // The part of path behind its last "\" or "/" (the whole path when none).
 const char* FileNamePart(const char* path);

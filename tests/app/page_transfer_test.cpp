@@ -19,7 +19,6 @@
 #include "app_fixture.h"
 #include "pages/controls.h"
 #include "pages/fonts_page.h"
-#include "pages/index_page.h"
 #include "pages/layout_page.h"
 #include "pages/level_table_page.h"
 #include "pages/page_content_page.h"
@@ -81,27 +80,6 @@ class PageTransferTest : public QObject {
 
  private slots:
   void initTestCase() { config_ = StartTestEngine(); }
-
-  void NewSiteMapShowsTheDefaults() {
-    FormView view(config_);
-    Document document;
-    document.New();
-    FillPages(view, *document.project(), *document.SiteMap());
-    QCOMPARE(view.Layout()->OutputFile()->text(), "sitemap.html");
-    QCOMPARE(view.Layout()->ImageFolder()->text(), "img");
-    QVERIFY(view.Layout()->RelativeLinks()->isChecked());
-    QCOMPARE(view.Fonts()->FontColor()->Edit()->text(), "000000");
-    QCOMPARE(view.Fonts()->LinkColor()->Edit()->text(), "0000FF");
-    QCOMPARE(view.Fonts()->VisitedColor()->Edit()->text(), "000080");
-    QVERIFY(view.Fonts()->UseSize()->isChecked() && view.Fonts()->UseFontColor()->isChecked());
-    QVERIFY(!view.Fonts()->UseLinkColor()->isChecked());
-    QVERIFY(!view.Fonts()->UseVisitedColor()->isChecked());
-    QCOMPARE(view.Fonts()->Size()->currentText(), "x-smal");
-    QCOMPARE(view.Fonts()->Style()->currentText(), "Regular");
-    QVERIFY(view.Index()->Before()->isChecked() && view.Index()->After()->isChecked());
-    QVERIFY(view.Style()->TypeButton(VELLUM_OUTPUT_UL_LIST)->isChecked());
-    QCOMPARE(view.Tabs()->tabText(FormView::kSixthTab), "UL Type Properties");
-  }
 
   // Every member a page shows comes back as it was stored, byte for byte;
   // the members no page shows are absent and zero.
@@ -325,43 +303,6 @@ class PageTransferTest : public QObject {
     QCOMPARE(view.XmlSitemap()->Gzip()->isChecked(), gzip);
   }
 
-  void ColorTextIsSixUpperCaseDigits() {
-    QCOMPARE(ColorText(Qt::white), "FFFFFF");
-    QCOMPARE(ColorText(QColor(0x0A, 0x0B, 0x0C)), "0A0B0C");
-    QCOMPARE(ColorText(Qt::red), "FF0000");
-  }
-
-  void GenerateMessageNamesTheFullPath_data() {
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("relative") << "sitemap.html"
-                              << "/work"
-                              << "/work/sitemap.html";
-    QTest::newRow("absolute") << "/out/map.htm"
-                              << "/work"
-                              << "/out/map.htm";
-    QTest::newRow("drive") << "D:\\out\\map.htm"
-                           << "/work"
-                           << "D:\\out\\map.htm";
-    QTest::newRow("share") << "\\\\srv\\map.htm"
-                           << "/work"
-                           << "/work/\\\\srv\\map.htm";
-    QTest::newRow("root folder") << "sitemap.html"
-                                 << "/"
-                                 << "//sitemap.html";
-  }
-  void GenerateMessageNamesTheFullPath() {
-    QFETCH(QString, output);
-    QFETCH(QString, folder);
-    QFETCH(QString, shown);
-    QCOMPARE(GenerateMessage(output, folder), "Generate site map '" + shown + "'");
-  }
-
-  void OutputFileFilterShowsThePagePatterns() {
-    QCOMPARE(PageFileFilter("*.htm;*.html"), "HTML file (*.htm *.html);;All Files (*)");
-  }
-
   // The output file is usually one that does not exist yet.
   void OutputFileChooserTakesANewName() {
     LayoutPage page(config_);
@@ -413,21 +354,12 @@ class PageTransferTest : public QObject {
   // so instead.
   void GenerateWritesThePageAndSaysWhere_data() {
     QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("siteUrl");  // empty: a page, not the XML site map
     QTest::addColumn<bool>("written");
-    QTest::newRow("written") << "out/map.html"
-                             << "" << true;
-    QTest::newRow("below a file") << "blocker/map.html"
-                                  << "" << false;
-    QTest::newRow("XML site map") << "search.xml"
-                                  << "https://www.example.com/" << true;
-    // Pages on disk have no public address without the site URL.
-    QTest::newRow("XML without site URL") << "refused.xml"
-                                          << " " << false;
+    QTest::newRow("written") << "out/map.html" << true;
+    QTest::newRow("below a file") << "blocker/map.html" << false;
   }
   void GenerateWritesThePageAndSaysWhere() {
     QFETCH(QString, output);
-    QFETCH(QString, siteUrl);
     QFETCH(bool, written);
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir_.path());
@@ -438,11 +370,6 @@ class PageTransferTest : public QObject {
     document.New();
     FormView view(config_);
     FillPages(view, *document.project(), *document.SiteMap());
-    if (!siteUrl.isEmpty()) {
-      QVERIFY(ScanFolder(document, "site"));
-      view.Style()->TypeButton(VELLUM_OUTPUT_XML_SITEMAP)->click();
-      view.XmlSitemap()->SiteUrl()->setText(siteUrl.trimmed());
-    }
     view.Layout()->OutputFile()->setText(output);
     Prompts prompts;
     QCOMPARE(RunGenerate(view, document, false), written);
@@ -457,9 +384,6 @@ class PageTransferTest : public QObject {
                qPrintable(prompts.shown[0]));
     }
     QCOMPARE(document.project()->AddedCount, written ? 1 : 0);
-    if (written && !siteUrl.isEmpty()) {
-      QVERIFY(ReadFile(page).contains("<loc>https://www.example.com/a.html</loc>"));
-    }
   }
 
   // Preview writes the file name into the temporary folder, registers
@@ -485,25 +409,6 @@ class PageTransferTest : public QObject {
   void Opened(const QUrl& url) { opened_ = url; }
 
  private:
-  // Lists the pages of the folder name (two of them) into the tree of
-  // document, as the Layout Wizard's folder step does.
-  bool ScanFolder(Document& document, const QString& name) {
-    const QDir site(dir_.filePath(name));
-    site.mkpath(".");
-    for (const char* page : {"index.html", "a.html"}) {
-      QFile file(site.filePath(page));
-      if (!file.open(QIODevice::WriteOnly)) return false;
-      file.write("<title>Page</title>");
-    }
-    const QByteArray base = QFile::encodeName(site.path() + '/');
-    SiteMapParams scan{};
-    scan.BasePath = base.constData();
-    scan.Settings.Mode = 1;
-    scan.Settings.OutputFile = "";
-    scan.Items = &document.SiteMap()->Entries;
-    return HTMLgenSiteMap(&scan, VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS) == 1;
-  }
-
   EngineConfig* config_ = nullptr;
   QTemporaryDir dir_;
   QUrl opened_;

@@ -259,17 +259,6 @@ class ShellTest : public QObject {
     QCOMPARE(window.statusBar()->currentMessage(), "Ready");
   }
 
-  void NewProjectAsksBeforeClosing() {
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    window.NewProject();
-    QCOMPARE(window.windowTitle(), "Untitled[*] - Brambleplot Lite");
-    QVERIFY(window.isWindowModified());
-    Prompts prompts;
-    prompts.answer = Answer::kNo;
-    QVERIFY(window.MaybeSave());
-    QCOMPARE(prompts.shown, QStringList{"Save changes to Untitled?"});
-  }
-
   void EnterAndEscapeKeepThePage() {
     MainWindow window(config_, QCoreApplication::applicationFilePath());
     window.NewProject();

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +26,6 @@
 #include "shell/form_view.h"
 #include "shell/page_transfer.h"
 #include "shell/update_from_site.h"
-#include "support/http_servers.h"
 #include "wizard/base_file_page.h"
 #include "wizard/folder_tree.h"
 #include "wizard/layout_wizard.h"
@@ -325,37 +323,6 @@ class WizardTest : public QObject {
     });
     CancelAt(&watch, [](const ProgressReport&) { return true; });
     QCOMPARE(Run(), inWizard ? ScanOutcome::kNotRun : ScanOutcome::kCancelled);
-    QCOMPARE(Names(document_.SiteMap()->Entries), before);
-  }
-
-  // The scan waits on a server that never answers on the engine worker: the
-  // window still shows the page it waits for and hears Cancel, and the scan
-  // ends long before the server would be given up, the tree as it was.
-  void CancelIsHeardWhileAServerStalls() {
-    Write("web/index.html", "<title>Home</title><a href=\"_stall\">stall</a>");
-    vellum::test::HttpServer server(QFile::encodeName(dir_.filePath("web")).toStdString(),
-                                    QFile::encodeName(dir_.filePath("web.log")).toStdString());
-    const QString base = QString::fromStdString(server.Url("index.html"));
-    const QStringList before = Names(document_.SiteMap()->Entries);
-    QObject watch;
-    WhenShown<LayoutWizard>(&watch, [base](LayoutWizard* wizard) {
-      wizard->NextButton()->click();
-      wizard->BaseFile()->BaseFile()->setText(base);
-      wizard->NextButton()->click();
-    });
-    QString waiting_at;
-    WhenShown<ProgressDialog>(
-        &watch,
-        [&waiting_at](ProgressDialog* progress) {
-          waiting_at = progress->Item()->text();
-          QTest::keyClick(progress, Qt::Key_Escape);
-        },
-        [](ProgressDialog* progress) { return progress->Item()->text().endsWith("/_stall"); });
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(Run(), ScanOutcome::kCancelled);
-    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(waiting_at, QString::fromStdString(server.Url("_stall")));
     QCOMPARE(Names(document_.SiteMap()->Entries), before);
   }
 

@@ -805,24 +805,6 @@ TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
   EXPECT_EQ(bad_address.status, 2);
   EXPECT_THAT(Succeed({"help", "generate"}),
               HasSubstr("Sitemap: https://www.example.com/sitemap.xml"));
-
-  // A page beside the home page that sorts before it, in a folder of its own.
-  dir_.Write("site/a/about.html", "<title>About</title><a href=../index.html>Home</a>");
-  dir_.Write("site/index.html",
-             "<title>Home</title><a href=a/about.html>About</a>"
-             "<a href=a/one.html>One</a><a href=b/two.html>Two</a>");
-  HttpServer server(site, dir_ / "http.log");
-  Succeed({"new", "web.bpj"});
-  Succeed({"scan", "web.bpj", "--base", server.Url("index.html")});
-  const std::string web_map = dir_ / "web.xml.gz";
-  Succeed({"generate", "web.bpj", "--type", "xml", "--output", "web.xml.gz"});
-  const ProgramResult lint =
-      RunProgram("/usr/bin/xmllint", {"--noout", web_map});  // reads gzip itself
-  EXPECT_EQ(lint.status, 0) << lint.err;
-  const ProgramResult text = RunProgram("/bin/gzip", {"-dc", web_map});
-  for (const char* page : {"index.html", "a/about.html", "a/one.html", "b/two.html"}) {
-    EXPECT_THAT(text.out, HasSubstr("<loc>" + server.Url(page) + "</loc>"));
-  }
 }
 
 // A scan sums up its broken links on stderr and tells of them by its exit

@@ -175,7 +175,7 @@ TEST_P(SftpHostKeyTest, ChecksTheHostKeyAndTheLogin) {
   AddSftpTarget(row.password, row.with_key);
   Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
 
-  EXPECT_EQ(LastUploadCounts().Sent, row.arrives ? 2 : 0);
+  EXPECT_EQ(LastUploadCounts().sent, row.arrives ? 2 : 0);
   EXPECT_EQ(fs::exists(remote_ + "/sub/page.html"), row.arrives);
   if (row.error == nullptr) {
     EXPECT_THAT(errors(), IsEmpty());
@@ -211,7 +211,7 @@ TEST_F(SftpUploadTest, SecondUploadSendsOnlyTheChangedFileAndReplacesIt) {
 
   root_.Write("site/sub/page.html", "<p>page, longer now</p>");
   EXPECT_EQ(Upload(VELLUM_UPLOAD_SKIP_UNCHANGED), Sent({"sub/page.html"}));
-  EXPECT_EQ(LastUploadCounts().Skipped, 1);
+  EXPECT_EQ(LastUploadCounts().skipped, 1);
   EXPECT_EQ(ReadBytes(remote_ + "/sub/page.html"), "<p>page, longer now</p>");
   EXPECT_THAT(PartFiles(remote_), IsEmpty());
 }
@@ -226,7 +226,7 @@ TEST_F(SftpUploadTest, ConnectionCutInAFileLeavesNothingPartialAndTheNextUploadC
     AddSftpTarget(nullptr, true, 0);
     project().Targets[0].Port = relay.port();
     const std::string info = Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
-    EXPECT_EQ(LastUploadCounts().Sent, 2) << info << Joined(errors());  // the pages went first
+    EXPECT_EQ(LastUploadCounts().sent, 2) << info << Joined(errors());  // the pages went first
   }
   EXPECT_FALSE(fs::exists(remote_ + "/big.bin"));
 
@@ -279,7 +279,7 @@ TEST_P(FtpsUploadTest, VerifiesTheServerAndLogsIn) {
   if (row.arrives) {
     EXPECT_THAT(errors(), IsEmpty());
     EXPECT_EQ(Upload(VELLUM_UPLOAD_SKIP_UNCHANGED), "");  // nothing changed
-    EXPECT_EQ(LastUploadCounts().Skipped, 2);
+    EXPECT_EQ(LastUploadCounts().skipped, 2);
   } else {
     EXPECT_THAT(info + Joined(errors()), HasSubstr(row.reason));
   }

@@ -127,11 +127,12 @@ std::string FormatSetting(const Setting& setting, const SiteMapSettings& setting
           [&](const SmallNumber& number) { return std::to_string(settings.*number.member); },
           [&](Border) { return std::to_string(settings.TableBorder); },
           [&](FlagBit flag) -> std::string { return (flags & flag.bit) != 0 ? "on" : "off"; },
-          [&](SiteUrl) -> std::string { return VellumGetSiteSettings().SiteURL; },
+          [&](SiteUrl) -> std::string { return VellumFilled(VellumGetSiteSettings).SiteURL; },
           [&](Markup) -> std::string {
-            return std::string(kMarkups[VellumGetPageSettings().Markup == VELLUM_MARKUP_HTML5]);
+            return std::string(
+                kMarkups[VellumFilled(VellumGetPageSettings).Markup == VELLUM_MARKUP_HTML5]);
           },
-          [&](Lang) -> std::string { return VellumGetPageSettings().Lang; },
+          [&](Lang) -> std::string { return VellumFilled(VellumGetPageSettings).Lang; },
       },
       setting.value);
 }
@@ -179,7 +180,7 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
             if (!value.empty() && !value.starts_with("http://") && !value.starts_with("https://")) {
               return bad + " (an http:// or https:// address, or empty)";
             }
-            VellumSiteSettings site = VellumGetSiteSettings();
+            VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
             site.SiteURL = value.c_str();
             VellumSetSiteSettings(&site);
             return {};
@@ -187,15 +188,16 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
           [&](Markup) -> std::string {
             std::optional<uint8_t> chosen = ChoiceValue(kMarkups, value);
             if (!chosen) return bad + " (one of: " + Joined(kMarkups) + ")";
-            VellumPageSettings page = VellumGetPageSettings();
+            VellumPageSettings page = VellumFilled(VellumGetPageSettings);
             page.Markup = *chosen == 1 ? VELLUM_MARKUP_HTML5 : VELLUM_MARKUP_CLASSIC;
             VellumSetPageSettings(&page);
             return {};
           },
           [&](Lang) -> std::string {
-            VellumPageSettings page = VellumGetPageSettings();
+            VellumPageSettings page = VellumFilled(VellumGetPageSettings);
             page.Lang = value.c_str();
-            if (VellumSetPageSettings(&page) == 0 && VellumGetPageSettings().Lang != value) {
+            if (VellumSetPageSettings(&page) == 0 &&
+                VellumFilled(VellumGetPageSettings).Lang != value) {
               return bad + " (a language tag such as de, en-GB or zh-Hant, or empty)";
             }
             return {};

@@ -121,7 +121,7 @@ std::optional<int32_t> NumberOption(Arguments& arguments, const std::string& nam
 // site's, which the project keeps.
 VellumScanOptions TakeCrawlOptions(Arguments& arguments, VellumSiteSettings& site,
                                    std::string& include, std::string& exclude) {
-  VellumScanOptions options{};
+  auto options = VellumRecord<VellumScanOptions>();
   options.PageSeconds = NumberOption(arguments, "page-seconds", 1).value_or(0);
   options.Connections = NumberOption(arguments, "connections", 1).value_or(0);
   options.DelayMs = NumberOption(arguments, "delay", 0).value_or(0);
@@ -150,7 +150,8 @@ void ReportBrokenLinks() {
   if (count == 0) return;
   std::fprintf(stderr, "%d broken link%s:\n", count, count == 1 ? "" : "s");
   for (int32_t i = 0; i < count; ++i) {
-    const VellumBrokenLink link = VellumBrokenLinkAt(i);
+    auto link = VellumRecord<VellumBrokenLink>();
+    VellumBrokenLinkAt(i, &link);
     std::fprintf(stderr, "  %s\n    %s", Printable(link.Address).c_str(),
                  Printable(link.Reason).c_str());
     if (*link.Page != '\0') std::fprintf(stderr, ", linked from %s", Printable(link.Page).c_str());
@@ -161,7 +162,8 @@ void ReportBrokenLinks() {
 // The site's settings given on the command line are kept with the project;
 // the rest of them stay as they were.
 void KeepSiteSettings(const VellumSiteSettings& site) {
-  VellumSiteSettings kept = VellumGetSiteSettings();
+  auto kept = VellumRecord<VellumSiteSettings>();
+  VellumGetSiteSettings(&kept);
   if (site.PageLimit >= 0) kept.PageLimit = site.PageLimit;
   if (site.DepthLimit >= 0) kept.DepthLimit = site.DepthLimit;
   if (site.Include != nullptr) kept.Include = site.Include;
@@ -181,8 +183,13 @@ void KeepSiteSettings(const VellumSiteSettings& site) {
 void PrintUpdateReport() {
   int counts[VELLUM_CHANGE_KEPT_PLACE + 1] = {};
   const int32_t total = VellumUpdateChangeCount();
-  for (int32_t i = 0; i < total; ++i) ++counts[VellumUpdateChangeAt(i).Kind];
-  const VellumUpdateCounts pages = VellumLastUpdateCounts();
+  auto change = VellumRecord<VellumChange>();
+  for (int32_t i = 0; i < total; ++i) {
+    VellumUpdateChangeAt(i, &change);
+    ++counts[change.Kind];
+  }
+  auto pages = VellumRecord<VellumUpdateCounts>();
+  VellumLastUpdateCounts(&pages);
   std::printf(
       "%d added, %d removed, %d renamed on the site, %d edits kept "
       "(%d pages read, %d unchanged)\n",
@@ -191,7 +198,7 @@ void PrintUpdateReport() {
           counts[VELLUM_CHANGE_KEPT_PLACE],
       pages.PagesRead, pages.PagesUnchanged);
   for (int32_t i = 0; i < total; ++i) {
-    const VellumChange change = VellumUpdateChangeAt(i);
+    VellumUpdateChangeAt(i, &change);
     const std::string name = Printable(change.Name);
     const std::string address = Printable(change.Address);
     const std::string detail = Printable(change.Detail);
@@ -279,7 +286,7 @@ int RunScan(Arguments& arguments) {
     if (base || folder || flags != 0) {
       throw UsageError("--update scans as the last scan did: no --base, --folder or --meta");
     }
-    VellumSiteSettings site{};
+    auto site = VellumRecord<VellumSiteSettings>();
     site.PageLimit = site.DepthLimit = site.Order = -1;
     std::string include;
     std::string exclude;
@@ -304,7 +311,7 @@ int RunScan(Arguments& arguments) {
     params.Settings.Mode = 1;
     flags |= VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
   }
-  VellumSiteSettings site{};
+  auto site = VellumRecord<VellumSiteSettings>();
   site.PageLimit = -1;
   site.DepthLimit = -1;
   site.Order = -1;
@@ -377,7 +384,8 @@ int RunUpload(Arguments& arguments, bool generate_first) {
   HTMLprjUpload(&request);
   SaveProject();
   // Any file that did not arrive fails the command, with the tally.
-  const VellumUploadCounts counts = VellumLastUploadCounts();
+  auto counts = VellumRecord<VellumUploadCounts>();
+  VellumLastUploadCounts(&counts);
   if (counts.Failed > 0) {
     ReportFailure(std::to_string(counts.Sent) + " sent, " + std::to_string(counts.Skipped) +
                   " skipped, " + std::to_string(counts.Failed) + " failed");

@@ -133,7 +133,7 @@ int TargetIndex(Arguments& arguments, const Project& project) {
 
 std::string DescribeTarget(const Project& project, int index) {
   const OutputTarget& target = project.Targets[index];
-  const VellumTargetSecurity extras = VellumGetTargetSecurity(index);
+  const VellumTargetSecurity extras = VellumFilled(VellumGetTargetSecurity, index);
   auto text = [](const char* value) { return Printable(value != nullptr ? value : ""); };
   std::string line;
   if ((target.Flags & VELLUM_TARGET_FTP) != 0) {
@@ -192,7 +192,7 @@ int RunTarget(Arguments& arguments) {
   } else if (action == "edit") {
     request.Index = TargetIndex(arguments, *project);
     image = project->Targets[request.Index];
-    const VellumTargetSecurity current = VellumGetTargetSecurity(request.Index);
+    const VellumTargetSecurity current = VellumFilled(VellumGetTargetSecurity, request.Index);
     extras = {current.Protocol, current.KeyFile != nullptr ? current.KeyFile : "",
               current.CAFile != nullptr ? current.CAFile : "", current.PasswordFrom};
     TakeTargetOptions(arguments, texts, image, extras);
@@ -209,8 +209,9 @@ int RunTarget(Arguments& arguments) {
     const auto text = [](const std::string& value) {
       return value.empty() ? nullptr : value.c_str();
     };
-    const VellumTargetSecurity security{extras.protocol, text(extras.key_file),
-                                        text(extras.ca_file), extras.password_from};
+    const VellumTargetSecurity security{sizeof(VellumTargetSecurity), extras.protocol,
+                                        text(extras.key_file), text(extras.ca_file),
+                                        extras.password_from};
     VellumSetTargetSecurity(index, &security);
   }
   SaveProject();

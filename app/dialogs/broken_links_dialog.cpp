@@ -42,7 +42,7 @@ QList<BrokenLinkRow> LastScanBrokenLinks() {
   const int32_t count = VellumBrokenLinkCount();
   links.reserve(count);
   for (int32_t i = 0; i < count; ++i) {
-    const VellumBrokenLink link = VellumBrokenLinkAt(i);
+    const VellumBrokenLink link = VellumFilled(VellumBrokenLinkAt, i);
     links.append(
         {FromEngine(link.Address), FromEngine(link.Page), link.Status, FromEngine(link.Reason)});
   }

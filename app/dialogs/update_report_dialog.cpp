@@ -27,7 +27,7 @@ QList<UpdateChangeRow> LastUpdateChanges() {
   const int32_t count = VellumUpdateChangeCount();
   changes.reserve(count);
   for (int32_t i = 0; i < count; ++i) {
-    const VellumChange change = VellumUpdateChangeAt(i);
+    const VellumChange change = VellumFilled(VellumUpdateChangeAt, i);
     changes.append({change.Kind, Line(change.Name), Line(change.Address), Line(change.Detail),
                     Line(change.Parent)});
   }

@@ -179,7 +179,7 @@ void UploadDialog::Collect(bool selected, TargetEntry& entry) const {
   // A folder keeps no server settings; a field of another protocol is
   // dropped rather than kept unseen.
   VellumTargetSecurity& security = entry.security;
-  security = {};
+  security = VellumRecord<VellumTargetSecurity>();
   if (kind == kFolder) return;
   security.Protocol = kind == kSftp   ? VELLUM_PROTOCOL_SFTP
                       : kind == kFtps ? VELLUM_PROTOCOL_FTPS
@@ -192,7 +192,7 @@ void UploadDialog::Collect(bool selected, TargetEntry& entry) const {
 bool EditTarget(Project& project, int index, QWidget* parent) {
   if (index < 0 || index >= project.TargetCount) return false;
   UploadDialog dialog(parent);
-  dialog.Fill(project.Targets[index], VellumGetTargetSecurity(index));
+  dialog.Fill(project.Targets[index], VellumFilled(VellumGetTargetSecurity, index));
   if (dialog.exec() != QDialog::Accepted) return false;
   TargetEntry entry;
   dialog.Collect((project.Targets[index].Flags & VELLUM_TARGET_SELECTED) != 0, entry);

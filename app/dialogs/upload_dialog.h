@@ -25,7 +25,7 @@ class PortField;
 // in the dialog.
 struct TargetEntry {
   OutputTarget target{};
-  VellumTargetSecurity security{};
+  VellumTargetSecurity security = VellumRecord<VellumTargetSecurity>();
   TextStore texts;
 };
 

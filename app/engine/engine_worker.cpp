@@ -42,9 +42,9 @@ void EngineWorker::Start(std::function<int()> call) {
   QMetaObject::invokeMethod(
       this,
       [this, call = std::move(call)] {
-        VellumSetProgressCallback(&EngineWorker::OnProgress);
+        VellumSetProgressHandler(&EngineWorker::OnProgress, this);
         const int result = call();
-        VellumSetProgressCallback(nullptr);
+        VellumSetProgressHandler(nullptr, nullptr);
         emit Finished(result);
       },
       Qt::QueuedConnection);
@@ -55,7 +55,8 @@ ProgressReport EngineWorker::Latest() const {
   return latest_;
 }
 
-int32_t EngineWorker::OnProgress(const VellumProgress* progress) {
+int32_t EngineWorker::OnProgress(const VellumProgress* progress, void* data) {
+  auto* worker = static_cast<EngineWorker*>(data);
   {
     const QMutexLocker lock(&worker->mutex_);
     ProgressReport& latest = worker->latest_;

@@ -58,7 +58,7 @@ class EngineWorker : public QObject {
 
  private:
   EngineWorker();
-  static int32_t OnProgress(const VellumProgress* progress);
+  static int32_t OnProgress(const VellumProgress* progress, void* data);
 
   std::atomic<bool> stop_{false};
   mutable QMutex mutex_;

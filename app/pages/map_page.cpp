@@ -362,7 +362,7 @@ void MapPage::ApplyScan(MapItemList& scanned) {
     lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) + line;
   };
   for (int32_t i = 0; i < VellumBrokenLinkCount(); ++i) {
-    const VellumBrokenLink link = VellumBrokenLinkAt(i);
+    const VellumBrokenLink link = VellumFilled(VellumBrokenLinkAt, i);
     const QString reason = FromEngine(link.Reason);
     const QString problem =
         link.Status != 0 ? QStringLiteral("%1 %2").arg(link.Status).arg(reason) : reason;

@@ -61,7 +61,7 @@ void StylePage::Fill(const ScriptItem& item) {
   filled_ = item.Body.SiteMap.OutputType;
   type_ = TypeButton(filled_) != nullptr ? filled_ : int{VELLUM_OUTPUT_UL_LIST};
   TypeButton(type_)->setChecked(true);
-  html5_->setChecked(VellumGetPageSettings().Markup == VELLUM_MARKUP_HTML5);
+  html5_->setChecked(VellumFilled(VellumGetPageSettings).Markup == VELLUM_MARKUP_HTML5);
 }
 
 void StylePage::Collect(Collected& out) const {

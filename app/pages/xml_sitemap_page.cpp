@@ -51,7 +51,7 @@ XmlSitemapPage::XmlSitemapPage(QWidget* parent)
 }
 
 void XmlSitemapPage::Fill(const ScriptItem&) {
-  site_url_->setText(site_url_text_.Show(VellumGetSiteSettings().SiteURL));
+  site_url_->setText(site_url_text_.Show(VellumFilled(VellumGetSiteSettings).SiteURL));
 }
 
 void XmlSitemapPage::Collect(Collected& out) const {

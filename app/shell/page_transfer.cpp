@@ -37,7 +37,7 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
   out.flags |= item.Flags & ~kPageOwnedFlags;
   // The markup is the project's, not the item's: it is set as the pages are
   // read, before the item is stored or a page generated.
-  VellumPageSettings page = VellumGetPageSettings();
+  VellumPageSettings page = VellumFilled(VellumGetPageSettings);
   page.Markup = out.markup;
   VellumSetPageSettings(&page);
 }
@@ -45,7 +45,7 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
 // The site URL the pages show becomes the project's, which generation
 // reads; the project's other site settings stay.
 void StoreSiteUrl(const Collected& collected) {
-  VellumSiteSettings site = VellumGetSiteSettings();
+  VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
   if (collected.site_url == nullptr || std::strcmp(site.SiteURL, collected.site_url) == 0) return;
   site.SiteURL = collected.site_url;
   VellumSetSiteSettings(&site);
@@ -212,7 +212,7 @@ QString ScanSummary(const MapItemList& tree, int broken_links) {
 QString UploadSummary(const Project& project, const QStringList& errors) {
   QStringList lines{QObject::tr("Upload finished.")};
   for (int i = 0; i < project.TargetCount; ++i) {
-    const VellumUploadCounts counts = VellumLastUploadTargetCounts(i);
+    const VellumUploadCounts counts = VellumFilled(VellumLastUploadTargetCounts, i);
     lines.append(QObject::tr("%1: %2 sent, %3 skipped as unchanged, %4 failed")
                      .arg(TargetName(project.Targets[i]))
                      .arg(counts.Sent)
@@ -259,7 +259,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   view.Map()->Commit();
   LayoutWizard wizard(config, parent);
   wizard.Modes()->Preset(0, 0);
-  wizard.Modes()->SetOrder(VellumGetSiteSettings().Order);
+  wizard.Modes()->SetOrder(VellumFilled(VellumGetSiteSettings).Order);
   wizard.BaseFile()->Preset(true, true, true, 1);
   if (wizard.exec() != QDialog::Accepted) return ScanOutcome::kNotRun;
 
@@ -271,7 +271,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
     return ScanOutcome::kNotRun;
   }
   // The order is the project's: later scans keep it.
-  VellumSiteSettings site = VellumGetSiteSettings();
+  VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
   if (site.Order != answers.order) {
     site.Order = answers.order;
     VellumSetSiteSettings(&site);

@@ -91,7 +91,8 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
 
   ProgressDialog scan(VELLUM_PROGRESS_SCAN, wizard.windowTitle(), &window);
   const QByteArray page = QFile::encodeName(QDir::current().filePath("index.html"));
-  scan.Report(VellumProgress{VELLUM_PROGRESS_SCAN, 12, 0, page.constData(), nullptr, 0});
+  scan.Report(VellumProgress{sizeof(VellumProgress), VELLUM_PROGRESS_SCAN, 12, 0, page.constData(),
+                             nullptr, 0});
   scan.show();
   saved &= Save(scan, out, "scan-progress");
   scan.hide();
@@ -132,8 +133,8 @@ bool SaveScreenshots(MainWindow& window, EngineConfig* config, QWidget& splash,
   password.close();
 
   ProgressDialog upload(VELLUM_PROGRESS_UPLOAD, QObject::tr("Upload"), &window);
-  upload.Report(VellumProgress{VELLUM_PROGRESS_UPLOAD, 3, 8, page.constData(),
-                               "ftp://ftp.example.com/www/", 0});
+  upload.Report(VellumProgress{sizeof(VellumProgress), VELLUM_PROGRESS_UPLOAD, 3, 8,
+                               page.constData(), "ftp://ftp.example.com/www/", 0});
   upload.show();
   saved &= Save(upload, out, "upload-progress");
   return saved;

@@ -57,7 +57,7 @@ QString RunUpdateFromSite(FormView& view, Document& document, QWidget* parent) {
   // back.
   document.MarkChanged();
   view.Map()->ApplyScan(merged);
-  const VellumUpdateCounts counts = VellumLastUpdateCounts();
+  const VellumUpdateCounts counts = VellumFilled(VellumLastUpdateCounts);
   UpdateReportDialog report(LastUpdateChanges(), counts.PagesRead, counts.PagesUnchanged, parent);
   report.exec();
   return QObject::tr("Site map updated from the site: %1 changes.").arg(VellumUpdateChangeCount());

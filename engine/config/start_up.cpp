@@ -19,6 +19,7 @@
 #include "core/directory_search.h"
 #include "core/memory.h"
 #include "core/messages.h"
+#include "core/owned.h"
 #include "core/signal_cleanup.h"
 #include "core/text_utils.h"
 
@@ -77,11 +78,9 @@ void LoadSchemes(const EngineConfig& config) {
   // The root folder may hold "#" or "?": the paths are kept whole.
   constexpr unsigned kSchemeListing = 0x1 | core::kKeepBookmarks | core::kKeepArguments;
   const std::string folder = std::string(config.RootFolder) + "Resource/Schemes/";
-  CountedStringList files;
-  core::Init(files);
-  core::ListFolder(folder.c_str(), "*.scm", files, kSchemeListing);
-  if (hooks.load_schemes != nullptr) hooks.load_schemes(files);
-  core::Clear(files);
+  core::Owned<CountedStringList> files;
+  core::ListFolder(folder.c_str(), "*.scm", *files, kSchemeListing);
+  if (hooks.load_schemes != nullptr) hooks.load_schemes(*files);
 }
 
 // Deletes the plain files of folder (which ends in a separator) and the

@@ -14,6 +14,18 @@
 
 namespace vellum::core {
 
+void ReportNotFound(std::string_view name, int report_mode) {
+  if (report_mode == kSilent) return;
+  const char* format = MessageText(ErrorCode::kFileNotFound);
+  if (format == nullptr) return;
+  const std::string message = FormatText(format, std::string(name).c_str()) + "\n";
+  if (report_mode == kReportAsError) {
+    ReportError(message.c_str());
+  } else {
+    ReportInfo(message.c_str());
+  }
+}
+
 void FreeDeleter::operator()(char* text) const { Release(text); }
 
 bool LoadFile(const char* name, LoadedText& out, int report_mode) {
@@ -26,15 +38,7 @@ bool LoadWholePath(const std::string& path, LoadedText& out, int report_mode) {
   out = LoadedText{};
   TextFile file = TextFile::Open(path, FileMode::kReadText);
   if (!file.IsOpen()) {
-    if (report_mode == kSilent) return false;
-    const char* format = MessageText(ErrorCode::kFileNotFound);
-    if (format == nullptr) return false;
-    std::string message = FormatText(format, path.c_str()) + "\n";
-    if (report_mode == kReportAsError) {
-      ReportError(message.c_str());
-    } else {
-      ReportInfo(message.c_str());
-    }
+    ReportNotFound(path, report_mode);
     return false;
   }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vellum::core {
 
@@ -16,6 +17,10 @@ enum ReportMode : int {
   kReportAsError = 1,
   kReportAsInfo = 2,  // and any other value
 };
+
+// "file '%s' not found" with name, as mode says; nothing when silent or
+// before the message table is known.
+void ReportNotFound(std::string_view name, int report_mode);
 
 struct FreeDeleter {
   void operator()(char* text) const;

@@ -75,6 +75,8 @@ struct HeldReport {
 bool holding = false;
 std::vector<HeldReport> held;
 
+thread_local int callback_depth = 0;
+
 }  // namespace
 
 void InstallMessageSink(const MessageSink& sink) {
@@ -100,8 +102,15 @@ const char* MessageText(ErrorCode code) {
   return table[static_cast<int>(code)];
 }
 
+CallbackScope::CallbackScope() { ++callback_depth; }
+
+CallbackScope::~CallbackScope() { --callback_depth; }
+
+bool InsideCallback() { return callback_depth > 0; }
+
 void ReportInfo(const char* text) {
   if (current_sink.info != nullptr) {
+    const CallbackScope scope;
     current_sink.info(text);
   } else if (holding) {
     held.push_back({false, text});
@@ -110,6 +119,7 @@ void ReportInfo(const char* text) {
 
 void ReportError(const char* text) {
   if (current_sink.error != nullptr) {
+    const CallbackScope scope;
     current_sink.error(text);
   } else if (holding) {
     held.push_back({true, text});
@@ -117,7 +127,9 @@ void ReportError(const char* text) {
 }
 
 bool Ask(const char* text) {
-  return current_sink.question != nullptr && current_sink.question(text) != 0;
+  if (current_sink.question == nullptr) return false;
+  const CallbackScope scope;
+  return current_sink.question(text) != 0;
 }
 
 void ReportRuntimeError(int number) {

@@ -64,6 +64,18 @@ void ReportError(const char* text);
 
 // Asks the user through the question callback; without one the answer is no.
 bool Ask(const char* text);
+
+// Held around every call of one of the application's callbacks: while one
+// lives on a thread, the engine is in the middle of a call there and must
+// not be entered again (the exports ask InsideCallback).
+class CallbackScope {
+ public:
+  CallbackScope();
+  ~CallbackScope();
+  CallbackScope(const CallbackScope&) = delete;
+  CallbackScope& operator=(const CallbackScope&) = delete;
+};
+bool InsideCallback();
 // "runtime error #%i" with number, to the error callback.
 void ReportRuntimeError(int number);
 

@@ -1,13 +1,15 @@
 #include "core/progress.h"
 
+#include "core/messages.h"
+
 namespace vellum::core {
 namespace {
 
-VellumProgressCallback current_callback = nullptr;
+ProgressCallback current_callback;
 
 }  // namespace
 
-void SetProgressCallback(VellumProgressCallback callback) { current_callback = callback; }
+void SetProgressCallback(const ProgressCallback& callback) { current_callback = callback; }
 
 Progress::Progress(int32_t kind, int32_t total, const char* target)
     : callback_(current_callback), kind_(kind), total_(total), target_(target) {}
@@ -19,16 +21,19 @@ bool Progress::Ask(const char* item) {
 }
 
 bool Progress::Tick() {
-  if (callback_ == nullptr || stopped_) return !stopped_;
+  if (!callback_.set() || stopped_) return !stopped_;
   if (std::chrono::steady_clock::now() - called_ < kTickInterval) return true;
   return Call(nullptr);
 }
 
 bool Progress::Call(const char* item) {
   if (stopped_) return false;
-  const VellumProgress progress{kind_, done_, total_, item, target_, failed_};
+  const VellumProgress progress{
+      sizeof(VellumProgress), kind_, done_, total_, item, target_, failed_};
   called_ = std::chrono::steady_clock::now();
-  stopped_ = callback_(&progress) != 0;
+  const CallbackScope scope;
+  stopped_ = (callback_.handler != nullptr ? callback_.handler(&progress, callback_.user_data)
+                                           : callback_.plain(&progress)) != 0;
   return !stopped_;
 }
 

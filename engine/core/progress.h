@@ -11,8 +11,17 @@
 
 namespace vellum::core {
 
-// Stores the application's callback; null removes it.
-void SetProgressCallback(VellumProgressCallback callback);
+// The application's callback: either kind, or none.
+struct ProgressCallback {
+  VellumProgressCallback plain = nullptr;
+  VellumProgressHandler handler = nullptr;
+  void* user_data = nullptr;
+
+  bool set() const { return plain != nullptr || handler != nullptr; }
+};
+
+// Stores the application's callback, replacing the one before.
+void SetProgressCallback(const ProgressCallback& callback);
 
 // The progress of one call of kind (VELLUM_PROGRESS_...). The callback is
 // the one set when the call began.
@@ -24,7 +33,7 @@ class Progress {
 
   // Before the next item: false when the call is to stop, now or since an
   // earlier item. Without a callback always true, and nothing is counted.
-  bool Next(const char* item) { return callback_ == nullptr || Ask(item); }
+  bool Next(const char* item) { return !callback_.set() || Ask(item); }
 
   // While the call waits between items: gives the callback the counts so
   // far with no item, at most every kTickInterval, so that it can repaint
@@ -56,7 +65,7 @@ class Progress {
   bool Ask(const char* item);
   bool Call(const char* item);
 
-  VellumProgressCallback callback_;
+  ProgressCallback callback_;
   int32_t kind_;
   int32_t total_;
   const char* target_;

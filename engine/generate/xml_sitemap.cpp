@@ -15,6 +15,7 @@
 #include "generate/page_writer.h"
 #include "generate/tree_walk.h"
 #include "project/site_settings.h"
+#include "web/address.h"
 
 namespace vellum::generate {
 namespace {
@@ -71,64 +72,14 @@ std::string SchemeOf(std::string_view address) {
 
 bool IsWebScheme(const std::string& scheme) { return scheme == "http" || scheme == "https"; }
 
-// A web address cut into its origin ("https://host:port") and the rest, its
-// path and query ("/" when the address ends with the host).
-struct WebAddress {
-  std::string_view origin;
-  std::string_view path;
-};
-
-WebAddress SplitWebAddress(std::string_view address) {
-  const std::size_t host = address.find("://");
-  const std::size_t start = host == std::string_view::npos ? address.find(':') + 1 : host + 3;
-  const std::size_t end = std::min(address.find_first_of("/?", start), address.size());
-  return {address.substr(0, end), end < address.size() ? address.substr(end) : "/"};
-}
-
-// The folder of a path or address: up to its last "/" (its query cut first).
-std::string_view FolderOf(std::string_view path) {
-  path = path.substr(0, path.find('?'));
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
-}
-
 std::string WithSlash(std::string text) {
   if (!text.empty() && text.back() != '/' && text.back() != '\\') text += '/';
   return text;
 }
 
-// path without "." segments, with ".." taking out the segment before it and
-// "\" read as "/"; none when it climbs above its start.
-std::optional<std::string> NormalPath(std::string_view path) {
-  std::vector<std::string_view> segments;
-  std::string unified(path);
-  for (char& c : unified) c = c == '\\' ? '/' : c;
-  std::string_view rest = unified;
-  while (!rest.empty()) {
-    const std::size_t slash = std::min(rest.find('/'), rest.size());
-    const std::string_view segment = rest.substr(0, slash);
-    rest.remove_prefix(std::min(slash + 1, rest.size()));
-    if (segment == "..") {
-      if (segments.empty()) return std::nullopt;
-      segments.pop_back();
-    } else if (!segment.empty() && segment != ".") {
-      segments.push_back(segment);
-    }
-  }
-  std::string normal;
-  for (std::string_view segment : segments) {
-    if (!normal.empty()) normal += '/';
-    normal += segment;
-  }
-  if (!normal.empty() && unified.back() == '/') normal += '/';
-  return normal;
-}
-
 std::string PercentEncoded(std::string_view address) {
   // An IPv6 host keeps its brackets.
-  const std::size_t host = address.find("://");
-  const std::size_t authority_end =
-      host == std::string_view::npos ? 0 : address.find_first_of("/?#", host + 3);
+  const std::size_t authority_end = web::UrlPathStart(address);
   std::string encoded;
   encoded.reserve(address.size());
   for (std::size_t i = 0; i < address.size(); ++i) {
@@ -164,11 +115,12 @@ struct Site {
   bool disk_open = false;
 };
 
+// The web site of address, a page or folder of it; no origin, so no web
+// pages, for an address without "scheme://".
 void SetWebSite(Site& site, std::string_view address) {
-  const WebAddress split = SplitWebAddress(address);
-  site.web_origin = LowerCase(split.origin);
-  const std::string_view folder = FolderOf(split.path);
-  site.web_folder.assign(folder.empty() ? std::string_view("/") : folder);
+  const std::optional<web::Url> url = web::Url::AsWritten(std::string(address));
+  site.web_origin = url ? LowerCase(url->origin()) : std::string();
+  site.web_folder = url ? url->folder().substr(url->origin().size()) : "/";
 }
 
 // The path of a local address: a "file:" address without its scheme and
@@ -190,8 +142,7 @@ Site SiteOf(const std::string& base, const std::string& site_url) {
   } else if (!base.empty()) {
     const std::string path = LocalPath(base);
     std::error_code error;
-    site.disk_folder =
-        fs::is_directory(path, error) ? WithSlash(path) : std::string(FolderOf(path));
+    site.disk_folder = fs::is_directory(path, error) ? WithSlash(path) : web::FolderOf(path);
   }
   if (!site_url.empty() && !site.web_base) {
     site.public_folder = WithSlash(site_url);
@@ -258,25 +209,27 @@ class EntryCollector : public TreeVisitor {
     address = address.substr(0, address.size() - query.size());
     const std::string path =
         address.starts_with("/") ? std::string(address) : site_.web_folder + std::string(address);
-    const std::optional<std::string> normal = NormalPath(path);
+    const std::optional<std::string> normal = web::PathWithin(path);
     if (!normal) return std::nullopt;
     return origin + "/" + *normal + query;
   }
 
   void AddWeb(const std::string& address) {
+    const std::optional<web::Url> url = web::Url::AsWritten(address);
+    if (!url) return;
     if (site_.web_open) {
       site_.web_open = false;
-      SetWebSite(site_, SplitWebAddress(address).origin);
+      SetWebSite(site_, url->origin());
       site_.public_folder = site_.web_origin + site_.web_folder;
     }
     if (site_.web_origin.empty()) return;
-    const WebAddress split = SplitWebAddress(address);
-    if (!core::EqualsNoCase(split.origin, site_.web_origin) ||
-        !split.path.starts_with(site_.web_folder)) {
+    const std::string_view path = url->request().empty() ? "/" : url->request();
+    if (!core::EqualsNoCase(url->origin(), site_.web_origin) ||
+        !path.starts_with(site_.web_folder)) {
       return;  // another site's page
     }
     // Scheme and host in lower case, so that one page is listed once.
-    const std::string normal = LowerCase(split.origin) + std::string(split.path);
+    const std::string normal = LowerCase(url->origin()) + std::string(path);
     std::optional<int64_t> modified = LearntTime(normal);
     if (!modified) modified = LearntTime(address);
     Add(normal, modified);
@@ -288,14 +241,14 @@ class EntryCollector : public TreeVisitor {
     const bool absolute = core::IsAbsolutePath(path.c_str());
     if (site_.disk_open && absolute) {
       site_.disk_open = false;
-      site_.disk_folder = FolderOf(path);
+      site_.disk_folder = web::FolderOf(path);
     }
     std::optional<std::string> relative;
     if (absolute) {
       if (site_.disk_folder.empty() || !path.starts_with(site_.disk_folder)) return;
-      relative = NormalPath(std::string_view(path).substr(site_.disk_folder.size()));
+      relative = web::PathWithin(std::string_view(path).substr(site_.disk_folder.size()));
     } else {
-      relative = NormalPath(path);
+      relative = web::PathWithin(path);
     }
     if (!relative) return;  // above the site's folder
     if (site_.public_folder.empty()) {

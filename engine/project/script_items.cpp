@@ -3,6 +3,7 @@
 
 #include "core/map_item_list.h"
 #include "core/memory.h"
+#include "core/owned.h"
 #include "project/file_format.h"
 #include "project/project.h"
 #include "project/records.h"
@@ -80,10 +81,10 @@ void StoreItem(Project& project, ScriptItem& item, const SiteMapParams& params) 
   if (item.Kind == VELLUM_KIND_SSITEMAP && params.Items != nullptr &&
       params.Items != &item.Entries) {
     // Copied aside first: the source may be a branch of the item's own tree.
-    MapItemList copy{};
-    core::Copy(params.Items, copy);
+    core::Owned<MapItemList> copy;
+    core::Copy(params.Items, *copy);
     core::Clear(item.Entries);
-    item.Entries = copy;
+    item.Entries = copy.Release();
     project.Modified = 1;
   }
 }

@@ -176,6 +176,7 @@ std::optional<std::string> Credentials::Ask(const Account& account) {
   std::vector<char> buffer(1024, '\0');
   int32_t remember = 0;
   const std::string prompt = "Password for " + Describe(account);
+  const core::CallbackScope scope;
   if (password_callback(prompt.c_str(), buffer.data(), static_cast<int32_t>(buffer.size()),
                         &remember) == 0) {
     return std::nullopt;

@@ -16,6 +16,7 @@
 #include "config/engine_config.h"
 #include "core/counted_string_list.h"
 #include "core/messages.h"
+#include "core/owned.h"
 #include "core/text_file.h"
 #include "core/text_utils.h"
 #include "project/project.h"
@@ -121,18 +122,17 @@ class FileList {
 
  private:
   void AddResources(const std::string& page) {
-    CountedStringList found{};
-    web::GatherResources(page.c_str(), page.c_str(), found);
+    core::Owned<CountedStringList> found;
+    web::GatherResources(page.c_str(), page.c_str(), *found);
     const bool absolute = core::IsAbsolutePath(page.c_str());
     const std::string_view folder(page.c_str(), core::FileNamePart(page.c_str()) - page.c_str());
-    for (int i = 0; i < found.Count; ++i) {
-      std::string link = found.Entries[i].Text;
+    for (int i = 0; i < found->Count; ++i) {
+      std::string link = found->Entries[i].Text;
       if (absolute && index_.Find(link) == nullptr && link.starts_with(folder)) {
         site_paths_.emplace(link, link.substr(folder.size()));
       }
       index_.Add(link.data(), 0);
     }
-    core::Clear(found);
   }
 
   CountedStringList list_{};
@@ -219,7 +219,7 @@ const char* FileLinkAttribute(std::string_view tag) {
 // What the last Upload did: a tally for each target of the project (zero
 // for a target it did not serve), and the files a stop left unhandled.
 struct LastUpload {
-  std::vector<VellumUploadCounts> targets;
+  std::vector<UploadCounts> targets;
   int32_t not_sent = 0;
 };
 
@@ -236,7 +236,7 @@ const char* AddressOf(const OutputTarget& target) {
 // The upload of the file list to one target, tallied in counts.
 class TargetUpload {
  public:
-  TargetUpload(Project& project, int index, const FileList& files, VellumUploadCounts& counts)
+  TargetUpload(Project& project, int index, const FileList& files, UploadCounts& counts)
       : project_(project),
         target_(project.Targets[index]),
         security_(project::SecurityOf(project, index)),
@@ -258,7 +258,7 @@ class TargetUpload {
     progress.set_target(AddressOf(target_));
     for (int i = 0; i < files_.count(); ++i) {
       if (files_.refused(i)) {
-        ++counts_.Failed;
+        ++counts_.failed;
         continue;
       }
       const char* path = files_.path(i);
@@ -271,14 +271,14 @@ class TargetUpload {
       const int record = uploaded_.Find(path);
       if (Has(VELLUM_UPLOAD_SKIP_UNCHANGED) && found && record >= 0 &&
           project::IsUnchangedSince(target_.UploadedFiles[record], stamp, digest)) {
-        ++counts_.Skipped;
+        ++counts_.skipped;
         continue;
       }
       if (!Send(path, open)) {
-        ++counts_.Failed;
+        ++counts_.failed;
         continue;
       }
-      ++counts_.Sent;
+      ++counts_.sent;
       const int before = target_.UploadedCount;
       project::RecordUploadAt(project_, target_, record, path, stamp, digest);
       if (target_.UploadedCount > before) uploaded_.Note(target_, before);
@@ -388,7 +388,7 @@ class TargetUpload {
   const FileList& files_;
   const unsigned options_;
   const unsigned compression_;
-  VellumUploadCounts& counts_;
+  UploadCounts& counts_;
   UploadIndex uploaded_;
   UploadChannel channel_;
 };
@@ -456,17 +456,17 @@ void Upload(Project& project, const UploadRequest& request) {
   Upload(project, request, progress);
 }
 
-VellumUploadCounts LastUploadCounts() {
-  VellumUploadCounts sum{};
-  for (const VellumUploadCounts& counts : last_upload.targets) {
-    sum.Sent += counts.Sent;
-    sum.Skipped += counts.Skipped;
-    sum.Failed += counts.Failed;
+UploadCounts LastUploadCounts() {
+  UploadCounts sum;
+  for (const UploadCounts& counts : last_upload.targets) {
+    sum.sent += counts.sent;
+    sum.skipped += counts.skipped;
+    sum.failed += counts.failed;
   }
   return sum;
 }
 
-VellumUploadCounts LastUploadTargetCounts(int index) {
+UploadCounts LastUploadTargetCounts(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= last_upload.targets.size()) return {};
   return last_upload.targets[index];
 }

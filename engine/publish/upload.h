@@ -30,13 +30,20 @@ void Upload(Project& project, const UploadRequest& request, core::Progress& prog
 // The same, announcing the files to the progress callback set now.
 void Upload(Project& project, const UploadRequest& request);
 
-// What the last Upload did, counted over every selected target: files sent
-// whole, passed over as unchanged, and not sent (missing, refused or failed).
-VellumUploadCounts LastUploadCounts();
+// What an upload did with files: sent whole, passed over as unchanged, and
+// not sent (missing, refused or failed).
+struct UploadCounts {
+  int32_t sent = 0;
+  int32_t skipped = 0;
+  int32_t failed = 0;
+};
+
+// What the last Upload did, counted over every selected target.
+UploadCounts LastUploadCounts();
 
 // The same for the target at index of the project's list as it was during
 // the upload; zero for a target it did not serve or an index out of range.
-VellumUploadCounts LastUploadTargetCounts(int index);
+UploadCounts LastUploadTargetCounts(int index);
 
 // How many files the last Upload did not handle because progress stopped
 // it; 0 when it ran to its end.

@@ -16,16 +16,13 @@ namespace {
 // The last segment of an address's path, or its host: the name of a page
 // that names itself nowhere.
 std::string NameFromAddress(std::string_view address) {
-  address = address.substr(0, web::FindFirstOf<'?', '#'>(address));
-  const std::size_t scheme = address.find("://");
-  const std::size_t path = scheme == address.npos ? 0 : address.find('/', scheme + 3);
-  std::string_view rest = address.substr(path == address.npos ? address.size() : path);
+  const std::optional<web::Url> url = web::Url::AsWritten(std::string(address));
+  std::string_view rest =
+      url ? url->path() : address.substr(0, web::FindFirstOf<'?', '#'>(address));
   while (!rest.empty() && (rest.back() == '/' || rest.back() == '\\')) rest.remove_suffix(1);
   const std::size_t cut = web::FindLastOf<'/', '\\'>(rest);
   std::string_view name = cut == rest.npos ? rest : rest.substr(cut + 1);
-  if (name.empty() && scheme != address.npos) {
-    name = address.substr(scheme + 3, (path == address.npos ? address.size() : path) - scheme - 3);
-  }
+  if (name.empty() && url) name = url->authority();
   return std::string(name);
 }
 

@@ -25,19 +25,6 @@ std::string PageKey(std::string_view address) {
   return std::string(address);
 }
 
-void ReportNotFound(std::string_view address, int report_mode) {
-  if (report_mode == core::kSilent) return;
-  const char* format = core::MessageText(core::ErrorCode::kFileNotFound);
-  if (format == nullptr) return;
-  const std::string cut(address.substr(0, address.find('#')));
-  const std::string message = core::FormatText(format, cut.c_str()) + "\n";
-  if (report_mode == core::kReportAsError) {
-    core::ReportError(message.c_str());
-  } else {
-    core::ReportInfo(message.c_str());
-  }
-}
-
 }  // namespace
 
 SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags,
@@ -104,11 +91,8 @@ bool SiteGraph::Admits(std::string_view url) const {
 bool SiteGraph::RobotsAllow(const std::string& url) const {
   auto found = robots_.find(web::Fetcher::HostOf(url));
   if (found == robots_.end() || !found->second) return true;
-  const std::size_t scheme = url.find("://");
-  const std::size_t path = url.find('/', scheme + 3);
-  const std::string_view request =
-      path == std::string::npos ? std::string_view("/") : std::string_view(url).substr(path);
-  return found->second->Allows(request.substr(0, request.find('#')));
+  const std::optional<web::Url> address = web::Url::AsWritten(url);
+  return found->second->Allows(address ? address->request() : "/");
 }
 
 // Whether the links of a page are read: those of the base page, and of the
@@ -576,7 +560,8 @@ const SiteGraph::Page& SiteGraph::Read(int number, int report_mode) {
   Page& page = pages_[Resolve(number)];
   if (page.state == State::kFailed && !page.reported) {
     page.reported = true;
-    ReportNotFound(urls_[Resolve(number)], report_mode);
+    const std::string& address = urls_[Resolve(number)];
+    core::ReportNotFound(std::string_view(address).substr(0, address.find('#')), report_mode);
   }
   return page;
 }

@@ -15,6 +15,7 @@
 #include "core/directory_search.h"
 #include "core/messages.h"
 #include "core/natural_order.h"
+#include "core/owned.h"
 #include "core/text_utils.h"
 #include "scan/scan_tree.h"
 #include "scan/site_graph.h"
@@ -278,10 +279,9 @@ int ScanFolder(const char* folder, const char* excluded, MapItemList& root, unsi
     return 0;
   }
   context.report.base = folder != nullptr ? folder : "";
-  CountedStringList files{};
-  core::ListFolder(folder, config::TheConfig().ExtPage, files, LinkFlagsFor(scan_flags));
-  BuildFromFolder(folder, excluded, root, files, scan_flags, context);
-  core::Clear(files);
+  core::Owned<CountedStringList> files;
+  core::ListFolder(folder, config::TheConfig().ExtPage, *files, LinkFlagsFor(scan_flags));
+  BuildFromFolder(folder, excluded, root, *files, scan_flags, context);
   return 1;
 }
 

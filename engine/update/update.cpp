@@ -6,6 +6,7 @@
 #include "core/flat_tree.h"
 #include "core/map_item_list.h"
 #include "core/messages.h"
+#include "core/owned.h"
 #include "project/project.h"
 #include "project/site_settings.h"
 #include "scan/site_scan.h"
@@ -47,29 +48,19 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, bool dry_run, core::
   params.StartEntry = &project::TheProject();
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
-  MapItemList scanned{};
-  const int result = scan::ScanSite(params, scanned, last.flags, settings, progress, report);
-  if (result == 0 || progress.stopped()) {
-    core::Clear(scanned);
-    return 0;
-  }
-  MergeResult merged = Merge(last.tree, core::Flatten(tree), core::Flatten(scanned), AddressKey);
+  core::Owned<MapItemList> scanned;
+  const int result = scan::ScanSite(params, *scanned, last.flags, settings, progress, report);
+  if (result == 0 || progress.stopped()) return 0;
+  MergeResult merged = Merge(last.tree, core::Flatten(tree), core::Flatten(*scanned), AddressKey);
   changes = std::move(merged.changes);
-  if (dry_run) {
-    core::Clear(scanned);
-    return 1;
-  }
-  MapItemList updated{};
-  if (!core::Unflatten(merged.tree, updated)) {
-    core::Clear(scanned);
-    return 0;
-  }
+  if (dry_run) return 1;
+  core::Owned<MapItemList> updated;
+  if (!core::Unflatten(merged.tree, *updated)) return 0;
   core::Clear(tree);
-  tree = updated;
+  tree = updated.Release();
   const std::string base = last.base;
   params.BasePath = base.c_str();
-  KeepScan(params, last.flags, scanned, report);
-  core::Clear(scanned);
+  KeepScan(params, last.flags, *scanned, report);
   project::TheProject().Modified = 1;
   return 1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 #include <vector>
 
 #include "core/text_utils.h"
@@ -221,6 +222,31 @@ void AppendEscaped(std::string& out, std::string_view text, std::string_view als
   }
 }
 
+std::optional<std::string> PathWithin(std::string_view path) {
+  std::vector<std::string_view> segments;
+  std::string unified(path);
+  std::replace(unified.begin(), unified.end(), '\\', '/');
+  std::string_view rest = unified;
+  while (!rest.empty()) {
+    const std::size_t slash = std::min(rest.find('/'), rest.size());
+    const std::string_view segment = rest.substr(0, slash);
+    rest.remove_prefix(std::min(slash + 1, rest.size()));
+    if (segment == "..") {
+      if (segments.empty()) return std::nullopt;
+      segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(segment);
+    }
+  }
+  std::string normal;
+  for (std::string_view segment : segments) {
+    if (!normal.empty()) normal += '/';
+    normal += segment;
+  }
+  if (!normal.empty() && unified.back() == '/') normal += '/';
+  return normal;
+}
+
 std::size_t UrlPathStart(std::string_view address) {
   const std::size_t scheme_length = SchemeLength(address);
   if (scheme_length == 0) return 0;
@@ -260,6 +286,23 @@ std::string FolderOf(std::string_view normalised) {
   }
   if (separator == kNone) return {};
   return std::string(path.substr(0, separator + 1));
+}
+
+Url::Url(std::string text) : text_(std::move(text)) {
+  authority_ = SchemeLength(text_);
+  path_ = UrlPathStart(text_);
+  query_ = std::min(FindFirstOf<'?', '#'>(text_, path_), text_.size());
+  fragment_ = std::min(text_.find('#', query_), text_.size());
+}
+
+std::optional<Url> Url::Parse(std::string_view address) {
+  if (SchemeLength(address) == 0) return std::nullopt;
+  return Url(NormaliseAddress(address));
+}
+
+std::optional<Url> Url::AsWritten(std::string address) {
+  if (SchemeLength(address) == 0) return std::nullopt;
+  return Url(std::move(address));
 }
 
 std::optional<std::string> IndexPageFolder(std::string_view normalised) {

@@ -71,6 +71,12 @@ void BackslashesToSlashes(std::string& reference);
 // written as a percent escape ("%C3%A9"). A "%" is kept: so are escapes.
 void AppendEscaped(std::string& out, std::string_view text, std::string_view also = {});
 
+// path as segments below the folder it starts from, as a site's folder on
+// disk or on a web server holds them: "\\" read as "/", empty and "."
+// segments dropped, ".." taking out the segment before it; no leading "/",
+// a trailing one kept. Nothing when it climbs above its start.
+std::optional<std::string> PathWithin(std::string_view path);
+
 // A local path in normal form, and how many ".." segments found nothing to
 // remove (kept at the front of a relative path, or dropped at the root).
 struct NormalPath {
@@ -87,6 +93,43 @@ std::size_t UrlPathStart(std::string_view address);
 // of its path, without query or fragment. "http://h" gives "http://h/"; a
 // local path without a separator gives "".
 std::string FolderOf(std::string_view normalised);
+
+// A web address ("scheme://authority/path?query#fragment") with the places
+// of its parts found once: the one way the engine takes an address apart.
+// Finding them looks at each byte of the text once at most, so a crawl can
+// make one for each page it reads.
+class Url {
+ public:
+  // address in normal form (NormaliseAddress); nothing for one without
+  // "scheme://", such as a local path.
+  static std::optional<Url> Parse(std::string_view address);
+  // The parts of address as it is written, for an address in normal form
+  // already (the crawl's) or one to be taken as it stands; nothing for one
+  // without "scheme://".
+  static std::optional<Url> AsWritten(std::string address);
+
+  const std::string& text() const { return text_; }
+  std::string_view scheme() const { return Part(0, authority_ - 3); }     // "http"
+  std::string_view origin() const { return Part(0, path_); }              // "http://user@host:8080"
+  std::string_view authority() const { return Part(authority_, path_); }  // "user@host:8080"
+  std::string_view path() const { return Part(path_, query_); }           // "/a/b.html"
+  // What is asked of the host: the path and the query ("/a/b.html?x=1").
+  std::string_view request() const { return Part(path_, fragment_); }
+  // The address of the path's folder, as FolderOf gives it.
+  std::string folder() const { return FolderOf(text_); }
+
+ private:
+  explicit Url(std::string text);
+  std::string_view Part(std::size_t from, std::size_t to) const {
+    return std::string_view(text_).substr(from, to - from);
+  }
+
+  std::string text_;
+  std::size_t authority_ = 0;  // behind "://"
+  std::size_t path_ = 0;       // the first "/", "\", "?" or "#" behind the authority
+  std::size_t query_ = 0;      // the "?" or "#" that ends the path
+  std::size_t fragment_ = 0;   // the "#" that ends the query
+};
 
 // For a normalised address of a folder's index page (a last segment of
 // index.html, index.htm, index.shtml, index.php, default.htm or default.html

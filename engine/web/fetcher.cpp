@@ -1,12 +1,12 @@
 #include "web/fetcher.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <thread>
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "web/address.h"
 #include "web/http_download.h"
 #include "web/http_request.h"
 
@@ -96,11 +96,10 @@ Fetcher::~Fetcher() {
 }
 
 std::string Fetcher::HostOf(const std::string& address) {
-  const std::size_t scheme = address.find("://");
-  if (scheme == std::string::npos) return {};
-  const std::size_t end = address.find_first_of("/?#", scheme + 3);
-  std::string host = address.substr(0, end);
-  for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::optional<Url> url = Url::AsWritten(address);
+  if (!url) return {};
+  std::string host(url->origin());
+  for (char& c : host) c = core::ToLowerAscii(c);
   return host;
 }
 

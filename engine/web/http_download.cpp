@@ -28,17 +28,6 @@ std::unique_ptr<CURL, HandleDeleter>& Session() {
   return session;
 }
 
-void ReportNotFound(const std::string& address, int report_mode) {
-  const char* format = core::MessageText(core::ErrorCode::kFileNotFound);
-  if (format == nullptr) return;
-  const std::string message = core::FormatText(format, address.c_str()) + "\n";
-  if (report_mode == core::kReportAsError) {
-    core::ReportError(message.c_str());
-  } else {
-    core::ReportInfo(message.c_str());
-  }
-}
-
 CURL* OpenSession() {
   if (!Session() && InitialiseTransfers()) Session().reset(curl_easy_init());
   return Session().get();
@@ -88,9 +77,9 @@ bool Download(const std::string& address, core::LoadedText& out, int report_mode
     // An answer that could not be had at all is reported as the mode asks;
     // one that broke off after its first bytes is reported even when silent.
     if (received.length() > 0 || received.too_large()) {
-      ReportNotFound(url, report_mode == core::kSilent ? core::kReportAsInfo : report_mode);
-    } else if (report_mode != core::kSilent) {
-      ReportNotFound(url, report_mode);
+      core::ReportNotFound(url, report_mode == core::kSilent ? core::kReportAsInfo : report_mode);
+    } else {
+      core::ReportNotFound(url, report_mode);
     }
     return false;
   }

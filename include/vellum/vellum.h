@@ -5,7 +5,10 @@
  * export runs to its end on the calling thread and reports failures and
  * progress through the three callbacks given to HTMLinitmess, never through
  * its result alone. The engine is neither thread-safe nor re-entrant: do not
- * call it from a second thread or from inside a callback.
+ * call it from a second thread. A call of any export from inside one of the
+ * engine's callbacks (message, question, progress, password) is refused: it
+ * reports "NAME: refused, called from inside a callback of the engine"
+ * through the error callback and returns 0 or null, changing nothing.
  *
  * Ownership, in general:
  *  - Texts are 8-bit and NUL-terminated. A null pointer is an absent text,
@@ -35,6 +38,28 @@
 #else
 #define VELLUM_API
 #endif
+
+/* The version of this header. The build takes the library's version from
+ * these three lines; VellumVersion() tells which engine a program runs
+ * with. */
+#define VELLUM_VERSION_MAJOR 0
+#define VELLUM_VERSION_MINOR 1
+#define VELLUM_VERSION_PATCH 0
+/* One number per version, for comparisons: VELLUM_VERSION_AT(0, 1, 0). */
+#define VELLUM_VERSION_AT(major, minor, patch) (((major) << 16) | ((minor) << 8) | (patch))
+#define VELLUM_VERSION_NUMBER \
+  VELLUM_VERSION_AT(VELLUM_VERSION_MAJOR, VELLUM_VERSION_MINOR, VELLUM_VERSION_PATCH)
+
+/* The records of this engine's extensions (the Vellum... records) begin with
+ * their Size in bytes, so that a later version can add members at their end
+ * without breaking programs built against this header. VELLUM_RECORD_INIT
+ * zeroes a record and sets its Size; make every such record with it before
+ * an export reads or fills it. A Size the engine does not know (too small,
+ * or from a newer header) is refused: the error callback says so and the
+ * export returns its failure value. Once a record has grown, one of an
+ * older, smaller version is read and filled as far as it goes. */
+#define VELLUM_RECORD_INIT(record) \
+  (memset(&(record), 0, sizeof(record)), (record).Size = (uint32_t)sizeof(record))
 
 #ifdef __cplusplus
 extern "C" {
@@ -414,6 +439,9 @@ typedef int32_t (*QuestionCallback)(const char* text);
 /* Lifecycle and configuration                                              */
 /* ------------------------------------------------------------------------ */
 
+/* The version of the engine: VELLUM_VERSION_NUMBER as it was built. */
+VELLUM_API uint32_t VellumVersion(void);
+
 /* Starts the engine once per process (installation root from program_path,
  * the running program's file, or without one from the environment variable
  * ZAZERIDOV; configuration, pictures, temporary folder), then stores the
@@ -499,8 +527,10 @@ VELLUM_API int32_t HTMLsvItem(const ItemStore* request);
  * page params->BasePath (Mode 0), the folder params->BasePath (Mode 1) or
  * the project params->StartEntry (Mode 2), as flags (VELLUM_SCAN_) ask.
  * Returns 1; or 0, leaving *params->Items as it was, when the scan cannot
- * start (a base page that cannot be read, a folder that does not exist) or
- * params or Items is null. Failures are reported through the callbacks. */
+ * start (a base page that cannot be read, a folder that does not exist),
+ * params or Items is null, or the scan ended on a failure it reported
+ * ("memory overflou", "runtime error #999"). Failures are reported through
+ * the callbacks. */
 VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Writes the site map page of *params->Items with the settings of params and
@@ -511,8 +541,10 @@ VELLUM_API int32_t HTMLgenSiteMap(const SiteMapParams* params, uint32_t flags);
  * the files there before stay. A file the project reads (its project file,
  * a page of its tree, its background picture) is never written over, and a
  * place outside the project's folder (not named with VellumChooseOutput) is
- * written only when the question callback says yes. Returns non-zero, or 0
- * for a null params or Items; failures are reported through the callbacks. */
+ * written only when the question callback says yes. Returns non-zero on
+ * success; 0 when it failed (always after "memory overflou" or "runtime
+ * error #999") or params or Items is null; failures are reported through
+ * the callbacks. */
 VELLUM_API int32_t HTMLGSiteMap(const SiteMapParams* params, uint32_t flags);
 
 /* Publishes the project's registered files to the selected targets and
@@ -534,12 +566,14 @@ VELLUM_API int32_t HTMLprjUpload(const UploadRequest* request);
  * on each target; files an upload left because the progress callback
  * stopped it are counted by VellumLastUploadNotSent only. */
 typedef struct VellumUploadCounts {
+  uint32_t Size;   /* VELLUM_RECORD_INIT */
   int32_t Sent;    /* files sent whole */
   int32_t Skipped; /* files passed over as unchanged since their last upload */
   int32_t Failed;  /* files not sent: missing, refused or failed on the way */
 } VellumUploadCounts;
 
-VELLUM_API VellumUploadCounts VellumLastUploadCounts(void);
+/* Fills *counts; returns 1, or 0 for a null or unknown record. */
+VELLUM_API int32_t VellumLastUploadCounts(VellumUploadCounts* counts);
 
 /* HTMLsvItem, then the item's flag word (the GenerateFlags of a site map):
  * a changed word marks the project modified, as a changed setting does.
@@ -613,6 +647,8 @@ VELLUM_API int32_t VellumTreeClear(MapItemList* list);
  * each page a scan reads and before each file an upload handles. The record
  * and its texts are the engine's and valid during the call only. */
 typedef struct VellumProgress {
+  uint32_t Size;      /* of this record as the engine made it: members
+                         beyond it are not there */
   int32_t Kind;       /* VELLUM_PROGRESS_SCAN or VELLUM_PROGRESS_UPLOAD */
   int32_t Done;       /* pages read / files handled so far, over all the
                          upload's targets (0 at the first) */
@@ -632,9 +668,9 @@ typedef struct VellumProgress {
 enum { VELLUM_PROGRESS_SCAN = 1, VELLUM_PROGRESS_UPLOAD = 2 };
 
 /* Called synchronously, on the thread of the engine call, like the message
- * callbacks; it must not call the engine. Returns non-zero to ask the
- * engine to stop: the page or file it was told of is not read or handled,
- * nor is any after it. */
+ * callbacks; a call of the engine from it is refused. Returns non-zero to
+ * ask the engine to stop: the page or file it was told of is not read or
+ * handled, nor is any after it. */
 typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
 
 /* Sets the progress callback, or removes it with null; it stays set until
@@ -675,23 +711,32 @@ typedef int32_t (*VellumProgressCallback)(const VellumProgress* progress);
  * VellumLastUploadNotSent(). */
 VELLUM_API int32_t VellumSetProgressCallback(VellumProgressCallback callback);
 
+/* The same callback with a pointer of the caller's, given back unchanged at
+ * every call. */
+typedef int32_t (*VellumProgressHandler)(const VellumProgress* progress, void* user_data);
+
+/* Sets the progress callback as VellumSetProgressCallback does, with
+ * user_data for it; either function replaces what the other set, and null
+ * removes it. Returns 1. */
+VELLUM_API int32_t VellumSetProgressHandler(VellumProgressHandler handler, void* user_data);
+
 /* 1 when the last HTMLgenSiteMap or HTMLprjUpload stopped because the
  * progress callback asked it to, else 0 (also before any such call). Each
  * of those calls sets it anew as it starts. */
 VELLUM_API int32_t VellumLastCallStopped(void);
 
 /* What the last HTMLprjUpload did for the target at index (in the project's
- * target list at the time of the upload); all zero for a target it did not
- * handle or an index out of range. The counts of every target add up to
- * VellumLastUploadCounts(). A target the upload stopped in holds what it
- * did up to the stop. */
-VELLUM_API VellumUploadCounts VellumLastUploadTargetCounts(int32_t index);
+ * target list at the time of the upload), into *counts; all zero for a
+ * target it did not handle or an index out of range. The counts of every
+ * target add up to VellumLastUploadCounts. A target the upload stopped in
+ * holds what it did up to the stop. Returns 1, or 0 for a null or unknown
+ * record. */
+VELLUM_API int32_t VellumLastUploadTargetCounts(int32_t index, VellumUploadCounts* counts);
 
 /* How many files the last HTMLprjUpload did not handle because the progress
  * callback stopped it (0 when it ran to its end): Total less Done at the
  * call that asked to stop, the file it was told of included. */
 VELLUM_API int32_t VellumLastUploadNotSent(void);
-
 
 /* ------------------------------------------------------------------------ */
 /* Extensions: the site a project keeps, and how scans crawl it             */
@@ -708,6 +753,7 @@ enum {
  * (only when something differs from these defaults: all zero and empty) and
  * used by every later HTMLgenSiteMap and HTMLGSiteMap. */
 typedef struct VellumSiteSettings {
+  uint32_t Size;       /* VELLUM_RECORD_INIT */
   int32_t PageLimit;   /* pages a scan reads at most; 0: 100,000 */
   int32_t DepthLimit;  /* links a scan follows from the base page at most;
                           0: any number */
@@ -721,18 +767,20 @@ typedef struct VellumSiteSettings {
                           is published there */
 } VellumSiteSettings;
 
-/* The open project's site settings; the texts are the engine's, never null,
- * and valid until the next VellumSetSiteSettings or the project's close. */
-VELLUM_API VellumSiteSettings VellumGetSiteSettings(void);
+/* Fills *settings with the open project's site settings; the texts are the
+ * engine's, never null, and valid until the next VellumSetSiteSettings or
+ * the project's close. Returns 1, or 0 for a null or unknown record. */
+VELLUM_API int32_t VellumGetSiteSettings(VellumSiteSettings* settings);
 
 /* Replaces the open project's site settings (a null text counts as empty).
  * A change marks the project modified. Returns 1 when anything changed, 0
- * when nothing did or settings is null. */
+ * when nothing did or settings is null or unknown. */
 VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings);
 
 /* How this process's scans treat the sites they read: the user's choices,
  * not the project's. */
 typedef struct VellumScanOptions {
+  uint32_t Size;        /* VELLUM_RECORD_INIT */
   int32_t PageSeconds;  /* a page's download may take at most this long;
                            0: 60 seconds */
   int32_t Connections;  /* connections to one host at once; 0: 4 */
@@ -744,11 +792,12 @@ typedef struct VellumScanOptions {
 } VellumScanOptions;
 
 /* Sets the options of later scans (all zero restores the defaults).
- * Returns 1, or 0 for a null options. */
+ * Returns 1, or 0 for a null or unknown options. */
 VELLUM_API int32_t VellumSetScanOptions(const VellumScanOptions* options);
 
 /* A link the last HTMLgenSiteMap could not read. */
 typedef struct VellumBrokenLink {
+  uint32_t Size;       /* VELLUM_RECORD_INIT */
   const char* Address; /* the link, as the scan resolved it */
   const char* Page;    /* the page that links it; "" for the base page */
   int32_t Status;      /* the HTTP status (404, ...); 0 when none came */
@@ -758,8 +807,10 @@ typedef struct VellumBrokenLink {
 /* The broken links of the last HTMLgenSiteMap, in the order they were met;
  * the texts stay valid until the next scan. */
 VELLUM_API int32_t VellumBrokenLinkCount(void);
-/* All null and zero for an index out of range. */
-VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index);
+/* Fills *link with the broken link at index. Returns 1; 0, the record all
+ * null and zero, for an index out of range; 0 for a null or unknown
+ * record. */
+VELLUM_API int32_t VellumBrokenLinkAt(int32_t index, VellumBrokenLink* link);
 
 /* ------------------------------------------------------------------------ */
 /* Extensions: update from the site                                         */
@@ -786,6 +837,7 @@ enum {
 /* One change of an update. The texts are the engine's, valid until the next
  * VellumUpdateFromSite. */
 typedef struct VellumChange {
+  uint32_t Size;       /* VELLUM_RECORD_INIT */
   int32_t Kind;        /* VELLUM_CHANGE_ */
   const char* Address; /* the entry's URL */
   const char* Name;    /* its link name, as the tree holds it now */
@@ -828,17 +880,19 @@ VELLUM_API int32_t VellumHasLastScan(void);
 /* The changes of the last VellumUpdateFromSite, in the order of the tree
  * (additions last, in the scan's order); none after one that returned 0. */
 VELLUM_API int32_t VellumUpdateChangeCount(void);
-/* All null and zero for an index out of range. */
-VELLUM_API VellumChange VellumUpdateChangeAt(int32_t index);
+/* Fills *change with the change at index; returns as VellumBrokenLinkAt. */
+VELLUM_API int32_t VellumUpdateChangeAt(int32_t index, VellumChange* change);
 
 /* Pages the last HTMLgenSiteMap or VellumUpdateFromSite read, and pages it
  * took over from the last scan unread because they had not changed. */
 typedef struct VellumUpdateCounts {
+  uint32_t Size; /* VELLUM_RECORD_INIT */
   int32_t PagesRead;
   int32_t PagesUnchanged;
 } VellumUpdateCounts;
 
-VELLUM_API VellumUpdateCounts VellumLastUpdateCounts(void);
+/* Fills *counts; returns 1, or 0 for a null or unknown record. */
+VELLUM_API int32_t VellumLastUpdateCounts(VellumUpdateCounts* counts);
 
 /* ------------------------------------------------------------------------ */
 /* Extensions: how a project's site map pages are written                   */
@@ -858,19 +912,21 @@ enum { VELLUM_MARKUP_CLASSIC = 0, VELLUM_MARKUP_HTML5 = 1 };
  * project file only when something differs from these defaults (all zero and
  * empty), and used by every later HTMLGSiteMap. */
 typedef struct VellumPageSettings {
+  uint32_t Size;    /* VELLUM_RECORD_INIT */
   int32_t Markup;   /* VELLUM_MARKUP_ */
   const char* Lang; /* the language the pages declare in HTML5 markup, a
                        language tag such as "en" or "de-CH"; "" : "en" */
 } VellumPageSettings;
 
-/* The open project's page settings; Lang is the engine's, never null, and
- * valid until the next VellumSetPageSettings or the project's close. */
-VELLUM_API VellumPageSettings VellumGetPageSettings(void);
+/* Fills *settings with the open project's page settings; Lang is the
+ * engine's, never null, and valid until the next VellumSetPageSettings or
+ * the project's close. Returns 1, or 0 for a null or unknown record. */
+VELLUM_API int32_t VellumGetPageSettings(VellumPageSettings* settings);
 
 /* Replaces the open project's page settings (a null Lang counts as empty).
  * A change marks the project modified. Returns 1 when anything changed, 0
- * when nothing did, and 0 leaving everything as it was for a null settings,
- * an unknown Markup or a Lang that is not a language tag (letters, then
+ * when nothing did, and 0 leaving everything as it was for a null or unknown
+ * settings, an unknown Markup or a Lang that is not a language tag (letters, then
  * groups of letters and digits after "-", up to eight each). */
 VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings);
 
@@ -899,6 +955,7 @@ enum {
 /* What a target keeps beside its OutputTarget record. All zero and null is
  * a target as the project file has always held it. */
 typedef struct VellumTargetSecurity {
+  uint32_t Size;        /* VELLUM_RECORD_INIT */
   int32_t Protocol;     /* VELLUM_PROTOCOL_; used with VELLUM_TARGET_FTP */
   const char* KeyFile;  /* SFTP: the private key to log in with (its ".pub"
                            beside it); null: ssh-agent and the user's
@@ -908,15 +965,16 @@ typedef struct VellumTargetSecurity {
   int32_t PasswordFrom; /* VELLUM_PASSWORD_ */
 } VellumTargetSecurity;
 
-/* The settings of target index of the open project; the texts are the
- * engine's, valid until the next change of the targets or the project's
- * close. All zero and null for an index out of range. */
-VELLUM_API VellumTargetSecurity VellumGetTargetSecurity(int32_t index);
+/* Fills *security with the settings of target index of the open project;
+ * the texts are the engine's, valid until the next change of the targets or
+ * the project's close. Returns 1; 0, the record all zero and null, for an
+ * index out of range; 0 for a null or unknown record. */
+VELLUM_API int32_t VellumGetTargetSecurity(int32_t index, VellumTargetSecurity* security);
 
 /* Replaces the settings of target index (the engine copies the texts; a
  * null or empty text is none). A change marks the project modified. Returns
  * 1 when anything changed, 0 when nothing did, the index is out of range or
- * security is null or holds an unknown Protocol or PasswordFrom. */
+ * security is null or unknown or holds an unknown Protocol or PasswordFrom. */
 VELLUM_API int32_t VellumSetTargetSecurity(int32_t index, const VellumTargetSecurity* security);
 
 /* Asked by HTMLprjUpload for a password it needs and has not got: prompt
@@ -926,7 +984,7 @@ VELLUM_API int32_t VellumSetTargetSecurity(int32_t index, const VellumTargetSecu
  * returns 0 to give none (the target's files then fail). When it sets
  * *remember to non-zero, the engine stores the password in the desktop
  * keyring once the server took it. Called synchronously on the thread of
- * the engine call; it must not call the engine. */
+ * the engine call; a call of the engine from it is refused. */
 typedef int32_t (*VellumPasswordCallback)(const char* prompt, char* password, int32_t size,
                                           int32_t* remember);
 
@@ -935,6 +993,31 @@ typedef int32_t (*VellumPasswordCallback)(const char* prompt, char* password, in
 VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback);
 
 #ifdef __cplusplus
+}
+
+/* For C++: a record made as VELLUM_RECORD_INIT makes it,
+ * auto options = VellumRecord<VellumScanOptions>(); */
+template <typename Record>
+inline Record VellumRecord() {
+  Record record;
+  VELLUM_RECORD_INIT(record);
+  return record;
+}
+
+/* For C++: the record an export fills, as it filled it,
+ * VellumFilled(VellumGetSiteSettings).SiteURL, VellumFilled(VellumBrokenLinkAt, i). */
+template <typename Record>
+inline Record VellumFilled(int32_t (*fill)(Record*)) {
+  Record record = VellumRecord<Record>();
+  fill(&record);
+  return record;
+}
+
+template <typename Record>
+inline Record VellumFilled(int32_t (*fill)(int32_t, Record*), int32_t index) {
+  Record record = VellumRecord<Record>();
+  fill(index, &record);
+  return record;
 }
 #endif
 

@@ -14,8 +14,8 @@ static int failures = 0;
 static int32_t print_text(const char* text) { return fputs(text, stdout) >= 0; }
 
 static int progress_calls = 0;
-static int32_t count_progress(const VellumProgress* progress) {
-  progress_calls += progress->Kind == VELLUM_PROGRESS_SCAN;
+static int32_t count_progress(const VellumProgress* progress, void* calls) {
+  *(int*)calls += progress->Kind == VELLUM_PROGRESS_SCAN;
   return 0;
 }
 
@@ -38,11 +38,18 @@ int main(void) {
   PrmRequest wrong = {99, 0, NULL};
   ItemStore store;
   Project* project;
+  VellumUploadCounts counts;
+  VellumChange change;
+  VellumUpdateCounts pages;
 
+  VELLUM_RECORD_INIT(counts);
+  VELLUM_RECORD_INIT(change);
+  VELLUM_RECORD_INIT(pages);
   memset(&params, 0, sizeof params);
   params.Items = &tree;
   add.Params = &params;
   store.Params = &params;
+  CHECK(VellumVersion() == VELLUM_VERSION_NUMBER);
   CHECK(HTMLinitmess(print_text, print_text, print_text, 0, 0, "/nowhere/IDE/bramblel") == 1);
   CHECK(HTMLputCfg(HTMLgetCfg(0)) == HTMLgetCfg(0));
   project = HTMLprjClose(0);
@@ -61,17 +68,19 @@ int main(void) {
   CHECK(HTMLprjFind(&find) == HTMLprjFind(&find) && HTMLprjEFind() == 0);
   CHECK(HTMLprjUp(&index) == 0 && HTMLprjDown(&index) == 0 && HTMLprjDelete(&index) == 0);
   CHECK(project->ItemCount == 0);
-  CHECK(VellumSetProgressCallback(count_progress) == 1);
+  CHECK(VellumSetProgressHandler(count_progress, &progress_calls) == 1);
   CHECK(HTMLgenSiteMap(&params, 0) == 0 && tree.Count == 0); /* no base page */
   CHECK(progress_calls == 0 && VellumLastCallStopped() == 0);
   CHECK(VellumSetProgressCallback(NULL) == 1);
   CHECK(HTMLGSiteMap(&params, 0) != 0);
-  CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts().Sent == 0);
-  CHECK(VellumLastUploadTargetCounts(0).Failed == 0 && VellumLastUploadNotSent() == 0);
+  CHECK(HTMLprjUpload(&upload) == 0 && VellumLastUploadCounts(&counts) == 1 && counts.Sent == 0);
+  CHECK(VellumLastUploadTargetCounts(0, &counts) == 1 && counts.Failed == 0);
+  CHECK(VellumLastUploadNotSent() == 0);
   CHECK(VellumCleanUpOnSignals() == 1);
   CHECK(VellumHasLastScan() == 0 && VellumUpdateFromSite(&params, 1) == 0); /* nothing kept */
-  CHECK(VellumUpdateChangeCount() == 0 && VellumUpdateChangeAt(0).Address == NULL);
-  CHECK(VellumLastUpdateCounts().PagesRead == 0);
+  CHECK(VellumUpdateChangeCount() == 0 && VellumUpdateChangeAt(0, &change) == 0);
+  CHECK(change.Address == NULL && change.Size == sizeof change);
+  CHECK(VellumLastUpdateCounts(&pages) == 1 && pages.PagesRead == 0);
 
   /* A null request, index or Items list fails with a report, never a crash. */
   HTMLinitmess(print_text, count_null, print_text, 0, 0, NULL);

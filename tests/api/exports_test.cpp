@@ -36,33 +36,67 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings",
           "VellumTreeEntry", "VellumTreeSize", "VellumTreeInsert", "VellumTreeTransfer",
           "VellumTreeSwap", "VellumTreeClear", "VellumGetTargetSecurity", "VellumSetTargetSecurity",
-          "VellumSetPasswordCallback"));
+          "VellumSetPasswordCallback", "VellumSetProgressHandler", "VellumVersion"));
 }
 
 // The page settings take a known markup and a language tag (or nothing);
 // anything else leaves them as they were.
 TEST(Exports, PageSettingsTakeAMarkupAndALanguageTag) {
   const struct {
-    VellumPageSettings settings;
-    int32_t changed;
     int32_t markup;
     const char* lang;
+    int32_t changed;
+    int32_t markup_after;
+    const char* lang_after;
   } rows[] = {
-      {{VELLUM_MARKUP_HTML5, "de-CH"}, 1, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{VELLUM_MARKUP_HTML5, "de-CH"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{2, "de"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{VELLUM_MARKUP_CLASSIC, "en\"><script>"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{VELLUM_MARKUP_CLASSIC, "de-"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{VELLUM_MARKUP_CLASSIC, "toolongtag"}, 0, VELLUM_MARKUP_HTML5, "de-CH"},
-      {{VELLUM_MARKUP_CLASSIC, nullptr}, 1, VELLUM_MARKUP_CLASSIC, ""},
+      {VELLUM_MARKUP_HTML5, "de-CH", 1, VELLUM_MARKUP_HTML5, "de-CH"},
+      {VELLUM_MARKUP_HTML5, "de-CH", 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {2, "de", 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {VELLUM_MARKUP_CLASSIC, "en\"><script>", 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {VELLUM_MARKUP_CLASSIC, "de-", 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {VELLUM_MARKUP_CLASSIC, "toolongtag", 0, VELLUM_MARKUP_HTML5, "de-CH"},
+      {VELLUM_MARKUP_CLASSIC, nullptr, 1, VELLUM_MARKUP_CLASSIC, ""},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(VellumSetPageSettings(&row.settings), row.changed)
-        << (row.settings.Lang != nullptr ? row.settings.Lang : "(none)");
-    EXPECT_EQ(VellumGetPageSettings().Markup, row.markup);
-    EXPECT_STREQ(VellumGetPageSettings().Lang, row.lang);
+    VellumPageSettings settings;
+    VELLUM_RECORD_INIT(settings);
+    settings.Markup = row.markup;
+    settings.Lang = row.lang;
+    EXPECT_EQ(VellumSetPageSettings(&settings), row.changed)
+        << (row.lang != nullptr ? row.lang : "(none)");
+    VellumPageSettings now;
+    VELLUM_RECORD_INIT(now);
+    EXPECT_EQ(VellumGetPageSettings(&now), 1);
+    EXPECT_EQ(now.Markup, row.markup_after);
+    EXPECT_STREQ(now.Lang, row.lang_after);
   }
   EXPECT_EQ(VellumSetPageSettings(nullptr), 0);
+}
+
+// A record whose Size the engine does not know is refused with a report,
+// whichever way it goes, and nothing changes.
+TEST(Exports, ARecordOfAnUnknownSizeIsRefused) {
+  HTMLinitmess(RecordInfo, RecordError, RecordQuestion, 0, 0, nullptr);
+  VellumSiteSettings site;
+  VELLUM_RECORD_INIT(site);
+  site.PageLimit = 7;
+  VellumUploadCounts counts;
+  VELLUM_RECORD_INIT(counts);
+  for (const uint32_t size : {0u, 4u, static_cast<uint32_t>(sizeof site) + 8}) {
+    SCOPED_TRACE(size);
+    Messages() = {};
+    site.Size = size;
+    counts.Size = size;
+    EXPECT_EQ(VellumSetSiteSettings(&site), 0);
+    EXPECT_EQ(VellumGetSiteSettings(&site), 0);
+    EXPECT_EQ(VellumLastUploadCounts(&counts), 0);
+    ASSERT_EQ(Messages().errors.size(), 3u);
+    EXPECT_THAT(Messages().errors[0], ::testing::StartsWith("VellumSetSiteSettings: a record of " +
+                                                            std::to_string(size) + " bytes"));
+  }
+  VELLUM_RECORD_INIT(site);
+  EXPECT_EQ(VellumGetSiteSettings(&site), 1);
+  EXPECT_EQ(site.PageLimit, 0);
 }
 
 // The reports of a start-up made before HTMLinitmess (by an early

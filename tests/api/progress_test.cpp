@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,52 @@ TEST_F(ScanProgressTest, EachPageIsAnnouncedOnceBeforeItIsRead) {
     EXPECT_EQ(watched_messages.errors, Messages().errors);
     EXPECT_EQ(announced.size(), row.items.size());
   }
+}
+
+// From inside a callback every export is refused with a report and changes
+// nothing; the handler gets the caller's pointer back.
+TEST_F(ScanProgressTest, AnExportCalledFromACallbackIsRefused) {
+  Tree kept("A -> a.html");
+  SiteMapParams params{};
+  params.Items = &kept.list();
+  const auto options = VellumRecord<VellumScanOptions>();
+  struct Call {
+    const char* name;
+    std::function<bool()> refused;
+  };
+  const std::vector<Call> calls = {
+      {"HTMLprjOpen", [] { return HTMLprjOpen("/no/such.bpj") == nullptr; }},
+      {"HTMLgetCfg", [] { return HTMLgetCfg(0) == nullptr; }},
+      {"HTMLgenSiteMap", [&] { return HTMLgenSiteMap(&params, 0) == 0; }},
+      {"HTMLGSiteMap", [&] { return HTMLGSiteMap(&params, 0) == 0; }},
+      {"VellumSetScanOptions", [&] { return VellumSetScanOptions(&options) == 0; }},
+      {"VellumTreeClear", [&] { return VellumTreeClear(&kept.list()) == 0; }},
+  };
+  struct Calls {
+    const std::vector<Call>& table;
+    std::vector<std::string> not_refused;
+    int handled = 0;
+  } state{calls, {}};
+  VellumSetProgressHandler(
+      [](const VellumProgress*, void* data) -> int32_t {
+        Calls& state = *static_cast<Calls*>(data);
+        if (state.handled++ > 0) return 0;
+        for (const Call& call : state.table) {
+          if (!call.refused()) state.not_refused.push_back(call.name);
+        }
+        return 0;
+      },
+      &state);
+  Tree scanned("");
+  EXPECT_EQ(Scan(0, site_ / "index.htm", scanned.list()), 1);
+  EXPECT_EQ(state.handled, 5);
+  EXPECT_EQ(state.not_refused, std::vector<std::string>{});
+  for (const Call& call : calls) {
+    EXPECT_THAT(Messages().errors,
+                ::testing::Contains(std::string(call.name) +
+                                    ": refused, called from inside a callback of the engine"));
+  }
+  EXPECT_EQ(DumpTree(kept.list()), DumpTree(Tree("A -> a.html").list()));
 }
 
 // After the stop, the next scan or upload (without a callback) clears it.

@@ -17,20 +17,35 @@
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
 
-// For comparing counts in expectations (found beside the record's own
-// namespace).
-static bool operator==(const VellumUploadCounts& a, const VellumUploadCounts& b) {
-  return a.Sent == b.Sent && a.Skipped == b.Skipped && a.Failed == b.Failed;
-}
-
-static void PrintTo(const VellumUploadCounts& counts, std::ostream* out) {
-  *out << "{" << counts.Sent << ", " << counts.Skipped << ", " << counts.Failed << "}";
-}
-
 namespace vellum::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What VellumLastUploadCounts and VellumLastUploadTargetCounts tell.
+struct Counts {
+  int32_t sent, skipped, failed;
+  bool operator==(const Counts&) const = default;
+  friend void PrintTo(const Counts& counts, std::ostream* out) {
+    *out << "{" << counts.sent << ", " << counts.skipped << ", " << counts.failed << "}";
+  }
+};
+
+Counts Of(const VellumUploadCounts& counts) { return {counts.Sent, counts.Skipped, counts.Failed}; }
+
+Counts AllCounts() {
+  VellumUploadCounts counts;
+  VELLUM_RECORD_INIT(counts);
+  EXPECT_EQ(VellumLastUploadCounts(&counts), 1);
+  return Of(counts);
+}
+
+Counts TargetCounts(int32_t index) {
+  VellumUploadCounts counts;
+  VELLUM_RECORD_INIT(counts);
+  EXPECT_EQ(VellumLastUploadTargetCounts(index, &counts), 1);
+  return Of(counts);
+}
 
 // What the progress callback was told, one entry a call.
 struct Announced {
@@ -194,10 +209,9 @@ TEST_F(UploadProgressTest, EachFileIsAnnouncedOnceBeforeItIsHandled) {
       // the one announced; the second finds them all there.
       EXPECT_EQ(announced[i].arrived, options == 0 ? static_cast<int>(i % 4) : 4);
     }
-    const VellumUploadCounts each =
-        options == 0 ? VellumUploadCounts{4, 0, 0} : VellumUploadCounts{0, 4, 0};
-    for (int index = 0; index < 3; ++index) EXPECT_EQ(VellumLastUploadTargetCounts(index), each);
-    EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{3 * each.Sent, 3 * each.Skipped, 0}));
+    const Counts each = options == 0 ? Counts{4, 0, 0} : Counts{0, 4, 0};
+    for (int index = 0; index < 3; ++index) EXPECT_EQ(TargetCounts(index), each);
+    EXPECT_EQ(AllCounts(), (Counts{3 * each.sent, 3 * each.skipped, 0}));
     EXPECT_EQ(VellumLastCallStopped(), 0);
     EXPECT_EQ(VellumLastUploadNotSent(), 0);
     EXPECT_TRUE(Messages().errors.empty());
@@ -240,11 +254,9 @@ TEST_F(UploadProgressTest, AStoppedUploadKeepsWhatItSentAndResumes) {
     EXPECT_EQ(VellumLastUploadNotSent(), 8 - row.stop_at);
     EXPECT_EQ(Messages().info.back(), row.line);
     EXPECT_TRUE(Messages().errors.empty());
-    EXPECT_EQ(VellumLastUploadTargetCounts(0),
-              (VellumUploadCounts{static_cast<int32_t>(on_ftp), 0, 0}));
-    EXPECT_EQ(VellumLastUploadTargetCounts(1),
-              (VellumUploadCounts{static_cast<int32_t>(in_folder), 0, 0}));
-    EXPECT_EQ(VellumLastUploadCounts().Sent, row.stop_at);
+    EXPECT_EQ(TargetCounts(0), (Counts{static_cast<int32_t>(on_ftp), 0, 0}));
+    EXPECT_EQ(TargetCounts(1), (Counts{static_cast<int32_t>(in_folder), 0, 0}));
+    EXPECT_EQ(AllCounts().sent, row.stop_at);
     // Exactly the files before the stop arrived and are recorded, and the
     // FTP connection said goodbye.
     EXPECT_EQ(FilesBelow(www_), static_cast<int>(on_ftp));
@@ -260,7 +272,7 @@ TEST_F(UploadProgressTest, AStoppedUploadKeepsWhatItSentAndResumes) {
     Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
     EXPECT_EQ(VellumLastCallStopped(), 0);
     EXPECT_EQ(VellumLastUploadNotSent(), 0);
-    EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{8 - row.stop_at, row.stop_at, 0}));
+    EXPECT_EQ(AllCounts(), (Counts{8 - row.stop_at, row.stop_at, 0}));
     std::vector<std::string> stored = Stored();
     stored.erase(stored.begin(), stored.begin() + stored_before);
     EXPECT_EQ(stored, Names(First(4)));  // every file once
@@ -297,13 +309,13 @@ TEST_F(UploadProgressTest, EachTargetHasItsOwnCounts) {
                                             "7/9 missing.htm " + ftp, "8/9 b.htm " + ftp}));
   struct Row {
     int32_t index;
-    VellumUploadCounts counts;
+    Counts counts;
   };
   for (const Row& row : {Row{0, {2, 0, 1}}, Row{1, {0, 0, 3}}, Row{2, {0, 0, 0}}, Row{3, {2, 0, 1}},
                          Row{4, {0, 0, 0}}, Row{-1, {0, 0, 0}}}) {
-    EXPECT_EQ(VellumLastUploadTargetCounts(row.index), row.counts) << row.index;
+    EXPECT_EQ(TargetCounts(row.index), row.counts) << row.index;
   }
-  EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{4, 0, 5}));
+  EXPECT_EQ(AllCounts(), (Counts{4, 0, 5}));
   EXPECT_EQ(VellumLastCallStopped(), 0);
   EXPECT_EQ(VellumLastUploadNotSent(), 0);
   EXPECT_EQ(Messages().errors, std::vector<std::string>{"'" + closed + "' Bad Upload"});
@@ -311,9 +323,9 @@ TEST_F(UploadProgressTest, EachTargetHasItsOwnCounts) {
 
   // The next upload starts its counts afresh.
   Upload(0, {0, 0, 0, 1});
-  EXPECT_EQ(VellumLastUploadTargetCounts(0), (VellumUploadCounts{0, 0, 0}));
-  EXPECT_EQ(VellumLastUploadTargetCounts(3), (VellumUploadCounts{2, 0, 1}));
-  EXPECT_EQ(VellumLastUploadCounts(), (VellumUploadCounts{2, 0, 1}));
+  EXPECT_EQ(TargetCounts(0), (Counts{0, 0, 0}));
+  EXPECT_EQ(TargetCounts(3), (Counts{2, 0, 1}));
+  EXPECT_EQ(AllCounts(), (Counts{2, 0, 1}));
 }
 
 }  // namespace

@@ -213,7 +213,8 @@ class DialogsTest : public QObject {
     OutputTarget target{};
     target.Server = "host.example";
     target.Flags = kind == UploadDialog::kFolder ? 0 : VELLUM_TARGET_FTP;
-    const VellumTargetSecurity security{protocol, "/keys/id", "/ca.pem", VELLUM_PASSWORD_ASK};
+    const VellumTargetSecurity security{sizeof(VellumTargetSecurity), protocol, "/keys/id",
+                                        "/ca.pem", VELLUM_PASSWORD_ASK};
     UploadDialog filled;
     filled.Fill(target, security);
     QCOMPARE(filled.Kinds()->checkedId(), kind);

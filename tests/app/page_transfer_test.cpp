@@ -68,7 +68,7 @@ QByteArray Text(const char* text) { return text == nullptr ? QByteArray() : QByt
 
 // Gives the open project a site URL, its other site settings as they are.
 void SetSiteUrl(const char* url) {
-  VellumSiteSettings site = VellumGetSiteSettings();
+  VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
   site.SiteURL = url;
   VellumSetSiteSettings(&site);
 }
@@ -205,7 +205,7 @@ class PageTransferTest : public QObject {
     QVERIFY(!view.Style()->Html5Box()->isChecked());
     view.Style()->Html5Box()->setChecked(true);
     StorePages(view, *SiteMapItem(project));
-    QCOMPARE(VellumGetPageSettings().Markup, VELLUM_MARKUP_HTML5);
+    QCOMPARE(VellumFilled(VellumGetPageSettings).Markup, VELLUM_MARKUP_HTML5);
     FormView again(config_);
     FillPages(again, *project, *SiteMapItem(project));
     QVERIFY(again.Style()->Html5Box()->isChecked());
@@ -213,7 +213,7 @@ class PageTransferTest : public QObject {
     project->Modified = 0;
     view.XmlSitemap()->SiteUrl()->setText("https://www.example.org/");
     StorePages(view, *SiteMapItem(project));
-    QCOMPARE(QByteArray(VellumGetSiteSettings().SiteURL), "https://www.example.org/");
+    QCOMPARE(QByteArray(VellumFilled(VellumGetSiteSettings).SiteURL), "https://www.example.org/");
     QCOMPARE(project->Modified, 1);
   }
 

@@ -78,7 +78,7 @@ void MapSite(const fs::path& base, int32_t markup, const char* bg_color) {
   SiteMapParams scan = VellumNewSiteMapParams();
   AddRequest add{0, VELLUM_KIND_SSITEMAP, &scan, VELLUM_NEW_SITE_MAP_FLAGS};
   MapItemList& tree = HTMLprjAdd(&add)->Items[0].Entries;
-  const VellumPageSettings page{markup, "en"};
+  const VellumPageSettings page{sizeof(VellumPageSettings), markup, "en"};
   VellumSetPageSettings(&page);
   const std::string index = base.string();
   scan.BasePath = index.c_str();
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   WritePages(folder, tree.list());
   WriteHostileSite(folder, "hostile", VELLUM_MARKUP_CLASSIC);
   // The same in HTML5 markup, and the example site.
-  const VellumPageSettings html5{VELLUM_MARKUP_HTML5, "en"};
+  const VellumPageSettings html5{sizeof(VellumPageSettings), VELLUM_MARKUP_HTML5, "en"};
   VellumSetPageSettings(&html5);
   WritePages(folder / "html5", tree.list());
   WriteHostileSite(folder / "html5", "hostile", VELLUM_MARKUP_HTML5);

@@ -187,7 +187,7 @@ TEST_F(FtpUploadTest, ARefusedFileGivesTheServersReply) {
                            Sent({"end.htm"}));
   EXPECT_TRUE(errors().empty());
   EXPECT_EQ(Records(), "map.htm 10\nend.htm 10\n");
-  EXPECT_EQ(LastUploadCounts().Failed, 1);
+  EXPECT_EQ(LastUploadCounts().failed, 1);
   // Each file went under a name of its own and was renamed into place; the
   // one the server would not put in place is gone from there too.
   const std::vector<std::string> commands = server_.Commands();

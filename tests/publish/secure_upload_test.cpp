@@ -178,7 +178,7 @@ TEST_P(SftpHostKeyTest, ChecksTheHostKeyAndTheLogin) {
   AddSftpTarget(row.password, row.with_key);
   Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
 
-  EXPECT_EQ(LastUploadCounts().Sent, row.arrives ? 2 : 0);
+  EXPECT_EQ(LastUploadCounts().sent, row.arrives ? 2 : 0);
   EXPECT_EQ(fs::exists(remote_ + "/sub/page.html"), row.arrives);
   if (row.error == nullptr) {
     EXPECT_THAT(errors(), IsEmpty());
@@ -214,7 +214,7 @@ TEST_F(SftpUploadTest, SecondUploadSendsOnlyTheChangedFileAndReplacesIt) {
 
   root_.Write("site/sub/page.html", "<p>page, longer now</p>");
   EXPECT_EQ(Upload(VELLUM_UPLOAD_SKIP_UNCHANGED), Sent({"sub/page.html"}));
-  EXPECT_EQ(LastUploadCounts().Skipped, 1);
+  EXPECT_EQ(LastUploadCounts().skipped, 1);
   EXPECT_EQ(ReadBytes(remote_ + "/sub/page.html"), "<p>page, longer now</p>");
   EXPECT_THAT(PartFiles(remote_), IsEmpty());
 }
@@ -229,7 +229,7 @@ TEST_F(SftpUploadTest, ConnectionCutInAFileLeavesNothingPartialAndTheNextUploadC
     AddSftpTarget(nullptr, true, 0);
     project().Targets[0].Port = relay.port();
     const std::string info = Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
-    EXPECT_EQ(LastUploadCounts().Sent, 2) << info << Joined(errors());  // the pages went first
+    EXPECT_EQ(LastUploadCounts().sent, 2) << info << Joined(errors());  // the pages went first
   }
   EXPECT_FALSE(fs::exists(remote_ + "/big.bin"));
   EXPECT_THAT(PartFiles(remote_), IsEmpty());
@@ -287,7 +287,7 @@ TEST_P(FtpsUploadTest, VerifiesTheServerLogsInAndSendsWhatIsMissing) {
   const std::string info = Upload(VELLUM_UPLOAD_SKIP_UNCHANGED);
   SetPasswordCallback(nullptr);
 
-  EXPECT_EQ(LastUploadCounts().Sent, row.reason == nullptr ? 2 : 0) << info << Joined(errors());
+  EXPECT_EQ(LastUploadCounts().sent, row.reason == nullptr ? 2 : 0) << info << Joined(errors());
   EXPECT_FALSE(fs::exists(www_ + "/big.bin"));
   EXPECT_THAT(PartFiles(ftp_root_), IsEmpty());
   if (row.reason != nullptr) {
@@ -296,7 +296,7 @@ TEST_P(FtpsUploadTest, VerifiesTheServerLogsInAndSendsWhatIsMissing) {
   }
   EXPECT_EQ(ReadBytes(www_ + "/sub/page.html"), "<p>page</p>");
   EXPECT_EQ(Upload(VELLUM_UPLOAD_SKIP_UNCHANGED), row.cut ? Sent({"big.bin"}) : "");
-  EXPECT_EQ(LastUploadCounts().Skipped, 2);
+  EXPECT_EQ(LastUploadCounts().skipped, 2);
   if (row.cut) {
     EXPECT_EQ(ReadBytes(www_ + "/big.bin"), big);
   }

@@ -119,5 +119,33 @@ TEST(Address, FoldersAndIndexPages) {
   }
 }
 
+// The parts of an address as written (AsWritten) and of its normal form
+// (Parse): origin | path | request | folder.
+TEST(Address, UrlParts) {
+  struct Row {
+    const char* address;
+    bool normalise;
+    std::string parts;
+  };
+  const Row rows[] = {
+      {"http://u@h:8080/a/b.html?x=/y#f", false,
+       "http://u@h:8080|/a/b.html|/a/b.html?x=/y|http://u@h:8080/a/"},
+      {"HTTP://H:80/a/./../b?q", true, "http://h|/b|/b?q|http://h/"},
+      {"https://h", false, "https://h|||https://h/"},
+      {"https://h#top", true, "https://h|/|/|https://h/"},
+      {"http://[::1]:81/x/", false, "http://[::1]:81|/x/|/x/|http://[::1]:81/x/"},
+      {"/site/page.html", true, "none"},
+      {"mailto:a@b", false, "none"},
+  };
+  for (const Row& row : rows) {
+    const std::optional<Url> url =
+        row.normalise ? Url::Parse(row.address) : Url::AsWritten(row.address);
+    const std::string parts = !url ? "none"
+                                   : std::string(url->origin()) + "|" + std::string(url->path()) +
+                                         "|" + std::string(url->request()) + "|" + url->folder();
+    EXPECT_EQ(parts, row.parts) << row.address;
+  }
+}
+
 }  // namespace
 }  // namespace vellum::web

@@ -391,7 +391,8 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
 // The last scan: its settings, its tree (Entry={depth,"url","name"}, depth
 // first), the addresses its pages name (Address="...", numbered from 0 in
 // file order) and its kept pages (Page={address,"etag",modified,size,
-// noindex,"name",canonical,{links}}, addresses by number, -1 for none).
+// noindex,"name",canonical,{links}[,listed]}, addresses by number, -1 for
+// none).
 Outcome Reader::ReadScanEntry(const Token& key) {
   if (key.type != Token::kWord) return Syntax(Outcome::kFail);
   LastScan& scan = TheSiteSettings().last_scan;
@@ -467,7 +468,13 @@ Outcome Reader::ReadKeptPage() {
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }
-  if (!Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+  // Then the lastmod the site's map gave it, where one was kept.
+  next = Next();
+  if (next.type == Token::kComma) {
+    if (!ReadInteger(page.listed) || !Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+  } else if (next.type != Token::kCloseBrace) {
+    return Syntax(Outcome::kFail);
+  }
   TheSiteSettings().last_scan.pages[scan_addresses_[address]] = std::move(page);
   return Outcome::kOk;
 }

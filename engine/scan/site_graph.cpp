@@ -234,8 +234,8 @@ bool SiteGraph::Dispatch() {
       }
       continue;
     }
-    // Nor is a page the site says did not change, or a file whose size and
-    // time are those of the last scan.
+    // A page the site says did not change, and a file whose size and time
+    // are those of the last scan, are taken over unread.
     if (!web_page) page.version = FileVersion(core::LocalPathOf(url));
     if (said_unchanged || Unchanged(page.version, kept)) {
       web::FetchResult unchanged;

@@ -207,7 +207,8 @@ std::vector<std::string> SiteMapsOfRobots(std::string_view robots) {
 }
 
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress, ListedPages& listed) {
+                  core::Progress& progress,
+                  const std::function<bool(const std::string& key)>& wanted, ListedPages& listed) {
   const std::string host = web::Fetcher::HostOf(base);
   web::FetchOptions options;
   options.connections_per_host = 1;
@@ -227,18 +228,22 @@ bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
     }
   }
   std::unordered_set<std::string> seen;
-  for (int files = 0; !pending.empty() && files < kSiteMapFiles;) {
+  std::size_t bytes = 0;
+  for (int files = 0; !pending.empty() && files < kSiteMapFiles && bytes < kSiteMapTotalBytes;) {
     const std::string address = web::NormaliseAddress(pending.front());
     pending.pop_front();
     if (web::Fetcher::HostOf(address) != host || !seen.insert(address).second) continue;
     ++files;
     const std::optional<web::FetchResult> answer = Fetch(fetcher, address, kSiteMapBytes, progress);
     if (!answer) return false;
+    bytes += answer->body.length;
     SiteMapFile file = ParseSiteMap(BodyOf(*answer));
     // A page listed twice counts with its latest time.
     for (const SiteMapFile::Page& page : file.pages) {
       if (!page.lastmod) continue;
-      const auto [entry, added] = listed.try_emplace(AddressKey(page.address), *page.lastmod);
+      std::string key = AddressKey(page.address);
+      if (!wanted(key)) continue;
+      const auto [entry, added] = listed.try_emplace(std::move(key), *page.lastmod);
       if (added) continue;
       entry->second.earliest = std::max(entry->second.earliest, page.lastmod->earliest);
       entry->second.latest = std::max(entry->second.latest, page.lastmod->latest);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,16 +48,18 @@ SiteMapFile ParseSiteMap(std::string_view xml);
 std::vector<std::string> SiteMapsOfRobots(std::string_view robots);
 
 // Bounds on what a site's maps may make the update read.
-inline constexpr std::size_t kSiteMapBytes = 50 << 20;  // one map file
+inline constexpr std::size_t kSiteMapBytes = 50 << 20;        // one map file
+inline constexpr std::size_t kSiteMapTotalBytes = 200 << 20;  // all of them
 inline constexpr int kSiteMapFiles = 50;
 
-// The lastmod of each page the maps of base's host list, by the page's
-// key (update.h's AddressKey). Maps on other hosts, and map files past the
-// bounds, are not read; maps that cannot be read list nothing. False when
-// progress said stop.
+// The lastmod of each page that the maps of base's host list and wanted
+// takes, by the page's key (update.h's AddressKey). Maps on other hosts,
+// and map files past the bounds, are not read; maps that cannot be read
+// list nothing. False when progress said stop.
 using ListedPages = std::unordered_map<std::string, ListedTime>;
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress, ListedPages& listed);
+                  core::Progress& progress,
+                  const std::function<bool(const std::string& key)>& wanted, ListedPages& listed);
 
 // Whether a page that the maps now list at listed, of which the last scan
 // kept kept, is the page kept: its lastmod is no later than the one the

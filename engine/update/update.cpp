@@ -78,10 +78,14 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   std::unordered_set<std::string> unchanged;
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
-    if (!ReadSiteMaps(last.base, settings, progress, listed)) return 0;
-    for (const auto& [address, page] : last.pages) {
-      const auto found = listed.find(AddressKey(address));
-      if (found != listed.end() && ListedUnchanged(found->second, page)) unchanged.insert(address);
+    // Only the pages kept are of use: a map may list any number of others.
+    std::unordered_map<std::string, const std::string*> kept_keys;
+    for (const auto& entry : last.pages) kept_keys.emplace(AddressKey(entry.first), &entry.first);
+    const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
+    if (!ReadSiteMaps(last.base, settings, progress, is_kept, listed)) return 0;
+    for (const auto& [key, time] : listed) {
+      const std::string& address = *kept_keys.at(key);
+      if (ListedUnchanged(time, last.pages.at(address))) unchanged.insert(address);
     }
     settings.unchanged = &unchanged;
   }

@@ -139,7 +139,7 @@ SECTION="$WORK/section.md"
       *) label="update trusting the site map (\`scan --update --trust-sitemap\`)" ;;
     esac
     eval "seconds=\$SECONDS_$name bytes=\$BYTES_$name requests=\$REQUESTS_$name not_modified=\$NOT_MODIFIED_$name"
-    echo "| $label | $requests | $not_modified | $seconds s | $(ratio "$seconds" "$SECONDS_full") | $bytes | $(ratio "$bytes" "$BYTES_full") |"
+    echo "| $label | $requests | $not_modified | $(printf '%.2f' "$seconds") s | $(ratio "$seconds" "$SECONDS_full") | $bytes | $(ratio "$bytes" "$BYTES_full") |"
   done
   echo
   echo "Target: an update at most a tenth of the full scan in time and in bytes. The trees of both"

@@ -1,6 +1,12 @@
 // Writes a synthetic web site for the scan benchmarks:
 //
-//   site_generator FOLDER PAGES [SEED]
+//   site_generator FOLDER PAGES [SEED [SITE_URL]]
+//   site_generator --map FOLDER PAGES SITE_URL
+//
+// With SITE_URL (where the folder is served), FOLDER/sitemap.xml lists
+// every page under that address with its file's last-write time as
+// <lastmod>; --map writes that map alone, anew, for a site whose pages
+// changed since.
 //
 // Page 0 is FOLDER/index.htm; page i > 0 is FOLDER/s<k>/p<i>.htm with
 // k = (i - 1) / 100, so sections hold 100 pages each. The pages form a tree
@@ -12,8 +18,11 @@
 // that writes a link. All links are relative and read the same in a browser
 // and in the engine, whose "../" always counts from the base page's folder:
 // pages lie at most one folder below it.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -84,20 +93,49 @@ std::string Page(int page, int pages, unsigned& seed) {
   return html;
 }
 
+// The last-write time of a file as a W3C date and time, to the second.
+std::string Lastmod(const std::filesystem::path& path) {
+  const auto written = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(path));
+  const std::time_t seconds =
+      std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(written));
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+void WriteSiteMap(const std::filesystem::path& folder, int pages, const std::string& site_url) {
+  std::ofstream map(folder / "sitemap.xml", std::ios::binary);
+  map << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
+  for (int page = 0; page < pages; ++page) {
+    map << "<url><loc>" << site_url << Path(page) << "</loc><lastmod>"
+        << Lastmod(folder / Path(page)) << "</lastmod></url>\n";
+  }
+  map << "</urlset>\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s FOLDER PAGES [SEED]\n", argv[0]);
+  const bool map_only = argc > 1 && std::strcmp(argv[1], "--map") == 0;
+  if (argc < (map_only ? 5 : 3)) {
+    std::fprintf(
+        stderr, "usage: %s FOLDER PAGES [SEED [SITE_URL]]\n       %s --map FOLDER PAGES SITE_URL\n",
+        argv[0], argv[0]);
     return 2;
   }
-  const std::filesystem::path folder = argv[1];
-  const int pages = std::atoi(argv[2]);
-  unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1u;
-  for (int page = 0; page < pages; ++page) {
+  char** arguments = map_only ? argv + 1 : argv;
+  const std::filesystem::path folder = arguments[1];
+  const int pages = std::atoi(arguments[2]);
+  const char* site_url = map_only ? arguments[3] : argc > 4 ? argv[4] : nullptr;
+  unsigned seed = !map_only && argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1u;
+  for (int page = 0; page < pages && !map_only; ++page) {
     const std::filesystem::path path = folder / Path(page);
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << Page(page, pages, seed);
   }
+  if (site_url != nullptr) WriteSiteMap(folder, pages, site_url);
   return 0;
 }

@@ -232,7 +232,7 @@ void PrintUpdateReport() {
 
 // scan --update: the site scanned again as the project's last scan did, and
 // merged into the tree.
-int RunUpdate(const std::string& path, bool dry_run, bool quiet, const VellumSiteSettings& site,
+int RunUpdate(const std::string& path, int32_t choice, bool quiet, const VellumSiteSettings& site,
               const VellumScanOptions& options) {
   const auto [project, item] = OpenSiteMap(path);
   if (item == nullptr) return ExitStatus();
@@ -249,7 +249,7 @@ int RunUpdate(const std::string& path, bool dry_run, bool quiet, const VellumSit
   bool interrupted = false;
   {
     ScanWatch watch(!quiet && isatty(STDERR_FILENO) == 1);
-    updated = VellumUpdateFromSite(&params, dry_run ? 1 : 0);
+    updated = VellumUpdateFromSite(&params, choice);
     interrupted = VellumLastCallStopped() == 1 || watch.Interrupted();
   }
   if (interrupted) {
@@ -261,7 +261,7 @@ int RunUpdate(const std::string& path, bool dry_run, bool quiet, const VellumSit
     return ExitStatus();
   }
   PrintUpdateReport();
-  if (dry_run) {
+  if ((choice & VELLUM_UPDATE_DRY_RUN) != 0) {
     std::puts("Dry run: the project is unchanged.");
   } else {
     SaveProject();
@@ -281,7 +281,10 @@ int RunScan(Arguments& arguments) {
   const bool quiet = arguments.Flag("quiet");
   const bool update = arguments.Flag("update");
   const bool dry_run = arguments.Flag("dry-run");
-  if (dry_run && !update) throw UsageError("--dry-run goes with --update");
+  const bool trust_sitemap = arguments.Flag("trust-sitemap");
+  if ((dry_run || trust_sitemap) && !update) {
+    throw UsageError("--dry-run and --trust-sitemap go with --update");
+  }
   if (update) {
     if (base || folder || flags != 0) {
       throw UsageError("--update scans as the last scan did: no --base, --folder or --meta");
@@ -292,7 +295,10 @@ int RunScan(Arguments& arguments) {
     std::string exclude;
     const VellumScanOptions options = TakeCrawlOptions(arguments, site, include, exclude);
     arguments.ExpectEnd();
-    return RunUpdate(path, dry_run, quiet, site, options);
+    return RunUpdate(
+        path,
+        (dry_run ? VELLUM_UPDATE_DRY_RUN : 0) | (trust_sitemap ? VELLUM_UPDATE_TRUST_SITEMAP : 0),
+        quiet, site, options);
   }
   if (base.has_value() == folder.has_value()) throw UsageError("give either --base or --folder");
 

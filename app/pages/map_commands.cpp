@@ -106,21 +106,24 @@ void MoveEntryCommand::undo() {
       model_->Move(model_->IndexAt(moved_), model_->IndexAt(old_parent_), old_row_));
 }
 
-ScanCommand::ScanCommand(MapModel* model, MapItemList& scanned)
-    : QUndoCommand(QObject::tr("Scan the site")), model_(model) {
+ScanCommand::ScanCommand(MapModel* model, MapItemList& scanned, VellumKeptScan* kept_before)
+    : QUndoCommand(QObject::tr("Scan the site")), model_(model), other_kept_(kept_before) {
   VellumTreeSwap(&other_, &scanned);
+  // The engine keeps the scan's already: the first redo puts it back.
+  VellumKeptScanSwap(other_kept_);
 }
 
-ScanCommand::~ScanCommand() { VellumTreeClear(&other_); }
+ScanCommand::~ScanCommand() {
+  VellumTreeClear(&other_);
+  VellumKeptScanFree(other_kept_);
+}
 
 void ScanCommand::redo() {
   model_->SwapTree(other_);
+  VellumKeptScanSwap(other_kept_);
   emit model_->Touched({});
 }
 
-void ScanCommand::undo() {
-  model_->SwapTree(other_);
-  emit model_->Touched({});
-}
+void ScanCommand::undo() { redo(); }
 
 }  // namespace bramblel

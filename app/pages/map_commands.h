@@ -72,10 +72,12 @@ class MoveEntryCommand : public QUndoCommand {
   int old_row_ = 0;
 };
 
-// The whole tree replaced by a scan's, which the command takes over.
+// The whole tree replaced by a scan's, and the project's kept scan by the
+// one the scan left: the command takes scanned and kept_before (the kept
+// scan before the scan) over.
 class ScanCommand : public QUndoCommand {
  public:
-  ScanCommand(MapModel* model, MapItemList& scanned);
+  ScanCommand(MapModel* model, MapItemList& scanned, VellumKeptScan* kept_before);
   ~ScanCommand() override;
   void redo() override;
   void undo() override;
@@ -83,6 +85,7 @@ class ScanCommand : public QUndoCommand {
  private:
   MapModel* model_;
   MapItemList other_{0, nullptr};  // the tree not shown
+  VellumKeptScan* other_kept_;     // the kept scan that goes with it
 };
 
 }  // namespace bramblel

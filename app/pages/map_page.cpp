@@ -352,10 +352,10 @@ void MapPage::MoveTo(const QModelIndex& entry, const QModelIndex& parent, int ro
   tree_->expand(tree_->currentIndex().parent());
 }
 
-void MapPage::ApplyScan(MapItemList& scanned) {
+void MapPage::ApplyScan(MapItemList& scanned, VellumKeptScan* kept_before) {
   Commit();
   current_ = QPersistentModelIndex();
-  Push(new ScanCommand(model_, scanned));
+  Push(new ScanCommand(model_, scanned, kept_before));
   QHash<QByteArray, QString> broken;
   const auto add = [&broken](const char* url, const QString& line) {
     QString& lines = broken[Bytes(url)];

@@ -62,9 +62,11 @@ class MapPage : public QWidget {
   // Moves entry to row of parent (row counted once entry has left its
   // place), as a drop does.
   void MoveTo(const QModelIndex& entry, const QModelIndex& parent, int row);
-  // Puts the tree of a scan in place of the shown one, as one step (the
-  // page takes scanned over), and marks the links the scan could not read.
-  void ApplyScan(MapItemList& scanned);
+  // Puts the tree of a scan in place of the shown one, as one step that
+  // also puts back kept_before, the project's kept scan as it was before
+  // the scan, when undone (the page takes both over), and marks the links
+  // the scan could not read.
+  void ApplyScan(MapItemList& scanned, VellumKeptScan* kept_before);
 
   // The find bar: the field takes the focus; Enter finds the next entry
   // whose link name or URL holds the text (Shift+Enter the one before),

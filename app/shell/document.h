@@ -69,8 +69,6 @@ class Document : public QObject {
   // change outside the undo stack (a setting, the files that generate and
   // upload record, a new project).
   bool modified() const { return changed_ || !undo_.isClean(); }
-  // A change outside the undo stack.
-  void MarkChanged() { SetChanged(true); }
   // Takes the engine's word on whether its calls changed the project since
   // it was opened or saved: settings stored, files registered, targets.
   void TakeEngineChanges();

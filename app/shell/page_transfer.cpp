@@ -286,6 +286,7 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
   params.Settings.Mode = answers.mode == 1 ? 1 : 0;
   params.Settings.OutputFile = "";
   params.Items = &scanned;
+  VellumKeptScan* kept_before = VellumKeptScanCopy();
   ProgressDialog progress(VELLUM_PROGRESS_SCAN, wizard.windowTitle(), parent);
   // The busy pointer still lets the user reach Cancel.
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
@@ -293,11 +294,14 @@ ScanOutcome RunLayoutWizard(FormView& view, Document& document, const EngineConf
       progress.Run([&params, &answers] { return HTMLgenSiteMap(&params, ScanFlags(answers)); });
   QGuiApplication::restoreOverrideCursor();
   EndInfoLine();
-  if (result == 0) VellumTreeClear(&scanned);
+  if (result == 0) {
+    VellumTreeClear(&scanned);
+    VellumKeptScanFree(kept_before);
+  }
   if (progress.Cancelled() && VellumLastCallStopped()) return ScanOutcome::kCancelled;
   // A scan that could not read its base has said so in an error message.
   if (result == 0) return ScanOutcome::kFailed;
-  view.Map()->ApplyScan(scanned);
+  view.Map()->ApplyScan(scanned, kept_before);
   if (VellumBrokenLinkCount() > 0) {
     BrokenLinksDialog broken(LastScanBrokenLinks(), parent);
     broken.exec();

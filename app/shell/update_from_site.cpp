@@ -42,21 +42,22 @@ QString RunUpdateFromSite(FormView& view, Document& document, QWidget* parent) {
   MapItemList merged{0, nullptr};
   CopyTree(item->Entries, merged);
   params.Items = &merged;
+  VellumKeptScan* kept_before = VellumKeptScanCopy();
   ProgressDialog progress(VELLUM_PROGRESS_SCAN, QObject::tr("Update From Site"), parent);
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
   const int updated = progress.Run([&params] { return VellumUpdateFromSite(&params, 0); });
   QGuiApplication::restoreOverrideCursor();
   EndInfoLine();
-  if (updated == 0) VellumTreeClear(&merged);
+  if (updated == 0) {
+    VellumTreeClear(&merged);
+    VellumKeptScanFree(kept_before);
+  }
   if (progress.Cancelled() && VellumLastCallStopped()) {
     return QObject::tr("Update cancelled: the site map is as it was.");
   }
   if (updated == 0)
     return QObject::tr("The update could not scan the site: the site map is as it was.");
-  // The kept scan changed with it, which undoing the tree does not take
-  // back.
-  document.MarkChanged();
-  view.Map()->ApplyScan(merged);
+  view.Map()->ApplyScan(merged, kept_before);
   const VellumUpdateCounts counts = VellumFilled(VellumLastUpdateCounts);
   UpdateReportDialog report(LastUpdateChanges(), counts.PagesRead, counts.PagesUnchanged, parent);
   report.exec();

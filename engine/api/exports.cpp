@@ -512,7 +512,7 @@ VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* given) {
   });
 }
 
-VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t dry_run) {
+VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t choice) {
   return Export("VellumUpdateFromSite", 0, [&] {
     last_call_stopped = false;
     last_update_changes.clear();
@@ -523,9 +523,10 @@ VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t dry
     StartEngine(nullptr);
     core::Progress progress(VELLUM_PROGRESS_SCAN);
     last_scan_report = {};
-    const int result =
-        update::UpdateFromSite(params->Settings.OutputFile, *params->Items, dry_run != 0, progress,
-                               last_scan_report, last_update_changes);
+    const int result = update::UpdateFromSite(
+        params->Settings.OutputFile, *params->Items,
+        {(choice & VELLUM_UPDATE_DRY_RUN) != 0, (choice & VELLUM_UPDATE_TRUST_SITEMAP) != 0},
+        progress, last_scan_report, last_update_changes);
     last_call_stopped = progress.stopped();
     if (last_call_stopped) core::ReportInfo("Scan stopped\n");
     return result;
@@ -627,5 +628,25 @@ VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback) {
     return 1;
   });
 }
+
+struct VellumKeptScan {
+  update::KeptScan kept;
+};
+
+VELLUM_API VellumKeptScan* VellumKeptScanCopy(void) {
+  return Export("VellumKeptScanCopy", static_cast<VellumKeptScan*>(nullptr),
+                [] { return new VellumKeptScan{update::CopyKeptScan()}; });
+}
+
+VELLUM_API int32_t VellumKeptScanSwap(VellumKeptScan* kept) {
+  return Export("VellumKeptScanSwap", 0, [&] {
+    if (kept == nullptr) return 0;
+    update::SwapKeptScan(kept->kept);
+    project::TheProject().Modified = 1;
+    return 1;
+  });
+}
+
+VELLUM_API void VellumKeptScanFree(VellumKeptScan* kept) { delete kept; }
 
 }  // extern "C"

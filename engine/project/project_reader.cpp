@@ -118,6 +118,7 @@ class Reader {
   // last tree entry.
   std::vector<std::string> scan_addresses_;
   int scan_depth_ = -1;
+  std::vector<int64_t> link_numbers_;  // of the kept page being read
 };
 
 Outcome Reader::Syntax(Outcome outcome) {
@@ -391,7 +392,8 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
 // The last scan: its settings, its tree (Entry={depth,"url","name"}, depth
 // first), the addresses its pages name (Address="...", numbered from 0 in
 // file order) and its kept pages (Page={address,"etag",modified,size,
-// noindex,"name",canonical,{links}}, addresses by number, -1 for none).
+// noindex,"name",canonical,{links}[,listed]}, addresses by number, -1 for
+// none).
 Outcome Reader::ReadScanEntry(const Token& key) {
   if (key.type != Token::kWord) return Syntax(Outcome::kFail);
   LastScan& scan = TheSiteSettings().last_scan;
@@ -453,7 +455,9 @@ Outcome Reader::ReadKeptPage() {
   }
   page.noindex = noindex != 0;
   if (canonical >= 0) page.canonical = scan_addresses_[canonical];
-  // The links: none, or numbers separated by commas.
+  // The links: none, or numbers separated by commas; counted before the
+  // addresses are copied.
+  link_numbers_.clear();
   Token next = Next();
   while (next.type != Token::kCloseBrace) {
     if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
@@ -463,12 +467,22 @@ Outcome Reader::ReadKeptPage() {
         link >= static_cast<int64_t>(scan_addresses_.size())) {
       return Syntax(Outcome::kFail);
     }
-    page.links.push_back(scan_addresses_[link]);
+    link_numbers_.push_back(link);
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }
-  if (!Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
-  TheSiteSettings().last_scan.pages[scan_addresses_[address]] = std::move(page);
+  page.links.reserve(link_numbers_.size());
+  for (const int64_t link : link_numbers_) page.links.push_back(scan_addresses_[link]);
+  // Then the lastmod the site's map gave it, where one was kept.
+  next = Next();
+  if (next.type == Token::kComma) {
+    if (!ReadInteger(page.listed) || !Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
+  } else if (next.type != Token::kCloseBrace) {
+    return Syntax(Outcome::kFail);
+  }
+  scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
+  if (pages.empty()) pages.reserve(scan_addresses_.size());
+  pages[scan_addresses_[address]] = std::move(page);
   return Outcome::kOk;
 }
 

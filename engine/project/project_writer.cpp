@@ -33,6 +33,7 @@ class Writer {
  private:
   void Key(const char* key);
   void Quoted(const char* text);
+  void Quoted(std::string_view text);
   void Number(int64_t value) { out_ += std::to_string(value); }
   void Drain();
 
@@ -56,11 +57,19 @@ void Writer::Key(const char* key) {
   out_ += '=';
 }
 
-void Writer::Quoted(const char* text) {
+void Writer::Quoted(const char* text) { Quoted(std::string_view(text != nullptr ? text : "")); }
+
+// Up to a NUL, as every text of the project ends there.
+void Writer::Quoted(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
   out_ += '"';
-  for (const char* c = text != nullptr ? text : ""; *c != '\0'; ++c) {
-    if (*c == '"' || *c == '\\') out_ += '\\';
-    out_ += *c;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\"\\", start), text.size());
+    out_.append(text, start, end - start);
+    if (end == text.size()) break;
+    out_ += '\\';
+    out_ += text[end];
+    start = end + 1;
   }
   out_ += '"';
 }
@@ -109,15 +118,15 @@ void Writer::WriteScan(const LastScan& scan) {
   Key("Flags");
   Number(scan.flags);
   Key("Base");
-  Quoted(scan.base.c_str());
+  Quoted(scan.base);
   for (const core::TreeEntry& entry : scan.tree) {
     Key("Entry");
     out_ += '{';
     Number(entry.depth);
     out_ += ',';
-    Quoted(entry.url.c_str());
+    Quoted(entry.url);
     out_ += ',';
-    Quoted(entry.name.c_str());
+    Quoted(entry.name);
     out_ += '}';
     Drain();
   }
@@ -133,7 +142,7 @@ void Writer::WriteScan(const LastScan& scan) {
     const auto [found, added] = numbers.try_emplace(address, static_cast<int64_t>(numbers.size()));
     if (added) {
       Key("Address");
-      Quoted(std::string(address).c_str());
+      Quoted(address);
       Drain();
     }
     return found->second;
@@ -149,14 +158,14 @@ void Writer::WriteScan(const LastScan& scan) {
     out_ += '{';
     Number(address);
     out_ += ',';
-    Quoted(page.version.etag.c_str());
+    Quoted(page.version.etag);
     for (const int64_t value :
          {page.version.modified, page.version.size, static_cast<int64_t>(page.noindex)}) {
       out_ += ',';
       Number(value);
     }
     out_ += ',';
-    Quoted(page.name.c_str());
+    Quoted(page.name);
     out_ += ',';
     Number(canonical);
     out_ += ",{";
@@ -164,7 +173,12 @@ void Writer::WriteScan(const LastScan& scan) {
       if (i > 0) out_ += ',';
       Number(links[i]);
     }
-    out_ += "}}";
+    out_ += '}';
+    if (page.listed >= 0) {
+      out_ += ',';
+      Number(page.listed);
+    }
+    out_ += '}';
     Drain();
   }
 }
@@ -213,7 +227,7 @@ void Writer::WriteSite(const SiteSettings& site) {
   for (const auto* entry : times) {
     Key("Modified");
     out_ += '{';
-    Quoted(entry->first.c_str());
+    Quoted(entry->first);
     out_ += ',';
     Number(entry->second);
     out_ += '}';

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "scan/kept_pages.h"
@@ -35,6 +36,9 @@ struct CrawlSettings {
   // What the last scan of the site kept: a page it holds is asked for only
   // if it changed, and taken over from it when it did not.
   const KeptPages* kept = nullptr;
+  // Pages of kept that the site itself says did not change: taken over
+  // without a request.
+  const std::unordered_set<std::string>* unchanged = nullptr;
 };
 
 struct BrokenLink {

@@ -26,6 +26,9 @@ struct KeptPage {
   bool noindex = false;
   std::string canonical;           // the address it names as its own; "" none
   std::vector<std::string> links;  // the pages it links, as the crawl resolved them
+  // The earliest second of the lastmod the site's map gave it when the
+  // scan read the map, kept only once that lastmod lay in the past; -1 none.
+  std::int64_t listed = -1;
 };
 
 // By address, as the crawl knows its pages (in normal form).

@@ -199,16 +199,18 @@ bool SiteGraph::Dispatch() {
       ++dispatched_;
       continue;
     }
+    const KeptPage* kept = KeptFor(url);
+    const bool said_unchanged =
+        kept != nullptr && settings_.unchanged != nullptr && settings_.unchanged->count(url) != 0;
     // A request waits here rather than in the fetcher's queue, so that the
     // bound on what is held ahead holds back what has not started.
-    if (web_page && !fetcher_->HasRoomFor(url)) return true;
+    if (web_page && !said_unchanged && !fetcher_->HasRoomFor(url)) return true;
     progress_.set_total(static_cast<int32_t>(queue_.size()));
     progress_.set_failed(static_cast<int32_t>(report_.broken.size()));
     if (!progress_.Next(url.c_str())) return false;
     ++read_count_;
     ++dispatched_;
-    const KeptPage* kept = KeptFor(url);
-    if (web_page) {
+    if (web_page && !said_unchanged) {
       web::FetchCondition condition;
       if (kept != nullptr) condition = {kept->version.etag, kept->version.modified};
       if (!fetcher_->Add(url, number, true, 0, condition)) {
@@ -216,9 +218,10 @@ bool SiteGraph::Dispatch() {
       }
       continue;
     }
-    // A file whose size and time are those of the last scan is not read.
-    page.version = FileVersion(core::LocalPathOf(url));
-    if (Unchanged(page.version, kept)) {
+    // A page the site says did not change, and a file whose size and time
+    // are those of the last scan, are taken over unread.
+    if (!web_page) page.version = FileVersion(core::LocalPathOf(url));
+    if (said_unchanged || Unchanged(page.version, kept)) {
       web::FetchResult unchanged;
       unchanged.tag = number;
       unchanged.ok = unchanged.not_modified = true;

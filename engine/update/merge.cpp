@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -261,7 +262,14 @@ class Merger {
 MergeResult Merge(const Tree& base, const Tree& user, const std::optional<Tree>& scan,
                   const KeyOf& key_of) {
   if (!scan) return {user, {}};
-  return Merger(base, user, *scan, key_of).Run();
+  // The three trees name mostly the same pages: each address is keyed once.
+  std::unordered_map<std::string_view, std::string> keys;
+  const KeyOf key_once = [&](std::string_view url) {
+    const auto [found, added] = keys.try_emplace(url);
+    if (added) found->second = key_of(url);
+    return found->second;
+  };
+  return Merger(base, user, *scan, key_once).Run();
 }
 
 }  // namespace vellum::update

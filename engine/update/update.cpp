@@ -1,6 +1,8 @@
 #include "update/update.h"
 
+#include <ctime>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "core/flat_tree.h"
@@ -10,7 +12,9 @@
 #include "project/project.h"
 #include "project/site_settings.h"
 #include "scan/site_scan.h"
+#include "update/site_map_dates.h"
 #include "web/address.h"
+#include "web/url_class.h"
 
 namespace vellum::update {
 
@@ -20,7 +24,9 @@ std::string AddressKey(std::string_view url) {
   return normal;
 }
 
-void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tree,
+namespace {
+
+void KeepScan(const SiteMapParams& params, uint32_t flags, core::Tree tree,
               scan::ScanReport& report) {
   project::SiteSettings& site = project::TheSiteSettings();
   site.scan_base = report.base;
@@ -29,12 +35,32 @@ void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tr
   last.mode = params.Settings.Mode;
   last.flags = flags;
   last.base = params.BasePath != nullptr ? params.BasePath : "";
-  last.tree = core::Flatten(tree);
+  last.tree = std::move(tree);
   last.pages = std::move(report.kept);
 }
 
-int UpdateFromSite(const char* excluded, MapItemList& tree, bool dry_run, core::Progress& progress,
-                   scan::ScanReport& report, std::vector<Change>& changes) {
+}  // namespace
+
+void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tree,
+              scan::ScanReport& report) {
+  KeepScan(params, flags, core::Flatten(tree), report);
+}
+
+KeptScan CopyKeptScan() {
+  const project::SiteSettings& site = project::TheSiteSettings();
+  return {site.scan_base, site.modified, site.last_scan};
+}
+
+void SwapKeptScan(KeptScan& other) {
+  project::SiteSettings& site = project::TheSiteSettings();
+  std::swap(site.scan_base, other.scan_base);
+  std::swap(site.modified, other.modified);
+  std::swap(site.last_scan, other.last_scan);
+}
+
+int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& choice,
+                   core::Progress& progress, scan::ScanReport& report,
+                   std::vector<Change>& changes) {
   changes.clear();
   const project::LastScan& last = project::TheSiteSettings().last_scan;
   if (!last.Kept()) {
@@ -48,19 +74,50 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, bool dry_run, core::
   params.StartEntry = &project::TheProject();
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
-  core::Owned<MapItemList> scanned;
-  const int result = scan::ScanSite(params, *scanned, last.flags, settings, progress, report);
+  // What the site's maps say of its pages, when the user trusts them.
+  ListedPages listed;
+  std::unordered_set<std::string> unchanged;
+  const std::time_t maps_read = std::time(nullptr);
+  if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
+    // Only the pages kept are of use: a map may list any number of others.
+    std::unordered_map<std::string, const std::string*> kept_keys;
+    for (const auto& entry : last.pages) kept_keys.emplace(AddressKey(entry.first), &entry.first);
+    const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
+    if (!ReadSiteMaps(last.base, settings, progress, is_kept, listed)) return 0;
+    for (const auto& [key, time] : listed) {
+      const std::string& address = *kept_keys.at(key);
+      if (ListedUnchanged(time, last.pages.at(address))) unchanged.insert(address);
+    }
+    settings.unchanged = &unchanged;
+  }
+  std::optional<core::Tree> scan_tree;
+  int result = 0;
+  {
+    core::Owned<MapItemList> scanned;
+    result = scan::ScanSite(params, *scanned, last.flags, settings, progress, report);
+    scan_tree = core::Flatten(*scanned);
+  }
   if (result == 0 || progress.stopped()) return 0;
-  MergeResult merged = Merge(last.tree, core::Flatten(tree), core::Flatten(*scanned), AddressKey);
+  // A lastmod is kept once it lies in the past (an hour allowed for the
+  // server's clock): a change made later could still bear a lastmod that
+  // names the same day, or the same minute.
+  for (auto& [address, page] : report.kept) {
+    if (listed.empty()) break;
+    const auto found = listed.find(AddressKey(address));
+    if (found != listed.end() && found->second.latest < maps_read - 3600) {
+      page.listed = found->second.earliest;
+    }
+  }
+  MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, AddressKey);
   changes = std::move(merged.changes);
-  if (dry_run) return 1;
+  if (choice.dry_run) return 1;
   core::Owned<MapItemList> updated;
   if (!core::Unflatten(merged.tree, *updated)) return 0;
   core::Clear(tree);
   tree = updated.Release();
   const std::string base = last.base;
   params.BasePath = base.c_str();
-  KeepScan(params, last.flags, *scanned, report);
+  KeepScan(params, last.flags, std::move(*scan_tree), report);
   project::TheProject().Modified = 1;
   return 1;
 }

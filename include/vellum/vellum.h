@@ -846,6 +846,9 @@ typedef struct VellumChange {
                           went under; "" otherwise */
 } VellumChange;
 
+/* The choices of an update (VellumUpdateFromSite). */
+enum { VELLUM_UPDATE_DRY_RUN = 1, VELLUM_UPDATE_TRUST_SITEMAP = 2 };
+
 /* Scans the site again as the open project's last scan (HTMLgenSiteMap or
  * an update) scanned it: its mode, base, flags and the site settings, with
  * the scan options of the process. A page that the last scan read and that
@@ -861,10 +864,16 @@ typedef struct VellumChange {
  * entries the user removed stay removed. params->Settings.OutputFile names
  * the page not to list (the site map's own); the rest of params is not used.
  *
- * With dry_run non-zero nothing changes: the tree and the project stay as
- * they were and the changes tell what an update would do. Otherwise the
- * tree becomes the merged one, the new scan becomes the project's last scan,
- * and the project is marked modified.
+ * choice holds VELLUM_UPDATE_ bits. With VELLUM_UPDATE_DRY_RUN nothing
+ * changes: the tree and the project stay as they were and the changes tell
+ * what an update would do. Otherwise the tree becomes the merged one, the
+ * new scan becomes the project's last scan, and the project is marked
+ * modified. With VELLUM_UPDATE_TRUST_SITEMAP a web site's own XML site maps
+ * are read first (those its robots.txt names in "Sitemap:" lines, else
+ * /sitemap.xml; index files followed, on the base page's host only), and a
+ * page they list with a <lastmod> no later than the one they gave it at the
+ * last update, or ending before the Last-Modified of the copy kept, is taken
+ * over from the last scan without a request: as right as the site's maps.
  *
  * Returns 1; or 0, leaving the tree and the project exactly as they were,
  * when the project keeps no scan (the error callback says so), the scan
@@ -872,7 +881,7 @@ typedef struct VellumChange {
  * "Scan stopped\n" on the info callback and VellumLastCallStopped() 1).
  * The scan's broken links are given by VellumBrokenLinkAt as after
  * HTMLgenSiteMap. */
-VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t dry_run);
+VELLUM_API int32_t VellumUpdateFromSite(const SiteMapParams* params, int32_t choice);
 
 /* 1 when the open project keeps a scan that an update can start from. */
 VELLUM_API int32_t VellumHasLastScan(void);
@@ -991,6 +1000,27 @@ typedef int32_t (*VellumPasswordCallback)(const char* prompt, char* password, in
 /* Sets the password callback, or removes it with null (the engine then
  * asks nobody: a password it cannot find fails the target). Returns 1. */
 VELLUM_API int32_t VellumSetPasswordCallback(VellumPasswordCallback callback);
+
+/* ------------------------------------------------------------------------ */
+/* Extensions: the kept scan, for undoing a scan or an update               */
+/* ------------------------------------------------------------------------ */
+
+/* What the open project keeps of its last scan: the record an update starts
+ * from (VellumHasLastScan), with the base and page times the scan left in
+ * the site settings. A caller that undoes a scan or an update puts it back
+ * as it was, so that a later update merges against the right tree. */
+typedef struct VellumKeptScan VellumKeptScan;
+
+/* A copy of the open project's kept scan, to be freed with
+ * VellumKeptScanFree; null when it cannot be made. */
+VELLUM_API VellumKeptScan* VellumKeptScanCopy(void);
+
+/* Exchanges the open project's kept scan with the one kept holds, and marks
+ * the project modified. Returns 1; 0 for a null kept. */
+VELLUM_API int32_t VellumKeptScanSwap(VellumKeptScan* kept);
+
+/* Frees a copy; null is allowed. */
+VELLUM_API void VellumKeptScanFree(VellumKeptScan* kept);
 
 #ifdef __cplusplus
 }

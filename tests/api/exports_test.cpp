@@ -36,7 +36,8 @@ TEST(Exports, TheLibraryExportsExactlyTheNineteenFunctions) {
           "VellumUpdateChangeAt", "VellumLastUpdateCounts", "VellumSetPageSettings",
           "VellumTreeEntry", "VellumTreeSize", "VellumTreeInsert", "VellumTreeTransfer",
           "VellumTreeSwap", "VellumTreeClear", "VellumGetTargetSecurity", "VellumSetTargetSecurity",
-          "VellumSetPasswordCallback", "VellumSetProgressHandler", "VellumVersion"));
+          "VellumSetPasswordCallback", "VellumSetProgressHandler", "VellumVersion",
+          "VellumKeptScanCopy", "VellumKeptScanSwap", "VellumKeptScanFree"));
 }
 
 // The page settings take a known markup and a language tag (or nothing);

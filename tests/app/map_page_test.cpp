@@ -252,7 +252,7 @@ class MapPageTest : public QObject {
     page_->LinkName()->setPlainText("Typed");
     MapItemList scanned{0, nullptr};
     vellum::core::Append(scanned, "x.html", "X");
-    page_->ApplyScan(scanned);
+    page_->ApplyScan(scanned, VellumKeptScanCopy());
     QCOMPARE(scanned.Count, 0);
     QCOMPARE(Shape(project_->Items[0].Entries), "X");
     page_->Commit();

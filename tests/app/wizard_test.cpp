@@ -224,6 +224,13 @@ class WizardTest : public QObject {
     steps->undo();
     QCOMPARE(Names(document_.SiteMap()->Entries), names);
     QVERIFY(document_.modified());
+    // The kept scan is put back with the tree: to the next update a new
+    // page is new again, not one the user removed.
+    SiteMapParams again{};
+    again.Settings.OutputFile = "";
+    again.Items = &document_.SiteMap()->Entries;
+    QCOMPARE(VellumUpdateFromSite(&again, VELLUM_UPDATE_DRY_RUN), 1);
+    QCOMPARE(VellumUpdateChangeCount(), mode == 1 ? 1 : 0);
     QFile::remove(dir_.filePath("site/cherry.html"));
     const LayoutWizard next(config_);
     QCOMPARE(next.FolderPath()->text(), remembered.isEmpty() ? "" : dir_.filePath(remembered));

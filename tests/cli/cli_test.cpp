@@ -879,5 +879,62 @@ TEST_F(CliTest, UpdateFromTheSiteKeepsTheUsersEditsAndReadsOnlyWhatChanged) {
   EXPECT_EQ(Run({"scan", "site.bpj", "--update", "--base", "x"}).status, 2);
 }
 
+// Trusting the site's map, an update asks only for the pages that the map
+// says changed since the last scan or dates too coarsely to tell, and
+// builds the tree that a full scan of the changed site builds. The map's
+// dates are kept for the next update.
+TEST_F(CliTest, AnUpdateTrustingTheSiteMapAsksOnlyForWhatTheMapSaysChanged) {
+  namespace fs = std::filesystem;
+  HttpServer server(dir_ / "site", dir_ / "http.log");
+  const auto write = [&](const std::string& page, const std::string& text, int64_t seconds) {
+    dir_.Write("site/" + page, text);
+    fs::last_write_time(dir_ / ("site/" + page),
+                        fs::file_time_type::clock::from_sys(
+                            std::chrono::sys_seconds(std::chrono::seconds(seconds))));
+  };
+  const auto map = [&](const std::string& two) {
+    dir_.Write("site/sitemap.xml",
+               "<?xml version=\"1.0\"?><urlset>"
+               "<url><loc>" +
+                   server.Url("") +
+                   "</loc><lastmod>2024-01-01T00:00:00Z</lastmod></url>"
+                   "<url><loc>" +
+                   server.Url("a/one.html") +
+                   "</loc><lastmod>2024-01-01</lastmod></url>"
+                   "<url><loc>" +
+                   server.Url("b/two.html") + "</loc><lastmod>" + two +
+                   "</lastmod></url>"
+                   "</urlset>");
+  };
+  constexpr int64_t kNewYear = 1704067200;  // 2024-01-01T00:00:00Z
+  write("index.html", ReadBytes(dir_ / "site/index.html"), kNewYear);
+  write("a/one.html", ReadBytes(dir_ / "site/a/one.html"), kNewYear);
+  write("b/two.html", "<title>Two</title>", kNewYear);
+  map("2024-01-01T01:00:00+01:00");
+  Succeed({"scan", "site.bpj", "--base", server.Url("index.html")});
+  write("b/two.html", "<title>Two, renamed</title>", kNewYear + 31 * 86400);
+  map("2024-02-01T00:00:00Z");
+
+  const auto requests = [&] {
+    return std::vector<int>{server.CountRequests("/index.html"),
+                            server.CountRequests("/a/one.html"),
+                            server.CountRequests("/b/two.html")};
+  };
+  const std::vector<int> before = requests();
+  EXPECT_THAT(Succeed({"scan", "site.bpj", "--update", "--trust-sitemap", "--quiet"}),
+              StartsWith("0 added, 0 removed, 1 renamed on the site, 0 edits kept "
+                         "(1 pages read, 2 unchanged)\n"));
+  // The page dated by its day alone was asked (and answered 304).
+  EXPECT_EQ(requests(), (std::vector<int>{before[0], before[1] + 1, before[2] + 1}));
+  EXPECT_THAT(Succeed({"scan", "site.bpj", "--update", "--trust-sitemap", "--quiet"}),
+              StartsWith("0 added, 0 removed, 0 renamed on the site, 0 edits kept "
+                         "(0 pages read, 3 unchanged)\n"));
+  EXPECT_EQ(requests(), (std::vector<int>{before[0], before[1] + 1, before[2] + 1}));
+  const std::string updated = Succeed({"show", "site.bpj"});
+  Succeed({"scan", "site.bpj", "--base", server.Url("index.html")});
+  EXPECT_EQ(updated, Succeed({"show", "site.bpj"}));
+  EXPECT_EQ(Run({"scan", "site.bpj", "--trust-sitemap", "--base", "x"}).status, 2);
+}
+
 }  // namespace
 }  // namespace vellum::test

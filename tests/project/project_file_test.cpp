@@ -206,8 +206,7 @@ TEST_F(ProjectFileTest, EachFaultEndsReadingAsItsClassSays) {
        "1\n[ScriptList]\n// note\nCheck={\"c\",1010}\rCheck={\"d\",0000}", true, 0, 1, 0},
       // The page settings go into every page: nothing but their values.
       {"a markup that is none", "1\n[VellumPage]\nMarkup=2", false, 3, 0, 0},
-      {"a language that is no language tag", "1\n[VellumPage]\nLang=\"en\\\"><x\"", false, 3, 0,
-       0},
+      {"a language that is no language tag", "1\n[VellumPage]\nLang=\"en\\\"><x\"", false, 3, 0, 0},
       {"a language tag of a digit first", "1\n[VellumPage]\nLang=\"1en\"", false, 3, 0, 0},
       {"a site key in the page section", "1\n[VellumPage]\nOrder=1", false, 3, 0, 0},
       {"comment close outside a comment ends the text", "1\n[Common]\nType=1\n*/\nType=0", true, 4,
@@ -313,7 +312,7 @@ TEST_F(ProjectFileTest, TheLastScanIsReadAndWrittenBackByteForByte) {
                            "\nEntry={1,\"\",\"Folder\"}"
                            "\nAddress=\"http://h/\"\nAddress=\"http://h/a.html\""
                            "\nPage={0,\"\\\"e1\\\"\",1704164645,-1,0,\"Home\",-1,{1,0}}"
-                           "\nPage={1,\"\",1704164645,-1,1,\"A \\\"1\\\"\",0,{}}";
+                           "\nPage={1,\"\",1704164645,-1,1,\"A \\\"1\\\"\",0,{},1704067200}";
   ASSERT_TRUE(OpenText(text));
   const LastScan& scan = TheSiteSettings().last_scan;
   EXPECT_EQ(scan.flags, 14u);
@@ -322,6 +321,7 @@ TEST_F(ProjectFileTest, TheLastScanIsReadAndWrittenBackByteForByte) {
   EXPECT_EQ(home.version.etag, "\"e1\"");
   EXPECT_EQ(home.links, (std::vector<std::string>{"http://h/a.html", "http://h/"}));
   EXPECT_EQ(scan.pages.at("http://h/a.html").canonical, "http://h/");
+  EXPECT_EQ(scan.pages.at("http://h/a.html").listed, 1704067200);
   EXPECT_TRUE(Save(TheProject(), nullptr));
   EXPECT_EQ(test::ReadBytes(path_), StoredText(text));
 

@@ -452,7 +452,8 @@ Outcome Reader::ReadKeptPage() {
     return Syntax(Outcome::kFail);
   }
   page.noindex = noindex != 0;
-  if (canonical >= 0) page.canonical = scan_addresses_[canonical];
+  scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
+  if (canonical >= 0) page.canonical = pages.Number(scan_addresses_[canonical]);
   // The links: none, or numbers separated by commas.
   Token next = Next();
   while (next.type != Token::kCloseBrace) {
@@ -463,12 +464,12 @@ Outcome Reader::ReadKeptPage() {
         link >= static_cast<int64_t>(scan_addresses_.size())) {
       return Syntax(Outcome::kFail);
     }
-    page.links.push_back(scan_addresses_[link]);
+    page.links.push_back(pages.Number(scan_addresses_[link]));
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }
   if (!Expect(Token::kCloseBrace)) return Syntax(Outcome::kFail);
-  TheSiteSettings().last_scan.pages[scan_addresses_[address]] = std::move(page);
+  pages.Keep(scan_addresses_[address]) = std::move(page);
   return Outcome::kOk;
 }
 

@@ -4,6 +4,29 @@
 
 namespace vellum::scan {
 
+int KeptPages::Number(std::string_view address) {
+  const auto found = numbers_.find(address);
+  if (found != numbers_.end()) return found->second;
+  const int number = static_cast<int>(entries_.size());
+  numbers_.emplace(entries_.emplace_back(Entry{std::string(address), std::nullopt}).address,
+                   number);
+  return number;
+}
+
+KeptPage& KeptPages::Keep(std::string_view address) {
+  std::optional<KeptPage>& page = entries_[Number(address)].page;
+  if (!page) {
+    page.emplace();
+    ++pages_;
+  }
+  return *page;
+}
+
+const KeptPage* KeptPages::Find(std::string_view address) const {
+  const auto found = numbers_.find(address);
+  return found == numbers_.end() ? nullptr : At(found->second);
+}
+
 PageVersion FileVersion(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};

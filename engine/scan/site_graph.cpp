@@ -73,12 +73,12 @@ int SiteGraph::Number(std::string_view address, int referrer, int depth) {
   std::string key = PageKey(address);
   auto found = numbers_.find(key);
   if (found != numbers_.end()) return Resolve(found->second);
-  urls_.emplace_back(address);
+  const std::string& url = urls_.emplace_back(address);
   Page& page = pages_.emplace_back();
   page.referrer = referrer;
   page.depth = depth;
   const int number = static_cast<int>(urls_.size() - 1);
-  numbers_.emplace(std::move(key), number);
+  numbers_.emplace(key == url ? std::string_view(url) : keys_.emplace_back(std::move(key)), number);
   if (Admits(number)) {
     page.state = State::kQueued;
     queue_.push_back(number);
@@ -123,6 +123,7 @@ bool SiteGraph::Crawl() {
   options.connections_per_host = settings_.connections;
   options.delay_ms = settings_.delay_ms;
   options.page_seconds = settings_.page_seconds;
+  options.ca_file = settings_.ca_file;
   fetcher_ = std::make_unique<web::Fetcher>(options);
 
   parser_ = std::make_unique<PageParser>(rules_);
@@ -339,10 +340,8 @@ void SiteGraph::CountSilence(int number, const web::FetchResult& result) {
 void SiteGraph::Fail(int number, int status, std::string reason) {
   Page& page = pages_[number];
   page.state = State::kFailed;
-  page.status = status;
-  page.reason = std::move(reason);
   report_.broken.push_back(
-      {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", page.status, page.reason});
+      {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", status, std::move(reason)});
 }
 
 // Where an answer was found: after a redirect the page is known by its
@@ -500,17 +499,18 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
     report_.modified[urls_[number]] = kept.version.modified;
   }
   ParsedPage parsed;
-  if (!kept.canonical.empty()) parsed.canonical = kept.canonical;
+  if (kept.canonical >= 0) parsed.canonical = settings_.kept->Address(kept.canonical);
   parsed.noindex = kept.noindex;
   if (rules_.keep_names) parsed.name = kept.name;
-  if (Follows(number)) parsed.links = kept.links;
+  if (Follows(number)) {
+    parsed.links.reserve(kept.links.size());
+    for (const int link : kept.links) parsed.links.push_back(settings_.kept->Address(link));
+  }
   Apply(number, std::move(parsed));
 }
 
 const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
-  if (settings_.kept == nullptr) return nullptr;
-  const auto found = settings_.kept->find(address);
-  return found == settings_.kept->end() ? nullptr : &found->second;
+  return settings_.kept == nullptr ? nullptr : settings_.kept->Find(address);
 }
 
 KeptPages SiteGraph::Keep() const {
@@ -518,13 +518,13 @@ KeptPages SiteGraph::Keep() const {
   for (std::size_t number = 0; number < pages_.size(); ++number) {
     const Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept[urls_[number]];
+    KeptPage& entry = kept.Keep(urls_[number]);
     entry.version = page.version;
     entry.name = page.name.value_or("");
     entry.noindex = page.noindex;
-    if (page.canonical >= 0) entry.canonical = urls_[Resolve(page.canonical)];
+    if (page.canonical >= 0) entry.canonical = kept.Number(urls_[Resolve(page.canonical)]);
     entry.links.reserve(page.links.size());
-    for (const int link : page.links) entry.links.push_back(urls_[link]);
+    for (const int link : page.links) entry.links.push_back(kept.Number(urls_[link]));
   }
   return kept;
 }

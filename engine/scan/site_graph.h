@@ -50,10 +50,8 @@ class SiteGraph {
     int referrer = -1;  // the page the address was first met on
     int alias_of = -1;
     int canonical = -1;  // the page it names as its own address
-    int status = 0;
     std::optional<std::string> name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
-    std::string reason;
     PageVersion version;
   };
 
@@ -127,8 +125,11 @@ class SiteGraph {
 
   std::deque<std::string> urls_;  // stable, so that the index can view them
   std::deque<Page> pages_;
-  std::unordered_map<std::string, int> numbers_;  // by PageKey
-  std::vector<int> queue_;                        // pages to read, in the order they were met
+  // By PageKey: a view of the page's URL, or of keys_ where the key is
+  // another text (a folder's index page).
+  std::unordered_map<std::string_view, int> numbers_;
+  std::deque<std::string> keys_;
+  std::vector<int> queue_;  // pages to read, in the order they were met
   std::size_t dispatched_ = 0;
   std::size_t taken_ = 0;
   int read_count_ = 0;

@@ -192,11 +192,11 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
 bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext& context,
                 std::string& name) {
   const PageVersion version = FileVersion(path);
-  const KeptPages* kept = context.settings.kept;
-  const auto found = kept != nullptr ? kept->find(path) : KeptPages::const_iterator();
-  if (Unchanged(version, kept != nullptr && found != kept->end() ? &found->second : nullptr)) {
+  const KeptPage* kept =
+      context.settings.kept != nullptr ? context.settings.kept->Find(path) : nullptr;
+  if (Unchanged(version, kept)) {
     ++context.report.pages_unchanged;
-    name = found->second.name;
+    name = kept->name;
   } else {
     core::LoadedText text;
     if (!core::LoadWholePath(path.c_str(), text, core::kReportAsInfo)) {
@@ -208,7 +208,7 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
     tokenizer.Attach(std::move(text));
     name = LinkName(tokenizer, scan_flags, path);
   }
-  if (version.Known()) context.report.kept[path] = {version, name, false, {}, {}};
+  if (version.Known()) context.report.kept.Keep(path) = {version, name, false, -1, {}};
   return true;
 }
 

@@ -6,10 +6,14 @@ namespace vellum::scan {
 
 int KeptPages::Number(std::string_view address) {
   const auto found = numbers_.find(address);
+  return found != numbers_.end() ? found->second : Add(std::string(address));
+}
+
+int KeptPages::Add(std::string address) {
+  const auto found = numbers_.find(address);
   if (found != numbers_.end()) return found->second;
   const int number = static_cast<int>(entries_.size());
-  numbers_.emplace(entries_.emplace_back(Entry{std::string(address), std::nullopt}).address,
-                   number);
+  numbers_.emplace(entries_.emplace_back(Entry{std::move(address), std::nullopt}).address, number);
   return number;
 }
 

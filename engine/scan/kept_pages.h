@@ -46,6 +46,8 @@ class KeptPages {
 
   // The number of address, which is added when it is new.
   int Number(std::string_view address);
+  // The same, taking address over rather than copying it.
+  int Add(std::string address);
   const std::string& Address(int number) const { return entries_[number].address; }
   std::size_t addresses() const { return entries_.size(); }
 

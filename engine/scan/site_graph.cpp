@@ -470,7 +470,8 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
   }
   Page& page = pages_[number];
   page.state = State::kLoaded;
-  page.name = std::move(parsed.name);
+  page.named = parsed.name.has_value();
+  if (parsed.name) page.name = std::move(*parsed.name);
   page.noindex = settings_.honour_robots && parsed.noindex && number != 0;
   if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
     // Said once, when the limit leaves a page unmet, not merely unfollowed.
@@ -513,19 +514,26 @@ const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
   return settings_.kept == nullptr ? nullptr : settings_.kept->Find(address);
 }
 
-KeptPages SiteGraph::Keep() const {
+KeptPages SiteGraph::TakeKept() {
   KeptPages kept;
+  std::vector<int> kept_number;  // by page
+  kept_number.reserve(urls_.size());
+  for (std::string& url : urls_) kept_number.push_back(kept.Add(std::move(url)));
   for (std::size_t number = 0; number < pages_.size(); ++number) {
-    const Page& page = pages_[number];
+    Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept.Keep(urls_[number]);
-    entry.version = page.version;
-    entry.name = page.name.value_or("");
+    KeptPage& entry = kept.Keep(kept.Address(kept_number[number]));
+    entry.version = std::move(page.version);
+    entry.name = std::move(page.name);
     entry.noindex = page.noindex;
-    if (page.canonical >= 0) entry.canonical = kept.Number(urls_[Resolve(page.canonical)]);
-    entry.links.reserve(page.links.size());
-    for (const int link : page.links) entry.links.push_back(kept.Number(urls_[link]));
+    if (page.canonical >= 0) entry.canonical = kept_number[Resolve(page.canonical)];
+    entry.links = std::move(page.links);
+    for (int& link : entry.links) link = kept_number[link];
   }
+  numbers_.clear();
+  keys_.clear();
+  pages_.clear();
+  urls_.clear();
   return kept;
 }
 

@@ -42,18 +42,25 @@ class SiteGraph {
     kAlias,    // another address of the page alias_of
   };
 
+  // One for every address met, a site's worth of them: kept small (four to
+  // a block of the deque on a 64-bit system).
   struct Page {
     State state = State::kUnread;
     bool noindex = false;
     bool reported = false;
+    bool named = false;  // name holds its name (else it has none)
     int depth = 0;
     int referrer = -1;  // the page the address was first met on
     int alias_of = -1;
     int canonical = -1;  // the page it names as its own address
-    std::optional<std::string> name;
+    std::string name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
     PageVersion version;
+
+    const char* Name() const { return named ? name.c_str() : nullptr; }
   };
+
+  static_assert(sizeof(void*) != 8 || sizeof(Page) <= 128);
 
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
@@ -71,8 +78,9 @@ class SiteGraph {
   // The addresses of the pages read, in the order they were met.
   std::vector<std::string> LoadedPages() const;
   // What a later scan can take over of the pages read: those whose version
-  // is known.
-  KeptPages Keep() const;
+  // is known. Their addresses, names and links are taken over, not copied:
+  // the graph is empty afterwards.
+  KeptPages TakeKept();
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }

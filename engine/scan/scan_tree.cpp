@@ -11,7 +11,7 @@ ScanTree::ScanTree(MapItemList& root, bool by_name) : root_(root), by_name_(by_n
 void ScanTree::IndexAll() {
   levels_.clear();
   nodes_.clear();
-  by_url_.clear();
+  by_url_.Clear();
   first_by_name_.clear();
   AddLevel(-1, root_);
   // Depth first, pre-order, so that the first item indexed under a URL is
@@ -41,9 +41,14 @@ ScanTree::Node ScanTree::AddNode(Level level, int index) {
   const Node node = static_cast<Node>(nodes_.size());
   nodes_.push_back({level, index, -1});
   const MapItem& item = levels_[level].items[index];
-  if (item.URL != nullptr) by_url_.try_emplace(item.URL, node);
+  if (item.URL != nullptr && by_url_.Find(item.URL) < 0) by_url_.Add(item.URL, node);
   if (by_name_ && item.Name != nullptr) first_by_name_.try_emplace({level, item.Name}, node);
   return node;
+}
+
+std::string_view ScanTree::UrlOf::operator()(Node node) const {
+  const NodeRecord& record = tree->nodes_[node];
+  return tree->levels_[record.level].items[record.index].URL;
 }
 
 MapItem* ScanTree::Item(Node node) {
@@ -78,10 +83,7 @@ ScanTree::Node ScanTree::Append(Level level, const char* url, const char* name, 
   return AddNode(level, list.Count - 1);
 }
 
-ScanTree::Node ScanTree::FindUrl(std::string_view url) const {
-  auto found = by_url_.find(url);
-  return found == by_url_.end() ? -1 : found->second;
-}
+ScanTree::Node ScanTree::FindUrl(std::string_view url) const { return by_url_.Find(url); }
 
 ScanTree::Node ScanTree::FindName(Level level, std::string_view name) const {
   auto found = first_by_name_.find({level, name});

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scan/text_index.h"
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
@@ -77,7 +78,11 @@ class ScanTree {
   MapItemList& root_;
   std::vector<LevelRecord> levels_;
   std::vector<NodeRecord> nodes_;
-  std::unordered_map<std::string_view, Node> by_url_;  // keys: the items' own URLs
+  struct UrlOf {
+    const ScanTree* tree;
+    std::string_view operator()(Node node) const;
+  };
+  TextIndex<UrlOf> by_url_{UrlOf{this}};  // the first node of each URL
   const bool by_name_;
   std::unordered_map<NameKey, Node, NameKeyHash> first_by_name_;
 };

@@ -59,26 +59,35 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
   rules_.honour_robots = settings_.honour_robots;
 }
 
+std::string_view SiteGraph::KeyOf::operator()(int number) const {
+  const auto other = graph->other_keys_.find(number);
+  return other != graph->other_keys_.end() ? std::string_view(other->second)
+                                           : std::string_view(graph->urls_[number]);
+}
+
 int SiteGraph::Resolve(int number) const {
   while (number >= 0 && pages_[number].alias_of >= 0) number = pages_[number].alias_of;
   return number;
 }
 
 int SiteGraph::Find(std::string_view address) const {
-  auto found = numbers_.find(PageKey(address));
-  return found == numbers_.end() ? -1 : Resolve(found->second);
+  return Resolve(numbers_.Find(PageKey(address)));
 }
 
 int SiteGraph::Number(std::string_view address, int referrer, int depth) {
   std::string key = PageKey(address);
-  auto found = numbers_.find(key);
-  if (found != numbers_.end()) return Resolve(found->second);
+  const int found = numbers_.Find(key);
+  if (found >= 0) return Resolve(found);
   const std::string& url = urls_.emplace_back(address);
   Page& page = pages_.emplace_back();
   page.referrer = referrer;
   page.depth = depth;
   const int number = static_cast<int>(urls_.size() - 1);
-  numbers_.emplace(key == url ? std::string_view(url) : keys_.emplace_back(std::move(key)), number);
+  if (key == url) {
+    numbers_.Add(url, number);
+  } else {
+    numbers_.Add(other_keys_.emplace(number, std::move(key)).first->second, number);
+  }
   if (Admits(number)) {
     page.state = State::kQueued;
     queue_.push_back(number);
@@ -476,7 +485,7 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
   if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
     // Said once, when the limit leaves a page unmet, not merely unfollowed.
     for (std::size_t i = 0; i < parsed.links.size() && !depth_reported_; ++i) {
-      if (numbers_.count(PageKey(parsed.links[i])) != 0) continue;
+      if (numbers_.Find(PageKey(parsed.links[i])) >= 0) continue;
       depth_reported_ = true;
       core::ReportInfo(
           core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
@@ -530,8 +539,8 @@ KeptPages SiteGraph::TakeKept() {
     entry.links = std::move(page.links);
     for (int& link : entry.links) link = kept_number[link];
   }
-  numbers_.clear();
-  keys_.clear();
+  numbers_.Clear();
+  other_keys_.clear();
   pages_.clear();
   urls_.clear();
   return kept;

@@ -25,6 +25,7 @@
 #include "core/progress.h"
 #include "scan/crawl.h"
 #include "scan/page_parser.h"
+#include "scan/text_index.h"
 #include "web/fetcher.h"
 #include "web/page_access.h"
 #include "web/robots.h"
@@ -64,6 +65,8 @@ class SiteGraph {
 
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
+  SiteGraph(const SiteGraph&) = delete;  // its index looks at its pages
+  SiteGraph& operator=(const SiteGraph&) = delete;
 
   // For a caller that needs the pages' addresses only: no names are kept.
   void KeepAddressesOnly() { rules_.keep_names = false; }
@@ -133,10 +136,14 @@ class SiteGraph {
 
   std::deque<std::string> urls_;  // stable, so that the index can view them
   std::deque<Page> pages_;
-  // By PageKey: a view of the page's URL, or of keys_ where the key is
-  // another text (a folder's index page).
-  std::unordered_map<std::string_view, int> numbers_;
-  std::deque<std::string> keys_;
+  // The pages by PageKey: their URL, or where the key is another text (a
+  // folder's index page), the one in other_keys_.
+  struct KeyOf {
+    const SiteGraph* graph;
+    std::string_view operator()(int number) const;
+  };
+  TextIndex<KeyOf> numbers_{KeyOf{this}};
+  std::unordered_map<int, std::string> other_keys_;
   std::vector<int> queue_;  // pages to read, in the order they were met
   std::size_t dispatched_ = 0;
   std::size_t taken_ = 0;

@@ -48,8 +48,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$BIN/site_generator" "$WORK/synthetic10000" 10000 >/dev/null
-"$BIN/site_generator" "$WORK/synthetic100000" 100000 >/dev/null
+# The synthetic sites, unless SITES_ONLY leaves them out.
+for pages in 10000 100000; do
+  case " ${SITES_ONLY:-synthetic-$pages} " in
+    *" synthetic-$pages "*) "$BIN/site_generator" "$WORK/synthetic$pages" "$pages" >/dev/null ;;
+  esac
+done
 
 # name folder start-page
 SITES="sphinx /usr/share/doc/cmake-doc/html index.html
@@ -136,8 +140,8 @@ cpu() { cut -d' ' -f3 "$1"; }
 ratio() { echo "scale=2; $1 / $2" | bc; }
 
 
-echo "| site | pages | scan on disk | grep floor | ratio | scan over HTTP, $CONNECTIONS connections | RSS | wget2, $CONNECTIONS threads | RSS | ratio | parallel curl | ratio |"
-echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
+echo "| site | pages | scan on disk | grep floor | ratio | scan over HTTP, $CONNECTIONS connections | CPU | RSS | wget2, $CONNECTIONS threads | CPU | RSS | ratio | parallel curl | ratio |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 echo "$SITES" | while read -r name folder start; do
   if [ -n "$SITES_ONLY" ]; then
     case " $SITES_ONLY " in *" $name "*) ;; *) continue ;; esac
@@ -155,8 +159,8 @@ echo "$SITES" | while read -r name folder start; do
   best "$WORK/curl" sh -c "xargs -P $CONNECTIONS -n 100 curl -s <'$WORK/$name.urls'"
   echo "| $name | $pages | $(seconds "$WORK/disk") s | $(seconds "$WORK/grep") s |" \
     "$(ratio "$(seconds "$WORK/disk")" "$(seconds "$WORK/grep")") |" \
-    "$(seconds "$WORK/http") s | $(rss "$WORK/http") MB | $(seconds "$WORK/wget2") s |" \
-    "$(rss "$WORK/wget2") MB | $(ratio "$(seconds "$WORK/http")" "$(seconds "$WORK/wget2")") |" \
+    "$(seconds "$WORK/http") s | $(cpu "$WORK/http") s | $(rss "$WORK/http") MB |" \
+    "$(seconds "$WORK/wget2") s | $(cpu "$WORK/wget2") s | $(rss "$WORK/wget2") MB | $(ratio "$(seconds "$WORK/http")" "$(seconds "$WORK/wget2")") |" \
     "$(seconds "$WORK/curl") s | $(ratio "$(seconds "$WORK/http")" "$(seconds "$WORK/curl")") |"
 done
 

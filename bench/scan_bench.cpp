@@ -1,11 +1,12 @@
 // Times one scan of the engine and prints one line of figures:
 //
-//   scan_bench MODE BASE [SCAN_FLAGS [CONNECTIONS]]
+//   scan_bench MODE BASE [SCAN_FLAGS [CONNECTIONS [CA_FILE]]]
 //
 // MODE 0 follows the links from the base page (a path or a web address),
 // MODE 1 lists the base folder. SCAN_FLAGS defaults to the wizard's usual
 // choice (bookmarks and arguments ignored); CONNECTIONS (to one server at
-// once) to the crawl's default. Prints the pages in the tree,
+// once) to the crawl's default; CA_FILE is the certificate an HTTPS test
+// server is trusted by. Prints the pages in the tree,
 // the wall time of the scan, the peak resident set of the process and the
 // pages per second.
 #include <sys/resource.h>
@@ -45,7 +46,7 @@ int CountPages(const MapItemList& tree) {
 int main(int argc, char** argv) {
   using namespace vellum;
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s MODE BASE [SCAN_FLAGS [CONNECTIONS]]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s MODE BASE [SCAN_FLAGS [CONNECTIONS [CA_FILE]]]\n", argv[0]);
     return 2;
   }
   const int mode = std::atoi(argv[1]);
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
                                   : VELLUM_SCAN_IGNORE_BOOKMARKS | VELLUM_SCAN_IGNORE_ARGUMENTS;
   scan::CrawlSettings settings;
   if (argc > 4) settings.connections = std::atoi(argv[4]);
+  if (argc > 5) settings.ca_file = argv[5];
 
   std::string temp = (std::filesystem::temp_directory_path() / "scan-bench-XXXXXX").string();
   if (mkdtemp(temp.data()) == nullptr) return 1;

@@ -118,7 +118,6 @@ class Reader {
   // last tree entry.
   std::vector<std::string> scan_addresses_;
   int scan_depth_ = -1;
-  std::vector<int64_t> link_numbers_;  // of the kept page being read
 };
 
 Outcome Reader::Syntax(Outcome outcome) {
@@ -454,10 +453,9 @@ Outcome Reader::ReadKeptPage() {
     return Syntax(Outcome::kFail);
   }
   page.noindex = noindex != 0;
-  if (canonical >= 0) page.canonical = scan_addresses_[canonical];
-  // The links: none, or numbers separated by commas; counted before the
-  // addresses are copied.
-  link_numbers_.clear();
+  scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
+  if (canonical >= 0) page.canonical = pages.Number(scan_addresses_[canonical]);
+  // The links: none, or numbers separated by commas.
   Token next = Next();
   while (next.type != Token::kCloseBrace) {
     if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
@@ -467,12 +465,10 @@ Outcome Reader::ReadKeptPage() {
         link >= static_cast<int64_t>(scan_addresses_.size())) {
       return Syntax(Outcome::kFail);
     }
-    link_numbers_.push_back(link);
+    page.links.push_back(pages.Number(scan_addresses_[link]));
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }
-  page.links.reserve(link_numbers_.size());
-  for (const int64_t link : link_numbers_) page.links.push_back(scan_addresses_[link]);
   // Then the lastmod the site's map gave it, where one was kept.
   next = Next();
   if (next.type == Token::kComma) {
@@ -480,9 +476,7 @@ Outcome Reader::ReadKeptPage() {
   } else if (next.type != Token::kCloseBrace) {
     return Syntax(Outcome::kFail);
   }
-  scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
-  if (pages.empty()) pages.reserve(scan_addresses_.size());
-  pages[scan_addresses_[address]] = std::move(page);
+  pages.Keep(scan_addresses_[address]) = std::move(page);
   return Outcome::kOk;
 }
 

@@ -132,11 +132,14 @@ void Writer::WriteScan(const LastScan& scan) {
   }
   // Pages in address order, so that an unchanged site writes an unchanged
   // file; every address they name numbered once, in the order first named.
-  std::vector<const std::pair<const std::string, scan::KeptPage>*> pages;
-  pages.reserve(scan.pages.size());
-  for (const auto& page : scan.pages) pages.push_back(&page);
+  const scan::KeptPages& kept = scan.pages;
+  std::vector<int> pages;
+  pages.reserve(kept.size());
+  for (std::size_t number = 0; number < kept.addresses(); ++number) {
+    if (kept.At(static_cast<int>(number)) != nullptr) pages.push_back(static_cast<int>(number));
+  }
   std::sort(pages.begin(), pages.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
+            [&](int a, int b) { return kept.Address(a) < kept.Address(b); });
   std::unordered_map<std::string_view, int64_t> numbers;
   const auto number_of = [&](std::string_view address) {
     const auto [found, added] = numbers.try_emplace(address, static_cast<int64_t>(numbers.size()));
@@ -147,13 +150,13 @@ void Writer::WriteScan(const LastScan& scan) {
     }
     return found->second;
   };
-  for (const auto* entry : pages) {
-    const scan::KeptPage& page = entry->second;
-    const int64_t address = number_of(entry->first);
-    const int64_t canonical = page.canonical.empty() ? -1 : number_of(page.canonical);
+  for (const int entry : pages) {
+    const scan::KeptPage& page = *kept.At(entry);
+    const int64_t address = number_of(kept.Address(entry));
+    const int64_t canonical = page.canonical < 0 ? -1 : number_of(kept.Address(page.canonical));
     std::vector<int64_t> links;
     links.reserve(page.links.size());
-    for (const std::string& link : page.links) links.push_back(number_of(link));
+    for (const int link : page.links) links.push_back(number_of(kept.Address(link)));
     Key("Page");
     out_ += '{';
     Number(address);

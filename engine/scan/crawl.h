@@ -29,6 +29,7 @@ struct CrawlSettings {
   int connections = kDefaultConnections;
   int delay_ms = 0;
   bool honour_robots = true;
+  std::string ca_file;  // as web::FetchOptions has it
   // Bytes that answers read ahead of the page the crawl waits for may hold
   // before further requests wait: one slow page must not make the crawl
   // buffer the rest of a site of large pages.

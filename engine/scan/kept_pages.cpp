@@ -4,6 +4,40 @@
 
 namespace vellum::scan {
 
+KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {
+  numbers_.reserve(entries_.size());
+  for (std::size_t number = 0; number < entries_.size(); ++number) {
+    numbers_.emplace(entries_[number].address, static_cast<int>(number));
+  }
+}
+
+int KeptPages::Number(std::string_view address) {
+  const auto found = numbers_.find(address);
+  return found != numbers_.end() ? found->second : Add(std::string(address));
+}
+
+int KeptPages::Add(std::string address) {
+  const auto found = numbers_.find(address);
+  if (found != numbers_.end()) return found->second;
+  const int number = static_cast<int>(entries_.size());
+  numbers_.emplace(entries_.emplace_back(Entry{std::move(address), std::nullopt}).address, number);
+  return number;
+}
+
+KeptPage& KeptPages::Keep(std::string_view address) {
+  std::optional<KeptPage>& page = entries_[Number(address)].page;
+  if (!page) {
+    page.emplace();
+    ++pages_;
+  }
+  return *page;
+}
+
+const KeptPage* KeptPages::Find(std::string_view address) const {
+  const auto found = numbers_.find(address);
+  return found == numbers_.end() ? nullptr : At(found->second);
+}
+
 PageVersion FileVersion(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,19 +23,64 @@ struct PageVersion {
   bool Known() const { return !etag.empty() || modified >= 0; }
 };
 
+// Addresses below are numbers of the KeptPages that holds the page.
 struct KeptPage {
   PageVersion version;
   std::string name;  // its link name, as the tree holds it
   bool noindex = false;
-  std::string canonical;           // the address it names as its own; "" none
-  std::vector<std::string> links;  // the pages it links, as the crawl resolved them
+  int canonical = -1;      // the address it names as its own; -1 none
+  std::vector<int> links;  // the pages it links, as the crawl resolved them
   // The earliest second of the lastmod the site's map gave it when the
   // scan read the map, kept only once that lastmod lay in the past; -1 none.
   std::int64_t listed = -1;
 };
 
-// By address, as the crawl knows its pages (in normal form).
-using KeptPages = std::unordered_map<std::string, KeptPage>;
+// The pages kept, by address as the crawl knows its pages (in normal form).
+// Every address that a page has or names is held once, numbered in the
+// order it was first given: a site's pages link the same few addresses
+// over and over.
+class KeptPages {
+ public:
+  KeptPages() = default;
+  KeptPages(KeptPages&&) = default;  // moves no address: the index stays valid
+  KeptPages& operator=(KeptPages&&) = default;
+  // A copy indexes its own addresses (for undo, which keeps the pages of
+  // the scan before).
+  KeptPages(const KeptPages& other);
+  KeptPages& operator=(const KeptPages& other) { return *this = KeptPages(other); }
+
+  // The number of address, which is added when it is new.
+  int Number(std::string_view address);
+  // The same, taking address over rather than copying it.
+  int Add(std::string address);
+  const std::string& Address(int number) const { return entries_[number].address; }
+  std::size_t addresses() const { return entries_.size(); }
+
+  // The page kept under address, made when there is none.
+  KeptPage& Keep(std::string_view address);
+  // The page kept under address; none when none is.
+  const KeptPage* Find(std::string_view address) const;
+  // The page kept under the address of number; none when none is.
+  const KeptPage* At(int number) const {
+    const std::optional<KeptPage>& page = entries_[number].page;
+    return page ? &*page : nullptr;
+  }
+  KeptPage* At(int number) {
+    std::optional<KeptPage>& page = entries_[number].page;
+    return page ? &*page : nullptr;
+  }
+  bool empty() const { return pages_ == 0; }
+  std::size_t size() const { return pages_; }
+
+ private:
+  struct Entry {
+    std::string address;
+    std::optional<KeptPage> page;
+  };
+  std::deque<Entry> entries_;  // stable, so that the index can view them
+  std::unordered_map<std::string_view, int> numbers_;
+  std::size_t pages_ = 0;
+};
 
 // The size and last-write time of a file; unknown when it is no file.
 PageVersion FileVersion(const std::string& path);

@@ -6,12 +6,13 @@
 
 namespace vellum::scan {
 
-ScanTree::ScanTree(MapItemList& root) : root_(root) { IndexAll(); }
+ScanTree::ScanTree(MapItemList& root, bool by_name) : root_(root), by_name_(by_name) { IndexAll(); }
 
 void ScanTree::IndexAll() {
   levels_.clear();
   nodes_.clear();
-  by_url_.clear();
+  by_url_.Clear();
+  first_by_name_.clear();
   AddLevel(-1, root_);
   // Depth first, pre-order, so that the first item indexed under a URL is
   // the one a walk of the tree would meet first.
@@ -32,7 +33,7 @@ void ScanTree::IndexAll() {
 }
 
 ScanTree::Level ScanTree::AddLevel(Node parent, MapItemList& list) {
-  levels_.push_back({parent, list.Items, list.Count, 0, {}});
+  levels_.push_back({parent, list.Items, list.Count, 0});
   return static_cast<Level>(levels_.size() - 1);
 }
 
@@ -40,9 +41,14 @@ ScanTree::Node ScanTree::AddNode(Level level, int index) {
   const Node node = static_cast<Node>(nodes_.size());
   nodes_.push_back({level, index, -1});
   const MapItem& item = levels_[level].items[index];
-  if (item.URL != nullptr) by_url_.try_emplace(item.URL, node);
-  if (item.Name != nullptr) levels_[level].first_by_name.try_emplace(item.Name, node);
+  if (item.URL != nullptr && by_url_.Find(item.URL) < 0) by_url_.Add(item.URL, node);
+  if (by_name_ && item.Name != nullptr) first_by_name_.try_emplace({level, item.Name}, node);
   return node;
+}
+
+std::string_view ScanTree::UrlOf::operator()(Node node) const {
+  const NodeRecord& record = tree->nodes_[node];
+  return tree->levels_[record.level].items[record.index].URL;
 }
 
 MapItem* ScanTree::Item(Node node) {
@@ -77,15 +83,11 @@ ScanTree::Node ScanTree::Append(Level level, const char* url, const char* name, 
   return AddNode(level, list.Count - 1);
 }
 
-ScanTree::Node ScanTree::FindUrl(std::string_view url) const {
-  auto found = by_url_.find(url);
-  return found == by_url_.end() ? -1 : found->second;
-}
+ScanTree::Node ScanTree::FindUrl(std::string_view url) const { return by_url_.Find(url); }
 
 ScanTree::Node ScanTree::FindName(Level level, std::string_view name) const {
-  const auto& names = levels_[level].first_by_name;
-  auto found = names.find(name);
-  return found == names.end() ? -1 : found->second;
+  auto found = first_by_name_.find({level, name});
+  return found == first_by_name_.end() ? -1 : found->second;
 }
 
 int ScanTree::NextUnvisited(Level level, int index) {

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scan/text_index.h"
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
@@ -19,8 +20,9 @@ class ScanTree {
   using Level = int;  // one MapItemList of the tree
   static constexpr Level kTop = 0;
 
-  // Indexes what root already holds.
-  explicit ScanTree(MapItemList& root);
+  // Indexes what root already holds; by name too with by_name (FindName),
+  // which a tree of a site's size would not carry for nothing.
+  explicit ScanTree(MapItemList& root, bool by_name = false);
   ScanTree(const ScanTree&) = delete;
   ScanTree& operator=(const ScanTree&) = delete;
 
@@ -39,7 +41,7 @@ class ScanTree {
   Node Append(Level level, const char* url, const char* name, bool default_name);
 
   Node FindUrl(std::string_view url) const;
-  Node FindName(Level level, std::string_view name) const;
+  Node FindName(Level level, std::string_view name) const;  // made with by_name only
 
   // The first item of level at or after index that is not marked visited;
   // Count(level) when there is none.
@@ -50,8 +52,17 @@ class ScanTree {
     Node parent;     // -1 for the top level
     MapItem* items;  // the level's array and count, as of its last change
     int count;
-    int first_unvisited;                                       // every item before it is visited
-    std::unordered_map<std::string_view, Node> first_by_name;  // keys: the items' own names
+    int first_unvisited;  // every item before it is visited
+  };
+  struct NameKey {
+    Level level;
+    std::string_view name;  // the item's own
+    bool operator==(const NameKey&) const = default;
+  };
+  struct NameKeyHash {
+    std::size_t operator()(const NameKey& key) const {
+      return std::hash<std::string_view>()(key.name) ^ static_cast<std::size_t>(key.level);
+    }
   };
   struct NodeRecord {
     Level level;
@@ -67,7 +78,13 @@ class ScanTree {
   MapItemList& root_;
   std::vector<LevelRecord> levels_;
   std::vector<NodeRecord> nodes_;
-  std::unordered_map<std::string_view, Node> by_url_;  // keys: the items' own URLs
+  struct UrlOf {
+    const ScanTree* tree;
+    std::string_view operator()(Node node) const;
+  };
+  TextIndex<UrlOf> by_url_{UrlOf{this}};  // the first node of each URL
+  const bool by_name_;
+  std::unordered_map<NameKey, Node, NameKeyHash> first_by_name_;
 };
 
 }  // namespace vellum::scan

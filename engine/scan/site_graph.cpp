@@ -46,26 +46,35 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
   rules_.honour_robots = settings_.honour_robots;
 }
 
+std::string_view SiteGraph::KeyOf::operator()(int number) const {
+  const auto other = graph->other_keys_.find(number);
+  return other != graph->other_keys_.end() ? std::string_view(other->second)
+                                           : std::string_view(graph->urls_[number]);
+}
+
 int SiteGraph::Resolve(int number) const {
   while (number >= 0 && pages_[number].alias_of >= 0) number = pages_[number].alias_of;
   return number;
 }
 
 int SiteGraph::Find(std::string_view address) const {
-  auto found = numbers_.find(PageKey(address));
-  return found == numbers_.end() ? -1 : Resolve(found->second);
+  return Resolve(numbers_.Find(PageKey(address)));
 }
 
 int SiteGraph::Number(std::string_view address, int referrer, int depth) {
   std::string key = PageKey(address);
-  auto found = numbers_.find(key);
-  if (found != numbers_.end()) return Resolve(found->second);
-  urls_.emplace_back(address);
+  const int found = numbers_.Find(key);
+  if (found >= 0) return Resolve(found);
+  const std::string& url = urls_.emplace_back(address);
   Page& page = pages_.emplace_back();
   page.referrer = referrer;
   page.depth = depth;
   const int number = static_cast<int>(urls_.size() - 1);
-  numbers_.emplace(std::move(key), number);
+  if (key == url) {
+    numbers_.Add(url, number);
+  } else {
+    numbers_.Add(other_keys_.emplace(number, std::move(key)).first->second, number);
+  }
   if (Admits(number)) {
     page.state = State::kQueued;
     queue_.push_back(number);
@@ -107,6 +116,7 @@ bool SiteGraph::Crawl() {
   options.connections_per_host = settings_.connections;
   options.delay_ms = settings_.delay_ms;
   options.page_seconds = settings_.page_seconds;
+  options.ca_file = settings_.ca_file;
   fetcher_ = std::make_unique<web::Fetcher>(options);
 
   parser_ = std::make_unique<PageParser>(rules_);
@@ -326,10 +336,8 @@ void SiteGraph::CountSilence(int number, const web::FetchResult& result) {
 void SiteGraph::Fail(int number, int status, std::string reason) {
   Page& page = pages_[number];
   page.state = State::kFailed;
-  page.status = status;
-  page.reason = std::move(reason);
   report_.broken.push_back(
-      {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", page.status, page.reason});
+      {urls_[number], page.referrer >= 0 ? urls_[page.referrer] : "", status, std::move(reason)});
 }
 
 // Where an answer was found: after a redirect the page is known by its
@@ -458,12 +466,13 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
   }
   Page& page = pages_[number];
   page.state = State::kLoaded;
-  page.name = std::move(parsed.name);
+  page.named = parsed.name.has_value();
+  if (parsed.name) page.name = std::move(*parsed.name);
   page.noindex = settings_.honour_robots && parsed.noindex && number != 0;
   if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
     // Said once, when the limit leaves a page unmet, not merely unfollowed.
     for (std::size_t i = 0; i < parsed.links.size() && !depth_reported_; ++i) {
-      if (numbers_.count(PageKey(parsed.links[i])) != 0) continue;
+      if (numbers_.Find(PageKey(parsed.links[i])) >= 0) continue;
       depth_reported_ = true;
       core::ReportInfo(
           core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
@@ -487,32 +496,40 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
     report_.modified[urls_[number]] = kept.version.modified;
   }
   ParsedPage parsed;
-  if (!kept.canonical.empty()) parsed.canonical = kept.canonical;
+  if (kept.canonical >= 0) parsed.canonical = settings_.kept->Address(kept.canonical);
   parsed.noindex = kept.noindex;
   if (rules_.keep_names) parsed.name = kept.name;
-  if (Follows(number)) parsed.links = kept.links;
+  if (Follows(number)) {
+    parsed.links.reserve(kept.links.size());
+    for (const int link : kept.links) parsed.links.push_back(settings_.kept->Address(link));
+  }
   Apply(number, std::move(parsed));
 }
 
 const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
-  if (settings_.kept == nullptr) return nullptr;
-  const auto found = settings_.kept->find(address);
-  return found == settings_.kept->end() ? nullptr : &found->second;
+  return settings_.kept == nullptr ? nullptr : settings_.kept->Find(address);
 }
 
-KeptPages SiteGraph::Keep() const {
+KeptPages SiteGraph::TakeKept() {
   KeptPages kept;
+  std::vector<int> kept_number;  // by page
+  kept_number.reserve(urls_.size());
+  for (std::string& url : urls_) kept_number.push_back(kept.Add(std::move(url)));
   for (std::size_t number = 0; number < pages_.size(); ++number) {
-    const Page& page = pages_[number];
+    Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept[urls_[number]];
-    entry.version = page.version;
-    entry.name = page.name.value_or("");
+    KeptPage& entry = kept.Keep(kept.Address(kept_number[number]));
+    entry.version = std::move(page.version);
+    entry.name = std::move(page.name);
     entry.noindex = page.noindex;
-    if (page.canonical >= 0) entry.canonical = urls_[Resolve(page.canonical)];
-    entry.links.reserve(page.links.size());
-    for (const int link : page.links) entry.links.push_back(urls_[link]);
+    if (page.canonical >= 0) entry.canonical = kept_number[Resolve(page.canonical)];
+    entry.links = std::move(page.links);
+    for (int& link : entry.links) link = kept_number[link];
   }
+  numbers_.Clear();
+  other_keys_.clear();
+  pages_.clear();
+  urls_.clear();
   return kept;
 }
 

@@ -25,6 +25,7 @@
 #include "core/progress.h"
 #include "scan/crawl.h"
 #include "scan/page_parser.h"
+#include "scan/text_index.h"
 #include "web/fetcher.h"
 #include "web/page_access.h"
 #include "web/robots.h"
@@ -42,23 +43,30 @@ class SiteGraph {
     kAlias,    // another address of the page alias_of
   };
 
+  // One for every address met, a site's worth of them: kept small (four to
+  // a block of the deque on a 64-bit system).
   struct Page {
     State state = State::kUnread;
     bool noindex = false;
     bool reported = false;
+    bool named = false;  // name holds its name (else it has none)
     int depth = 0;
     int referrer = -1;  // the page the address was first met on
     int alias_of = -1;
     int canonical = -1;  // the page it names as its own address
-    int status = 0;
-    std::optional<std::string> name;
+    std::string name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
-    std::string reason;
     PageVersion version;
+
+    const char* Name() const { return named ? name.c_str() : nullptr; }
   };
+
+  static_assert(sizeof(void*) != 8 || sizeof(Page) <= 128);
 
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
+  SiteGraph(const SiteGraph&) = delete;  // its index looks at its pages
+  SiteGraph& operator=(const SiteGraph&) = delete;
 
   // For a caller that needs the pages' addresses only: no names are kept.
   void KeepAddressesOnly() { rules_.keep_names = false; }
@@ -73,8 +81,9 @@ class SiteGraph {
   // The addresses of the pages read, in the order they were met.
   std::vector<std::string> LoadedPages() const;
   // What a later scan can take over of the pages read: those whose version
-  // is known.
-  KeptPages Keep() const;
+  // is known. Their addresses, names and links are taken over, not copied:
+  // the graph is empty afterwards.
+  KeptPages TakeKept();
 
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
@@ -127,8 +136,15 @@ class SiteGraph {
 
   std::deque<std::string> urls_;  // stable, so that the index can view them
   std::deque<Page> pages_;
-  std::unordered_map<std::string, int> numbers_;  // by PageKey
-  std::vector<int> queue_;                        // pages to read, in the order they were met
+  // The pages by PageKey: their URL, or where the key is another text (a
+  // folder's index page), the one in other_keys_.
+  struct KeyOf {
+    const SiteGraph* graph;
+    std::string_view operator()(int number) const;
+  };
+  TextIndex<KeyOf> numbers_{KeyOf{this}};
+  std::unordered_map<int, std::string> other_keys_;
+  std::vector<int> queue_;  // pages to read, in the order they were met
   std::size_t dispatched_ = 0;
   std::size_t taken_ = 0;
   int read_count_ = 0;

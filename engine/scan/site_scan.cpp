@@ -51,10 +51,6 @@ std::string LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags, std::str
   return core::EscapeMarkup(cut == path.npos ? path : path.substr(cut + 1));
 }
 
-const char* NameOrNone(const std::optional<std::string>& name) {
-  return name ? name->c_str() : nullptr;
-}
-
 // The navigation build: from a page, its links become its children or, when
 // they link back to it and the build runs at the same level, its siblings;
 // then the new siblings and the children are built in turn. Runs on an
@@ -102,7 +98,7 @@ class NavigationBuild {
           std::find(linked.links.begin(), linked.links.end(), page_number) != linked.links.end();
       const ScanTree::Level level =
           same_level && links_back ? tree_.LevelOf(current) : tree_.ChildrenOf(current);
-      tree_.Append(level, link_url.c_str(), NameOrNone(linked.name), true);
+      tree_.Append(level, link_url.c_str(), linked.Name(), true);
     }
     if (tree_.FindUrl(url) < 0) {
       core::ReportRuntimeError(kPageLostAfterLinks);
@@ -175,15 +171,15 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
                   context.settings, context.progress, context.report);
   if (!graph.Crawl()) return 0;
   context.report.base = web::IsWebAddress(base) ? graph.base() : core::LocalPathOf(graph.base());
-  context.report.kept = graph.Keep();
   const int base_number = graph.base_number();
   const SiteGraph::Page& page = graph.Read(base_number, core::kReportAsError);
   ScanTree tree(root);
   const ScanTree::Node node =
-      tree.Append(ScanTree::kTop, graph.Url(base_number).c_str(), NameOrNone(page.name), true);
+      tree.Append(ScanTree::kTop, graph.Url(base_number).c_str(), page.Name(), true);
   if (node < 0) return 0;
   tree.Item(node)->Visited = 1;
   NavigationBuild(graph, tree, excluded).Run(base_number);
+  context.report.kept = graph.TakeKept();
   return 1;
 }
 
@@ -193,11 +189,11 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
 bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext& context,
                 std::string& name) {
   const PageVersion version = FileVersion(path);
-  const KeptPages* kept = context.settings.kept;
-  const auto found = kept != nullptr ? kept->find(path) : KeptPages::const_iterator();
-  if (Unchanged(version, kept != nullptr && found != kept->end() ? &found->second : nullptr)) {
+  const KeptPage* kept =
+      context.settings.kept != nullptr ? context.settings.kept->Find(path) : nullptr;
+  if (Unchanged(version, kept)) {
     ++context.report.pages_unchanged;
-    name = found->second.name;
+    name = kept->name;
   } else {
     core::LoadedText text;
     if (!core::LoadWholePath(path.c_str(), text, core::kReportAsInfo)) {
@@ -209,7 +205,7 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
     tokenizer.Attach(std::move(text));
     name = LinkName(tokenizer, scan_flags, path);
   }
-  if (version.Known()) context.report.kept[path] = {version, name, false, {}, {}};
+  if (version.Known()) context.report.kept.Keep(path) = {version, name, false, -1, {}};
   return true;
 }
 
@@ -220,7 +216,7 @@ void BuildFromFolder(const char* base_folder, const char* excluded, MapItemList&
   const core::AddressPatterns exclude(context.settings.exclude);
   std::string folder = base_folder != nullptr ? base_folder : "";
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  ScanTree tree(root);
+  ScanTree tree(root, true);
   for (int i = 0; i < files.Count; ++i) {
     const std::string_view path = files.Entries[i].Text;
     // A file outside the base folder has no place among its folders: it

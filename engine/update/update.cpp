@@ -80,13 +80,19 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
     // Only the pages kept are of use: a map may list any number of others.
-    std::unordered_map<std::string, const std::string*> kept_keys;
-    for (const auto& entry : last.pages) kept_keys.emplace(AddressKey(entry.first), &entry.first);
+    std::unordered_map<std::string, int> kept_keys;
+    for (int number = 0; number < static_cast<int>(last.pages.addresses()); ++number) {
+      if (last.pages.At(number) != nullptr) {
+        kept_keys.emplace(AddressKey(last.pages.Address(number)), number);
+      }
+    }
     const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
     if (!ReadSiteMaps(last.base, settings, progress, is_kept, listed)) return 0;
     for (const auto& [key, time] : listed) {
-      const std::string& address = *kept_keys.at(key);
-      if (ListedUnchanged(time, last.pages.at(address))) unchanged.insert(address);
+      const int number = kept_keys.at(key);
+      if (ListedUnchanged(time, *last.pages.At(number))) {
+        unchanged.insert(last.pages.Address(number));
+      }
     }
     settings.unchanged = &unchanged;
   }
@@ -101,11 +107,13 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   // A lastmod is kept once it lies in the past (an hour allowed for the
   // server's clock): a change made later could still bear a lastmod that
   // names the same day, or the same minute.
-  for (auto& [address, page] : report.kept) {
-    if (listed.empty()) break;
-    const auto found = listed.find(AddressKey(address));
+  scan::KeptPages& kept = report.kept;
+  for (int number = 0; !listed.empty() && number < static_cast<int>(kept.addresses()); ++number) {
+    scan::KeptPage* page = kept.At(number);
+    if (page == nullptr) continue;
+    const auto found = listed.find(AddressKey(kept.Address(number)));
     if (found != listed.end() && found->second.latest < maps_read - 3600) {
-      page.listed = found->second.earliest;
+      page->listed = found->second.earliest;
     }
   }
   MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, AddressKey);

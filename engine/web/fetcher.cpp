@@ -121,9 +121,12 @@ void Fetcher::SetHostDelay(const std::string& host, int delay_ms) {
   record.delay_ms = std::max({record.delay_ms, options_.delay_ms, delay_ms});
 }
 
-// With a pause between requests, one runs at a time.
+// With a pause between requests, one runs at a time. Once the host is
+// known to multiplex, each connection carries several: over a long round
+// trip that is what keeps the link full.
 int Fetcher::LimitOf(const Host& host) const {
-  return host.delay_ms > 0 ? 1 : options_.connections_per_host;
+  if (host.delay_ms > 0) return 1;
+  return options_.connections_per_host * (host.multiplexes ? kStreamsPerConnection : 1);
 }
 
 bool Fetcher::HasRoomFor(const std::string& address) const {
@@ -159,15 +162,18 @@ long Fetcher::StartReady(std::vector<FetchResult>& done) {
       if (handle == nullptr ||
           !ConfigureRequest(handle, transfer->request, transfer->received, headers_,
                             options_.page_seconds) ||
-          !SetCondition(handle, transfer->condition, headers_, transfer->headers)) {
+          !SetCondition(handle, transfer->condition, headers_, transfer->headers) ||
+          (!options_.ca_file.empty() &&
+           curl_easy_setopt(handle, CURLOPT_CAINFO, options_.ca_file.c_str()) != CURLE_OK)) {
         failure = "the transfer could not be set up";
       } else {
         if (transfer->pages_only) transfer->received.set_pages_only(handle);
         // Waiting for a connection that may multiplex is a preference: the
-        // request runs either way. Only HTTPS may turn out to be HTTP/2; a
-        // plain HTTP request that waited would wait for every busy
-        // connection of its host, and on a server without keep-alive run
-        // one at a time.
+        // request runs either way. Only HTTPS may turn out to be HTTP/2
+        // (libcurl's default asks for it there alone, never guessing it on
+        // plain HTTP); a plain HTTP request that waited would wait for
+        // every busy connection of its host, and on a server without
+        // keep-alive run one at a time.
         if (core::EqualsNoCase(std::string_view(transfer->request).substr(0, 6), "https:")) {
           curl_easy_setopt(handle, CURLOPT_PIPEWAIT, 1L);
         }
@@ -280,6 +286,11 @@ void Fetcher::Finish(CURL* handle, CURLcode code, std::vector<FetchResult>& done
     result.etag = etag->value;
   }
   result.not_modified = result.status == 304 && code == CURLE_OK;
+  long version = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
+      version >= CURL_HTTP_VERSION_2_0) {
+    hosts_[transfer.host].multiplexes = true;
+  }
   Received& received = transfer.received;
   result.not_page = received.not_page();
   if (received.out_of_memory()) {

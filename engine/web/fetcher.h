@@ -1,8 +1,10 @@
 // Concurrent downloads over libcurl's multi interface: requests run several
-// at a time, at most a set number per host (HTTP keep-alive, and HTTP/2
-// multiplexing where the server offers it), with an optional pause between
-// two requests to one host. Single-threaded: the caller adds requests and
-// collects answers as they finish.
+// at a time over at most a set number of connections per host, with an
+// optional pause between two requests to one host. Plain HTTP is HTTP/1.1
+// with keep-alive, one request per connection at a time; HTTPS is HTTP/2
+// where the server offers it, and then the requests share one connection
+// as streams. Single-threaded: the caller adds requests and collects
+// answers as they finish.
 #pragma once
 
 #include <curl/curl.h>
@@ -23,7 +25,15 @@ struct FetchOptions {
   int connections_per_host = 4;
   int delay_ms = 0;       // between the starts of two requests to one host
   long page_seconds = 0;  // a whole transfer at most; 0: no limit
+  // The certificates HTTPS servers are checked against (a PEM file), in
+  // place of the system's; empty: the system's. Servers are checked either
+  // way.
+  std::string ca_file{};
 };
+
+// Requests that run at once per connection the options allow, on a host
+// whose connection multiplexes them (HTTP/2).
+inline constexpr int kStreamsPerConnection = 8;
 
 // What a conditional request sends: the validators of the copy the caller
 // has. Without either, the request is a plain one.
@@ -94,6 +104,7 @@ class Fetcher {
     std::deque<std::unique_ptr<Transfer>> waiting;
     int running = 0;
     int delay_ms = 0;
+    bool multiplexes = false;  // an answer came over HTTP/2
     std::chrono::steady_clock::time_point next_start{};
   };
 

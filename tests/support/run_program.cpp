@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/scratch_dir.h"
 
@@ -42,6 +43,16 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   result.out = ReadBytes(out_path);
   result.err = ReadBytes(err_path);
   return result;
+}
+
+void MakeCertificate(const std::string& certificate, const std::string& key) {
+  if (RunProgram("/usr/bin/openssl",
+                 {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                  "-nodes", "-keyout", key, "-out", certificate, "-days", "2", "-subj",
+                  "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"})
+          .status != 0) {
+    throw std::runtime_error("openssl could not make a certificate");
+  }
 }
 
 }  // namespace vellum::test

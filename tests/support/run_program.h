@@ -17,4 +17,8 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder = {});
 
+// Makes a self-signed certificate for 127.0.0.1 and its key (PEM files) for
+// a test server. Throws when openssl fails.
+void MakeCertificate(const std::string& certificate, const std::string& key);
+
 }  // namespace vellum::test

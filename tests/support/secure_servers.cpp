@@ -64,10 +64,7 @@ std::string SshServer::OtherKnownHostsLine() const {
 FtpsServer::FtpsServer(const std::string& root, bool tls_required, long cut_after)
     : certificate_(folder_ / "cert.pem") {
   const std::string key = folder_ / "key.pem";
-  Run("/usr/bin/openssl",
-      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-       "-keyout", key, "-out", certificate_, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-       "subjectAltName=IP:127.0.0.1"});
+  MakeCertificate(certificate_, key);
   process_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/usr/bin/python3", "-u", VELLUM_TEST_SUPPORT_DIR "/ftps_server.py",
                                root, FtpServer::kUser, FtpServer::kPassword, certificate_, key,

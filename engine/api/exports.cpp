@@ -367,8 +367,8 @@ VELLUM_API VellumBrokenLink VellumBrokenLinkAt(int32_t index) {
 
 VELLUM_API VellumSiteSettings VellumGetSiteSettings(void) {
   const project::SiteSettings& site = project::TheSiteSettings();
-  return {site.page_limit,      site.depth_limit, site.include.c_str(),
-          site.exclude.c_str(), site.order,       site.site_url.c_str()};
+  return {site.page_limit, site.depth_limit,      site.include.c_str(), site.exclude.c_str(),
+          site.order,      site.site_url.c_str(), site.sitemap_extras};
 }
 
 VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings) {
@@ -388,6 +388,7 @@ VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* settings) {
     update(site.exclude, text(settings->Exclude));
     update(site.order, settings->Order);
     update(site.site_url, text(settings->SiteURL));
+    update(site.sitemap_extras, settings->SitemapExtras & project::kSitemapExtras);
     if (changed) project::TheProject().Modified = 1;
     return changed ? 1 : 0;
   });
@@ -441,7 +442,7 @@ VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* settings) {
   return Shielded(0, [&] {
     if (!Given("VellumSetPageSettings", {settings})) return 0;
     const std::string lang = settings->Lang != nullptr ? settings->Lang : "";
-    if (!project::IsMarkup(settings->Markup) || (!lang.empty() && !project::IsLanguageTag(lang))) {
+    if (!project::IsMarkup(settings->Markup) || (!lang.empty() && !core::IsLanguageTag(lang))) {
       return 0;
     }
     project::PageSettings& page = project::ThePageSettings();

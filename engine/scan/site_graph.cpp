@@ -57,6 +57,7 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
   rules_.link_flags = link_flags_;
   rules_.scan_flags = scan_flags_;
   rules_.honour_robots = settings_.honour_robots;
+  rules_.sitemap_extras = settings_.sitemap_extras;
 }
 
 int SiteGraph::Resolve(int number) const {
@@ -469,6 +470,7 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
     const int target = Number(*parsed.canonical, number, pages_[number].depth);
     if (target != number) pages_[number].canonical = target;
   }
+  report_.KeepExtras(urls_[number], std::move(parsed.extras));
   Page& page = pages_[number];
   page.state = State::kLoaded;
   page.name = std::move(parsed.name);
@@ -504,6 +506,7 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
   parsed.noindex = kept.noindex;
   if (rules_.keep_names) parsed.name = kept.name;
   if (Follows(number)) parsed.links = kept.links;
+  parsed.extras = KeptExtras(settings_.kept_extras, urls_[number], settings_.sitemap_extras);
   Apply(number, std::move(parsed));
 }
 

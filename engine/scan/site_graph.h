@@ -60,8 +60,12 @@ class SiteGraph {
   SiteGraph(std::string base, const char* excluded, unsigned link_flags, unsigned scan_flags,
             const CrawlSettings& settings, core::Progress& progress, ScanReport& report);
 
-  // For a caller that needs the pages' addresses only: no names are kept.
-  void KeepAddressesOnly() { rules_.keep_names = false; }
+  // For a caller that needs the pages' addresses only: no names are kept,
+  // nothing is collected for the XML site map.
+  void KeepAddressesOnly() {
+    rules_.keep_names = false;
+    rules_.sitemap_extras = 0;
+  }
   // How a base page that cannot be read is reported (core::kReportAs...).
   void ReportBaseAs(int report_mode) { base_report_ = report_mode; }
 

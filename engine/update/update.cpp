@@ -24,6 +24,7 @@ void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tr
   project::SiteSettings& site = project::TheSiteSettings();
   site.scan_base = report.base;
   site.modified = std::move(report.modified);
+  site.extras = std::move(report.extras);
   project::LastScan& last = site.last_scan;
   last.mode = params.Settings.Mode;
   last.flags = flags;
@@ -47,6 +48,7 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, bool dry_run, core::
   params.StartEntry = &project::TheProject();
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
+  settings.kept_extras = &project::TheSiteSettings().extras;
   MapItemList scanned{};
   const int result = scan::ScanSite(params, scanned, last.flags, settings, progress, report);
   if (result == 0 || progress.stopped()) {

@@ -234,9 +234,14 @@ class PageTransferTest : public QObject {
 
     project->Modified = 0;
     view.XmlSitemap()->SiteUrl()->setText("https://www.example.org/");
+    view.XmlSitemap()->Alternates()->setChecked(true);
     StorePages(view, *SiteMapItem(project));
     QCOMPARE(QByteArray(VellumGetSiteSettings().SiteURL), "https://www.example.org/");
+    QCOMPARE(VellumGetSiteSettings().SitemapExtras, int32_t{VELLUM_SITEMAP_ALTERNATES});
     QCOMPARE(project->Modified, 1);
+    FillPages(again, *project, *SiteMapItem(project));
+    QVERIFY(again.XmlSitemap()->Alternates()->isChecked());
+    QVERIFY(!again.XmlSitemap()->Images()->isChecked());
   }
 
   void SixthTabFollowsTheOutputType_data() {

@@ -718,9 +718,10 @@ typedef struct VellumSiteSettings {
   const char* SiteURL;   /* the public address of the site a scan of a folder
                             or of a page on disk finds: the scan's base folder
                             is published there */
-  int32_t SitemapExtras; /* VELLUM_SITEMAP_ flags: what the XML site map
-                            says of each page beside its address; the scans
-                            that follow collect it from the pages */
+  int32_t SitemapExtras; /* VELLUM_SITEMAP_ flags (others are dropped):
+                            what the XML site map says of each page beside
+                            its address; the scans that follow collect it
+                            from the pages */
 } VellumSiteSettings;
 
 /* VellumSiteSettings.SitemapExtras. */

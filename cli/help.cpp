@@ -146,6 +146,14 @@ const CommandText kCommands[] = {
      "The text type writes the same addresses one a line (sitemap.txt); beyond the\n"
      "limits the rest go into sitemap1.txt, ... beside it, each announced alike.\n"
      "\n"
+     "Two settings add to each page's entry of the XML map what the scans from then\n"
+     "on find on the page (the project keeps it, so scan once after turning them on):\n"
+     "  vellumark set PROJECT sitemap-images=on      its pictures on the site's own\n"
+     "      host (IMG SRC, at most 1,000 a page), as Google's image:image entries\n"
+     "  vellumark set PROJECT sitemap-alternates=on  its language versions, as its\n"
+     "      head names them (LINK rel=\"alternate\" hreflang=\"de\" href=...), as\n"
+     "      xhtml:link entries\n"
+     "\n"
      "With markup=html5 (vellumark set) every layout is written as an HTML5 page\n"
      "for keyboards, screen readers and phones, in the language lang= names.\n"},
     {"upload",

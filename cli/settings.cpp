@@ -69,6 +69,12 @@ const Setting kSettings[] = {
      "markup of the pages: classic (the default) or html5 (a standard page for\n"
      "                          every layout: keyboard, screen readers, small screens)"},
     {"lang", Lang{}, "html5 markup: the pages' language, a tag such as de or en-GB (empty: en)"},
+    {"sitemap-images", SitemapExtra{VELLUM_SITEMAP_IMAGES},
+     "xml layout: the pictures of each page of the site (image:image), as the\n"
+     "                          scans from then on find them"},
+    {"sitemap-alternates", SitemapExtra{VELLUM_SITEMAP_ALTERNATES},
+     "xml layout: the language versions each page names (xhtml:link hreflang),\n"
+     "                          as the scans from then on find them"},
 };
 
 template <typename... Ts>
@@ -81,6 +87,19 @@ std::optional<int> ParseNumber(std::string_view text) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
+}
+
+// Sets ("on") or clears ("off") bit of word; false for any other value.
+template <typename Word, typename Bit>
+bool SetOnOff(const std::string& value, Bit bit, Word& word) {
+  if (value == "on") {
+    word |= static_cast<Word>(bit);
+  } else if (value == "off") {
+    word &= static_cast<Word>(~static_cast<Word>(bit));
+  } else {
+    return false;
+  }
+  return true;
 }
 
 std::string Joined(std::span<const std::string_view> names) {
@@ -133,6 +152,10 @@ std::string FormatSetting(const Setting& setting, const SiteMapSettings& setting
                 kMarkups[VellumFilled(VellumGetPageSettings).Markup == VELLUM_MARKUP_HTML5]);
           },
           [&](Lang) -> std::string { return VellumFilled(VellumGetPageSettings).Lang; },
+          [&](SitemapExtra extra) -> std::string {
+            return (VellumFilled(VellumGetSiteSettings).SitemapExtras & extra.bit) != 0 ? "on"
+                                                                                        : "off";
+          },
       },
       setting.value);
 }
@@ -167,13 +190,7 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
             return {};
           },
           [&](FlagBit flag) -> std::string {
-            if (value == "on") {
-              flags |= flag.bit;
-            } else if (value == "off") {
-              flags &= ~flag.bit;
-            } else {
-              return bad + " (on or off)";
-            }
+            if (!SetOnOff(value, flag.bit, flags)) return bad + " (on or off)";
             return {};
           },
           [&](SiteUrl) -> std::string {
@@ -200,6 +217,12 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
                 VellumFilled(VellumGetPageSettings).Lang != value) {
               return bad + " (a language tag such as de, en-GB or zh-Hant, or empty)";
             }
+            return {};
+          },
+          [&](SitemapExtra extra) -> std::string {
+            VellumSiteSettings site = VellumGetSiteSettings();
+            if (!SetOnOff(value, extra.bit, site.SitemapExtras)) return bad + " (on or off)";
+            VellumSetSiteSettings(&site);
             return {};
           },
       },

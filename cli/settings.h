@@ -46,9 +46,18 @@ struct SiteUrl {};
 struct Markup {};
 struct Lang {};
 
+// One flag of what the XML site map says beside each page's address
+// (VellumSiteSettings.SitemapExtras), "on" or "off", kept by the open
+// project like the site's address.
+struct SitemapExtra {
+  int32_t bit;
+};
+
 struct Setting {
   std::string_view key;
-  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit, SiteUrl, Markup, Lang> value;
+  std::variant<TextMember, Choice, SmallNumber, Border, FlagBit, SiteUrl, Markup, Lang,
+               SitemapExtra>
+      value;
   std::string_view help;
 };
 
@@ -62,13 +71,13 @@ std::span<const std::string_view> OutputTypeNames();
 // The value of name in names, if it is one of them.
 std::optional<uint8_t> ChoiceValue(std::span<const std::string_view> names, std::string_view name);
 
-// The setting's value as `show --settings` prints it (site-url, markup and
-// lang: the open project's).
+// The setting's value as `show --settings` prints it (site-url, markup,
+// lang and the site map's extras: the open project's).
 std::string FormatSetting(const Setting& setting, const SiteMapSettings& settings, uint32_t flags);
 
 // Applies value to the settings (texts point into value, which must outlive
-// their use), to flags, or (site-url, markup, lang) to the open project's
-// site and page settings.
+// their use), to flags, or (site-url, markup, lang, the site map's extras)
+// to the open project's site and page settings.
 // Returns an error text, empty on success.
 std::string ApplySetting(const Setting& setting, const std::string& value,
                          SiteMapSettings& settings, uint32_t& flags);

@@ -22,6 +22,9 @@ struct Collected {
   // The open project's site URL as the pages show it (not part of the site
   // map's settings); null when no page shows it.
   const char* site_url = nullptr;
+  // The open project's VELLUM_SITEMAP_ flags as the pages show them; -1
+  // when no page shows them.
+  int32_t sitemap_extras = -1;
 };
 
 class FormPage : public QWidget {

@@ -25,7 +25,10 @@ QString WithGzip(const QString& output_file, bool compressed) {
 XmlSitemapPage::XmlSitemapPage(QWidget* parent)
     : FormPage(parent),
       site_url_(new QLineEdit(this)),
-      gzip_(new QCheckBox(tr("Compress with &gzip (adds .gz to the output file)"), this)) {
+      gzip_(new QCheckBox(tr("Compress with &gzip (adds .gz to the output file)"), this)),
+      images_(new QCheckBox(tr("List each page's p&ictures (image:image)"), this)),
+      alternates_(
+          new QCheckBox(tr("List each page's &language versions (xhtml:link hreflang)"), this)) {
   site_url_->setPlaceholderText(QStringLiteral("https://www.example.com/"));
   auto* site_note = new QLabel(tr("The public address at which the folder of the last scan is "
                                   "published: a map of pages on disk lists them under it."),
@@ -36,6 +39,10 @@ XmlSitemapPage::XmlSitemapPage(QWidget* parent)
                                    "them."),
                                 this);
   split_note->setWordWrap(true);
+  auto* extras_note = new QLabel(tr("Pictures and language versions are found by the scans "
+                                    "made after they are checked."),
+                                 this);
+  extras_note->setWordWrap(true);
   connect(gzip_, &QCheckBox::clicked, this, &XmlSitemapPage::GzipChosen);
 
   auto* form = new QFormLayout;
@@ -47,15 +54,24 @@ XmlSitemapPage::XmlSitemapPage(QWidget* parent)
   page->addSpacing(8);
   page->addWidget(gzip_);
   page->addWidget(split_note);
+  page->addSpacing(8);
+  page->addWidget(images_);
+  page->addWidget(alternates_);
+  page->addWidget(extras_note);
   page->addStretch(1);
 }
 
 void XmlSitemapPage::Fill(const ScriptItem&) {
-  site_url_->setText(site_url_text_.Show(VellumFilled(VellumGetSiteSettings).SiteURL));
+  const VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
+  site_url_->setText(site_url_text_.Show(site.SiteURL));
+  images_->setChecked((site.SitemapExtras & VELLUM_SITEMAP_IMAGES) != 0);
+  alternates_->setChecked((site.SitemapExtras & VELLUM_SITEMAP_ALTERNATES) != 0);
 }
 
 void XmlSitemapPage::Collect(Collected& out) const {
   out.site_url = out.texts.Keep(site_url_text_.Take(site_url_->text()));
+  out.sitemap_extras = (images_->isChecked() ? VELLUM_SITEMAP_IMAGES : 0) |
+                       (alternates_->isChecked() ? VELLUM_SITEMAP_ALTERNATES : 0);
 }
 
 void XmlSitemapPage::ShowOutputFile(const QString& output_file) {

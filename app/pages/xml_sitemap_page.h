@@ -1,5 +1,6 @@
 // The XML Site Map page: the site's public address that a map of pages on
-// disk needs, and gzip compression of the map's files. A map beyond the
+// disk needs, gzip compression of the map's files, and what the map says of
+// each page beside its address (its pictures, its language versions). A map beyond the
 // protocol's limits is split by the engine on its own.
 #ifndef BRAMBLEL_PAGES_XML_SITEMAP_PAGE_H
 #define BRAMBLEL_PAGES_XML_SITEMAP_PAGE_H
@@ -22,8 +23,9 @@ class XmlSitemapPage : public FormPage {
  public:
   explicit XmlSitemapPage(QWidget* parent = nullptr);
 
-  // The site URL is the open project's (VellumGetSiteSettings), not the
-  // site map's: it is shown with the item and collected into site_url.
+  // The site URL and the extras are the open project's
+  // (VellumGetSiteSettings), not the site map's: they are shown with the
+  // item and collected into site_url and sitemap_extras.
   void Fill(const ScriptItem& item) override;
   void Collect(Collected& out) const override;
   // Checks the gzip box as the output file's name says.
@@ -31,6 +33,8 @@ class XmlSitemapPage : public FormPage {
 
   QLineEdit* SiteUrl() const { return site_url_; }
   QCheckBox* Gzip() const { return gzip_; }
+  QCheckBox* Images() const { return images_; }
+  QCheckBox* Alternates() const { return alternates_; }
 
  signals:
   // The user checked or cleared the gzip box.
@@ -39,6 +43,8 @@ class XmlSitemapPage : public FormPage {
  private:
   QLineEdit* site_url_;
   QCheckBox* gzip_;
+  QCheckBox* images_;
+  QCheckBox* alternates_;
   EngineText site_url_text_;
 };
 

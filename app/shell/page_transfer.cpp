@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
-#include <cstring>
 #include <vector>
 
 #include "dialogs/broken_links_dialog.h"
@@ -42,12 +41,13 @@ void CollectOverItem(const FormView& view, const ScriptItem& item, Collected& ou
   VellumSetPageSettings(&page);
 }
 
-// The site URL the pages show becomes the project's, which generation
-// reads; the project's other site settings stay.
+// The site URL and the XML site map's extras the pages show become the
+// project's, which scans and generation read; the project's other site
+// settings stay (the engine marks the project modified only on a change).
 void StoreSiteUrl(const Collected& collected) {
   VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
-  if (collected.site_url == nullptr || std::strcmp(site.SiteURL, collected.site_url) == 0) return;
-  site.SiteURL = collected.site_url;
+  if (collected.site_url != nullptr) site.SiteURL = collected.site_url;
+  if (collected.sitemap_extras >= 0) site.SitemapExtras = collected.sitemap_extras;
   VellumSetSiteSettings(&site);
 }
 

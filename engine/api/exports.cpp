@@ -483,9 +483,9 @@ VELLUM_API int32_t VellumGetSiteSettings(VellumSiteSettings* settings) {
   return Export("VellumGetSiteSettings", 0, [&] {
     if (!Known("VellumGetSiteSettings", settings)) return 0;
     const project::SiteSettings& site = project::TheSiteSettings();
-    return FillRecord(
-        *settings, {sizeof(VellumSiteSettings), site.page_limit, site.depth_limit,
-                    site.include.c_str(), site.exclude.c_str(), site.order, site.site_url.c_str()});
+    return FillRecord(*settings, {sizeof(VellumSiteSettings), site.page_limit, site.depth_limit,
+                                  site.include.c_str(), site.exclude.c_str(), site.order,
+                                  site.site_url.c_str(), site.sitemap_extras});
   });
 }
 
@@ -507,6 +507,7 @@ VELLUM_API int32_t VellumSetSiteSettings(const VellumSiteSettings* given) {
     update(site.exclude, text(settings.Exclude));
     update(site.order, settings.Order);
     update(site.site_url, text(settings.SiteURL));
+    update(site.sitemap_extras, settings.SitemapExtras & project::kSitemapExtras);
     if (changed) project::TheProject().Modified = 1;
     return changed ? 1 : 0;
   });
@@ -577,7 +578,7 @@ VELLUM_API int32_t VellumSetPageSettings(const VellumPageSettings* given) {
     if (!Known("VellumSetPageSettings", given)) return 0;
     const VellumPageSettings settings = ReadRecord(*given);
     const std::string lang = settings.Lang != nullptr ? settings.Lang : "";
-    if (!project::IsMarkup(settings.Markup) || (!lang.empty() && !project::IsLanguageTag(lang))) {
+    if (!project::IsMarkup(settings.Markup) || (!lang.empty() && !core::IsLanguageTag(lang))) {
       return 0;
     }
     project::PageSettings& page = project::ThePageSettings();

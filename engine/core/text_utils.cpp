@@ -169,6 +169,23 @@ std::string LocalPathOf(std::string_view address) {
   return path;
 }
 
+bool IsLanguageTag(std::string_view text) {
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  bool first = true;
+  while (true) {
+    const std::size_t end = std::min(text.find('-'), text.size());
+    const std::string_view group = text.substr(0, end);
+    if (group.empty() || group.size() > 8) return false;
+    for (char c : group) {
+      if (!letter(c) && (first || !digit(c))) return false;
+    }
+    if (end == text.size()) return true;
+    text.remove_prefix(end + 1);
+    first = false;
+  }
+}
+
 std::string EscapeEntities(std::string_view text, std::string_view special) {
   std::string escaped;
   escaped.reserve(text.size());

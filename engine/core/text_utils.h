@@ -77,6 +77,12 @@ std::string LocalAddressOf(std::string_view path);
 // "/" and NUL, which no file name holds.
 std::string LocalPathOf(std::string_view address);
 
+// Whether text has the form of a language tag ("en", "de-CH", "zh-Hant-TW",
+// "x-default"): one to eight letters, then groups of one to eight letters or
+// digits, each after a "-". Only such a text is written into a page or a
+// site map.
+bool IsLanguageTag(std::string_view text);
+
 // text with each character of special that is one of & < > " ' written as
 // its XML entity (&amp; &lt; &gt; &quot; &apos;).
 std::string EscapeEntities(std::string_view text, std::string_view special);

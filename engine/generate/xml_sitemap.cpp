@@ -25,6 +25,9 @@ namespace fs = std::filesystem;
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 constexpr std::string_view kNamespace = " xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
 constexpr std::string_view kUrlSetEnd = "</urlset>\n";
+constexpr std::string_view kImageNamespace =
+    " xmlns:image=\"http://www.google.com/schemas/sitemap-image/1.1\"";
+constexpr std::string_view kXhtmlNamespace = " xmlns:xhtml=\"http://www.w3.org/1999/xhtml\"";
 constexpr std::string_view kIndexEnd = "</sitemapindex>\n";
 
 // The protocol takes addresses of fewer characters only; a longer one (a
@@ -232,7 +235,7 @@ class EntryCollector : public TreeVisitor {
     const std::string normal = LowerCase(url->origin()) + std::string(path);
     std::optional<int64_t> modified = LearntTime(normal);
     if (!modified) modified = LearntTime(address);
-    Add(normal, modified);
+    Add(normal, modified, FoundExtras({address, normal}));
   }
 
   void AddLocal(std::string_view address) {
@@ -258,13 +261,87 @@ class EntryCollector : public TreeVisitor {
     const std::string file = site_.disk_folder + core::LocalPathOf(*relative);
     std::optional<int64_t> modified = FileTime(file);
     if (!modified) modified = LearntTime(std::string(address));
-    Add(site_.public_folder + *relative, modified);
+    Add(site_.public_folder + *relative, modified, FoundExtras({address, file}));
   }
 
-  void Add(const std::string& address, std::optional<int64_t> modified) {
+  void Add(const std::string& address, std::optional<int64_t> modified,
+           const web::PageExtras* extras) {
     const std::string encoded = PercentEncoded(address);
     if (encoded.size() > kMaxAddressLength || !seen_.insert(encoded).second) return;
-    entries.push_back({encoded, modified});
+    XmlSitemapEntry& entry = entries.emplace_back(XmlSitemapEntry{encoded, modified, {}, {}});
+    if (extras != nullptr) AddExtras(*extras, entry);
+  }
+
+  // What the last scan found on a page known by any of addresses, as far as
+  // the project asks for it.
+  const web::PageExtras* FoundExtras(std::initializer_list<std::string_view> addresses) const {
+    const project::SiteSettings& settings = project::TheSiteSettings();
+    if (settings.sitemap_extras == 0) return nullptr;
+    for (const std::string_view address : addresses) {
+      const auto found = settings.extras.find(std::string(address));
+      if (found != settings.extras.end()) return &found->second;
+    }
+    return nullptr;
+  }
+
+  // The pictures of the site and the language versions of extras into entry:
+  // each once, checked again (a project file is anyone's), at most as many
+  // as one page may give.
+  void AddExtras(const web::PageExtras& extras, XmlSitemapEntry& entry) const {
+    const int32_t wanted = project::TheSiteSettings().sitemap_extras;
+    std::unordered_set<std::string> seen;
+    for (const std::string& image : extras.images) {
+      if ((wanted & VELLUM_SITEMAP_IMAGES) == 0 || entry.images.size() == web::kMaxPageExtras) {
+        break;
+      }
+      const std::optional<std::string> address = PublicImage(image);
+      if (!address) continue;
+      std::string encoded = PercentEncoded(*address);
+      if (encoded.size() <= kMaxAddressLength && seen.insert(encoded).second) {
+        entry.images.push_back(std::move(encoded));
+      }
+    }
+    seen.clear();
+    for (const web::LanguageAlternate& alternate : extras.alternates) {
+      if ((wanted & VELLUM_SITEMAP_ALTERNATES) == 0 ||
+          entry.alternates.size() == web::kMaxPageExtras) {
+        break;
+      }
+      if (!core::IsLanguageTag(alternate.hreflang) || !IsWebScheme(SchemeOf(alternate.address))) {
+        continue;
+      }
+      std::string encoded = PercentEncoded(alternate.address);
+      if (encoded.size() <= kMaxAddressLength &&
+          seen.insert(alternate.hreflang + ' ' + encoded).second) {
+        entry.alternates.push_back({alternate.hreflang, std::move(encoded)});
+      }
+    }
+  }
+
+  // The public address of a picture of the site: one on the site's web
+  // host (in any folder of it), or one in the site's folder on disk; none
+  // for any other.
+  std::optional<std::string> PublicImage(std::string_view address) const {
+    const std::string scheme = SchemeOf(address);
+    if (IsWebScheme(scheme)) {
+      const WebAddress split = SplitWebAddress(address);
+      if (site_.web_origin.empty() || !core::EqualsNoCase(split.origin, site_.web_origin)) {
+        return std::nullopt;
+      }
+      return LowerCase(split.origin) + std::string(split.path);
+    }
+    if (site_.web_base || site_.public_folder.empty() || (!scheme.empty() && scheme != "file")) {
+      return std::nullopt;
+    }
+    const std::string path = LocalPath(address);
+    std::string_view inside = path;
+    if (core::IsAbsolutePath(path.c_str())) {
+      if (site_.disk_folder.empty() || !inside.starts_with(site_.disk_folder)) return std::nullopt;
+      inside.remove_prefix(site_.disk_folder.size());
+    }
+    const std::optional<std::string> relative = NormalPath(inside);
+    if (!relative || relative->empty()) return std::nullopt;
+    return site_.public_folder + *relative;
   }
 
   Site& site_;
@@ -289,11 +366,29 @@ std::optional<Plan> PlanOf(const MapItemList& items, const char* base_path) {
   return plan;
 }
 
+// The language versions and the pictures of entry, as the elements of
+// their extensions.
+void AppendExtras(std::string& line, const XmlSitemapEntry& entry) {
+  for (const web::LanguageAlternate& alternate : entry.alternates) {
+    line.append("<xhtml:link rel=\"alternate\" hreflang=\"")
+        .append(XmlEscaped(alternate.hreflang))
+        .append("\" href=\"")
+        .append(XmlEscaped(alternate.address))
+        .append("\"/>");
+  }
+  for (const std::string& image : entry.images) {
+    line.append("<image:image><image:loc>")
+        .append(XmlEscaped(image))
+        .append("</image:loc></image:image>");
+  }
+}
+
 std::string EntryLine(const XmlSitemapEntry& entry) {
   std::string line = "  <url><loc>";
   line.append(XmlEscaped(entry.location)).append("</loc>");
   if (entry.modified)
     line.append("<lastmod>").append(W3cDateTime(*entry.modified)).append("</lastmod>");
+  AppendExtras(line, entry);
   line += "</url>\n";
   return line;
 }
@@ -303,6 +398,18 @@ std::string FileStart(std::string_view element) {
   start += '<';
   start += element;
   start += kNamespace;
+  return start;
+}
+
+// The start of a file of the map, with the namespaces of the extras the
+// project asks for.
+std::string UrlSetStart() {
+  std::string start = FileStart("urlset");
+  const int32_t extras = project::TheSiteSettings().sitemap_extras;
+  std::string names;
+  if ((extras & VELLUM_SITEMAP_ALTERNATES) != 0) names += kXhtmlNamespace;
+  if ((extras & VELLUM_SITEMAP_IMAGES) != 0) names += kImageNamespace;
+  start.insert(start.size() - 2, names);  // before its ">\n"
   return start;
 }
 
@@ -446,7 +553,7 @@ bool WriteXmlSitemap(const SiteMapSettings& settings, const MapItemList& items,
   const bool compressed = EndsWithGz(file_path);
   const std::vector<std::string> parts =
       text ? SplitFiles(plan->entries, "", "", TextLine)
-           : SplitFiles(plan->entries, FileStart("urlset"), kUrlSetEnd, EntryLine);
+           : SplitFiles(plan->entries, UrlSetStart(), kUrlSetEnd, EntryLine);
   if (parts.size() == 1) return WriteMapFile(file_path, parts[0], compressed, files);
 
   // A text map has no index: its first part is the file, the rest are

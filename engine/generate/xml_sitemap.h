@@ -1,6 +1,8 @@
 // The XML site map (the sitemaps.org protocol 0.9) that search engines read:
 // the public address of every page of the tree, once, in tree order, with
-// its modification time where one is known. A map beyond the protocol's
+// its modification time where one is known and, when the project asks for
+// them, its pictures (Google's image extension) and its language versions
+// (xhtml:link rel="alternate"). A map beyond the protocol's
 // limits is split into numbered files beside the output file, which then
 // becomes their index; an output file whose name ends in ".gz" is written
 // gzip-compressed, and so are its parts.
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "vellum/vellum.h"
+#include "web/links.h"
 
 namespace vellum::generate {
 
@@ -28,9 +31,14 @@ struct XmlSitemapLimits {
 
 // One entry of the map: the public address, percent-encoded (XmlSitemapAddress
 // without the XML escapes), and its modification time in seconds since 1970 (UTC) when known.
+// As the project's site settings ask (VELLUM_SITEMAP_), what the last scan
+// found on the page: the public addresses of its pictures on the site, and
+// its language versions, percent-encoded too.
 struct XmlSitemapEntry {
   std::string location;
   std::optional<int64_t> modified;
+  std::vector<std::string> images;
+  std::vector<web::LanguageAlternate> alternates;
 };
 
 // Writes the XML site map of items to settings.OutputFile (placed as pages

@@ -93,6 +93,7 @@ class Reader {
   Outcome ReadUploadRecord();
   Outcome ReadMacrosEntry(const Token& key);
   Outcome ReadSiteEntry(const Token& key);
+  Outcome ReadPageExtras(bool alternates);
   Outcome ReadScanEntry(const Token& key);
   Outcome ReadScanEntryValue(const Token& key);
   Outcome ReadKeptPage();
@@ -373,7 +374,16 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
     site.modified[address] = seconds;
     return Outcome::kOk;
   }
+  if (key.id == kImagesKey || key.id == kAlternatesKey) {
+    return ReadPageExtras(key.id == kAlternatesKey);
+  }
   if (!Expect(Token::kEquals)) return Syntax(Outcome::kFail);
+  if (key.id == kSitemapExtrasKey) {
+    int32_t extras = 0;
+    if (!ReadInteger(extras) || (extras & ~kSitemapExtras) != 0) return Syntax(Outcome::kFail);
+    site.sitemap_extras = extras;
+    return Outcome::kOk;
+  }
   int32_t* number = key.id == kPageLimitKey    ? &site.page_limit
                     : key.id == kDepthLimitKey ? &site.depth_limit
                     : key.id == kOrderKey      ? &site.order
@@ -386,6 +396,28 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
   if (number != nullptr) return ReadInteger(*number) ? Outcome::kOk : Syntax(Outcome::kFail);
   if (text != nullptr) return ReadString(*text) ? Outcome::kOk : Syntax(Outcome::kFail);
   return Syntax(Outcome::kFail);
+}
+
+// What the last scan found of a page for the XML site map: its pictures
+// (Images={"page","picture",...}) or its language versions
+// (Alternates={"page","language","address",...}). Taken as written: the
+// site map checks what it writes.
+Outcome Reader::ReadPageExtras(bool alternates) {
+  std::string page;
+  if (!ExpectOpening() || !ReadString(page)) return Syntax(Outcome::kFail);
+  web::PageExtras& extras = TheSiteSettings().extras[page];
+  for (Token next = Next(); next.type != Token::kCloseBrace; next = Next()) {
+    std::string text;
+    if (next.type != Token::kComma || !ReadString(text)) return Syntax(Outcome::kFail);
+    if (!alternates) {
+      extras.images.push_back(std::move(text));
+      continue;
+    }
+    std::string address;
+    if (!ExpectComma() || !ReadString(address)) return Syntax(Outcome::kFail);
+    extras.alternates.push_back({std::move(text), std::move(address)});
+  }
+  return Outcome::kOk;
 }
 
 // The last scan: its settings, its tree (Entry={depth,"url","name"}, depth
@@ -491,7 +523,7 @@ Outcome Reader::ReadPageEntry(const Token& key) {
   }
   // The language goes into every page's markup: a project file, which may
   // be someone else's, gives a language tag or nothing.
-  if (key.id == kLangKey && ReadString(page.lang) && IsLanguageTag(page.lang)) {
+  if (key.id == kLangKey && ReadString(page.lang) && core::IsLanguageTag(page.lang)) {
     return Outcome::kOk;
   }
   return Syntax(Outcome::kFail);

@@ -36,6 +36,9 @@ enum Key : int {
   kSiteUrlKey,
   kScanBaseKey,
   kModifiedKey,
+  kSitemapExtrasKey,
+  kImagesKey,
+  kAlternatesKey,
   // The keys of the VellumScan section.
   kModeKey,
   kFlagsKey,

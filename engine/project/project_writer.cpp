@@ -22,6 +22,18 @@ namespace {
 // The gathered text goes to the file whenever it grows past this.
 constexpr std::size_t kWriteBlock = 64 * 1024;
 
+// The entries of a map in the order of their keys, so that an unchanged
+// project writes an unchanged file.
+template <typename Map>
+std::vector<const typename Map::value_type*> InKeyOrder(const Map& map) {
+  std::vector<const typename Map::value_type*> entries;
+  entries.reserve(map.size());
+  for (const auto& entry : map) entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(),
+            [](const auto* a, const auto* b) { return a->first < b->first; });
+  return entries;
+}
+
 class Writer {
  public:
   explicit Writer(core::TextFile& file) : file_(file) {}
@@ -43,6 +55,7 @@ class Writer {
   void WriteItemValues(const ScriptItem& item);
   void WriteTree(const MapItemList& root);
   void WriteSite(const SiteSettings& site);
+  void WriteExtras(const web::PageExtrasMap& extras);
   void WriteScan(const LastScan& scan);
   void WritePage(const PageSettings& page);
 
@@ -204,12 +217,12 @@ void Writer::WritePage(const PageSettings& page) {
 void Writer::WriteSite(const SiteSettings& site) {
   // The record of the last scan serves the settings and the XML site map:
   // once a scan ran, its base says which pages are the site's.
-  const bool has_record = !site.scan_base.empty() || !site.modified.empty();
+  const bool has_record = !site.scan_base.empty() || !site.modified.empty() || !site.extras.empty();
   if (!site.HasSettings() && !has_record) return;
   out_ += "\n[VellumSite]";
   for (const auto& [key, value] :
        {std::pair{"PageLimit", site.page_limit}, std::pair{"DepthLimit", site.depth_limit},
-        std::pair{"Order", site.order}}) {
+        std::pair{"Order", site.order}, std::pair{"SitemapExtras", site.sitemap_extras}}) {
     if (value == 0) continue;
     Key(key);
     Number(value);
@@ -221,19 +234,45 @@ void Writer::WriteSite(const SiteSettings& site) {
     Key(key);
     Quoted(value->c_str());
   }
-  // In address order, so that an unchanged site writes an unchanged file.
-  std::vector<const std::pair<const std::string, int64_t>*> times;
-  times.reserve(site.modified.size());
-  for (const auto& entry : site.modified) times.push_back(&entry);
-  std::sort(times.begin(), times.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  for (const auto* entry : times) {
+  for (const auto* entry : InKeyOrder(site.modified)) {
     Key("Modified");
     out_ += '{';
     Quoted(entry->first);
     out_ += ',';
     Number(entry->second);
     out_ += '}';
+    Drain();
+  }
+  WriteExtras(site.extras);
+}
+
+// A page's pictures and its language versions are an
+// entry each, written only when there are any.
+void Writer::WriteExtras(const web::PageExtrasMap& extras) {
+  for (const auto* entry : InKeyOrder(extras)) {
+    const web::PageExtras& page = entry->second;
+    if (!page.images.empty()) {
+      Key("Images");
+      out_ += '{';
+      Quoted(entry->first.c_str());
+      for (const std::string& image : page.images) {
+        out_ += ',';
+        Quoted(image.c_str());
+      }
+      out_ += '}';
+    }
+    if (!page.alternates.empty()) {
+      Key("Alternates");
+      out_ += '{';
+      Quoted(entry->first.c_str());
+      for (const web::LanguageAlternate& alternate : page.alternates) {
+        out_ += ',';
+        Quoted(alternate.hreflang.c_str());
+        out_ += ',';
+        Quoted(alternate.address.c_str());
+      }
+      out_ += '}';
+    }
     Drain();
   }
 }

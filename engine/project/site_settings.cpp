@@ -6,7 +6,7 @@ namespace vellum::project {
 
 bool SiteSettings::HasSettings() const {
   return page_limit != 0 || depth_limit != 0 || !include.empty() || !exclude.empty() ||
-         order != 0 || !site_url.empty();
+         order != 0 || !site_url.empty() || sitemap_extras != 0;
 }
 
 SiteSettings& TheSiteSettings() {
@@ -24,23 +24,6 @@ bool IsMarkup(int32_t value) {
   return value == VELLUM_MARKUP_CLASSIC || value == VELLUM_MARKUP_HTML5;
 }
 
-bool IsLanguageTag(std::string_view text) {
-  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  bool first = true;
-  while (true) {
-    const std::size_t end = std::min(text.find('-'), text.size());
-    const std::string_view group = text.substr(0, end);
-    if (group.empty() || group.size() > 8) return false;
-    for (char c : group) {
-      if (!letter(c) && (first || !digit(c))) return false;
-    }
-    if (end == text.size()) return true;
-    text.remove_prefix(end + 1);
-    first = false;
-  }
-}
-
 VellumScanOptions& TheScanOptions() {
   static VellumScanOptions options{};
   return options;
@@ -55,6 +38,7 @@ scan::CrawlSettings CrawlSettingsNow() {
   settings.include = site.include;
   settings.exclude = site.exclude;
   settings.order = site.order;
+  settings.sitemap_extras = static_cast<unsigned>(site.sitemap_extras);
   if (options.PageSeconds > 0) settings.page_seconds = options.PageSeconds;
   if (options.Connections > 0) settings.connections = options.Connections;
   settings.delay_ms = std::max(options.DelayMs, 0);

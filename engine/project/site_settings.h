@@ -15,20 +15,25 @@
 #include "project/last_scan.h"
 #include "scan/crawl.h"
 #include "vellum/vellum.h"
+#include "web/links.h"
 
 namespace vellum::project {
 
 struct SiteSettings {
-  int32_t page_limit = 0;   // pages a scan reads at most; 0: the scan's default
-  int32_t depth_limit = 0;  // links followed from the base page at most; 0: any
-  std::string include;      // address patterns a page must match ("" : every page)
-  std::string exclude;      // address patterns no page may match
-  int32_t order = 0;        // VELLUM_ORDER_
-  std::string site_url;     // the public address of a site scanned from disk
-  std::string scan_base;    // the base page or folder of the last scan
+  int32_t page_limit = 0;      // pages a scan reads at most; 0: the scan's default
+  int32_t depth_limit = 0;     // links followed from the base page at most; 0: any
+  std::string include;         // address patterns a page must match ("" : every page)
+  std::string exclude;         // address patterns no page may match
+  int32_t order = 0;           // VELLUM_ORDER_
+  std::string site_url;        // the public address of a site scanned from disk
+  std::string scan_base;       // the base page or folder of the last scan
+  int32_t sitemap_extras = 0;  // VELLUM_SITEMAP_
   // Per address of the last scan: its modification time, in seconds since
   // 1970 (UTC), where the scan learnt one.
   std::unordered_map<std::string, int64_t> modified;
+  // Per address of the last scan: what it found for the XML site map's
+  // extras (those sitemap_extras asked for then), where it found any.
+  web::PageExtrasMap extras;
   LastScan last_scan;
 
   // Whether any setting differs from its default (the record of the last
@@ -36,12 +41,16 @@ struct SiteSettings {
   bool HasSettings() const;
   // Whether it holds nothing at all, the record of the last scan included.
   bool IsDefault() const {
-    return !HasSettings() && scan_base.empty() && modified.empty() && !last_scan.Kept();
+    return !HasSettings() && scan_base.empty() && modified.empty() && extras.empty() &&
+           !last_scan.Kept();
   }
 };
 
 // The settings of the open project; reset when the project is closed.
 SiteSettings& TheSiteSettings();
+
+// Every VELLUM_SITEMAP_ flag.
+inline constexpr int32_t kSitemapExtras = VELLUM_SITEMAP_IMAGES | VELLUM_SITEMAP_ALTERNATES;
 
 // How the project's site map pages are written: their markup and language.
 // Stored in the project file's VellumPage section only when one differs from
@@ -62,11 +71,6 @@ PageSettings& ThePageSettings();
 
 // Whether value is one of the VELLUM_MARKUP_ values.
 bool IsMarkup(int32_t value);
-
-// Whether text has the form of a language tag ("en", "de-CH", "zh-Hant-TW"):
-// one to eight letters, then groups of one to eight letters or digits, each
-// after a "-". Only such a text is written into a page.
-bool IsLanguageTag(std::string_view text);
 
 // How this process crawls, whatever the project: connections, time limit,
 // pause, robots.txt.

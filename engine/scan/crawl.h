@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -10,6 +11,7 @@
 
 #include "scan/kept_pages.h"
 #include "vellum/vellum.h"
+#include "web/links.h"
 
 namespace vellum::scan {
 
@@ -40,6 +42,11 @@ struct CrawlSettings {
   // Pages of kept that the site itself says did not change: taken over
   // without a request.
   const std::unordered_set<std::string>* unchanged = nullptr;
+  // What the XML site map is to say of each page (VELLUM_SITEMAP_): the
+  // scan collects it from the pages it reads, and takes it over from
+  // kept_extras for those it takes over unread.
+  unsigned sitemap_extras = 0;
+  const web::PageExtrasMap* kept_extras = nullptr;
 };
 
 struct BrokenLink {
@@ -61,6 +68,13 @@ struct ScanReport {
   // What this scan keeps for the next: the pages read or taken over whose
   // version is known.
   KeptPages kept;
+  // Per page address, where it has any: what CrawlSettings::sitemap_extras
+  // asked for.
+  web::PageExtrasMap extras;
+
+  void KeepExtras(const std::string& address, std::optional<web::PageExtras> found) {
+    if (found && !found->empty()) extras[address] = std::move(*found);
+  }
 };
 
 }  // namespace vellum::scan

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "vellum/vellum.h"
+
 namespace vellum::scan {
 
 KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {
@@ -47,6 +49,17 @@ PageVersion FileVersion(const std::string& path) {
 bool Unchanged(const PageVersion& now, const KeptPage* kept) {
   return kept != nullptr && now.size >= 0 && kept->version.size == now.size &&
          kept->version.modified == now.modified;
+}
+
+std::optional<web::PageExtras> KeptExtras(const web::PageExtrasMap* kept,
+                                          const std::string& address, unsigned wanted) {
+  if (kept == nullptr || wanted == 0) return std::nullopt;
+  const auto found = kept->find(address);
+  if (found == kept->end()) return std::nullopt;
+  web::PageExtras extras;
+  if ((wanted & VELLUM_SITEMAP_IMAGES) != 0) extras.images = found->second.images;
+  if ((wanted & VELLUM_SITEMAP_ALTERNATES) != 0) extras.alternates = found->second.alternates;
+  return extras;
 }
 
 }  // namespace vellum::scan

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "web/links.h"
+
 namespace vellum::scan {
 
 struct PageVersion {
@@ -87,5 +89,10 @@ PageVersion FileVersion(const std::string& path);
 
 // Whether a file of version now is the one kept (none: never kept).
 bool Unchanged(const PageVersion& now, const KeptPage* kept);
+
+// What the last scan collected of a page that is taken over unread, as far
+// as wanted (VELLUM_SITEMAP_) still asks for it; none when nothing.
+std::optional<web::PageExtras> KeptExtras(const web::PageExtrasMap* kept,
+                                          const std::string& address, unsigned wanted);
 
 }  // namespace vellum::scan

@@ -60,6 +60,9 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
     if (page.follow_links && !(rules.honour_robots && head.nofollow)) {
       web::CollectLinks(page.base, page.url, tokenizer, parsed.links, rules.link_flags);
     }
+    if (rules.sitemap_extras != 0 && !web::IsOutsideSite(page.url, page.base)) {
+      parsed.extras = web::CollectPageExtras(page.url, tokenizer, rules.sitemap_extras);
+    }
   } catch (const std::bad_alloc&) {
     parsed.memory_overflow = true;
     parsed.links.clear();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/file_loading.h"
+#include "web/links.h"
 
 namespace vellum::scan {
 
@@ -23,7 +24,8 @@ struct PageRules {
   unsigned link_flags = 0;
   unsigned scan_flags = 0;
   bool honour_robots = true;
-  bool keep_names = true;  // false: names are not needed
+  bool keep_names = true;       // false: names are not needed
+  unsigned sitemap_extras = 0;  // VELLUM_SITEMAP_: what is collected for the XML site map
 };
 
 // One page handed over: the texts are copies, so that the crawl may go on
@@ -47,6 +49,8 @@ struct ParsedPage {
   // With follow_links and unless nofollow is honoured: the links, each
   // once, as the scan's link flags select and cut them.
   std::vector<std::string> links;
+  // With sitemap_extras, for a page inside the site.
+  std::optional<web::PageExtras> extras;
 };
 
 // Reads page as rules say. Calls no callback and allocates through the C++

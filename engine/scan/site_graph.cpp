@@ -44,6 +44,7 @@ SiteGraph::SiteGraph(std::string base, const char* excluded, unsigned link_flags
   rules_.link_flags = link_flags_;
   rules_.scan_flags = scan_flags_;
   rules_.honour_robots = settings_.honour_robots;
+  rules_.sitemap_extras = settings_.sitemap_extras;
 }
 
 std::string_view SiteGraph::KeyOf::operator()(int number) const {
@@ -464,6 +465,7 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
     const int target = Number(*parsed.canonical, number, pages_[number].depth);
     if (target != number) pages_[number].canonical = target;
   }
+  report_.KeepExtras(urls_[number], std::move(parsed.extras));
   Page& page = pages_[number];
   page.state = State::kLoaded;
   page.named = parsed.name.has_value();
@@ -503,6 +505,7 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
     parsed.links.reserve(kept.links.size());
     for (const int link : kept.links) parsed.links.push_back(settings_.kept->Address(link));
   }
+  parsed.extras = KeptExtras(settings_.kept_extras, urls_[number], settings_.sitemap_extras);
   Apply(number, std::move(parsed));
 }
 

@@ -68,8 +68,12 @@ class SiteGraph {
   SiteGraph(const SiteGraph&) = delete;  // its index looks at its pages
   SiteGraph& operator=(const SiteGraph&) = delete;
 
-  // For a caller that needs the pages' addresses only: no names are kept.
-  void KeepAddressesOnly() { rules_.keep_names = false; }
+  // For a caller that needs the pages' addresses only: no names are kept,
+  // nothing is collected for the XML site map.
+  void KeepAddressesOnly() {
+    rules_.keep_names = false;
+    rules_.sitemap_extras = 0;
+  }
   // How a base page that cannot be read is reported (core::kReportAs...).
   void ReportBaseAs(int report_mode) { base_report_ = report_mode; }
 

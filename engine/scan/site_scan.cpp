@@ -194,6 +194,8 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
   if (Unchanged(version, kept)) {
     ++context.report.pages_unchanged;
     name = kept->name;
+    context.report.KeepExtras(
+        path, KeptExtras(context.settings.kept_extras, path, context.settings.sitemap_extras));
   } else {
     core::LoadedText text;
     if (!core::LoadWholePath(path.c_str(), text, core::kReportAsInfo)) {
@@ -204,6 +206,10 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
     web::TagTokenizer tokenizer;
     tokenizer.Attach(std::move(text));
     name = LinkName(tokenizer, scan_flags, path);
+    if (const unsigned wanted = context.settings.sitemap_extras; wanted != 0) {
+      context.report.KeepExtras(
+          path, web::CollectPageExtras(core::LocalAddressOf(path), tokenizer, wanted));
+    }
   }
   if (version.Known()) context.report.kept.Keep(path) = {version, name, false, -1, {}};
   return true;

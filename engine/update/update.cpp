@@ -31,6 +31,7 @@ void KeepScan(const SiteMapParams& params, uint32_t flags, core::Tree tree,
   project::SiteSettings& site = project::TheSiteSettings();
   site.scan_base = report.base;
   site.modified = std::move(report.modified);
+  site.extras = std::move(report.extras);
   project::LastScan& last = site.last_scan;
   last.mode = params.Settings.Mode;
   last.flags = flags;
@@ -48,13 +49,14 @@ void KeepScan(const SiteMapParams& params, uint32_t flags, const MapItemList& tr
 
 KeptScan CopyKeptScan() {
   const project::SiteSettings& site = project::TheSiteSettings();
-  return {site.scan_base, site.modified, site.last_scan};
+  return {site.scan_base, site.modified, site.extras, site.last_scan};
 }
 
 void SwapKeptScan(KeptScan& other) {
   project::SiteSettings& site = project::TheSiteSettings();
   std::swap(site.scan_base, other.scan_base);
   std::swap(site.modified, other.modified);
+  std::swap(site.extras, other.extras);
   std::swap(site.last_scan, other.last_scan);
 }
 
@@ -74,6 +76,7 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   params.StartEntry = &project::TheProject();
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
+  settings.kept_extras = &project::TheSiteSettings().extras;
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;
   std::unordered_set<std::string> unchanged;

@@ -43,6 +43,7 @@ struct UpdateChoice {
 struct KeptScan {
   std::string scan_base;
   std::unordered_map<std::string, std::int64_t> modified;
+  web::PageExtrasMap extras;
   project::LastScan last_scan;
 };
 

@@ -8,6 +8,7 @@
 
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "vellum/vellum.h"
 #include "web/address.h"
 #include "web/charset.h"
 #include "web/page_access.h"
@@ -230,18 +231,22 @@ const char* LinkAttribute(std::string_view tag) {
   return nullptr;
 }
 
-// True for an A or AREA whose REL holds the token "nofollow".
-bool IsNofollow(std::string_view tag, TagTokenizer& tokenizer) {
-  if (!IsOneOf(tag, {"A", "AREA"})) return false;
+// True when the REL of the tag holds token (in any case).
+bool RelHolds(TagTokenizer& tokenizer, std::string_view token) {
   const std::optional<std::string_view> rel = tokenizer.AttributeValue("REL");
   if (!rel) return false;
   constexpr std::string_view kSpaces = " \t\r\n\f";
   for (std::size_t at = rel->find_first_not_of(kSpaces); at != std::string_view::npos;) {
     const std::size_t end = std::min(rel->find_first_of(kSpaces, at), rel->size());
-    if (core::EqualsNoCase(rel->substr(at, end - at), "nofollow")) return true;
+    if (core::EqualsNoCase(rel->substr(at, end - at), token)) return true;
     at = rel->find_first_not_of(kSpaces, end);
   }
   return false;
+}
+
+// True for an A or AREA whose REL holds the token "nofollow".
+bool IsNofollow(std::string_view tag, TagTokenizer& tokenizer) {
+  return IsOneOf(tag, {"A", "AREA"}) && RelHolds(tokenizer, "nofollow");
 }
 
 // The address the relative links of the page resolve against, once the
@@ -254,6 +259,17 @@ std::string DocumentAddress(std::string_view page, std::string_view href) {
   const bool usable =
       address && (IsWebAddress(*address) || ClassifyLink(*address) == LinkClass::kPage);
   return usable ? std::move(*address) : std::string(page);
+}
+
+// Takes the document address from the page's first BASE that has an HREF:
+// true when tag is a BASE met before it.
+bool TakeBase(std::string_view tag, TagTokenizer& tokenizer, std::string_view page,
+              std::optional<std::string>& document) {
+  if (document || tag != "BASE") return false;
+  if (std::optional<std::string_view> href = tokenizer.AttributeValue("HREF")) {
+    document = DocumentAddress(page, *href);
+  }
+  return true;
 }
 
 // Calls take with every link of the page that flags select, in order of
@@ -270,12 +286,7 @@ void ForEachLink(std::string_view base, std::string_view page, TagTokenizer& tok
   std::vector<Value> values;
   std::optional<std::string> document;
   WalkStartTags(tokenizer, [&](std::string_view tag) {
-    if (!document && tag == "BASE") {
-      if (std::optional<std::string_view> href = tokenizer.AttributeValue("HREF")) {
-        document = DocumentAddress(page, *href);
-      }
-      return;
-    }
+    if (TakeBase(tag, tokenizer, page, document)) return;
     const char* attribute = LinkAttribute(tag);
     const bool is_link = attribute != nullptr;
     if (!is_link) {
@@ -296,7 +307,89 @@ void ForEachLink(std::string_view base, std::string_view page, TagTokenizer& tok
   }
 }
 
+// Whether a picture's address lies on the host of page: for a web page
+// the same scheme, host and port; for a local page a path on its disk.
+bool OnPageHost(std::string_view address, std::string_view page) {
+  if (!IsWebAddress(page)) return !HasScheme(address) && !IsWebAddress(address);
+  const std::size_t origin = UrlPathStart(page);
+  return IsHttp(address) && UrlPathStart(address) == origin &&
+         core::EqualsNoCase(address.substr(0, origin), page.substr(0, origin));
+}
+
+// A LINK that names a language version of its page, as written.
+struct AlternateValues {
+  std::string_view hreflang;
+  std::string_view href;
+};
+
+// The values of a LINK that names a language version; nothing for any other.
+std::optional<AlternateValues> AlternateValuesOf(TagTokenizer& tokenizer) {
+  // HREFLANG is none of the attributes the tag tables know for LINK.
+  const Attribute* hreflang = tokenizer.FindAttributeAsWritten("HREFLANG");
+  const std::optional<std::string_view> href = tokenizer.AttributeValue("HREF");
+  if (hreflang == nullptr || !hreflang->value || !href || !RelHolds(tokenizer, "alternate")) {
+    return std::nullopt;
+  }
+  return AlternateValues{tokenizer.ValueOf(*hreflang), *href};
+}
+
+// The language version values stand for: nothing unless the language is a
+// language tag and the address an http(s) one.
+std::optional<LanguageAlternate> AlternateOf(const AlternateValues& values,
+                                             const PageResolver& resolver) {
+  std::string language = ReadAddressValue(DecodeCharacterReferences(values.hreflang));
+  if (!core::IsLanguageTag(language)) return std::nullopt;
+  std::optional<std::string> address =
+      resolver.Resolve(DecodeCharacterReferences(values.href), kOutsideSite | kKeepArguments);
+  if (!address || !IsHttp(*address)) return std::nullopt;
+  return LanguageAlternate{std::move(language), std::move(*address)};
+}
+
 }  // namespace
+
+PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, unsigned what) {
+  // As for links, one walk finds the BASE and the values; they resolve once
+  // it is known what against.
+  std::vector<std::string_view> pictures;
+  std::vector<AlternateValues> alternates;
+  std::optional<std::string> document;
+  bool in_body = false;
+  WalkStartTags(tokenizer, [&](std::string_view tag) {
+    if (TakeBase(tag, tokenizer, page, document)) return;
+    in_body = in_body || tag == "BODY";
+    if (tag == "IMG" && (what & VELLUM_SITEMAP_IMAGES) != 0) {
+      const std::optional<std::string_view> source = tokenizer.AttributeValue("SRC");
+      if (source) pictures.push_back(*source);
+    } else if (tag == "LINK" && !in_body && (what & VELLUM_SITEMAP_ALTERNATES) != 0) {
+      if (std::optional<AlternateValues> values = AlternateValuesOf(tokenizer)) {
+        alternates.push_back(*values);
+      }
+    }
+  });
+  const std::string_view address = document ? std::string_view(*document) : page;
+  const PageResolver resolver(address, address);
+  PageExtras extras;
+  std::unordered_set<std::string> seen;
+  for (std::string_view value : pictures) {
+    if (extras.images.size() == kMaxPageExtras) break;
+    // An empty SRC is no picture, not the page itself.
+    const std::string read = ReadAddressValue(DecodeCharacterReferences(value));
+    std::optional<std::string> image =
+        read.empty() ? std::nullopt : resolver.Resolve(read, kOutsideSite | kKeepArguments);
+    if (!image || !OnPageHost(*image, page)) continue;
+    image->resize(std::min(image->find('#'), image->size()));
+    if (seen.insert(*image).second) extras.images.push_back(std::move(*image));
+  }
+  seen.clear();
+  for (const AlternateValues& values : alternates) {
+    if (extras.alternates.size() == kMaxPageExtras) break;
+    std::optional<LanguageAlternate> alternate = AlternateOf(values, resolver);
+    if (alternate && seen.insert(alternate->hreflang + ' ' + alternate->address).second) {
+      extras.alternates.push_back(std::move(*alternate));
+    }
+  }
+  return extras;
+}
 
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags) {

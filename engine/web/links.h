@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/counted_string_list.h"
@@ -68,6 +69,38 @@ void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& to
 // nothing: it may run on a thread of its own, beside the engine.
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   std::vector<std::string>& links, unsigned flags);
+
+// A language version of a page, as the page names it.
+struct LanguageAlternate {
+  std::string hreflang;  // a language tag, or "x-default"
+  std::string address;   // an http(s) address in normal form
+  bool operator==(const LanguageAlternate&) const = default;
+};
+
+// What a search engine's site map may say of a page beside its address.
+struct PageExtras {
+  std::vector<std::string> images;  // addresses in normal form, each once
+  std::vector<LanguageAlternate> alternates;
+  bool empty() const { return images.empty() && alternates.empty(); }
+  bool operator==(const PageExtras&) const = default;
+};
+
+// By page address.
+using PageExtrasMap = std::unordered_map<std::string, PageExtras>;
+
+// What one page may give at most of each (the image extension's limit).
+inline constexpr std::size_t kMaxPageExtras = 1000;
+
+// What = VELLUM_SITEMAP_ flags. The pictures (IMG SRC) of the page held by
+// tokenizer that lie on the page's own host (a web page's scheme, host and
+// port; a local page's disk), and the language versions its LINKs with REL
+// "alternate" before any BODY name: an HREFLANG of the form of a language
+// tag (core::IsLanguageTag) and an http(s) HREF, on any host. Values resolve
+// against the page, or the HREF of its first BASE, as links do; "data:"
+// and other schemes, empty values and values with a NUL are dropped; each
+// is taken once, at most kMaxPageExtras of each. Allocates through the C++
+// library only and reports nothing.
+PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, unsigned what);
 
 // A local resource link of a page: the resolved link and where the
 // attribute's value lies in the page text.

@@ -753,19 +753,34 @@ enum {
  * (only when something differs from these defaults: all zero and empty) and
  * used by every later HTMLgenSiteMap and HTMLGSiteMap. */
 typedef struct VellumSiteSettings {
-  uint32_t Size;       /* VELLUM_RECORD_INIT */
-  int32_t PageLimit;   /* pages a scan reads at most; 0: 100,000 */
-  int32_t DepthLimit;  /* links a scan follows from the base page at most;
-                          0: any number */
-  const char* Include; /* address patterns, separated by ";": when given, a
-                          page is taken only when it matches one; "*" stands
-                          for any run of characters, "?" for one */
-  const char* Exclude; /* address patterns no page may match */
-  int32_t Order;       /* VELLUM_ORDER_ */
-  const char* SiteURL; /* the public address of the site a scan of a folder
-                          or of a page on disk finds: the scan's base folder
-                          is published there */
+  uint32_t Size;         /* VELLUM_RECORD_INIT */
+  int32_t PageLimit;     /* pages a scan reads at most; 0: 100,000 */
+  int32_t DepthLimit;    /* links a scan follows from the base page at most;
+                            0: any number */
+  const char* Include;   /* address patterns, separated by ";": when given, a
+                            page is taken only when it matches one; "*" stands
+                            for any run of characters, "?" for one */
+  const char* Exclude;   /* address patterns no page may match */
+  int32_t Order;         /* VELLUM_ORDER_ */
+  const char* SiteURL;   /* the public address of the site a scan of a folder
+                            or of a page on disk finds: the scan's base folder
+                            is published there */
+  int32_t SitemapExtras; /* VELLUM_SITEMAP_ flags (others are dropped):
+                            what the XML site map says of each page beside
+                            its address; the scans that follow collect it
+                            from the pages */
 } VellumSiteSettings;
+
+/* VellumSiteSettings.SitemapExtras. */
+#define VELLUM_SITEMAP_IMAGES                 \
+  0x1u /* image:image entries (Google's image \
+          extension): the pictures (IMG SRC)  \
+          of the site's own pages, at most    \
+          1,000 a page */
+#define VELLUM_SITEMAP_ALTERNATES           \
+  0x2u /* xhtml:link entries: the language  \
+          versions a page names in its head \
+          (LINK rel="alternate" hreflang) */
 
 /* Fills *settings with the open project's site settings; the texts are the
  * engine's, never null, and valid until the next VellumSetSiteSettings or

@@ -212,9 +212,14 @@ class PageTransferTest : public QObject {
 
     project->Modified = 0;
     view.XmlSitemap()->SiteUrl()->setText("https://www.example.org/");
+    view.XmlSitemap()->Alternates()->setChecked(true);
     StorePages(view, *SiteMapItem(project));
     QCOMPARE(QByteArray(VellumFilled(VellumGetSiteSettings).SiteURL), "https://www.example.org/");
+    QCOMPARE(VellumFilled(VellumGetSiteSettings).SitemapExtras, int32_t{VELLUM_SITEMAP_ALTERNATES});
     QCOMPARE(project->Modified, 1);
+    FillPages(again, *project, *SiteMapItem(project));
+    QVERIFY(again.XmlSitemap()->Alternates()->isChecked());
+    QVERIFY(!again.XmlSitemap()->Images()->isChecked());
   }
 
   void SixthTabFollowsTheOutputType_data() {

@@ -807,6 +807,77 @@ TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
               HasSubstr("Sitemap: https://www.example.com/sitemap.xml"));
 }
 
+// With both extras on, a scan collects each page's pictures of the site and
+// the language versions its head names; later processes write them into the
+// XML map, valid by the protocol's schema and those of the two extensions,
+// and an update that finds the pages unchanged keeps them. Turned off, they
+// are left out again.
+TEST_F(CliTest, TheXmlSiteMapListsThePicturesAndLanguageVersionsOfEachPage) {
+  namespace fs = std::filesystem;
+  dir_.Write("site/index.html",
+             "<html><head><title>Home</title>"
+             "<link rel=alternate hreflang=de href=\"https://www.example.de/?a=1&amp;b=2\">"
+             "<link rel=alternate hreflang=x-default href=index.html>"
+             "<link rel=alternate hreflang='\"/><x y=\"' href=evil.html></head>"
+             "<body><img src=logo.png><img src=\"a/pic one.png\"><img src=logo.png#top>"
+             "<img src=https://elsewhere.example/x.png><img src=\"data:image/png;base64,AA\">"
+             "<a href=a/one.html>One</a><a href=b/two.html>Two</a></body></html>");
+  dir_.Write("site/a/one.html", "<base href=../img/><title>One</title><img src=two.png>");
+  for (const char* page : {"index.html", "a/one.html", "b/two.html"}) {
+    fs::last_write_time(dir_ / (std::string("site/") + page),
+                        fs::file_time_type::clock::from_sys(
+                            std::chrono::sys_seconds(std::chrono::seconds(1704164645))));
+  }
+  HttpServer server(dir_ / "site", dir_ / "http.log");
+  Succeed({"set", "site.bpj", "type=xml", "output-file=sitemap.xml", "sitemap-images=on",
+           "sitemap-alternates=on"});
+  Succeed({"scan", "site.bpj", "--base", server.Url("index.html")});
+  const auto url = [&](const char* what, const char* path) {
+    return std::string("<") + what + ">" + server.Url(path) + "</" + what + ">";
+  };
+  const std::string lastmod = "<lastmod>2024-01-02T03:04:05Z</lastmod>";
+  const std::string expected =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\""
+      " xmlns:xhtml=\"http://www.w3.org/1999/xhtml\""
+      " xmlns:image=\"http://www.google.com/schemas/sitemap-image/1.1\">\n"
+      "  <url>" +
+      url("loc", "index.html") + lastmod +
+      "<xhtml:link rel=\"alternate\" hreflang=\"de\" href=\"https://www.example.de/?a=1&amp;b=2\"/>"
+      "<xhtml:link rel=\"alternate\" hreflang=\"x-default\" href=\"" +
+      server.Url("index.html") + "\"/><image:image>" + url("image:loc", "logo.png") +
+      "</image:image><image:image>" + url("image:loc", "a/pic%20one.png") +
+      "</image:image></url>\n"
+      "  <url>" +
+      url("loc", "a/one.html") + lastmod + "<image:image>" + url("image:loc", "img/two.png") +
+      "</image:image></url>\n"
+      "  <url>" +
+      url("loc", "b/two.html") + lastmod +
+      "</url>\n"
+      "</urlset>\n";
+  const std::string map = dir_ / "sitemap.xml";
+  const auto expect_map = [&] {
+    Succeed({"generate", "site.bpj"});
+    EXPECT_EQ(ReadBytes(map), expected);
+    const ProgramResult lint =
+        RunProgram("/usr/bin/xmllint",
+                   {"--noout", "--schema", VELLUM_CORPUS_SCHEMAS "/sitemap-extensions.xsd", map});
+    EXPECT_EQ(lint.status, 0) << lint.err;
+  };
+  expect_map();
+  Succeed({"scan", "site.bpj", "--update", "--quiet"});
+  EXPECT_EQ(server.CountConditional().not_modified, 3);
+  expect_map();
+
+  Succeed({"set", "site.bpj", "sitemap-images=off", "sitemap-alternates=off"});
+  Succeed({"generate", "site.bpj"});
+  EXPECT_THAT(ReadBytes(map),
+              StartsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n"
+                         "  <url>" +
+                         url("loc", "index.html") + lastmod + "</url>\n"));
+}
+
 // A scan sums up its broken links on stderr and tells of them by its exit
 // status: 3 with broken links, 0 without, 1 when the base cannot be read.
 TEST_F(CliTest, AScanListsBrokenLinksAndExitsWithThree) {

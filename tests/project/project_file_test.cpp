@@ -269,15 +269,19 @@ TEST_F(ProjectFileTest, ProjectsThatCannotBeReadAreReported) {
 // settings and are written back as they were; once the project is closed, a
 // project without them is saved without them.
 TEST_F(ProjectFileTest, TheSiteAndPageSectionsAreReadAndWrittenBackByteForByte) {
-  const std::string text = test::ReadBytes(Golden("new_project.bpj")) +
-                           "\n[VellumSite]"
-                           "\nPageLimit=500\nDepthLimit=3\nOrder=2"
-                           "\nInclude=\"/docs/*\"\nExclude=\"*.pdf \\\"old\\\" \\\\x\""
-                           "\nSiteURL=\"https://www.example.com/\""
-                           "\nScanBase=\"http://127.0.0.1:8000/index.html\""
-                           "\nModified={\"http://h/a b.html\",1704164645}"
-                           "\nModified={\"http://h/c.html\",0}"
-                           "\n[VellumPage]\nMarkup=1\nLang=\"zh-Hant-TW\"";
+  const std::string text =
+      test::ReadBytes(Golden("new_project.bpj")) +
+      "\n[VellumSite]"
+      "\nPageLimit=500\nDepthLimit=3\nOrder=2\nSitemapExtras=3"
+      "\nInclude=\"/docs/*\"\nExclude=\"*.pdf \\\"old\\\" \\\\x\""
+      "\nSiteURL=\"https://www.example.com/\""
+      "\nScanBase=\"http://127.0.0.1:8000/index.html\""
+      "\nModified={\"http://h/a b.html\",1704164645}"
+      "\nModified={\"http://h/c.html\",0}"
+      "\nImages={\"http://h/a b.html\",\"http://h/p.png\",\"http://h/\\\"q\\\".png\"}"
+      "\nAlternates={\"http://h/a b.html\",\"de\",\"http://h/de/\",\"x-default\",\"http://h/\"}"
+      "\nImages={\"http://h/c.html\",\"http://h/c.png\"}"
+      "\n[VellumPage]\nMarkup=1\nLang=\"zh-Hant-TW\"";
   ASSERT_TRUE(OpenText(text));
   EXPECT_EQ(ThePageSettings().markup, VELLUM_MARKUP_HTML5);
   EXPECT_EQ(ThePageSettings().Language(), "zh-Hant-TW");
@@ -288,6 +292,10 @@ TEST_F(ProjectFileTest, TheSiteAndPageSectionsAreReadAndWrittenBackByteForByte) 
   EXPECT_EQ(site.exclude, "*.pdf \"old\" \\x");
   EXPECT_EQ(site.scan_base, "http://127.0.0.1:8000/index.html");
   EXPECT_EQ(site.modified.at("http://h/a b.html"), 1704164645);
+  EXPECT_EQ(site.sitemap_extras, int32_t{VELLUM_SITEMAP_IMAGES | VELLUM_SITEMAP_ALTERNATES});
+  const web::PageExtras& extras = site.extras.at("http://h/a b.html");
+  EXPECT_EQ(extras.images, (std::vector<std::string>{"http://h/p.png", "http://h/\"q\".png"}));
+  EXPECT_EQ(extras.alternates[1], (web::LanguageAlternate{"x-default", "http://h/"}));
   EXPECT_TRUE(Save(TheProject(), nullptr));
   EXPECT_EQ(test::ReadBytes(path_), StoredText(text));
   EXPECT_TRUE(Messages().info.empty() && Messages().errors.empty());

@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
+#include "vellum/vellum.h"
 #include "web/url_class.h"
 
 namespace vellum::web {
@@ -325,6 +326,89 @@ TEST_F(LinksTest, CollectedLinksFollowTheFlags) {
     CollectLinks("/site/index.htm", "/site/sub/page.htm", tokenizer, list, row.flags);
     EXPECT_EQ(Take(list), row.links) << row.flags;
   }
+}
+
+// What the XML site map says of a page besides its address: the pictures on
+// the page's own host, each once, and the language versions its head names
+// with a language tag and a web address. A BASE moves what values resolve
+// against, not which host is the page's; values are read as links are.
+TEST(CollectPageExtras, PicturesOfThePagesHostAndLanguageVersionsOfItsHead) {
+  using Texts = std::vector<std::string>;
+  using Alternates = std::vector<LanguageAlternate>;
+  const struct {
+    const char* page;
+    const char* html;
+    Texts images;
+    Alternates alternates;
+  } rows[] = {
+      {"https://www.example.com/docs/a.html",
+       "<img src=pic.png><img src=/img/top.png><img src='../../up.png'><img src=PIC.png>"
+       "<img src=pic.png#x><img src=' pic.png '><img src=https://WWW.Example.COM/docs/pic.png>"
+       "<img src=//cdn.example.com/c.png><img src=http://www.example.com/docs/http.png>"
+       "<img src=https://www.example.com:8443/port.png><img src=\"data:image/png;base64,AA\">"
+       "<img src=javascript:alert(1)><img src=\"\"><img src><img><img src=#only>"
+       "<img src=\"q.png?a=1&amp;b=&quot;2&quot;\"><img src=\"sp ace.png\">"
+       "<script><img src=hidden.png></script>",
+       {"https://www.example.com/docs/pic.png", "https://www.example.com/img/top.png",
+        "https://www.example.com/up.png", "https://www.example.com/docs/PIC.png",
+        "https://www.example.com/docs/q.png?a=1&b=%222%22",
+        "https://www.example.com/docs/sp%20ace.png"},
+       {}},
+      {"https://www.example.com/en/a.html",
+       "<head><base href=https://www.example.com/base/>"
+       "<link rel=alternate hreflang=de href=../de/a.html>"
+       "<link rel='Alternate  stylesheet' hreflang=fr-CA href=https://fr.example.org/a.html>"
+       "<link rel=alternate hreflang=' x-default ' href=https://www.example.com/>"
+       "<link rel=alternate hreflang=de href=https://www.example.com/de/a.html>"
+       "<link rel=alternate hreflang=de-CH href=\"/ch?a=1&amp;b=2#top\">"
+       "<link rel=alternate hreflang='\"><script>' href=x.html>"
+       "<link rel=alternate hreflang=ninechars href=x.html><link rel=alternate hreflang=1a href=x>"
+       "<link rel=alternate hreflang=es href=javascript:alert(1)>"
+       "<link rel=alternate hreflang=it href=ftp://example.com/a.html>"
+       "<link rel=alternate hreflang=nl><link rel=canonical hreflang=nl href=nl.html>"
+       "<link rel=alternate type=application/rss+xml href=feed.xml>"
+       "</head><body><link rel=alternate hreflang=sv href=sv.html><img src=p.png></body>",
+       {"https://www.example.com/base/p.png"},
+       {{"de", "https://www.example.com/de/a.html"},
+        {"fr-CA", "https://fr.example.org/a.html"},
+        {"x-default", "https://www.example.com/"},
+        {"de-CH", "https://www.example.com/ch?a=1&b=2#top"}}},
+      // On disk: paths of the page's disk, no address of another scheme.
+      {"/site/sub/page.htm",
+       "<img src=a.gif><img src=../b.gif><img src=../../../c.gif><img src=file:///etc/passwd>"
+       "<img src=C:/x.gif><img src=http://www.example.com/w.gif>"
+       "<link rel=alternate hreflang=de href=http://www.example.de/>",
+       {"/site/sub/a.gif", "/site/b.gif"},
+       {{"de", "http://www.example.de/"}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.html);
+    TagTokenizer tokenizer;
+    ASSERT_TRUE(tokenizer.AttachCopy(row.html));
+    const PageExtras extras =
+        CollectPageExtras(row.page, tokenizer, VELLUM_SITEMAP_IMAGES | VELLUM_SITEMAP_ALTERNATES);
+    EXPECT_EQ(extras.images, row.images);
+    EXPECT_EQ(extras.alternates, row.alternates);
+    // Each kind is collected only when asked for.
+    ASSERT_TRUE(tokenizer.AttachCopy(row.html));
+    EXPECT_TRUE(CollectPageExtras(row.page, tokenizer, VELLUM_SITEMAP_IMAGES).alternates.empty());
+  }
+}
+
+// A page cannot make the map or the project grow without bound.
+TEST(CollectPageExtras, APageGivesAThousandOfEachAtMost) {
+  std::string html;
+  for (int i = 0; i < 1500; ++i) {
+    const std::string n = std::to_string(i);
+    html += "<link rel=alternate hreflang=x-" + n + " href=/" + n + "><img src='" + n + ".png'>";
+  }
+  TagTokenizer tokenizer;
+  ASSERT_TRUE(tokenizer.AttachCopy(html));
+  const PageExtras extras =
+      CollectPageExtras("http://h/", tokenizer, VELLUM_SITEMAP_IMAGES | VELLUM_SITEMAP_ALTERNATES);
+  EXPECT_EQ(extras.images.size(), kMaxPageExtras);
+  EXPECT_EQ(extras.images.back(), "http://h/999.png");
+  EXPECT_EQ(extras.alternates.size(), kMaxPageExtras);
 }
 
 TEST_F(LinksTest, CharacterReferencesInAddressesAreDecodedBeforeResolving) {

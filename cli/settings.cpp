@@ -220,7 +220,7 @@ std::string ApplySetting(const Setting& setting, const std::string& value,
             return {};
           },
           [&](SitemapExtra extra) -> std::string {
-            VellumSiteSettings site = VellumGetSiteSettings();
+            VellumSiteSettings site = VellumFilled(VellumGetSiteSettings);
             if (!SetOnOff(value, extra.bit, site.SitemapExtras)) return bad + " (on or off)";
             VellumSetSiteSettings(&site);
             return {};

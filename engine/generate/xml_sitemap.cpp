@@ -324,11 +324,12 @@ class EntryCollector : public TreeVisitor {
   std::optional<std::string> PublicImage(std::string_view address) const {
     const std::string scheme = SchemeOf(address);
     if (IsWebScheme(scheme)) {
-      const WebAddress split = SplitWebAddress(address);
-      if (site_.web_origin.empty() || !core::EqualsNoCase(split.origin, site_.web_origin)) {
+      const std::optional<web::Url> url = web::Url::AsWritten(std::string(address));
+      if (!url || site_.web_origin.empty() ||
+          !core::EqualsNoCase(url->origin(), site_.web_origin)) {
         return std::nullopt;
       }
-      return LowerCase(split.origin) + std::string(split.path);
+      return LowerCase(url->origin()) + std::string(url->request().empty() ? "/" : url->request());
     }
     if (site_.web_base || site_.public_folder.empty() || (!scheme.empty() && scheme != "file")) {
       return std::nullopt;
@@ -339,7 +340,7 @@ class EntryCollector : public TreeVisitor {
       if (site_.disk_folder.empty() || !inside.starts_with(site_.disk_folder)) return std::nullopt;
       inside.remove_prefix(site_.disk_folder.size());
     }
-    const std::optional<std::string> relative = NormalPath(inside);
+    const std::optional<std::string> relative = web::PathWithin(inside);
     if (!relative || relative->empty()) return std::nullopt;
     return site_.public_folder + *relative;
   }

@@ -20,6 +20,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 RUNS=${1:-3}
+LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
 BUILD=${BUILD:-build-bench}
 LAUNCHER=""
 if command -v ccache >/dev/null; then
@@ -122,7 +123,7 @@ SECTION="$WORK/section.md"
   echo "## Update from the site"
   echo
   echo "Run on $(date -u +%Y-%m-%d) by \`bench/run_update_bench.sh\` (Release build, best of $RUNS runs)"
-  echo "on: $MACHINE. The machine was shared with other builds and tests while it ran."
+  echo "on: $MACHINE. Load average (1, 5, 15 minutes) as it began: $LOAD."
   echo
   echo "The 10,000-page site of \`bench/site_generator\` from a local nginx, scanned into a project;"
   echo "then every 100th page (1%) got a new title, and its \`<lastmod>\` in the site's sitemap.xml"

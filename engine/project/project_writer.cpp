@@ -246,33 +246,28 @@ void Writer::WriteSite(const SiteSettings& site) {
   WriteExtras(site.extras);
 }
 
-// A page's pictures and its language versions are an
-// entry each, written only when there are any.
+// A page's pictures and its language versions are an entry each: the
+// page's address, then the values; written only when there are any.
 void Writer::WriteExtras(const web::PageExtrasMap& extras) {
   for (const auto* entry : InKeyOrder(extras)) {
-    const web::PageExtras& page = entry->second;
-    if (!page.images.empty()) {
-      Key("Images");
+    const auto write = [&](const char* key, const auto& values, const auto& write_value) {
+      if (values.empty()) return;
+      Key(key);
       out_ += '{';
-      Quoted(entry->first.c_str());
-      for (const std::string& image : page.images) {
+      Quoted(std::string_view(entry->first));
+      for (const auto& value : values) {
         out_ += ',';
-        Quoted(image.c_str());
+        write_value(value);
       }
       out_ += '}';
-    }
-    if (!page.alternates.empty()) {
-      Key("Alternates");
-      out_ += '{';
-      Quoted(entry->first.c_str());
-      for (const web::LanguageAlternate& alternate : page.alternates) {
-        out_ += ',';
-        Quoted(alternate.hreflang.c_str());
-        out_ += ',';
-        Quoted(alternate.address.c_str());
-      }
-      out_ += '}';
-    }
+    };
+    write("Images", entry->second.images,
+          [&](const std::string& image) { Quoted(std::string_view(image)); });
+    write("Alternates", entry->second.alternates, [&](const web::LanguageAlternate& alternate) {
+      Quoted(std::string_view(alternate.hreflang));
+      out_ += ',';
+      Quoted(std::string_view(alternate.address));
+    });
     Drain();
   }
 }

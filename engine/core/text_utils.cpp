@@ -31,6 +31,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
          });
 }
 
+std::string_view TrimWhiteSpace(std::string_view text) {
+  constexpr std::string_view kWhiteSpace = " \t\r\n\f";
+  const std::size_t first = text.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+}
+
 std::optional<std::string_view> ListElement(const char* list, int index, std::size_t capacity) {
   if (list == nullptr || index < 0) return std::nullopt;
   std::string_view rest(list);

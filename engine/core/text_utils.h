@@ -58,6 +58,10 @@ int SeparatorCount(std::string_view path);
 char ToLowerAscii(char c);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// text without the ASCII white space (space, tab, CR, LF, form feed) at
+// either end.
+std::string_view TrimWhiteSpace(std::string_view text);
+
 // The value of a hexadecimal digit, or -1 when c is none.
 int HexDigitValue(char c);
 

@@ -8,6 +8,7 @@
 #include "core/text_utils.h"
 #include "update/update.h"
 #include "web/address.h"
+#include "web/charset.h"
 #include "web/fetcher.h"
 #include "web/robots.h"
 
@@ -27,12 +28,6 @@ std::int64_t DaysFromCivil(int year, int month, int day) {
   const int day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   const int day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
   return static_cast<std::int64_t>(era) * 146097 + day_of_era - 719468;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
 }
 
 class Cursor {
@@ -72,26 +67,11 @@ std::optional<std::string> ChildText(std::string_view element, std::string_view 
   const std::size_t from = start + open.size();
   const std::size_t end = element.find(close, from);
   if (end == std::string_view::npos) return std::nullopt;
-  std::string_view raw = Trimmed(element.substr(from, end - from));
+  std::string_view raw = core::TrimWhiteSpace(element.substr(from, end - from));
   if (raw.substr(0, 9) == "<![CDATA[" && raw.size() >= 12 && raw.substr(raw.size() - 3) == "]]>") {
-    return std::string(Trimmed(raw.substr(9, raw.size() - 12)));
+    return std::string(core::TrimWhiteSpace(raw.substr(9, raw.size() - 12)));
   }
-  static constexpr std::pair<std::string_view, char> kEntities[] = {
-      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-  std::string text;
-  while (!raw.empty()) {
-    const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](auto& e) {
-      return raw.substr(0, e.first.size()) == e.first;
-    });
-    if (entity != std::end(kEntities)) {
-      text += entity->second;
-      raw.remove_prefix(entity->first.size());
-    } else {
-      text += raw.front();
-      raw.remove_prefix(1);
-    }
-  }
-  return text;
+  return web::DecodeCharacterReferences(raw);
 }
 
 // The answer to a GET of address, at most limit bytes of it; nullopt when
@@ -116,7 +96,7 @@ std::string_view BodyOf(const web::FetchResult& result) {
 }  // namespace
 
 std::optional<ListedTime> ParseLastmod(std::string_view text) {
-  Cursor at(Trimmed(text));
+  Cursor at(core::TrimWhiteSpace(text));
   int year = 0;
   int month = 1;
   int day = 1;
@@ -198,9 +178,9 @@ std::vector<std::string> SiteMapsOfRobots(std::string_view robots) {
     const std::size_t end = std::min(robots.find_first_of("\r\n"), robots.size());
     std::string_view line = robots.substr(0, end);
     robots.remove_prefix(std::min(end + 1, robots.size()));
-    line = Trimmed(line.substr(0, line.find('#')));
+    line = core::TrimWhiteSpace(line.substr(0, line.find('#')));
     if (line.size() > 8 && core::EqualsNoCase(line.substr(0, 8), "sitemap:")) {
-      maps.emplace_back(Trimmed(line.substr(8)));
+      maps.emplace_back(core::TrimWhiteSpace(line.substr(8)));
     }
   }
   return maps;

@@ -142,12 +142,6 @@ class Converter {
   iconv_t handle_;
 };
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n\f");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n\f") - first + 1);
-}
-
 // The encodings of the WHATWG Encoding Standard with their labels, each
 // with the name the system's converter knows it by (one that decodes as
 // the standard's decoder does, or nearly), or none for those decoded here.
@@ -224,7 +218,7 @@ constexpr Encoding kEncodings[] = {
 };
 
 const Encoding* FindEncoding(std::string_view label) {
-  std::string name(Trim(label));
+  std::string name(core::TrimWhiteSpace(label));
   for (char& c : name) c = core::ToLowerAscii(c);
   if (name.empty()) return nullptr;
   for (const Encoding& encoding : kEncodings) {
@@ -392,15 +386,15 @@ std::string CharsetOfContentType(std::string_view content_type_header) {
     const std::string_view parameter = rest.substr(0, rest.find(';'));
     const std::size_t equals = parameter.find('=');
     if (equals == std::string_view::npos ||
-        !core::EqualsNoCase(Trim(parameter.substr(0, equals)), "charset")) {
+        !core::EqualsNoCase(core::TrimWhiteSpace(parameter.substr(0, equals)), "charset")) {
       continue;
     }
-    std::string_view value = Trim(parameter.substr(equals + 1));
+    std::string_view value = core::TrimWhiteSpace(parameter.substr(equals + 1));
     if (!value.empty() && (value[0] == '"' || value[0] == '\'')) {
       const std::size_t close = value.find(value[0], 1);
       value = value.substr(1, close == std::string_view::npos ? close : close - 1);
     }
-    std::string charset(Trim(value));
+    std::string charset(core::TrimWhiteSpace(value));
     for (char& c : charset) c = core::ToLowerAscii(c);
     return charset;
   }

@@ -51,12 +51,6 @@ std::string Lowered(std::string_view text) {
 
 constexpr std::string_view kHeadSpaces = " \t\r\n\f";
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kHeadSpaces);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kHeadSpaces) - first + 1);
-}
-
 // Calls visit with each token of list, the tokens separated by runs of
 // separators.
 template <typename Visit>
@@ -83,7 +77,7 @@ void ReadRobots(std::string_view content, PageHeadInfo& head) {
 void ReadMeta(TagTokenizer& tokenizer, PageHeadInfo& head, RawHead& raw) {
   if (head.charset.empty()) {
     if (const Attribute* charset = tokenizer.FindAttributeAsWritten("CHARSET")) {
-      head.charset = Lowered(Trim(tokenizer.ValueOf(*charset)));
+      head.charset = Lowered(core::TrimWhiteSpace(tokenizer.ValueOf(*charset)));
     }
   }
   // A CONTENT written without a value ("content=") is an empty one.
@@ -91,10 +85,11 @@ void ReadMeta(TagTokenizer& tokenizer, PageHeadInfo& head, RawHead& raw) {
   if (content_attribute == nullptr) return;
   const std::string_view content = tokenizer.ValueOf(*content_attribute);
   const std::optional<std::string_view> http_equiv = tokenizer.AttributeValue("HTTP-EQUIV");
-  if (http_equiv && head.charset.empty() && core::EqualsNoCase(Trim(*http_equiv), "content-type")) {
+  if (http_equiv && head.charset.empty() &&
+      core::EqualsNoCase(core::TrimWhiteSpace(*http_equiv), "content-type")) {
     head.charset = CharsetOfContentType(content);
   }
-  const std::string_view name = Trim(tokenizer.AttributeValue("NAME").value_or(""));
+  const std::string_view name = core::TrimWhiteSpace(tokenizer.AttributeValue("NAME").value_or(""));
   if (core::EqualsNoCase(name, "description")) {
     raw.description = content.substr(0, kMaxRawHeadText);
   } else if (core::EqualsNoCase(name, "robots") || core::EqualsNoCase(name, "vellumark")) {
@@ -111,7 +106,7 @@ void ReadLink(TagTokenizer& tokenizer, PageHeadInfo& head) {
     canonical = canonical || core::EqualsNoCase(token, "canonical");
   });
   if (canonical) {
-    head.canonical = std::string(Trim(DecodeCharacterReferences(*href)));
+    head.canonical = std::string(core::TrimWhiteSpace(DecodeCharacterReferences(*href)));
   }
 }
 

@@ -148,15 +148,17 @@ echo "$SITES" | while read -r name folder start; do
   fi
   [ -f "$folder/$start" ] || { echo "| $name | not installed (bench/setup_crawl_compare.sh) |"; continue; }
   find "$folder" -name '*.htm*' >"$WORK/$name.files"
-  sed "s|^|http://127.0.0.1:$PORT|" "$WORK/$name.files" >"$WORK/$name.urls"
+  # Some page files have spaces in their names: addresses get them as %20,
+  # and both lists are split at line ends only.
+  sed "s| |%20|g; s|^|http://127.0.0.1:$PORT|" "$WORK/$name.files" >"$WORK/$name.urls"
   pages=$("$BIN/scan_bench" 0 "$folder/$start" | sed -n 's/.*pages=\([0-9]*\).*/\1/p')
   best "$WORK/disk" "$BIN/scan_bench" 0 "$folder/$start"
-  best "$WORK/grep" sh -c "$(command -v xargs) grep -o 'href=\"[^\"]*\"' <'$WORK/$name.files' | cat"
+  best "$WORK/grep" sh -c "$(command -v xargs) -d '\\n' grep -o 'href=\"[^\"]*\"' <'$WORK/$name.files' | cat"
   url="http://127.0.0.1:$PORT$folder/$start"
   best "$WORK/http" "$BIN/scan_bench" 0 "$url" 0x06 "$CONNECTIONS"
   best "$WORK/wget2" wget2 --spider -r -l inf --no-robots --max-threads="$CONNECTIONS" -q \
     --no-host-directories -P "$WORK/wget2-out" "$url"
-  best "$WORK/curl" sh -c "xargs -P $CONNECTIONS -n 100 curl -s <'$WORK/$name.urls'"
+  best "$WORK/curl" sh -c "xargs -d '\\n' -P $CONNECTIONS -n 100 curl -s -g <'$WORK/$name.urls'"
   echo "| $name | $pages | $(seconds "$WORK/disk") s | $(seconds "$WORK/grep") s |" \
     "$(ratio "$(seconds "$WORK/disk")" "$(seconds "$WORK/grep")") |" \
     "$(seconds "$WORK/http") s | $(cpu "$WORK/http") s | $(rss "$WORK/http") MB |" \

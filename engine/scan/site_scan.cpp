@@ -211,7 +211,8 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
           path, web::CollectPageExtras(core::LocalAddressOf(path), tokenizer, wanted));
     }
   }
-  if (version.Known()) context.report.kept.Keep(path) = {version, name, false, -1, {}};
+  if (version.Known())
+    context.report.kept.Keep(context.report.kept.Number(path)) = {version, name, false, -1, {}};
   return true;
 }
 

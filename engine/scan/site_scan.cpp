@@ -80,6 +80,9 @@ class NavigationBuild {
     const SiteGraph::Page& page = graph_.Read(page_number, core::kSilent);
     if (page.state != SiteGraph::State::kLoaded) return;
     const std::string& url = graph_.Url(page_number);
+    // The page's item: found again only after an append that failed, which
+    // indexes the tree afresh.
+    ScanTree::Node current = tree_.FindUrl(url);
     for (const int link : page.links) {
       // Links outside the site are only collected when they are accepted.
       const std::string& link_url = graph_.Url(link);
@@ -87,7 +90,6 @@ class NavigationBuild {
         continue;
       }
       const SiteGraph::Page& linked = graph_.Read(link, core::kReportAsInfo);
-      const ScanTree::Node current = tree_.FindUrl(url);
       if (current < 0) {
         core::ReportRuntimeError(kPageLostBeforeAppend);
         return;
@@ -98,9 +100,11 @@ class NavigationBuild {
           std::find(linked.links.begin(), linked.links.end(), page_number) != linked.links.end();
       const ScanTree::Level level =
           same_level && links_back ? tree_.LevelOf(current) : tree_.ChildrenOf(current);
-      tree_.Append(level, link_url.c_str(), linked.Name(), true);
+      if (tree_.Append(level, link_url.c_str(), linked.Name(), true) < 0) {
+        current = tree_.FindUrl(url);
+      }
     }
-    if (tree_.FindUrl(url) < 0) {
+    if (current < 0) {
       core::ReportRuntimeError(kPageLostAfterLinks);
       return;
     }

@@ -88,7 +88,7 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   const KeyOf key_of = std::ref(keys);
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;
-  std::unordered_set<std::string> unchanged;
+  std::unordered_set<const scan::KeptPage*> unchanged;
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
     // Only the pages kept are of use: a map may list any number of others.
@@ -102,10 +102,8 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
     const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
     if (!ReadSiteMaps(last.base, settings, progress, key_of, is_kept, listed)) return 0;
     for (const auto& [key, time] : listed) {
-      const int number = kept_keys.at(key);
-      if (ListedUnchanged(time, *last.pages.At(number))) {
-        unchanged.insert(last.pages.Address(number));
-      }
+      const scan::KeptPage* page = last.pages.At(kept_keys.at(key));
+      if (ListedUnchanged(time, *page)) unchanged.insert(page);
     }
     settings.unchanged = &unchanged;
   }

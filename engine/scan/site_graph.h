@@ -92,6 +92,8 @@ class SiteGraph {
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
   int base_number() const { return Resolve(0); }
+  // The number of pages met (their numbers run from 0).
+  std::size_t pages() const { return pages_.size(); }
 
   // The page an address names, aliases resolved; -1 when it was never met.
   int Find(std::string_view address) const;

@@ -84,7 +84,8 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
   settings.kept_extras = &project::TheSiteSettings().extras;
-  AddressKeys keys;
+  // The kept pages, the site's maps and the trees name mostly one site's pages.
+  AddressKeys keys(last.pages.size());
   const KeyOf key_of = std::ref(keys);
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;

@@ -29,6 +29,9 @@ std::string AddressKey(std::string_view url);
 // merges. A key stays where it is while the keys live.
 class AddressKeys {
  public:
+  // Room for about expected addresses from the start.
+  explicit AddressKeys(std::size_t expected = 0) { keys_.reserve(expected); }
+
   const std::string& operator()(std::string_view url);
 
  private:

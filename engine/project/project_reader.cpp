@@ -115,9 +115,9 @@ class Reader {
   Project& project_;
   ProjectTokenizer tokens_;
   bool reported_ = false;
-  // The VellumScan section's addresses, in file order, and the depth of its
-  // last tree entry.
-  std::vector<std::string> scan_addresses_;
+  // The kept pages' numbers of the VellumScan section's addresses, in file
+  // order, and the depth of its last tree entry.
+  std::vector<int> scan_addresses_;
   int scan_depth_ = -1;
 };
 
@@ -460,8 +460,12 @@ Outcome Reader::ReadScanEntryValue(const Token& key) {
       return Outcome::kOk;
     case kBaseKey:
       return ReadString(scan.base) ? Outcome::kOk : Syntax(Outcome::kFail);
-    case kAddressKey:
-      return ReadString(scan_addresses_.emplace_back()) ? Outcome::kOk : Syntax(Outcome::kFail);
+    case kAddressKey: {
+      std::string address;
+      if (!ReadString(address)) return Syntax(Outcome::kFail);
+      scan_addresses_.push_back(scan.pages.Add(std::move(address)));
+      return Outcome::kOk;
+    }
     default:
       return Syntax(Outcome::kFail);
   }
@@ -486,7 +490,7 @@ Outcome Reader::ReadKeptPage() {
   }
   page.noindex = noindex != 0;
   scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
-  if (canonical >= 0) page.canonical = pages.Number(scan_addresses_[canonical]);
+  if (canonical >= 0) page.canonical = scan_addresses_[canonical];
   // The links: none, or numbers separated by commas.
   Token next = Next();
   while (next.type != Token::kCloseBrace) {
@@ -497,7 +501,7 @@ Outcome Reader::ReadKeptPage() {
         link >= static_cast<int64_t>(scan_addresses_.size())) {
       return Syntax(Outcome::kFail);
     }
-    page.links.push_back(pages.Number(scan_addresses_[link]));
+    page.links.push_back(scan_addresses_[link]);
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/messages.h"
@@ -153,23 +152,25 @@ void Writer::WriteScan(const LastScan& scan) {
   }
   std::sort(pages.begin(), pages.end(),
             [&](int a, int b) { return kept.Address(a) < kept.Address(b); });
-  std::unordered_map<std::string_view, int64_t> numbers;
-  const auto number_of = [&](std::string_view address) {
-    const auto [found, added] = numbers.try_emplace(address, static_cast<int64_t>(numbers.size()));
-    if (added) {
+  std::vector<int64_t> numbers(kept.addresses(), -1);  // in the file, by kept number
+  int64_t named = 0;
+  const auto number_of = [&](int entry) {
+    int64_t& number = numbers[entry];
+    if (number < 0) {
+      number = named++;
       Key("Address");
-      Quoted(address);
+      Quoted(kept.Address(entry));
       Drain();
     }
-    return found->second;
+    return number;
   };
+  std::vector<int64_t> links;
   for (const int entry : pages) {
     const scan::KeptPage& page = *kept.At(entry);
-    const int64_t address = number_of(kept.Address(entry));
-    const int64_t canonical = page.canonical < 0 ? -1 : number_of(kept.Address(page.canonical));
-    std::vector<int64_t> links;
-    links.reserve(page.links.size());
-    for (const int link : page.links) links.push_back(number_of(kept.Address(link)));
+    const int64_t address = number_of(entry);
+    const int64_t canonical = page.canonical < 0 ? -1 : number_of(page.canonical);
+    links.clear();
+    for (const int link : page.links) links.push_back(number_of(link));
     Key("Page");
     out_ += '{';
     Number(address);

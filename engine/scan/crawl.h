@@ -41,7 +41,7 @@ struct CrawlSettings {
   const KeptPages* kept = nullptr;
   // Pages of kept that the site itself says did not change: taken over
   // without a request.
-  const std::unordered_set<std::string>* unchanged = nullptr;
+  const std::unordered_set<const KeptPage*>* unchanged = nullptr;
   // What the XML site map is to say of each page (VELLUM_SITEMAP_): the
   // scan collects it from the pages it reads, and takes it over from
   // kept_extras for those it takes over unread.

@@ -26,8 +26,8 @@ int KeptPages::Add(std::string address) {
   return number;
 }
 
-KeptPage& KeptPages::Keep(std::string_view address) {
-  std::optional<KeptPage>& page = entries_[Number(address)].page;
+KeptPage& KeptPages::Keep(int number) {
+  std::optional<KeptPage>& page = entries_[number].page;
   if (!page) {
     page.emplace();
     ++pages_;

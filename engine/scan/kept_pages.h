@@ -58,8 +58,8 @@ class KeptPages {
   const std::string& Address(int number) const { return entries_[number].address; }
   std::size_t addresses() const { return entries_.size(); }
 
-  // The page kept under address, made when there is none.
-  KeptPage& Keep(std::string_view address);
+  // The page kept under the address of number, made when there is none.
+  KeptPage& Keep(int number);
   // The page kept under address; none when none is.
   const KeptPage* Find(std::string_view address) const;
   // The page kept under the address of number; none when none is.

@@ -212,7 +212,7 @@ bool SiteGraph::Dispatch() {
     }
     const KeptPage* kept = KeptFor(url);
     const bool said_unchanged =
-        kept != nullptr && settings_.unchanged != nullptr && settings_.unchanged->count(url) != 0;
+        kept != nullptr && settings_.unchanged != nullptr && settings_.unchanged->count(kept) != 0;
     // A request waits here rather than in the fetcher's queue, so that the
     // bound on what is held ahead holds back what has not started.
     if (web_page && !said_unchanged && !fetcher_->HasRoomFor(url)) return true;
@@ -455,6 +455,23 @@ void SiteGraph::Parse(int number, core::LoadedText text, std::string_view charse
 // name, the page it names as its own, and the pages it links, numbered in
 // the order they appear.
 void SiteGraph::Apply(int number, ParsedPage parsed) {
+  const bool follow = Enter(number, parsed);
+  const std::vector<std::string>& links = parsed.links;
+  if (!follow) {
+    ReportDepthLimit(links.size(),
+                     [&](std::size_t i) { return numbers_.Find(PageKey(links[i])) >= 0; });
+    return;
+  }
+  const int depth = pages_[number].depth + 1;
+  std::vector<int> numbers;
+  numbers.reserve(links.size());
+  for (const std::string& link : links) numbers.push_back(Number(link, number, depth));
+  pages_[number].links = std::move(numbers);
+}
+
+// All of Apply but the links; false when the page stands at the depth
+// limit, so that its links are not followed.
+bool SiteGraph::Enter(int number, ParsedPage& parsed) {
   if (parsed.memory_overflow) core::ReportMemoryOverflow();
   // One page, one entry: a page of the site that names another address of
   // the site as its own is kept under that address once that address is
@@ -471,23 +488,21 @@ void SiteGraph::Apply(int number, ParsedPage parsed) {
   page.named = parsed.name.has_value();
   if (parsed.name) page.name = std::move(*parsed.name);
   page.noindex = settings_.honour_robots && parsed.noindex && number != 0;
-  if (settings_.depth_limit > 0 && page.depth >= settings_.depth_limit) {
-    // Said once, when the limit leaves a page unmet, not merely unfollowed.
-    for (std::size_t i = 0; i < parsed.links.size() && !depth_reported_; ++i) {
-      if (numbers_.Find(PageKey(parsed.links[i])) >= 0) continue;
-      depth_reported_ = true;
-      core::ReportInfo(
-          core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
-                           settings_.depth_limit)
-              .c_str());
-    }
-    return;
+  return settings_.depth_limit <= 0 || page.depth < settings_.depth_limit;
+}
+
+// Said once, when the depth limit leaves a page unmet, not merely
+// unfollowed: known(i) tells whether the page's link i was met before.
+template <typename Known>
+void SiteGraph::ReportDepthLimit(std::size_t links, const Known& known) {
+  for (std::size_t i = 0; i < links && !depth_reported_; ++i) {
+    if (known(i)) continue;
+    depth_reported_ = true;
+    core::ReportInfo(
+        core::FormatText("Depth limit reached: the scan follows links %i deep at most\n",
+                         settings_.depth_limit)
+            .c_str());
   }
-  const int depth = pages_[number].depth + 1;
-  std::vector<int> numbers;
-  numbers.reserve(parsed.links.size());
-  for (const std::string& link : parsed.links) numbers.push_back(Number(link, number, depth));
-  pages_[number].links = std::move(numbers);
 }
 
 // A page taken over from the last scan, unread: as it was read then.
@@ -501,12 +516,29 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
   if (kept.canonical >= 0) parsed.canonical = settings_.kept->Address(kept.canonical);
   parsed.noindex = kept.noindex;
   if (rules_.keep_names) parsed.name = kept.name;
-  if (Follows(number)) {
-    parsed.links.reserve(kept.links.size());
-    for (const int link : kept.links) parsed.links.push_back(settings_.kept->Address(link));
-  }
   parsed.extras = KeptExtras(settings_.kept_extras, urls_[number], settings_.sitemap_extras);
-  Apply(number, std::move(parsed));
+  const bool follow = Enter(number, parsed);
+  if (!Follows(number)) return;
+  // The links as Apply would number their addresses, each address of the
+  // kept pages looked up once.
+  if (numbers_of_kept_.empty()) numbers_of_kept_.assign(settings_.kept->addresses(), -1);
+  if (!follow) {
+    ReportDepthLimit(kept.links.size(), [&](std::size_t i) {
+      const int link = kept.links[i];
+      return numbers_of_kept_[link] >= 0 ||
+             numbers_.Find(PageKey(settings_.kept->Address(link))) >= 0;
+    });
+    return;
+  }
+  const int depth = pages_[number].depth + 1;
+  std::vector<int> numbers;
+  numbers.reserve(kept.links.size());
+  for (const int link : kept.links) {
+    int& known = numbers_of_kept_[link];
+    numbers.push_back(known >= 0 ? Resolve(known)
+                                 : (known = Number(settings_.kept->Address(link), number, depth)));
+  }
+  pages_[number].links = std::move(numbers);
 }
 
 const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
@@ -521,7 +553,7 @@ KeptPages SiteGraph::TakeKept() {
   for (std::size_t number = 0; number < pages_.size(); ++number) {
     Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept.Keep(kept.Address(kept_number[number]));
+    KeptPage& entry = kept.Keep(kept_number[number]);
     entry.version = std::move(page.version);
     entry.name = std::move(page.name);
     entry.noindex = page.noindex;

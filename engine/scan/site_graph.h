@@ -92,6 +92,8 @@ class SiteGraph {
   const std::string& base() const { return base_; }
   unsigned link_flags() const { return link_flags_; }
   int base_number() const { return Resolve(0); }
+  // The number of pages met (their numbers run from 0).
+  std::size_t pages() const { return pages_.size(); }
 
   // The page an address names, aliases resolved; -1 when it was never met.
   int Find(std::string_view address) const;
@@ -117,6 +119,9 @@ class SiteGraph {
   PageInput InputOf(int number, core::LoadedText text, std::string_view charset) const;
   void Parse(int number, core::LoadedText text, std::string_view charset);
   void Apply(int number, ParsedPage parsed);
+  bool Enter(int number, ParsedPage& parsed);
+  template <typename Known>
+  void ReportDepthLimit(std::size_t links, const Known& known);
   void Reuse(int number, const KeptPage& kept);
   const KeptPage* KeptFor(const std::string& address) const;
   void Fail(int number, int status, std::string reason);
@@ -148,6 +153,9 @@ class SiteGraph {
   };
   TextIndex<KeyOf> numbers_{KeyOf{this}};
   std::unordered_map<int, std::string> other_keys_;
+  // The page of each address of CrawlSettings::kept, once a page taken
+  // over from there linked it (before aliases are resolved); -1 until then.
+  std::vector<int> numbers_of_kept_;
   std::vector<int> queue_;  // pages to read, in the order they were met
   std::size_t dispatched_ = 0;
   std::size_t taken_ = 0;

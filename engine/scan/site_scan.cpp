@@ -57,15 +57,28 @@ std::string LinkName(web::TagTokenizer& tokenizer, unsigned scan_flags, std::str
 // explicit stack, as a site may nest as deep as it has pages.
 class NavigationBuild {
  public:
-  NavigationBuild(SiteGraph& graph, ScanTree& tree, const char* excluded)
-      : graph_(graph), tree_(tree), excluded_(excluded) {}
+  // only_page: the tree holds the page the build starts from, and nothing else.
+  NavigationBuild(SiteGraph& graph, ScanTree& tree, const char* excluded, bool only_page)
+      : graph_(graph),
+        tree_(tree),
+        excluded_(excluded),
+        placed_(graph.pages(), 0),
+        by_number_(only_page) {}
 
   void Run(int page) {
+    placed_[page] = 1;
     Start(page, true);
     while (!frames_.empty()) Step();
   }
 
  private:
+  // Whether the tree holds an item of page's address. Every item is a page
+  // of the graph, and no two pages share an address: known by the page's
+  // number, until an append fails (the tree may then have lost items).
+  bool InTree(int page) const {
+    return by_number_ ? placed_[page] != 0 : tree_.FindUrl(graph_.Url(page)) >= 0;
+  }
+
   // The part of a build that follows the placing of its page's links: the
   // walk over the page's siblings, then over its children.
   struct Frame {
@@ -80,14 +93,16 @@ class NavigationBuild {
     const SiteGraph::Page& page = graph_.Read(page_number, core::kSilent);
     if (page.state != SiteGraph::State::kLoaded) return;
     const std::string& url = graph_.Url(page_number);
+    // The page's item: found again only after an append that failed, which
+    // indexes the tree afresh.
+    ScanTree::Node current = tree_.FindUrl(url);
     for (const int link : page.links) {
       // Links outside the site are only collected when they are accepted.
       const std::string& link_url = graph_.Url(link);
-      if ((excluded_ != nullptr && link_url == excluded_) || tree_.FindUrl(link_url) >= 0) {
+      if ((excluded_ != nullptr && link_url == excluded_) || InTree(link)) {
         continue;
       }
       const SiteGraph::Page& linked = graph_.Read(link, core::kReportAsInfo);
-      const ScanTree::Node current = tree_.FindUrl(url);
       if (current < 0) {
         core::ReportRuntimeError(kPageLostBeforeAppend);
         return;
@@ -98,9 +113,14 @@ class NavigationBuild {
           std::find(linked.links.begin(), linked.links.end(), page_number) != linked.links.end();
       const ScanTree::Level level =
           same_level && links_back ? tree_.LevelOf(current) : tree_.ChildrenOf(current);
-      tree_.Append(level, link_url.c_str(), linked.Name(), true);
+      if (tree_.Append(level, link_url.c_str(), linked.Name(), true) >= 0) {
+        placed_[link] = 1;
+      } else {
+        by_number_ = false;
+        current = tree_.FindUrl(url);
+      }
     }
-    if (tree_.FindUrl(url) < 0) {
+    if (current < 0) {
       core::ReportRuntimeError(kPageLostAfterLinks);
       return;
     }
@@ -145,6 +165,8 @@ class NavigationBuild {
   ScanTree& tree_;
   const char* excluded_;
   std::vector<Frame> frames_;
+  std::vector<char> placed_;  // by page: appended to the tree
+  bool by_number_;
 };
 
 // What a scan needs beside its site: its settings, its progress and its
@@ -173,12 +195,13 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
   context.report.base = web::IsWebAddress(base) ? graph.base() : core::LocalPathOf(graph.base());
   const int base_number = graph.base_number();
   const SiteGraph::Page& page = graph.Read(base_number, core::kReportAsError);
+  const bool empty = root.Count == 0;
   ScanTree tree(root);
   const ScanTree::Node node =
       tree.Append(ScanTree::kTop, graph.Url(base_number).c_str(), page.Name(), true);
   if (node < 0) return 0;
   tree.Item(node)->Visited = 1;
-  NavigationBuild(graph, tree, excluded).Run(base_number);
+  NavigationBuild(graph, tree, excluded, empty).Run(base_number);
   context.report.kept = graph.TakeKept();
   return 1;
 }
@@ -211,7 +234,8 @@ bool NameOfFile(const std::string& path, unsigned scan_flags, const ScanContext&
           path, web::CollectPageExtras(core::LocalAddressOf(path), tokenizer, wanted));
     }
   }
-  if (version.Known()) context.report.kept.Keep(path) = {version, name, false, -1, {}};
+  if (version.Known())
+    context.report.kept.Keep(context.report.kept.Number(path)) = {version, name, false, -1, {}};
   return true;
 }
 

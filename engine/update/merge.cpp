@@ -2,19 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 namespace vellum::update {
 namespace {
 
-// A tree with parents and children by index, built from the flat form.
+// A tree with parents and children by index, built from the flat form. Its
+// texts are views into the trees merged, and into the keys.
 struct Node {
-  std::string key;
-  std::string url;
-  std::string name;
+  std::string_view key;
+  std::string_view url;
+  std::string_view name;
   int parent = -1;
   std::vector<int> children;
 };
@@ -23,33 +24,42 @@ struct Nodes {
   std::vector<Node> nodes;
   std::vector<int> top;
   // The first node of each key, depth first.
-  std::unordered_map<std::string, int> by_key;
+  std::unordered_map<std::string_view, int> by_key;
 
   std::vector<int>& ListOf(int parent) { return parent < 0 ? top : nodes[parent].children; }
   const std::vector<int>& ListOf(int parent) const {
     return parent < 0 ? top : nodes[parent].children;
   }
-  const std::string& ParentKey(int node) const {
-    static const std::string kTop;
+  std::string_view ParentKey(int node) const {
     const int parent = nodes[node].parent;
-    return parent < 0 ? kTop : nodes[parent].key;
+    return parent < 0 ? std::string_view() : nodes[parent].key;
   }
 };
 
-// An entry without an address is known by its name under its parent. The
-// parent's key goes in as a hash, so that a chain of such entries as deep as
-// a tree may be does not make keys that grow with it.
-std::string EntryKey(const KeyOf& key_of, const std::string& url, const std::string& name,
-                     const std::string& parent_key) {
-  if (!url.empty()) return key_of(url);
-  char hash[24];
-  std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string>{}(parent_key));
-  return std::string("\x1f").append(hash).append("\x1f").append(name);
-}
+// The keys of the entries without an address: an entry of that kind is
+// known by its name under its parent. The parent's key goes in as a hash, so
+// that a chain of such entries as deep as a tree may be does not make keys
+// that grow with it.
+class EntryKeys {
+ public:
+  explicit EntryKeys(const KeyOf& key_of) : key_of_(key_of) {}
 
-Nodes Build(const Tree& tree, const KeyOf& key_of) {
+  std::string_view Of(const TreeEntry& entry, std::string_view parent_key) {
+    if (!entry.url.empty()) return key_of_(entry.url);
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string_view>{}(parent_key));
+    return made_.emplace_back(std::string("\x1f").append(hash).append("\x1f").append(entry.name));
+  }
+
+ private:
+  const KeyOf& key_of_;
+  std::deque<std::string> made_;  // stable, so that nodes can view them
+};
+
+Nodes Build(const Tree& tree, EntryKeys& keys) {
   Nodes built;
   built.nodes.reserve(tree.size());
+  built.by_key.reserve(tree.size());
   std::vector<int> path;  // the last node at each depth
   for (const TreeEntry& entry : tree) {
     const std::size_t depth = std::min<std::size_t>(std::max(entry.depth, 0), path.size());
@@ -60,8 +70,7 @@ Nodes Build(const Tree& tree, const KeyOf& key_of) {
     node.url = entry.url;
     node.name = entry.name;
     node.parent = parent;
-    node.key = EntryKey(key_of, entry.url, entry.name,
-                        parent < 0 ? std::string() : built.nodes[parent].key);
+    node.key = keys.Of(entry, parent < 0 ? std::string_view() : built.nodes[parent].key);
     built.by_key.try_emplace(node.key, number);
     built.nodes.push_back(std::move(node));
     built.ListOf(parent).push_back(number);
@@ -85,7 +94,8 @@ Tree Flatten(const Nodes& tree) {
       continue;
     }
     const Node& node = tree.nodes[(*at.list)[at.next++]];
-    flat.push_back({static_cast<int>(pending.size() - 1), node.url, node.name});
+    flat.push_back(
+        {static_cast<int>(pending.size() - 1), std::string(node.url), std::string(node.name)});
     if (!node.children.empty()) pending.push_back({&node.children, 0});
   }
   return flat;
@@ -94,7 +104,10 @@ Tree Flatten(const Nodes& tree) {
 class Merger {
  public:
   Merger(const Tree& base, const Tree& user, const Tree& scan, const KeyOf& key_of)
-      : base_(Build(base, key_of)), result_(Build(user, key_of)), scan_(Build(scan, key_of)) {}
+      : keys_(key_of),
+        base_(Build(base, keys_)),
+        result_(Build(user, keys_)),
+        scan_(Build(scan, keys_)) {}
 
   MergeResult Run() {
     TakeUserEntries();
@@ -169,29 +182,44 @@ class Merger {
     if (in_base == base_.by_key.end()) {
       // Made by hand.
       if (scanned || node.url.empty()) return std::nullopt;
-      return Change{Change::kKeptGone, node.url, node.name, "made by hand", {}};
+      return Change{
+          Change::kKeptGone, std::string(node.url), std::string(node.name), "made by hand", {}};
     }
     const Node& before = base_.nodes[in_base->second];
     const bool renamed_by_user = node.name != before.name;
     if (!scanned) {
       if (renamed_by_user) {
-        return Change{Change::kKeptGone, node.url, node.name, "renamed by hand", {}};
+        return Change{Change::kKeptGone,
+                      std::string(node.url),
+                      std::string(node.name),
+                      "renamed by hand",
+                      {}};
       }
       removed = true;
-      return Change{Change::kRemoved, node.url, node.name, {}, {}};
+      return Change{Change::kRemoved, std::string(node.url), std::string(node.name), {}, {}};
     }
     Node& own = result_.nodes[number];
-    const std::string& site_name = scan_.nodes[in_scan->second].name;
+    const std::string_view site_name = scan_.nodes[in_scan->second].name;
     if (site_name != before.name) {
       if (!renamed_by_user) {
-        Change change{Change::kRenamed, own.url, site_name, own.name, {}};
+        Change change{Change::kRenamed,
+                      std::string(own.url),
+                      std::string(site_name),
+                      std::string(own.name),
+                      {}};
         own.name = site_name;
         return change;
       }
-      if (site_name != own.name) return Change{Change::kKeptName, own.url, own.name, site_name, {}};
+      if (site_name != own.name) {
+        return Change{Change::kKeptName,
+                      std::string(own.url),
+                      std::string(own.name),
+                      std::string(site_name),
+                      {}};
+      }
     }
     if (result_.ParentKey(number) != base_.ParentKey(in_base->second)) {
-      return Change{Change::kKeptPlace, own.url, own.name, {}, {}};
+      return Change{Change::kKeptPlace, std::string(own.url), std::string(own.name), {}, {}};
     }
     return std::nullopt;
   }
@@ -219,11 +247,12 @@ class Merger {
           anchor == page.parent ? PlaceAmongSiblings(static_cast<int>(i), parent) : list.size();
       list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), number);
       result_.by_key.emplace(page.key, number);
-      changes_.push_back({Change::kAdded,
-                          page.url,
-                          page.name,
-                          {},
-                          parent < 0 ? std::string() : result_.nodes[parent].name});
+      changes_.push_back(
+          {Change::kAdded,
+           std::string(page.url),
+           std::string(page.name),
+           {},
+           std::string(parent < 0 ? std::string_view() : result_.nodes[parent].name)});
     }
   }
 
@@ -251,6 +280,7 @@ class Merger {
     return list.size();
   }
 
+  EntryKeys keys_;
   Nodes base_;
   Nodes result_;
   Nodes scan_;
@@ -262,14 +292,7 @@ class Merger {
 MergeResult Merge(const Tree& base, const Tree& user, const std::optional<Tree>& scan,
                   const KeyOf& key_of) {
   if (!scan) return {user, {}};
-  // The three trees name mostly the same pages: each address is keyed once.
-  std::unordered_map<std::string_view, std::string> keys;
-  const KeyOf key_once = [&](std::string_view url) {
-    const auto [found, added] = keys.try_emplace(url);
-    if (added) found->second = key_of(url);
-    return found->second;
-  };
-  return Merger(base, user, *scan, key_once).Run();
+  return Merger(base, user, *scan, key_of).Run();
 }
 
 }  // namespace vellum::update

@@ -69,8 +69,11 @@ struct MergeResult {
                                 // after the rest
 };
 
-// The key of an address: the same for every spelling of one page.
-using KeyOf = std::function<std::string(std::string_view url)>;
+// The key of an address: the same for every spelling of one page. The
+// three trees name mostly the same pages: a key function that works each
+// address out once (update.h's AddressKeys) is called for each entry. The
+// key stays valid while the merge runs.
+using KeyOf = std::function<const std::string&(std::string_view url)>;
 
 MergeResult Merge(const Tree& base, const Tree& user, const std::optional<Tree>& scan,
                   const KeyOf& key_of);

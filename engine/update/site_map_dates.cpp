@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "core/text_utils.h"
-#include "update/update.h"
 #include "web/address.h"
 #include "web/charset.h"
 #include "web/fetcher.h"
@@ -187,7 +186,7 @@ std::vector<std::string> SiteMapsOfRobots(std::string_view robots) {
 }
 
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress,
+                  core::Progress& progress, const KeyOf& key_of,
                   const std::function<bool(const std::string& key)>& wanted, ListedPages& listed) {
   const std::string host = web::Fetcher::HostOf(base);
   web::FetchOptions options;
@@ -221,9 +220,9 @@ bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
     // A page listed twice counts with its latest time.
     for (const SiteMapFile::Page& page : file.pages) {
       if (!page.lastmod) continue;
-      std::string key = AddressKey(page.address);
+      const std::string& key = key_of(page.address);
       if (!wanted(key)) continue;
-      const auto [entry, added] = listed.try_emplace(std::move(key), *page.lastmod);
+      const auto [entry, added] = listed.try_emplace(key, *page.lastmod);
       if (added) continue;
       entry->second.earliest = std::max(entry->second.earliest, page.lastmod->earliest);
       entry->second.latest = std::max(entry->second.latest, page.lastmod->latest);

@@ -16,6 +16,7 @@
 
 #include "core/progress.h"
 #include "scan/crawl.h"
+#include "update/merge.h"
 
 namespace vellum::update {
 
@@ -53,12 +54,12 @@ inline constexpr std::size_t kSiteMapTotalBytes = 200 << 20;  // all of them
 inline constexpr int kSiteMapFiles = 50;
 
 // The lastmod of each page that the maps of base's host list and wanted
-// takes, by the page's key (update.h's AddressKey). Maps on other hosts,
-// and map files past the bounds, are not read; maps that cannot be read
-// list nothing. False when progress said stop.
+// takes, by the page's key (key_of). Maps on other hosts, and map files
+// past the bounds, are not read; maps that cannot be read list nothing.
+// False when progress said stop.
 using ListedPages = std::unordered_map<std::string, ListedTime>;
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress,
+                  core::Progress& progress, const KeyOf& key_of,
                   const std::function<bool(const std::string& key)>& wanted, ListedPages& listed);
 
 // Whether a page that the maps now list at listed, of which the last scan

@@ -1,6 +1,7 @@
 #include "update/update.h"
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -22,6 +23,12 @@ std::string AddressKey(std::string_view url) {
   std::string normal = web::NormaliseAddress(url);
   if (std::optional<std::string> folder = web::IndexPageFolder(normal)) return *folder;
   return normal;
+}
+
+const std::string& AddressKeys::operator()(std::string_view url) {
+  const auto found = keys_.find(url);
+  if (found != keys_.end()) return found->second;
+  return keys_.emplace(url, AddressKey(url)).first->second;
 }
 
 namespace {
@@ -77,25 +84,27 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
   settings.kept_extras = &project::TheSiteSettings().extras;
+  // The kept pages, the site's maps and the trees name mostly one site's pages.
+  AddressKeys keys(last.pages.size());
+  const KeyOf key_of = std::ref(keys);
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;
-  std::unordered_set<std::string> unchanged;
+  std::unordered_set<const scan::KeptPage*> unchanged;
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
     // Only the pages kept are of use: a map may list any number of others.
-    std::unordered_map<std::string, int> kept_keys;
+    std::unordered_map<std::string_view, int> kept_keys;
+    kept_keys.reserve(last.pages.size());
     for (int number = 0; number < static_cast<int>(last.pages.addresses()); ++number) {
       if (last.pages.At(number) != nullptr) {
-        kept_keys.emplace(AddressKey(last.pages.Address(number)), number);
+        kept_keys.emplace(keys(last.pages.Address(number)), number);
       }
     }
     const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
-    if (!ReadSiteMaps(last.base, settings, progress, is_kept, listed)) return 0;
+    if (!ReadSiteMaps(last.base, settings, progress, key_of, is_kept, listed)) return 0;
     for (const auto& [key, time] : listed) {
-      const int number = kept_keys.at(key);
-      if (ListedUnchanged(time, *last.pages.At(number))) {
-        unchanged.insert(last.pages.Address(number));
-      }
+      const scan::KeptPage* page = last.pages.At(kept_keys.at(key));
+      if (ListedUnchanged(time, *page)) unchanged.insert(page);
     }
     settings.unchanged = &unchanged;
   }
@@ -114,12 +123,12 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   for (int number = 0; !listed.empty() && number < static_cast<int>(kept.addresses()); ++number) {
     scan::KeptPage* page = kept.At(number);
     if (page == nullptr) continue;
-    const auto found = listed.find(AddressKey(kept.Address(number)));
+    const auto found = listed.find(keys(kept.Address(number)));
     if (found != listed.end() && found->second.latest < maps_read - 3600) {
       page->listed = found->second.earliest;
     }
   }
-  MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, AddressKey);
+  MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, key_of);
   changes = std::move(merged.changes);
   if (choice.dry_run) return 1;
   core::Owned<MapItemList> updated;

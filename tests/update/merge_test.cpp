@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -198,7 +199,8 @@ class MergeCase : public ::testing::TestWithParam<Case> {};
 TEST_P(MergeCase, Merges) {
   const Case& c = GetParam();
   const std::optional<Tree> scan = c.scan ? std::optional(Outline(*c.scan)) : std::nullopt;
-  const MergeResult result = Merge(Outline(kBase), Outline(c.user), scan, AddressKey);
+  AddressKeys keys;
+  const MergeResult result = Merge(Outline(kBase), Outline(c.user), scan, std::ref(keys));
   EXPECT_EQ(result.tree, Outline(c.merged));
   std::vector<std::string> changes;
   for (const Change& change : result.changes) changes.push_back(Describe(change));

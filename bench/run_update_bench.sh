@@ -17,9 +17,17 @@
 # around the whole command (project read and written included); bytes
 # received are what nginx sent for the run ($bytes_sent: headers and
 # bodies). The trees of the three must be the same.
+#
+# LATENCY=MS puts bench/latency_proxy.py between vellumark and nginx (a link
+# with that round trip) and writes its own section (the update-latency
+# markers); CONNECTIONS (4) is the scans' --connections.
 set -eu
 cd "$(dirname "$0")/.."
 RUNS=${1:-3}
+LATENCY=${LATENCY:-0}
+CONNECTIONS=${CONNECTIONS:-4}
+MARK=update
+[ "$LATENCY" = 0 ] || MARK=update-latency
 LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
 BUILD=${BUILD:-build-bench}
 LAUNCHER=""
@@ -34,17 +42,16 @@ BIN="$PWD/$BUILD/IDE"
 
 WORK=$(mktemp -d)
 NGINX_PID=""
+PROXY_PID=""
 cleanup() {
-  if [ -n "$NGINX_PID" ]; then kill "$NGINX_PID" 2>/dev/null || true; wait "$NGINX_PID" 2>/dev/null || true; fi
+  for pid in $PROXY_PID $NGINX_PID; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 PAGES=10000
 PORT=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-SITE_URL="http://127.0.0.1:$PORT/"
-"$BIN/site_generator" "$WORK/site" "$PAGES" 1 "$SITE_URL"
-mkdir -p "$WORK/nginx/logs"
+mkdir -p "$WORK/nginx/logs" "$WORK/site"
 cat >"$WORK/nginx/nginx.conf" <<CONF
 daemon off;
 master_process off;
@@ -68,12 +75,22 @@ CONF
 nginx -p "$WORK/nginx" -c "$WORK/nginx/nginx.conf" &
 NGINX_PID=$!
 until ss -Hltn "sport = :$PORT" | grep -q LISTEN; do sleep 0.1; done
+# The site's address (in its site map too) is the proxy's when there is one.
+SITE_PORT=$PORT
+if [ "$LATENCY" != 0 ]; then
+  /usr/bin/python3 -u bench/latency_proxy.py "$PORT" "$LATENCY" >"$WORK/proxy.log" &
+  PROXY_PID=$!
+  until grep -q listening "$WORK/proxy.log"; do sleep 0.1; done
+  SITE_PORT=$(sed -n 's/listening on //p' "$WORK/proxy.log")
+fi
+SITE_URL="http://127.0.0.1:$SITE_PORT/"
+"$BIN/site_generator" "$WORK/site" "$PAGES" 1 "$SITE_URL"
 ACCESS="$WORK/nginx/logs/access.log"
-URL="http://127.0.0.1:$PORT/index.htm"
+URL="${SITE_URL}index.htm"
 cd "$WORK"
 
 "$BIN/vellumark" new scanned.bpj >/dev/null
-"$BIN/vellumark" scan scanned.bpj --base "$URL" --quiet >/dev/null
+"$BIN/vellumark" scan scanned.bpj --base "$URL" --connections "$CONNECTIONS" --quiet >/dev/null
 
 # Every 100th page (99, 199, ...) gets a new title (and so a new size and time).
 i=99
@@ -96,7 +113,7 @@ run() {
     cp scanned.bpj "$name.bpj"
     before=$(wc -l <"$ACCESS")
     start=$(date +%s.%N)
-    "$BIN/vellumark" scan "$name.bpj" "$@" --quiet >"$name.out"
+    "$BIN/vellumark" scan "$name.bpj" "$@" --connections "$CONNECTIONS" --quiet >"$name.out"
     seconds=$(echo "$(date +%s.%N) - $start" | bc)
     if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc)" = 1 ]; then best=$seconds; fi
     i=$((i + 1))
@@ -119,17 +136,26 @@ ratio() { printf '%.3f' "$(echo "$1 / $2" | bc -l)"; }
 MACHINE="$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GB, Linux $(uname -r)"
 SECTION="$WORK/section.md"
 {
-  echo "<!-- update:begin -->"
-  echo "## Update from the site"
+  echo "<!-- $MARK:begin -->"
+  if [ "$LATENCY" = 0 ]; then
+    echo "## Update from the site"
+  else
+    echo "### Over a $LATENCY ms round trip"
+  fi
   echo
   echo "Run on $(date -u +%Y-%m-%d) by \`bench/run_update_bench.sh\` (Release build, best of $RUNS runs)"
   echo "on: $MACHINE. Load average (1, 5, 15 minutes) as it began: $LOAD."
   echo
-  echo "The 10,000-page site of \`bench/site_generator\` from a local nginx, scanned into a project;"
-  echo "then every 100th page (1%) got a new title, and its \`<lastmod>\` in the site's sitemap.xml"
-  echo "the new time, and the changed site was taken into a copy of that project by a full scan and"
-  echo "by the two kinds of update. Times are of the whole \`vellumark\` command (project read and"
-  echo "saved included); bytes are what nginx sent (headers and bodies)."
+  if [ "$LATENCY" != 0 ]; then
+    echo "The same, with \`bench/latency_proxy.py\` between vellumark and nginx (a $LATENCY ms round trip)"
+    echo "and $CONNECTIONS connections for every run:"
+  else
+    echo "The 10,000-page site of \`bench/site_generator\` from a local nginx, scanned into a project;"
+    echo "then every 100th page (1%) got a new title, and its \`<lastmod>\` in the site's sitemap.xml"
+    echo "the new time, and the changed site was taken into a copy of that project by a full scan and"
+    echo "by the two kinds of update. Times are of the whole \`vellumark\` command (project read and"
+    echo "saved included); bytes are what nginx sent (headers and bodies)."
+  fi
   echo
   echo "| Run | Requests | 304 answers | Time | Time / full scan | Bytes received | Bytes / full scan |"
   echo "|---|---|---|---|---|---|---|"
@@ -149,30 +175,32 @@ SECTION="$WORK/section.md"
   met() { if [ "$(echo "$1 <= 0.1 * $2" | bc -l)" = 1 ]; then echo met; else echo "not met"; fi; }
   echo "With the site map trusted the time target is $(met "$SECONDS_trusted" "$SECONDS_full"), the bytes"
   echo "target $(met "$BYTES_trusted" "$BYTES_full")."
-  echo
-  echo "Asking for every page, a 304 saves the page's bytes and their parsing, not the request: on"
-  echo "a local server, where a request costs about what a small page does, that update's time"
-  echo "stays a large part of the full scan's. Trusting the site map, the pages it dates no later"
-  echo "than the copy kept are not asked for at all; what is left is reading the map, the changed"
-  echo "pages, and reading and writing the project."
-  echo
-  echo "Profile (perf, Release build, the update trusting the map; shares of its CPU time): reading"
-  echo "the 3.9 MB project with its kept scan (10,000 pages, 170,000 links) about a sixth; the crawl"
-  echo "a fifth (taking the unchanged pages over a sixteenth, the 103 requests and the pages read the"
-  echo "rest); the merge a tenth, and keying the addresses it and the site map share another tenth"
-  echo "(half of it putting 10,000 addresses in normal form, once each); writing the project a"
-  echo "twelfth; the site map a twentieth; starting the program (loading the library and its"
-  echo "seventy shared libraries) a twentieth. How it got there, and the figures before and after,"
-  echo "below."
-  echo "<!-- update:end -->"
+  if [ "$LATENCY" = 0 ]; then
+    echo
+    echo "Asking for every page, a 304 saves the page's bytes and their parsing, not the request: on"
+    echo "a local server, where a request costs about what a small page does, that update's time"
+    echo "stays a large part of the full scan's. Trusting the site map, the pages it dates no later"
+    echo "than the copy kept are not asked for at all; what is left is reading the map, the changed"
+    echo "pages, and reading and writing the project."
+    echo
+    echo "Profile (perf, Release build, the update trusting the map; shares of its CPU time): reading"
+    echo "the 3.9 MB project with its kept scan (10,000 pages, 170,000 links) about a sixth; the crawl"
+    echo "a fifth (taking the unchanged pages over a sixteenth, the 103 requests and the pages read the"
+    echo "rest); the merge a tenth, and keying the addresses it and the site map share another tenth"
+    echo "(half of it putting 10,000 addresses in normal form, once each); writing the project a"
+    echo "twelfth; the site map a twentieth; starting the program (loading the library and its"
+    echo "seventy shared libraries) a twentieth. How it got there, and the figures before and after,"
+    echo "below."
+  fi
+  echo "<!-- $MARK:end -->"
 } >"$SECTION"
 
 cd - >/dev/null
 RESULTS=bench/RESULTS.md
-if grep -q '<!-- update:begin -->' "$RESULTS"; then
-  awk -v section="$SECTION" '
-    /<!-- update:begin -->/ { while ((getline line < section) > 0) print line; skip = 1; next }
-    /<!-- update:end -->/ { skip = 0; next }
+if grep -q "<!-- $MARK:begin -->" "$RESULTS"; then
+  awk -v section="$SECTION" -v mark="$MARK" '
+    $0 == "<!-- " mark ":begin -->" { while ((getline line < section) > 0) print line; skip = 1; next }
+    $0 == "<!-- " mark ":end -->" { skip = 0; next }
     !skip { print }' "$RESULTS" >"$WORK/results.md"
   cp "$WORK/results.md" "$RESULTS"
 else

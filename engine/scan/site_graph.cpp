@@ -18,6 +18,11 @@ namespace {
 // Answers taken ahead of the one the crawl waits for are held in memory:
 // this many requests run or wait at most beyond it.
 constexpr std::size_t kReadAhead = 64;
+// Pages taken over unread (an update's unchanged ones) hold no body, so
+// they do not count against the read-ahead: otherwise a few changed pages
+// far apart among them would be asked for one round trip at a time. Their
+// own bound keeps what they hold small.
+constexpr std::size_t kUnreadAhead = 4096;
 
 // The key pages are numbered by: a folder and its index page are one page.
 std::string PageKey(std::string_view address) {
@@ -173,6 +178,7 @@ SiteGraph::Next SiteGraph::TakeNext() {
   Answer answer = std::move(found->second);
   answers_.erase(found);
   held_bytes_ -= answer.bytes;
+  if (answer.unread) --unread_ahead_;
   if (pages_[number].state == State::kQueued) Take(number, answer.result, answer.parsing);
   // Not wanted after all (its page was read under another address).
   if (answer.parsing) parser_->Drop(number);
@@ -183,7 +189,8 @@ SiteGraph::Next SiteGraph::TakeNext() {
 // Starts the reading of the pages met so far, as far as the read-ahead, the
 // limits and the hosts' robots.txt let it. False when the scan is to stop.
 bool SiteGraph::Dispatch() {
-  while (dispatched_ < queue_.size() && dispatched_ < taken_ + kReadAhead &&
+  while (dispatched_ < queue_.size() && dispatched_ - taken_ - unread_ahead_ < kReadAhead &&
+         unread_ahead_ < kUnreadAhead &&
          (held_bytes_ < settings_.read_ahead_bytes || dispatched_ == taken_)) {
     const int number = queue_[dispatched_];
     const std::string& url = urls_[number];
@@ -237,7 +244,7 @@ bool SiteGraph::Dispatch() {
       unchanged.tag = number;
       unchanged.ok = unchanged.not_modified = true;
       unchanged.final_address = url;
-      Hold(std::move(unchanged));
+      Hold(std::move(unchanged), true);
       continue;
     }
     // A file of the base page that cannot be read says so itself, as a
@@ -259,9 +266,10 @@ bool SiteGraph::Dispatch() {
   return true;
 }
 
-void SiteGraph::Hold(web::FetchResult result) {
+void SiteGraph::Hold(web::FetchResult result, bool unread) {
   const int number = result.tag;
-  Answer answer{std::move(result), 0, false};
+  Answer answer{std::move(result), 0, false, unread};
+  unread_ahead_ += unread ? 1 : 0;
   answer.bytes = answer.result.body.length;
   held_bytes_ += answer.bytes;
   const web::FetchResult& held = answer.result;

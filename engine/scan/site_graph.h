@@ -113,7 +113,7 @@ class SiteGraph {
   bool Dispatch();
   enum class Next { kTaken, kNothingDispatched, kAnswer, kParser };
   Next TakeNext();
-  void Hold(web::FetchResult result);
+  void Hold(web::FetchResult result, bool unread = false);
   std::string FinalAddress(int number, const web::FetchResult& result) const;
   void Take(int number, web::FetchResult& result, bool parsed_ahead);
   PageInput InputOf(int number, core::LoadedText text, std::string_view charset) const;
@@ -180,9 +180,11 @@ class SiteGraph {
     web::FetchResult result;
     std::size_t bytes = 0;  // of its body
     bool parsing = false;
+    bool unread = false;  // taken over from the last scan
   };
   std::unordered_map<int, Answer> answers_;
-  std::size_t held_bytes_ = 0;  // of their bodies
+  std::size_t held_bytes_ = 0;    // of their bodies
+  std::size_t unread_ahead_ = 0;  // of them taken over unread
   PageRules rules_;
   std::unique_ptr<PageParser> parser_;
 };

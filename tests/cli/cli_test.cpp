@@ -15,7 +15,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -134,31 +133,23 @@ TEST_F(CliTest, AProjectNotReadWholeIsReportedAndNeverSavedOver) {
   EXPECT_EQ(Project(), broken);
 }
 
-TEST_F(CliTest, TargetsAreAddedEditedListedAndRemoved) {
-  Succeed({"target", "site.bpj", "add", "--folder", "pub"});
-  Succeed({"target", "site.bpj", "add", "--ftp", "ftp.example.com:2121", "--login", "joe",
-           "--password", "s3cret", "--remote-folder", "/www", "--passive"});
-  Succeed({"target", "site.bpj", "edit", "1", "--text", "--no-passive", "--port", "21"});
-  EXPECT_EQ(Succeed({"target", "site.bpj", "list"}),
-            "0\tfolder " + (dir_ / "pub") + " (0 files uploaded)\n" +
-                "1\tftp ftp.example.com:2121 port 21 remote-folder /www login joe password ***"
-                " text (0 files uploaded)\n");
-  EXPECT_THAT(Project(), HasSubstr("Output={\"\",\"/www\",\"ftp.example.com:2121\",\"joe\","
-                                   "\"s3cret\",21,10100000}"));
-  Succeed({"target", "site.bpj", "remove", "0"});
-  EXPECT_THAT(Succeed({"target", "site.bpj", "list"}), StartsWith("0\tftp ftp.example.com:2121"));
-}
-
-// Secure targets keep their settings in a Target entry, read back by the
-// next command; a password is stored but never printed, and a target made
-// plain again goes back to an Output entry.
-TEST_F(CliTest, SecureTargetSettingsRoundTripThroughTheProjectFile) {
+// Targets keep their settings in the project file, read back by the next
+// command: plain ones in an Output entry, secure ones in a Target entry; a
+// password is stored but never printed, and a target made plain again goes
+// back to an Output entry.
+TEST_F(CliTest, TargetsRoundTripThroughTheProjectFile) {
   struct Row {
     Words options;
-    std::string listed, entry;
+    std::string listed, entry;  // entry: the project file's line, when given
   };
   const std::string key = dir_ / "id_ed25519", ca = dir_ / "ca.pem";
   const Row rows[] = {
+      {{"--folder", "pub"}, "folder " + (dir_ / "pub"), ""},
+      // Edited below into text mode, active, port 21.
+      {{"--ftp", "ftp.example.com:2121", "--login", "joe", "--password", "s3cret",
+        "--remote-folder", "/www", "--passive"},
+       "ftp ftp.example.com:2121 port 21 remote-folder /www login joe password *** text",
+       ""},
       {{"--sftp", "sftp.example.com", "--port", "2222", "--login", "joe", "--key", "id_ed25519",
         "--password-from", "ask", "--remote-folder", "/www"},
        "sftp sftp.example.com port 2222 remote-folder /www login joe key " + key +
@@ -180,16 +171,23 @@ TEST_F(CliTest, SecureTargetSettingsRoundTripThroughTheProjectFile) {
     Words add = {"target", "site.bpj", "add"};
     add.insert(add.end(), rows[i].options.begin(), rows[i].options.end());
     Succeed(add);
-    EXPECT_THAT(Project(), HasSubstr(rows[i].entry + "\r\n")) << i;
+    if (!rows[i].entry.empty()) {
+      EXPECT_THAT(Project(), HasSubstr(rows[i].entry + "\r\n")) << i;
+    }
     listed += std::to_string(i) + "\t" + rows[i].listed + " (0 files uploaded)\n";
   }
+  Succeed({"target", "site.bpj", "edit", "1", "--text", "--no-passive", "--port", "21"});
+  EXPECT_THAT(Project(), HasSubstr("Output={\"\",\"/www\",\"ftp.example.com:2121\",\"joe\","
+                                   "\"s3cret\",21,10100000}"));
   EXPECT_EQ(Succeed({"target", "site.bpj", "list"}), listed);
   EXPECT_THAT(Succeed({"show", "site.bpj", "--settings"}), Not(HasSubstr("s3cret")));
 
-  Succeed({"target", "site.bpj", "edit", "0", "--ftp", "ftp.example.com", "--key", "",
+  Succeed({"target", "site.bpj", "edit", "2", "--ftp", "ftp.example.com", "--key", "",
            "--password-from", "project"});
   EXPECT_THAT(Project(), HasSubstr("Output={\"\",\"/www\",\"ftp.example.com\",\"joe\",\"\","
                                    "2222,10000000}\r\n"));
+  Succeed({"target", "site.bpj", "remove", "0"});
+  EXPECT_THAT(Succeed({"target", "site.bpj", "list"}), StartsWith("0\tftp ftp.example.com:2121"));
   const ProgramResult wrong = Run({"target", "site.bpj", "add", "--sftp", "a", "--ftps", "b"});
   EXPECT_EQ(wrong.status, 2);
   EXPECT_THAT(wrong.err, HasSubstr("a target is one of --folder, --ftp, --sftp or --ftps"));
@@ -577,38 +575,17 @@ TEST_F(CliTest, AStoppedCommandLeavesNothingBehind) {
   EXPECT_EQ(Project(), project);
 }
 
-// A site of many small pages, all linked from its home page: a scan of it
-// over HTTP takes a while.
-void WriteLargeSite(const ScratchDir& served, int pages) {
-  std::string home = "<title>Home</title>";
-  for (int i = 0; i < pages; ++i) {
-    // Appended piece by piece: GCC 12 at -O3 warns falsely on
-    // "literal" + std::string&&.
-    const std::string number = std::to_string(i);
-    std::string name = "p";
-    name.append(number).append(".html");
-    home.append("<a href=").append(name).append(">").append(number).append("</a>");
-    std::string title = "<title>Page ";
-    title.append(number).append("</title>");
-    served.Write(name, title);
-  }
-  served.Write("index.html", home);
-}
-
-// Ctrl+C stops a scan between two pages: the project file keeps its bytes
-// and the exit status is 128 + SIGINT.
+// Ctrl+C stops a scan while it waits for a page: the project file keeps its
+// bytes and the exit status is 128 + SIGINT.
 TEST_F(CliTest, InterruptingAScanKeepsTheProjectAsItWas) {
   ScratchDir served;
-  WriteLargeSite(served, 3000);
+  served.Write("index.html", "<title>Home</title><a href=_stall>stall</a>");
   HttpServer server(served.path().string(), dir_ / "http.log");
   const std::string project = Project();
   const pid_t scan = StartVellumark({"scan", "site.bpj", "--base", server.Url("index.html")},
                                     dir_.path().string(), dir_ / "scan.out", dir_ / "scan.err");
   ASSERT_GT(scan, 0);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (server.Requests().size() < 20 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  for (int i = 0; i < 400 && server.CountRequests("/_stall") == 0; ++i) usleep(50000);
   kill(scan, SIGINT);
   int status = 0;
   ASSERT_EQ(waitpid(scan, &status, 0), scan);
@@ -617,7 +594,6 @@ TEST_F(CliTest, InterruptingAScanKeepsTheProjectAsItWas) {
   // Without a terminal nothing but the message goes to standard error.
   EXPECT_EQ(ReadBytes(dir_ / "scan.err"), "Scan stopped: the project is unchanged.\n");
   EXPECT_EQ(Project(), project);
-  EXPECT_LT(server.Requests().size(), 3001u);
   // The lock was let go: the next command runs at once.
   Succeed({"show", "site.bpj"});
 }

@@ -1,13 +1,15 @@
 // The pages against the site map they show: what storing keeps, what a
-// changed control changes, and the Generate command that builds its request
-// from them.
+// changed control changes, and the two commands that build generate
+// requests from them.
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QUrl>
 
 #include "app_fixture.h"
 #include "pages/fonts_page.h"
@@ -179,9 +181,32 @@ class PageTransferTest : public QObject {
     QCOMPARE(document.project()->AddedCount, written ? 1 : 0);
   }
 
+  // Preview writes the file name into the temporary folder, registers
+  // nothing, and hands the file to the desktop.
+  void PreviewWritesIntoTheTemporaryFolder() {
+    Document document;
+    document.New();
+    FormView view(config_);
+    FillPages(view, *document.project(), *document.SiteMap());
+    view.Layout()->OutputFile()->setText("D:\\out\\map.htm");
+    QDesktopServices::setUrlHandler("file", this, "Opened");
+    Prompts prompts;
+    const QString preview = RunPreview(view, document, config_);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(preview, QString::fromUtf8(config_->TempFolder) + "map.htm");
+    QVERIFY(QFile::exists(preview));
+    QCOMPARE(opened_, QUrl::fromLocalFile(preview));
+    QCOMPARE(document.project()->AddedCount, 0);
+    QVERIFY(prompts.shown.isEmpty());
+  }
+
+ public slots:
+  void Opened(const QUrl& url) { opened_ = url; }
+
  private:
   EngineConfig* config_ = nullptr;
   QTemporaryDir dir_;
+  QUrl opened_;
 };
 
 }  // namespace bramblel

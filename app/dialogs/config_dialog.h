@@ -22,9 +22,6 @@ class ConfigDialog : public QDialog {
 
   QLineEdit* PagePatterns() const { return pages_; }
   QLineEdit* PicturePatterns() const { return pictures_; }
-  QLineEdit* Editors() const { return editors_; }
-  QCheckBox* UseProxy() const { return use_proxy_; }
-  QLineEdit* Proxy() const { return proxy_; }
   PortField* ProxyPort() const { return proxy_port_; }
   QLineEdit* Firewall() const { return firewall_; }
   PortField* FirewallPort() const { return firewall_port_; }

@@ -46,20 +46,15 @@ class UploadDialog : public QDialog {
   void Collect(bool selected, TargetEntry& entry) const;
 
   QButtonGroup* Kinds() const { return kinds_; }
-  QLineEdit* Url() const { return url_; }
   QLineEdit* Folder() const { return folder_; }
-  QPushButton* Browse() const { return browse_; }
-  QGroupBox* FtpSettings() const { return ftp_; }
   QLineEdit* Server() const { return server_; }
   PortField* Port() const { return port_; }
   QLineEdit* Login() const { return login_; }
   QLineEdit* Password() const { return password_; }
   QCheckBox* PassiveMode() const { return passive_; }
   QCheckBox* TextMode() const { return text_mode_; }
-  QCheckBox* UseFirewall() const { return firewall_; }
   QLineEdit* KeyFile() const { return key_file_; }
   QPushButton* BrowseKey() const { return browse_key_; }
-  QLineEdit* CaFile() const { return ca_file_; }
   QPushButton* BrowseCa() const { return browse_ca_; }
   // Entries in the order of VELLUM_PASSWORD_ (project, netrc, keyring, ask).
   QComboBox* PasswordFrom() const { return password_from_; }

@@ -63,9 +63,6 @@ class ColorField : public QWidget {
  public:
   ColorField(const QString& button_text, QWidget* parent = nullptr);
   QLineEdit* Edit() const { return edit_; }
-  QPushButton* Button() const { return button_; }
-  // Filled with the field's colour; empty for a text that names none.
-  QFrame* Swatch() const { return swatch_; }
 
  private:
   void Choose();

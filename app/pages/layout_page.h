@@ -36,12 +36,8 @@ class LayoutPage : public FormPage {
   void RemoveCurrentTarget();
 
   QLineEdit* OutputFile() const { return output_file_; }
-  QListWidget* OutputList() const { return output_list_; }
   QToolButton* PropertiesButton() const { return properties_; }
   QToolButton* AddButton() const { return add_; }
-  QToolButton* RemoveButton() const { return remove_; }
-  // Chooses the output file, which need not exist yet.
-  QPushButton* BrowseButton() const { return browse_; }
 
  private:
   void ChooseOutputFile();

@@ -81,7 +81,6 @@ class MapPage : public QWidget {
   QToolButton* CommandButton(Button button) const { return buttons_[button]; }
   QWidget* FindBar() const { return find_bar_; }
   QLineEdit* FindField() const { return find_; }
-  QLabel* FindStatus() const { return find_status_; }
   // The entry the fields show and write back; invalid for none.
   QModelIndex Current() const { return current_; }
 

@@ -32,7 +32,6 @@ class XmlSitemapPage : public FormPage {
   void ShowOutputFile(const QString& output_file);
 
   QLineEdit* SiteUrl() const { return site_url_; }
-  QCheckBox* Gzip() const { return gzip_; }
   QCheckBox* Images() const { return images_; }
   QCheckBox* Alternates() const { return alternates_; }
 

@@ -114,8 +114,6 @@ FormView::FormView(const EngineConfig* config, QWidget* parent)
   view->addWidget(tabs_);
 }
 
-FormPage* FormView::SixthPage() const { return static_cast<FormPage*>(sixth_->currentWidget()); }
-
 void FormView::ShowSixthPageFor(int output_type) {
   ul_type_->ShowPagedList(output_type == VELLUM_OUTPUT_PAGED_UL_LIST);
   tree_->ShowScriptTree(output_type == VELLUM_OUTPUT_SCRIPT_TREE);

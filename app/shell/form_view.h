@@ -51,8 +51,6 @@ class FormView : public QWidget {
 
   // Every page but the Map page, in the order they are collected.
   const std::vector<FormPage*>& SettingsPages() const { return settings_pages_; }
-  // The page the sixth tab shows now.
-  FormPage* SixthPage() const;
   // Points the sixth tab at the page and label of output_type.
   void ShowSixthPageFor(int output_type);
   // Moves the focus between the tab bar and the page it shows.

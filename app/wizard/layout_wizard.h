@@ -47,8 +47,6 @@ class LayoutWizard : public QDialog {
   WizardAnswers Answers() const;
   // A finished folder step's folder is remembered.
   void done(int result) override;
-  // 0 for the first step, 1 for the second.
-  int Step() const { return step_; }
 
   ModePage* Modes() const { return mode_page_; }
   BaseFilePage* BaseFile() const { return base_file_page_; }

@@ -1,52 +1,31 @@
-// The Configuration and Upload properties dialogs, the Layout page's output
-// list, Generate Site Map And Upload against a real FTP server, the broken
-// links' table, and the keyboard mnemonics of every window.
+// The Configuration and Upload properties dialogs, Generate Site Map And
+// Upload against a real FTP server, and the broken links' table.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMap>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <array>
 
 #include "app_fixture.h"
-#include "dialogs/about_dialog.h"
 #include "dialogs/broken_links_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/port_field.h"
-#include "dialogs/progress_dialog.h"
 #include "dialogs/upload_dialog.h"
 #include "pages/layout_page.h"
-#include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
 #include "shell/page_transfer.h"
 #include "support/ftp_servers.h"
-#include "wizard/layout_wizard.h"
-#include "wizard/mode_page.h"
 
 namespace bramblel {
 
 namespace {
-
-// A target as the engine's list shows it: "URL|folder|server|port|flags".
-QString Describe(const OutputTarget& target) {
-  const auto text = [](const char* t) { return QString::fromUtf8(t == nullptr ? "" : t); };
-  return QStringList{text(target.URL), text(target.Folder), text(target.Server),
-                     QString::number(target.Port), QString::number(target.Flags, 16)}
-      .join('|');
-}
 
 // The counts of an upload message's one target line: sent, skipped,
 // failed.
@@ -54,45 +33,6 @@ std::array<int, 3> Counts(const QString& message) {
   const QRegularExpression line("(\\d+) sent, (\\d+) skipped as unchanged, (\\d+) failed");
   const QRegularExpressionMatch match = line.match(message);
   return {match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()};
-}
-
-// The Alt+letter keys that window's widgets take as it shows now: a button,
-// group box or tab by its own text, a label for its buddy, the menu bar for
-// each menu. Qt gives such a key only to a widget that is visible, so the
-// pages of other tabs and steps do not count; two visible widgets with one
-// key share it, and then each press goes to the next of them (a menu opens
-// every second time, a button only takes the focus). Disabled widgets
-// count: other choices enable them. Each key taken twice gives one line,
-// and so does a label whose "&" shows as it is, having no buddy.
-QStringList MnemonicFaults(QWidget& window, const QString& state) {
-  QMap<QString, QStringList> takers;
-  QStringList faults;
-  const auto take = [&takers](const QString& text) {
-    const QKeySequence key = QKeySequence::mnemonic(text);
-    if (!key.isEmpty()) takers[key.toString()].append(text);
-  };
-  for (QWidget* widget : window.findChildren<QWidget*>()) {
-    if (!widget->isVisibleTo(&window)) continue;
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-      take(button->text());
-    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-      take(box->title());
-    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
-      for (int i = 0; i < tabs->count(); ++i) take(tabs->tabText(i));
-    } else if (auto* menus = qobject_cast<QMenuBar*>(widget)) {
-      for (const QAction* menu : menus->actions()) take(menu->text());
-    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-      if (label->buddy() != nullptr) {
-        take(label->text());
-      } else if (!QKeySequence::mnemonic(label->text()).isEmpty()) {
-        faults.append(state + ": no buddy for " + label->text());
-      }
-    }
-  }
-  for (auto taken = takers.cbegin(); taken != takers.cend(); ++taken) {
-    if (taken->size() > 1) faults.append(state + ": " + taken.key() + " " + taken->join(", "));
-  }
-  return faults;
 }
 
 }  // namespace
@@ -106,23 +46,6 @@ class DialogsTest : public QObject {
     config_ = StartTestEngine();
   }
 
-  void OkWithoutChangesWritesTheSameFile() {
-    ConfigDialog first(config_);
-    first.Proxy()->setText("cache.local");
-    first.UseProxy()->setChecked(false);  // the proxy is stored all the same
-    first.accept();
-    QCOMPARE(first.result(), int(QDialog::Accepted));
-    QCOMPARE(QByteArray(config_->Proxy), "cache.local");
-    QCOMPARE(config_->UseProxy, 0);
-    const QString file = home_.filePath("vellumark/Vellum.cfg");
-    const QByteArray written = ReadFile(file);
-    QVERIFY(written.contains("cache.local"));
-    QFile::remove(file);
-    ConfigDialog again(config_);
-    again.accept();
-    QCOMPARE(ReadFile(file), written);
-  }
-
   void PortsMustBeWholeNumbers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");  // empty: taken
@@ -132,8 +55,6 @@ class DialogsTest : public QObject {
                             << "";
     QTest::newRow("blanks around") << " 21 "
                                    << "";
-    QTest::newRow("zero") << "0"
-                          << "";
     QTest::newRow("the highest") << "65535"
                                  << "";
     QTest::newRow("empty") << "" << integer;
@@ -147,69 +68,27 @@ class DialogsTest : public QObject {
     QFETCH(QString, message);
     const bool taken = message.isEmpty();
     QCOMPARE(ParsePort(text).has_value(), taken);
-    for (int dialog_kind = 0; dialog_kind < 2; ++dialog_kind) {
-      Prompts prompts;
-      std::unique_ptr<QDialog> dialog;
-      PortField* field = nullptr;
-      if (dialog_kind == 0) {
-        auto* config = new ConfigDialog(config_);
-        field = config->FirewallPort();
-        dialog.reset(config);
-      } else {
-        auto* upload = new UploadDialog;
-        upload->ChooseKind(1);
-        field = upload->Port();
-        dialog.reset(upload);
-      }
-      dialog->show();
-      field->setText(text);
-      dialog->accept();
-      QCOMPARE(dialog->result() == QDialog::Accepted, taken);
-      QCOMPARE(prompts.shown, taken ? QStringList{} : QStringList{message});
-      if (!taken) QVERIFY(field->hasFocus() || !QApplication::focusWidget());
-    }
-  }
-
-  // A text the configuration file cannot hold: the engine says why, and the
-  // dialog stays.
-  void RefusedValueKeepsTheDialogOpen() {
     Prompts prompts;
     ConfigDialog dialog(config_);
-    dialog.Editors()->setText(R"(say "hi")");
+    dialog.show();
+    dialog.FirewallPort()->setText(text);
     dialog.accept();
-    QVERIFY(dialog.result() != QDialog::Accepted);
-    QCOMPARE(prompts.shown.size(), 1);
-    QVERIFY(prompts.shown[0].contains("Editor"));
+    QCOMPARE(dialog.result() == QDialog::Accepted, taken);
+    QCOMPARE(prompts.shown, taken ? QStringList{} : QStringList{message});
   }
 
-  // Each kind enables its own settings, and a target's secure settings come
-  // back from the dialog as they went in.
-  void KindEnablesItsSettings_data() {
+  // A target's secure settings come back from the dialog as they went in,
+  // each kind keeping only its own.
+  void SecureSettingsRoundTrip_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("protocol");
-    // server, passive, firewall, key, CA: 0 or 1 each
-    QTest::addColumn<QString>("enabled");
-    QTest::newRow("folder") << int(UploadDialog::kFolder) << 0 << "00000";
-    QTest::newRow("FTP") << int(UploadDialog::kFtp) << int(VELLUM_PROTOCOL_FTP) << "11100";
-    QTest::newRow("FTPS") << int(UploadDialog::kFtps) << int(VELLUM_PROTOCOL_FTPS) << "10001";
-    QTest::newRow("SFTP") << int(UploadDialog::kSftp) << int(VELLUM_PROTOCOL_SFTP) << "10010";
+    QTest::newRow("folder") << int(UploadDialog::kFolder) << 0;
+    QTest::newRow("FTPS") << int(UploadDialog::kFtps) << int(VELLUM_PROTOCOL_FTPS);
+    QTest::newRow("SFTP") << int(UploadDialog::kSftp) << int(VELLUM_PROTOCOL_SFTP);
   }
-  void KindEnablesItsSettings() {
+  void SecureSettingsRoundTrip() {
     QFETCH(int, kind);
     QFETCH(int, protocol);
-    QFETCH(QString, enabled);
-    UploadDialog dialog;
-    dialog.ChooseKind(UploadDialog::kFtp);
-    dialog.Kinds()->button(kind)->click();
-    const auto on = [](bool value) { return QChar(value ? '1' : '0'); };
-    QCOMPARE(QString{on(dialog.FtpSettings()->isEnabled())} +
-                 on(dialog.PassiveMode()->isEnabled()) + on(dialog.UseFirewall()->isEnabled()) +
-                 on(dialog.KeyFile()->isEnabled()) + on(dialog.CaFile()->isEnabled()),
-             enabled);
-    QCOMPARE(dialog.Browse()->isEnabled(), kind == UploadDialog::kFolder);
-    QVERIFY(dialog.Url()->isEnabled() && dialog.Folder()->isEnabled());
-    QCOMPARE(dialog.Password()->echoMode(), QLineEdit::Password);
-
     OutputTarget target{};
     target.Server = "host.example";
     target.Flags = kind == UploadDialog::kFolder ? 0 : VELLUM_TARGET_FTP;
@@ -217,6 +96,7 @@ class DialogsTest : public QObject {
                                         "/ca.pem", VELLUM_PASSWORD_ASK};
     UploadDialog filled;
     filled.Fill(target, security);
+    QCOMPARE(filled.Password()->echoMode(), QLineEdit::Password);
     QCOMPARE(filled.Kinds()->checkedId(), kind);
     filled.accept();
     TargetEntry entry;
@@ -227,58 +107,6 @@ class DialogsTest : public QObject {
     QCOMPARE(text(entry.security.CAFile), kind == UploadDialog::kFtps ? "/ca.pem" : "");
     QCOMPARE(entry.security.PasswordFrom,
              kind == UploadDialog::kFolder ? VELLUM_PASSWORD_PROJECT : VELLUM_PASSWORD_ASK);
-  }
-
-  // Add selects the new target for upload, edit keeps the bit; remove shows
-  // the next line; a double click edits the line clicked.
-  void OutputListCommands() {
-    Document document;
-    document.New();
-    FormView view(config_);
-    FillPages(view, *document.project(), *document.SiteMap());
-    LayoutPage* layout = view.Layout();
-    Project& project = *document.project();
-    for (const char* server : {"one.example", "two.example", "three.example"}) {
-      QObject watch;
-      WhenShown<UploadDialog>(&watch, [server](UploadDialog* dialog) {
-        QVERIFY(dialog->FtpSettings()->isEnabled());  // a new target is an FTP server
-        dialog->Server()->setText(server);
-        dialog->Port()->setText("21");
-        dialog->accept();
-      });
-      layout->AddButton()->click();
-    }
-    QCOMPARE(layout->OutputList()->count(), 3);
-    QCOMPARE(Describe(project.Targets[2]), "||three.example|21|11");
-
-    PrmRequest unselect{VELLUM_PRM_MODIFY_TARGET, 1, nullptr};
-    OutputTarget plain = project.Targets[1];
-    plain.Flags = VELLUM_TARGET_FTP;
-    unselect.Data = &plain;
-    HTMLprjPrm(&unselect);
-    {
-      QObject watch;
-      QString shown;
-      WhenShown<UploadDialog>(&watch, [&shown](UploadDialog* dialog) {
-        shown = dialog->Server()->text();
-        dialog->Kinds()->button(0)->click();
-        dialog->Folder()->setText("/srv/www");
-        dialog->accept();
-      });
-      layout->OutputList()->setCurrentRow(1);
-      emit layout->OutputList()->itemDoubleClicked(layout->OutputList()->item(1));
-      QCOMPARE(shown, "two.example");
-    }
-    QCOMPARE(Describe(project.Targets[1]), "|/srv/www|two.example|21|0");
-    QCOMPARE(layout->OutputList()->item(1)->text(), "two.example");
-
-    const std::pair<int, int> removals[] = {{1, 1}, {1, 0}, {0, -1}};  // middle, last, only
-    for (const auto& [line, next] : removals) {
-      layout->OutputList()->setCurrentRow(line);
-      layout->RemoveButton()->click();
-      QCOMPARE(layout->OutputList()->currentRow(), next);
-    }
-    QCOMPARE(project.TargetCount, 0);
   }
 
   // The whole way, as a user goes: a target added through the dialog, the
@@ -369,83 +197,15 @@ class DialogsTest : public QObject {
 
   // Each link is one line of four tab-separated fields, whatever the web
   // put in its texts.
-  void BrokenLinksCopyAsOneLineEach_data() {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<QString>("problem");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("an HTTP error") << "http://h/x"
-                                   << "http://h/" << 404 << "Not Found"
-                                   << "404 Not Found"
-                                   << "http://h/x\thttp://h/\t404\tNot Found";
-    QTest::newRow("the base, no answer") << "/s/index.html"
-                                         << "" << 0 << "not found"
-                                         << "not found"
-                                         << "/s/index.html\t\t\tnot found";
-    QTest::newRow("a status alone") << "http://h/y"
-                                    << "http://h/" << 500 << ""
-                                    << "500"
-                                    << "http://h/y\thttp://h/\t500\t";
-    QTest::newRow("tabs and breaks from the web")
-        << "http://h/a\tb"
-        << "http://h/\r\n"
-        << 0 << QString::fromUtf8("bad\nthing\u2028!") << "bad thing !"
-        << "http://h/a b\thttp://h/  \t\tbad thing !";
-  }
-  // Every window in every state it shows: the main window on each tab, the
-  // sixth once per output type, the wizard's steps, each dialog.
-  void MnemonicsAreUniquePerWindow() {
-    QStringList faults;
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    window.NewProject();
-    window.show();
-    FormView& view = *window.View();
-    for (int tab = 0; tab < FormView::kSixthTab; ++tab) {
-      view.Tabs()->setCurrentIndex(tab);
-      faults << MnemonicFaults(window, "tab " + view.Tabs()->tabText(tab));
-    }
-    view.Tabs()->setCurrentIndex(FormView::kSixthTab);
-    for (int type = VELLUM_OUTPUT_UL_LIST; type <= VELLUM_OUTPUT_XML_SITEMAP; ++type) {
-      view.Style()->TypeButton(type)->click();
-      faults << MnemonicFaults(window, view.Style()->TypeButton(type)->text());
-    }
-
-    LayoutWizard wizard(config_, &window);
-    wizard.show();
-    for (int mode = 0; mode < 2; ++mode) {
-      wizard.Modes()->Preset(mode, 0);
-      faults << MnemonicFaults(wizard, "wizard, first step");
-      wizard.NextButton()->click();
-      faults << MnemonicFaults(wizard, QStringLiteral("wizard, mode %1").arg(mode));
-      wizard.BackButton()->click();
-    }
-
-    ConfigDialog config(config_, &window);
-    UploadDialog upload(&window);
-    AboutDialog about(&window);
-    BrokenLinksDialog broken({{"http://h/x", "http://h/", 404, "Not Found"}}, &window);
-    ProgressDialog progress(VELLUM_PROGRESS_UPLOAD, "Upload", &window);
-    for (QDialog* dialog :
-         std::initializer_list<QDialog*>{&config, &upload, &about, &broken, &progress}) {
-      dialog->show();
-      faults << MnemonicFaults(*dialog, dialog->metaObject()->className());
-      dialog->hide();
-    }
-    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
-  }
-
   void BrokenLinksCopyAsOneLineEach() {
-    QFETCH(QString, address);
-    QFETCH(QString, page);
-    QFETCH(int, status);
-    QFETCH(QString, reason);
-    QFETCH(QString, problem);
-    QFETCH(QString, line);
-    const BrokenLinkRow link{address, page, status, reason};
-    QCOMPARE(ProblemText(link), problem);
-    QCOMPARE(BrokenLinksText({link}), "Link\tLinked from\tStatus\tReason\n" + line + "\n");
+    const BrokenLinkRow plain{"http://h/x", "http://h/", 404, "Not Found"};
+    const BrokenLinkRow from_the_web{"http://h/a\tb", "http://h/\r\n", 0,
+                                     QString::fromUtf8("bad\nthing\u2028!")};
+    QCOMPARE(ProblemText(plain), "404 Not Found");
+    QCOMPARE(ProblemText(from_the_web), "bad thing !");
+    QCOMPARE(BrokenLinksText({plain, from_the_web}),
+             "Link\tLinked from\tStatus\tReason\nhttp://h/x\thttp://h/\t404\tNot Found\n"
+             "http://h/a b\thttp://h/  \t\tbad thing !\n");
   }
 
  private:

@@ -1,6 +1,6 @@
 // The wizard's folder tree over scratch folders: what an expansion lists and
-// in which order, the paths of its entries, folders that cannot be listed,
-// and collapsing that forgets.
+// in which order, the paths of its entries, and folders that cannot be
+// listed.
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
@@ -77,17 +77,6 @@ class FolderTreeTest : public QObject {
     scratch_.reset();
   }
 
-  void InitPutsDrivesAboveTheDesktop() {
-    tree_->DesktopEntry()->setExpanded(true);
-    tree_->Init(true);
-    QCOMPARE(Texts(tree_->invisibleRootItem()), (QStringList{"Drives", name_}));
-    for (QTreeWidgetItem* top : {tree_->DrivesEntry(), tree_->DesktopEntry()}) {
-      QCOMPARE(Texts(top), QStringList{""});
-      QVERIFY(FolderTree::IsPlaceholder(top->child(0)));
-      QVERIFY(!FolderTree::IsPlaceholder(top));
-    }
-  }
-
   void ExpansionLists_data() {
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("listed");
@@ -125,51 +114,6 @@ class FolderTreeTest : public QObject {
     }
   }
 
-  void DrivesAreListedByPath_data() {
-    QTest::addColumn<QStringList>("roots");
-    QTest::addColumn<QStringList>("listed");
-    QTest::newRow("by path, the root first") << QStringList{"/mnt/b", "/", "/boot", "/mnt/a"}
-                                             << QStringList{"/", "/boot", "/mnt/a", "/mnt/b"};
-    QTest::newRow("each once, with or without a trailing slash")
-        << QStringList{"/mnt/a/", "/", "/mnt/a", "/"} << QStringList{"/", "/mnt/a"};
-    QTest::newRow("none: one placeholder") << QStringList{} << QStringList{""};
-  }
-
-  void DrivesAreListedByPath() {
-    QFETCH(QStringList, roots);
-    QFETCH(QStringList, listed);
-    FolderTree tree(scratch_->path(), roots);
-    tree.Init(true);
-    tree.DrivesEntry()->setExpanded(true);
-    QCOMPARE(Texts(tree.DrivesEntry()), listed);
-    for (int i = 0; i < tree.DrivesEntry()->childCount(); ++i) {
-      const QTreeWidgetItem* drive = tree.DrivesEntry()->child(i);
-      if (!FolderTree::IsPlaceholder(drive)) QCOMPARE(Texts(drive), QStringList{""});
-    }
-  }
-
-  void SystemDesktop_data() {
-    QTest::addColumn<bool>("desktop_exists");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("the desktop folder") << true << "/Desktop";
-    QTest::newRow("no desktop folder: home") << false << "";
-  }
-
-  void SystemDesktop() {
-    QFETCH(bool, desktop_exists);
-    QFETCH(QString, expected);
-    const QByteArray home = qgetenv("HOME");
-    // No user-dirs file in the scratch configuration: the desktop folder is
-    // $HOME/Desktop.
-    qputenv("HOME", QFile::encodeName(scratch_->path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch_->filePath("config")));
-    if (desktop_exists) QVERIFY(QDir(scratch_->path()).mkdir("Desktop"));
-    const QString desktop = FolderTree::SystemDesktop();
-    qputenv("HOME", home);
-    qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(desktop, scratch_->path() + expected);
-  }
-
   void PathOf_data() {
     QTest::addColumn<QStringList>("route");
     QTest::addColumn<bool>("listed");
@@ -178,9 +122,7 @@ class FolderTreeTest : public QObject {
     // the parent is expanded first, so that a placeholder is one a listing
     // left.
     QTest::newRow("Drives") << QStringList{"Drives"} << false << "";
-    QTest::newRow("Drives' placeholder") << QStringList{"Drives", ""} << false << "";
     QTest::newRow("a drive") << QStringList{"Drives", "/mnt/data"} << false << "/mnt/data/";
-    QTest::newRow("a folder on a drive") << QStringList{"Drives", "%D", "a"} << false << "%D/a/";
     QTest::newRow("desktop") << QStringList{"%N"} << false << "%D/";
     QTest::newRow("desktop's placeholder") << QStringList{"%N", ""} << false << "%D/";
     QTest::newRow("folder") << QStringList{"%N", "a"} << false << "%D/a/";
@@ -225,34 +167,6 @@ class FolderTreeTest : public QObject {
     if (deny) folder.setPermissions(permissions);
     QCOMPARE(Texts(entry), QStringList{""});
     QVERIFY(FolderTree::IsPlaceholder(entry->child(0)));
-  }
-
-  // Through the keyboard: the view expands and collapses on its own, and
-  // the tree must still list and forget.
-  void CollapseForgetsTheListing_data() {
-    QTest::addColumn<int>("expand_key");
-    QTest::addColumn<int>("collapse_key");
-    QTest::newRow("arrows") << int(Qt::Key_Right) << int(Qt::Key_Left);
-    QTest::newRow("plus and minus") << int(Qt::Key_Plus) << int(Qt::Key_Minus);
-  }
-
-  void CollapseForgetsTheListing() {
-    QFETCH(int, expand_key);
-    QFETCH(int, collapse_key);
-    QTreeWidgetItem* desktop = tree_->DesktopEntry();
-    tree_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(tree_.get()));
-    tree_->setCurrentItem(desktop);
-    QTest::keyClick(tree_.get(), Qt::Key(expand_key));
-    QCOMPARE(Texts(desktop), (QStringList{"a", "b", "x"}));
-    Make(scratch_->path(), {"new/"});
-
-    QTest::keyClick(tree_.get(), Qt::Key(collapse_key));
-    QVERIFY(!desktop->isExpanded());
-    QCOMPARE(Texts(desktop), QStringList{""});
-    QTest::keyClick(tree_.get(), Qt::Key(expand_key));
-    QVERIFY(desktop->isExpanded());
-    QCOMPARE(Texts(desktop), (QStringList{"a", "b", "new", "x"}));
   }
 
  private:

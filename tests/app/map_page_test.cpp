@@ -92,9 +92,6 @@ class MapPageTest : public QObject {
                                         << "A";
     QTest::newRow("down on the last") << int(MapPage::kDown) << "C" << kStart << "C";
     QTest::newRow("higher on the top level") << int(MapPage::kHigher) << "B" << kStart << "B";
-    QTest::newRow("higher on a first child") << int(MapPage::kHigher) << "A/A1"
-                                             << "A(A2) A1 B C(C1(C11))"
-                                             << "A1";
     QTest::newRow("higher with children") << int(MapPage::kHigher) << "C/C1"
                                           << "A(A1 A2) B C C1(C11)"
                                           << "C1";
@@ -102,12 +99,6 @@ class MapPageTest : public QObject {
     QTest::newRow("lower with children") << int(MapPage::kLower) << "C"
                                          << "A(A1 A2) B(C(C1(C11)))"
                                          << "C";
-    QTest::newRow("lower on a last child") << int(MapPage::kLower) << "A/A2"
-                                           << "A(A1(A2)) B C(C1(C11))"
-                                           << "A2";
-    QTest::newRow("add after a middle") << int(MapPage::kAdd) << "B"
-                                        << "A(A1 A2) B - C(C1(C11))"
-                                        << "-";
     QTest::newRow("add after a last child") << int(MapPage::kAdd) << "A/A2"
                                             << "A(A1 A2 -) B C(C1(C11))"
                                             << "-";
@@ -169,8 +160,6 @@ class MapPageTest : public QObject {
     QTest::addColumn<QString>("shape");
     QTest::newRow("between siblings") << "C"
                                       << "" << 1 << "A(A1 A2) C(C1(C11)) B";
-    QTest::newRow("down past a sibling") << "A"
-                                         << "" << 2 << "B A(A1 A2) C(C1(C11))";
     QTest::newRow("onto an entry") << "A"
                                    << "C/C1" << -1 << "B C(C1(C11 A(A1 A2)))";
     QTest::newRow("to the top level") << "C/C1/C11"
@@ -201,47 +190,6 @@ class MapPageTest : public QObject {
     page_->UndoStack()->undo();
     QCOMPARE(Shape(model), kStart);
     QCOMPARE(Shape(project_->Items[0].Entries), kStart);
-  }
-
-  // Names and URLs typed in the fields land in the entry, as one step, when
-  // another is chosen; a name typed in the tree (F2) is a step of its own.
-  void EditsAreStepsOfTheirOwn() {
-    MapModel& model = *page_->Model();
-    page_->Tree()->setCurrentIndex(EntryAt(model, "B"));
-    page_->LinkName()->setPlainText("Bakery");
-    page_->LinkUrl()->clear();
-    page_->Tree()->setCurrentIndex(EntryAt(model, "A"));
-    const MapItem& b = project_->Items[0].Entries.Items[1];
-    QCOMPARE(QByteArray(b.Name), "Bakery");
-    QVERIFY(b.URL == nullptr);
-    QVERIFY(model.setData(EntryAt(model, "C"), "Cakes"));
-    QCOMPARE(Shape(model), "A(A1 A2) Bakery Cakes(C1(C11))");
-    QCOMPARE(page_->UndoStack()->count(), 2);
-    page_->UndoStack()->undo();
-    page_->UndoStack()->undo();
-    QCOMPARE(Shape(project_->Items[0].Entries), kStart);
-    QCOMPARE(QByteArray(b.URL), "b.html");
-    QCOMPARE(page_->LinkUrl()->text(), "b.html");  // the entry undone is shown
-  }
-
-  // Next match by link name or URL, from the chosen entry on, round the end.
-  void FindGoesFromEntryToEntry() {
-    MapModel& model = *page_->Model();
-    page_->ShowFindBar();
-    page_->FindField()->setText("1");
-    const QString expected[] = {"A1", "C1", "C11", "A1"};
-    for (const QString& name : expected) {
-      QVERIFY(page_->FindNext());
-      QCOMPARE(page_->Tree()->currentIndex().data().toString(), name);
-    }
-    QVERIFY(page_->FindNext(/*backwards=*/true));
-    QCOMPARE(page_->Tree()->currentIndex().data().toString(), "C11");
-    page_->FindField()->setText("b.HTML");
-    QVERIFY(page_->FindNext());
-    QCOMPARE(page_->Tree()->currentIndex(), EntryAt(model, "B"));
-    page_->FindField()->setText("nowhere");
-    QVERIFY(!page_->FindNext());
-    QCOMPARE(page_->FindStatus()->text(), "Not found");
   }
 
   // A scan's tree replaces the shown one in one step; the fields of the

@@ -1,27 +1,19 @@
 // The main window's project life cycle, driven as a user drives it, and the
 // program started as a user starts it.
 #include <QApplication>
-#include <QDesktopServices>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QStatusBar>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QUrl>
 
 #include "app_fixture.h"
 #include "core/map_item_list.h"
-#include "dialogs/help_window.h"
 #include "pages/layout_page.h"
 #include "pages/map_model.h"
 #include "pages/map_page.h"
 #include "pages/map_tree.h"
 #include "pages/page_content_page.h"
-#include "pages/style_page.h"
 #include "shell/form_view.h"
 #include "shell/main_window.h"
 
@@ -32,24 +24,6 @@ class ShellTest : public QObject {
 
  private slots:
   void initTestCase() { config_ = StartTestEngine(); }
-
-  void SavePathEndsInBpj_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("saved");
-    QTest::newRow("no extension") << "map"
-                                  << "map.bpj";
-    QTest::newRow("upper case") << "map.BPJ"
-                                << "map.BPJ";
-    QTest::newRow("other extension") << "map.txt"
-                                     << "map.txt.bpj";
-    QTest::newRow("dot in a folder") << "v1.2/map"
-                                     << "v1.2/map.bpj";
-  }
-  void SavePathEndsInBpj() {
-    QFETCH(QString, path);
-    QFETCH(QString, saved);
-    QCOMPARE(ProjectSavePath(path), saved);
-  }
 
   // Opening a project made elsewhere and saving it changes no byte: the
   // members and bits that no page shows survive, a non-UTF-8 title too.
@@ -216,111 +190,6 @@ class ShellTest : public QObject {
     QTRY_VERIFY(window.isWindowModified());
   }
 
-  // A project file dropped onto the window opens; other files are refused.
-  void AProjectFileDroppedOntoTheWindowOpens() {
-    const QString path = dir_.filePath("dropped.bpj");
-    MakeProject(VellumNewSiteMapParams(), VELLUM_NEW_SITE_MAP_FLAGS);
-    HTMLprjSave(QFile::encodeName(path).constData());
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    Prompts prompts;
-    prompts.answer = Answer::kNo;
-    window.NewProject();
-    for (const QString& file : {dir_.filePath("page.html"), path}) {
-      QMimeData data;
-      data.setUrls({QUrl::fromLocalFile(file)});
-      QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(&window, &enter);
-      QCOMPARE(enter.isAccepted(), file == path);
-      QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(&window, &drop);
-    }
-    QCOMPARE(window.document().path(), path);
-    QCOMPARE(prompts.shown.size(), 1);  // the new project's changes
-  }
-
-  // The status bar holds the last line of the last command: one that came
-  // before the window showed stays, and a preview's temporary file goes
-  // once the preview is open.
-  void StatusBarHoldsTheLastCommandsLine() {
-    const QString path = dir_.filePath("status.bpj");
-    WriteProject(path, true);
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    Prompts prompts;
-    window.OpenProject(path);
-    const QString line = window.StatusText();
-    QVERIFY2(line.startsWith("'" + path + "' - bad profect (line "), qPrintable(line));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.statusBar()->currentMessage(), line);
-    QVERIFY(window.statusBar()->findChildren<QLabel*>().isEmpty());  // one slot
-    QDesktopServices::setUrlHandler("file", this, "Opened");
-    emit window.View()->Style()->PreviewRequested();
-    QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(window.statusBar()->currentMessage(), "Ready");
-  }
-
-  void EnterAndEscapeKeepThePage() {
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    window.NewProject();
-    window.show();
-    window.View()->Tabs()->setCurrentIndex(FormView::kLayoutTab);
-    QLineEdit* field = window.View()->Layout()->OutputFile();
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(field, key);
-    QVERIFY(window.isVisible() && window.View()->Layout()->isVisible());
-  }
-
-  void RecentFilesKeepTheFourNewest() {
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    QStringList paths;
-    for (int i = 0; i < 5; ++i) {
-      paths.prepend(dir_.filePath(QStringLiteral("recent%1.bpj").arg(i)));
-      MakeProject(VellumNewSiteMapParams(), 0);
-      HTMLprjSave(QFile::encodeName(paths.first()).constData());
-      window.OpenProject(paths.first());
-    }
-    window.OpenProject(paths[2]);
-    const QStringList newest{paths[2], paths[0], paths[1], paths[3]};
-    QCOMPARE(window.Recent().Files(), newest);
-    QCOMPARE(RecentFiles().Files(), newest);  // kept in the settings
-  }
-
-  // The Edit commands work on the focused field; F6 moves between the tab
-  // bar and the page.
-  void KeyboardCommandsReachTheFields() {
-    MainWindow window(config_, QCoreApplication::applicationFilePath());
-    window.NewProject();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.View()->Tabs()->setCurrentIndex(FormView::kLayoutTab);
-    QLineEdit* field = window.View()->Layout()->OutputFile();
-    field->setFocus();
-    field->selectAll();
-    window.Action("EditCut")->trigger();
-    QCOMPARE(field->text(), "");
-    window.Action("EditPaste")->trigger();
-    window.Action("EditPaste")->trigger();
-    QCOMPARE(field->text(), "sitemap.htmlsitemap.html");
-    window.Action("EditUndo")->trigger();
-    QCOMPARE(field->text(), "sitemap.html");
-
-    window.Action("NextPane")->trigger();
-    QVERIFY(window.View()->Tabs()->tabBar()->hasFocus());
-    window.Action("NextPane")->trigger();
-    QVERIFY(field->hasFocus());
-  }
-
-  void HelpThatCannotBeFoundIsNotTriedAgain() {
-    const QString program = dir_.filePath("bin/bramblel");
-    const qsizetype windows = QApplication::topLevelWidgets().size();
-    ShowHelp(program);
-    QDir().mkpath(dir_.filePath("bin/help"));
-    QFile book(HelpBookPath(program));
-    QVERIFY(book.open(QIODevice::WriteOnly) && book.write("<p>Help</p>") > 0);
-    book.close();
-    ShowHelp(program);
-    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-  }
-
   // The program finds its installation beside itself, in the build tree
   // and where `cmake --install` put it.
   void StartsFromTheBuildTreeAndAnInstallation() {
@@ -334,9 +203,6 @@ class ShellTest : public QObject {
              "Installation: " + dir_.filePath("prefix") + "/");
     QVERIFY(QFile::exists(dir_.filePath("prefix/IDE/help/index.html")));
   }
-
- public slots:
-  void Opened(const QUrl&) {}
 
  private:
   // Writes a project of three links at path; damaged, its second link's

@@ -1,8 +1,7 @@
 // The Layout Wizard as a user answers it, and the scans it starts: the scan
-// flags of every choice, the steps and their keys, scans that finish or are
-// cancelled, and the links a scan could not read.
+// flags of every choice, scans that finish or are cancelled, and the links a
+// scan could not read.
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -12,7 +11,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 
@@ -95,7 +93,6 @@ class WizardTest : public QObject {
     QTest::newRow("links, add and scan") << 0 << 0 << true << 0 << 0x67u;
     QTest::newRow("links, add only, META") << 0 << 1 << true << 2 << 0x37u;
     QTest::newRow("links, nothing checked") << 0 << 0 << false << -1 << 0x0u;
-    QTest::newRow("folder") << 1 << 0 << true << 0 << 0x6u;
     QTest::newRow("folder, META") << 1 << 1 << false << 2 << 0x16u;
   }
   void ScanFlagsOfEveryChoice() {
@@ -110,46 +107,6 @@ class WizardTest : public QObject {
     answers.include_base = answers.ignore_bookmarks = answers.ignore_arguments = boxes;
     answers.other_sites = otherSites;
     QCOMPARE(ScanFlags(answers), flags);
-  }
-
-  // Back shows the first step again and keeps what the second held; the
-  // other mode shows the other second step.
-  void StepsFollowTheModeAndBackKeepsTheValues() {
-    LayoutWizard wizard(config_);
-    wizard.Modes()->Preset(0, 0);
-    QCOMPARE(wizard.NextButton()->text(), "&Next >");
-    QVERIFY(!wizard.BackButton()->isEnabled());
-    wizard.NextButton()->click();
-    QVERIFY(wizard.BaseFile()->isVisibleTo(&wizard));
-    QCOMPARE(wizard.NextButton()->text(), "&Finish >");
-    wizard.BaseFile()->BaseFile()->setText("index.html");
-    wizard.BackButton()->click();
-    QCOMPARE(wizard.Step(), 0);
-    wizard.Modes()->Modes()->button(1)->click();
-    wizard.NextButton()->click();
-    QVERIFY(wizard.Folders()->isVisibleTo(&wizard));
-    QCOMPARE(wizard.Answers().folder, "");  // nothing chosen in the tree
-    wizard.BackButton()->click();
-    wizard.Modes()->Modes()->button(0)->click();
-    wizard.NextButton()->click();
-    QCOMPARE(wizard.Answers().base_file, "index.html");
-  }
-
-  // Enter on the first step ends the wizard with the presets and no base
-  // file; the engine then says it cannot read one, and the tree stays.
-  void EnterOnTheFirstStepScansWithThePresets() {
-    QObject watch;
-    WizardAnswers seen;
-    WhenShown<LayoutWizard>(&watch, [&seen](LayoutWizard* wizard) {
-      seen = wizard->Answers();
-      QTest::keyClick(wizard, Qt::Key_Return);
-    });
-    Prompts prompts;
-    QCOMPARE(Run(), ScanOutcome::kFailed);
-    QCOMPARE(ScanFlags(seen), 0x7u);
-    QCOMPARE(seen.base_file, "");
-    QVERIFY(!prompts.shown.isEmpty());
-    QCOMPARE(document_.SiteMap()->Entries.Count, 0);
   }
 
   // A folder is chosen in the tree or typed; the folder step offers the

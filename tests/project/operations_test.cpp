@@ -332,22 +332,5 @@ TEST_F(OperationsTest, AWebSourceIsCrawledAsAScanCrawlsThenSearched) {
   config::ReleaseMember(config.TempFolder);
 }
 
-TEST_F(OperationsTest, CloseFreesEverythingAndResets) {
-  ASSERT_TRUE(ReadProjectFile(project_, test::ReadBytes(VELLUM_GOLDEN_DIR "/every_kind.bpj")));
-  SetParameters(project_, {"src", "desc", 1, "m", 1});
-  AppendTarget("t");
-  RecordUpload(project_, project_.Targets[0], "a.html", {1, 1, 1, 2000, 1});
-  AddFile(project_, "a.html");
-  RemoveFile(project_, "b.html");
-  RebuildSourceFiles(project_);
-  Close(project_);
-  EXPECT_EQ(project_.Source, nullptr);
-  EXPECT_EQ(
-      std::vector<int64_t>({project_.ItemCount, project_.TargetCount, project_.AddedCount,
-                            project_.RemovedCount, project_.SourceFiles.Count, project_.Modified,
-                            project_.Type, project_.CompessProperties, project_.UploadProperties}),
-      std::vector<int64_t>({0, 0, 0, 0, 0, 0, 2, 0xFEFFD, 5}));
-}
-
 }  // namespace
 }  // namespace vellum::project

@@ -389,8 +389,6 @@ TEST(GoldenPage, EachOutputType) {
       {"",
        Settings(VELLUM_OUTPUT_LEVEL_TABLE, "table.htm", &S::BgColor, "", &S::LinkColor, "0000FF"),
        VELLUM_GEN_USE_FONT_COLOR | VELLUM_GEN_USE_LINK_COLOR, "level_table_empty.html"},
-      {"", Settings(VELLUM_OUTPUT_NAV_COMBO, "nav.htm"), 0, "nav_combo_empty.html"},
-      {"", Settings(VELLUM_OUTPUT_SCRIPT_TREE, "tree.htm"), 0, "script_tree_empty.html"},
       // Links relative to the base page's folder where they lie below it.
       {"A -> /srv/www/a.htm\nB -> /srv/www/docs/b.htm\nC -> /srv/other/c.htm",
        Settings(VELLUM_OUTPUT_NAV_COMBO, "relative.htm"), VELLUM_GEN_RELATIVE_LINKS,

@@ -238,17 +238,10 @@ TEST_F(XmlSitemap, ALargeMapIsSplitIntoPartsWithAnIndex) {
   const struct {
     XmlSitemapLimits limits;
     const char* output;
-    Texts parts;
     std::vector<std::size_t> counts;  // the number of entries of each part
   } rows[] = {
-      {{3, 50'000'000},
-       "site/maps/sitemap.xml",
-       {"sitemap1.xml", "sitemap2.xml", "sitemap3.xml"},
-       {3, 3, 1}},
-      {{10, 250},
-       "site/maps/map.xml.gz",
-       {"map1.xml.gz", "map2.xml.gz", "map3.xml.gz", "map4.xml.gz"},
-       {2, 2, 2, 1}},
+      {{3, 50'000'000}, "site/maps/sitemap.xml", {3, 3, 1}},
+      {{10, 250}, "site/maps/map.xml.gz", {2, 2, 2, 1}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.output);
@@ -268,22 +261,22 @@ TEST_F(XmlSitemap, ALargeMapIsSplitIntoPartsWithAnIndex) {
     std::string index =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<sitemapindex xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
-    for (std::size_t i = 0; i < row.parts.size(); ++i) {
-      const std::string part = fs::path(output).parent_path() / row.parts[i];
+    for (std::size_t i = 0; i < row.counts.size(); ++i) {
+      const std::string part = NumberedPageName(output, static_cast<int>(i) + 1);
       const std::string xml = text(part);
       EXPECT_EQ(Count(xml, "<url>"), row.counts[i]) << part;
       EXPECT_LE(xml.size(), row.limits.bytes);
       here.dir().Write("part.xml", xml);
       ExpectWellFormed("part.xml");
       registered.push_back(part);
-      index +=
-          "  <sitemap><loc>https://www.example.com/maps/" + row.parts[i] + "</loc></sitemap>\n";
+      index += "  <sitemap><loc>https://www.example.com/maps/" +
+               fs::path(part).filename().string() + "</loc></sitemap>\n";
     }
     index += "</sitemapindex>\n";
     EXPECT_EQ(text(output), index);
     registered.push_back(output);
     EXPECT_EQ(OutputList(), registered);
-    EXPECT_FALSE(fs::exists(NumberedPageName(output, static_cast<int>(row.parts.size()) + 1)));
+    EXPECT_FALSE(fs::exists(NumberedPageName(output, static_cast<int>(row.counts.size()) + 1)));
   }
 }
 

@@ -301,44 +301,27 @@ TEST_F(CrawlTest, RobotsTxtThatCannotBeReachedKeepsTheRestOfItsHostUnread) {
     std::string reason;              // why robots.txt could not be read; empty: it could
     bool delay_capped = false;       // its Crawl-delay was cut to 30 s
   };
+  const auto to = [](const char* target) {
+    return test::HttpServer::Redirects{{"/robots.txt", target}};
+  };
+  const std::vector<std::string> all = {"/index.html", "/a.html", "/b.html"},
+                                 allowed(all.begin(), all.begin() + 2),
+                                 base(all.begin(), all.begin() + 1);
   const Row rows[] = {
-      {"File", "2.3.1.1", {}, {"/index.html", "/a.html"}, ""},
+      {"File", "2.3.1.1", {}, allowed, ""},
       {"FiveRedirects",
        "2.3.1.2",
        {{"/robots.txt", "/1"}, {"/1", "/2"}, {"/2", "/3"}, {"/3", "/4"}, {"/4", "/moved.txt"}},
-       {"/index.html", "/a.html"},
+       allowed,
        ""},
-      {"RedirectsWithoutEnd",
-       "2.3.1.2",
-       {{"/robots.txt", "/robots.txt"}},
-       {"/index.html", "/a.html", "/b.html"},
-       ""},
-      {"Missing",
-       "2.3.1.3",
-       {{"/robots.txt", "/_status/404"}},
-       {"/index.html", "/a.html", "/b.html"},
-       ""},
-      {"ServerError",
-       "2.3.1.4",
-       {{"/robots.txt", "/_status/503"}},
-       {"/index.html"},
-       "HTTP status 503"},
-      {"Refused",
-       "2.3.1.4",
-       {{"/robots.txt", "http://127.0.0.1:1/robots.txt"}},
-       {"/index.html"},
+      {"RedirectsWithoutEnd", "2.3.1.2", to("/robots.txt"), all, ""},
+      {"Missing", "2.3.1.3", to("/_status/404"), all, ""},
+      {"ServerError", "2.3.1.4", to("/_status/503"), base, "HTTP status 503"},
+      {"Refused", "2.3.1.4", to("http://127.0.0.1:1/robots.txt"), base,
        "Couldn't connect to server"},
-      {"NoAnswer",
-       "2.3.1.4",
-       {{"/robots.txt", "/_stall"}},
-       {"/index.html"},
-       "no answer within the time limit (1 s)"},
-      {"DayLongCrawlDelay", "2.2.4", {{"/robots.txt", "/slow.txt"}}, {"/index.html"}, "", true},
-      {"LargerThanTheDownloadLimit",
-       "2.5",
-       {{"/robots.txt", "/big.txt"}},
-       {"/index.html", "/a.html"},
-       ""},
+      {"NoAnswer", "2.3.1.4", to("/_stall"), base, "no answer within the time limit (1 s)"},
+      {"DayLongCrawlDelay", "2.2.4", to("/slow.txt"), base, "", true},
+      {"LargerThanTheDownloadLimit", "2.5", to("/big.txt"), allowed, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.name) + " (RFC 9309 " + row.section + ")");

@@ -875,6 +875,7 @@ TEST_F(SchemeRoot, SyntaxErrorsNameTheirRuleAndKeepTheFileOut) {
       {"IPict = 7up, \"a.gif\"", {226}, -1},
       {"IPict = A, a.gif", {230}, -1},
       {"Colour = 1", {254}, -1},
+      {"\"a.gif\"", {254}, -1},
       {"Pict = \"a.gif\" */ Pict = \"b.gif\"", {71}, 1},  // the text ends at "*/"
       {"Pict = */", {71, 132}, -1},
       {"IPict = A, \"\"", {}, -1},  // silently

@@ -77,6 +77,8 @@ TEST_F(OperationsTest, ParametersChangeOnlyWhatDiffers) {
       {"a description", {nullptr, "about", 2, nullptr, 0}, true},
       {"the description emptied", {nullptr, "", 2, nullptr, 0}, true},
       {"a type a file cannot hold", {nullptr, nullptr, 3, nullptr, 0}, false},
+      {"another type", {nullptr, nullptr, 1, nullptr, 0}, true},
+      {"the type back", {nullptr, nullptr, 2, nullptr, 0}, true},
       {"no macro length, no change", {nullptr, nullptr, 2, "ignored", 0}, false},
       {"a new macro length", {nullptr, nullptr, 2, "abc", 3}, true},
       {"the same macros", {nullptr, nullptr, 2, "abc", 3}, false},

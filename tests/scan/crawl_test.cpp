@@ -182,7 +182,7 @@ TEST_F(CrawlTest, ATrapEndsAtEitherLimitOrPatternAndASlowPageAtItsTimeLimit) {
     std::vector<std::string> info;
   };
   const Row rows[] = {
-      {5, 0, "", "", 4, {"Page limit reached: the scan reads 5 pages at most\n"}},
+      {70, 0, "", "", 69, {"Page limit reached: the scan reads 70 pages at most\n"}},
       {100, 3, "", "", 3, {"Depth limit reached: the scan follows links 3 deep at most\n"}},
       {100, 0, "*/trap/?", "", 9, {}},
       {100, 0, "", "*/trap/1?; */trap/4", 3, {}},

@@ -70,6 +70,8 @@ TEST(Charset, TheTitleIsReadInTheEncodingInForce) {
        "<meta charset=utf-8><title>a\xFF\xC3 b\xED\xA0\x80</title>", "",
        "a\xEF\xBF\xBD\xEF\xBF\xBD b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"a cut sequence is replaced", "12.3", "<title>a\x82</title>", "shift_jis", "a\xEF\xBF\xBD"},
+      {"a byte without character is replaced", "12.3", "<title>a\xFF</title>", "shift_jis",
+       "a\xEF\xBF\xBD"},
       {"a byte Windows-1252 leaves out is replaced", "9", "<title>a\x81</title>", "",
        "a\xEF\xBF\xBD"},
       {"NUL would end the text", "8.1.1", "<title>a\0b</title>"s, "",

@@ -230,6 +230,8 @@ TEST(ReadHead, WhatAScanTakesFromAPage) {
        .title = "open <meta name=description content=d>"},
       {.html = "<title>" + x5000, .title = std::string(1024, 'x')},
       {.html = "<title>a" + e600 + "</title>", .title = std::string("a").append(e600, 0, 1022)},
+      {.html = "<title>" + std::string(1023, 'y') + "    z</title>",
+       .title = std::string(1023, 'y')},
       {.html = "<meta name=Description content=\"D1\"><meta NAME=\"DESCRIPTION\" CONTENT=' "
                "D\n&eacute;  2 '>",
        .description = "D \xC3\xA9 2"},

@@ -79,6 +79,7 @@ TEST(Robots, Rfc9309Cases) {
       {"HexCaseIrrelevant", "2.2.2", "User-agent: *\nDisallow: /a%2fb\n", "/a%2Fb", false},
       {"EscapedUnreservedIsTheCharacter", "2.2.2", "User-agent: *\nDisallow: /foo/bar/baz\n",
        "/foo/bar/%62%61%7A", false},
+      {"EscapedTildeInPattern", "2.2.2", "User-agent: *\nDisallow: /%7Eme\n", "/~me/x", false},
       {"EscapedSlashIsNoSlash", "2.2.2", "User-agent: *\nDisallow: /a/b\n", "/a%2Fb", true},
       // Special characters.
       {"StarMatchesAnyRun", "2.2.3", "User-agent: *\nDisallow: /*.php\n", "/a/b.php?x=1", false},

@@ -69,13 +69,5 @@ TEST(AddressPatterns, MatchWholeAddressCaseSensitive) {
   EXPECT_FALSE(AddressPatterns("x").empty());
 }
 
-TEST(AddressPatterns, GlobPrefixAndLiteralQuestionMark) {
-  const GlobSyntax prefix{.question_mark = false, .prefix = true};
-  EXPECT_TRUE(GlobMatch("/a*c", "/abcdef", prefix));
-  EXPECT_FALSE(GlobMatch("/a?", "/ab", prefix));
-  EXPECT_TRUE(GlobMatch("/a?", "/a?b", prefix));
-  EXPECT_FALSE(GlobMatch("/abc", "/ab", prefix));
-}
-
 }  // namespace
 }  // namespace vellum::core

@@ -66,13 +66,6 @@ TEST(Address, RequestsCarryOnlyBytesARequestLineHolds) {
   for (const auto& [address, request] : rows) EXPECT_EQ(RequestAddress(address), request);
 }
 
-TEST(Address, UnmatchedParentsAreCounted) {
-  EXPECT_EQ(NormaliseLocalPath("a/../../b").unmatched_parents, 1);
-  EXPECT_EQ(NormaliseLocalPath("/a/../../../b").unmatched_parents, 2);
-  EXPECT_EQ(NormaliseLocalPath("../a/../b").unmatched_parents, 1);
-  EXPECT_EQ(NormaliseLocalPath("a/b/../c").unmatched_parents, 0);
-}
-
 TEST(Address, FoldersAndIndexPages) {
   struct Row {
     const char* address;

@@ -244,12 +244,10 @@ bool GlobMatch(std::string_view pattern, std::string_view text, GlobSyntax synta
       star = p++;
       resume = t;
     } else if (p < pattern.size() &&
-               ((syntax.question_mark && pattern[p] == '?') || pattern[p] == text[t] ||
+               (pattern[p] == '?' || pattern[p] == text[t] ||
                 (syntax.ignore_case && ToLowerAscii(pattern[p]) == ToLowerAscii(text[t])))) {
       ++p;
       ++t;
-    } else if (p == pattern.size() && syntax.prefix) {
-      return true;
     } else if (star != kNone) {
       p = star + 1;
       t = ++resume;

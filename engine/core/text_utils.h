@@ -102,18 +102,14 @@ std::string EscapeMarkup(std::string_view text);
 bool LooksLikeScheme(std::string_view link);
 
 struct GlobSyntax {
-  // '?' stands for exactly one byte; otherwise it is literal.
-  bool question_mark = true;
-  // The pattern need only match a beginning of the text, as if it ended in
-  // '*'; otherwise it must match the whole text.
-  bool prefix = false;
   // Letters compare without regard to ASCII case.
   bool ignore_case = false;
 };
 
-// True when text matches pattern: '*' matches any run of bytes (also none,
-// also '/'), every other byte itself (case-sensitive unless the syntax says otherwise). Takes at
-// most about pattern.size() * text.size() steps, whatever the pattern holds.
+// True when the whole text matches pattern: '*' matches any run of bytes
+// (also none, also '/'), '?' exactly one byte, every other byte itself
+// (case-sensitive unless the syntax says otherwise). Takes at most about
+// pattern.size() * text.size() steps, whatever the pattern holds.
 bool GlobMatch(std::string_view pattern, std::string_view text, GlobSyntax syntax = {});
 
 }  // namespace vellum::core

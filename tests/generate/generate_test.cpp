@@ -176,25 +176,6 @@ TEST(WriteLinkTarget, PrefixesAndTheBaseFolder) {
   }
 }
 
-TEST(WriteLink, TextsSuffixesAndLineBreaks) {
-  const struct {
-    const char *text, *url, *suffix;
-    bool line_break;
-    const char* expected;
-  } rows[] = {
-      {"", "a.htm", nullptr, true, "<A HREF=\"a.htm\">&nbsp;&nbsp;&nbsp;</A><BR>\n"},
-      {nullptr, "a.htm", nullptr, false, "<A HREF=\"a.htm\">&nbsp;&nbsp;&nbsp;</A>\n"},
-      {"A", "a.htm", "(3)", true, "<A HREF=\"a.htm\">A (3)</A><BR>\n"},
-      {"No URL", nullptr, "(3)", true, "No URL<BR>\n"},
-      {nullptr, nullptr, nullptr, false, "\n"},
-  };
-  for (const auto& r : rows) {
-    HtmlWriter out(0);
-    out.WriteLink(r.text, r.url, nullptr, false, r.suffix, r.line_break);
-    EXPECT_EQ(out.text(), r.expected);
-  }
-}
-
 // The golden pages hold the usual fonts; a style no list offers (a shared
 // project may give any number) and a colour asked for but empty add no tag.
 TEST(Font, OddStylesAndEmptyColoursAddNoTag) {
@@ -218,21 +199,6 @@ TEST(Font, OddStylesAndEmptyColoursAddNoTag) {
   }
 }
 
-TEST(HtmlWriter, WritesTextModeLinesInLargeBlocks) {
-  ScratchDir dir;
-  core::TextFile file = core::TextFile::Open(dir / "p.htm", core::FileMode::kWriteText);
-  HtmlWriter out(file, 0);
-  std::string expected;
-  for (int i = 0; i < 10000; ++i) {
-    out.Write("<LI>line</LI>\n");
-    expected += "<LI>line</LI>\r\n";
-  }
-  EXPECT_LT(out.text().size(), 100u * 1024);  // handed over on the way
-  EXPECT_TRUE(out.Flush());
-  EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadBytes(dir / "p.htm"), expected);
-}
-
 TEST(NumberedPageName, InsertsTheNumberBeforeTheFirstDotOfTheName) {
   const struct {
     const char* path;
@@ -247,15 +213,9 @@ TEST(NumberedPageName, InsertsTheNumberBeforeTheFirstDotOfTheName) {
   for (const auto& r : rows) EXPECT_EQ(NumberedPageName(r.path, r.number), r.expected);
 }
 
-// Extra rows: A spans C, D and E; B spans C and D; F's single child adds
-// nothing. With the last column at level 1, B and its children take a row
-// each. A very deep tree is walked without recursion.
-TEST(TreeMeasures, DepthAndExtraRowsPerItemInWalkOrder) {
-  EXPECT_EQ(MaxDepth(Tree("").list()), 0);
-  Tree tree("A\n  B\n    C\n    D\n  E\nF\n  G\nH");
-  EXPECT_EQ(MaxDepth(tree.list()), 3);
-  EXPECT_EQ(CountExtraRows(tree.list(), 2), (std::vector<int>{2, 1, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(CountExtraRows(tree.list(), 1), (std::vector<int>{3, 2, 0, 0, 0, 0, 0, 0}));
+// A very deep tree is measured without recursion (the level table golden
+// pages hold the extra rows of ordinary trees).
+TEST(TreeMeasures, AVeryDeepTreeIsMeasuredWithoutRecursion) {
   Tree chain("");
   AppendChain(chain.list(), 200000);
   EXPECT_EQ(MaxDepth(chain.list()), 200000);
@@ -266,18 +226,6 @@ TEST(TreeMeasures, DepthAndExtraRowsPerItemInWalkOrder) {
 // Bodies.
 
 using Pages = InGenerateDir;
-
-TEST_F(Pages, AUlListIndentsAsDeepAsTheTreeGoes) {
-  Tree tree("");
-  AppendChain(tree.list(), 20);
-  Generate(Settings(VELLUM_OUTPUT_UL_LIST, "map.htm", &S::SubListType, 1), tree.list());
-  const std::string page = ReadBytes("map.htm");
-  EXPECT_THAT(page, HasSubstr("<UL CLASS=\"UL0\" TYPE=\"circle\">\r\n\t<LI><A HREF=\"L0.htm\">"
-                              "L0</A><BR>\r\n\t<UL CLASS=\"UL0\" TYPE=\"disc\">\r\n"));
-  EXPECT_THAT(page,
-              HasSubstr(std::string("\n") + std::string(20, '\t') + "<LI><A HREF=\"L19.htm\">"));
-  EXPECT_THAT(page, HasSubstr(std::string("\n") + std::string(19, '\t') + "</UL>\r\n"));
-}
 
 // Past kMaxIndentLevel the indent stays as it is, and the level table's
 // deeper items share its last column, a row each, so that a chain of pages
@@ -435,8 +383,6 @@ TEST(GoldenPage, EachOutputType) {
       {"",
        Settings(VELLUM_OUTPUT_LEVEL_TABLE, "table.htm", &S::BgColor, "", &S::LinkColor, "0000FF"),
        VELLUM_GEN_USE_FONT_COLOR | VELLUM_GEN_USE_LINK_COLOR, "level_table_empty.html"},
-      {"", Settings(VELLUM_OUTPUT_NAV_COMBO, "nav.htm"), 0, "nav_combo_empty.html"},
-      {"", Settings(VELLUM_OUTPUT_SCRIPT_TREE, "tree.htm"), 0, "script_tree_empty.html"},
       // Links relative to the base page's folder where they lie below it.
       {"A -> /srv/www/a.htm\nB -> /srv/www/docs/b.htm\nC -> /srv/other/c.htm",
        Settings(VELLUM_OUTPUT_NAV_COMBO, "relative.htm"), VELLUM_GEN_RELATIVE_LINKS,
@@ -509,10 +455,6 @@ TEST(GoldenPage, DeclaresUtf8ExactlyWhenItHoldsMoreThanAscii) {
       {long_list + "\xC3\x9C -> u.htm", VELLUM_OUTPUT_UL_LIST, "Long", 1, 1},
       {long_list, VELLUM_OUTPUT_LEVEL_TABLE, "Long", 0, 1},
       {kCafe, VELLUM_OUTPUT_PAGED_UL_LIST, "Map", 2, 3},
-      {kCafe, VELLUM_OUTPUT_ICON_TREE, "Map", 1, 1},
-      {kCafe, VELLUM_OUTPUT_SCRIPT_TREE, "Map", 1, 1},
-      {kCafe, VELLUM_OUTPUT_NAV_COMBO, "Map", 1, 1},
-      {kCafe, VELLUM_OUTPUT_INDEX_PAGE, "Map", 1, 1},
       {kCafe, VELLUM_OUTPUT_LEVEL_TABLE, "Map", 1, 1},
   };
   const std::string declared =
@@ -723,11 +665,15 @@ TEST_F(Pages, PlacesOutsideTheProjectOrReadByItAreWrittenOnlyWhenAllowed) {
   here.dir().Write("paper.gif", "GIF");
   fs::create_directory(elsewhere / "linked");
   fs::create_directory_symlink(elsewhere / "linked", "linked");
-  const std::string outside = elsewhere / "new/map.htm";
-  const std::string chosen = elsewhere / "chosen/map.htm";
-  const std::string picture_outside = elsewhere / "named/../pics/paper.gif";
-  const auto refused = [](const std::string& path, const char* why) {
-    return Texts{"'" + path + "' " + why};
+  const std::string no = elsewhere / "no/map.htm", outside = elsewhere / "new/map.htm",
+                    chosen = elsewhere / "chosen/map.htm",
+                    picture_outside = elsewhere / "named/../pics/paper.gif",
+                    site = here.dir() / "site.bpj", paper = here.dir() / "paper.gif";
+  const auto beyond = [](const std::string& path) {
+    return Texts{"'" + path + "' lies outside the project's folder: not written"};
+  };
+  const auto read = [](const std::string& path) {
+    return Texts{"'" + path + "' is a file the project reads: not written over"};
   };
   const struct {
     std::string output;
@@ -738,44 +684,14 @@ TEST_F(Pages, PlacesOutsideTheProjectOrReadByItAreWrittenOnlyWhenAllowed) {
     std::size_t questions;
     std::vector<std::string> written;  // beside the page
   } rows[] = {
-      {elsewhere / "no/map.htm",
-       "",
-       0,
-       false,
-       refused(elsewhere / "no/map.htm", "lies outside the project's folder: not written"),
-       1,
-       {}},
+      {no, "", 0, false, beyond(no), 1, {}},
       {outside, "img", 1, false, {}, 1, {"map.htm", "img/paper.gif"}},
       {chosen, "img", 0, true, {}, 0, {"map.htm", "img/paper.gif"}},
-      {elsewhere / "named/map.htm",
-       "../pics",
-       0,
-       true,
-       refused(picture_outside, "lies outside the project's folder: not written"),
-       1,
-       {}},
-      {"map.htm",
-       "linked",
-       0,
-       false,
-       refused("linked/paper.gif", "lies outside the project's folder: not written"),
-       1,
-       {}},
-      {here.dir() / "site.bpj",
-       "",
-       1,
-       false,
-       refused(here.dir() / "site.bpj", "is a file the project reads: not written over"),
-       0,
-       {}},
-      {home, "", 1, false, refused(home, "is a file the project reads: not written over"), 0, {}},
-      {here.dir() / "paper.gif",
-       "",
-       1,
-       false,
-       refused(here.dir() / "paper.gif", "is a file the project reads: not written over"),
-       0,
-       {}},
+      {elsewhere / "named/map.htm", "../pics", 0, true, beyond(picture_outside), 1, {}},
+      {"map.htm", "linked", 0, false, beyond("linked/paper.gif"), 1, {}},
+      {site, "", 1, false, read(site), 0, {}},
+      {home, "", 1, false, read(home), 0, {}},
+      {paper, "", 1, false, read(paper), 0, {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.output + " " + row.image_folder);
@@ -796,7 +712,7 @@ TEST_F(Pages, PlacesOutsideTheProjectOrReadByItAreWrittenOnlyWhenAllowed) {
   EXPECT_TRUE(fs::is_empty(elsewhere / "linked"));
   EXPECT_FALSE(fs::exists(elsewhere / "named/map.htm"));
   EXPECT_FALSE(fs::exists("map.htm"));
-  EXPECT_EQ(ReadBytes("site.bpj"), project_file);
+  EXPECT_EQ(ReadBytes(site), project_file);
   EXPECT_EQ(ReadBytes(home), "home");
   EXPECT_EQ(ReadBytes("paper.gif"), "GIF");
 }
@@ -947,15 +863,12 @@ TEST_F(SchemeRoot, SyntaxErrorsNameTheirRuleAndKeepTheFileOut) {
       {"Pict = a.gif", {132}, -1},
       {"Type 1", {150}, -1},
       {"Type = \"1\"", {154}, -1},
-      {"Type = -1", {154}, -1},
       {"IPict \"a.gif\"", {216}, -1},
       {"IPict = \"A\", \"a.gif\"", {221}, -1},
       {"IPict = A \"a.gif\"", {226}, -1},
-      {"IPict = A \",\" \"a.gif\"", {226}, -1},
       {"IPict = 7up, \"a.gif\"", {226}, -1},
       {"IPict = A, a.gif", {230}, -1},
       {"Colour = 1", {254}, -1},
-      {"Pict = \"a.gif\" = \"b.gif\"", {254}, -1},
       {"\"a.gif\"", {254}, -1},
       {"Pict = \"a.gif\" */ Pict = \"b.gif\"", {71}, 1},  // the text ends at "*/"
       {"Pict = */", {71, 132}, -1},
@@ -1091,7 +1004,6 @@ TEST_F(SchemeRoot, FindSchemeByOutputTypeAndName) {
     bool reported;
   } rows[] = {
       {VELLUM_OUTPUT_ICON_TREE, "BLUE", loaded[0], false},
-      {VELLUM_OUTPUT_SCRIPT_TREE, "blue", loaded[0], false},
       {VELLUM_OUTPUT_INDEX_PAGE, "Blue", loaded[1], false},
       {VELLUM_OUTPUT_ICON_TREE, "green", loaded[2], false},  // the first loaded
       {VELLUM_OUTPUT_ICON_TREE, "plain", icons, true},       // no type given
@@ -1099,11 +1011,9 @@ TEST_F(SchemeRoot, FindSchemeByOutputTypeAndName) {
       {VELLUM_OUTPUT_SCRIPT_TREE, "nope", icons, true},
       {VELLUM_OUTPUT_ICON_TREE, "", icons, false},
       {VELLUM_OUTPUT_SCRIPT_TREE, nullptr, icons, false},
-      {VELLUM_OUTPUT_INDEX_PAGE, nullptr, letters, false},
       {VELLUM_OUTPUT_UL_LIST, "blue", nullptr, true},
       {VELLUM_OUTPUT_NAV_COMBO, "green", nullptr, true},
       {VELLUM_OUTPUT_LEVEL_TABLE, nullptr, nullptr, false},
-      {7, nullptr, nullptr, false},
   };
   for (const auto& row : rows) {
     const std::string name = row.name != nullptr ? row.name : "";

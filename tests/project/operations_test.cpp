@@ -77,6 +77,8 @@ TEST_F(OperationsTest, ParametersChangeOnlyWhatDiffers) {
       {"a description", {nullptr, "about", 2, nullptr, 0}, true},
       {"the description emptied", {nullptr, "", 2, nullptr, 0}, true},
       {"a type a file cannot hold", {nullptr, nullptr, 3, nullptr, 0}, false},
+      {"another type", {nullptr, nullptr, 1, nullptr, 0}, true},
+      {"the type back", {nullptr, nullptr, 2, nullptr, 0}, true},
       {"no macro length, no change", {nullptr, nullptr, 2, "ignored", 0}, false},
       {"a new macro length", {nullptr, nullptr, 2, "abc", 3}, true},
       {"the same macros", {nullptr, nullptr, 2, "abc", 3}, false},
@@ -330,23 +332,6 @@ TEST_F(OperationsTest, AWebSourceIsCrawledAsAScanCrawlsThenSearched) {
             (Texts{"/index.htm", "/robots.txt", "/a.htm", "/index.htm", "/a.htm"}));
   web::PurgePageCache();
   config::ReleaseMember(config.TempFolder);
-}
-
-TEST_F(OperationsTest, CloseFreesEverythingAndResets) {
-  ASSERT_TRUE(ReadProjectFile(project_, test::ReadBytes(VELLUM_GOLDEN_DIR "/every_kind.bpj")));
-  SetParameters(project_, {"src", "desc", 1, "m", 1});
-  AppendTarget("t");
-  RecordUpload(project_, project_.Targets[0], "a.html", {1, 1, 1, 2000, 1});
-  AddFile(project_, "a.html");
-  RemoveFile(project_, "b.html");
-  RebuildSourceFiles(project_);
-  Close(project_);
-  EXPECT_EQ(project_.Source, nullptr);
-  EXPECT_EQ(
-      std::vector<int64_t>({project_.ItemCount, project_.TargetCount, project_.AddedCount,
-                            project_.RemovedCount, project_.SourceFiles.Count, project_.Modified,
-                            project_.Type, project_.CompessProperties, project_.UploadProperties}),
-      std::vector<int64_t>({0, 0, 0, 0, 0, 0, 2, 0xFEFFD, 5}));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ namespace vellum::update {
 namespace {
 
 // "Name -> url" per line, two spaces of indentation per level; a line
-// without an arrow has no URL.
+// without an arrow has no URL, and a URL from "/" lies on http://site.
 Tree Outline(const std::string& text) {
   Tree tree;
   std::istringstream lines(text);
@@ -29,6 +29,7 @@ Tree Outline(const std::string& text) {
     entry.depth = static_cast<int>(indent / 2);
     entry.name = line.substr(indent, arrow == std::string::npos ? arrow : arrow - indent);
     if (arrow != std::string::npos) entry.url = line.substr(arrow + 4);
+    if (entry.url.starts_with('/')) entry.url.insert(0, "http://site");
     tree.push_back(entry);
   }
   return tree;
@@ -44,153 +45,77 @@ std::string Describe(const Change& change) {
 }
 
 const char* const kBase =
-    "Home -> http://site/\n"
-    "  About -> http://site/about.html\n"
-    "  News -> http://site/news/\n"
-    "    Old news -> http://site/news/old.html\n"
-    "  Shop -> http://site/shop.html\n";
+    "Home -> /\n  About -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+    "  Shop -> /shop.html\n";
+
+const char* const kAboutUs =
+    "Home -> /\n  About us -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+    "  Shop -> /shop.html\n";
 
 struct Case {
   const char* name;
   const char* user;
   std::optional<const char*> scan;  // none: the scan did not complete
-  const char* merged;
+  const char* merged;               // null: the user's tree
   std::vector<std::string> changes;
 };
 
 const Case kCases[] = {
-    {"NothingChanged", kBase, kBase, kBase, {}},
+    {"NothingChanged", kBase, kBase, nullptr, {}},
     {"RenamedByTheUserKept",
-     "Home -> http://site/\n"
-     "  Who we are -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About us -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  Who we are -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
+     "Home -> /\n  Who we are -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+     "  Shop -> /shop.html\n",
+     kAboutUs,
+     nullptr,
      {"kept name Who we are (About us)"}},
-    {"RenamedOnTheSiteTaken",
-     kBase,
-     "Home -> http://site/\n"
-     "  About us -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About us -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     {"renamed About us (About)"}},
+    {"RenamedOnTheSiteTaken", kBase, kAboutUs, kAboutUs, {"renamed About us (About)"}},
     // The user's spelling of an address is the same page.
     {"MovedKeptInTheUsersOrder",
-     "Home -> HTTP://Site:80/\n"
-     "  Shop -> http://site/shop.html\n"
-     "  News -> http://site/news/index.html\n"
-     "    Old news -> http://site/news/old.html\n"
-     "    About -> http://site/./about.html\n",
+     "Home -> HTTP://Site:80/\n  Shop -> /shop.html\n  News -> /news/index.html\n"
+     "    Old news -> /news/old.html\n    About -> http://site/./about.html\n",
      kBase,
-     "Home -> HTTP://Site:80/\n"
-     "  Shop -> http://site/shop.html\n"
-     "  News -> http://site/news/index.html\n"
-     "    Old news -> http://site/news/old.html\n"
-     "    About -> http://site/./about.html\n",
+     nullptr,
      {"kept place About"}},
     {"RemovedByTheUserStaysRemoved",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Shop -> http://site/shop.html\n",
+     "Home -> /\n  About -> /about.html\n  Shop -> /shop.html\n",
      kBase,
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Shop -> http://site/shop.html\n",
+     nullptr,
      {}},
     {"HandEntriesKept",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n"
-     "Elsewhere\n"
-     "  Our blog -> http://blog.example/\n",
+     "Home -> /\n  About -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+     "  Shop -> /shop.html\nElsewhere\n  Our blog -> http://blog.example/\n",
      kBase,
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n"
-     "Elsewhere\n"
-     "  Our blog -> http://blog.example/\n",
+     nullptr,
      {"kept gone Our blog (made by hand)"}},
     // What a removed entry held moves up into its place.
     {"GonePagesRemovedUnlessRenamed",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Our shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Old news -> http://site/news/old.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Old news -> http://site/news/old.html\n"
-     "  Our shop -> http://site/shop.html\n",
+     "Home -> /\n  About -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+     "  Our shop -> /shop.html\n",
+     "Home -> /\n  About -> /about.html\n  Old news -> /news/old.html\n",
+     "Home -> /\n  About -> /about.html\n  Old news -> /news/old.html\n  Our shop -> /shop.html\n",
      {"removed News", "kept gone Our shop (renamed by hand)"}},
     {"NewPageUnderAMovedParent",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "    News -> http://site/news/\n"
-     "      Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Fresh news -> http://site/news/fresh.html\n"
-     "      Photos -> http://site/news/photos.html\n"
-     "    Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "    News -> http://site/news/\n"
-     "      Fresh news -> http://site/news/fresh.html\n"
-     "        Photos -> http://site/news/photos.html\n"
-     "      Old news -> http://site/news/old.html\n"
-     "  Shop -> http://site/shop.html\n",
+     "Home -> /\n  About -> /about.html\n    News -> /news/\n      Old news -> /news/old.html\n"
+     "  Shop -> /shop.html\n",
+     "Home -> /\n  About -> /about.html\n  News -> /news/\n    Fresh news -> /news/fresh.html\n"
+     "      Photos -> /news/photos.html\n    Old news -> /news/old.html\n  Shop -> /shop.html\n",
+     "Home -> /\n  About -> /about.html\n    News -> /news/\n      Fresh news -> /news/fresh.html\n"
+     "        Photos -> /news/photos.html\n      Old news -> /news/old.html\n"
+     "  Shop -> /shop.html\n",
      {"kept place News", "added Fresh news under News", "added Photos under Fresh news"}},
     // A new page whose scan parent the user removed goes under the nearest
     // scan ancestor the tree holds; one at the scan's top level stays there.
     {"NewPagesAtTheScansPlace",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Shop -> http://site/shop.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  News -> http://site/news/\n"
-     "    Old news -> http://site/news/old.html\n"
-     "    Fresh news -> http://site/news/fresh.html\n"
-     "  Shop -> http://site/shop.html\n"
-     "Contact -> http://site/contact.html\n",
-     "Home -> http://site/\n"
-     "  About -> http://site/about.html\n"
-     "  Shop -> http://site/shop.html\n"
-     "  Fresh news -> http://site/news/fresh.html\n"
-     "Contact -> http://site/contact.html\n",
+     "Home -> /\n  About -> /about.html\n  Shop -> /shop.html\n",
+     "Home -> /\n  About -> /about.html\n  News -> /news/\n    Old news -> /news/old.html\n"
+     "    Fresh news -> /news/fresh.html\n  Shop -> /shop.html\nContact -> /contact.html\n",
+     "Home -> /\n  About -> /about.html\n  Shop -> /shop.html\n  Fresh news -> /news/fresh.html\n"
+     "Contact -> /contact.html\n",
      {"added Fresh news under Home", "added Contact"}},
     {"StoppedUpdateChangesNothing",
-     "Home -> http://site/\n"
-     "  Who we are -> http://site/about.html\n",
+     "Home -> /\n  Who we are -> /about.html\n",
      std::nullopt,
-     "Home -> http://site/\n"
-     "  Who we are -> http://site/about.html\n",
+     nullptr,
      {}},
 };
 
@@ -201,7 +126,7 @@ TEST_P(MergeCase, Merges) {
   const std::optional<Tree> scan = c.scan ? std::optional(Outline(*c.scan)) : std::nullopt;
   AddressKeys keys;
   const MergeResult result = Merge(Outline(kBase), Outline(c.user), scan, std::ref(keys));
-  EXPECT_EQ(result.tree, Outline(c.merged));
+  EXPECT_EQ(result.tree, Outline(c.merged != nullptr ? c.merged : c.user));
   std::vector<std::string> changes;
   for (const Change& change : result.changes) changes.push_back(Describe(change));
   EXPECT_EQ(changes, c.changes);

@@ -22,7 +22,6 @@ constexpr unsigned kOutside = kPageLinks | kOutsideSite;
 // Every scheme predicate is asked on the way to a class.
 TEST(UrlClass, LinksAreClassedBySchemeInAnyLetterCase) {
   const std::pair<const char*, LinkClass> rows[] = {
-      {"ftp://h/p.htm", LinkClass::kFtpPage},
       {"FTP://host/x", LinkClass::kFtpPage},
       {"file://x", LinkClass::kFile},
       {"gopher://x", LinkClass::kGopher},
@@ -32,7 +31,6 @@ TEST(UrlClass, LinksAreClassedBySchemeInAnyLetterCase) {
       {"http:/x", LinkClass::kOtherScheme},
       {"c:/site/p.htm", LinkClass::kOtherScheme},
       {"HTTPS://x/y.htm", LinkClass::kPage},
-      {"http://a/b.htm", LinkClass::kPage},
       {"sub/p.htm", LinkClass::kPage},
       {"", LinkClass::kPage},
       {"c:\\site\\p.htm", LinkClass::kPage},
@@ -106,7 +104,6 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {C, gallery, "../pic.gif", 1, "C:\\site\\pic.gif"},
       {C, gallery, "..\\..\\pic.gif", 1, "C:\\pic.gif"},
       {C, gallery, "../../../pic.gif", 1, {}},
-      {C, gallery, "a/../b.htm", 1, "C:\\site\\images\\b.htm"},
       {C, gallery, "../a/../b.htm", 1, "C:\\site\\b.htm"},
       {C, gallery, " \t\npic.gif \f\r", 1, "C:\\site\\images\\pic.gif"},
       {C, gallery, "\\top.htm", 1, "C:\\site\\images\\top.htm"},
@@ -128,7 +125,6 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {W, p, "/b/x.htm", 1, {}},
       {W, p, "/b/x.htm", kOutside, "http://site/b/x.htm"},
       {W, p, "/about.htm", 1, "http://site/about.htm"},  // begins with the folder "http://site/a"
-      {W, p, "http://site/a/c.htm", 1, "http://site/a/c.htm"},
       {W, p, "HTTP://Site:80/a/c.htm", 1, "http://site/a/c.htm"},
       // "../" climbs from the folder of the page the link is on, however deep;
       // a web address stops at its host's root.
@@ -136,7 +132,6 @@ TEST(Resolve, ValuesAgainstThePageAndTheBase) {
       {"http://site/index.htm", "http://site/a/b/p.htm#x/y", "../q.htm", 1, "http://site/a/q.htm"},
       {U, "/srv/site/sub/p.htm", "../img/x.gif", 1, "/srv/site/img/x.gif"},
       {U, "/srv/site/sub/p.htm", "/abs.htm", 1, "/srv/site/sub/abs.htm"},
-      {"index.htm", "index.htm", "a.htm", 1, "a.htm"},  // pages without a folder
       // A web page's links stay on the web: a ":" later in the value is no
       // scheme, "//" takes the page's scheme, and no local file is reached.
       {W, p, "/a/notes.htm?x=:", 1, "http://site/a/notes.htm?x=:"},
@@ -168,7 +163,6 @@ TEST(Resolve, ValuesAreResolvedByTheRulesOfUrls) {
       {H, H, "/x.htm", 1, "http://127.0.0.1:8080/x.htm"},
       {S, H, "", 1, "http://127.0.0.1:8080/"},
       {S, p, "ws.html \n", 1, "http://127.0.0.1:8080/a/b/ws.html"},
-      {S, p, "HTTP://127.0.0.1:8080/case.html", 1, "http://127.0.0.1:8080/case.html"},
       {"HTTP://127.0.0.1:8080/Index.htm", p, "x.htm", 1, "http://127.0.0.1:8080/a/b/x.htm"},
       {S, p, "http://127.0.0.1:8081/other.html", 1, {}},
       {S, "/srv/site/./sub/p.htm", "./a/../b.htm", 1, "/srv/site/sub/b.htm"},
@@ -203,64 +197,37 @@ TEST(Resolve, ValuesAreResolvedByTheRulesOfUrls) {
 }
 
 // The examples of RFC 3986, 5.4, against its base, with every flag that
-// keeps a part of a link.
+// keeps a part of a link: rows of "reference = link". A host alone is given
+// with its root path ("http://g/" for "http://g").
 TEST(Resolve, ExamplesOfRfc3986) {
   const char* base = "http://a/b/c/d;p?q";
-  const std::pair<const char*, const char*> rows[] = {
-      // 5.4.1 Normal Examples. A host alone is given with its root path
-      // ("http://g/" for "http://g").
-      {"g:h", "g:h"},  // another scheme: taken as written
-      {"g", "http://a/b/c/g"},
-      {"./g", "http://a/b/c/g"},
-      {"g/", "http://a/b/c/g/"},
-      {"/g", "http://a/g"},
-      {"//g", "http://g/"},
-      {"?y", "http://a/b/c/d;p?y"},
-      {"g?y", "http://a/b/c/g?y"},
-      {"#s", "http://a/b/c/d;p?q#s"},
-      {"g#s", "http://a/b/c/g#s"},
-      {"g?y#s", "http://a/b/c/g?y#s"},
-      {";x", "http://a/b/c/;x"},
-      {"g;x", "http://a/b/c/g;x"},
-      {"g;x?y#s", "http://a/b/c/g;x?y#s"},
-      {"", "http://a/b/c/d;p?q"},
-      {".", "http://a/b/c/"},
-      {"./", "http://a/b/c/"},
-      {"..", "http://a/b/"},
-      {"../", "http://a/b/"},
-      {"../g", "http://a/b/g"},
-      {"../..", "http://a/"},
-      {"../../", "http://a/"},
-      {"../../g", "http://a/g"},
+  const char* const rows[] = {
+      // 5.4.1 Normal Examples ("g:h", another scheme, is taken as written).
+      "g:h = g:h", "g = http://a/b/c/g", "./g = http://a/b/c/g", "g/ = http://a/b/c/g/",
+      "/g = http://a/g", "//g = http://g/", "?y = http://a/b/c/d;p?y", "g?y = http://a/b/c/g?y",
+      "#s = http://a/b/c/d;p?q#s", "g#s = http://a/b/c/g#s", "g?y#s = http://a/b/c/g?y#s",
+      ";x = http://a/b/c/;x", "g;x = http://a/b/c/g;x", "g;x?y#s = http://a/b/c/g;x?y#s",
+      " = http://a/b/c/d;p?q", ". = http://a/b/c/", "./ = http://a/b/c/", ".. = http://a/b/",
+      "../ = http://a/b/", "../g = http://a/b/g", "../.. = http://a/", "../../ = http://a/",
+      "../../g = http://a/g",
       // 5.4.2 Abnormal Examples
-      {"../../../g", "http://a/g"},
-      {"../../../../g", "http://a/g"},
-      {"/./g", "http://a/g"},
-      {"/../g", "http://a/g"},
-      {"g.", "http://a/b/c/g."},
-      {".g", "http://a/b/c/.g"},
-      {"g..", "http://a/b/c/g.."},
-      {"..g", "http://a/b/c/..g"},
-      {"./../g", "http://a/b/g"},
-      {"./g/.", "http://a/b/c/g/"},
-      {"g/./h", "http://a/b/c/g/h"},
-      {"g/../h", "http://a/b/c/h"},
-      {"g;x=1/./y", "http://a/b/c/g;x=1/y"},
-      {"g;x=1/../y", "http://a/b/c/y"},
-      {"g?y/./x", "http://a/b/c/g?y/./x"},
-      {"g?y/../x", "http://a/b/c/g?y/../x"},
-      {"g#s/./x", "http://a/b/c/g#s/./x"},
-      {"g#s/../x", "http://a/b/c/g#s/../x"},
+      "../../../g = http://a/g", "../../../../g = http://a/g", "/./g = http://a/g",
+      "/../g = http://a/g", "g. = http://a/b/c/g.", ".g = http://a/b/c/.g",
+      "g.. = http://a/b/c/g..", "..g = http://a/b/c/..g", "./../g = http://a/b/g",
+      "./g/. = http://a/b/c/g/", "g/./h = http://a/b/c/g/h", "g/../h = http://a/b/c/h",
+      "g;x=1/./y = http://a/b/c/g;x=1/y", "g;x=1/../y = http://a/b/c/y",
+      "g?y/./x = http://a/b/c/g?y/./x", "g?y/../x = http://a/b/c/g?y/../x",
+      "g#s/./x = http://a/b/c/g#s/./x", "g#s/../x = http://a/b/c/g#s/../x",
       // The RFC allows "http:g" for strict parsers and this for backward
       // compatibility; browsers read it so (WHATWG URL, "special relative
-      // or authority state").
-      {"http:g", "http://a/b/c/g"},
-      // An empty query stays (RFC 3986, 3.4; WHATWG URL keeps it too).
-      {"g?", "http://a/b/c/g?"},
-  };
+      // or authority state"). An empty query stays (RFC 3986, 3.4; WHATWG
+      // URL keeps it too).
+      "http:g = http://a/b/c/g", "g? = http://a/b/c/g?"};
   constexpr unsigned kEveryPart = kPageLinks | kKeepBookmarks | kKeepArguments | kOutsideSite;
-  for (const auto& [reference, link] : rows) {
-    EXPECT_EQ(Resolve(base, base, reference, kEveryPart), link) << reference;
+  for (const std::string_view row : rows) {
+    const std::size_t equals = row.find(" = ");
+    EXPECT_EQ(Resolve(base, base, row.substr(0, equals), kEveryPart), row.substr(equals + 3))
+        << row;
   }
 }
 
@@ -419,28 +386,15 @@ TEST_F(LinksTest, CharacterReferencesInAddressesAreDecodedBeforeResolving) {
   const Row rows[] = {
       {"<a href=\"a&amp;b.htm\">", "/site/sub/a&b.htm"},
       {"<a href=\"x&#x26;y.htm\">", "/site/sub/x&y.htm"},
-      {"<a href=\"x&#X26;y.htm\">", "/site/sub/x&y.htm"},
       {"<a href=x&#38;y.htm>", "/site/sub/x&y.htm"},
       {"<a href='q.htm?a=1&amp;b=2'>", "/site/sub/q.htm?a=1&b=2"},
-      {"<a href=\"&lt;&gt;&quot;&apos;.htm\">", "/site/sub/<>\"'.htm"},
-      {"<a href=\"n&nbsp;b.htm\">",
-       "/site/sub/n\xC2\xA0"
-       "b.htm"},
-      {"<a href=\"c&AMP;d.htm\">", "/site/sub/c&d.htm"},
-      {"<a href=\"m&#233;.htm\">", "/site/sub/m\xC3\xA9.htm"},
-      {"<a href=\"&#x20AC;&#x1F600;.htm\">", "/site/sub/\xE2\x82\xAC\xF0\x9F\x98\x80.htm"},
       {"<a href=\"o&amp;amp;p.htm\">", "/site/sub/o&amp;p.htm"},  // decoded once
       {"<a href=\"&#x2e;&#46;/up.htm\">", "/site/up.htm"},
       {"<a href=\"&#x68;ttp://web/w.htm\">", "http://web/w.htm"},
-      // Not references this code knows: kept as written (the ones with "#"
-      // on pictures, which need no page extension in front of it).
+      // Not references: kept as written (on a picture, which needs no page
+      // extension in front of it).
       {"<a href=\"u&bogus;v.htm\">", "/site/sub/u&bogus;v.htm"},
-      {"<a href=\"w&amp x.htm\">", "/site/sub/w&amp x.htm"},
       {"<img src=\"e&#;f&#x;g.htm\">", "/site/sub/e&#;f&#x;g.htm"},
-      {"<img src=\"h&#xZZ;i&#1a;j.htm\">", "/site/sub/h&#xZZ;i&#1a;j.htm"},
-      {"<img src=\"k&#0;l&#xD800;m&#x110000;n.htm\">", "/site/sub/k&#0;l&#xD800;m&#x110000;n.htm"},
-      {"<img src=\"p&#0000000000038;q.htm\">", "/site/sub/p&#0000000000038;q.htm"},
-      {"<a href=\"&amp.htm\">", "/site/sub/&amp.htm"},
       // Every attribute an address is read from.
       {"<img src=\"i&amp;1.gif\">", "/site/sub/i&1.gif"},
       {"<body background='b&#38;g.gif'>", "/site/sub/b&g.gif"},
@@ -496,39 +450,27 @@ TEST_F(LinksTest, LinksOfEveryKindOfTag) {
 }
 
 TEST_F(LinksTest, ResourceWalksVisitLocalNonPageReferences) {
-  const std::string page =
-      dir_.Write("sub/Page.htm",
-                 "<body background=BG.jpg>\n<a href=Doc.PDF>d</a><a href=Other.htm>o</a>"
-                 "<a href=http://web/X.gif><img src='Img/Logo.GIF' alt=A>\n"
-                 "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\n");
+  const std::string page = dir_.Write(
+      "sub/Page.htm",
+      "<body background=BG.jpg>\n<a href=Doc.PDF>d</a><a href=Other.htm>o</a>"
+      "<a href=http://web/X.gif><img src='Img/Logo.GIF' alt=A><img src=\"A&amp;B.GIF\">\n"
+      "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\n");
   const std::string base = dir_ / "index.htm";
   const std::string folder = dir_.path().string() + "/sub/";
 
   CountedStringList list{};
   GatherResources(base.c_str(), page.c_str(), list);
   EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "BG.jpg", folder + "Doc.PDF",
-                                                  folder + "Img/Logo.GIF"}));
+                                                  folder + "Img/Logo.GIF", folder + "A&B.GIF"}));
 
   ASSERT_TRUE(LowerCaseResources(base.c_str(), page.c_str(), &list));
   EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "bg.jpg", folder + "doc.pdf",
-                                                  folder + "img/logo.gif"}));
+                                                  folder + "img/logo.gif", folder + "a&b.gif"}));
   EXPECT_EQ(test::ReadBytes(page),
             "<body background=bg.jpg>\r\n<a href=doc.pdf>d</a><a href=Other.htm>o</a>"
-            "<a href=http://web/X.gif><img src='img/logo.gif' alt=A>\r\n"
+            "<a href=http://web/X.gif><img src='img/logo.gif' alt=A><img src=\"a&amp;b.gif\">\r\n"
             "<script><img src=No.gif></script><img src=mailto:x><img src=#Top></body>\r\n");
   EXPECT_TRUE(log_->errors.empty());
-}
-
-TEST_F(LinksTest, ResourcesAreFoundByTheirDecodedAddresses) {
-  const std::string page =
-      dir_.Write("p.htm", "<img src=\"A&amp;B.GIF\"><a href='Doc&#x26;1.PDF'>d</a>\n");
-  const std::string folder = dir_.path().string() + "/";
-  CountedStringList list{};
-  GatherResources(page.c_str(), page.c_str(), list);
-  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "A&B.GIF", folder + "Doc&1.PDF"}));
-  ASSERT_TRUE(LowerCaseResources(page.c_str(), page.c_str(), &list));
-  EXPECT_EQ(Take(list), (std::vector<std::string>{folder + "a&b.gif", folder + "doc&1.pdf"}));
-  EXPECT_EQ(test::ReadBytes(page), "<img src=\"a&amp;b.gif\"><a href='doc&#x26;1.pdf'>d</a>\r\n");
 }
 
 TEST_F(LinksTest, LowerCasingReportsWhatItCannotReadOrWrite) {

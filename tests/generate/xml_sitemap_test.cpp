@@ -145,13 +145,23 @@ TEST_F(XmlSitemap, ASiteOnDiskIsListedAtItsPublicAddress) {
   const std::string root = MakeDiskSite();
   project::TheSiteSettings().site_url = "https://www.example.com";
   Tree tree(
-      "Home -> index.html\nAbout\n  Team -> about/team.html\n  People -> about/team.html#people\n"
+      "Home -> index.html\n"
+      "About\n"
+      "  Team -> about/team.html\n"
+      "  People -> about/team.html#people\n"
       "  Again -> " +
       root +
-      "about/./team.html\n  Mail -> mailto:office@example.com\nShop -> https://shop.example.org/\n"
-      "Caf\xC3\xA9 -> caf\xC3\xA9 menu.html\nSearch -> search.html?q=bread&lang='en'\nNews -> " +
+      "about/./team.html\n"
+      "  Mail -> mailto:office@example.com\n"
+      "Shop -> https://shop.example.org/\n"
+      "Caf\xC3\xA9 -> caf\xC3\xA9 menu.html\n"
+      "Search -> search.html?q=bread&lang='en'\n"
+      "News -> " +
       root +
-      "news/today.html\nOutside -> ../outside.html\nElsewhere -> /etc/passwd\nTop -> #top\n");
+      "news/today.html\n"
+      "Outside -> ../outside.html\n"
+      "Elsewhere -> /etc/passwd\n"
+      "Top -> #top\n");
   Generate(tree.list(), "sitemap.xml");
   EXPECT_THAT(log.errors, IsEmpty());
   ExpectGoldenFile("sitemap.xml", kGolden + "disk.xml", false);
@@ -184,12 +194,15 @@ TEST_F(XmlSitemap, AWebSiteListsThePagesBelowTheBaseFolder) {
   const char* outline =
       "Home -> http://www.example.com/docs/index.html\n"
       "Guide -> HTTP://WWW.Example.COM/docs/guide/start.html#top\n"
-      "  Start -> http://www.example.com/docs/guide/start.html\n  FAQ -> faq.html\n"
-      "  Root -> /docs/root.html\nBlog -> http://www.example.com/blog/post.html\n"
+      "  Start -> http://www.example.com/docs/guide/start.html\n"
+      "  FAQ -> faq.html\n"
+      "  Root -> /docs/root.html\n"
+      "Blog -> http://www.example.com/blog/post.html\n"
       "Secure -> https://www.example.com/docs/secure.html\n"
       "Other -> http://other.example.org/docs/x.html\n"
       "Quote -> http://www.example.com/docs/say \"hi\" <now>.html\n"
-      "Script -> javascript:alert('x')\nHome again -> http://www.example.com/docs/index.html\n";
+      "Script -> javascript:alert('x')\n"
+      "Home again -> http://www.example.com/docs/index.html\n";
   {
     Tree tree(outline);
     Generate(tree.list(), "sitemap.xml");

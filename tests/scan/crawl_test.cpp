@@ -76,10 +76,18 @@ TEST_F(CrawlTest, OrdinaryWebPatternsGiveEachPageOnceUnderItsFinalAddress) {
                           true);
   CopyFixture("/patterns", server);
   const std::string pages =
-      "  Area | ROOT/area.html\n  Based | ROOT/based.html\n    In B | ROOT/b/inb.html\n"
-      "  Blank after | ROOT/ws.html\n  Case | ROOT/case.html\n  Folder D | ROOT/d/\n"
-      "  Frame | ROOT/frame.html\n  Iframe | ROOT/iframe.html\n  Moved | ROOT/new/moved.html\n"
-      "    Sibling | ROOT/new/sibling.html\n  No extension | ROOT/extless\n  Up | ROOT/up.html\n"
+      "  Area | ROOT/area.html\n"
+      "  Based | ROOT/based.html\n"
+      "    In B | ROOT/b/inb.html\n"
+      "  Blank after | ROOT/ws.html\n"
+      "  Case | ROOT/case.html\n"
+      "  Folder D | ROOT/d/\n"
+      "  Frame | ROOT/frame.html\n"
+      "  Iframe | ROOT/iframe.html\n"
+      "  Moved | ROOT/new/moved.html\n"
+      "    Sibling | ROOT/new/sibling.html\n"
+      "  No extension | ROOT/extless\n"
+      "  Up | ROOT/up.html\n"
       "  notitle.html | ROOT/notitle.html\n";
   struct Row {
     std::string base;
@@ -126,14 +134,20 @@ TEST_F(CrawlTest, RobotsRulesAndCanonicalAddressesDecideWhatIsReadAndListed) {
   };
   const Row rows[] = {
       {true,
-       "Robots | ROOT/index.html\n  Canon A | ROOT/canon-a.html\n"
-       "  Canon private | ROOT/canon-private.html\n  Nofollow | ROOT/nofollow.html\n",
+       "Robots | ROOT/index.html\n"
+       "  Canon A | ROOT/canon-a.html\n"
+       "  Canon private | ROOT/canon-private.html\n"
+       "  Nofollow | ROOT/nofollow.html\n",
        {"/private/secret.html", "/hidden.html", "/relnf.html"}},
       {false,
-       "Robots | ROOT/index.html\n  Canon A | ROOT/canon-a.html\n"
-       "  Kept out | ROOT/private/kept-out.html\n  Nofollow | ROOT/nofollow.html\n"
-       "    Hidden | ROOT/hidden.html\n  Noindex | ROOT/noindex.html\n"
-       "  Rel nofollow | ROOT/relnf.html\n  Secret | ROOT/private/secret.html\n",
+       "Robots | ROOT/index.html\n"
+       "  Canon A | ROOT/canon-a.html\n"
+       "  Kept out | ROOT/private/kept-out.html\n"
+       "  Nofollow | ROOT/nofollow.html\n"
+       "    Hidden | ROOT/hidden.html\n"
+       "  Noindex | ROOT/noindex.html\n"
+       "  Rel nofollow | ROOT/relnf.html\n"
+       "  Secret | ROOT/private/secret.html\n",
        {}},
   };
   for (const Row& row : rows) {

@@ -31,9 +31,14 @@ const std::string kSite = VELLUM_SCAN_FIXTURES "/site/";
 
 // The fixture site from index.htm with the wizard's usual flags.
 const std::string kNavigationTree =
-    "About us | ROOT/about.htm\n  Alice | ROOT/people/alice.htm\n  Team | ROOT/team.htm\n"
-    "Home | ROOT/index.htm\nNews | ROOT/news.htm\nProducts | ROOT/products/list.htm\n"
-    "  Widget | ROOT/products/widget.htm\n  gadget.htm | ROOT/products/gadget.htm\n"
+    "About us | ROOT/about.htm\n"
+    "  Alice | ROOT/people/alice.htm\n"
+    "  Team | ROOT/team.htm\n"
+    "Home | ROOT/index.htm\n"
+    "News | ROOT/news.htm\n"
+    "Products | ROOT/products/list.htm\n"
+    "  Widget | ROOT/products/widget.htm\n"
+    "  gadget.htm | ROOT/products/gadget.htm\n"
     "contact | ROOT/contact.htm\n";
 
 std::string Without(std::string tree, const std::string& line) {
@@ -61,10 +66,19 @@ class ScanTest : public ScanFixture {
 
 TEST_F(ScanTest, TreesOfTheFixtureSite) {
   const std::string folder_tree =
-      "About us | about.htm\nHome | index.htm\nNews | news.htm\nTeam | team.htm\n"
-      "contact | contact.htm\npeople | staff.htm\n  Alice | people/alice.htm\nproducts | -\n"
-      "  Products | products/list.htm\n  Widget | products/widget.htm\n"
-      "  gadget.htm | products/gadget.htm\n  old | -\n    Legacy | products/old/legacy.html\n";
+      "About us | about.htm\n"
+      "Home | index.htm\n"
+      "News | news.htm\n"
+      "Team | team.htm\n"
+      "contact | contact.htm\n"
+      "people | staff.htm\n"
+      "  Alice | people/alice.htm\n"
+      "products | -\n"
+      "  Products | products/list.htm\n"
+      "  Widget | products/widget.htm\n"
+      "  gadget.htm | products/gadget.htm\n"
+      "  old | -\n"
+      "    Legacy | products/old/legacy.html\n";
   struct Row {
     int mode;
     std::string base;
@@ -79,10 +93,14 @@ TEST_F(ScanTest, TreesOfTheFixtureSite) {
       // Link names from the META description, else from the title, else
       // from the file.
       {0, index, kWizard | VELLUM_SCAN_META_DESCRIPTION, "",
-       "News | ROOT/news.htm\nProducts | ROOT/products/list.htm\n"
-       "  A widget | ROOT/products/widget.htm\n  gadget.htm | ROOT/products/gadget.htm\n"
-       "Welcome page | ROOT/index.htm\nWho we are | ROOT/about.htm\n"
-       "  Alice's page | ROOT/people/alice.htm\n  Team | ROOT/team.htm\n"
+       "News | ROOT/news.htm\n"
+       "Products | ROOT/products/list.htm\n"
+       "  A widget | ROOT/products/widget.htm\n"
+       "  gadget.htm | ROOT/products/gadget.htm\n"
+       "Welcome page | ROOT/index.htm\n"
+       "Who we are | ROOT/about.htm\n"
+       "  Alice's page | ROOT/people/alice.htm\n"
+       "  Team | ROOT/team.htm\n"
        "contact | ROOT/contact.htm\n",
        1},
       // The excluded page is compared exactly in navigation mode, without
@@ -127,7 +145,10 @@ TEST_F(ScanTest, AProjectIsScannedByItsType) {
     core::Add(project.SourceFiles, file.data(), 0);
   }
   EXPECT_EQ(Scan(2, "", kFolder, "", &project),
-            "News | ROOT/news.htm\nWidget | widget.htm\nold | -\n  Legacy | old/legacy.html\n");
+            "News | ROOT/news.htm\n"
+            "Widget | widget.htm\n"
+            "old | -\n"
+            "  Legacy | old/legacy.html\n");
   config::ReleaseMember(project.Source);
   core::Clear(project.SourceFiles);
 }
@@ -149,8 +170,11 @@ TEST_F(ScanTest, HostilePagesAreScannedToTheEnd) {
   site.Write("e.htm", noise);
   // An unclosed title runs to the end of its page, as in a browser.
   EXPECT_EQ(Scan(0, root_ + "index.htm", kWizard),
-            "Hostile | ROOT/index.htm\n  Many | ROOT/b.htm\n  Nul\xEF\xBF\xBDinside | ROOT/d.htm\n"
-            "  Unclosed title&lt;a href=&quot;index.htm&gt; | ROOT/a.htm\n  e.htm | ROOT/e.htm\n"
+            "Hostile | ROOT/index.htm\n"
+            "  Many | ROOT/b.htm\n"
+            "  Nul\xEF\xBF\xBDinside | ROOT/d.htm\n"
+            "  Unclosed title&lt;a href=&quot;index.htm&gt; | ROOT/a.htm\n"
+            "  e.htm | ROOT/e.htm\n"
             "Long | ROOT/c.htm\n");
   EXPECT_TRUE(log_->errors.empty());
 }
@@ -169,8 +193,11 @@ TEST_F(ScanTest, LinksAreAddressesAndFileNamesAreNamesOnDiskAndOverHttp) {
   }
   test::HttpServer server(site.path().string(), logs / "site.log");
   const std::string pages =
-      "  a&b.html | ROOT/a&b.html\n  hash#.html | ROOT/hash%23.html\n  op=.html | ROOT/op%3D.html\n"
-      "  pct%41.html | ROOT/pct%2541.html\n  q?.html | ROOT/q%3F.html\n"
+      "  a&b.html | ROOT/a&b.html\n"
+      "  hash#.html | ROOT/hash%23.html\n"
+      "  op=.html | ROOT/op%3D.html\n"
+      "  pct%41.html | ROOT/pct%2541.html\n"
+      "  q?.html | ROOT/q%3F.html\n"
       "  x&y.html | ROOT/x&y.html\n";
   for (const std::string& root : {site / "", server.Url("")}) {
     SCOPED_TRACE(root);
@@ -180,8 +207,12 @@ TEST_F(ScanTest, LinksAreAddressesAndFileNamesAreNamesOnDiskAndOverHttp) {
   }
   root_ = "";
   EXPECT_EQ(Scan(1, site / "", kFolder),
-            "Home | index.htm\na&b.html | ./a&b.html\nhash#.html | hash%23.html\n"
-            "op=.html | op=.html\npct%41.html | pct%2541.html\nq?.html | q%3F.html\n"
+            "Home | index.htm\n"
+            "a&b.html | ./a&b.html\n"
+            "hash#.html | hash%23.html\n"
+            "op=.html | op=.html\n"
+            "pct%41.html | pct%2541.html\n"
+            "q?.html | q%3F.html\n"
             "x&y.html | ./x&y.html\n");
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
 }

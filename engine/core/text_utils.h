@@ -47,6 +47,7 @@ const char* FileNamePart(const char* path);
 // True when path's extension (behind its last ".", ignoring any "#" or "?"
 // part) equals, without regard to case, the text behind the first "." of a
 // pattern of the list. A path without "." is compared whole.
+bool ExtensionInList(std::string_view path, const char* patterns);
 bool ExtensionInList(const char* path, const char* patterns);
 
 // True for a drive path ("c:\...") and for a path starting with "/".

@@ -1,6 +1,7 @@
 #include "web/address.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <utility>
 #include <vector>
@@ -212,14 +213,19 @@ void BackslashesToSlashes(std::string& reference) {
 }
 
 void AppendEscaped(std::string& out, std::string_view text, std::string_view also) {
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || also.find(c) != kNone) {
-      core::AppendPercentEscape(out, byte);
-    } else {
-      out += c;
-    }
+  // Called for every link of every page: one table look-up a byte, and the
+  // runs between escapes appended whole.
+  std::bitset<256> escaped;
+  for (const char c : also) escaped.set(static_cast<unsigned char>(c));
+  std::size_t run = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte > 0x20 && byte < 0x7F && !escaped.test(byte)) continue;
+    out.append(text.substr(run, at - run));
+    core::AppendPercentEscape(out, byte);
+    run = at + 1;
   }
+  out.append(text.substr(run));
 }
 
 std::optional<std::string> PathWithin(std::string_view path) {
@@ -275,6 +281,27 @@ std::string NormaliseAddress(std::string_view address) {
   const std::size_t scheme_length = SchemeLength(address);
   if (scheme_length == 0) return NormaliseLocalPath(address).text;
   return NormaliseUrl(address, scheme_length);
+}
+
+std::string NormaliseAppended(std::string_view normal, std::string_view tail) {
+  std::string out;
+  out.reserve(normal.size() + tail.size() + 8);
+  out = normal;
+  const std::size_t path_start = UrlPathStart(normal);
+  const std::size_t tail_path_end = std::min(FindFirstOf<'?', '#'>(tail), tail.size());
+  if (tail_path_end > 0) {
+    // Escaping leaves dots and separators as they are: the dot segments can
+    // go once the tail is escaped, and the front has none.
+    const std::size_t joint = out.size();
+    AppendEscaped(out, tail.substr(0, tail_path_end), kPathEscapes);
+    if (HasDotSegment(out, joint)) {
+      out.replace(path_start, kNone,
+                  RemoveDotSegments(std::string_view(out).substr(path_start), 1, true).text);
+    }
+  }
+  if (out.size() == path_start) out += '/';
+  AppendQueryAndFragment(out, normal.substr(0, SchemeLength(normal) - 3), tail, tail_path_end);
+  return out;
 }
 
 std::string FolderOf(std::string_view normalised) {

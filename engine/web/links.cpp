@@ -20,23 +20,26 @@ namespace {
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // The address of a relative value on a web page (RFC 3986, 5.2.2), the
-// page's address in normal form: a value that begins with a separator
-// replaces the page's path, "#" its fragment, "?" its query and fragment;
-// any other value is taken from the page's folder. An empty value stands
-// for the page itself, without its fragment.
-std::string MergeWithWebPage(std::string_view address, std::string_view value) {
+// page's address in normal form, whose folder (FolderOf) ends at
+// folder_end: a value that begins with a separator replaces the page's
+// path, "#" its fragment, "?" its query and fragment; any other value is
+// taken from the page's folder. An empty value stands for the page itself,
+// without its fragment. special: the page's scheme is http, https or ftp,
+// and value was read as on such a page.
+std::string MergeWithWebPage(std::string_view address, std::size_t folder_end, bool special,
+                             std::string_view value) {
   if (value.empty()) return std::string(address.substr(0, address.find('#')));
-  std::string merged;
+  std::size_t front = folder_end;
   if (IsSeparator(value[0])) {
-    merged = address.substr(0, UrlPathStart(address));
+    front = UrlPathStart(address);
   } else if (value[0] == '#') {
-    merged = address.substr(0, address.find('#'));
+    front = std::min(address.find('#'), address.size());
   } else if (value[0] == '?') {
-    merged = address.substr(0, FindFirstOf<'?', '#'>(address));
-  } else {
-    merged = FolderOf(address);
+    front = std::min(FindFirstOf<'?', '#'>(address), address.size());
   }
-  return NormaliseAddress(merged += value);
+  // The page's part is in normal form already.
+  if (special) return NormaliseAppended(address.substr(0, front), value);
+  return NormaliseAddress(std::string(address.substr(0, front)).append(value));
 }
 
 // What resolving a value on a local page needs of the page: its folder and
@@ -97,6 +100,10 @@ class PageResolver {
       : base_(NormaliseAddress(base)), page_(page), web_(IsWebAddress(page)) {
     if (web_) {
       page_address_ = NormaliseAddress(page);
+      // The normal form of a web address has a path: its folder is a front
+      // part of it.
+      folder_end_ = FolderOf(page_address_).size();
+      special_ = IsSpecialScheme(page_.substr(0, page_.find(':')));
     } else {
       local_ = LocalFolderOf(page_);
     }
@@ -154,14 +161,16 @@ class PageResolver {
       if (value.empty()) return std::nullopt;  // no host
       return NormaliseAddress(scheme + "://" + value);
     }
-    return MergeWithWebPage(page_address_, value);
+    return MergeWithWebPage(page_address_, folder_end_, special_, value);
   }
 
   std::string base_;
   std::string_view page_;
   bool web_;
   std::string page_address_;  // web pages
-  LocalFolder local_;         // local pages
+  std::size_t folder_end_ = 0;
+  bool special_ = false;  // an http, https or ftp page
+  LocalFolder local_;     // local pages
 };
 
 // True when the last segment of link's path (before "?" and "#") has a

@@ -323,13 +323,21 @@ std::optional<std::string_view> TagTokenizer::AttributeValue(std::string_view na
 }
 
 bool TagTokenizer::SkipTo(std::string_view pattern) {
-  const std::size_t found = FindNoCase(std::string_view(text(), length()), position_, pattern);
-  if (found == kNotFound) {
+  const std::size_t found = Find(pattern, position_);
+  MoveTo(found == kNotFound ? kNotFound : found + pattern.size());
+  return found != kNotFound;
+}
+
+std::size_t TagTokenizer::Find(std::string_view pattern, std::size_t from) const {
+  return FindNoCase(std::string_view(text(), length()), from, pattern);
+}
+
+void TagTokenizer::MoveTo(std::size_t at) {
+  if (at > length()) {
     position_ = token_begin_ = length();
-    return false;
+  } else {
+    position_ = at;
   }
-  position_ = found + pattern.size();
-  return true;
 }
 
 char* TagTokenizer::Edit(std::size_t at, std::ptrdiff_t delta) {

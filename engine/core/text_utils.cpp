@@ -23,14 +23,6 @@ bool IsWordDelimiter(char c) { return InSet(c, " .;{}[]()<>!,=?:#+-*/%^&`'\"\\|\
 
 bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
-char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return ToLowerAscii(x) == ToLowerAscii(y);
-         });
-}
-
 std::string_view TrimWhiteSpace(std::string_view text) {
   constexpr std::string_view kWhiteSpace = " \t\r\n\f";
   const std::size_t first = text.find_first_not_of(kWhiteSpace);

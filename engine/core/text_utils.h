@@ -3,6 +3,7 @@
 // never allocate.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,8 +57,17 @@ bool IsAbsolutePath(const char* path);
 // The number of "\" and "/" characters in path.
 int SeparatorCount(std::string_view path);
 
-char ToLowerAscii(char c);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Inline: a crawl asks them about every tag name and link.
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  }
+  return true;
+}
 
 // text without the ASCII white space (space, tab, CR, LF, form feed) at
 // either end.

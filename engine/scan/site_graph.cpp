@@ -20,9 +20,8 @@ namespace {
 constexpr std::size_t kReadAhead = 64;
 
 // The key pages are numbered by: a folder and its index page are one page.
-std::string PageKey(std::string_view address) {
-  if (std::optional<std::string> folder = web::IndexPageFolder(address)) return *folder;
-  return std::string(address);
+std::string_view PageKey(std::string_view address) {
+  return web::IndexPageFolder(address).value_or(address);
 }
 
 }  // namespace
@@ -63,7 +62,7 @@ int SiteGraph::Find(std::string_view address) const {
 }
 
 int SiteGraph::Number(std::string_view address, int referrer, int depth) {
-  std::string key = PageKey(address);
+  const std::string_view key = PageKey(address);
   const int found = numbers_.Find(key);
   if (found >= 0) return Resolve(found);
   const std::string& url = urls_.emplace_back(address);
@@ -74,7 +73,7 @@ int SiteGraph::Number(std::string_view address, int referrer, int depth) {
   if (key == url) {
     numbers_.Add(url, number);
   } else {
-    numbers_.Add(other_keys_.emplace(number, std::move(key)).first->second, number);
+    numbers_.Add(other_keys_.emplace(number, key).first->second, number);
   }
   if (Admits(number)) {
     page.state = State::kQueued;

@@ -172,20 +172,6 @@ std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
   return result;
 }
 
-// The last segment of the path of a normalised address, or nothing when the
-// address is a URL without a path.
-std::optional<std::string_view> LastSegment(std::string_view address) {
-  const std::size_t path_start = UrlPathStart(address);
-  const std::string_view path = address.substr(0, FindFirstOf<'?', '#'>(address, path_start));
-  const std::size_t separator = FindLastOf<'/', '\\'>(path);
-  if (separator == kNone) {
-    if (SchemeLength(address) != 0) return std::nullopt;
-    return path;
-  }
-  if (SchemeLength(address) != 0 && separator < path_start) return std::nullopt;
-  return path.substr(separator + 1);
-}
-
 }  // namespace
 
 std::string ReadAddressValue(std::string_view value) {
@@ -289,15 +275,27 @@ std::string NormaliseAppended(std::string_view normal, std::string_view tail) {
   out = normal;
   const std::size_t path_start = UrlPathStart(normal);
   const std::size_t tail_path_end = std::min(FindFirstOf<'?', '#'>(tail), tail.size());
-  if (tail_path_end > 0) {
-    // Escaping leaves dots and separators as they are: the dot segments can
-    // go once the tail is escaped, and the front has none.
-    const std::size_t joint = out.size();
-    AppendEscaped(out, tail.substr(0, tail_path_end), kPathEscapes);
-    if (HasDotSegment(out, joint)) {
-      out.replace(path_start, kNone,
-                  RemoveDotSegments(std::string_view(out).substr(path_start), 1, true).text);
+  std::string_view segments = tail.substr(0, tail_path_end);
+  if (out.size() == path_start && !segments.empty()) {
+    out += segments[0];  // the path's root
+    segments.remove_prefix(1);
+  }
+  // The segments are taken one by one onto the path, which has no dot
+  // segment: "." is dropped, ".." takes off the last segment and never
+  // climbs above the root (RemoveDotSegments of a rooted path). Escaping
+  // leaves dots and separators as they are.
+  const std::size_t root = path_start + 1;
+  while (!segments.empty()) {
+    const std::size_t separator = FindFirstOf<'/', '\\'>(segments);
+    const std::size_t piece_end = separator == kNone ? segments.size() : separator + 1;
+    const std::string_view name = segments.substr(0, std::min(separator, segments.size()));
+    if (name == "..") {
+      if (out.size() > root)
+        out.resize(FindLastOf<'/', '\\'>(std::string_view(out).substr(0, out.size() - 1)) + 1);
+    } else if (name != ".") {
+      AppendEscaped(out, segments.substr(0, piece_end), kPathEscapes);
     }
+    segments.remove_prefix(piece_end);
   }
   if (out.size() == path_start) out += '/';
   AppendQueryAndFragment(out, normal.substr(0, SchemeLength(normal) - 3), tail, tail_path_end);
@@ -332,16 +330,28 @@ std::optional<Url> Url::AsWritten(std::string address) {
   return Url(std::move(address));
 }
 
-std::optional<std::string> IndexPageFolder(std::string_view normalised) {
+std::optional<std::string_view> IndexPageFolder(std::string_view normalised) {
   static constexpr std::string_view kIndexNames[] = {
       "index.html", "index.htm", "index.shtml", "index.php", "default.htm", "default.html",
   };
-  const std::size_t query = FindFirstOf<'?', '#'>(normalised, UrlPathStart(normalised));
+  // Asked for every link a crawl meets: the address is looked at once, and
+  // only a last segment of an index page's length and first letter is
+  // compared with the names.
+  const bool url = SchemeLength(normalised) != 0;
+  const std::size_t path_start = url ? UrlPathStart(normalised) : 0;
+  const std::size_t query = FindFirstOf<'?', '#'>(normalised, path_start);
   if (query != kNone && normalised[query] == '?') return std::nullopt;
-  const std::optional<std::string_view> name = LastSegment(normalised);
-  if (!name) return std::nullopt;
+  const std::string_view path = normalised.substr(0, query);
+  const std::size_t separator = FindLastOf<'/', '\\'>(path);
+  if (url && (separator == kNone || separator < path_start)) return std::nullopt;
+  const std::size_t name_start = separator == kNone ? 0 : separator + 1;
+  const std::string_view name = path.substr(name_start);
+  if (name.size() < 9 || name.size() > 12 ||
+      (core::ToLowerAscii(name[0]) != 'i' && core::ToLowerAscii(name[0]) != 'd')) {
+    return std::nullopt;
+  }
   for (std::string_view index : kIndexNames) {
-    if (core::EqualsNoCase(*name, index)) return FolderOf(normalised);
+    if (core::EqualsNoCase(name, index)) return normalised.substr(0, name_start);
   }
   return std::nullopt;
 }

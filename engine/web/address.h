@@ -142,7 +142,8 @@ class Url {
 // For a normalised address of a folder's index page (a last segment of
 // index.html, index.htm, index.shtml, index.php, default.htm or default.html
 // in any letter case) without a query: the folder's address, as FolderOf
-// gives it (a fragment is dropped). Nothing for any other address.
-std::optional<std::string> IndexPageFolder(std::string_view normalised);
+// gives it (a fragment is dropped), which is a front part of normalised.
+// Nothing for any other address.
+std::optional<std::string_view> IndexPageFolder(std::string_view normalised);
 
 }  // namespace vellum::web

@@ -80,7 +80,8 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
   return parsed;
 }
 
-PageParser::PageParser(const PageRules& rules) : rules_(rules), thread_([this] { Run(); }) {}
+PageParser::PageParser(const PageRules& rules, std::function<void()> parsed)
+    : rules_(rules), parsed_(std::move(parsed)), thread_([this] { Run(); }) {}
 
 PageParser::~PageParser() {
   {
@@ -143,6 +144,7 @@ void PageParser::Run() {
     if (!dropped_) results_.insert_or_assign(number, std::move(parsed));
     parsing_ = -1;
     done_.notify_all();
+    if (parsed_) parsed_();
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -61,7 +62,10 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page);
 // number first (the crawl takes pages in the order of their numbers).
 class PageParser {
  public:
-  explicit PageParser(const PageRules& rules);
+  // parsed, when given, is called on the parser's thread whenever a result
+  // is there: to wake a thread that waits for it in something else than
+  // Take.
+  explicit PageParser(const PageRules& rules, std::function<void()> parsed = {});
   // Stops the thread; pages not parsed yet are dropped.
   ~PageParser();
   PageParser(const PageParser&) = delete;
@@ -81,6 +85,7 @@ class PageParser {
   void Run();
 
   const PageRules rules_;
+  const std::function<void()> parsed_;
   mutable std::mutex mutex_;
   std::condition_variable work_;  // a page waits, or the thread is to stop
   std::condition_variable done_;  // a result came

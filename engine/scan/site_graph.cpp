@@ -119,7 +119,8 @@ bool SiteGraph::Crawl() {
   options.ca_file = settings_.ca_file;
   fetcher_ = std::make_unique<web::Fetcher>(options);
 
-  parser_ = std::make_unique<PageParser>(rules_);
+  // A page parsed wakes the crawl, which may be waiting for it.
+  parser_ = std::make_unique<PageParser>(rules_, [this] { fetcher_->Wake(); });
 
   Number(base_, -1, 0);
   std::vector<web::FetchResult> finished;
@@ -129,11 +130,9 @@ bool SiteGraph::Crawl() {
     if (next == Next::kTaken) continue;
     if (next == Next::kNothingDispatched && fetcher_->pending() == 0) continue;
     // Transfers go on while the parser reads the next page: looked at
-    // again soon, or as soon as a transfer ends.
-    const auto wait =
-        next == Next::kParser ? std::chrono::milliseconds(1) : core::Progress::kTickInterval;
+    // again as soon as a transfer ends or the parser has a page.
     finished.clear();
-    if (fetcher_->Collect(finished, wait)) {
+    if (fetcher_->Collect(finished, core::Progress::kTickInterval)) {
       for (web::FetchResult& result : finished) {
         if (result.tag < 0) {
           TakeRobots(result);
@@ -162,12 +161,12 @@ SiteGraph::Next SiteGraph::TakeNext() {
   const int number = queue_[taken_];
   auto found = answers_.find(number);
   if (found == answers_.end()) {
-    if (pages_[number].state == State::kQueued) return Next::kAnswer;
+    if (pages_[number].state == State::kQueued) return Next::kWaiting;
     ++taken_;
     return Next::kTaken;
   }
   if (found->second.parsing && fetcher_->pending() > 0 && !parser_->Ready(number)) {
-    return Next::kParser;
+    return Next::kWaiting;
   }
   Answer answer = std::move(found->second);
   answers_.erase(found);

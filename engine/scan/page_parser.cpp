@@ -80,8 +80,8 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
   return parsed;
 }
 
-PageParser::PageParser(const PageRules& rules, std::function<void()> parsed)
-    : rules_(rules), parsed_(std::move(parsed)), thread_([this] { Run(); }) {}
+PageParser::PageParser(const PageRules& rules, std::function<void()> awaited)
+    : rules_(rules), awaited_(std::move(awaited)), thread_([this] { Run(); }) {}
 
 PageParser::~PageParser() {
   {
@@ -106,9 +106,11 @@ bool PageParser::Has(int number) const {
          (parsing_ == number && !dropped_);
 }
 
-bool PageParser::Ready(int number) const {
+bool PageParser::Ready(int number) {
   const std::lock_guard lock(mutex_);
-  return results_.count(number) != 0;
+  const bool ready = results_.count(number) != 0;
+  awaited_number_ = ready ? -1 : number;
+  return ready;
 }
 
 ParsedPage PageParser::Take(int number) {
@@ -144,7 +146,12 @@ void PageParser::Run() {
     if (!dropped_) results_.insert_or_assign(number, std::move(parsed));
     parsing_ = -1;
     done_.notify_all();
-    if (parsed_) parsed_();
+    if (number == awaited_number_ && awaited_) {
+      awaited_number_ = -1;
+      lock.unlock();
+      awaited_();
+      lock.lock();
+    }
   }
 }
 

@@ -342,12 +342,17 @@ void PageValues::ForEachLink(std::string_view base,
 
 void PageValues::Links(std::string_view base, std::vector<std::string>& links) const {
   const unsigned flags = link_flags_.value_or(0);
-  std::unordered_set<std::string> seen;
+  // The links seen are looked up in place: links never grows beyond what
+  // it is given room for here, so its texts stay where they are.
+  links.reserve(links.size() + links_.size());
+  std::unordered_set<std::string_view> seen;
   ForEachLink(base, [&](std::string& link) {
     // Cut as a CountedStringList cuts what it is given.
     if ((flags & kKeepArguments) == 0) link.resize(std::min(link.find('?'), link.size()));
     if ((flags & kKeepBookmarks) == 0) link.resize(std::min(link.find('#'), link.size()));
-    if (!link.empty() && seen.insert(link).second) links.push_back(std::move(link));
+    if (link.empty() || seen.count(link) != 0) return;
+    links.push_back(std::move(link));
+    seen.insert(links.back());
   });
 }
 

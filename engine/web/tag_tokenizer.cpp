@@ -210,6 +210,30 @@ TokenKind TagTokenizer::Next() {
   return kind_;
 }
 
+TokenKind TagTokenizer::NextStartTag() {
+  const std::string_view page(text(), length());
+  for (;;) {
+    const void* tag = position_ < page.size()
+                          ? std::memchr(page.data() + position_, '<', page.size() - position_)
+                          : nullptr;
+    if (tag == nullptr) {
+      position_ = page.size();
+      return Next();
+    }
+    position_ = static_cast<const char*>(tag) - page.data();
+    if (position_ + 1 < page.size() && page[position_ + 1] == '/') {
+      // An end tag ends where it would behind its name: the name holds no
+      // ">" and no "=".
+      token_begin_ = position_;
+      position_ += 2;
+      StepOverTagEnd();
+      continue;
+    }
+    const TokenKind kind = Next();
+    if (kind == TokenKind::kStartTag || kind == TokenKind::kEnd) return kind;
+  }
+}
+
 void TagTokenizer::ReadTagName() {
   const std::string_view page(text(), length());
   const std::size_t begin = position_;

@@ -60,6 +60,10 @@ class TagTokenizer {
 
   // Moves to the next token and forgets the attributes of the previous one.
   TokenKind Next();
+  // Moves to the next start tag, or the end: kStartTag or kEnd. What lies
+  // between is passed over as Next would pass over it, but text goes by in
+  // one search for "<" and end tags without a look at their names.
+  TokenKind NextStartTag();
 
   TokenKind kind() const { return kind_; }
   // The tag table row of the current StartTag or EndTag, else null.
@@ -129,8 +133,7 @@ class TagTokenizer {
 template <typename Visit>
 void WalkStartTags(TagTokenizer& tokenizer, Visit visit) {
   tokenizer.Rewind();
-  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
-    if (kind != TokenKind::kStartTag) continue;
+  while (tokenizer.NextStartTag() != TokenKind::kEnd) {
     const TagInfo& tag = *tokenizer.tag();
     if (tag.content == kRawContent) {
       tokenizer.SkipTo("</" + std::string(tag.name) + ">");

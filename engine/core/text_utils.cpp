@@ -23,14 +23,6 @@ bool IsWordDelimiter(char c) { return InSet(c, " .;{}[]()<>!,=?:#+-*/%^&`'\"\\|\
 
 bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
-char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return ToLowerAscii(x) == ToLowerAscii(y);
-         });
-}
-
 std::string_view TrimWhiteSpace(std::string_view text) {
   constexpr std::string_view kWhiteSpace = " \t\r\n\f";
   const std::size_t first = text.find_first_not_of(kWhiteSpace);
@@ -100,19 +92,32 @@ const char* FileNamePart(const char* path) {
   return name;
 }
 
-bool ExtensionInList(const char* path, const char* patterns) {
-  if (path == nullptr || patterns == nullptr) return false;
-  std::string_view considered(path);
-  considered = considered.substr(0, considered.find_first_of("#?"));
-  std::string_view extension = considered.substr(considered.rfind('.') + 1);
-  for (int i = 0;; ++i) {
-    std::optional<std::string_view> pattern = ListElement(patterns, i, 100);
-    if (!pattern) return false;
-    std::size_t dot = pattern->find('.');
-    if (dot != std::string_view::npos && EqualsNoCase(pattern->substr(dot + 1), extension)) {
-      return true;
+bool ExtensionInList(std::string_view path, const char* patterns) {
+  if (patterns == nullptr) return false;
+  // Asked for every link a crawl finds: one pass over the path and one over
+  // the list.
+  std::string_view considered = path;
+  for (std::size_t at = 0; at < considered.size(); ++at) {
+    if (considered[at] == '#' || considered[at] == '?') {
+      considered = considered.substr(0, at);
+      break;
     }
   }
+  const std::string_view extension = considered.substr(considered.rfind('.') + 1);
+  for (std::string_view rest(patterns);;) {
+    const std::size_t end = std::min(rest.find(';'), rest.size());
+    const std::string_view pattern = rest.substr(0, std::min<std::size_t>(end, 99));
+    const std::size_t dot = pattern.find('.');
+    if (dot != std::string_view::npos && EqualsNoCase(pattern.substr(dot + 1), extension)) {
+      return true;
+    }
+    if (end == rest.size()) return false;
+    rest.remove_prefix(end + 1);
+  }
+}
+
+bool ExtensionInList(const char* path, const char* patterns) {
+  return path != nullptr && ExtensionInList(std::string_view(path), patterns);
 }
 
 bool IsAbsolutePath(const char* path) {

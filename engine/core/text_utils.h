@@ -3,6 +3,7 @@
 // never allocate.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,7 @@ const char* FileNamePart(const char* path);
 // True when path's extension (behind its last ".", ignoring any "#" or "?"
 // part) equals, without regard to case, the text behind the first "." of a
 // pattern of the list. A path without "." is compared whole.
+bool ExtensionInList(std::string_view path, const char* patterns);
 bool ExtensionInList(const char* path, const char* patterns);
 
 // True for a drive path ("c:\...") and for a path starting with "/".
@@ -55,8 +57,17 @@ bool IsAbsolutePath(const char* path);
 // The number of "\" and "/" characters in path.
 int SeparatorCount(std::string_view path);
 
-char ToLowerAscii(char c);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Inline: a crawl asks them about every tag name and link.
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  }
+  return true;
+}
 
 // text without the ASCII white space (space, tab, CR, LF, form feed) at
 // either end.

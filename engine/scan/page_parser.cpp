@@ -41,9 +41,21 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
   ParsedPage parsed;
   web::TagTokenizer tokenizer;
   tokenizer.Attach(std::move(page.text));
+  const bool extras = rules.sitemap_extras != 0 && !web::IsOutsideSite(page.url, page.base);
+  const std::optional<unsigned> link_flags =
+      page.follow_links ? std::optional<unsigned>(rules.link_flags) : std::nullopt;
+  // The head, the links and the extras come from one walk of the page.
+  web::PageValues values(page.url, link_flags, extras ? rules.sitemap_extras : 0);
   web::PageHeadInfo head;
-  parsed.memory_overflow = !web::ReadHead(tokenizer, head, page.charset, false);
+  const auto take = [&](std::string_view tag) { values.Take(tag, tokenizer); };
+  parsed.memory_overflow = !web::ReadHead(tokenizer, head, page.charset, false, take);
   try {
+    if (parsed.memory_overflow) {
+      // What the broken walk took may be a part: the values get a walk of
+      // their own.
+      values = web::PageValues(page.url, link_flags, extras ? rules.sitemap_extras : 0);
+      web::WalkStartTags(tokenizer, take);
+    }
     if (head.canonical && !head.canonical->empty() && web::IsHttp(page.url)) {
       // Only web addresses count: pages on disk often name where they were
       // built ("file:///...") or where they are published.
@@ -58,11 +70,9 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
     parsed.nofollow = head.nofollow;
     if (rules.keep_names) parsed.name = NameOf(head, rules.scan_flags, page.url);
     if (page.follow_links && !(rules.honour_robots && head.nofollow)) {
-      web::CollectLinks(page.base, page.url, tokenizer, parsed.links, rules.link_flags);
+      values.Links(page.base, parsed.links);
     }
-    if (rules.sitemap_extras != 0 && !web::IsOutsideSite(page.url, page.base)) {
-      parsed.extras = web::CollectPageExtras(page.url, tokenizer, rules.sitemap_extras);
-    }
+    if (extras) parsed.extras = values.Extras();
   } catch (const std::bad_alloc&) {
     parsed.memory_overflow = true;
     parsed.links.clear();
@@ -70,7 +80,8 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page) {
   return parsed;
 }
 
-PageParser::PageParser(const PageRules& rules) : rules_(rules), thread_([this] { Run(); }) {}
+PageParser::PageParser(const PageRules& rules, std::function<void()> awaited)
+    : rules_(rules), awaited_(std::move(awaited)), thread_([this] { Run(); }) {}
 
 PageParser::~PageParser() {
   {
@@ -95,9 +106,11 @@ bool PageParser::Has(int number) const {
          (parsing_ == number && !dropped_);
 }
 
-bool PageParser::Ready(int number) const {
+bool PageParser::Ready(int number) {
   const std::lock_guard lock(mutex_);
-  return results_.count(number) != 0;
+  const bool ready = results_.count(number) != 0;
+  awaited_number_ = ready ? -1 : number;
+  return ready;
 }
 
 ParsedPage PageParser::Take(int number) {
@@ -133,6 +146,12 @@ void PageParser::Run() {
     if (!dropped_) results_.insert_or_assign(number, std::move(parsed));
     parsing_ = -1;
     done_.notify_all();
+    if (number == awaited_number_ && awaited_) {
+      awaited_number_ = -1;
+      lock.unlock();
+      awaited_();
+      lock.lock();
+    }
   }
 }
 

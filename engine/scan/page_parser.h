@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -61,7 +62,10 @@ ParsedPage ParsePage(const PageRules& rules, PageInput page);
 // number first (the crawl takes pages in the order of their numbers).
 class PageParser {
  public:
-  explicit PageParser(const PageRules& rules);
+  // awaited, when given, is called on the parser's thread when the result
+  // that Ready last found missing is there: to wake a thread that waits for
+  // it in something else than Take.
+  explicit PageParser(const PageRules& rules, std::function<void()> awaited = {});
   // Stops the thread; pages not parsed yet are dropped.
   ~PageParser();
   PageParser(const PageParser&) = delete;
@@ -70,8 +74,9 @@ class PageParser {
   void Submit(int number, PageInput page);
   // Whether number was handed over and not yet taken or dropped.
   bool Has(int number) const;
-  // Whether its result is there (Take will not wait).
-  bool Ready(int number) const;
+  // Whether its result is there (Take will not wait); if not, awaited is
+  // called once it is.
+  bool Ready(int number);
   // The result of a page handed over, once it is there.
   ParsedPage Take(int number);
   // Forgets a page handed over whose result is not wanted.
@@ -81,13 +86,15 @@ class PageParser {
   void Run();
 
   const PageRules rules_;
+  const std::function<void()> awaited_;
   mutable std::mutex mutex_;
   std::condition_variable work_;  // a page waits, or the thread is to stop
   std::condition_variable done_;  // a result came
   std::map<int, PageInput> waiting_;
   std::map<int, ParsedPage> results_;
-  int parsing_ = -1;      // the page the thread is on, or -1
-  bool dropped_ = false;  // the page the thread is on is no longer wanted
+  int parsing_ = -1;         // the page the thread is on, or -1
+  int awaited_number_ = -1;  // the page Ready last found missing, or -1
+  bool dropped_ = false;     // the page the thread is on is no longer wanted
   bool stopping_ = false;
   std::thread thread_;  // last: it starts once the rest is set up
 };

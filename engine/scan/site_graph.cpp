@@ -25,9 +25,8 @@ constexpr std::size_t kReadAhead = 64;
 constexpr std::size_t kUnreadAhead = 4096;
 
 // The key pages are numbered by: a folder and its index page are one page.
-std::string PageKey(std::string_view address) {
-  if (std::optional<std::string> folder = web::IndexPageFolder(address)) return *folder;
-  return std::string(address);
+std::string_view PageKey(std::string_view address) {
+  return web::IndexPageFolder(address).value_or(address);
 }
 
 }  // namespace
@@ -68,7 +67,7 @@ int SiteGraph::Find(std::string_view address) const {
 }
 
 int SiteGraph::Number(std::string_view address, int referrer, int depth) {
-  std::string key = PageKey(address);
+  const std::string_view key = PageKey(address);
   const int found = numbers_.Find(key);
   if (found >= 0) return Resolve(found);
   const std::string& url = urls_.emplace_back(address);
@@ -79,7 +78,7 @@ int SiteGraph::Number(std::string_view address, int referrer, int depth) {
   if (key == url) {
     numbers_.Add(url, number);
   } else {
-    numbers_.Add(other_keys_.emplace(number, std::move(key)).first->second, number);
+    numbers_.Add(other_keys_.emplace(number, key).first->second, number);
   }
   if (Admits(number)) {
     page.state = State::kQueued;
@@ -125,7 +124,8 @@ bool SiteGraph::Crawl() {
   options.ca_file = settings_.ca_file;
   fetcher_ = std::make_unique<web::Fetcher>(options);
 
-  parser_ = std::make_unique<PageParser>(rules_);
+  // A page parsed wakes the crawl, which may be waiting for it.
+  parser_ = std::make_unique<PageParser>(rules_, [this] { fetcher_->Wake(); });
 
   Number(base_, -1, 0);
   std::vector<web::FetchResult> finished;
@@ -135,11 +135,9 @@ bool SiteGraph::Crawl() {
     if (next == Next::kTaken) continue;
     if (next == Next::kNothingDispatched && fetcher_->pending() == 0) continue;
     // Transfers go on while the parser reads the next page: looked at
-    // again soon, or as soon as a transfer ends.
-    const auto wait =
-        next == Next::kParser ? std::chrono::milliseconds(1) : core::Progress::kTickInterval;
+    // again as soon as a transfer ends or the parser has a page.
     finished.clear();
-    if (fetcher_->Collect(finished, wait)) {
+    if (fetcher_->Collect(finished, core::Progress::kTickInterval)) {
       for (web::FetchResult& result : finished) {
         if (result.tag < 0) {
           TakeRobots(result);
@@ -168,12 +166,12 @@ SiteGraph::Next SiteGraph::TakeNext() {
   const int number = queue_[taken_];
   auto found = answers_.find(number);
   if (found == answers_.end()) {
-    if (pages_[number].state == State::kQueued) return Next::kAnswer;
+    if (pages_[number].state == State::kQueued) return Next::kWaiting;
     ++taken_;
     return Next::kTaken;
   }
   if (found->second.parsing && fetcher_->pending() > 0 && !parser_->Ready(number)) {
-    return Next::kParser;
+    return Next::kWaiting;
   }
   Answer answer = std::move(found->second);
   answers_.erase(found);

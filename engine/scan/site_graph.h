@@ -111,7 +111,8 @@ class SiteGraph {
   bool Admits(std::string_view url) const;
   bool RobotsAllow(const std::string& url) const;
   bool Dispatch();
-  enum class Next { kTaken, kNothingDispatched, kAnswer, kParser };
+  // kWaiting: for the next page's answer, or for the parser to have it.
+  enum class Next { kTaken, kNothingDispatched, kWaiting };
   Next TakeNext();
   void Hold(web::FetchResult result, bool unread = false);
   std::string FinalAddress(int number, const web::FetchResult& result) const;

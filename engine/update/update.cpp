@@ -21,7 +21,9 @@ namespace vellum::update {
 
 std::string AddressKey(std::string_view url) {
   std::string normal = web::NormaliseAddress(url);
-  if (std::optional<std::string> folder = web::IndexPageFolder(normal)) return *folder;
+  if (std::optional<std::string_view> folder = web::IndexPageFolder(normal)) {
+    return std::string(*folder);
+  }
   return normal;
 }
 

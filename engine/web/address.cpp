@@ -1,6 +1,7 @@
 #include "web/address.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <utility>
 #include <vector>
@@ -171,20 +172,6 @@ std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
   return result;
 }
 
-// The last segment of the path of a normalised address, or nothing when the
-// address is a URL without a path.
-std::optional<std::string_view> LastSegment(std::string_view address) {
-  const std::size_t path_start = UrlPathStart(address);
-  const std::string_view path = address.substr(0, FindFirstOf<'?', '#'>(address, path_start));
-  const std::size_t separator = FindLastOf<'/', '\\'>(path);
-  if (separator == kNone) {
-    if (SchemeLength(address) != 0) return std::nullopt;
-    return path;
-  }
-  if (SchemeLength(address) != 0 && separator < path_start) return std::nullopt;
-  return path.substr(separator + 1);
-}
-
 }  // namespace
 
 std::string ReadAddressValue(std::string_view value) {
@@ -212,14 +199,19 @@ void BackslashesToSlashes(std::string& reference) {
 }
 
 void AppendEscaped(std::string& out, std::string_view text, std::string_view also) {
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || also.find(c) != kNone) {
-      core::AppendPercentEscape(out, byte);
-    } else {
-      out += c;
-    }
+  // Called for every link of every page: one table look-up a byte, and the
+  // runs between escapes appended whole.
+  std::bitset<256> escaped;
+  for (const char c : also) escaped.set(static_cast<unsigned char>(c));
+  std::size_t run = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte > 0x20 && byte < 0x7F && !escaped.test(byte)) continue;
+    out.append(text.substr(run, at - run));
+    core::AppendPercentEscape(out, byte);
+    run = at + 1;
   }
+  out.append(text.substr(run));
 }
 
 std::optional<std::string> PathWithin(std::string_view path) {
@@ -277,6 +269,39 @@ std::string NormaliseAddress(std::string_view address) {
   return NormaliseUrl(address, scheme_length);
 }
 
+std::string NormaliseAppended(std::string_view normal, std::string_view tail) {
+  std::string out;
+  out.reserve(normal.size() + tail.size() + 8);
+  out = normal;
+  const std::size_t path_start = UrlPathStart(normal);
+  const std::size_t tail_path_end = std::min(FindFirstOf<'?', '#'>(tail), tail.size());
+  std::string_view segments = tail.substr(0, tail_path_end);
+  if (out.size() == path_start && !segments.empty()) {
+    out += segments[0];  // the path's root
+    segments.remove_prefix(1);
+  }
+  // The segments are taken one by one onto the path, which has no dot
+  // segment: "." is dropped, ".." takes off the last segment and never
+  // climbs above the root (RemoveDotSegments of a rooted path). Escaping
+  // leaves dots and separators as they are.
+  const std::size_t root = path_start + 1;
+  while (!segments.empty()) {
+    const std::size_t separator = FindFirstOf<'/', '\\'>(segments);
+    const std::size_t piece_end = separator == kNone ? segments.size() : separator + 1;
+    const std::string_view name = segments.substr(0, std::min(separator, segments.size()));
+    if (name == "..") {
+      if (out.size() > root)
+        out.resize(FindLastOf<'/', '\\'>(std::string_view(out).substr(0, out.size() - 1)) + 1);
+    } else if (name != ".") {
+      AppendEscaped(out, segments.substr(0, piece_end), kPathEscapes);
+    }
+    segments.remove_prefix(piece_end);
+  }
+  if (out.size() == path_start) out += '/';
+  AppendQueryAndFragment(out, normal.substr(0, SchemeLength(normal) - 3), tail, tail_path_end);
+  return out;
+}
+
 std::string FolderOf(std::string_view normalised) {
   const std::size_t path_start = UrlPathStart(normalised);
   const std::string_view path = normalised.substr(0, FindFirstOf<'?', '#'>(normalised, path_start));
@@ -305,16 +330,28 @@ std::optional<Url> Url::AsWritten(std::string address) {
   return Url(std::move(address));
 }
 
-std::optional<std::string> IndexPageFolder(std::string_view normalised) {
+std::optional<std::string_view> IndexPageFolder(std::string_view normalised) {
   static constexpr std::string_view kIndexNames[] = {
       "index.html", "index.htm", "index.shtml", "index.php", "default.htm", "default.html",
   };
-  const std::size_t query = FindFirstOf<'?', '#'>(normalised, UrlPathStart(normalised));
+  // Asked for every link a crawl meets: the address is looked at once, and
+  // only a last segment of an index page's length and first letter is
+  // compared with the names.
+  const bool url = SchemeLength(normalised) != 0;
+  const std::size_t path_start = url ? UrlPathStart(normalised) : 0;
+  const std::size_t query = FindFirstOf<'?', '#'>(normalised, path_start);
   if (query != kNone && normalised[query] == '?') return std::nullopt;
-  const std::optional<std::string_view> name = LastSegment(normalised);
-  if (!name) return std::nullopt;
+  const std::string_view path = normalised.substr(0, query);
+  const std::size_t separator = FindLastOf<'/', '\\'>(path);
+  if (url && (separator == kNone || separator < path_start)) return std::nullopt;
+  const std::size_t name_start = separator == kNone ? 0 : separator + 1;
+  const std::string_view name = path.substr(name_start);
+  if (name.size() < 9 || name.size() > 12 ||
+      (core::ToLowerAscii(name[0]) != 'i' && core::ToLowerAscii(name[0]) != 'd')) {
+    return std::nullopt;
+  }
   for (std::string_view index : kIndexNames) {
-    if (core::EqualsNoCase(*name, index)) return FolderOf(normalised);
+    if (core::EqualsNoCase(name, index)) return normalised.substr(0, name_start);
   }
   return std::nullopt;
 }

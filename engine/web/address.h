@@ -54,6 +54,14 @@ std::size_t FindLastOf(std::string_view text) {
 // is kept as written.
 std::string NormaliseAddress(std::string_view address);
 
+// NormaliseAddress(normal + tail), without normalising normal again: normal
+// is an http, https or ftp address in normal form cut behind its host,
+// behind a "/" of its path, or in front of its query or fragment; tail is
+// as ReadAddressValue and BackslashesToSlashes leave it, and its path, if
+// any, begins with "/" where normal ends behind the host. What resolving
+// each link of a page against the page's address costs.
+std::string NormaliseAppended(std::string_view normal, std::string_view tail);
+
 // An address written in a page as browsers read it: without the blanks around
 // it (space, tab, CR, LF, FF), and without the tabs, CRs and LFs inside it,
 // which are dropped rather than escaped ("a\n/b" is "a/b").
@@ -134,7 +142,8 @@ class Url {
 // For a normalised address of a folder's index page (a last segment of
 // index.html, index.htm, index.shtml, index.php, default.htm or default.html
 // in any letter case) without a query: the folder's address, as FolderOf
-// gives it (a fragment is dropped). Nothing for any other address.
-std::optional<std::string> IndexPageFolder(std::string_view normalised);
+// gives it (a fragment is dropped), which is a front part of normalised.
+// Nothing for any other address.
+std::optional<std::string_view> IndexPageFolder(std::string_view normalised);
 
 }  // namespace vellum::web

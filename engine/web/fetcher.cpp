@@ -329,6 +329,11 @@ void Fetcher::FailRunning(CURLMcode code, std::vector<FetchResult>& done) {
   }
 }
 
+void Fetcher::Wake() {
+  woken_ = true;
+  if (multi_ != nullptr) curl_multi_wakeup(multi_);
+}
+
 bool Fetcher::Collect(std::vector<FetchResult>& done, std::chrono::milliseconds at_most) {
   if (pending_ == 0 || multi_ == nullptr) return false;
   using Clock = std::chrono::steady_clock;
@@ -364,6 +369,7 @@ bool Fetcher::Collect(std::vector<FetchResult>& done, std::chrono::milliseconds 
       // caller wants its turn.
       const int timeout = static_cast<int>(std::clamp(wait_ms, 1L, 1000L));
       code = curl_multi_poll(multi_, nullptr, 0, timeout, nullptr);
+      if (woken_.exchange(false)) break;
     }
     // A multi handle that can neither run nor wait for its transfers
     // carries none of them further.

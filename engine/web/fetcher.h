@@ -9,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -85,6 +86,10 @@ class Fetcher {
   bool Collect(std::vector<FetchResult>& done,
                std::chrono::milliseconds at_most = std::chrono::milliseconds::max());
 
+  // Makes a Collect that waits, now or next, return as soon as it can: for
+  // another thread whose work the caller of Collect waits for too.
+  void Wake();
+
   // Requests queued or running.
   std::size_t pending() const { return pending_; }
 
@@ -131,6 +136,7 @@ class Fetcher {
   std::unordered_map<CURL*, std::unique_ptr<Transfer>> running_;
   std::vector<CURL*> idle_handles_;
   std::size_t pending_ = 0;
+  std::atomic<bool> woken_{false};
 };
 
 }  // namespace vellum::web

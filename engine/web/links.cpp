@@ -20,23 +20,26 @@ namespace {
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // The address of a relative value on a web page (RFC 3986, 5.2.2), the
-// page's address in normal form: a value that begins with a separator
-// replaces the page's path, "#" its fragment, "?" its query and fragment;
-// any other value is taken from the page's folder. An empty value stands
-// for the page itself, without its fragment.
-std::string MergeWithWebPage(std::string_view address, std::string_view value) {
+// page's address in normal form, whose folder (FolderOf) ends at
+// folder_end: a value that begins with a separator replaces the page's
+// path, "#" its fragment, "?" its query and fragment; any other value is
+// taken from the page's folder. An empty value stands for the page itself,
+// without its fragment. special: the page's scheme is http, https or ftp,
+// and value was read as on such a page.
+std::string MergeWithWebPage(std::string_view address, std::size_t folder_end, bool special,
+                             std::string_view value) {
   if (value.empty()) return std::string(address.substr(0, address.find('#')));
-  std::string merged;
+  std::size_t front = folder_end;
   if (IsSeparator(value[0])) {
-    merged = address.substr(0, UrlPathStart(address));
+    front = UrlPathStart(address);
   } else if (value[0] == '#') {
-    merged = address.substr(0, address.find('#'));
+    front = std::min(address.find('#'), address.size());
   } else if (value[0] == '?') {
-    merged = address.substr(0, FindFirstOf<'?', '#'>(address));
-  } else {
-    merged = FolderOf(address);
+    front = std::min(FindFirstOf<'?', '#'>(address), address.size());
   }
-  return NormaliseAddress(merged += value);
+  // The page's part is in normal form already.
+  if (special) return NormaliseAppended(address.substr(0, front), value);
+  return NormaliseAddress(std::string(address.substr(0, front)).append(value));
 }
 
 // What resolving a value on a local page needs of the page: its folder and
@@ -97,6 +100,10 @@ class PageResolver {
       : base_(NormaliseAddress(base)), page_(page), web_(IsWebAddress(page)) {
     if (web_) {
       page_address_ = NormaliseAddress(page);
+      // The normal form of a web address has a path: its folder is a front
+      // part of it.
+      folder_end_ = FolderOf(page_address_).size();
+      special_ = IsSpecialScheme(page_.substr(0, page_.find(':')));
     } else {
       local_ = LocalFolderOf(page_);
     }
@@ -154,14 +161,16 @@ class PageResolver {
       if (value.empty()) return std::nullopt;  // no host
       return NormaliseAddress(scheme + "://" + value);
     }
-    return MergeWithWebPage(page_address_, value);
+    return MergeWithWebPage(page_address_, folder_end_, special_, value);
   }
 
   std::string base_;
   std::string_view page_;
   bool web_;
   std::string page_address_;  // web pages
-  LocalFolder local_;         // local pages
+  std::size_t folder_end_ = 0;
+  bool special_ = false;  // an http, https or ftp page
+  LocalFolder local_;     // local pages
 };
 
 // True when the last segment of link's path (before "?" and "#") has a
@@ -206,22 +215,6 @@ const char* PictureAttribute(std::string_view tag) {
   if (tag == "IMG") return "SRC";
   if (IsOneOf(tag, {"BODY", "TABLE", "TR", "TD"})) return "BACKGROUND";
   return nullptr;
-}
-
-// Walks the start tags of the page, passing over raw content, and calls
-// visit with each one's name.
-template <typename Visit>
-void WalkStartTags(TagTokenizer& tokenizer, Visit visit) {
-  tokenizer.Rewind();
-  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
-    if (kind != TokenKind::kStartTag) continue;
-    const TagInfo& tag = *tokenizer.tag();
-    if (tag.content == kRawContent) {
-      tokenizer.SkipTo("</" + std::string(tag.name) + ">");
-      continue;
-    }
-    visit(std::string_view(tag.name));
-  }
 }
 
 // The attribute that holds the target of a link on this tag, if any.
@@ -272,41 +265,6 @@ bool TakeBase(std::string_view tag, TagTokenizer& tokenizer, std::string_view pa
   return true;
 }
 
-// Calls take with every link of the page that flags select, in order of
-// appearance (CollectLinks).
-template <typename Take>
-void ForEachLink(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                 unsigned flags, Take take) {
-  // One walk finds the BASE and the values; they are resolved once it is
-  // known what they resolve against. The values are spans of the page.
-  struct Value {
-    std::string_view text;
-    bool is_link;
-  };
-  std::vector<Value> values;
-  std::optional<std::string> document;
-  WalkStartTags(tokenizer, [&](std::string_view tag) {
-    if (TakeBase(tag, tokenizer, page, document)) return;
-    const char* attribute = LinkAttribute(tag);
-    const bool is_link = attribute != nullptr;
-    if (!is_link) {
-      attribute = PictureAttribute(tag);
-      if (attribute == nullptr || (flags & kPictures) == 0) return;
-    }
-    if ((flags & kHonourNofollow) != 0 && IsNofollow(tag, tokenizer)) return;
-    if (std::optional<std::string_view> value = tokenizer.AttributeValue(attribute)) {
-      values.push_back({*value, is_link});
-    }
-  });
-  const PageResolver resolver(base, document ? std::string_view(*document) : page);
-  for (const Value& value : values) {
-    std::optional<std::string> link =
-        resolver.Resolve(DecodeCharacterReferences(value.text), flags);
-    if (!link || (value.is_link && (link->empty() || !IsSelected(*link, flags)))) continue;
-    take(*link);
-  }
-}
-
 // Whether a picture's address lies on the host of page: for a web page
 // the same scheme, host and port; for a local page a path on its disk.
 bool OnPageHost(std::string_view address, std::string_view page) {
@@ -316,11 +274,7 @@ bool OnPageHost(std::string_view address, std::string_view page) {
          core::EqualsNoCase(address.substr(0, origin), page.substr(0, origin));
 }
 
-// A LINK that names a language version of its page, as written.
-struct AlternateValues {
-  std::string_view hreflang;
-  std::string_view href;
-};
+using AlternateValues = PageValues::Alternate;
 
 // The values of a LINK that names a language version; nothing for any other.
 std::optional<AlternateValues> AlternateValuesOf(TagTokenizer& tokenizer) {
@@ -347,41 +301,78 @@ std::optional<LanguageAlternate> AlternateOf(const AlternateValues& values,
 
 }  // namespace
 
-PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, unsigned what) {
-  // As for links, one walk finds the BASE and the values; they resolve once
-  // it is known what against.
-  std::vector<std::string_view> pictures;
-  std::vector<AlternateValues> alternates;
-  std::optional<std::string> document;
-  bool in_body = false;
-  WalkStartTags(tokenizer, [&](std::string_view tag) {
-    if (TakeBase(tag, tokenizer, page, document)) return;
-    in_body = in_body || tag == "BODY";
-    if (tag == "IMG" && (what & VELLUM_SITEMAP_IMAGES) != 0) {
-      const std::optional<std::string_view> source = tokenizer.AttributeValue("SRC");
-      if (source) pictures.push_back(*source);
-    } else if (tag == "LINK" && !in_body && (what & VELLUM_SITEMAP_ALTERNATES) != 0) {
-      if (std::optional<AlternateValues> values = AlternateValuesOf(tokenizer)) {
-        alternates.push_back(*values);
+PageValues::PageValues(std::string_view page, std::optional<unsigned> link_flags, unsigned what)
+    : page_(page), link_flags_(link_flags), what_(what) {}
+
+void PageValues::Take(std::string_view tag, TagTokenizer& tokenizer) {
+  if (TakeBase(tag, tokenizer, page_, document_)) return;
+  if (link_flags_) {
+    const char* attribute = LinkAttribute(tag);
+    const bool is_link = attribute != nullptr;
+    if (!is_link && (*link_flags_ & kPictures) != 0) attribute = PictureAttribute(tag);
+    if (attribute != nullptr &&
+        !((*link_flags_ & kHonourNofollow) != 0 && IsNofollow(tag, tokenizer))) {
+      if (std::optional<std::string_view> value = tokenizer.AttributeValue(attribute)) {
+        links_.push_back({*value, is_link});
       }
     }
+  }
+  in_body_ = in_body_ || tag == "BODY";
+  if (tag == "IMG" && (what_ & VELLUM_SITEMAP_IMAGES) != 0) {
+    const std::optional<std::string_view> source = tokenizer.AttributeValue("SRC");
+    if (source) pictures_.push_back(*source);
+  } else if (tag == "LINK" && !in_body_ && (what_ & VELLUM_SITEMAP_ALTERNATES) != 0) {
+    if (std::optional<AlternateValues> values = AlternateValuesOf(tokenizer)) {
+      alternates_.push_back(*values);
+    }
+  }
+}
+
+void PageValues::ForEachLink(std::string_view base,
+                             const std::function<void(std::string&)>& take) const {
+  const unsigned flags = link_flags_.value_or(0);
+  const PageResolver resolver(base, document_ ? std::string_view(*document_) : page_);
+  for (const LinkValue& value : links_) {
+    std::optional<std::string> link =
+        resolver.Resolve(DecodeCharacterReferences(value.text), flags);
+    if (!link || (value.is_link && (link->empty() || !IsSelected(*link, flags)))) continue;
+    take(*link);
+  }
+}
+
+void PageValues::Links(std::string_view base, std::vector<std::string>& links) const {
+  const unsigned flags = link_flags_.value_or(0);
+  // The links seen are looked up in place: links never grows beyond what
+  // it is given room for here, so its texts stay where they are.
+  links.reserve(links.size() + links_.size());
+  std::unordered_set<std::string_view> seen;
+  ForEachLink(base, [&](std::string& link) {
+    // Cut as a CountedStringList cuts what it is given.
+    if ((flags & kKeepArguments) == 0) link.resize(std::min(link.find('?'), link.size()));
+    if ((flags & kKeepBookmarks) == 0) link.resize(std::min(link.find('#'), link.size()));
+    if (link.empty() || seen.count(link) != 0) return;
+    links.push_back(std::move(link));
+    seen.insert(links.back());
   });
-  const std::string_view address = document ? std::string_view(*document) : page;
+}
+
+PageExtras PageValues::Extras() const {
+  const std::string_view address = document_ ? std::string_view(*document_) : page_;
   const PageResolver resolver(address, address);
   PageExtras extras;
   std::unordered_set<std::string> seen;
-  for (std::string_view value : pictures) {
+  for (std::string_view value : pictures_) {
     if (extras.images.size() == kMaxPageExtras) break;
     // An empty SRC is no picture, not the page itself.
     const std::string read = ReadAddressValue(DecodeCharacterReferences(value));
     std::optional<std::string> image =
         read.empty() ? std::nullopt : resolver.Resolve(read, kOutsideSite | kKeepArguments);
-    if (!image || !OnPageHost(*image, page)) continue;
+    if (!image || !OnPageHost(*image, page_)) continue;
     image->resize(std::min(image->find('#'), image->size()));
     if (seen.insert(*image).second) extras.images.push_back(std::move(*image));
   }
   seen.clear();
-  for (const AlternateValues& values : alternates) {
+  for (const AlternateValues& values : alternates_) {
     if (extras.alternates.size() == kMaxPageExtras) break;
     std::optional<LanguageAlternate> alternate = AlternateOf(values, resolver);
     if (alternate && seen.insert(alternate->hreflang + ' ' + alternate->address).second) {
@@ -391,6 +382,22 @@ PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, uns
   return extras;
 }
 
+namespace {
+
+// The values of the page that tokenizer holds, from one walk of its own.
+PageValues WalkValues(std::string_view page, TagTokenizer& tokenizer,
+                      std::optional<unsigned> link_flags, unsigned what) {
+  PageValues values(page, link_flags, what);
+  WalkStartTags(tokenizer, [&](std::string_view tag) { values.Take(tag, tokenizer); });
+  return values;
+}
+
+}  // namespace
+
+PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, unsigned what) {
+  return WalkValues(page, tokenizer, std::nullopt, what).Extras();
+}
+
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags) {
   return PageResolver(base, page).Resolve(value, flags);
@@ -398,19 +405,14 @@ std::optional<std::string> Resolve(std::string_view base, std::string_view page,
 
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   core::IndexedStringList& list, unsigned flags) {
-  ForEachLink(base, page, tokenizer, flags,
-              [&](std::string& link) { list.Add(link.data(), flags); });
+  WalkValues(page, tokenizer, flags, 0).ForEachLink(base, [&](std::string& link) {
+    list.Add(link.data(), flags);
+  });
 }
 
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   std::vector<std::string>& links, unsigned flags) {
-  std::unordered_set<std::string> seen;
-  ForEachLink(base, page, tokenizer, flags, [&](std::string& link) {
-    // Cut as a CountedStringList cuts what it is given.
-    if ((flags & kKeepArguments) == 0) link.resize(std::min(link.find('?'), link.size()));
-    if ((flags & kKeepBookmarks) == 0) link.resize(std::min(link.find('#'), link.size()));
-    if (!link.empty() && seen.insert(link).second) links.push_back(std::move(link));
-  });
+  WalkValues(page, tokenizer, flags, 0).Links(base, links);
 }
 
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,

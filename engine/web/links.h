@@ -102,6 +102,51 @@ inline constexpr std::size_t kMaxPageExtras = 1000;
 // library only and reports nothing.
 PageExtras CollectPageExtras(std::string_view page, TagTokenizer& tokenizer, unsigned what);
 
+// The values of a page's links and extras, taken from its start tags in a
+// walk that may serve others too (ReadHead's), and resolved once the walk is
+// over, when it is known whether the page has a BASE to resolve them
+// against. The values are spans of the tokenizer's text, which must not
+// change until they are resolved; page must outlive them too.
+class PageValues {
+ public:
+  // link_flags: the links wanted (as CollectLinks takes them), nothing when
+  // none; what: the extras wanted (as CollectPageExtras takes it).
+  PageValues(std::string_view page, std::optional<unsigned> link_flags, unsigned what);
+
+  // Takes what the start tag named tag, the tokenizer on it, holds: the
+  // visit of WalkStartTags.
+  void Take(std::string_view tag, TagTokenizer& tokenizer);
+
+  // What CollectLinks gives as texts, and CollectPageExtras.
+  void Links(std::string_view base, std::vector<std::string>& links) const;
+  PageExtras Extras() const;
+
+  // Calls take with every link that the flags select, in order of
+  // appearance.
+  void ForEachLink(std::string_view base, const std::function<void(std::string&)>& take) const;
+
+  // A LINK that names a language version of its page, as written.
+  struct Alternate {
+    std::string_view hreflang;
+    std::string_view href;
+  };
+
+ private:
+  struct LinkValue {
+    std::string_view text;
+    bool is_link;  // else a picture
+  };
+
+  std::string_view page_;
+  std::optional<unsigned> link_flags_;
+  unsigned what_;
+  std::optional<std::string> document_;  // the first BASE's address
+  bool in_body_ = false;
+  std::vector<LinkValue> links_;
+  std::vector<std::string_view> pictures_;
+  std::vector<Alternate> alternates_;
+};
+
 // A local resource link of a page: the resolved link and where the
 // attribute's value lies in the page text.
 using ResourceVisitor =

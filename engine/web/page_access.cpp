@@ -27,20 +27,47 @@ struct RawHead {
   std::optional<std::string_view> description;
 };
 
-// The content of the TITLE whose start tag was just read, up to "</title"
-// followed by white space, "/" or ">"; the position is left behind it.
-std::string_view TitleContent(TagTokenizer& tokenizer) {
+// The TITLE whose start tag was just read: its content, up to "</title"
+// followed by white space, "/" or ">", and just behind that "</title"; npos
+// when there is none, and the content runs to the end.
+struct Title {
+  std::string_view content;
+  std::size_t behind = std::string_view::npos;
+};
+
+constexpr std::string_view kEndTag = "</title";
+
+Title TitleOf(const TagTokenizer& tokenizer) {
   const std::string_view page(tokenizer.text(), tokenizer.length());
   const std::size_t begin = tokenizer.position();
-  constexpr std::string_view kEndTag = "</title";
-  for (;;) {
-    if (!tokenizer.SkipTo(kEndTag)) return page.substr(begin, kMaxRawHeadText);
-    const std::size_t behind = tokenizer.position();
+  for (std::size_t from = begin;;) {
+    const std::size_t found = tokenizer.Find(kEndTag, from);
+    if (found == std::string_view::npos) return {page.substr(begin, kMaxRawHeadText)};
+    const std::size_t behind = found + kEndTag.size();
     if (behind == page.size() || IsHeadSpace(page[behind]) || page[behind] == '/' ||
         page[behind] == '>') {
-      return page.substr(begin, std::min(behind - kEndTag.size() - begin, kMaxRawHeadText));
+      return {page.substr(begin, std::min(found - begin, kMaxRawHeadText)), behind};
     }
+    from = behind;
   }
+}
+
+// Whether a walk that goes on through the title's content and end tag (as
+// the walk of links does) meets the same start tags behind it as one that
+// goes on behind "</title": the content holds no "<", and the end tag's
+// rest up to its ">" no "<" and no "=" (nothing that could hide a ">").
+bool WalksOnAlike(const TagTokenizer& tokenizer, const Title& title) {
+  if (title.behind == std::string_view::npos) return false;
+  const std::string_view page(tokenizer.text(), tokenizer.length());
+  const std::size_t end_tag = title.behind - kEndTag.size();
+  if (page.substr(tokenizer.position(), end_tag - tokenizer.position()).find('<') !=
+      std::string_view::npos) {
+    return false;
+  }
+  const std::size_t close = page.find('>', title.behind);
+  if (close == std::string_view::npos) return false;
+  const std::string_view rest = page.substr(title.behind, close - title.behind);
+  return rest.find('<') == std::string_view::npos && rest.find('=') == std::string_view::npos;
 }
 
 std::string Lowered(std::string_view text) {
@@ -110,24 +137,43 @@ void ReadLink(TagTokenizer& tokenizer, PageHeadInfo& head) {
   }
 }
 
-RawHead WalkHead(TagTokenizer& tokenizer, PageHeadInfo& head) {
-  RawHead raw;
-  tokenizer.Rewind();
-  for (TokenKind kind; (kind = tokenizer.Next()) != TokenKind::kEnd;) {
-    if (kind != TokenKind::kStartTag) continue;
-    const TagInfo& tag = *tokenizer.tag();
-    const std::string_view name = tag.name;
-    if (tag.content == kRawContent) {
-      tokenizer.SkipTo("</" + std::string(name) + ">");
-    } else if (name == "TITLE") {
-      const std::string_view content = TitleContent(tokenizer);  // a later one is passed over too
-      if (!raw.title) raw.title = content;
-    } else if (name == "META") {
-      ReadMeta(tokenizer, head, raw);
-    } else if (name == "LINK" && !head.canonical) {
-      ReadLink(tokenizer, head);
+// Takes what the head needs from the start tag the tokenizer is on. A
+// TITLE's content is passed over: the walk goes on behind its end when
+// may_move, else the walk must go on alike (WalksOnAlike) and false says
+// it would not.
+bool TakeFromTag(TagTokenizer& tokenizer, std::string_view name, bool may_move, PageHeadInfo& head,
+                 RawHead& raw) {
+  if (name == "TITLE") {
+    const Title title = TitleOf(tokenizer);
+    if (may_move) {
+      tokenizer.MoveTo(title.behind);
+    } else if (!WalksOnAlike(tokenizer, title)) {
+      return false;
     }
+    if (!raw.title) raw.title = title.content;  // a later one is passed over too
+  } else if (name == "META") {
+    ReadMeta(tokenizer, head, raw);
+  } else if (name == "LINK" && !head.canonical) {
+    ReadLink(tokenizer, head);
   }
+  return true;
+}
+
+// Walks the whole page for its head. With also, calls it with every start
+// tag of the same walk, as WalkStartTags would; should a title keep the
+// head from walking alike, it walks the page once more for itself.
+RawHead WalkHead(TagTokenizer& tokenizer, PageHeadInfo& head, const StartTagVisitor& also) {
+  RawHead raw;
+  bool alike = true;
+  WalkStartTags(tokenizer, [&](std::string_view name) {
+    if (alike) alike = TakeFromTag(tokenizer, name, !also, head, raw);
+    if (also) also(name);
+  });
+  if (alike) return raw;
+  head = PageHeadInfo{};
+  raw = RawHead{};
+  WalkStartTags(tokenizer,
+                [&](std::string_view name) { TakeFromTag(tokenizer, name, true, head, raw); });
   return raw;
 }
 
@@ -244,7 +290,7 @@ void PurgePageCache() {
 }
 
 bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset,
-              bool report) {
+              bool report, const StartTagVisitor& also) {
   head = PageHeadInfo{};
   try {
     const auto page = [&] { return std::string_view(tokenizer.text(), tokenizer.length()); };
@@ -257,7 +303,7 @@ bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http
       }
       encoding = "utf-8";
     }
-    const RawHead raw = WalkHead(tokenizer, head);
+    const RawHead raw = WalkHead(tokenizer, head, also);
     if (encoding.empty()) encoding = EncodingAfterTags(head.charset, page());
     if (raw.title) head.title = HeadText(*raw.title, encoding);
     if (raw.description) head.description = HeadText(*raw.description, encoding);

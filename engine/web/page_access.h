@@ -4,6 +4,7 @@
 // three operations. Also reads a page's title and META description.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -74,7 +75,12 @@ inline constexpr std::size_t kMaxHeadText = 1024;
 // "memory overflou" reported unless report is false, when a copy could not
 // be made. Unreported, it calls no callback: it may run on a thread of its
 // own, beside the engine.
+//
+// With also, others read the page in the same walk: also is called with
+// each start tag that WalkStartTags meets, the tokenizer on it, once the
+// head has taken from it what it needs.
+using StartTagVisitor = std::function<void(std::string_view name)>;
 bool ReadHead(TagTokenizer& tokenizer, PageHeadInfo& head, std::string_view http_charset = {},
-              bool report = true);
+              bool report = true, const StartTagVisitor& also = {});
 
 }  // namespace vellum::web

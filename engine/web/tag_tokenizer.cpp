@@ -210,6 +210,30 @@ TokenKind TagTokenizer::Next() {
   return kind_;
 }
 
+TokenKind TagTokenizer::NextStartTag() {
+  const std::string_view page(text(), length());
+  for (;;) {
+    const void* tag = position_ < page.size()
+                          ? std::memchr(page.data() + position_, '<', page.size() - position_)
+                          : nullptr;
+    if (tag == nullptr) {
+      position_ = page.size();
+      return Next();
+    }
+    position_ = static_cast<const char*>(tag) - page.data();
+    if (position_ + 1 < page.size() && page[position_ + 1] == '/') {
+      // An end tag ends where it would behind its name: the name holds no
+      // ">" and no "=".
+      token_begin_ = position_;
+      position_ += 2;
+      StepOverTagEnd();
+      continue;
+    }
+    const TokenKind kind = Next();
+    if (kind == TokenKind::kStartTag || kind == TokenKind::kEnd) return kind;
+  }
+}
+
 void TagTokenizer::ReadTagName() {
   const std::string_view page(text(), length());
   const std::size_t begin = position_;
@@ -323,13 +347,21 @@ std::optional<std::string_view> TagTokenizer::AttributeValue(std::string_view na
 }
 
 bool TagTokenizer::SkipTo(std::string_view pattern) {
-  const std::size_t found = FindNoCase(std::string_view(text(), length()), position_, pattern);
-  if (found == kNotFound) {
+  const std::size_t found = Find(pattern, position_);
+  MoveTo(found == kNotFound ? kNotFound : found + pattern.size());
+  return found != kNotFound;
+}
+
+std::size_t TagTokenizer::Find(std::string_view pattern, std::size_t from) const {
+  return FindNoCase(std::string_view(text(), length()), from, pattern);
+}
+
+void TagTokenizer::MoveTo(std::size_t at) {
+  if (at > length()) {
     position_ = token_begin_ = length();
-    return false;
+  } else {
+    position_ = at;
   }
-  position_ = found + pattern.size();
-  return true;
 }
 
 char* TagTokenizer::Edit(std::size_t at, std::ptrdiff_t delta) {

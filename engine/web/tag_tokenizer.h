@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -59,6 +60,10 @@ class TagTokenizer {
 
   // Moves to the next token and forgets the attributes of the previous one.
   TokenKind Next();
+  // Moves to the next start tag, or the end: kStartTag or kEnd. What lies
+  // between is passed over as Next would pass over it, but text goes by in
+  // one search for "<" and end tags without a look at their names.
+  TokenKind NextStartTag();
 
   TokenKind kind() const { return kind_; }
   // The tag table row of the current StartTag or EndTag, else null.
@@ -79,6 +84,12 @@ class TagTokenizer {
   // case). When there is none, the position and the token begin go to the
   // end and the result is false.
   bool SkipTo(std::string_view text);
+  // Where the first occurrence of text (without regard to case) at or
+  // behind from begins; npos when there is none.
+  std::size_t Find(std::string_view text, std::size_t from) const;
+  // Moves to at; with npos (or any place beyond the end), the position and
+  // the token begin go to the end.
+  void MoveTo(std::size_t at);
 
   // Inserts delta bytes (left for the caller to fill) or deletes -delta
   // bytes at offset at. Returns the new address of at, or null when the text
@@ -115,5 +126,21 @@ class TagTokenizer {
   bool attributes_parsed_ = false;
   std::vector<Attribute> attributes_;
 };
+
+// Walks the start tags of the page from its first byte, passing over raw
+// content (SCRIPT, APPLET), and calls visit with each one's name while the
+// tokenizer is on it.
+template <typename Visit>
+void WalkStartTags(TagTokenizer& tokenizer, Visit visit) {
+  tokenizer.Rewind();
+  while (tokenizer.NextStartTag() != TokenKind::kEnd) {
+    const TagInfo& tag = *tokenizer.tag();
+    if (tag.content == kRawContent) {
+      tokenizer.SkipTo("</" + std::string(tag.name) + ">");
+      continue;
+    }
+    visit(std::string_view(tag.name));
+  }
+}
 
 }  // namespace vellum::web

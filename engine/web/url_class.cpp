@@ -110,7 +110,7 @@ LinkClass ClassifyLink(std::string_view link) {
 }
 
 bool HasPageExtension(std::string_view link) {
-  return core::ExtensionInList(std::string(link).c_str(), config::TheConfig().ExtPage);
+  return core::ExtensionInList(link, config::TheConfig().ExtPage);
 }
 
 }  // namespace vellum::web

@@ -252,19 +252,36 @@ TEST(ReadHead, WhatAScanTakesFromAPage) {
        .canonical = "/d"},
       {.html = "<link rel=stylesheet href=s.css><a rel=canonical href=/e>"},
       {.html = utf16, .title = "T", .description = "D", .canonical = "/c"},
+      // A walk of the links goes through a title; the head's goes on behind it.
+      {.html = "<title>a <a href=x> b</title><meta name=robots content=nofollow>",
+       .title = "a <a href=x> b",
+       .nofollow = true},
+      {.html = "<title>t</title x='<meta name=robots content=noindex>'>",
+       .title = "t",
+       .noindex = true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.html.substr(0, 80));
     TagTokenizer tokenizer;
     ASSERT_TRUE(tokenizer.AttachCopy(row.html));
     tokenizer.Next();  // the head is read from the start, wherever the walk was
-    PageHeadInfo head;
-    ASSERT_TRUE(ReadHead(tokenizer, head));
-    EXPECT_EQ(head.title, row.title);
-    EXPECT_EQ(head.description, row.description);
-    EXPECT_EQ(head.noindex, row.noindex);
-    EXPECT_EQ(head.nofollow, row.nofollow);
-    EXPECT_EQ(head.canonical, row.canonical);
+    // Alone, and in one walk with another reader, which meets the start
+    // tags of a walk of its own.
+    std::vector<std::string> met, own;
+    for (const bool shared : {false, true}) {
+      PageHeadInfo head;
+      ASSERT_TRUE(
+          ReadHead(tokenizer, head, {}, true,
+                   shared ? StartTagVisitor([&](std::string_view tag) { met.emplace_back(tag); })
+                          : StartTagVisitor()));
+      EXPECT_EQ(head.title, row.title);
+      EXPECT_EQ(head.description, row.description);
+      EXPECT_EQ(head.noindex, row.noindex);
+      EXPECT_EQ(head.nofollow, row.nofollow);
+      EXPECT_EQ(head.canonical, row.canonical);
+    }
+    WalkStartTags(tokenizer, [&](std::string_view tag) { own.emplace_back(tag); });
+    EXPECT_EQ(met, own);
   }
 }
 

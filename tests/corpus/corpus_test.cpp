@@ -4,11 +4,11 @@
 // must build the same tree both ways), lists their folders, and writes
 // their XML site maps, as a user would.
 //
-// What a link scan must find is worked out here from the page files
-// themselves: the pages that A, AREA, FRAME and IFRAME links lead to from
-// the start page, and the links that lead to page files the package does
-// not hold, which the scan reports as broken. What a link scan cannot reach,
-// site by site:
+// What a link scan must find is worked out from the page files themselves,
+// as Python's own HTML parser reads them (follow_links.py): the pages that
+// A, AREA, FRAME and IFRAME links lead to from the start page, and the links
+// that lead to page files the package does not hold, which the scan reports
+// as broken. What a link scan cannot reach, site by site:
 // - Sphinx (CMake): nothing; the index, search page and every topic are
 //   linked, and _sources holds text files, not pages.
 // - AsciiDoc (Git): 24 pages no page links to, old command names among them
@@ -90,9 +90,8 @@ Pages PageFiles(const fs::path& folder) {
   return pages;
 }
 
-// The character references these generators write in attribute values
-// (and XML in its addresses): the five named ones and &#N; or &#xN; of an
-// ASCII character.
+// The character references XML may write in its addresses: the five named
+// ones and &#N; or &#xN; of an ASCII character.
 std::string DecodeReferences(std::string_view text) {
   static const std::pair<std::string_view, char> kNamed[] = {
       {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
@@ -138,95 +137,21 @@ std::string PercentDecode(std::string_view text) {
   return out;
 }
 
-// The link values of a page: HREF of A and AREA, SRC of FRAME and IFRAME,
-// read with quotes honoured and comments left out.
-std::vector<std::string> LinkValues(const std::string& page) {
-  std::vector<std::string> values;
-  auto lower = [](char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  };
-  for (std::size_t at = page.find('<'); at != page.npos; at = page.find('<', at + 1)) {
-    if (page.compare(at, 4, "<!--") == 0) {
-      at = page.find("-->", at);
-      if (at == page.npos) break;
-      continue;
-    }
-    std::size_t i = at + 1;
-    std::string tag;
-    while (i < page.size() && std::isalnum(static_cast<unsigned char>(page[i]))) {
-      tag += lower(page[i++]);
-    }
-    const char* wanted = tag == "a" || tag == "area"         ? "href"
-                         : tag == "frame" || tag == "iframe" ? "src"
-                                                             : nullptr;
-    if (wanted == nullptr) continue;
-    while (i < page.size() && page[i] != '>') {
-      if (std::isspace(static_cast<unsigned char>(page[i])) || page[i] == '/') {
-        ++i;
-        continue;
-      }
-      std::string name;
-      while (i < page.size() && !std::isspace(static_cast<unsigned char>(page[i])) &&
-             page[i] != '=' && page[i] != '>') {
-        name += lower(page[i++]);
-      }
-      while (i < page.size() && std::isspace(static_cast<unsigned char>(page[i]))) ++i;
-      if (i >= page.size() || page[i] != '=') continue;
-      ++i;
-      while (i < page.size() && std::isspace(static_cast<unsigned char>(page[i]))) ++i;
-      std::string value;
-      if (i < page.size() && (page[i] == '"' || page[i] == '\'')) {
-        const std::size_t close = page.find(page[i], i + 1);
-        if (close == page.npos) break;
-        value = page.substr(i + 1, close - i - 1);
-        i = close + 1;
-      } else {
-        while (i < page.size() && !std::isspace(static_cast<unsigned char>(page[i])) &&
-               page[i] != '>') {
-          value += page[i++];
-        }
-      }
-      if (name == wanted) values.push_back(DecodeReferences(value));
-    }
-    at = i;
-  }
-  return values;
-}
-
-constexpr const char* kBlanks = " \t\r\n";
-
 struct Reach {
   Pages pages;   // the page files reached
   Pages broken;  // links to page files of the site that do not exist
 };
 
-// Follows the links between the page files of folder from start. Links to
-// other sites, bookmarks of the same page and links to files that are not
-// pages lead nowhere; none of these sites links with a path from the root.
+// Follows the links between the page files of folder from start, as the
+// standard library's HTML parser reads them (follow_links.py).
 Reach FollowLinks(const fs::path& folder, const std::string& start) {
+  const ProgramResult result = RunProgram(
+      "/usr/bin/python3", {VELLUM_CORPUS_DIR "/follow_links.py", folder.string(), start});
+  EXPECT_EQ(result.status, 0) << result.err;
   Reach reach;
-  std::vector<std::string> queue = {start};
-  reach.pages.insert(start);
-  while (!queue.empty()) {
-    const fs::path page = queue.back();
-    queue.pop_back();
-    for (std::string value : LinkValues(ReadBytes(folder / page))) {
-      // Without its bookmark and arguments; nothing left is the page itself.
-      value = value.substr(0, value.find_first_of("#?"));
-      const std::size_t first = value.find_first_not_of(kBlanks);
-      if (first == value.npos) continue;
-      value = value.substr(first, value.find_last_not_of(kBlanks) + 1 - first);
-      const std::size_t colon = value.find(':');
-      if (value.starts_with('/') || (colon != value.npos && colon < value.find('/'))) continue;
-      const fs::path target = (page.parent_path() / PercentDecode(value)).lexically_normal();
-      const std::string name = target.generic_string();
-      if (!IsPageFile(target) || name.starts_with("../")) continue;
-      if (!fs::is_regular_file(folder / target)) {
-        reach.broken.insert(name);
-      } else if (reach.pages.insert(name).second) {
-        queue.push_back(name);
-      }
-    }
+  std::istringstream lines(result.out);
+  for (std::string kind, path; lines >> kind && std::getline(lines >> std::ws, path);) {
+    (kind == "page" ? reach.pages : reach.broken).insert(path);
   }
   return reach;
 }
@@ -344,7 +269,7 @@ class CorpusTest : public ::testing::TestWithParam<std::tuple<Site, Mode>> {
     const ProgramResult generate = Run({"generate", project, "--type", "xml", "--output", map});
     EXPECT_EQ(generate.status, 0) << generate.err;
     const ProgramResult valid = RunProgram(
-        "/usr/bin/xmllint", {"--noout", "--schema", VELLUM_CORPUS_SCHEMAS "/sitemap.xsd", map});
+        "/usr/bin/xmllint", {"--noout", "--schema", VELLUM_CORPUS_DIR "/schemas/sitemap.xsd", map});
     EXPECT_EQ(valid.status, 0) << valid.err.substr(0, 2000);
     const std::string xml = ReadBytes(map);
     Pages listed;

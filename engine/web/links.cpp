@@ -328,32 +328,23 @@ void PageValues::Take(std::string_view tag, TagTokenizer& tokenizer) {
   }
 }
 
-void PageValues::ForEachLink(std::string_view base,
-                             const std::function<void(std::string&)>& take) const {
-  const unsigned flags = link_flags_.value_or(0);
-  const PageResolver resolver(base, document_ ? std::string_view(*document_) : page_);
-  for (const LinkValue& value : links_) {
-    std::optional<std::string> link =
-        resolver.Resolve(DecodeCharacterReferences(value.text), flags);
-    if (!link || (value.is_link && (link->empty() || !IsSelected(*link, flags)))) continue;
-    take(*link);
-  }
-}
-
 void PageValues::Links(std::string_view base, std::vector<std::string>& links) const {
   const unsigned flags = link_flags_.value_or(0);
+  const PageResolver resolver(base, document_ ? std::string_view(*document_) : page_);
   // The links seen are looked up in place: links never grows beyond what
   // it is given room for here, so its texts stay where they are.
   links.reserve(links.size() + links_.size());
   std::unordered_set<std::string_view> seen;
-  ForEachLink(base, [&](std::string& link) {
-    // Cut as a CountedStringList cuts what it is given.
-    if ((flags & kKeepArguments) == 0) link.resize(std::min(link.find('?'), link.size()));
-    if ((flags & kKeepBookmarks) == 0) link.resize(std::min(link.find('#'), link.size()));
-    if (link.empty() || seen.count(link) != 0) return;
-    links.push_back(std::move(link));
+  for (const LinkValue& value : links_) {
+    std::optional<std::string> link =
+        resolver.Resolve(DecodeCharacterReferences(value.text), flags);
+    if (!link || (value.is_link && (link->empty() || !IsSelected(*link, flags)))) continue;
+    if ((flags & kKeepArguments) == 0) link->resize(std::min(link->find('?'), link->size()));
+    if ((flags & kKeepBookmarks) == 0) link->resize(std::min(link->find('#'), link->size()));
+    if (link->empty() || seen.count(*link) != 0) continue;
+    links.push_back(std::move(*link));
     seen.insert(links.back());
-  });
+  }
 }
 
 PageExtras PageValues::Extras() const {
@@ -404,21 +395,8 @@ std::optional<std::string> Resolve(std::string_view base, std::string_view page,
 }
 
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                  core::IndexedStringList& list, unsigned flags) {
-  WalkValues(page, tokenizer, flags, 0).ForEachLink(base, [&](std::string& link) {
-    list.Add(link.data(), flags);
-  });
-}
-
-void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   std::vector<std::string>& links, unsigned flags) {
   WalkValues(page, tokenizer, flags, 0).Links(base, links);
-}
-
-void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                  CountedStringList& list, unsigned flags) {
-  core::IndexedStringList indexed(list);
-  CollectLinks(base, page, tokenizer, indexed, flags);
 }
 
 void WalkResources(std::string_view base, std::string_view page, TagTokenizer& tokenizer,

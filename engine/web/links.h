@@ -54,19 +54,14 @@ inline constexpr unsigned kTypelessWebPages = 0x4000;
 std::optional<std::string> Resolve(std::string_view base, std::string_view page,
                                    std::string_view value, unsigned flags);
 
-// Adds to list, in order of appearance, every link of the page held by
-// tokenizer that flags select (the walk starts from the page's beginning;
-// the content of SCRIPT and APPLET is passed over). Links are A and AREA
-// HREF, FRAME and IFRAME SRC; the HREF of the page's first BASE that has one
-// takes the page's place for resolving them.
-void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                  core::IndexedStringList& list, unsigned flags);
-void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
-                  CountedStringList& list, unsigned flags);
-// The same links as texts, each once, cut as a CountedStringList cuts them
-// (flags without kKeepArguments or kKeepBookmarks cut "?" or "#" parts),
-// empty ones left out. Allocates through the C++ library only and reports
-// nothing: it may run on a thread of its own, beside the engine.
+// Adds to links, in order of appearance and each once, every link of the
+// page held by tokenizer that flags select (the walk starts from the page's
+// beginning; the content of SCRIPT and APPLET is passed over). Links are A
+// and AREA HREF, FRAME and IFRAME SRC; the HREF of the page's first BASE that
+// has one takes the page's place for resolving them. Flags without
+// kKeepArguments or kKeepBookmarks cut "?" or "#" parts; empty links are
+// left out. Allocates through the C++ library only and reports nothing: it
+// may run on a thread of its own, beside the engine.
 void CollectLinks(std::string_view base, std::string_view page, TagTokenizer& tokenizer,
                   std::vector<std::string>& links, unsigned flags);
 
@@ -117,13 +112,9 @@ class PageValues {
   // visit of WalkStartTags.
   void Take(std::string_view tag, TagTokenizer& tokenizer);
 
-  // What CollectLinks gives as texts, and CollectPageExtras.
+  // What CollectLinks and CollectPageExtras give.
   void Links(std::string_view base, std::vector<std::string>& links) const;
   PageExtras Extras() const;
-
-  // Calls take with every link that the flags select, in order of
-  // appearance.
-  void ForEachLink(std::string_view base, const std::function<void(std::string&)>& take) const;
 
   // A LINK that names a language version of its page, as written.
   struct Alternate {

@@ -1,19 +1,34 @@
 #include "update/merge.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <deque>
+#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace vellum::update {
 namespace {
 
+// The first node of each key number; -1 none.
+class ByKey {
+ public:
+  int Find(int key) const { return key < static_cast<int>(first_.size()) ? first_[key] : -1; }
+  bool Has(int key) const { return Find(key) >= 0; }
+  // Makes node the first of key, unless key has one.
+  void Add(int key, int node) {
+    if (key >= static_cast<int>(first_.size())) first_.resize(key + 1, -1);
+    if (first_[key] < 0) first_[key] = node;
+  }
+  void Clear() { first_.assign(first_.size(), -1); }
+
+ private:
+  std::vector<int> first_;
+};
+
 // A tree with parents and children by index, built from the flat form. Its
-// texts are views into the trees merged, and into the keys.
+// texts are views into the trees merged.
 struct Node {
-  std::string_view key;
+  int key = -1;
   std::string_view url;
   std::string_view name;
   int parent = -1;
@@ -23,43 +38,28 @@ struct Node {
 struct Nodes {
   std::vector<Node> nodes;
   std::vector<int> top;
-  // The first node of each key, depth first.
-  std::unordered_map<std::string_view, int> by_key;
+  ByKey by_key;  // depth first
 
   std::vector<int>& ListOf(int parent) { return parent < 0 ? top : nodes[parent].children; }
   const std::vector<int>& ListOf(int parent) const {
     return parent < 0 ? top : nodes[parent].children;
   }
-  std::string_view ParentKey(int node) const {
+  int ParentKey(int node) const {
     const int parent = nodes[node].parent;
-    return parent < 0 ? std::string_view() : nodes[parent].key;
+    return parent < 0 ? -1 : nodes[parent].key;
   }
 };
 
-// The keys of the entries without an address: an entry of that kind is
-// known by its name under its parent. The parent's key goes in as a hash, so
-// that a chain of such entries as deep as a tree may be does not make keys
-// that grow with it.
-class EntryKeys {
- public:
-  explicit EntryKeys(const KeyOf& key_of) : key_of_(key_of) {}
+// The key of an entry: its address's, or for an entry without one, its name
+// under its parent's key.
+int KeyOf(const TreeEntry& entry, int parent_key, AddressKeys& keys) {
+  if (!entry.url.empty()) return keys(entry.url);
+  return keys.Made(std::to_string(parent_key).append(1, '/').append(entry.name));
+}
 
-  std::string_view Of(const TreeEntry& entry, std::string_view parent_key) {
-    if (!entry.url.empty()) return key_of_(entry.url);
-    char hash[24];
-    std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string_view>{}(parent_key));
-    return made_.emplace_back(std::string("\x1f").append(hash).append("\x1f").append(entry.name));
-  }
-
- private:
-  const KeyOf& key_of_;
-  std::deque<std::string> made_;  // stable, so that nodes can view them
-};
-
-Nodes Build(const Tree& tree, EntryKeys& keys) {
+Nodes Build(const Tree& tree, AddressKeys& keys) {
   Nodes built;
   built.nodes.reserve(tree.size());
-  built.by_key.reserve(tree.size());
   std::vector<int> path;  // the last node at each depth
   for (const TreeEntry& entry : tree) {
     const std::size_t depth = std::min<std::size_t>(std::max(entry.depth, 0), path.size());
@@ -70,8 +70,8 @@ Nodes Build(const Tree& tree, EntryKeys& keys) {
     node.url = entry.url;
     node.name = entry.name;
     node.parent = parent;
-    node.key = keys.Of(entry, parent < 0 ? std::string_view() : built.nodes[parent].key);
-    built.by_key.try_emplace(node.key, number);
+    node.key = KeyOf(entry, parent < 0 ? -1 : built.nodes[parent].key, keys);
+    built.by_key.Add(node.key, number);
     built.nodes.push_back(std::move(node));
     built.ListOf(parent).push_back(number);
     path.push_back(number);
@@ -103,11 +103,8 @@ Tree Flatten(const Nodes& tree) {
 
 class Merger {
  public:
-  Merger(const Tree& base, const Tree& user, const Tree& scan, const KeyOf& key_of)
-      : keys_(key_of),
-        base_(Build(base, keys_)),
-        result_(Build(user, keys_)),
-        scan_(Build(scan, keys_)) {}
+  Merger(const Tree& base, const Tree& user, const Tree& scan, AddressKeys& keys)
+      : base_(Build(base, keys)), result_(Build(user, keys)), scan_(Build(scan, keys)) {}
 
   MergeResult Run() {
     TakeUserEntries();
@@ -153,7 +150,7 @@ class Merger {
       if (change) changes_.push_back(std::move(*change));
     }
     // The tree as it stands now: parents and the first entry of each key.
-    result_.by_key.clear();
+    result_.by_key.Clear();
     Reindex(-1);
   }
 
@@ -167,7 +164,7 @@ class Merger {
         result_.nodes[*it].parent = parent;
         pending.push_back(*it);
       }
-      if (parent >= 0) result_.by_key.try_emplace(result_.nodes[parent].key, parent);
+      if (parent >= 0) result_.by_key.Add(result_.nodes[parent].key, parent);
     }
   }
 
@@ -175,17 +172,17 @@ class Merger {
   std::optional<Change> Decide(int number, bool& removed) {
     const Node& node = result_.nodes[number];
     // A second entry of one page is the user's own copy.
-    const bool first = result_.by_key.at(node.key) == number;
-    const auto in_scan = scan_.by_key.find(node.key);
-    const auto in_base = first ? base_.by_key.find(node.key) : base_.by_key.end();
-    const bool scanned = in_scan != scan_.by_key.end();
-    if (in_base == base_.by_key.end()) {
+    const bool first = result_.by_key.Find(node.key) == number;
+    const int in_scan = scan_.by_key.Find(node.key);
+    const int in_base = first ? base_.by_key.Find(node.key) : -1;
+    const bool scanned = in_scan >= 0;
+    if (in_base < 0) {
       // Made by hand.
       if (scanned || node.url.empty()) return std::nullopt;
       return Change{
           Change::kKeptGone, std::string(node.url), std::string(node.name), "made by hand", {}};
     }
-    const Node& before = base_.nodes[in_base->second];
+    const Node& before = base_.nodes[in_base];
     const bool renamed_by_user = node.name != before.name;
     if (!scanned) {
       if (renamed_by_user) {
@@ -199,7 +196,7 @@ class Merger {
       return Change{Change::kRemoved, std::string(node.url), std::string(node.name), {}, {}};
     }
     Node& own = result_.nodes[number];
-    const std::string_view site_name = scan_.nodes[in_scan->second].name;
+    const std::string_view site_name = scan_.nodes[in_scan].name;
     if (site_name != before.name) {
       if (!renamed_by_user) {
         Change change{Change::kRenamed,
@@ -218,7 +215,7 @@ class Merger {
                       {}};
       }
     }
-    if (result_.ParentKey(number) != base_.ParentKey(in_base->second)) {
+    if (result_.ParentKey(number) != base_.ParentKey(in_base)) {
       return Change{Change::kKeptPlace, std::string(own.url), std::string(own.name), {}, {}};
     }
     return std::nullopt;
@@ -229,12 +226,12 @@ class Merger {
   void AddNewPages() {
     for (std::size_t i = 0; i < scan_.nodes.size(); ++i) {
       const Node& page = scan_.nodes[i];
-      if (result_.by_key.count(page.key) != 0 || base_.by_key.count(page.key) != 0) continue;
+      if (result_.by_key.Has(page.key) || base_.by_key.Has(page.key)) continue;
       int anchor = page.parent;
-      while (anchor >= 0 && result_.by_key.count(scan_.nodes[anchor].key) == 0) {
+      while (anchor >= 0 && !result_.by_key.Has(scan_.nodes[anchor].key)) {
         anchor = scan_.nodes[anchor].parent;
       }
-      const int parent = anchor < 0 ? -1 : result_.by_key.at(scan_.nodes[anchor].key);
+      const int parent = anchor < 0 ? -1 : result_.by_key.Find(scan_.nodes[anchor].key);
       const int number = static_cast<int>(result_.nodes.size());
       Node added;
       added.key = page.key;
@@ -246,7 +243,7 @@ class Merger {
       const std::size_t at =
           anchor == page.parent ? PlaceAmongSiblings(static_cast<int>(i), parent) : list.size();
       list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), number);
-      result_.by_key.emplace(page.key, number);
+      result_.by_key.Add(page.key, number);
       changes_.push_back(
           {Change::kAdded,
            std::string(page.url),
@@ -264,11 +261,9 @@ class Merger {
     const std::vector<int>& list = result_.ListOf(parent);
     const auto self = std::find(siblings.begin(), siblings.end(), page);
     const auto position_of = [&](int sibling) -> std::optional<std::size_t> {
-      const auto found = result_.by_key.find(scan_.nodes[sibling].key);
-      if (found == result_.by_key.end() || result_.nodes[found->second].parent != parent) {
-        return std::nullopt;
-      }
-      const auto at = std::find(list.begin(), list.end(), found->second);
+      const int found = result_.by_key.Find(scan_.nodes[sibling].key);
+      if (found < 0 || result_.nodes[found].parent != parent) return std::nullopt;
+      const auto at = std::find(list.begin(), list.end(), found);
       return static_cast<std::size_t>(at - list.begin());
     };
     for (auto it = self; it != siblings.begin();) {
@@ -280,7 +275,6 @@ class Merger {
     return list.size();
   }
 
-  EntryKeys keys_;
   Nodes base_;
   Nodes result_;
   Nodes scan_;
@@ -290,9 +284,9 @@ class Merger {
 }  // namespace
 
 MergeResult Merge(const Tree& base, const Tree& user, const std::optional<Tree>& scan,
-                  const KeyOf& key_of) {
+                  AddressKeys& keys) {
   if (!scan) return {user, {}};
-  return Merger(base, user, *scan, key_of).Run();
+  return Merger(base, user, *scan, keys).Run();
 }
 
 }  // namespace vellum::update

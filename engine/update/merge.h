@@ -3,9 +3,8 @@
 // the tree a new scan of the site built. Pure: plain trees in, a tree and
 // the list of what changed out.
 //
-// Entries are known by a key: a page's is its address in normal form (the
-// caller's key function), an entry without an address is known by its
-// name under its parent's key. Rules, for each page:
+// Entries are known by a key: a page's is its address's (address_keys.h),
+// an entry without an address is known by its name under its parent's key. Rules, for each page:
 //  - found again: the user's name, place and order stay; when the user
 //    never changed the name and the site did, the site's name is taken;
 //  - new (in neither the base nor the user's tree): put under the entry
@@ -21,13 +20,13 @@
 // comes back as it is, with no change.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/flat_tree.h"
+#include "update/address_keys.h"
 #include "vellum/vellum.h"
 
 namespace vellum::update {
@@ -69,13 +68,8 @@ struct MergeResult {
                                 // after the rest
 };
 
-// The key of an address: the same for every spelling of one page. The
-// three trees name mostly the same pages: a key function that works each
-// address out once (update.h's AddressKeys) is called for each entry. The
-// key stays valid while the merge runs.
-using KeyOf = std::function<const std::string&(std::string_view url)>;
-
+// The three trees name mostly the same pages: keys numbers them once.
 MergeResult Merge(const Tree& base, const Tree& user, const std::optional<Tree>& scan,
-                  const KeyOf& key_of);
+                  AddressKeys& keys);
 
 }  // namespace vellum::update

@@ -186,8 +186,8 @@ std::vector<std::string> SiteMapsOfRobots(std::string_view robots) {
 }
 
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress, const KeyOf& key_of,
-                  const std::function<bool(const std::string& key)>& wanted, ListedPages& listed) {
+                  core::Progress& progress, AddressKeys& keys,
+                  const std::function<bool(int key)>& wanted, ListedPages& listed) {
   const std::string host = web::Fetcher::HostOf(base);
   web::FetchOptions options;
   options.connections_per_host = 1;
@@ -220,7 +220,7 @@ bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
     // A page listed twice counts with its latest time.
     for (const SiteMapFile::Page& page : file.pages) {
       if (!page.lastmod) continue;
-      const std::string& key = key_of(page.address);
+      const int key = keys(page.address);
       if (!wanted(key)) continue;
       const auto [entry, added] = listed.try_emplace(key, *page.lastmod);
       if (added) continue;

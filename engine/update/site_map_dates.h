@@ -16,7 +16,7 @@
 
 #include "core/progress.h"
 #include "scan/crawl.h"
-#include "update/merge.h"
+#include "update/address_keys.h"
 
 namespace vellum::update {
 
@@ -54,13 +54,13 @@ inline constexpr std::size_t kSiteMapTotalBytes = 200 << 20;  // all of them
 inline constexpr int kSiteMapFiles = 50;
 
 // The lastmod of each page that the maps of base's host list and wanted
-// takes, by the page's key (key_of). Maps on other hosts, and map files
-// past the bounds, are not read; maps that cannot be read list nothing.
-// False when progress said stop.
-using ListedPages = std::unordered_map<std::string, ListedTime>;
+// takes, by the number of the page's key (keys). Maps on other hosts, and
+// map files past the bounds, are not read; maps that cannot be read list
+// nothing. False when progress said stop.
+using ListedPages = std::unordered_map<int, ListedTime>;
 bool ReadSiteMaps(const std::string& base, const scan::CrawlSettings& settings,
-                  core::Progress& progress, const KeyOf& key_of,
-                  const std::function<bool(const std::string& key)>& wanted, ListedPages& listed);
+                  core::Progress& progress, AddressKeys& keys,
+                  const std::function<bool(int key)>& wanted, ListedPages& listed);
 
 // Whether a page that the maps now list at listed, of which the last scan
 // kept kept, is the page kept: its lastmod is no later than the one the

@@ -1,10 +1,10 @@
 #include "update/update.h"
 
 #include <ctime>
-#include <functional>
 #include <optional>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "core/flat_tree.h"
 #include "core/map_item_list.h"
@@ -14,24 +14,9 @@
 #include "project/site_settings.h"
 #include "scan/site_scan.h"
 #include "update/site_map_dates.h"
-#include "web/address.h"
 #include "web/url_class.h"
 
 namespace vellum::update {
-
-std::string AddressKey(std::string_view url) {
-  std::string normal = web::NormaliseAddress(url);
-  if (std::optional<std::string_view> folder = web::IndexPageFolder(normal)) {
-    return std::string(*folder);
-  }
-  return normal;
-}
-
-const std::string& AddressKeys::operator()(std::string_view url) {
-  const auto found = keys_.find(url);
-  if (found != keys_.end()) return found->second;
-  return keys_.emplace(url, AddressKey(url)).first->second;
-}
 
 namespace {
 
@@ -86,26 +71,26 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   scan::CrawlSettings settings = project::CrawlSettingsNow();
   settings.kept = &last.pages;
   settings.kept_extras = &project::TheSiteSettings().extras;
-  // The kept pages, the site's maps and the trees name mostly one site's pages.
-  AddressKeys keys(last.pages.size());
-  const KeyOf key_of = std::ref(keys);
+  AddressKeys keys;
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;
   std::unordered_set<const scan::KeptPage*> unchanged;
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
     // Only the pages kept are of use: a map may list any number of others.
-    std::unordered_map<std::string_view, int> kept_keys;
-    kept_keys.reserve(last.pages.size());
+    std::vector<int> kept_of_key;  // by key number; -1 none
     for (int number = 0; number < static_cast<int>(last.pages.addresses()); ++number) {
-      if (last.pages.At(number) != nullptr) {
-        kept_keys.emplace(keys(last.pages.Address(number)), number);
-      }
+      if (last.pages.At(number) == nullptr) continue;
+      const int key = keys(last.pages.Address(number));
+      if (key >= static_cast<int>(kept_of_key.size())) kept_of_key.resize(key + 1, -1);
+      if (kept_of_key[key] < 0) kept_of_key[key] = number;
     }
-    const auto is_kept = [&](const std::string& key) { return kept_keys.count(key) != 0; };
-    if (!ReadSiteMaps(last.base, settings, progress, key_of, is_kept, listed)) return 0;
+    const auto is_kept = [&](int key) {
+      return key < static_cast<int>(kept_of_key.size()) && kept_of_key[key] >= 0;
+    };
+    if (!ReadSiteMaps(last.base, settings, progress, keys, is_kept, listed)) return 0;
     for (const auto& [key, time] : listed) {
-      const scan::KeptPage* page = last.pages.At(kept_keys.at(key));
+      const scan::KeptPage* page = last.pages.At(kept_of_key[key]);
       if (ListedUnchanged(time, *page)) unchanged.insert(page);
     }
     settings.unchanged = &unchanged;
@@ -130,7 +115,7 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
       page->listed = found->second.earliest;
     }
   }
-  MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, key_of);
+  MergeResult merged = Merge(last.tree, core::Flatten(tree), scan_tree, keys);
   changes = std::move(merged.changes);
   if (choice.dry_run) return 1;
   core::Owned<MapItemList> updated;

@@ -20,30 +20,6 @@
 
 namespace vellum::update {
 
-// The key a page is known by in a merge: its address in normal form, a
-// folder and its index page one.
-std::string AddressKey(std::string_view url);
-
-// The keys of addresses, each worked out once: an update keys the same
-// addresses for the kept pages, the site's maps and the three trees it
-// merges. A key stays where it is while the keys live.
-class AddressKeys {
- public:
-  // Room for about expected addresses from the start.
-  explicit AddressKeys(std::size_t expected = 0) { keys_.reserve(expected); }
-
-  const std::string& operator()(std::string_view url);
-
- private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>()(text);
-    }
-  };
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> keys_;
-};
-
 // Makes the scan that params and flags asked for, which built tree and
 // reported report, the project's last scan (its base, its pages' times,
 // its tree and what it kept of its pages). Takes report's times and kept

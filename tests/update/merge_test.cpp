@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "update/update.h"
 
 namespace vellum::update {
 namespace {
@@ -125,7 +122,7 @@ TEST_P(MergeCase, Merges) {
   const Case& c = GetParam();
   const std::optional<Tree> scan = c.scan ? std::optional(Outline(*c.scan)) : std::nullopt;
   AddressKeys keys;
-  const MergeResult result = Merge(Outline(kBase), Outline(c.user), scan, std::ref(keys));
+  const MergeResult result = Merge(Outline(kBase), Outline(c.user), scan, keys);
   EXPECT_EQ(result.tree, Outline(c.merged != nullptr ? c.merged : c.user));
   std::vector<std::string> changes;
   for (const Change& change : result.changes) changes.push_back(Describe(change));

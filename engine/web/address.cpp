@@ -41,9 +41,10 @@ std::string LowerCase(std::string_view text) {
   return lower;
 }
 
-// "user@Host:port" with the host in lower case and a default or empty port
-// dropped. A host in brackets (IPv6) may hold ":" itself.
-std::string NormaliseAuthority(std::string_view scheme, std::string_view authority) {
+// Appends "user@Host:port" of authority with the host in lower case and a
+// default or empty port dropped. A host in brackets (IPv6) may hold ":"
+// itself.
+void AppendAuthority(std::string& out, std::string_view scheme, std::string_view authority) {
   const std::size_t at = authority.rfind('@');
   const std::string_view user = at == kNone ? std::string_view() : authority.substr(0, at + 1);
   std::string_view host = at == kNone ? authority : authority.substr(at + 1);
@@ -59,10 +60,9 @@ std::string NormaliseAuthority(std::string_view scheme, std::string_view authori
     if (!port.empty() && port != DefaultPort(scheme)) break;
     port = {};
   }
-  std::string result(user);
-  result += LowerCase(host);
-  if (!port.empty()) result.append(":").append(port);
-  return result;
+  out += user;
+  for (const char c : host) out += core::ToLowerAscii(c);
+  if (!port.empty()) out.append(":").append(port);
 }
 
 std::string_view NameOf(std::string_view piece) {
@@ -148,23 +148,45 @@ void AppendQueryAndFragment(std::string& out, std::string_view scheme, std::stri
   AppendEscaped(out, address.substr(fragment), kFragmentEscapes);
 }
 
+// The address a web address written as written reads as: blanks around it
+// and tabs and line breaks in it dropped, and for a special scheme the
+// backslashes of its path read as slashes. A view of written, or of
+// storage where it had to change.
+std::string_view ReadWebAddress(std::string_view written, bool special, std::string& storage) {
+  constexpr std::string_view kBlanks = " \t\r\n\f";
+  const std::size_t first = written.find_first_not_of(kBlanks);
+  if (first == kNone) return {};
+  const std::string_view value =
+      written.substr(first, written.find_last_not_of(kBlanks) - first + 1);
+  const std::string_view path = value.substr(0, FindFirstOf<'?', '#'>(value));
+  if (FindFirstOf<'\t', '\r', '\n'>(value) == kNone && (!special || path.find('\\') == kNone)) {
+    return value;
+  }
+  storage = ReadAddressValue(value);
+  if (special) BackslashesToSlashes(storage);
+  return storage;
+}
+
 std::string NormaliseUrl(std::string_view written, std::size_t scheme_length) {
   const std::string scheme = LowerCase(written.substr(0, scheme_length - 3));
   const bool web = IsWebScheme(scheme);
   std::string read;
-  if (web) {
-    read = ReadAddressValue(written);
-    if (IsSpecialScheme(scheme)) BackslashesToSlashes(read);
-  }
-  const std::string_view address = web ? std::string_view(read) : written;
+  const std::string_view address =
+      web ? ReadWebAddress(written, IsSpecialScheme(scheme), read) : written;
   const std::size_t path_start = UrlPathStart(address);
-  std::string result = scheme + "://";
-  result += NormaliseAuthority(scheme, address.substr(scheme_length, path_start - scheme_length));
+  std::string result;
+  result.reserve(address.size() + 8);
+  result.append(scheme).append("://");
+  AppendAuthority(result, scheme, address.substr(scheme_length, path_start - scheme_length));
   std::size_t path_end = FindFirstOf<'?', '#'>(address, path_start);
   if (path_end == kNone) path_end = address.size();
-  std::string path = "/";
-  if (path_end != path_start) {
-    path = RemoveDotSegments(address.substr(path_start, path_end - path_start), 1, true).text;
+  std::string_view path = address.substr(path_start, path_end - path_start);
+  NormalPath normal;
+  if (path.empty()) {
+    path = "/";
+  } else if (HasDotSegment(path, 1)) {
+    normal = RemoveDotSegments(path, 1, true);
+    path = normal.text;
   }
   if (!web) return result.append(path).append(address.substr(path_end));
   AppendEscaped(result, path, kPathEscapes);

@@ -253,17 +253,20 @@ std::optional<PictureSize> ReadPng(Input& in) {
 // JPEG: markers from the start of the image to the first scan, the tables
 // among them checked as the JPEG library checks them before it gives a size.
 
-constexpr int kSof0 = 0xC0;
-constexpr int kDht = 0xC4;
-constexpr int kJpg = 0xC8;
-constexpr int kDac = 0xCC;
-constexpr int kSos = 0xDA;
-constexpr int kDqt = 0xDB;
-constexpr int kDri = 0xDD;
-constexpr int kApp0 = 0xE0;
-constexpr int kApp13 = 0xED;
-constexpr int kApp15 = 0xEF;
-constexpr int kCom = 0xFE;
+// The marker codes read here (each behind 0xFF).
+enum JpegMarker : int {
+  kSof0 = 0xC0,  // the first of the frame headers, whose codes run to 0xCF
+  kDht = 0xC4,
+  kJpg = 0xC8,
+  kDac = 0xCC,
+  kSos = 0xDA,
+  kDqt = 0xDB,
+  kDri = 0xDD,
+  kApp0 = 0xE0,
+  kApp13 = 0xED,
+  kApp15 = 0xEF,
+  kCom = 0xFE,
+};
 
 // ImageMagick refuses shorter files.
 constexpr uint64_t kShortestJpeg = 107;

@@ -106,13 +106,13 @@ uint64_t ColorTableBytes(unsigned char flags) {
   return (flags & 0x80) != 0 ? 3u << ((flags & 0x07) + 1) : 0;
 }
 
-// Skips data sub-blocks up to the empty one; how many there were, or -1 when
-// the file ends first.
+// Skips data sub-blocks up to the empty one: 1 when there was data before
+// it, 0 when not, -1 when the file ends first.
 int SkipSubBlocks(Input& in) {
-  for (int count = 0;; ++count) {
+  for (int some = 0;; some = 1) {
     const int length = in.Byte();
     if (length < 0 || !in.Skip(static_cast<uint64_t>(length))) return -1;
-    if (length == 0) return count;
+    if (length == 0) return some;
   }
 }
 
@@ -385,11 +385,12 @@ std::optional<PictureSize> ReadJpeg(Input& in) {
     const uint32_t declared = BigEndian16(length_field.data());
     if (declared < 2) return std::nullopt;
     const uint32_t length = declared - 2;
-    bool read;
     if (code == kSos) {
-      return frame && ReadScanHeader(in, length, *frame) ? std::optional(frame->size)
-                                                         : std::nullopt;
-    } else if (IsFrameMarker(code)) {
+      if (!frame || !ReadScanHeader(in, length, *frame)) return std::nullopt;
+      return frame->size;
+    }
+    bool read;
+    if (IsFrameMarker(code)) {
       if (frame || !IsDecodedProcess(code)) return std::nullopt;
       frame = ReadFrame(in, length);
       read = frame.has_value();
@@ -410,8 +411,9 @@ std::optional<PictureSize> ReadJpeg(Input& in) {
 
 enum class Format { kNone, kGif, kPng, kJpeg };
 
-// The format a name claims. ImageMagick goes by the contents whatever the
-// name, but for some other endings it trusts the name.
+// Whether path's name ends in one of the three formats' endings. With these
+// ImageMagick goes by the contents, as this reader does; some other endings
+// it trusts over the contents.
 bool HasPictureEnding(std::string_view path) {
   const std::size_t dot = path.find_last_of("./");
   if (dot == std::string_view::npos || path[dot] != '.') return false;

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,6 +28,10 @@ namespace vellum::config {
 namespace {
 
 StartUpHooks hooks;
+// ImageMagick runs from the first picture that needs it to the shut-down.
+// Constant-initialized and trivially destroyed: the shut-down runs from an
+// atexit handler.
+std::mutex magick_mutex;
 bool magick_started = false;
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -185,10 +190,6 @@ int StartUp(const char* program_path) {
   const std::optional<Installation> installation = FindInstallation(program_path);
   if (!installation || !SetOwnedText(config.RootFolder, installation->root)) return 0;
   ReadConfigFiles(config, installation->admin_settings);
-  if (!magick_started) {
-    MagickCoreGenesis("", MagickFalse);
-    magick_started = true;
-  }
   LoadSchemes(config);
   MakeTemporaryFolder(config);
   return 1;
@@ -201,10 +202,20 @@ void ShutDown() {
   if (hooks.release_schemes != nullptr) hooks.release_schemes();
   ReleaseSettings(config);
   ReleaseMember(config.RootFolder);
+  const std::lock_guard lock(magick_mutex);
   if (magick_started) {
     MagickCoreTerminus();
     magick_started = false;
   }
+}
+
+bool StartImageLibrary() {
+  const std::lock_guard lock(magick_mutex);
+  if (!magick_started && TheConfig().RootFolder != nullptr) {
+    MagickCoreGenesis("", MagickFalse);
+    magick_started = true;
+  }
+  return magick_started;
 }
 
 }  // namespace vellum::config

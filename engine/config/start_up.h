@@ -1,6 +1,6 @@
 // The engine's start-up and shut-down: the installation root, the
-// configuration files, the image library, the picture schemes and the
-// temporary folder.
+// configuration files, the picture schemes, the temporary folder, and the
+// image library for the pictures that need it.
 #pragma once
 
 #include <string>
@@ -28,17 +28,24 @@ void SetStartUpHooks(const StartUpHooks& hooks);
 // folder from program_path (the running program's file) or, when it is null
 // or empty, from the environment variable ZAZERIDOV; reads _Vellum.cfg under
 // the root's BIN folder, the administrator's Vellum.cfg (InstallationOfProgram)
-// and then the user's Vellum.cfg; starts ImageMagick; has
-// the schemes below Resource/Schemes loaded; makes the temporary folder. Returns 0 when no root
+// and then the user's Vellum.cfg; has the schemes below Resource/Schemes
+// loaded; makes the temporary folder. Returns 0 when no root
 // folder was found (the other steps are then skipped), 1 otherwise. Reports made before the
 // application's callbacks exist are kept for them.
 int StartUp(const char* program_path);
 
 // Undoes start-up: purges the page cache, deletes the plain files of the
 // temporary folder and the folder itself, releases the schemes and the
-// configuration texts, and stops ImageMagick. Safe at any time, also when
-// start-up never ran, and more than once.
+// configuration texts, and stops ImageMagick if it was started. Safe at any
+// time, also when start-up never ran, and more than once.
 void ShutDown();
+
+// Starts ImageMagick unless it runs already; only while the engine runs
+// (from a start-up that found its root folder to the shut-down), which stops
+// it. True when it runs. Start-up itself does not start it: measuring the
+// usual pictures does not need it, and starting it is most of the cost of a
+// start-up.
+bool StartImageLibrary();
 
 // The root folder for a program file: its folder, or that folder's parent
 // when the folder is named IDE (any case), always ending in a separator.

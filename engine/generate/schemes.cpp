@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -14,10 +15,12 @@
 
 #include "config/engine_config.h"
 #include "config/entry_lexer.h"
+#include "config/start_up.h"
 #include "core/file_loading.h"
 #include "core/memory.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "generate/picture_header.h"
 
 namespace vellum::generate {
 namespace {
@@ -374,10 +377,15 @@ bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
   // pipe would wait for a writer. A longer path would be cut, and name
   // another file.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error) || std::strlen(path) >= MaxTextExtent ||
-      IsMagickCoreInstantiated() == MagickFalse) {
+  if (!std::filesystem::is_regular_file(path, error) || std::strlen(path) >= MaxTextExtent) {
     return false;
   }
+  if (const std::optional<PictureSize> size = ReadPictureHeader(path)) {
+    width = size->width;
+    height = size->height;
+    return true;
+  }
+  if (!config::StartImageLibrary()) return false;
   ExceptionInfo* exception = AcquireExceptionInfo();
   ImageInfo* info = AcquireImageInfo();
   CopyMagickString(info->filename, path, MaxTextExtent);
@@ -390,7 +398,7 @@ bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
   }
   DestroyImageInfo(info);
   DestroyExceptionInfo(exception);
-  return image != nullptr;
+  return width > 0 && height > 0;
 }
 
 }  // namespace vellum::generate

@@ -38,9 +38,10 @@ const ImageScheme* FindScheme(int output_type, const char* name);
 // tree scripts.
 const ImageScheme& BuiltInIcons();
 
-// The width and height of the picture at path, read from its header with
-// ImageMagick (which must have been started). False, with both 0, when it is
-// not a readable picture file.
+// The width and height of the picture at path: read by ReadPictureHeader,
+// or else by ImageMagick, which the first such picture starts while the
+// engine runs. False, with both 0, when it is not a plain, readable picture
+// file (or ImageMagick would be needed and the engine is not running).
 bool ReadImageSize(const char* path, int32_t& width, int32_t& height);
 
 }  // namespace vellum::generate

@@ -277,7 +277,8 @@ TEST_F(StartUpTest, FilesAreReadInTheirOrderAndReportedOnceTheCallbacksExist) {
   EXPECT_STREQ(TheConfig().RootFolder, (root_ + "/").c_str());
   EXPECT_EQ(DescribeSettings(TheConfig()),
             "ExtPage=[*.html] Editor=[ed] Proxy=[here] PortProxy=8080");
-  EXPECT_EQ(IsMagickCoreInstantiated(), MagickTrue);
+  // ImageMagick starts with the first picture that needs it, not before.
+  EXPECT_EQ(IsMagickCoreInstantiated(), MagickFalse);
 }
 
 // A program in PREFIX/bin beside PREFIX/share/vellumark: the root is there and
@@ -343,6 +344,7 @@ TEST_F(StartUpTest, TheTemporaryFolderLiesBelowTempOrElseTmpdir) {
 
 TEST_F(StartUpTest, ShutDownDeletesPlainFilesAndLinksButNotSubfolders) {
   ASSERT_EQ(StartUp(Program().c_str()), 1);
+  EXPECT_TRUE(StartImageLibrary());
   const std::string folder = TheConfig().TempFolder;
   const std::string kept = dir_.Write("kept.txt", "x");
   for (const char* name : {"a.txt", "no-dot", "sub/inner.txt"})
@@ -355,7 +357,8 @@ TEST_F(StartUpTest, ShutDownDeletesPlainFilesAndLinksButNotSubfolders) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
   EXPECT_TRUE(TheConfig().TempFolder == nullptr && TheConfig().RootFolder == nullptr);
   EXPECT_EQ(IsMagickCoreInstantiated(), MagickFalse);
-  ShutDown();  // again: harmless
+  EXPECT_FALSE(StartImageLibrary());  // not once the engine has stopped
+  ShutDown();                         // again: harmless
 }
 
 // What the hooks saw, in order, with what was still there.

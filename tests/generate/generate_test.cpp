@@ -4,8 +4,10 @@
 // schemes loaded at start-up.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <magick/MagickCore.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csignal>
@@ -1047,24 +1049,98 @@ TEST_F(SchemeRoot, RunningOutOfMemoryIsReportedAsInfoAndLeavesNothingHalfLoaded)
   }
 }
 
+// Small pictures as their formats lay them out; the pixel data is never read.
+std::string LittleEndian16(int value) { return {char(value & 0xFF), char(value >> 8)}; }
+std::string BigEndian32(uint32_t value) {
+  return {char(value >> 24), char(value >> 16 & 0xFF), char(value >> 8 & 0xFF), char(value & 0xFF)};
+}
+
+// A logical screen of 40x30 with a global colour table, then frames of the
+// given sizes, then the trailer.
+std::string Gif(std::initializer_list<std::pair<int, int>> frames, bool trailer = true) {
+  std::string gif = "GIF89a" + LittleEndian16(40) + LittleEndian16(30) +
+                    std::string("\x80\0\0", 3) + std::string(6, '\xFF') + "!\xF9\x04" +
+                    std::string(5, '\0');
+  for (const auto& [width, height] : frames) {
+    gif += "," + LittleEndian16(3) + LittleEndian16(4) + LittleEndian16(width) +
+           LittleEndian16(height) + std::string("\0\x02\x02\x44\x01\0", 6);
+  }
+  return trailer ? gif + ";" : gif;
+}
+
+std::string PngChunk(const std::string& type, const std::string& data, uint32_t crc_change = 0) {
+  const std::string checked = type + data;
+  const auto crc = static_cast<uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(checked.data()), static_cast<uInt>(checked.size())));
+  return BigEndian32(static_cast<uint32_t>(data.size())) + checked + BigEndian32(crc ^ crc_change);
+}
+
+std::string Png(uint32_t header_crc_change = 0) {
+  return "\x89PNG\r\n\x1A\n" +
+         PngChunk("IHDR", BigEndian32(7) + BigEndian32(9) + std::string("\x08\x02\0\0\0", 5),
+                  header_crc_change) +
+         PngChunk("tEXt", std::string("a\0b", 3)) + PngChunk("IDAT", std::string(12, '\0')) +
+         PngChunk("IEND", "");
+}
+
+std::string JpegSegment(char code, const std::string& body) {
+  const auto length = static_cast<int>(body.size() + 2);
+  return std::string{'\xFF', code, char(length >> 8), char(length & 0xFF)} + body;
+}
+
+// 33x17, with Exif data and fill bytes before the frame header.
+std::string Jpeg(char frame_code = '\xC2', char precision = 8) {
+  return "\xFF\xD8" + JpegSegment('\xE1', std::string("Exif\0\0", 6) + std::string(20, '\0')) +
+         "\xFF\xFF" + JpegSegment('\xDB', '\0' + std::string(64, '\x01')) +
+         JpegSegment(frame_code, std::string{precision, 0, 17, 0, 33, 3} +
+                                     std::string("\x01\x22\0\x02\x11\0\x03\x11\0", 9)) +
+         JpegSegment('\xC4', std::string("\0\x01", 2) + std::string(16, '\0')) +
+         JpegSegment('\xDA', std::string("\x03\x01\0\x02\0\x03\0\0\x3F\0", 10)) +
+         std::string(8, '\0') + "\xFF\xD9";
+}
+
 TEST(ReadImageSize, OnlyReadablePicturesHaveASize) {
   InScratchDir here;
   EngineStart engine(kSourceRoot);
   const ScratchDir& dir = here.dir();
-  dir.Write("text.gif", "GIF89a but not really");
-  dir.Write("empty.gif", "");
   fs::create_directory(dir / "folder.gif");
   ASSERT_EQ(mkfifo((dir / "pipe.gif").c_str(), 0600), 0);
   fs::copy_file(kIcon, dir / "a:b[0].gif");
-  const std::pair<std::string, const char*> rows[] = {
-      {dir / "text.gif", "0x0"},     {dir / "empty.gif", "0x0"},
-      {dir / "folder.gif", "0x0"},   {dir / "pipe.gif", "0x0"},
-      {dir / "missing.gif", "0x0"},  {"", "0x0"},
-      {"gif:" + kIcon, "0x0"},       {dir / std::string(5000, 'x'), "0x0"},
-      {dir / "a:b[0].gif", "16x16"}, {kLetter, "20x20"},
+  const struct {
+    std::string path;
+    const char* size;
+  } rows[] = {
+      // Read from the file's own structure. A GIF's size is its first
+      // frame's, whatever its logical screen.
+      {dir / "a:b[0].gif", "16x16"},
+      {kLetter, "20x20"},
+      {dir.Write("frame.gif", Gif({{10, 5}})), "10x5"},
+      {dir.Write("frames.GIF", Gif({{10, 5}, {50, 60}})), "10x5"},
+      {dir.Write("gif.png", Gif({{10, 5}})), "10x5"},  // the contents decide
+      {dir.Write("a.png", Png()), "7x9"},
+      {dir.Write("a.jpg", Jpeg()), "33x17"},
+      // Left to ImageMagick, which these start.
+      {dir.Write("no-trailer.gif", Gif({{10, 5}}, false)), "10x5"},
+      {dir.Write("png.txt", Png()), "7x9"},
+      {dir.Write("bad-header.png", Png(1)), "0x0"},
+      {dir.Write("lossless.jpg", Jpeg('\xC3')), "0x0"},
+      {dir.Write("12-bit.jpg", Jpeg('\xC2', 12)), "0x0"},
+      {dir.Write("text.gif", "GIF89a but not really"), "0x0"},
+      {dir.Write("empty.gif", ""), "0x0"},
+      // No picture files.
+      {dir / "folder.gif", "0x0"},
+      {dir / "pipe.gif", "0x0"},
+      {dir / "missing.gif", "0x0"},
+      {"", "0x0"},
+      {"gif:" + kIcon, "0x0"},
+      {dir / std::string(5000, 'x'), "0x0"},
   };
   for (const auto& [path, size] : rows) {
     int32_t width = -1, height = -1;
+    // Start-up and the pictures read before this one needed no ImageMagick.
+    if (path == dir / "no-trailer.gif") {
+      EXPECT_EQ(IsMagickCoreInstantiated(), MagickFalse);
+    }
     EXPECT_EQ(ReadImageSize(path.c_str(), width, height), size[0] != '0') << path;
     EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), size) << path;
   }

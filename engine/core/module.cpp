@@ -10,6 +10,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Empty when the engine's own file cannot be found; relative when the
+// library was found by a relative path.
 fs::path ModuleFolder() {
   Dl_info info{};
   link_map* object = nullptr;
@@ -22,6 +24,7 @@ fs::path ModuleFolder() {
   // the modules beside its programs whatever the layout it installs.
   std::error_code ignored;
   const fs::path programs = fs::read_symlink("/proc/self/exe", ignored).parent_path();
+  if (programs.empty()) return {};
   fs::path installed = (programs / VELLUM_MODULES_FROM_PROGRAMS).lexically_normal();
   return fs::is_directory(installed, ignored) ? installed : programs / "vellum";
 }
@@ -29,7 +32,10 @@ fs::path ModuleFolder() {
 }  // namespace
 
 LoadedModule LoadModule(std::string_view name, ModuleHeader expected) {
-  const std::string path = (ModuleFolder() / name).string() + ".so";
+  const fs::path folder = ModuleFolder();
+  // Never a path relative to the current folder, which may be anybody's.
+  if (!folder.is_absolute()) return {nullptr, "the folder of the engine's modules is not known"};
+  const std::string path = (folder / name).string() + ".so";
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return {nullptr, dlerror()};
   using Entry = const ModuleHeader* (*)();

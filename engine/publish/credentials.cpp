@@ -65,12 +65,11 @@ bool HasSessionBus() {
   return IsGiven(runtime) && std::filesystem::exists(std::string(runtime) + "/bus", error);
 }
 
-// Reports why the keyring could not be used; false.
-bool KeyringFailed(const Account& account, const char* reason) {
+// Reports why the keyring could not be used.
+void KeyringFailed(const Account& account, const char* reason) {
   core::ReportInfo(core::FormatText("   '%s' - the desktop keyring cannot be used: %s\n",
                                     account.host.c_str(), reason)
                        .c_str());
-  return false;
 }
 
 using Keyring = core::Module<KeyringModule>;

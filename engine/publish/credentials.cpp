@@ -1,6 +1,5 @@
 #include "publish/credentials.h"
 
-#include <libsecret/secret.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "core/file_loading.h"
 #include "core/messages.h"
 #include "core/text_utils.h"
+#include "publish/keyring_module.h"
 
 namespace vellum::publish {
 namespace {
@@ -65,36 +65,39 @@ bool HasSessionBus() {
   return IsGiven(runtime) && std::filesystem::exists(std::string(runtime) + "/bus", error);
 }
 
-const SecretSchema* Schema() {
-  static const SecretSchema schema = {"org.vellumark.Password",
-                                      SECRET_SCHEMA_NONE,
-                                      {{"protocol", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                       {"server", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                       {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
-                                       {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                       {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                      0,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr};
-  return &schema;
-}
-
-// Reports why the keyring could not be used; false.
-bool KeyringFailed(const Account& account, const char* reason) {
+// Reports why the keyring could not be used.
+void KeyringFailed(const Account& account, const char* reason) {
   core::ReportInfo(core::FormatText("   '%s' - the desktop keyring cannot be used: %s\n",
                                     account.host.c_str(), reason)
                        .c_str());
-  return false;
 }
 
-struct ErrorDeleter {
-  void operator()(GError* error) const { g_error_free(error); }
-};
+using Keyring = core::Module<KeyringModule>;
+
+// The keyring's module, loaded once a session bus is there to reach a
+// Secret Service; null, with the reason reported, when it cannot be had.
+const KeyringModule* OpenKeyring(const Account& account) {
+  if (!HasSessionBus()) {
+    KeyringFailed(account, "no desktop session (D-Bus) runs, so no Secret Service either");
+    return nullptr;
+  }
+  if (!Keyring::Load()) {
+    KeyringFailed(account, Keyring::Error().c_str());
+    return nullptr;
+  }
+  return &Keyring::Get();
+}
+
+KeyringAccount AttributesOf(const Account& account) {
+  return {account.protocol, account.host.c_str(), static_cast<int>(account.port),
+          account.login.c_str()};
+}
+
+// Reports the keyring's error, which it frees.
+void KeyringError(const KeyringModule& keyring, const Account& account, char* error) {
+  KeyringFailed(account, error);
+  keyring.free_text(error);
+}
 
 }  // namespace
 
@@ -193,38 +196,30 @@ void Credentials::Accepted(const Account& account) {
 }
 
 std::optional<std::string> KeyringLookup(const Account& account) {
-  if (!HasSessionBus()) {
-    KeyringFailed(account, "no desktop session (D-Bus) runs, so no Secret Service either");
-    return std::nullopt;
-  }
-  GError* raw_error = nullptr;
-  gchar* password = secret_password_lookup_sync(
-      Schema(), nullptr, &raw_error, "protocol", account.protocol, "server", account.host.c_str(),
-      "port", static_cast<int>(account.port), "user", account.login.c_str(), nullptr);
-  const std::unique_ptr<GError, ErrorDeleter> error(raw_error);
+  const KeyringModule* keyring = OpenKeyring(account);
+  if (keyring == nullptr) return std::nullopt;
+  const KeyringAccount attributes = AttributesOf(account);
+  char* error = nullptr;
+  char* password = keyring->lookup(&attributes, &error);
   if (error != nullptr) {
-    KeyringFailed(account, error->message);
+    KeyringError(*keyring, account, error);
     return std::nullopt;
   }
   if (password == nullptr) return std::nullopt;
   std::string text = password;
-  secret_password_free(password);
+  keyring->free_password(password);
   return text;
 }
 
 bool KeyringStore(const Account& account, const std::string& password) {
-  if (!HasSessionBus()) {
-    return KeyringFailed(account, "no desktop session (D-Bus) runs, so no Secret Service either");
-  }
-  GError* raw_error = nullptr;
+  const KeyringModule* keyring = OpenKeyring(account);
+  if (keyring == nullptr) return false;
+  const KeyringAccount attributes = AttributesOf(account);
   const std::string label = "Vellumark upload: " + Describe(account);
-  const gboolean stored = secret_password_store_sync(
-      Schema(), SECRET_COLLECTION_DEFAULT, label.c_str(), password.c_str(), nullptr, &raw_error,
-      "protocol", account.protocol, "server", account.host.c_str(), "port",
-      static_cast<int>(account.port), "user", account.login.c_str(), nullptr);
-  const std::unique_ptr<GError, ErrorDeleter> error(raw_error);
-  if (error != nullptr) return KeyringFailed(account, error->message);
-  return stored != FALSE;
+  char* error = nullptr;
+  if (keyring->store(&attributes, label.c_str(), password.c_str(), &error)) return true;
+  if (error != nullptr) KeyringError(*keyring, account, error);
+  return false;
 }
 
 }  // namespace vellum::publish

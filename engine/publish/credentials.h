@@ -70,10 +70,11 @@ class Credentials {
   bool remember_ = false;
 };
 
-// The desktop keyring through libsecret. Lookup: the password stored for
+// The desktop keyring through libsecret, in the keyring module that the
+// first use with a session bus loads. Lookup: the password stored for
 // account; nothing when it holds none, and, with the reason reported on the
-// error callback, when no Secret Service runs. Store: false (reported) when
-// it could not be stored.
+// info callback, when no Secret Service runs or the module cannot be loaded.
+// Store: false (reported) when it could not be stored.
 std::optional<std::string> KeyringLookup(const Account& account);
 bool KeyringStore(const Account& account, const std::string& password);
 

@@ -12,6 +12,7 @@
 #include "core/text_file.h"
 #include "core/text_utils.h"
 #include "publish/channel.h"
+#include "publish/ssh_module.h"
 #include "web/http_download.h"
 
 namespace vellum::publish {
@@ -22,26 +23,32 @@ constexpr std::size_t kBlock = 1 << 15;
 
 bool IsGiven(const char* text) { return text != nullptr && *text != '\0'; }
 
+using LibsshModule = core::Module<SshModule>;
+
+// libssh: only called once Connect has loaded its module.
+const SshModule& Ssh() { return LibsshModule::Get(); }
+
 struct KeyDeleter {
-  void operator()(ssh_key key) const { ssh_key_free(key); }
+  void operator()(ssh_key key) const { Ssh().ssh_key_free(key); }
 };
 using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyDeleter>;
 
 // "ED25519 SHA256:..." as ssh shows a key; "" when the key is not there.
 std::string FingerprintOf(ssh_session session) {
   ssh_key raw = nullptr;
-  if (ssh_get_server_publickey(session, &raw) != SSH_OK) return "";
+  if (Ssh().ssh_get_server_publickey(session, &raw) != SSH_OK) return "";
   const Key key(raw);
   unsigned char* hash = nullptr;
   std::size_t length = 0;
-  if (ssh_get_publickey_hash(key.get(), SSH_PUBLICKEY_HASH_SHA256, &hash, &length) != SSH_OK) {
+  if (Ssh().ssh_get_publickey_hash(key.get(), SSH_PUBLICKEY_HASH_SHA256, &hash, &length) !=
+      SSH_OK) {
     return "";
   }
-  char* text = ssh_get_fingerprint_hash(SSH_PUBLICKEY_HASH_SHA256, hash, length);
-  ssh_clean_pubkey_hash(&hash);
-  std::string fingerprint = std::string(ssh_key_type_to_char(ssh_key_type(key.get()))) + " " +
-                            (text != nullptr ? text : "");
-  ssh_string_free_char(text);
+  char* text = Ssh().ssh_get_fingerprint_hash(SSH_PUBLICKEY_HASH_SHA256, hash, length);
+  Ssh().ssh_clean_pubkey_hash(&hash);
+  std::string fingerprint = std::string(Ssh().ssh_key_type_to_char(Ssh().ssh_key_type(key.get()))) +
+                            " " + (text != nullptr ? text : "");
+  Ssh().ssh_string_free_char(text);
   return fingerprint;
 }
 
@@ -97,14 +104,14 @@ constexpr uint32_t kMaxPacket = 1 << 18;
 
 PosixRename::~PosixRename() {
   if (channel_ == nullptr) return;
-  ssh_channel_close(channel_);
-  ssh_channel_free(channel_);
+  Ssh().ssh_channel_close(channel_);
+  Ssh().ssh_channel_free(channel_);
 }
 
 bool PosixRename::Open(ssh_session session) {
-  channel_ = ssh_channel_new(session);
-  if (channel_ == nullptr || ssh_channel_open_session(channel_) != SSH_OK ||
-      ssh_channel_request_subsystem(channel_, "sftp") != SSH_OK) {
+  channel_ = Ssh().ssh_channel_new(session);
+  if (channel_ == nullptr || Ssh().ssh_channel_open_session(channel_) != SSH_OK ||
+      Ssh().ssh_channel_request_subsystem(channel_, "sftp") != SSH_OK) {
     return false;
   }
   std::string version;
@@ -143,14 +150,14 @@ bool PosixRename::Send(char type, const std::string& payload) {
   PutNumber(packet, static_cast<uint32_t>(payload.size() + 1));
   packet += type;
   packet += payload;
-  return ssh_channel_write(channel_, packet.data(), packet.size()) ==
+  return Ssh().ssh_channel_write(channel_, packet.data(), packet.size()) ==
          static_cast<int>(packet.size());
 }
 
 bool PosixRename::Receive(char& type, std::string& payload) {
   const auto read_exactly = [this](char* into, uint32_t count) {
     for (uint32_t got = 0; got < count;) {
-      const int read = ssh_channel_read(channel_, into + got, count - got, 0);
+      const int read = Ssh().ssh_channel_read(channel_, into + got, count - got, 0);
       if (read <= 0) return false;
       got += static_cast<uint32_t>(read);
     }
@@ -193,7 +200,10 @@ bool SftpChannel::Connect() {
   if (!ServerAddress(server, target.Port, kSshPort, account.host, account.port)) {
     return fail("transfer failed: not a host name");
   }
-  session_ = ssh_new();
+  if (!LibsshModule::Load()) {
+    return fail("transfer failed: SFTP is not available: " + LibsshModule::Error());
+  }
+  session_ = Ssh().ssh_new();
   if (session_ == nullptr) return fail("transfer failed: out of memory");
 
   const std::string home = HomeFolder();
@@ -204,25 +214,25 @@ bool SftpChannel::Connect() {
   const int no = 0;
   // The user's ~/.ssh/config is not read: what the project says is what is
   // reached.
-  if (ssh_options_set(session_, SSH_OPTIONS_PROCESS_CONFIG, &no) != SSH_OK ||
-      ssh_options_set(session_, SSH_OPTIONS_HOST, account.host.c_str()) != SSH_OK ||
-      ssh_options_set(session_, SSH_OPTIONS_PORT, &port) != SSH_OK ||
-      ssh_options_set(session_, SSH_OPTIONS_SSH_DIR, ssh_folder.c_str()) != SSH_OK ||
-      ssh_options_set(session_, SSH_OPTIONS_KNOWNHOSTS, known_hosts.c_str()) != SSH_OK ||
-      ssh_options_set(session_, SSH_OPTIONS_TIMEOUT, &timeout) != SSH_OK ||
+  if (Ssh().ssh_options_set(session_, SSH_OPTIONS_PROCESS_CONFIG, &no) != SSH_OK ||
+      Ssh().ssh_options_set(session_, SSH_OPTIONS_HOST, account.host.c_str()) != SSH_OK ||
+      Ssh().ssh_options_set(session_, SSH_OPTIONS_PORT, &port) != SSH_OK ||
+      Ssh().ssh_options_set(session_, SSH_OPTIONS_SSH_DIR, ssh_folder.c_str()) != SSH_OK ||
+      Ssh().ssh_options_set(session_, SSH_OPTIONS_KNOWNHOSTS, known_hosts.c_str()) != SSH_OK ||
+      Ssh().ssh_options_set(session_, SSH_OPTIONS_TIMEOUT, &timeout) != SSH_OK ||
       (!account.login.empty() &&
-       ssh_options_set(session_, SSH_OPTIONS_USER, account.login.c_str()) != SSH_OK)) {
-    return fail("transfer failed: " + std::string(ssh_get_error(session_)));
+       Ssh().ssh_options_set(session_, SSH_OPTIONS_USER, account.login.c_str()) != SSH_OK)) {
+    return fail("transfer failed: " + std::string(Ssh().ssh_get_error(session_)));
   }
   if (account.login.empty()) {
     char* user = nullptr;
-    if (ssh_options_get(session_, SSH_OPTIONS_USER, &user) == SSH_OK && user != nullptr) {
+    if (Ssh().ssh_options_get(session_, SSH_OPTIONS_USER, &user) == SSH_OK && user != nullptr) {
       account.login = user;
     }
-    ssh_string_free_char(user);
+    Ssh().ssh_string_free_char(user);
   }
-  if (ssh_connect(session_) != SSH_OK) {
-    return fail("transfer failed: " + std::string(ssh_get_error(session_)));
+  if (Ssh().ssh_connect(session_) != SSH_OK) {
+    return fail("transfer failed: " + std::string(Ssh().ssh_get_error(session_)));
   }
   const std::string place = core::FormatText("[%s]:%d", account.host.c_str(), port);
   if (!CheckHostKey(server, place)) {
@@ -230,11 +240,11 @@ bool SftpChannel::Connect() {
     return false;
   }
   if (!LogIn(account)) {
-    return fail("login refused: " + std::string(ssh_get_error(session_)));
+    return fail("login refused: " + std::string(Ssh().ssh_get_error(session_)));
   }
-  sftp_ = sftp_new(session_);
-  if (sftp_ == nullptr || sftp_init(sftp_) != SSH_OK) {
-    return fail("transfer failed: no SFTP service: " + std::string(ssh_get_error(session_)));
+  sftp_ = Ssh().sftp_new(session_);
+  if (sftp_ == nullptr || Ssh().sftp_init(sftp_) != SSH_OK) {
+    return fail("transfer failed: no SFTP service: " + std::string(Ssh().ssh_get_error(session_)));
   }
   posix_rename_ = std::make_unique<PosixRename>();
   if (!posix_rename_->Open(session_)) posix_rename_.reset();
@@ -242,7 +252,7 @@ bool SftpChannel::Connect() {
 }
 
 bool SftpChannel::CheckHostKey(const std::string& server, const std::string& place) {
-  const ssh_known_hosts_e state = ssh_session_is_known_server(session_);
+  const ssh_known_hosts_e state = Ssh().ssh_session_is_known_server(session_);
   if (state == SSH_KNOWN_HOSTS_OK) return true;
   const std::string fingerprint = FingerprintOf(session_);
   if (state == SSH_KNOWN_HOSTS_CHANGED || state == SSH_KNOWN_HOSTS_OTHER) {
@@ -256,7 +266,7 @@ bool SftpChannel::CheckHostKey(const std::string& server, const std::string& pla
   }
   if (state == SSH_KNOWN_HOSTS_ERROR) {
     core::ReportError(core::FormatText("'%s': ~/.ssh/known_hosts cannot be read: %s",
-                                       server.c_str(), ssh_get_error(session_))
+                                       server.c_str(), Ssh().ssh_get_error(session_))
                           .c_str());
     return false;
   }
@@ -275,11 +285,11 @@ bool SftpChannel::CheckHostKey(const std::string& server, const std::string& pla
   if (std::filesystem::create_directories(folder, error)) {
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
   }
-  if (ssh_session_update_known_hosts(session_) != SSH_OK) {
+  if (Ssh().ssh_session_update_known_hosts(session_) != SSH_OK) {
     // Trusted for this upload all the same: the user said yes.
     core::ReportError(core::FormatText("'%s': the host key could not be added to "
                                        "~/.ssh/known_hosts: %s",
-                                       server.c_str(), ssh_get_error(session_))
+                                       server.c_str(), Ssh().ssh_get_error(session_))
                           .c_str());
   }
   return true;
@@ -290,23 +300,24 @@ bool SftpChannel::LogIn(Account& account) {
   Credentials& credentials = *credentials_;
   if (!security.key_file.empty()) {
     ssh_key raw = nullptr;
-    if (ssh_pki_import_privkey_file(security.key_file.c_str(), nullptr, nullptr, nullptr, &raw) ==
-        SSH_OK) {
+    if (Ssh().ssh_pki_import_privkey_file(security.key_file.c_str(), nullptr, nullptr, nullptr,
+                                          &raw) == SSH_OK) {
       const Key key(raw);
-      if (ssh_userauth_publickey(session_, nullptr, key.get()) == SSH_AUTH_SUCCESS) return true;
+      if (Ssh().ssh_userauth_publickey(session_, nullptr, key.get()) == SSH_AUTH_SUCCESS)
+        return true;
     } else {
       core::ReportInfo(core::FormatText("   '%s' - the key file '%s' cannot be read\n",
                                         account.host.c_str(), security.key_file.c_str())
                            .c_str());
     }
-  } else if (ssh_userauth_publickey_auto(session_, nullptr, nullptr) == SSH_AUTH_SUCCESS) {
+  } else if (Ssh().ssh_userauth_publickey_auto(session_, nullptr, nullptr) == SSH_AUTH_SUCCESS) {
     return true;
   }
   // No key let the user in: the password, when the target has one or says
   // where to find it.
   const std::optional<std::string> password = credentials.Password(account);
   if (!password || password->empty()) return false;
-  if (ssh_userauth_password(session_, nullptr, password->c_str()) != SSH_AUTH_SUCCESS) {
+  if (Ssh().ssh_userauth_password(session_, nullptr, password->c_str()) != SSH_AUTH_SUCCESS) {
     return false;
   }
   credentials.Accepted(account);
@@ -326,10 +337,10 @@ bool SftpChannel::Send(const std::string& file, const std::string& destination,
   const std::string temporary = folder + "." + destination.substr(name_at) + ".part";
   constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC;
   constexpr mode_t kMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
-  sftp_file remote = sftp_open(sftp_, temporary.c_str(), kFlags, kMode);
-  if (remote == nullptr && sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE && !folder.empty()) {
+  sftp_file remote = Ssh().sftp_open(sftp_, temporary.c_str(), kFlags, kMode);
+  if (remote == nullptr && Ssh().sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE && !folder.empty()) {
     MakeFolders(folder);
-    remote = sftp_open(sftp_, temporary.c_str(), kFlags, kMode);
+    remote = Ssh().sftp_open(sftp_, temporary.c_str(), kFlags, kMode);
   }
   if (remote == nullptr) {
     failure = "transfer failed: '" + temporary + "': " + Reason();
@@ -338,7 +349,7 @@ bool SftpChannel::Send(const std::string& file, const std::string& destination,
   bool written = true;
   std::vector<char> block(kBlock);
   for (std::size_t got; written && (got = source.Read(block.data(), block.size())) > 0;) {
-    written = sftp_write(remote, block.data(), got) == static_cast<ssize_t>(got);
+    written = Ssh().sftp_write(remote, block.data(), got) == static_cast<ssize_t>(got);
   }
   if (written && source.Failed()) {
     failure = "transfer failed: the file cannot be read";
@@ -346,34 +357,35 @@ bool SftpChannel::Send(const std::string& file, const std::string& destination,
   } else if (!written) {
     failure = "transfer failed: " + Reason();
   }
-  const bool closed = sftp_close(remote) == SSH_NO_ERROR;
+  const bool closed = Ssh().sftp_close(remote) == SSH_NO_ERROR;
   if (written && !closed) failure = "transfer failed: " + Reason();
   if (written && closed) {
-    const bool renamed = posix_rename_ != nullptr
-                             ? posix_rename_->Rename(temporary, destination)
-                             : sftp_rename(sftp_, temporary.c_str(), destination.c_str()) == SSH_OK;
+    const bool renamed =
+        posix_rename_ != nullptr
+            ? posix_rename_->Rename(temporary, destination)
+            : Ssh().sftp_rename(sftp_, temporary.c_str(), destination.c_str()) == SSH_OK;
     if (renamed) return true;
     failure = "transfer failed: '" + destination + "' cannot be replaced: " + Reason();
   }
   // What is left under the temporary name goes, over a new connection when
   // this one broke (which the files after it use as well).
-  if (ssh_is_connected(session_) == 0 && !Connect()) return false;
-  sftp_unlink(sftp_, temporary.c_str());
+  if (Ssh().ssh_is_connected(session_) == 0 && !Connect()) return false;
+  Ssh().sftp_unlink(sftp_, temporary.c_str());
   return false;
 }
 
 void SftpChannel::MakeFolders(const std::string& folder) {
   for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
        slash = folder.find('/', slash + 1)) {
-    sftp_mkdir(sftp_, folder.substr(0, slash).c_str(),
-               S_IRWXU | S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH);
+    Ssh().sftp_mkdir(sftp_, folder.substr(0, slash).c_str(),
+                     S_IRWXU | S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH);
   }
 }
 
 std::string SftpChannel::Reason() const {
-  const int status = sftp_ != nullptr ? sftp_get_error(sftp_) : SSH_FX_OK;
-  if (session_ != nullptr && (status == SSH_FX_OK || ssh_is_connected(session_) == 0)) {
-    const char* error = ssh_get_error(session_);
+  const int status = sftp_ != nullptr ? Ssh().sftp_get_error(sftp_) : SSH_FX_OK;
+  if (session_ != nullptr && (status == SSH_FX_OK || Ssh().ssh_is_connected(session_) == 0)) {
+    const char* error = Ssh().ssh_get_error(session_);
     if (IsGiven(error)) return error;
   }
   return StatusText(status);
@@ -381,11 +393,11 @@ std::string SftpChannel::Reason() const {
 
 void SftpChannel::Close() {
   posix_rename_.reset();
-  if (sftp_ != nullptr) sftp_free(sftp_);
+  if (sftp_ != nullptr) Ssh().sftp_free(sftp_);
   sftp_ = nullptr;
   if (session_ != nullptr) {
-    ssh_disconnect(session_);
-    ssh_free(session_);
+    Ssh().ssh_disconnect(session_);
+    Ssh().ssh_free(session_);
   }
   session_ = nullptr;
 }

@@ -1,6 +1,8 @@
 // One SFTP connection (libssh) for a target's upload: the server's host key
 // checked against ~/.ssh/known_hosts, a login by key file, by ssh-agent and
 // the user's default keys, or by password, and each file put in place whole.
+// libssh is called through the SFTP module (ssh_module.h), which the first
+// connection loads; without it the upload fails with the module's reason.
 //
 // libssh rather than libcurl's sftp: this system's libcurl speaks SSH through
 // libssh2, and neither libssh2 1.10 nor libssh 0.10 can send anything but the

@@ -80,6 +80,18 @@ vellumark scan site.bpj --folder site --quiet >/dev/null
 vellumark generate site.bpj --type icontree --output map/sitemap.html >/dev/null
 [ -n "$(ls map/*/*.gif 2>/dev/null)" ] || fail "no tree pictures beside the generated page"
 
+# The engine's modules load from the installation: an SFTP upload and an FTP
+# one with its password in the keyring get as far as the network (closed
+# ports) and the session bus (none there).
+vellumark target site.bpj add --sftp 127.0.0.1 --port 1 >/dev/null
+vellumark target site.bpj add --ftp 127.0.0.1:1 --login user --password-from keyring >/dev/null
+DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus vellumark upload site.bpj </dev/null >upload.txt 2>&1 &&
+  fail "an upload to closed ports succeeded"
+for line in "'127.0.0.1' - transfer failed: Connection refused" \
+  "'127.0.0.1' - the desktop keyring cannot be used: Could not connect"; do
+  grep -qF "$line" upload.txt || { cat upload.txt; fail "upload: no '$line'"; }
+done
+
 # The library through its header and pkg-config file.
 # shellcheck disable=SC2046 # the flags are words
 cc -o probe "$source/tests/config/config_probe.c" $(pkg-config --cflags --libs vellum)

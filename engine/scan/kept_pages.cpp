@@ -35,9 +35,9 @@ KeptPage& KeptPages::Keep(int number) {
   return *page;
 }
 
-const KeptPage* KeptPages::Find(std::string_view address) const {
+int KeptPages::NumberOf(std::string_view address) const {
   const auto found = numbers_.find(address);
-  return found == numbers_.end() ? nullptr : At(found->second);
+  return found == numbers_.end() ? -1 : found->second;
 }
 
 PageVersion FileVersion(const std::string& path) {

@@ -60,8 +60,13 @@ class KeptPages {
 
   // The page kept under the address of number, made when there is none.
   KeptPage& Keep(int number);
+  // The number of address; -1 when it is not held.
+  int NumberOf(std::string_view address) const;
   // The page kept under address; none when none is.
-  const KeptPage* Find(std::string_view address) const;
+  const KeptPage* Find(std::string_view address) const {
+    const int number = NumberOf(address);
+    return number < 0 ? nullptr : At(number);
+  }
   // The page kept under the address of number; none when none is.
   const KeptPage* At(int number) const {
     const std::optional<KeptPage>& page = entries_[number].page;

@@ -41,7 +41,11 @@ ScanTree::Node ScanTree::AddNode(Level level, int index) {
   const Node node = static_cast<Node>(nodes_.size());
   nodes_.push_back({level, index, -1});
   const MapItem& item = levels_[level].items[index];
-  if (item.URL != nullptr && by_url_.Find(item.URL) < 0) by_url_.Add(item.URL, node);
+  if (item.URL != nullptr) {
+    const std::string_view url = item.URL;
+    const std::uint32_t hash = by_url_.Hash(url);
+    if (by_url_.Find(url, hash) < 0) by_url_.Add(hash, node);
+  }
   if (by_name_ && item.Name != nullptr) first_by_name_.try_emplace({level, item.Name}, node);
   return node;
 }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scan/text_index.h"
 #include "web/links.h"
 
 namespace vellum::scan {
@@ -44,8 +45,8 @@ struct KeptPage {
 class KeptPages {
  public:
   KeptPages() = default;
-  KeptPages(KeptPages&&) = default;  // moves no address: the index stays valid
-  KeptPages& operator=(KeptPages&&) = default;
+  KeptPages(KeptPages&& other) noexcept;
+  KeptPages& operator=(KeptPages&& other) noexcept;
   // A copy indexes its own addresses (for undo, which keeps the pages of
   // the scan before).
   KeptPages(const KeptPages& other);
@@ -84,8 +85,14 @@ class KeptPages {
     std::string address;
     std::optional<KeptPage> page;
   };
-  std::deque<Entry> entries_;  // stable, so that the index can view them
-  std::unordered_map<std::string_view, int> numbers_;
+  int Insert(std::string_view address, std::string* owned);
+
+  std::deque<Entry> entries_;
+  struct AddressOf {
+    const KeptPages* pages;
+    std::string_view operator()(int number) const { return pages->entries_[number].address; }
+  };
+  TextIndex<AddressOf> numbers_{AddressOf{this}};
   std::size_t pages_ = 0;
 };
 

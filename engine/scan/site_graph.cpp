@@ -107,10 +107,11 @@ std::optional<web::RobotsRules>* SiteGraph::RobotsOf(std::string_view url) {
   // Most often the host of the address before: then url starts with it,
   // and the path (or the end) follows.
   const std::string& last = robots_last_host_;
-  if (robots_last_ != nullptr && !last.empty() && url.size() >= last.size() &&
-      (url.size() == last.size() ||
-       std::string_view("/\\?#").find(url[last.size()]) != std::string_view::npos) &&
-      core::EqualsNoCase(url.substr(0, last.size()), last)) {
+  const std::size_t end = last.size();
+  if (robots_last_ != nullptr && end != 0 && url.size() >= end &&
+      (url.size() == end || url[end] == '/' || url[end] == '\\' || url[end] == '?' ||
+       url[end] == '#') &&
+      (url.compare(0, end, last) == 0 || core::EqualsNoCase(url.substr(0, end), last))) {
     return robots_last_;
   }
   const auto found = robots_.find(web::Fetcher::HostOf(url));

@@ -19,6 +19,18 @@ template <typename TextOf>
 class TextIndex {
  public:
   explicit TextIndex(TextOf text_of) : text_of_(std::move(text_of)) {}
+  // Takes over what other indexes, for texts that text_of now gives.
+  TextIndex(TextIndex&& other, TextOf text_of)
+      : slots_(std::move(other.slots_)),
+        count_(std::exchange(other.count_, 0)),
+        text_of_(std::move(text_of)) {}
+  // Moving takes the slots over and keeps text_of: for texts that moved
+  // along with the index.
+  TextIndex& operator=(TextIndex&& other) noexcept {
+    slots_ = std::move(other.slots_);
+    count_ = std::exchange(other.count_, 0);
+    return *this;
+  }
 
   // What Find and Add take: a caller that looks a text up and then adds
   // it hashes it once.

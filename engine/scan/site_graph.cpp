@@ -415,7 +415,9 @@ void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
   CountSilence(number, result);
   if (result.not_modified) {
     const KeptPage* kept = KeptFor(number);
-    if (kept == nullptr || web::NormaliseAddress(result.final_address) != urls_[number]) {
+    // The address asked for, as it is (in normal form), is the common case.
+    if (kept == nullptr || (result.final_address != urls_[number] &&
+                            web::NormaliseAddress(result.final_address) != urls_[number])) {
       Fail(number, static_cast<int>(result.status), "not modified, but no copy of it was kept");
     } else {
       Reuse(number, *kept);

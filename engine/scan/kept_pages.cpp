@@ -8,22 +8,26 @@
 
 namespace vellum::scan {
 
-KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {
-  for (std::size_t number = 0; number < entries_.size(); ++number) {
-    numbers_.Add(entries_[number].address, static_cast<int>(number));
-  }
-}
+KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {}
 
 KeptPages::KeptPages(KeptPages&& other) noexcept
     : entries_(std::move(other.entries_)),
       numbers_(std::move(other.numbers_), AddressOf{this}),
+      indexed_(std::exchange(other.indexed_, 0)),
       pages_(std::exchange(other.pages_, 0)) {}
 
 KeptPages& KeptPages::operator=(KeptPages&& other) noexcept {
   entries_ = std::move(other.entries_);
   numbers_ = std::move(other.numbers_);
+  indexed_ = std::exchange(other.indexed_, 0);
   pages_ = std::exchange(other.pages_, 0);
   return *this;
+}
+
+void KeptPages::Index() const {
+  for (; indexed_ < entries_.size(); ++indexed_) {
+    numbers_.Add(entries_[indexed_].address, static_cast<int>(indexed_));
+  }
 }
 
 int KeptPages::Number(std::string_view address) { return Insert(address, nullptr); }
@@ -33,6 +37,7 @@ int KeptPages::Add(std::string address) { return Insert(address, &address); }
 // The number of address, which is added when it is new: taken from owned
 // where the caller gives it up.
 int KeptPages::Insert(std::string_view address, std::string* owned) {
+  Index();
   const std::uint32_t hash = numbers_.Hash(address);
   const int found = numbers_.Find(address, hash);
   if (found >= 0) return found;
@@ -40,7 +45,13 @@ int KeptPages::Insert(std::string_view address, std::string* owned) {
   entries_.push_back(
       Entry{owned != nullptr ? std::move(*owned) : std::string(address), std::nullopt});
   numbers_.Add(hash, number);
+  ++indexed_;
   return number;
+}
+
+int KeptPages::Append(std::string address) {
+  entries_.push_back(Entry{std::move(address), std::nullopt});
+  return static_cast<int>(entries_.size() - 1);
 }
 
 KeptPage& KeptPages::Keep(int number) {
@@ -52,7 +63,10 @@ KeptPage& KeptPages::Keep(int number) {
   return *page;
 }
 
-int KeptPages::NumberOf(std::string_view address) const { return numbers_.Find(address); }
+int KeptPages::NumberOf(std::string_view address) const {
+  Index();
+  return numbers_.Find(address);
+}
 
 PageVersion FileVersion(const std::string& path) {
   struct stat info {};

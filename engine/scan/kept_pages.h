@@ -41,14 +41,15 @@ struct KeptPage {
 // The pages kept, by address as the crawl knows its pages (in normal form).
 // Every address that a page has or names is held once, numbered in the
 // order it was first given: a site's pages link the same few addresses
-// over and over.
+// over and over. The addresses are indexed when one is first looked for:
+// a scan's pages are mostly stored, not looked up, until the next scan. (Not
+// for use from two threads at once.)
 class KeptPages {
  public:
   KeptPages() = default;
   KeptPages(KeptPages&& other) noexcept;
   KeptPages& operator=(KeptPages&& other) noexcept;
-  // A copy indexes its own addresses (for undo, which keeps the pages of
-  // the scan before).
+  // For undo, which keeps the pages of the scan before.
   KeptPages(const KeptPages& other);
   KeptPages& operator=(const KeptPages& other) { return *this = KeptPages(other); }
 
@@ -56,6 +57,9 @@ class KeptPages {
   int Number(std::string_view address);
   // The same, taking address over rather than copying it.
   int Add(std::string address);
+  // Adds an address that is not held, taking it over: for a caller whose
+  // addresses are each given once.
+  int Append(std::string address);
   const std::string& Address(int number) const { return entries_[number].address; }
   std::size_t addresses() const { return entries_.size(); }
 
@@ -86,13 +90,16 @@ class KeptPages {
     std::optional<KeptPage> page;
   };
   int Insert(std::string_view address, std::string* owned);
+  void Index() const;
 
   std::deque<Entry> entries_;
   struct AddressOf {
     const KeptPages* pages;
     std::string_view operator()(int number) const { return pages->entries_[number].address; }
   };
-  TextIndex<AddressOf> numbers_{AddressOf{this}};
+  // The addresses below indexed_, by their text.
+  mutable TextIndex<AddressOf> numbers_{AddressOf{this}};
+  mutable std::size_t indexed_ = 0;
   std::size_t pages_ = 0;
 };
 

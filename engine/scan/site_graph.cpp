@@ -602,20 +602,18 @@ const KeptPage* SiteGraph::KeptFor(int number) {
 }
 
 KeptPages SiteGraph::TakeKept() {
+  // No two pages share an address: each keeps its number.
   KeptPages kept;
-  std::vector<int> kept_number;  // by page
-  kept_number.reserve(urls_.size());
-  for (std::string& url : urls_) kept_number.push_back(kept.Add(std::move(url)));
+  for (std::string& url : urls_) kept.Append(std::move(url));
   for (std::size_t number = 0; number < pages_.size(); ++number) {
     Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept.Keep(kept_number[number]);
+    KeptPage& entry = kept.Keep(static_cast<int>(number));
     entry.version = std::move(page.version);
     entry.name = std::move(page.name);
     entry.noindex = page.noindex;
-    if (page.canonical >= 0) entry.canonical = kept_number[Resolve(page.canonical)];
+    if (page.canonical >= 0) entry.canonical = Resolve(page.canonical);
     entry.links = std::move(page.links);
-    for (int& link : entry.links) link = kept_number[link];
   }
   numbers_.Clear();
   other_keys_.clear();

@@ -383,9 +383,9 @@ TEST_F(ScanTest, PagesSentCompressedUnaskedAreReadDecoded) {
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
 }
 
-// Kept pages are found by their addresses in whatever object holds them
-// after a copy (for undo) or a move (into the project), and numbered on
-// from there.
+// Kept pages, numbered as they are given or appended, are found by their
+// addresses in whatever object holds them after a copy (for undo) or a move
+// (into the project), and numbered on from there.
 TEST(KeptPagesTest, AddressesAreFoundAfterACopyAndAMove) {
   using Transfer = KeptPages (*)(KeptPages&);
   const std::pair<const char*, Transfer> transfers[] = {
@@ -402,7 +402,10 @@ TEST(KeptPagesTest, AddressesAreFoundAfterACopyAndAMove) {
   for (const auto& [name, transfer] : transfers) {
     SCOPED_TRACE(name);
     KeptPages pages;
-    for (int i = 0; i < 100; ++i) pages.Keep(pages.Number("http://h/" + std::to_string(i)));
+    for (int i = 0; i < 100; ++i) {
+      const std::string address = "http://h/" + std::to_string(i);
+      pages.Keep(i % 3 == 0 ? pages.Number(address) : pages.Append(address));
+    }
     KeptPages held = transfer(pages);
     ASSERT_EQ(held.addresses(), 100u);
     EXPECT_EQ(held.size(), 100u);

@@ -2,28 +2,56 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "vellum/vellum.h"
 
 namespace vellum::scan {
 
-KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {
-  numbers_.reserve(entries_.size());
-  for (std::size_t number = 0; number < entries_.size(); ++number) {
-    numbers_.emplace(entries_[number].address, static_cast<int>(number));
+KeptPages::KeptPages(const KeptPages& other) : entries_(other.entries_), pages_(other.pages_) {}
+
+KeptPages::KeptPages(KeptPages&& other) noexcept
+    : entries_(std::move(other.entries_)),
+      numbers_(std::move(other.numbers_), AddressOf{this}),
+      indexed_(std::exchange(other.indexed_, 0)),
+      pages_(std::exchange(other.pages_, 0)) {}
+
+KeptPages& KeptPages::operator=(KeptPages&& other) noexcept {
+  entries_ = std::move(other.entries_);
+  numbers_ = std::move(other.numbers_);
+  indexed_ = std::exchange(other.indexed_, 0);
+  pages_ = std::exchange(other.pages_, 0);
+  return *this;
+}
+
+void KeptPages::Index() const {
+  for (; indexed_ < entries_.size(); ++indexed_) {
+    numbers_.Add(entries_[indexed_].address, static_cast<int>(indexed_));
   }
 }
 
-int KeptPages::Number(std::string_view address) {
-  const auto found = numbers_.find(address);
-  return found != numbers_.end() ? found->second : Add(std::string(address));
+int KeptPages::Number(std::string_view address) { return Insert(address, nullptr); }
+
+int KeptPages::Add(std::string address) { return Insert(address, &address); }
+
+// The number of address, which is added when it is new: taken from owned
+// where the caller gives it up.
+int KeptPages::Insert(std::string_view address, std::string* owned) {
+  Index();
+  const std::uint32_t hash = numbers_.Hash(address);
+  const int found = numbers_.Find(address, hash);
+  if (found >= 0) return found;
+  const int number = static_cast<int>(entries_.size());
+  entries_.push_back(
+      Entry{owned != nullptr ? std::move(*owned) : std::string(address), std::nullopt});
+  numbers_.Add(hash, number);
+  ++indexed_;
+  return number;
 }
 
-int KeptPages::Add(std::string address) {
-  const auto found = numbers_.find(address);
-  if (found != numbers_.end()) return found->second;
-  const int number = static_cast<int>(entries_.size());
-  numbers_.emplace(entries_.emplace_back(Entry{std::move(address), std::nullopt}).address, number);
-  return number;
+int KeptPages::Append(std::string address) {
+  entries_.push_back(Entry{std::move(address), std::nullopt});
+  return static_cast<int>(entries_.size() - 1);
 }
 
 KeptPage& KeptPages::Keep(int number) {
@@ -35,9 +63,9 @@ KeptPage& KeptPages::Keep(int number) {
   return *page;
 }
 
-const KeptPage* KeptPages::Find(std::string_view address) const {
-  const auto found = numbers_.find(address);
-  return found == numbers_.end() ? nullptr : At(found->second);
+int KeptPages::NumberOf(std::string_view address) const {
+  Index();
+  return numbers_.Find(address);
 }
 
 PageVersion FileVersion(const std::string& path) {

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scan/text_index.h"
 #include "web/links.h"
 
 namespace vellum::scan {
@@ -40,14 +41,15 @@ struct KeptPage {
 // The pages kept, by address as the crawl knows its pages (in normal form).
 // Every address that a page has or names is held once, numbered in the
 // order it was first given: a site's pages link the same few addresses
-// over and over.
+// over and over. The addresses are indexed when one is first looked for:
+// a scan's pages are mostly stored, not looked up, until the next scan. (Not
+// for use from two threads at once.)
 class KeptPages {
  public:
   KeptPages() = default;
-  KeptPages(KeptPages&&) = default;  // moves no address: the index stays valid
-  KeptPages& operator=(KeptPages&&) = default;
-  // A copy indexes its own addresses (for undo, which keeps the pages of
-  // the scan before).
+  KeptPages(KeptPages&& other) noexcept;
+  KeptPages& operator=(KeptPages&& other) noexcept;
+  // For undo, which keeps the pages of the scan before.
   KeptPages(const KeptPages& other);
   KeptPages& operator=(const KeptPages& other) { return *this = KeptPages(other); }
 
@@ -55,13 +57,21 @@ class KeptPages {
   int Number(std::string_view address);
   // The same, taking address over rather than copying it.
   int Add(std::string address);
+  // Adds an address that is not held, taking it over: for a caller whose
+  // addresses are each given once.
+  int Append(std::string address);
   const std::string& Address(int number) const { return entries_[number].address; }
   std::size_t addresses() const { return entries_.size(); }
 
   // The page kept under the address of number, made when there is none.
   KeptPage& Keep(int number);
+  // The number of address; -1 when it is not held.
+  int NumberOf(std::string_view address) const;
   // The page kept under address; none when none is.
-  const KeptPage* Find(std::string_view address) const;
+  const KeptPage* Find(std::string_view address) const {
+    const int number = NumberOf(address);
+    return number < 0 ? nullptr : At(number);
+  }
   // The page kept under the address of number; none when none is.
   const KeptPage* At(int number) const {
     const std::optional<KeptPage>& page = entries_[number].page;
@@ -79,8 +89,17 @@ class KeptPages {
     std::string address;
     std::optional<KeptPage> page;
   };
-  std::deque<Entry> entries_;  // stable, so that the index can view them
-  std::unordered_map<std::string_view, int> numbers_;
+  int Insert(std::string_view address, std::string* owned);
+  void Index() const;
+
+  std::deque<Entry> entries_;
+  struct AddressOf {
+    const KeptPages* pages;
+    std::string_view operator()(int number) const { return pages->entries_[number].address; }
+  };
+  // The addresses below indexed_, by their text.
+  mutable TextIndex<AddressOf> numbers_{AddressOf{this}};
+  mutable std::size_t indexed_ = 0;
   std::size_t pages_ = 0;
 };
 

@@ -12,6 +12,7 @@ void ScanTree::IndexAll() {
   levels_.clear();
   nodes_.clear();
   by_url_.Clear();
+  url_indexed_ = 0;
   first_by_name_.clear();
   AddLevel(-1, root_);
   // Depth first, pre-order, so that the first item indexed under a URL is
@@ -41,7 +42,6 @@ ScanTree::Node ScanTree::AddNode(Level level, int index) {
   const Node node = static_cast<Node>(nodes_.size());
   nodes_.push_back({level, index, -1});
   const MapItem& item = levels_[level].items[index];
-  if (item.URL != nullptr && by_url_.Find(item.URL) < 0) by_url_.Add(item.URL, node);
   if (by_name_ && item.Name != nullptr) first_by_name_.try_emplace({level, item.Name}, node);
   return node;
 }
@@ -83,7 +83,17 @@ ScanTree::Node ScanTree::Append(Level level, const char* url, const char* name, 
   return AddNode(level, list.Count - 1);
 }
 
-ScanTree::Node ScanTree::FindUrl(std::string_view url) const { return by_url_.Find(url); }
+ScanTree::Node ScanTree::FindUrl(std::string_view url) const {
+  for (; url_indexed_ < nodes_.size(); ++url_indexed_) {
+    const Node node = static_cast<Node>(url_indexed_);
+    const NodeRecord& record = nodes_[node];
+    const char* text = levels_[record.level].items[record.index].URL;
+    if (text == nullptr) continue;
+    const std::uint32_t hash = by_url_.Hash(text);
+    if (by_url_.Find(text, hash) < 0) by_url_.Add(hash, node);
+  }
+  return by_url_.Find(url);
+}
 
 ScanTree::Node ScanTree::FindName(Level level, std::string_view name) const {
   auto found = first_by_name_.find({level, name});

@@ -82,7 +82,10 @@ class ScanTree {
     const ScanTree* tree;
     std::string_view operator()(Node node) const;
   };
-  TextIndex<UrlOf> by_url_{UrlOf{this}};  // the first node of each URL
+  // The first node of each URL, of the nodes up to url_indexed_: brought
+  // up to date when asked, as a build that knows its nodes never asks.
+  mutable TextIndex<UrlOf> by_url_{UrlOf{this}};
+  mutable std::size_t url_indexed_ = 0;
   const bool by_name_;
   std::unordered_map<NameKey, Node, NameKeyHash> first_by_name_;
 };

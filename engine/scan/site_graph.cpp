@@ -66,20 +66,21 @@ int SiteGraph::Find(std::string_view address) const {
   return Resolve(numbers_.Find(PageKey(address)));
 }
 
-int SiteGraph::Number(std::string_view address, int referrer, int depth) {
+// The page of address, made when the address is new; kept is the number of
+// the address among CrawlSettings::kept where the caller knows it.
+int SiteGraph::Number(std::string_view address, int referrer, int depth, int kept) {
   const std::string_view key = PageKey(address);
-  const int found = numbers_.Find(key);
+  const std::uint32_t hash = numbers_.Hash(key);
+  const int found = numbers_.Find(key, hash);
   if (found >= 0) return Resolve(found);
   const std::string& url = urls_.emplace_back(address);
   Page& page = pages_.emplace_back();
   page.referrer = referrer;
   page.depth = depth;
+  page.kept = kept;
   const int number = static_cast<int>(urls_.size() - 1);
-  if (key == url) {
-    numbers_.Add(url, number);
-  } else {
-    numbers_.Add(other_keys_.emplace(number, key).first->second, number);
-  }
+  if (key != url) other_keys_.emplace(number, key);
+  numbers_.Add(hash, number);
   if (Admits(number)) {
     page.state = State::kQueued;
     queue_.push_back(number);
@@ -100,19 +101,41 @@ bool SiteGraph::Admits(std::string_view url) const {
   return exclude_.empty() || !exclude_.Matches(url);
 }
 
+// The robots.txt entry of the host of url; none while the host has none.
+// Afterwards robots_last_host_ is that host, as long as url's host part.
+std::optional<web::RobotsRules>* SiteGraph::RobotsOf(std::string_view url) {
+  // Most often the host of the address before: then url starts with it,
+  // and the path (or the end) follows.
+  const std::string& last = robots_last_host_;
+  const std::size_t end = last.size();
+  if (robots_last_ != nullptr && end != 0 && url.size() >= end &&
+      (url.size() == end || url[end] == '/' || url[end] == '\\' || url[end] == '?' ||
+       url[end] == '#') &&
+      (url.compare(0, end, last) == 0 || core::EqualsNoCase(url.substr(0, end), last))) {
+    return robots_last_;
+  }
+  const auto found = robots_.find(web::Fetcher::HostOf(url));
+  if (found == robots_.end()) return nullptr;
+  robots_last_host_ = found->first;
+  robots_last_ = &found->second;
+  return robots_last_;
+}
+
 // Whether the robots.txt of the address's host, where it came, lets the
 // address be read.
-bool SiteGraph::RobotsAllow(const std::string& url) const {
-  auto found = robots_.find(web::Fetcher::HostOf(url));
-  if (found == robots_.end() || !found->second) return true;
-  const std::optional<web::Url> address = web::Url::AsWritten(url);
-  return found->second->Allows(address ? address->request() : "/");
+bool SiteGraph::RobotsAllow(std::string_view url) {
+  const std::optional<web::RobotsRules>* rules = RobotsOf(url);
+  if (rules == nullptr || !*rules || (*rules)->allows_all()) return true;
+  // What the request asks for: the path and query, as web::Url::request()
+  // has them.
+  const std::size_t path = robots_last_host_.size();
+  return (*rules)->Allows(path == 0 ? "/" : url.substr(path, url.find('#', path) - path));
 }
 
 // Whether the links of a page are read: those of the base page, and of the
 // pages inside the site unless the scan follows other sites too.
 bool SiteGraph::Follows(int number) const {
-  return number == 0 || !web::IsOutsideSite(urls_[number].c_str(), base_) ||
+  return number == 0 || !web::IsOutsideSite(urls_[number], base_) ||
          (link_flags_ & web::kFollowOutside) != 0;
 }
 
@@ -128,6 +151,8 @@ bool SiteGraph::Crawl() {
   parser_ = std::make_unique<PageParser>(rules_, [this] { fetcher_->Wake(); });
 
   Number(base_, -1, 0);
+  // Most pages of an update bring their dates over from the last scan.
+  if (settings_.kept != nullptr) report_.modified.reserve(settings_.kept->size());
   std::vector<web::FetchResult> finished;
   while (taken_ < queue_.size()) {
     if (host_silent_ || !Dispatch()) return false;
@@ -137,6 +162,7 @@ bool SiteGraph::Crawl() {
     // Transfers go on while the parser reads the next page: looked at
     // again as soon as a transfer ends or the parser has a page.
     finished.clear();
+    waits_for_room_ = -1;
     if (fetcher_->Collect(finished, core::Progress::kTickInterval)) {
       for (web::FetchResult& result : finished) {
         if (result.tag < 0) {
@@ -164,6 +190,17 @@ bool SiteGraph::Crawl() {
 SiteGraph::Next SiteGraph::TakeNext() {
   if (taken_ >= dispatched_) return Next::kNothingDispatched;
   const int number = queue_[taken_];
+  if (!unread_.empty() && unread_.front().first == number) {
+    const KeptPage& kept = *unread_.front().second;
+    unread_.pop_front();
+    // Not wanted after all when its page was read under another address.
+    if (pages_[number].state == State::kQueued) {
+      if (silent_in_row_ > 0 && OnBaseHost(number)) silent_in_row_ = 0;  // as an answer would
+      Reuse(number, kept);
+    }
+    ++taken_;
+    return Next::kTaken;
+  }
   auto found = answers_.find(number);
   if (found == answers_.end()) {
     if (pages_[number].state == State::kQueued) return Next::kWaiting;
@@ -176,7 +213,6 @@ SiteGraph::Next SiteGraph::TakeNext() {
   Answer answer = std::move(found->second);
   answers_.erase(found);
   held_bytes_ -= answer.bytes;
-  if (answer.unread) --unread_ahead_;
   if (pages_[number].state == State::kQueued) Take(number, answer.result, answer.parsing);
   // Not wanted after all (its page was read under another address).
   if (answer.parsing) parser_->Drop(number);
@@ -187,8 +223,8 @@ SiteGraph::Next SiteGraph::TakeNext() {
 // Starts the reading of the pages met so far, as far as the read-ahead, the
 // limits and the hosts' robots.txt let it. False when the scan is to stop.
 bool SiteGraph::Dispatch() {
-  while (dispatched_ < queue_.size() && dispatched_ - taken_ - unread_ahead_ < kReadAhead &&
-         unread_ahead_ < kUnreadAhead &&
+  while (dispatched_ < queue_.size() && dispatched_ - taken_ - unread_.size() < kReadAhead &&
+         unread_.size() < kUnreadAhead &&
          (held_bytes_ < settings_.read_ahead_bytes || dispatched_ == taken_)) {
     const int number = queue_[dispatched_];
     const std::string& url = urls_[number];
@@ -197,6 +233,7 @@ bool SiteGraph::Dispatch() {
       ++dispatched_;
       continue;
     }
+    if (number == waits_for_room_) return true;
     if (read_count_ >= settings_.page_limit) {
       if (!limit_reported_) {
         limit_reported_ = true;
@@ -208,19 +245,22 @@ bool SiteGraph::Dispatch() {
       ++dispatched_;
       continue;
     }
-    const bool web_page = web::IsWebAddress(url.c_str());
+    const bool web_page = web::IsWebAddress(url);
     if (web_page && settings_.honour_robots && number != 0 && WaitForRobots(url)) return true;
     if (web_page && settings_.honour_robots && number != 0 && !RobotsAllow(url)) {
       page.state = State::kUnread;
       ++dispatched_;
       continue;
     }
-    const KeptPage* kept = KeptFor(url);
+    const KeptPage* kept = KeptFor(number);
     const bool said_unchanged =
         kept != nullptr && settings_.unchanged != nullptr && settings_.unchanged->count(kept) != 0;
     // A request waits here rather than in the fetcher's queue, so that the
     // bound on what is held ahead holds back what has not started.
-    if (web_page && !said_unchanged && !fetcher_->HasRoomFor(url)) return true;
+    if (web_page && !said_unchanged && !fetcher_->HasRoomFor(url)) {
+      waits_for_room_ = number;
+      return true;
+    }
     progress_.set_total(static_cast<int32_t>(queue_.size()));
     progress_.set_failed(static_cast<int32_t>(report_.broken.size()));
     if (!progress_.Next(url.c_str())) return false;
@@ -238,11 +278,7 @@ bool SiteGraph::Dispatch() {
     // are those of the last scan, are taken over unread.
     if (!web_page) page.version = FileVersion(core::LocalPathOf(url));
     if (said_unchanged || Unchanged(page.version, kept)) {
-      web::FetchResult unchanged;
-      unchanged.tag = number;
-      unchanged.ok = unchanged.not_modified = true;
-      unchanged.final_address = url;
-      Hold(std::move(unchanged), true);
+      unread_.emplace_back(number, kept);
       continue;
     }
     // A file of the base page that cannot be read says so itself, as a
@@ -264,10 +300,9 @@ bool SiteGraph::Dispatch() {
   return true;
 }
 
-void SiteGraph::Hold(web::FetchResult result, bool unread) {
+void SiteGraph::Hold(web::FetchResult result) {
   const int number = result.tag;
-  Answer answer{std::move(result), 0, false, unread};
-  unread_ahead_ += unread ? 1 : 0;
+  Answer answer{std::move(result), 0, false};
   answer.bytes = answer.result.body.length;
   held_bytes_ += answer.bytes;
   const web::FetchResult& held = answer.result;
@@ -286,9 +321,8 @@ void SiteGraph::Hold(web::FetchResult result, bool unread) {
 // True while the host of address has its robots.txt on the way: the crawl
 // waits for it before it asks the host for anything else.
 bool SiteGraph::WaitForRobots(const std::string& address) {
+  if (const auto* rules = RobotsOf(address)) return !rules->has_value() && fetcher_->pending() > 0;
   const std::string host = web::Fetcher::HostOf(address);
-  auto found = robots_.find(host);
-  if (found != robots_.end()) return !found->second.has_value() && fetcher_->pending() > 0;
   robots_.emplace(host, std::nullopt);
   robots_hosts_.push_back(host);
   const int tag = -static_cast<int>(robots_hosts_.size());
@@ -327,11 +361,20 @@ void SiteGraph::TakeRobots(const web::FetchResult& result) {
   robots_[host] = std::move(rules);
 }
 
+// Whether page number is on the base page's host, as web::Fetcher::HostOf
+// tells hosts apart.
+bool SiteGraph::OnBaseHost(int number) const {
+  const std::string_view url = urls_[number];
+  const std::size_t end = web::UrlPathStart(url);
+  return end == web::UrlPathStart(base_) &&
+         core::EqualsNoCase(url.substr(0, end), std::string_view(base_).substr(0, end));
+}
+
 // A server that stops answering fails the scan: what it would build is a
 // part of the site, with the rest reported broken. Counted on the base
 // page's host, in the order the pages are taken.
 void SiteGraph::CountSilence(int number, const web::FetchResult& result) {
-  if (web::Fetcher::HostOf(urls_[number]) != web::Fetcher::HostOf(base_)) return;
+  if (!OnBaseHost(number)) return;
   silent_in_row_ = result.no_answer ? silent_in_row_ + 1 : 0;
   if (silent_in_row_ < kSilentLimit || host_silent_) return;
   host_silent_ = true;
@@ -371,8 +414,10 @@ void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
   }
   CountSilence(number, result);
   if (result.not_modified) {
-    const KeptPage* kept = KeptFor(urls_[number]);
-    if (kept == nullptr || web::NormaliseAddress(result.final_address) != urls_[number]) {
+    const KeptPage* kept = KeptFor(number);
+    // The address asked for, as it is (in normal form), is the common case.
+    if (kept == nullptr || (result.final_address != urls_[number] &&
+                            web::NormaliseAddress(result.final_address) != urls_[number])) {
       Fail(number, static_cast<int>(result.status), "not modified, but no copy of it was kept");
     } else {
       Reuse(number, *kept);
@@ -419,7 +464,7 @@ void SiteGraph::Take(int number, web::FetchResult& result, bool parsed_ahead) {
     if (number < 0) return;
   }
   if (result.modified >= 0) report_.modified[urls_[number]] = result.modified;
-  if (web::IsWebAddress(urls_[number].c_str())) {
+  if (web::IsWebAddress(urls_[number])) {
     pages_[number].version = {std::move(result.etag), result.modified, -1};
   }
   ++report_.pages_read;
@@ -515,7 +560,7 @@ void SiteGraph::ReportDepthLimit(std::size_t links, const Known& known) {
 void SiteGraph::Reuse(int number, const KeptPage& kept) {
   pages_[number].version = kept.version;
   ++report_.pages_unchanged;
-  if (kept.version.modified >= 0 && web::IsWebAddress(urls_[number].c_str())) {
+  if (kept.version.modified >= 0 && web::IsWebAddress(urls_[number])) {
     report_.modified[urls_[number]] = kept.version.modified;
   }
   ParsedPage parsed;
@@ -526,7 +571,8 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
   const bool follow = Enter(number, parsed);
   if (!Follows(number)) return;
   // The links as Apply would number their addresses, each address of the
-  // kept pages looked up once.
+  // kept pages looked up once. A link may name a page that becomes an
+  // alias later: FinishLinks resolves them all.
   if (numbers_of_kept_.empty()) numbers_of_kept_.assign(settings_.kept->addresses(), -1);
   if (!follow) {
     ReportDepthLimit(kept.links.size(), [&](std::size_t i) {
@@ -541,31 +587,33 @@ void SiteGraph::Reuse(int number, const KeptPage& kept) {
   numbers.reserve(kept.links.size());
   for (const int link : kept.links) {
     int& known = numbers_of_kept_[link];
-    numbers.push_back(known >= 0 ? Resolve(known)
-                                 : (known = Number(settings_.kept->Address(link), number, depth)));
+    if (known < 0) known = Number(settings_.kept->Address(link), number, depth, link);
+    numbers.push_back(known);
   }
   pages_[number].links = std::move(numbers);
 }
 
-const KeptPage* SiteGraph::KeptFor(const std::string& address) const {
-  return settings_.kept == nullptr ? nullptr : settings_.kept->Find(address);
+// What the last scan kept of page number; none when it kept nothing.
+const KeptPage* SiteGraph::KeptFor(int number) {
+  if (settings_.kept == nullptr) return nullptr;
+  int& kept = pages_[number].kept;
+  if (kept == kKeptUnknown) kept = settings_.kept->NumberOf(urls_[number]);
+  return kept < 0 ? nullptr : settings_.kept->At(kept);
 }
 
 KeptPages SiteGraph::TakeKept() {
+  // No two pages share an address: each keeps its number.
   KeptPages kept;
-  std::vector<int> kept_number;  // by page
-  kept_number.reserve(urls_.size());
-  for (std::string& url : urls_) kept_number.push_back(kept.Add(std::move(url)));
+  for (std::string& url : urls_) kept.Append(std::move(url));
   for (std::size_t number = 0; number < pages_.size(); ++number) {
     Page& page = pages_[number];
     if (page.state != State::kLoaded || !page.version.Known()) continue;
-    KeptPage& entry = kept.Keep(kept_number[number]);
+    KeptPage& entry = kept.Keep(static_cast<int>(number));
     entry.version = std::move(page.version);
     entry.name = std::move(page.name);
     entry.noindex = page.noindex;
-    if (page.canonical >= 0) entry.canonical = kept_number[Resolve(page.canonical)];
+    if (page.canonical >= 0) entry.canonical = Resolve(page.canonical);
     entry.links = std::move(page.links);
-    for (int& link : entry.links) link = kept_number[link];
   }
   numbers_.Clear();
   other_keys_.clear();

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <memory>
@@ -34,6 +35,8 @@ namespace vellum::scan {
 
 class SiteGraph {
  public:
+  static constexpr int kKeptUnknown = -2;
+
   enum class State : uint8_t {
     kUnread,   // not reached, or left out by a limit or a rule
     kQueued,   // waiting for its answer
@@ -54,6 +57,9 @@ class SiteGraph {
     int referrer = -1;  // the page the address was first met on
     int alias_of = -1;
     int canonical = -1;  // the page it names as its own address
+    // The number of its address among CrawlSettings::kept (-1: not held
+    // there), once known: a page met on a page taken over has it from there.
+    int kept = kKeptUnknown;
     std::string name;
     std::vector<int> links;  // in order of first appearance, aliases resolved
     PageVersion version;
@@ -105,16 +111,17 @@ class SiteGraph {
   const Page& Read(int number, int report_mode);
 
  private:
-  int Number(std::string_view address, int referrer, int depth);
+  int Number(std::string_view address, int referrer, int depth, int kept = kKeptUnknown);
   bool Follows(int number) const;
   bool Admits(int number) const;
   bool Admits(std::string_view url) const;
-  bool RobotsAllow(const std::string& url) const;
+  bool RobotsAllow(std::string_view url);
+  std::optional<web::RobotsRules>* RobotsOf(std::string_view url);
   bool Dispatch();
   // kWaiting: for the next page's answer, or for the parser to have it.
   enum class Next { kTaken, kNothingDispatched, kWaiting };
   Next TakeNext();
-  void Hold(web::FetchResult result, bool unread = false);
+  void Hold(web::FetchResult result);
   std::string FinalAddress(int number, const web::FetchResult& result) const;
   void Take(int number, web::FetchResult& result, bool parsed_ahead);
   PageInput InputOf(int number, core::LoadedText text, std::string_view charset) const;
@@ -124,8 +131,9 @@ class SiteGraph {
   template <typename Known>
   void ReportDepthLimit(std::size_t links, const Known& known);
   void Reuse(int number, const KeptPage& kept);
-  const KeptPage* KeptFor(const std::string& address) const;
+  const KeptPage* KeptFor(int number);
   void Fail(int number, int status, std::string reason);
+  bool OnBaseHost(int number) const;
   void CountSilence(int number, const web::FetchResult& result);
   int AliasTo(int number, std::string_view address);
   void FinishCanonicals();
@@ -173,6 +181,10 @@ class SiteGraph {
   // on its way is present without rules.
   std::unordered_map<std::string, std::optional<web::RobotsRules>> robots_;
   std::vector<std::string> robots_hosts_;  // by -1 - tag
+  // The host that RobotsOf found last, and its entry: a site's pages are
+  // asked for host by host.
+  std::string robots_last_host_;
+  std::optional<web::RobotsRules>* robots_last_ = nullptr;
   std::unique_ptr<web::Fetcher> fetcher_;
   // Answers taken ahead, by page. A page whose answer leaves no doubt that
   // it is to be read (no redirect, a page's type) is handed to the parser
@@ -181,11 +193,16 @@ class SiteGraph {
     web::FetchResult result;
     std::size_t bytes = 0;  // of its body
     bool parsing = false;
-    bool unread = false;  // taken over from the last scan
   };
   std::unordered_map<int, Answer> answers_;
-  std::size_t held_bytes_ = 0;    // of their bodies
-  std::size_t unread_ahead_ = 0;  // of them taken over unread
+  // The page that waits for room at its host's connections: nothing ahead
+  // of it is looked at again until a transfer ends. -1 for none.
+  int waits_for_room_ = -1;
+  std::size_t held_bytes_ = 0;  // of their bodies
+  // The pages ahead that are taken over unread from CrawlSettings::kept,
+  // with what it kept of them, in the order they were met: they wait for
+  // no answer.
+  std::deque<std::pair<int, const KeptPage*>> unread_;
   PageRules rules_;
   std::unique_ptr<PageParser> parser_;
 };

@@ -62,21 +62,32 @@ class NavigationBuild {
       : graph_(graph),
         tree_(tree),
         excluded_(excluded),
-        placed_(graph.pages(), 0),
+        node_of_(graph.pages(), -1),
         by_number_(only_page) {}
 
-  void Run(int page) {
-    placed_[page] = 1;
+  // node: the item of page, the only one of the tree.
+  void Run(int page, ScanTree::Node node) {
+    Placed(page, tree_.LevelOf(node), node);
     Start(page, true);
     while (!frames_.empty()) Step();
   }
 
  private:
-  // Whether the tree holds an item of page's address. Every item is a page
-  // of the graph, and no two pages share an address: known by the page's
-  // number, until an append fails (the tree may then have lost items).
-  bool InTree(int page) const {
-    return by_number_ ? placed_[page] != 0 : tree_.FindUrl(graph_.Url(page)) >= 0;
+  // The item of page's address; -1 when the tree holds none. Every item is
+  // a page of the graph, and no two pages share an address: known by the
+  // page's number, until an append fails (the tree may then have lost
+  // items, and its nodes are made afresh).
+  ScanTree::Node NodeOf(int page) const {
+    return by_number_ ? node_of_[page] : tree_.FindUrl(graph_.Url(page));
+  }
+  bool InTree(int page) const { return NodeOf(page) >= 0; }
+
+  // Notes that node, the last item of level, is page's.
+  void Placed(int page, ScanTree::Level level, ScanTree::Node node) {
+    node_of_[page] = node;
+    if (static_cast<std::size_t>(level) >= pages_of_level_.size())
+      pages_of_level_.resize(level + 1);
+    pages_of_level_[level].push_back(page);
   }
 
   // The part of a build that follows the placing of its page's links: the
@@ -92,16 +103,12 @@ class NavigationBuild {
   void Start(int page_number, bool same_level) {
     const SiteGraph::Page& page = graph_.Read(page_number, core::kSilent);
     if (page.state != SiteGraph::State::kLoaded) return;
-    const std::string& url = graph_.Url(page_number);
-    // The page's item: found again only after an append that failed, which
-    // indexes the tree afresh.
-    ScanTree::Node current = tree_.FindUrl(url);
+    ScanTree::Node current = NodeOf(page_number);
     for (const int link : page.links) {
+      if (InTree(link)) continue;
       // Links outside the site are only collected when they are accepted.
       const std::string& link_url = graph_.Url(link);
-      if ((excluded_ != nullptr && link_url == excluded_) || InTree(link)) {
-        continue;
-      }
+      if (excluded_ != nullptr && link_url == excluded_) continue;
       const SiteGraph::Page& linked = graph_.Read(link, core::kReportAsInfo);
       if (current < 0) {
         core::ReportRuntimeError(kPageLostBeforeAppend);
@@ -113,11 +120,12 @@ class NavigationBuild {
           std::find(linked.links.begin(), linked.links.end(), page_number) != linked.links.end();
       const ScanTree::Level level =
           same_level && links_back ? tree_.LevelOf(current) : tree_.ChildrenOf(current);
-      if (tree_.Append(level, link_url.c_str(), linked.Name(), true) >= 0) {
-        placed_[link] = 1;
+      const ScanTree::Node node = tree_.Append(level, link_url.c_str(), linked.Name(), true);
+      if (node >= 0) {
+        Placed(link, level, node);
       } else {
         by_number_ = false;
-        current = tree_.FindUrl(url);
+        current = NodeOf(page_number);
       }
     }
     if (current < 0) {
@@ -131,7 +139,7 @@ class NavigationBuild {
   // and builds from it; ends the frame when there is none left.
   void Step() {
     Frame& frame = frames_.back();
-    const ScanTree::Node current = tree_.FindUrl(graph_.Url(frame.page));
+    const ScanTree::Node current = NodeOf(frame.page);
     if (current < 0) {
       core::ReportRuntimeError(frame.in_children ? kPageLostAfterChild : kPageLostAfterSibling);
       frames_.pop_back();
@@ -156,7 +164,7 @@ class NavigationBuild {
     const bool same_level = frame.in_children;
     if (item.URL != nullptr && (!web::IsOutsideSite(item.URL, graph_.base()) ||
                                 (graph_.link_flags() & web::kFollowOutside) != 0)) {
-      const int page = graph_.Find(item.URL);
+      const int page = by_number_ ? pages_of_level_[level][index] : graph_.Find(item.URL);
       if (page >= 0) Start(page, same_level);
     }
   }
@@ -165,7 +173,9 @@ class NavigationBuild {
   ScanTree& tree_;
   const char* excluded_;
   std::vector<Frame> frames_;
-  std::vector<char> placed_;  // by page: appended to the tree
+  // While by_number_: the item of each page, and the page of each item.
+  std::vector<ScanTree::Node> node_of_;
+  std::vector<std::vector<int>> pages_of_level_;  // by level, in the level's order
   bool by_number_;
 };
 
@@ -201,7 +211,7 @@ int ScanFromPage(const char* base, const char* excluded, MapItemList& root, unsi
       tree.Append(ScanTree::kTop, graph.Url(base_number).c_str(), page.Name(), true);
   if (node < 0) return 0;
   tree.Item(node)->Visited = 1;
-  NavigationBuild(graph, tree, excluded, empty).Run(base_number);
+  NavigationBuild(graph, tree, excluded, empty).Run(base_number, node);
   context.report.kept = graph.TakeKept();
   return 1;
 }

@@ -19,11 +19,29 @@ template <typename TextOf>
 class TextIndex {
  public:
   explicit TextIndex(TextOf text_of) : text_of_(std::move(text_of)) {}
+  // Takes over what other indexes, for texts that text_of now gives.
+  TextIndex(TextIndex&& other, TextOf text_of)
+      : slots_(std::move(other.slots_)),
+        count_(std::exchange(other.count_, 0)),
+        text_of_(std::move(text_of)) {}
+  // Moving takes the slots over and keeps text_of: for texts that moved
+  // along with the index.
+  TextIndex& operator=(TextIndex&& other) noexcept {
+    slots_ = std::move(other.slots_);
+    count_ = std::exchange(other.count_, 0);
+    return *this;
+  }
+
+  // What Find and Add take: a caller that looks a text up and then adds
+  // it hashes it once.
+  static std::uint32_t Hash(std::string_view text) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(text));
+  }
 
   // The number added under text; -1 when none was.
-  int Find(std::string_view text) const {
+  int Find(std::string_view text) const { return Find(text, Hash(text)); }
+  int Find(std::string_view text, std::uint32_t hash) const {
     if (slots_.empty()) return -1;
-    const std::uint32_t hash = Hash(text);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const Slot& slot = slots_[i];
@@ -33,9 +51,11 @@ class TextIndex {
   }
 
   // Adds number under text, which no number is added under yet.
-  void Add(std::string_view text, int number) {
+  void Add(std::string_view text, int number) { Add(Hash(text), number); }
+  // The same, by the Hash of the text.
+  void Add(std::uint32_t hash, int number) {
     if ((count_ + 1) * 2 > slots_.size()) Grow();
-    Place({Hash(text), number});
+    Place({hash, number});
     ++count_;
   }
 
@@ -49,10 +69,6 @@ class TextIndex {
     std::uint32_t hash;
     int number;  // -1: free
   };
-
-  static std::uint32_t Hash(std::string_view text) {
-    return static_cast<std::uint32_t>(std::hash<std::string_view>()(text));
-  }
 
   void Place(Slot slot) {
     const std::size_t mask = slots_.size() - 1;

@@ -95,12 +95,12 @@ Fetcher::~Fetcher() {
   curl_slist_free_all(headers_);
 }
 
-std::string Fetcher::HostOf(const std::string& address) {
+std::string Fetcher::HostOf(std::string_view address) {
   // Asked for every request: the host is cut out without taking the whole
   // address apart.
   const std::size_t path = UrlPathStart(address);
   if (path == 0) return {};
-  std::string host = address.substr(0, path);
+  std::string host(address.substr(0, path));
   for (char& c : host) c = core::ToLowerAscii(c);
   return host;
 }

@@ -15,6 +15,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -101,7 +102,7 @@ class Fetcher {
 
   // "scheme://host:port" of an address, lower-cased: what connections are
   // counted by.
-  static std::string HostOf(const std::string& address);
+  static std::string HostOf(std::string_view address);
 
  private:
   struct Transfer;

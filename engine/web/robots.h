@@ -54,6 +54,8 @@ class RobotsRules {
 
   // True for the rules of a robots.txt that could not be reached.
   bool unreachable() const { return unreachable_; }
+  // True when Allows is true for every path: a crawl need not ask.
+  bool allows_all() const { return !unreachable_ && rules_.empty(); }
 
   // True when the path with its query, as sent in the request line
   // ("/a/b.html?x=1"), may be fetched. Of the patterns that match, the

@@ -7,12 +7,14 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/engine_config.h"
 #include "core/counted_string_list.h"
 #include "core/map_item_list.h"
 #include "core/memory.h"
+#include "scan/kept_pages.h"
 #include "support/http_servers.h"
 #include "support/map_tree.h"
 #include "support/message_log.h"
@@ -379,6 +381,42 @@ TEST_F(ScanTest, PagesSentCompressedUnaskedAreReadDecoded) {
   EXPECT_EQ(server.CountRequests("/_gzip/sub/last.htm"), 1);
   EXPECT_EQ(server.CountRequests("/_deflate/next.htm"), 1);
   EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
+}
+
+// Kept pages, numbered as they are given or appended, are found by their
+// addresses in whatever object holds them after a copy (for undo) or a move
+// (into the project), and numbered on from there.
+TEST(KeptPagesTest, AddressesAreFoundAfterACopyAndAMove) {
+  using Transfer = KeptPages (*)(KeptPages&);
+  const std::pair<const char*, Transfer> transfers[] = {
+      {"copy", [](KeptPages& pages) { return KeptPages(pages); }},
+      {"move", [](KeptPages& pages) { return KeptPages(std::move(pages)); }},
+      {"move assignment",
+       [](KeptPages& pages) {
+         KeptPages other;
+         other.Number("http://h/other.htm");
+         other = std::move(pages);
+         return other;
+       }},
+  };
+  for (const auto& [name, transfer] : transfers) {
+    SCOPED_TRACE(name);
+    KeptPages pages;
+    for (int i = 0; i < 100; ++i) {
+      const std::string address = "http://h/" + std::to_string(i);
+      pages.Keep(i % 3 == 0 ? pages.Number(address) : pages.Append(address));
+    }
+    KeptPages held = transfer(pages);
+    ASSERT_EQ(held.addresses(), 100u);
+    EXPECT_EQ(held.size(), 100u);
+    for (int i = 0; i < 100; ++i) {
+      EXPECT_EQ(held.NumberOf("http://h/" + std::to_string(i)), i);
+      EXPECT_EQ(held.Find("http://h/" + std::to_string(i)), held.At(i));
+    }
+    EXPECT_EQ(held.Number("http://h/99"), 99);
+    EXPECT_EQ(held.Add("http://h/new"), 100);
+    EXPECT_EQ(held.NumberOf("http://h/new"), 100);
+  }
 }
 
 }  // namespace

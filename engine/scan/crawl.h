@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "scan/kept_pages.h"
@@ -39,9 +38,9 @@ struct CrawlSettings {
   // What the last scan of the site kept: a page it holds is asked for only
   // if it changed, and taken over from it when it did not.
   const KeptPages* kept = nullptr;
-  // Pages of kept that the site itself says did not change: taken over
-  // without a request.
-  const std::unordered_set<const KeptPage*>* unchanged = nullptr;
+  // Whether the site itself says the page of each address of kept (by
+  // number) did not change: such a page is taken over without a request.
+  const std::vector<bool>* unchanged = nullptr;
   // What the XML site map is to say of each page (VELLUM_SITEMAP_): the
   // scan collects it from the pages it reads, and takes it over from
   // kept_extras for those it takes over unread.

@@ -254,7 +254,7 @@ bool SiteGraph::Dispatch() {
     }
     const KeptPage* kept = KeptFor(number);
     const bool said_unchanged =
-        kept != nullptr && settings_.unchanged != nullptr && settings_.unchanged->count(kept) != 0;
+        kept != nullptr && settings_.unchanged != nullptr && (*settings_.unchanged)[page.kept];
     // A request waits here rather than in the fetcher's queue, so that the
     // bound on what is held ahead holds back what has not started.
     if (web_page && !said_unchanged && !fetcher_->HasRoomFor(url)) {

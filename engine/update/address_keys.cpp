@@ -1,5 +1,6 @@
 #include "update/address_keys.h"
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -8,7 +9,10 @@
 namespace vellum::update {
 
 int AddressKeys::operator()(std::string_view url) {
-  if (const int spelling = spelled_.Find(url); spelling >= 0) return key_of_spelling_[spelling];
+  const std::uint32_t hash = scan::TextIndex<TextOf>::Hash(url);
+  if (const int spelling = spelled_.Find(url, hash); spelling >= 0) {
+    return key_of_spelling_[spelling];
+  }
   std::string normal = web::NormaliseAddress(url);
   if (std::optional<std::string_view> folder = web::IndexPageFolder(normal)) {
     normal.resize(folder->size());
@@ -17,7 +21,7 @@ int AddressKeys::operator()(std::string_view url) {
   const int key = NumberOf(addresses_, std::move(normal));
   // Most addresses come in normal form: their spelling is their key's text.
   const std::string_view spelling = as_key ? keys_[key] : owned_.emplace_back(url);
-  spelled_.Add(spelling, static_cast<int>(spellings_.size()));
+  spelled_.Add(hash, static_cast<int>(spellings_.size()));
   spellings_.push_back(spelling);
   key_of_spelling_.push_back(key);
   return key;

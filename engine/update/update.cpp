@@ -2,7 +2,6 @@
 
 #include <ctime>
 #include <optional>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -74,7 +73,7 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
   AddressKeys keys;
   // What the site's maps say of its pages, when the user trusts them.
   ListedPages listed;
-  std::unordered_set<const scan::KeptPage*> unchanged;
+  std::vector<bool> unchanged;
   const std::time_t maps_read = std::time(nullptr);
   if (choice.trust_site_map && last.mode == 0 && web::IsWebAddress(last.base.c_str())) {
     // Only the pages kept are of use: a map may list any number of others.
@@ -89,9 +88,10 @@ int UpdateFromSite(const char* excluded, MapItemList& tree, const UpdateChoice& 
       return key < static_cast<int>(kept_of_key.size()) && kept_of_key[key] >= 0;
     };
     if (!ReadSiteMaps(last.base, settings, progress, keys, is_kept, listed)) return 0;
+    unchanged.assign(last.pages.addresses(), false);
     for (const auto& [key, time] : listed) {
-      const scan::KeptPage* page = last.pages.At(kept_of_key[key]);
-      if (ListedUnchanged(time, *page)) unchanged.insert(page);
+      const int number = kept_of_key[key];
+      if (ListedUnchanged(time, *last.pages.At(number))) unchanged[number] = true;
     }
     settings.unchanged = &unchanged;
   }

@@ -56,13 +56,20 @@ bool IsAboveVersionOne(std::string_view number) {
   return fraction.find_first_not_of('0') != std::string_view::npos;
 }
 
-// The text's value with its escapes resolved; a value holding a NUL ends
-// there, as every text of the project does.
-std::string Unescaped(std::string_view raw) {
-  std::string value(raw);
-  core::Unescape(value.data());
-  value.resize(std::strlen(value.c_str()));
-  return value;
+// Sets value to the text of a string token with its escapes resolved (a
+// backslash takes the character after it); a text holding a NUL ends there,
+// as every text of the project does.
+void AssignUnescaped(std::string& value, std::string_view raw) {
+  raw = raw.substr(0, raw.find('\0'));
+  value.clear();
+  std::size_t start = 0;
+  for (std::size_t slash; (slash = raw.find('\\', start)) != std::string_view::npos;) {
+    value.append(raw, start, slash - start);
+    if (slash + 1 == raw.size()) return;
+    value += raw[slash + 1];
+    start = slash + 2;
+  }
+  value.append(raw, start);
 }
 
 bool IsMapItemKey(const Token& token) {
@@ -119,6 +126,9 @@ class Reader {
   // order, and the depth of its last tree entry.
   std::vector<int> scan_addresses_;
   int scan_depth_ = -1;
+  // The links of the kept page being read, gathered before the page takes
+  // them in one allocation.
+  std::vector<int> links_;
 };
 
 Outcome Reader::Syntax(Outcome outcome) {
@@ -140,7 +150,7 @@ Token Reader::Next() {
 bool Reader::ReadString(std::string& value) {
   const Token token = Next();
   if (token.type != Token::kString) return false;
-  value = Unescaped(token.text);
+  AssignUnescaped(value, token.text);
   return true;
 }
 
@@ -371,7 +381,7 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
         !Expect(Token::kCloseBrace)) {
       return Syntax(Outcome::kFail);
     }
-    site.modified[address] = seconds;
+    site.modified.insert_or_assign(std::move(address), seconds);
     return Outcome::kOk;
   }
   if (key.id == kImagesKey || key.id == kAlternatesKey) {
@@ -492,6 +502,7 @@ Outcome Reader::ReadKeptPage() {
   scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
   if (canonical >= 0) page.canonical = scan_addresses_[canonical];
   // The links: none, or numbers separated by commas.
+  links_.clear();
   Token next = Next();
   while (next.type != Token::kCloseBrace) {
     if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
@@ -501,10 +512,11 @@ Outcome Reader::ReadKeptPage() {
         link >= static_cast<int64_t>(scan_addresses_.size())) {
       return Syntax(Outcome::kFail);
     }
-    page.links.push_back(scan_addresses_[link]);
+    links_.push_back(scan_addresses_[link]);
     next = Next();
     if (next.type == Token::kComma) next = Next();
   }
+  page.links.assign(links_.begin(), links_.end());
   // Then the lastmod the site's map gave it, where one was kept.
   next = Next();
   if (next.type == Token::kComma) {

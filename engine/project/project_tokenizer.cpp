@@ -1,6 +1,10 @@
 #include "project/project_tokenizer.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "core/text_utils.h"
 #include "project/file_format.h"
@@ -50,18 +54,60 @@ constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 // Longer section names are never looked up.
 constexpr std::size_t kMaxSectionName = 90;
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsWordChar(char c) { return !core::IsWordDelimiter(c); }
+// What each byte can be in a token, looked up once per byte rather than
+// asked of the text helpers.
+enum CharClass : uint8_t {
+  kBlank = 1,
+  kNumberChar = 2,
+  kLetter = 4,
+  kWordChar = 8,  // any byte of a word after its first letter
+};
 
-int LookUpKey(std::string_view word) {
-  for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) {
-    if (core::EqualsNoCase(word, kKeyNames[key])) return key;
+std::array<uint8_t, 256> MakeCharClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (std::size_t i = 0; i < classes.size(); ++i) {
+    const char c = static_cast<char>(i);
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    classes[i] = static_cast<uint8_t>(
+        (core::IsBlank(c) ? kBlank : 0) | (core::IsNumberChar(c) ? kNumberChar : 0) |
+        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar));
   }
-  for (int kind = 1; kind <= kScriptKindCount; ++kind) {
-    if (core::EqualsNoCase(word, KindKey(kind))) return kFirstItemKey + kind - 1;
-  }
-  return kUnknownKey;
+  return classes;
 }
+
+const std::array<uint8_t, 256> kCharClasses = MakeCharClasses();
+
+bool Is(char c, int char_class) {
+  return (kCharClasses[static_cast<unsigned char>(c)] & char_class) != 0;
+}
+
+// The key words (the keys and the script kinds' keys) by length, so that a
+// word is compared with the few of its own length.
+class KeyTable {
+ public:
+  KeyTable() {
+    for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) Add(kKeyNames[key], key);
+    for (int kind = 1; kind <= kScriptKindCount; ++kind)
+      Add(KindKey(kind), kFirstItemKey + kind - 1);
+  }
+
+  int Find(std::string_view word) const {
+    if (word.size() >= kLongest) return kUnknownKey;
+    for (const auto& [name, key] : by_length_[word.size()]) {
+      if (core::EqualsNoCase(word, name)) return key;
+    }
+    return kUnknownKey;
+  }
+
+ private:
+  static constexpr std::size_t kLongest = 20;
+
+  void Add(std::string_view name, int key) { by_length_[name.size()].emplace_back(name, key); }
+
+  std::vector<std::pair<std::string_view, int>> by_length_[kLongest];
+};
+
+const KeyTable kKeys;
 
 int LookUpSection(std::string_view name) {
   if (name.size() > kMaxSectionName) return kUnknownSection;
@@ -74,26 +120,33 @@ int LookUpSection(std::string_view name) {
 }  // namespace
 
 void ProjectTokenizer::SkipBlanksAndComments() {
-  while (position_ < text_.size()) {
-    const std::string_view rest = text_.substr(position_);
-    if (core::IsBlank(rest[0])) {
-      ++position_;
-    } else if (rest.starts_with("//")) {
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
+  std::size_t at = position_;
+  while (at < size) {
+    if (Is(text[at], kBlank)) {
+      ++at;
+      continue;
+    }
+    if (text[at] != '/' || at + 1 == size) break;
+    const std::string_view rest = text_.substr(at);
+    if (rest[1] == '/') {
       // A line comment ends at a carriage return only, not at a lone line feed.
       const std::size_t end = rest.find('\r', 2);
-      position_ = end == std::string_view::npos ? text_.size() : position_ + end;
-    } else if (rest.starts_with("/*")) {
+      at = end == std::string_view::npos ? size : at + end;
+    } else if (rest[1] == '*') {
       const std::size_t end = rest.find("*/", 2);
-      position_ = end == std::string_view::npos ? text_.size() : position_ + end + 2;
+      at = end == std::string_view::npos ? size : at + end + 2;
     } else {
-      return;
+      break;
     }
   }
+  position_ = at;
 }
 
-std::string_view ProjectTokenizer::TakeWhile(std::size_t from, bool (*belongs)(char)) {
+std::string_view ProjectTokenizer::TakeWhile(std::size_t from, int char_class) {
   std::size_t end = from;
-  while (end < text_.size() && belongs(text_[end])) ++end;
+  while (end < text_.size() && Is(text_[end], char_class)) ++end;
   const std::size_t start = position_;
   position_ = end;
   return text_.substr(start, end - start);
@@ -106,15 +159,10 @@ Token ProjectTokenizer::Next() {
 
   const std::string_view rest = text_.substr(position_);
   const char c = rest[0];
-  if (rest.starts_with("*/")) {
-    position_ += 2;
-    ended_by_comment_close_ = true;
-    return {};
-  }
-  if (core::IsNumberChar(c)) return {Token::kNumber, TakeWhile(position_, core::IsNumberChar)};
-  if (IsLetter(c)) {
-    std::string_view word = TakeWhile(position_ + 1, IsWordChar);
-    return {Token::kWord, word, LookUpKey(word)};
+  if (Is(c, kNumberChar)) return {Token::kNumber, TakeWhile(position_ + 1, kNumberChar)};
+  if (Is(c, kLetter)) {
+    std::string_view word = TakeWhile(position_ + 1, kWordChar);
+    return {Token::kWord, word, kKeys.Find(word)};
   }
   if (c == '"') {
     // A backslash takes the next character into the string, quote included.
@@ -126,6 +174,11 @@ Token ProjectTokenizer::Next() {
     }
     position_ += end + 1;
     return {Token::kString, rest.substr(1, end - 1)};
+  }
+  if (rest.starts_with("*/")) {
+    position_ += 2;
+    ended_by_comment_close_ = true;
+    return {};
   }
   if (c == '[') {
     const std::size_t end = rest.find(']');
@@ -155,7 +208,7 @@ Token ProjectTokenizer::Next() {
 }
 
 bool ProjectTokenizer::NumberFollows() const {
-  return position_ < text_.size() && core::IsNumberChar(text_[position_]);
+  return position_ < text_.size() && Is(text_[position_], kNumberChar);
 }
 
 int ProjectTokenizer::Line() const {

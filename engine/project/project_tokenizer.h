@@ -101,7 +101,9 @@ class ProjectTokenizer {
 
  private:
   void SkipBlanksAndComments();
-  std::string_view TakeWhile(std::size_t from, bool (*belongs)(char));
+  // Takes the token from position_ on, ending before the first character
+  // from `from` on that is not of char_class (a mask of the .cpp's classes).
+  std::string_view TakeWhile(std::size_t from, int char_class);
 
   std::string_view text_;
   std::size_t position_ = 0;

@@ -13,10 +13,10 @@ namespace vellum::core {
 class TextFile;
 
 // Character classes. The NUL character belongs to both delimiter sets.
-bool IsBlank(char c);
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool IsTagNameDelimiter(char c);
 bool IsWordDelimiter(char c);
-bool IsNumberChar(char c);
+constexpr bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
 // Semicolon lists ("*.htm;*.html"): elements counted from 0; an empty text is
 // one empty element.

@@ -104,6 +104,7 @@ class Reader {
   Outcome ReadScanEntry(const Token& key);
   Outcome ReadScanEntryValue(const Token& key);
   Outcome ReadKeptPage();
+  bool AddLink(std::string_view digits);
   bool ReadAddressIndex(int64_t& index, bool none_allowed);
   Outcome ReadPageEntry(const Token& key);
   Outcome ReadListEntry(const Token& key);
@@ -150,7 +151,11 @@ Token Reader::Next() {
 bool Reader::ReadString(std::string& value) {
   const Token token = Next();
   if (token.type != Token::kString) return false;
-  AssignUnescaped(value, token.text);
+  if (token.plain) {
+    value.assign(token.text);
+  } else {
+    AssignUnescaped(value, token.text);
+  }
   return true;
 }
 
@@ -481,6 +486,19 @@ Outcome Reader::ReadScanEntryValue(const Token& key) {
   }
 }
 
+// Adds the page of a link's number to links_; false when digits are no
+// address number.
+bool Reader::AddLink(std::string_view digits) {
+  int64_t link = 0;
+  for (char c : digits) {
+    if (c == '.') return false;
+    link = std::min<int64_t>(link * 10 + (c - '0'), INT32_MAX);
+  }
+  if (link >= static_cast<int64_t>(scan_addresses_.size())) return false;
+  links_.push_back(scan_addresses_[link]);
+  return true;
+}
+
 bool Reader::ReadAddressIndex(int64_t& index, bool none_allowed) {
   return ReadInteger(index) && index >= (none_allowed ? -1 : 0) &&
          index < static_cast<int64_t>(scan_addresses_.size());
@@ -501,21 +519,21 @@ Outcome Reader::ReadKeptPage() {
   page.noindex = noindex != 0;
   scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
   if (canonical >= 0) page.canonical = scan_addresses_[canonical];
-  // The links: none, or numbers separated by commas.
+  // The links: none, or numbers separated by commas. A number that stands
+  // plainly before its comma is taken straight from the text.
   links_.clear();
-  Token next = Next();
-  while (next.type != Token::kCloseBrace) {
-    if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
-    int64_t link = 0;
-    for (char c : next.text) link = std::min<int64_t>(link * 10 + (c - '0'), INT32_MAX);
-    if (next.text.find('.') != std::string_view::npos ||
-        link >= static_cast<int64_t>(scan_addresses_.size())) {
-      return Syntax(Outcome::kFail);
+  Token next;
+  do {
+    for (std::string_view digits; tokens_.TakeListNumber(digits);) {
+      if (!AddLink(digits)) return Syntax(Outcome::kFail);
     }
-    links_.push_back(scan_addresses_[link]);
     next = Next();
-    if (next.type == Token::kComma) next = Next();
-  }
+    while (next.type != Token::kCloseBrace) {
+      if (next.type != Token::kNumber || !AddLink(next.text)) return Syntax(Outcome::kFail);
+      next = Next();
+      if (next.type == Token::kComma) break;
+    }
+  } while (next.type != Token::kCloseBrace);
   page.links.assign(links_.begin(), links_.end());
   // Then the lastmod the site's map gave it, where one was kept.
   next = Next();

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -60,7 +62,8 @@ enum CharClass : uint8_t {
   kBlank = 1,
   kNumberChar = 2,
   kLetter = 4,
-  kWordChar = 8,  // any byte of a word after its first letter
+  kWordChar = 8,     // any byte of a word after its first letter
+  kStringStop = 16,  // a byte that ends a string's plain run: quote, backslash, NUL
 };
 
 std::array<uint8_t, 256> MakeCharClasses() {
@@ -70,7 +73,8 @@ std::array<uint8_t, 256> MakeCharClasses() {
     const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     classes[i] = static_cast<uint8_t>(
         (core::IsBlank(c) ? kBlank : 0) | (core::IsNumberChar(c) ? kNumberChar : 0) |
-        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar));
+        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar) |
+        (c == '"' || c == '\\' || c == '\0' ? kStringStop : 0));
   }
   return classes;
 }
@@ -79,6 +83,27 @@ const std::array<uint8_t, 256> kCharClasses = MakeCharClasses();
 
 bool Is(char c, int char_class) {
   return (kCharClasses[static_cast<unsigned char>(c)] & char_class) != 0;
+}
+
+// The first quote, backslash or NUL of text from `from` on, size when none.
+// Eight bytes are looked at a time: a byte of a word is 0 after the word
+// is XORed with the byte looked for, and the lowest such byte shows as the
+// lowest bit of (word - 0x01...) & ~word & 0x80... .
+std::size_t FindStringStop(const char* text, std::size_t from, std::size_t size) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighBits = 0x8080808080808080;
+    const auto zero_bytes = [](uint64_t word) { return (word - kOnes) & ~word & kHighBits; };
+    for (; from + sizeof(uint64_t) <= size; from += sizeof(uint64_t)) {
+      uint64_t word;
+      std::memcpy(&word, text + from, sizeof word);
+      const uint64_t stops =
+          zero_bytes(word) | zero_bytes(word ^ (kOnes * '"')) | zero_bytes(word ^ (kOnes * '\\'));
+      if (stops != 0) return from + std::countr_zero(stops) / 8;
+    }
+  }
+  while (from < size && !Is(text[from], kStringStop)) ++from;
+  return from;
 }
 
 // The key words (the keys and the script kinds' keys) by length, so that a
@@ -119,61 +144,62 @@ int LookUpSection(std::string_view name) {
 
 }  // namespace
 
-void ProjectTokenizer::SkipBlanksAndComments() {
+std::size_t ProjectTokenizer::SkipBlanksAndComments(std::size_t at) const {
   const char* const text = text_.data();
   const std::size_t size = text_.size();
-  std::size_t at = position_;
   while (at < size) {
     if (Is(text[at], kBlank)) {
       ++at;
       continue;
     }
     if (text[at] != '/' || at + 1 == size) break;
-    const std::string_view rest = text_.substr(at);
-    if (rest[1] == '/') {
+    if (text[at + 1] == '/') {
       // A line comment ends at a carriage return only, not at a lone line feed.
-      const std::size_t end = rest.find('\r', 2);
-      at = end == std::string_view::npos ? size : at + end;
-    } else if (rest[1] == '*') {
-      const std::size_t end = rest.find("*/", 2);
-      at = end == std::string_view::npos ? size : at + end + 2;
+      const std::size_t end = text_.find('\r', at + 2);
+      at = end == std::string_view::npos ? size : end;
+    } else if (text[at + 1] == '*') {
+      const std::size_t end = text_.find("*/", at + 2);
+      at = end == std::string_view::npos ? size : end + 2;
     } else {
       break;
     }
   }
-  position_ = at;
+  return at;
 }
 
-std::string_view ProjectTokenizer::TakeWhile(std::size_t from, int char_class) {
-  std::size_t end = from;
-  while (end < text_.size() && Is(text_[end], char_class)) ++end;
-  const std::size_t start = position_;
-  position_ = end;
-  return text_.substr(start, end - start);
-}
-
-Token ProjectTokenizer::Next() {
+Token ProjectTokenizer::NextToken() {
   if (ended_by_comment_close_) return {};
-  SkipBlanksAndComments();
-  if (position_ >= text_.size()) return {};
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
+  const std::size_t start = SkipBlanksAndComments(position_);
+  position_ = start;
+  if (start == size) return {};
 
-  const std::string_view rest = text_.substr(position_);
-  const char c = rest[0];
-  if (Is(c, kNumberChar)) return {Token::kNumber, TakeWhile(position_ + 1, kNumberChar)};
+  const char c = text[start];
+  if (Is(c, kNumberChar)) return TakeNumber();
+  std::size_t end = start + 1;
   if (Is(c, kLetter)) {
-    std::string_view word = TakeWhile(position_ + 1, kWordChar);
+    while (end < size && Is(text[end], kWordChar)) ++end;
+    position_ = end;
+    const std::string_view word(text + start, end - start);
     return {Token::kWord, word, kKeys.Find(word)};
   }
+  const std::string_view rest = text_.substr(start);
   if (c == '"') {
     // A backslash takes the next character into the string, quote included.
-    std::size_t end = 1;
-    while (end < rest.size() && rest[end] != '"') end += rest[end] == '\\' ? 2 : 1;
-    if (end >= rest.size()) {  // never closed
-      position_ = text_.size();
+    bool plain = true;
+    for (;;) {
+      end = FindStringStop(text, end, size);
+      if (end >= size || text[end] == '"') break;
+      plain = false;
+      end += text[end] == '\\' ? 2 : 1;
+    }
+    if (end >= size) {  // never closed
+      position_ = size;
       return {Token::kOther, rest};
     }
-    position_ += end + 1;
-    return {Token::kString, rest.substr(1, end - 1)};
+    position_ = end + 1;
+    return {Token::kString, std::string_view(text + start + 1, end - start - 1), -1, plain};
   }
   if (rest.starts_with("*/")) {
     position_ += 2;
@@ -181,30 +207,18 @@ Token ProjectTokenizer::Next() {
     return {};
   }
   if (c == '[') {
-    const std::size_t end = rest.find(']');
-    if (end == std::string_view::npos) {
-      position_ = text_.size();
+    const std::size_t close = rest.find(']');
+    if (close == std::string_view::npos) {
+      position_ = size;
       return {Token::kSection, rest.substr(1), kUnknownSection};
     }
-    position_ += end + 1;
-    std::string_view name = rest.substr(1, end - 1);
+    position_ += close + 1;
+    std::string_view name = rest.substr(1, close - 1);
     return {Token::kSection, name, LookUpSection(name)};
   }
 
   ++position_;
-  const std::string_view one = rest.substr(0, 1);
-  switch (c) {
-    case '{':
-      return {Token::kOpenBrace, one};
-    case '}':
-      return {Token::kCloseBrace, one};
-    case ',':
-      return {Token::kComma, one};
-    case '=':
-      return {Token::kEquals, one};
-    default:
-      return {Token::kOther, one};
-  }
+  return {PunctuationType(c), rest.substr(0, 1)};
 }
 
 bool ProjectTokenizer::NumberFollows() const {

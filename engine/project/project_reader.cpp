@@ -83,7 +83,12 @@ class Reader {
   bool Read();
 
  private:
-  Token Next();
+  Token Next() {
+    Token token = tokens_.Next();
+    // "*/" outside a comment ends the text, and is a fault wherever it stands.
+    if (token.type == Token::kEnd && tokens_.EndedByCommentClose()) Syntax(Outcome::kOk);
+    return token;
+  }
   bool Expect(Token::Type type) { return Next().type == type; }
   bool ExpectComma() { return Expect(Token::kComma); }
   bool ExpectOpening() { return Expect(Token::kEquals) && Expect(Token::kOpenBrace); }
@@ -141,13 +146,6 @@ Outcome Reader::Syntax(Outcome outcome) {
   return outcome;
 }
 
-Token Reader::Next() {
-  Token token = tokens_.Next();
-  // "*/" outside a comment ends the text, and is a fault wherever it stands.
-  if (token.type == Token::kEnd && tokens_.EndedByCommentClose()) Syntax(Outcome::kOk);
-  return token;
-}
-
 bool Reader::ReadString(std::string& value) {
   const Token token = Next();
   if (token.type != Token::kString) return false;
@@ -176,7 +174,8 @@ bool Reader::ReadInteger(int64_t& value) {
   // Digits up to the first point count, as in a decimal with a fraction.
   constexpr int64_t kLimit = std::numeric_limits<int64_t>::max() / 10 - 9;
   int64_t magnitude = 0;
-  for (char c : token.text.substr(0, token.text.find('.'))) {
+  for (char c : token.text) {
+    if (c == '.') break;
     magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
   }
   value = negative ? -magnitude : magnitude;

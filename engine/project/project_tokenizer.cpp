@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -62,8 +60,7 @@ enum CharClass : uint8_t {
   kBlank = 1,
   kNumberChar = 2,
   kLetter = 4,
-  kWordChar = 8,     // any byte of a word after its first letter
-  kStringStop = 16,  // a byte that ends a string's plain run: quote, backslash, NUL
+  kWordChar = 8,  // any byte of a word after its first letter
 };
 
 std::array<uint8_t, 256> MakeCharClasses() {
@@ -73,8 +70,7 @@ std::array<uint8_t, 256> MakeCharClasses() {
     const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     classes[i] = static_cast<uint8_t>(
         (core::IsBlank(c) ? kBlank : 0) | (core::IsNumberChar(c) ? kNumberChar : 0) |
-        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar) |
-        (c == '"' || c == '\\' || c == '\0' ? kStringStop : 0));
+        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar));
   }
   return classes;
 }
@@ -85,40 +81,21 @@ bool Is(char c, int char_class) {
   return (kCharClasses[static_cast<unsigned char>(c)] & char_class) != 0;
 }
 
-// The first quote, backslash or NUL of text from `from` on, size when none.
-// Eight bytes are looked at a time: a byte of a word is 0 after the word
-// is XORed with the byte looked for, and the lowest such byte shows as the
-// lowest bit of (word - 0x01...) & ~word & 0x80... .
-std::size_t FindStringStop(const char* text, std::size_t from, std::size_t size) {
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr uint64_t kOnes = 0x0101010101010101;
-    constexpr uint64_t kHighBits = 0x8080808080808080;
-    const auto zero_bytes = [](uint64_t word) { return (word - kOnes) & ~word & kHighBits; };
-    for (; from + sizeof(uint64_t) <= size; from += sizeof(uint64_t)) {
-      uint64_t word;
-      std::memcpy(&word, text + from, sizeof word);
-      const uint64_t stops =
-          zero_bytes(word) | zero_bytes(word ^ (kOnes * '"')) | zero_bytes(word ^ (kOnes * '\\'));
-      if (stops != 0) return from + std::countr_zero(stops) / 8;
-    }
-  }
-  while (from < size && !Is(text[from], kStringStop)) ++from;
-  return from;
-}
-
-// The key words (the keys and the script kinds' keys) by length, so that a
-// word is compared with the few of its own length.
+// The key words (the keys and the script kinds' keys) by length and first
+// letter, so that a word is compared with the one or two that could match.
 class KeyTable {
  public:
   KeyTable() {
     for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) Add(kKeyNames[key], key);
-    for (int kind = 1; kind <= kScriptKindCount; ++kind)
+    for (int kind = 1; kind <= kScriptKindCount; ++kind) {
       Add(KindKey(kind), kFirstItemKey + kind - 1);
+    }
   }
 
+  // word starts with a letter.
   int Find(std::string_view word) const {
     if (word.size() >= kLongest) return kUnknownKey;
-    for (const auto& [name, key] : by_length_[word.size()]) {
+    for (const auto& [name, key] : buckets_[Bucket(word)]) {
       if (core::EqualsNoCase(word, name)) return key;
     }
     return kUnknownKey;
@@ -126,10 +103,14 @@ class KeyTable {
 
  private:
   static constexpr std::size_t kLongest = 20;
+  static constexpr std::size_t kLetters = 26;
 
-  void Add(std::string_view name, int key) { by_length_[name.size()].emplace_back(name, key); }
+  static std::size_t Bucket(std::string_view word) {
+    return word.size() * kLetters + (core::ToLowerAscii(word[0]) - 'a');
+  }
+  void Add(std::string_view name, int key) { buckets_[Bucket(name)].emplace_back(name, key); }
 
-  std::vector<std::pair<std::string_view, int>> by_length_[kLongest];
+  std::array<std::vector<std::pair<std::string_view, int>>, kLongest * kLetters> buckets_;
 };
 
 const KeyTable kKeys;
@@ -167,6 +148,27 @@ std::size_t ProjectTokenizer::SkipBlanksAndComments(std::size_t at) const {
   return at;
 }
 
+Token ProjectTokenizer::TakeString() {
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
+  const std::size_t start = position_;
+  // A backslash takes the next character into the string, quote included.
+  std::size_t end = start + 1;
+  bool plain = true;
+  for (;;) {
+    end = core::FindAnyOf<'"', '\\', '\0'>(text_, end);
+    if (end >= size || text[end] == '"') break;
+    plain = false;
+    end += text[end] == '\\' ? 2 : 1;
+  }
+  if (end >= size) {  // never closed
+    position_ = size;
+    return {Token::kOther, text_.substr(start)};
+  }
+  position_ = end + 1;
+  return {Token::kString, std::string_view(text + start + 1, end - start - 1), -1, plain};
+}
+
 Token ProjectTokenizer::NextToken() {
   if (ended_by_comment_close_) return {};
   const char* const text = text_.data();
@@ -185,22 +187,7 @@ Token ProjectTokenizer::NextToken() {
     return {Token::kWord, word, kKeys.Find(word)};
   }
   const std::string_view rest = text_.substr(start);
-  if (c == '"') {
-    // A backslash takes the next character into the string, quote included.
-    bool plain = true;
-    for (;;) {
-      end = FindStringStop(text, end, size);
-      if (end >= size || text[end] == '"') break;
-      plain = false;
-      end += text[end] == '\\' ? 2 : 1;
-    }
-    if (end >= size) {  // never closed
-      position_ = size;
-      return {Token::kOther, rest};
-    }
-    position_ = end + 1;
-    return {Token::kString, std::string_view(text + start + 1, end - start - 1), -1, plain};
-  }
+  if (c == '"') return TakeString();
   if (rest.starts_with("*/")) {
     position_ += 2;
     ended_by_comment_close_ = true;

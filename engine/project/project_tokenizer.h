@@ -93,13 +93,14 @@ class ProjectTokenizer {
  public:
   explicit ProjectTokenizer(std::string_view text) : text_(text) {}
 
-  // A token that stands right behind the one before, as punctuation and
-  // numbers mostly do, is taken here; the rest, and the blanks and comments
-  // before a token, in NextToken.
+  // A token that stands right behind the one before, as punctuation,
+  // numbers and strings mostly do, is taken here; the rest, and the blanks
+  // and comments before a token, in NextToken.
   Token Next() {
     if (!ended_by_comment_close_ && position_ < text_.size()) {
       const char c = text_[position_];
       if (core::IsNumberChar(c)) return TakeNumber();
+      if (c == '"') return TakeString();
       const Token::Type type = PunctuationType(c);
       if (type != Token::kOther) return {type, text_.substr(position_++, 1)};
     }
@@ -156,6 +157,9 @@ class ProjectTokenizer {
     return {Token::kNumber, text_.substr(start, position_ - start)};
   }
 
+  // The string that starts at position_, or the rest of the text as a
+  // kOther token when it is never closed.
+  Token TakeString();
   Token NextToken();
   // Where the next token starts from at on, past blanks and comments.
   std::size_t SkipBlanksAndComments(std::size_t at) const;

@@ -7,7 +7,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,25 +24,108 @@
 namespace vellum::project {
 namespace {
 
-// The gathered text goes to the file whenever it grows past this.
-constexpr std::size_t kWriteBlock = 64 * 1024;
 constexpr std::string_view kNewLine = "\r\n";
+
+// Sorts entries by their texts, in the order std::string gives them. Most
+// pairs are told apart by the eight bytes behind the start that every text
+// shares, compared as one number (a text that ends there counts as NULs
+// after its end); only texts with the same eight bytes there are compared
+// whole.
+template <typename T>
+void SortByText(std::vector<std::pair<std::string_view, T>>& entries) {
+  if (entries.empty()) return;
+  const std::string_view first = entries.front().first;
+  std::size_t shared = first.size();
+  for (const auto& [text, value] : entries) {
+    const std::size_t length = std::min(shared, text.size());
+    shared = std::mismatch(text.begin(), text.begin() + length, first.begin()).first - text.begin();
+  }
+  struct Keyed {
+    uint64_t window;
+    std::pair<std::string_view, T> entry;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(entries.size());
+  for (const auto& entry : entries) {
+    uint64_t window = 0;
+    for (std::size_t at = shared; at < shared + sizeof window; ++at) {
+      window = window << 8 | (at < entry.first.size() ? static_cast<uint8_t>(entry.first[at]) : 0);
+    }
+    keyed.push_back({window, entry});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    return a.window != b.window ? a.window < b.window : a.entry.first < b.entry.first;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = keyed[i].entry;
+}
 
 // The entries of a map in the order of their keys, so that an unchanged
 // project writes an unchanged file.
 template <typename Map>
 std::vector<const typename Map::value_type*> InKeyOrder(const Map& map) {
+  std::vector<std::pair<std::string_view, const typename Map::value_type*>> keyed;
+  keyed.reserve(map.size());
+  for (const auto& entry : map) keyed.emplace_back(entry.first, &entry);
+  SortByText(keyed);
   std::vector<const typename Map::value_type*> entries;
-  entries.reserve(map.size());
-  for (const auto& entry : map) entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
+  entries.reserve(keyed.size());
+  for (const auto& [key, entry] : keyed) entries.push_back(entry);
   return entries;
 }
 
+// The text of the file as it is gathered, handed to the file a block at a
+// time. After a failed write (reported, the file closed) the rest is
+// dropped.
+class Output {
+ public:
+  explicit Output(core::TextFile& file) : file_(file), block_(new char[kBlockSize]) {}
+
+  Output& operator+=(std::string_view text) {
+    if (text.size() > kBlockSize - used_) return AppendLong(text);
+    std::memcpy(block_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+    return *this;
+  }
+  Output& operator+=(char c) {
+    if (used_ == kBlockSize) Flush();
+    block_[used_++] = c;
+    return *this;
+  }
+  void Number(int64_t value) {
+    constexpr std::size_t kLongest = 20;  // the lowest value, its sign included
+    if (kBlockSize - used_ < kLongest) Flush();
+    char* const at = block_.get() + used_;
+    used_ += std::to_chars(at, at + kLongest, value).ptr - at;
+  }
+  // Writes what is gathered; false once a write failed.
+  bool Flush() {
+    if (!failed_ && used_ > 0) failed_ = !core::CheckedWrite(file_, {block_.get(), used_});
+    used_ = 0;
+    return !failed_;
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = 64 * 1024;
+
+  Output& AppendLong(std::string_view text) {
+    Flush();
+    if (text.size() > kBlockSize) {
+      if (!failed_) failed_ = !core::CheckedWrite(file_, text);
+    } else {
+      *this += text;
+    }
+    return *this;
+  }
+
+  core::TextFile& file_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
 class Writer {
  public:
-  explicit Writer(core::TextFile& file) : file_(file) {}
+  explicit Writer(core::TextFile& file) : file_(file), out_(file) {}
 
   void WriteProject(const Project& project);
   // Writes out what is left and flushes; false (reported) on a failed write.
@@ -51,10 +134,10 @@ class Writer {
  private:
   void Key(const char* key);
   void NewLine() { out_ += kNewLine; }
-  void Quoted(const char* text);
-  void Quoted(const std::string& text) { Quoted(text.c_str()); }
-  void Number(int64_t value);
-  void Drain();
+  void Quoted(const char* text) { Quoted(std::string_view(text != nullptr ? text : "")); }
+  void Quoted(std::string_view text);
+  void Number(int64_t value) { out_.Number(value); }
+  void FlagDigits(uint32_t flags, const FlagRun& run) { out_ += FlagRunDigits(flags, run); }
 
   void WriteCommon(const Project& project);
   void WriteTarget(const OutputTarget& target, const TargetSecurity& security);
@@ -67,8 +150,7 @@ class Writer {
   void WritePage(const PageSettings& page);
 
   core::TextFile& file_;
-  std::string out_;
-  bool failed_ = false;
+  Output out_;
 };
 
 void Writer::Key(const char* key) {
@@ -78,37 +160,23 @@ void Writer::Key(const char* key) {
 }
 
 // Up to a NUL, as every text of the project ends there.
-void Writer::Quoted(const char* text) {
+void Writer::Quoted(std::string_view text) {
   out_ += '"';
-  for (const char* rest = text != nullptr ? text : "";;) {
-    const std::size_t run = std::strcspn(rest, "\"\\\n");
-    out_.append(rest, run);
-    rest += run;
-    if (*rest == '\0') break;
+  for (std::size_t start = 0;;) {
+    const std::size_t stop = core::FindAnyOf<'"', '\\', '\n', '\0'>(text, start);
+    out_ += text.substr(start, stop - start);
+    if (stop == text.size() || text[stop] == '\0') break;
     // A quote or a backslash gets a backslash before it; a line feed
     // becomes a line break.
-    out_ += *rest == '\n' ? '\r' : '\\';
-    out_ += *rest++;
+    out_ += text[stop] == '\n' ? '\r' : '\\';
+    out_ += text[stop];
+    start = stop + 1;
   }
   out_ += '"';
 }
 
-void Writer::Number(int64_t value) {
-  char digits[20];  // as many as the lowest value has, its sign included
-  out_.append(digits, std::to_chars(digits, std::end(digits), value).ptr);
-}
-
-void Writer::Drain() {
-  if (out_.size() < kWriteBlock) return;
-  // After a failed write (already reported, file closed) the rest is dropped.
-  if (!failed_) failed_ = !core::CheckedWrite(file_, out_);
-  out_.clear();
-}
-
 bool Writer::Finish() {
-  if (!failed_) failed_ = !core::CheckedWrite(file_, out_);
-  out_.clear();
-  if (failed_) return false;
+  if (!out_.Flush()) return false;
   if (file_.Flush()) return true;
   core::ReportErrorCode(core::ErrorCode::kWriteError);
   return false;
@@ -152,18 +220,17 @@ void Writer::WriteScan(const LastScan& scan) {
     out_ += ',';
     Quoted(entry.name);
     out_ += '}';
-    Drain();
   }
   // Pages in address order, so that an unchanged site writes an unchanged
   // file; every address they name numbered once, in the order first named.
   const scan::KeptPages& kept = scan.pages;
-  std::vector<int> pages;
+  std::vector<std::pair<std::string_view, int>> pages;  // address, kept number
   pages.reserve(kept.size());
   for (std::size_t number = 0; number < kept.addresses(); ++number) {
-    if (kept.At(static_cast<int>(number)) != nullptr) pages.push_back(static_cast<int>(number));
+    const int entry = static_cast<int>(number);
+    if (kept.At(entry) != nullptr) pages.emplace_back(kept.Address(entry), entry);
   }
-  std::sort(pages.begin(), pages.end(),
-            [&](int a, int b) { return kept.Address(a) < kept.Address(b); });
+  SortByText(pages);
   std::vector<int64_t> numbers(kept.addresses(), -1);  // in the file, by kept number
   int64_t named = 0;
   const auto number_of = [&](int entry) {
@@ -172,12 +239,12 @@ void Writer::WriteScan(const LastScan& scan) {
       number = named++;
       Key("Address");
       Quoted(kept.Address(entry));
-      Drain();
     }
     return number;
   };
   std::vector<int64_t> links;
-  for (const int entry : pages) {
+  for (const auto& in_order : pages) {
+    const int entry = in_order.second;
     const scan::KeptPage& page = *kept.At(entry);
     const int64_t address = number_of(entry);
     const int64_t canonical = page.canonical < 0 ? -1 : number_of(page.canonical);
@@ -208,7 +275,6 @@ void Writer::WriteScan(const LastScan& scan) {
       Number(page.listed);
     }
     out_ += '}';
-    Drain();
   }
 }
 
@@ -254,7 +320,6 @@ void Writer::WriteSite(const SiteSettings& site) {
     out_ += ',';
     Number(entry->second);
     out_ += '}';
-    Drain();
   }
   WriteExtras(site.extras);
 }
@@ -280,7 +345,6 @@ void Writer::WriteExtras(const web::PageExtrasMap& extras) {
       out_ += ',';
       Quoted(alternate.address);
     });
-    Drain();
   }
 }
 
@@ -292,23 +356,21 @@ void Writer::WriteCommon(const Project& project) {
     Quoted(project.Source);
   }
   Key("UploadProperties");
-  AppendFlagRun(out_, project.UploadProperties, kUploadPropertiesRun);
+  FlagDigits(project.UploadProperties, kUploadPropertiesRun);
   Key("CompessProperties");
-  AppendFlagRun(out_, project.CompessProperties, kCompressLowRun);
+  FlagDigits(project.CompessProperties, kCompressLowRun);
   out_ += ',';
-  AppendFlagRun(out_, project.CompessProperties, kCompressHighRun);
+  FlagDigits(project.CompessProperties, kCompressHighRun);
   for (int i = 0; i < project.TargetCount; ++i) {
     WriteTarget(project.Targets[i], SecurityOf(project, i));
   }
   for (int i = 0; i < project.AddedCount; ++i) {
     Key("AddFile");
     Quoted(project.OutputList[i]);
-    Drain();
   }
   for (int i = 0; i < project.RemovedCount; ++i) {
     Key("RemoveFile");
     Quoted(project.RemovedFiles[i]);
-    Drain();
   }
   if (project.Description != nullptr) {
     Key("Description");
@@ -330,7 +392,6 @@ void Writer::WriteCommon(const Project& project) {
         Quoted(UploadDigestText(*digest).c_str());
       }
       out_ += '}';
-      Drain();
     }
   }
 }
@@ -355,7 +416,7 @@ void Writer::WriteTarget(const OutputTarget& target, const TargetSecurity& secur
   out_ += ',';
   Number(target.Port);
   out_ += ',';
-  AppendFlagRun(out_, target.Flags, kTargetFlagsRun);
+  FlagDigits(target.Flags, kTargetFlagsRun);
   if (!plain) {
     for (const std::string* text : {&security.key_file, &security.ca_file}) {
       out_ += ',';
@@ -375,7 +436,6 @@ void Writer::WriteItem(const ScriptItem& item) {
   Quoted(item.Name);
   WriteItemValues(item);
   out_ += '}';
-  Drain();
 
   const MapItemList& entries = item.Entries;
   if (item.Kind == VELLUM_KIND_SSITEMAP) WriteTree(entries);
@@ -385,13 +445,11 @@ void Writer::WriteItem(const ScriptItem& item) {
     out_ += ',';
     Quoted(entries.Items[i].Name);
     out_ += '}';
-    Drain();
   }
   for (int i = 0; item.Kind == VELLUM_KIND_SMP3LIST && i < entries.Count; ++i) {
     out_ += "\r\nMp3Item={";
     Quoted(entries.Items[i].URL);
     out_ += '}';
-    Drain();
   }
 }
 
@@ -431,7 +489,7 @@ void Writer::WriteItemValues(const ScriptItem& item) {
         break;
       case ValueGroup::kFlagDigits:
         out_ += ',';
-        AppendFlagRun(out_, item.Flags, group.run);
+        FlagDigits(item.Flags, group.run);
         break;
     }
   }
@@ -462,7 +520,6 @@ void Writer::WriteTree(const MapItemList& root) {
     } else {
       out_ += '}';
     }
-    Drain();
   }
 }
 

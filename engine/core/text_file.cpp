@@ -63,9 +63,9 @@ std::size_t TextFile::Read(char* buffer, std::size_t size) {
   // Each CR LF pair loses its CR: the bytes between two such CRs move down
   // in one piece. Bytes in front of the first CR stay where they are.
   const char* const end = buffer + stored;
-  const char* cr = static_cast<const char*>(std::memchr(buffer, '\r', stored));
+  char* cr = static_cast<char*>(std::memchr(buffer, '\r', stored));
   if (cr == nullptr) return stored;
-  char* out = buffer + (cr - buffer);
+  char* out = cr;
   for (;;) {
     const char* run = cr + 1;  // the CR itself, unless a LF follows
     if (run == end) {
@@ -80,7 +80,7 @@ std::size_t TextFile::Read(char* buffer, std::size_t size) {
       return out - buffer;
     }
     if (*run != '\n') run = cr;
-    cr = static_cast<const char*>(std::memchr(cr + 1, '\r', end - (cr + 1)));
+    cr = static_cast<char*>(std::memchr(cr + 1, '\r', end - (cr + 1)));
     const char* const run_end = cr != nullptr ? cr : end;
     std::memmove(out, run, run_end - run);
     out += run_end - run;

@@ -56,20 +56,13 @@ bool IsAboveVersionOne(std::string_view number) {
   return fraction.find_first_not_of('0') != std::string_view::npos;
 }
 
-// Sets value to the text of a string token with its escapes resolved (a
-// backslash takes the character after it); a text holding a NUL ends there,
-// as every text of the project does.
-void AssignUnescaped(std::string& value, std::string_view raw) {
-  raw = raw.substr(0, raw.find('\0'));
-  value.clear();
-  std::size_t start = 0;
-  for (std::size_t slash; (slash = raw.find('\\', start)) != std::string_view::npos;) {
-    value.append(raw, start, slash - start);
-    if (slash + 1 == raw.size()) return;
-    value += raw[slash + 1];
-    start = slash + 2;
-  }
-  value.append(raw, start);
+// The text's value with its escapes resolved; a value holding a NUL ends
+// there, as every text of the project does.
+std::string Unescaped(std::string_view raw) {
+  std::string value(raw);
+  core::Unescape(value.data());
+  value.resize(std::strlen(value.c_str()));
+  return value;
 }
 
 bool IsMapItemKey(const Token& token) {
@@ -152,7 +145,7 @@ bool Reader::ReadString(std::string& value) {
   if (token.plain) {
     value.assign(token.text);
   } else {
-    AssignUnescaped(value, token.text);
+    value = Unescaped(token.text);
   }
   return true;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -54,32 +53,19 @@ constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 // Longer section names are never looked up.
 constexpr std::size_t kMaxSectionName = 90;
 
-// What each byte can be in a token, looked up once per byte rather than
-// asked of the text helpers.
-enum CharClass : uint8_t {
-  kBlank = 1,
-  kNumberChar = 2,
-  kLetter = 4,
-  kWordChar = 8,  // any byte of a word after its first letter
-};
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-std::array<uint8_t, 256> MakeCharClasses() {
-  std::array<uint8_t, 256> classes{};
-  for (std::size_t i = 0; i < classes.size(); ++i) {
-    const char c = static_cast<char>(i);
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    classes[i] = static_cast<uint8_t>(
-        (core::IsBlank(c) ? kBlank : 0) | (core::IsNumberChar(c) ? kNumberChar : 0) |
-        (letter ? kLetter : 0) | (core::IsWordDelimiter(c) ? 0 : kWordChar));
+// Whether a byte may stand in a word after its first letter, looked up per
+// byte rather than asked of the text helpers.
+const std::array<bool, 256> kWordChars = [] {
+  std::array<bool, 256> word_chars{};
+  for (std::size_t i = 0; i < word_chars.size(); ++i) {
+    word_chars[i] = !core::IsWordDelimiter(static_cast<char>(i));
   }
-  return classes;
-}
+  return word_chars;
+}();
 
-const std::array<uint8_t, 256> kCharClasses = MakeCharClasses();
-
-bool Is(char c, int char_class) {
-  return (kCharClasses[static_cast<unsigned char>(c)] & char_class) != 0;
-}
+bool IsWordChar(char c) { return kWordChars[static_cast<unsigned char>(c)]; }
 
 // The key words (the keys and the script kinds' keys) by length and first
 // letter, so that a word is compared with the one or two that could match.
@@ -129,7 +115,7 @@ std::size_t ProjectTokenizer::SkipBlanksAndComments(std::size_t at) const {
   const char* const text = text_.data();
   const std::size_t size = text_.size();
   while (at < size) {
-    if (Is(text[at], kBlank)) {
+    if (core::IsBlank(text[at])) {
       ++at;
       continue;
     }
@@ -178,10 +164,10 @@ Token ProjectTokenizer::NextToken() {
   if (start == size) return {};
 
   const char c = text[start];
-  if (Is(c, kNumberChar)) return TakeNumber();
+  if (core::IsNumberChar(c)) return TakeNumber();
   std::size_t end = start + 1;
-  if (Is(c, kLetter)) {
-    while (end < size && Is(text[end], kWordChar)) ++end;
+  if (IsLetter(c)) {
+    while (end < size && IsWordChar(text[end])) ++end;
     position_ = end;
     const std::string_view word(text + start, end - start);
     return {Token::kWord, word, kKeys.Find(word)};
@@ -209,7 +195,7 @@ Token ProjectTokenizer::NextToken() {
 }
 
 bool ProjectTokenizer::NumberFollows() const {
-  return position_ < text_.size() && Is(text_[position_], kNumberChar);
+  return position_ < text_.size() && core::IsNumberChar(text_[position_]);
 }
 
 int ProjectTokenizer::Line() const {

@@ -110,7 +110,8 @@ class ProjectTokenizer {
   // Takes a number of digits alone that stands right here and ends right
   // before a comma (taken with it) or a closing brace (left to Next): the
   // common element of a list of numbers. False, with nothing taken, for
-  // anything else. The line that Line() tells is that after the digits.
+  // anything else. A comma holds no line feed: Line() tells the line that
+  // it would tell right behind the digits.
   bool TakeListNumber(std::string_view& digits) {
     std::size_t end = position_;
     while (end < text_.size() && text_[end] >= '0' && text_[end] <= '9') ++end;

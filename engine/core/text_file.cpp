@@ -60,27 +60,32 @@ long TextFile::StoredSize() {
 std::size_t TextFile::Read(char* buffer, std::size_t size) {
   std::size_t stored = std::fread(buffer, 1, size, stream_);
   if (!text_) return stored;
-  // Bytes in front of the first CR stay where they are.
-  const void* first_cr = std::memchr(buffer, '\r', stored);
-  if (first_cr == nullptr) return stored;
-  std::size_t out = static_cast<const char*>(first_cr) - buffer;
-  for (std::size_t in = out; in < stored; ++in) {
-    if (buffer[in] == '\r') {
-      if (in + 1 < stored) {
-        if (buffer[in + 1] == '\n') continue;
-      } else {
-        // A CR at the end of the block: look at the next stored byte.
-        int next = std::fgetc(stream_);
-        if (next == '\n') {
-          buffer[out++] = '\n';
-          continue;
-        }
-        if (next != EOF) std::ungetc(next, stream_);
+  // Each CR LF pair loses its CR: the bytes between two such CRs move down
+  // in one piece. Bytes in front of the first CR stay where they are.
+  const char* const end = buffer + stored;
+  char* cr = static_cast<char*>(std::memchr(buffer, '\r', stored));
+  if (cr == nullptr) return stored;
+  char* out = cr;
+  for (;;) {
+    const char* run = cr + 1;  // the CR itself, unless a LF follows
+    if (run == end) {
+      // A CR at the end of the block: look at the next stored byte.
+      int next = std::fgetc(stream_);
+      if (next == '\n') {
+        *out++ = '\n';
+        return out - buffer;
       }
+      if (next != EOF) std::ungetc(next, stream_);
+      *out++ = '\r';
+      return out - buffer;
     }
-    buffer[out++] = buffer[in];
+    if (*run != '\n') run = cr;
+    cr = static_cast<char*>(std::memchr(cr + 1, '\r', end - (cr + 1)));
+    const char* const run_end = cr != nullptr ? cr : end;
+    std::memmove(out, run, run_end - run);
+    out += run_end - run;
+    if (cr == nullptr) return out - buffer;
   }
-  return out;
 }
 
 bool TextFile::Write(std::string_view bytes) {

@@ -15,13 +15,9 @@ bool InSet(char c, std::string_view set) {
 
 }  // namespace
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 bool IsTagNameDelimiter(char c) { return InSet(c, "<>=\"' \n\r"); }
 
 bool IsWordDelimiter(char c) { return InSet(c, " .;{}[]()<>!,=?:#+-*/%^&`'\"\\|\t\n\r"); }
-
-bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
 std::string_view TrimWhiteSpace(std::string_view text) {
   constexpr std::string_view kWhiteSpace = " \t\r\n\f";

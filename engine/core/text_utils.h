@@ -3,7 +3,10 @@
 // never allocate.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,10 +16,30 @@ namespace vellum::core {
 class TextFile;
 
 // Character classes. The NUL character belongs to both delimiter sets.
-bool IsBlank(char c);
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool IsTagNameDelimiter(char c);
 bool IsWordDelimiter(char c);
-bool IsNumberChar(char c);
+constexpr bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+// The first byte of text from `from` on that is one of kBytes; text.size()
+// when none is. Eight bytes are looked at a time: XORed with a byte looked
+// for, a byte of a word that is that byte becomes 0, and the lowest 0 byte
+// of a word shows as the lowest bit of (word - 0x0101...) & ~word & 0x8080...
+template <char... kBytes>
+std::size_t FindAnyOf(std::string_view text, std::size_t from) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    const auto zero_bytes = [](uint64_t word) { return (word - kOnes) & ~word & kOnes * 0x80; };
+    for (; from + sizeof(uint64_t) <= text.size(); from += sizeof(uint64_t)) {
+      uint64_t word;
+      std::memcpy(&word, text.data() + from, sizeof word);
+      const uint64_t found = (zero_bytes(word ^ kOnes * static_cast<uint8_t>(kBytes)) | ...);
+      if (found != 0) return from + std::countr_zero(found) / 8;
+    }
+  }
+  while (from < text.size() && ((text[from] != kBytes) && ...)) ++from;
+  return from;
+}
 
 // Semicolon lists ("*.htm;*.html"): elements counted from 0; an empty text is
 // one empty element.

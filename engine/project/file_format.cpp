@@ -64,8 +64,10 @@ bool ReadFlagRun(std::string_view digits, const FlagRun& run, uint32_t& flags) {
   return true;
 }
 
-void AppendFlagRun(std::string& out, uint32_t flags, const FlagRun& run) {
-  for (int8_t bit : run.bits) out += bit >= 0 && (flags >> bit & 1u) != 0 ? '1' : '0';
+std::string FlagRunDigits(uint32_t flags, const FlagRun& run) {
+  std::string digits;
+  for (int8_t bit : run.bits) digits += bit >= 0 && (flags >> bit & 1u) != 0 ? '1' : '0';
+  return digits;
 }
 
 std::span<const ValueGroup> LayoutOf(int kind) {

@@ -39,7 +39,7 @@ extern const FlagRun kTargetFlagsRun;
 // Sets in flags the bit of each digit other than "0". False, with flags
 // unchanged, when the run has the wrong length.
 bool ReadFlagRun(std::string_view digits, const FlagRun& run, uint32_t& flags);
-void AppendFlagRun(std::string& out, uint32_t flags, const FlagRun& run);
+std::string FlagRunDigits(uint32_t flags, const FlagRun& run);
 
 // One group of an item's values after its name, in file order. Digit values
 // and texts and numbers fill the item's slots (below) in order.

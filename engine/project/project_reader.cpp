@@ -76,7 +76,12 @@ class Reader {
   bool Read();
 
  private:
-  Token Next();
+  Token Next() {
+    Token token = tokens_.Next();
+    // "*/" outside a comment ends the text, and is a fault wherever it stands.
+    if (token.type == Token::kEnd && tokens_.EndedByCommentClose()) Syntax(Outcome::kOk);
+    return token;
+  }
   bool Expect(Token::Type type) { return Next().type == type; }
   bool ExpectComma() { return Expect(Token::kComma); }
   bool ExpectOpening() { return Expect(Token::kEquals) && Expect(Token::kOpenBrace); }
@@ -97,6 +102,7 @@ class Reader {
   Outcome ReadScanEntry(const Token& key);
   Outcome ReadScanEntryValue(const Token& key);
   Outcome ReadKeptPage();
+  bool AddLink(std::string_view digits);
   bool ReadAddressIndex(int64_t& index, bool none_allowed);
   Outcome ReadPageEntry(const Token& key);
   Outcome ReadListEntry(const Token& key);
@@ -119,6 +125,9 @@ class Reader {
   // order, and the depth of its last tree entry.
   std::vector<int> scan_addresses_;
   int scan_depth_ = -1;
+  // The links of the kept page being read, gathered before the page takes
+  // them in one allocation.
+  std::vector<int> links_;
 };
 
 Outcome Reader::Syntax(Outcome outcome) {
@@ -130,17 +139,14 @@ Outcome Reader::Syntax(Outcome outcome) {
   return outcome;
 }
 
-Token Reader::Next() {
-  Token token = tokens_.Next();
-  // "*/" outside a comment ends the text, and is a fault wherever it stands.
-  if (token.type == Token::kEnd && tokens_.EndedByCommentClose()) Syntax(Outcome::kOk);
-  return token;
-}
-
 bool Reader::ReadString(std::string& value) {
   const Token token = Next();
   if (token.type != Token::kString) return false;
-  value = Unescaped(token.text);
+  if (token.plain) {
+    value.assign(token.text);
+  } else {
+    value = Unescaped(token.text);
+  }
   return true;
 }
 
@@ -161,7 +167,8 @@ bool Reader::ReadInteger(int64_t& value) {
   // Digits up to the first point count, as in a decimal with a fraction.
   constexpr int64_t kLimit = std::numeric_limits<int64_t>::max() / 10 - 9;
   int64_t magnitude = 0;
-  for (char c : token.text.substr(0, token.text.find('.'))) {
+  for (char c : token.text) {
+    if (c == '.') break;
     magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
   }
   value = negative ? -magnitude : magnitude;
@@ -371,7 +378,7 @@ Outcome Reader::ReadSiteEntry(const Token& key) {
         !Expect(Token::kCloseBrace)) {
       return Syntax(Outcome::kFail);
     }
-    site.modified[address] = seconds;
+    site.modified.insert_or_assign(std::move(address), seconds);
     return Outcome::kOk;
   }
   if (key.id == kImagesKey || key.id == kAlternatesKey) {
@@ -471,6 +478,19 @@ Outcome Reader::ReadScanEntryValue(const Token& key) {
   }
 }
 
+// Adds the page of a link's number to links_; false when digits are no
+// address number.
+bool Reader::AddLink(std::string_view digits) {
+  int64_t link = 0;
+  for (char c : digits) {
+    if (c == '.') return false;
+    link = std::min<int64_t>(link * 10 + (c - '0'), INT32_MAX);
+  }
+  if (link >= static_cast<int64_t>(scan_addresses_.size())) return false;
+  links_.push_back(scan_addresses_[link]);
+  return true;
+}
+
 bool Reader::ReadAddressIndex(int64_t& index, bool none_allowed) {
   return ReadInteger(index) && index >= (none_allowed ? -1 : 0) &&
          index < static_cast<int64_t>(scan_addresses_.size());
@@ -491,20 +511,22 @@ Outcome Reader::ReadKeptPage() {
   page.noindex = noindex != 0;
   scan::KeptPages& pages = TheSiteSettings().last_scan.pages;
   if (canonical >= 0) page.canonical = scan_addresses_[canonical];
-  // The links: none, or numbers separated by commas.
-  Token next = Next();
-  while (next.type != Token::kCloseBrace) {
-    if (next.type != Token::kNumber) return Syntax(Outcome::kFail);
-    int64_t link = 0;
-    for (char c : next.text) link = std::min<int64_t>(link * 10 + (c - '0'), INT32_MAX);
-    if (next.text.find('.') != std::string_view::npos ||
-        link >= static_cast<int64_t>(scan_addresses_.size())) {
-      return Syntax(Outcome::kFail);
+  // The links: none, or numbers separated by commas. A number that stands
+  // plainly before its comma is taken straight from the text.
+  links_.clear();
+  Token next;
+  do {
+    for (std::string_view digits; tokens_.TakeListNumber(digits);) {
+      if (!AddLink(digits)) return Syntax(Outcome::kFail);
     }
-    page.links.push_back(scan_addresses_[link]);
     next = Next();
-    if (next.type == Token::kComma) next = Next();
-  }
+    while (next.type != Token::kCloseBrace) {
+      if (next.type != Token::kNumber || !AddLink(next.text)) return Syntax(Outcome::kFail);
+      next = Next();
+      if (next.type == Token::kComma) break;
+    }
+  } while (next.type != Token::kCloseBrace);
+  page.links.assign(links_.begin(), links_.end());
   // Then the lastmod the site's map gave it, where one was kept.
   next = Next();
   if (next.type == Token::kComma) {

@@ -1,6 +1,9 @@
 #include "project/project_tokenizer.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
 
 #include "core/text_utils.h"
 #include "project/file_format.h"
@@ -51,17 +54,52 @@ constexpr int kScriptKindCount = VELLUM_KIND_SMP3LIST;
 constexpr std::size_t kMaxSectionName = 90;
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsWordChar(char c) { return !core::IsWordDelimiter(c); }
 
-int LookUpKey(std::string_view word) {
-  for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) {
-    if (core::EqualsNoCase(word, kKeyNames[key])) return key;
+// Whether a byte may stand in a word after its first letter, looked up per
+// byte rather than asked of the text helpers.
+const std::array<bool, 256> kWordChars = [] {
+  std::array<bool, 256> word_chars{};
+  for (std::size_t i = 0; i < word_chars.size(); ++i) {
+    word_chars[i] = !core::IsWordDelimiter(static_cast<char>(i));
   }
-  for (int kind = 1; kind <= kScriptKindCount; ++kind) {
-    if (core::EqualsNoCase(word, KindKey(kind))) return kFirstItemKey + kind - 1;
+  return word_chars;
+}();
+
+bool IsWordChar(char c) { return kWordChars[static_cast<unsigned char>(c)]; }
+
+// The key words (the keys and the script kinds' keys) by length and first
+// letter, so that a word is compared with the one or two that could match.
+class KeyTable {
+ public:
+  KeyTable() {
+    for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) Add(kKeyNames[key], key);
+    for (int kind = 1; kind <= kScriptKindCount; ++kind) {
+      Add(KindKey(kind), kFirstItemKey + kind - 1);
+    }
   }
-  return kUnknownKey;
-}
+
+  // word starts with a letter.
+  int Find(std::string_view word) const {
+    if (word.size() >= kLongest) return kUnknownKey;
+    for (const auto& [name, key] : buckets_[Bucket(word)]) {
+      if (core::EqualsNoCase(word, name)) return key;
+    }
+    return kUnknownKey;
+  }
+
+ private:
+  static constexpr std::size_t kLongest = 20;
+  static constexpr std::size_t kLetters = 26;
+
+  static std::size_t Bucket(std::string_view word) {
+    return word.size() * kLetters + (core::ToLowerAscii(word[0]) - 'a');
+  }
+  void Add(std::string_view name, int key) { buckets_[Bucket(name)].emplace_back(name, key); }
+
+  std::array<std::vector<std::pair<std::string_view, int>>, kLongest * kLetters> buckets_;
+};
+
+const KeyTable kKeys;
 
 int LookUpSection(std::string_view name) {
   if (name.size() > kMaxSectionName) return kUnknownSection;
@@ -73,85 +111,87 @@ int LookUpSection(std::string_view name) {
 
 }  // namespace
 
-void ProjectTokenizer::SkipBlanksAndComments() {
-  while (position_ < text_.size()) {
-    const std::string_view rest = text_.substr(position_);
-    if (core::IsBlank(rest[0])) {
-      ++position_;
-    } else if (rest.starts_with("//")) {
+std::size_t ProjectTokenizer::SkipBlanksAndComments(std::size_t at) const {
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
+  while (at < size) {
+    if (core::IsBlank(text[at])) {
+      ++at;
+      continue;
+    }
+    if (text[at] != '/' || at + 1 == size) break;
+    if (text[at + 1] == '/') {
       // A line comment ends at a carriage return only, not at a lone line feed.
-      const std::size_t end = rest.find('\r', 2);
-      position_ = end == std::string_view::npos ? text_.size() : position_ + end;
-    } else if (rest.starts_with("/*")) {
-      const std::size_t end = rest.find("*/", 2);
-      position_ = end == std::string_view::npos ? text_.size() : position_ + end + 2;
+      const std::size_t end = text_.find('\r', at + 2);
+      at = end == std::string_view::npos ? size : end;
+    } else if (text[at + 1] == '*') {
+      const std::size_t end = text_.find("*/", at + 2);
+      at = end == std::string_view::npos ? size : end + 2;
     } else {
-      return;
+      break;
     }
   }
+  return at;
 }
 
-std::string_view ProjectTokenizer::TakeWhile(std::size_t from, bool (*belongs)(char)) {
-  std::size_t end = from;
-  while (end < text_.size() && belongs(text_[end])) ++end;
+Token ProjectTokenizer::TakeString() {
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
   const std::size_t start = position_;
-  position_ = end;
-  return text_.substr(start, end - start);
+  // A backslash takes the next character into the string, quote included.
+  std::size_t end = start + 1;
+  bool plain = true;
+  for (;;) {
+    end = core::FindAnyOf<'"', '\\', '\0'>(text_, end);
+    if (end >= size || text[end] == '"') break;
+    plain = false;
+    end += text[end] == '\\' ? 2 : 1;
+  }
+  if (end >= size) {  // never closed
+    position_ = size;
+    return {Token::kOther, text_.substr(start)};
+  }
+  position_ = end + 1;
+  return {Token::kString, std::string_view(text + start + 1, end - start - 1), -1, plain};
 }
 
-Token ProjectTokenizer::Next() {
+Token ProjectTokenizer::NextToken() {
   if (ended_by_comment_close_) return {};
-  SkipBlanksAndComments();
-  if (position_ >= text_.size()) return {};
+  const char* const text = text_.data();
+  const std::size_t size = text_.size();
+  const std::size_t start = SkipBlanksAndComments(position_);
+  position_ = start;
+  if (start == size) return {};
 
-  const std::string_view rest = text_.substr(position_);
-  const char c = rest[0];
+  const char c = text[start];
+  if (core::IsNumberChar(c)) return TakeNumber();
+  std::size_t end = start + 1;
+  if (IsLetter(c)) {
+    while (end < size && IsWordChar(text[end])) ++end;
+    position_ = end;
+    const std::string_view word(text + start, end - start);
+    return {Token::kWord, word, kKeys.Find(word)};
+  }
+  const std::string_view rest = text_.substr(start);
+  if (c == '"') return TakeString();
   if (rest.starts_with("*/")) {
     position_ += 2;
     ended_by_comment_close_ = true;
     return {};
   }
-  if (core::IsNumberChar(c)) return {Token::kNumber, TakeWhile(position_, core::IsNumberChar)};
-  if (IsLetter(c)) {
-    std::string_view word = TakeWhile(position_ + 1, IsWordChar);
-    return {Token::kWord, word, LookUpKey(word)};
-  }
-  if (c == '"') {
-    // A backslash takes the next character into the string, quote included.
-    std::size_t end = 1;
-    while (end < rest.size() && rest[end] != '"') end += rest[end] == '\\' ? 2 : 1;
-    if (end >= rest.size()) {  // never closed
-      position_ = text_.size();
-      return {Token::kOther, rest};
-    }
-    position_ += end + 1;
-    return {Token::kString, rest.substr(1, end - 1)};
-  }
   if (c == '[') {
-    const std::size_t end = rest.find(']');
-    if (end == std::string_view::npos) {
-      position_ = text_.size();
+    const std::size_t close = rest.find(']');
+    if (close == std::string_view::npos) {
+      position_ = size;
       return {Token::kSection, rest.substr(1), kUnknownSection};
     }
-    position_ += end + 1;
-    std::string_view name = rest.substr(1, end - 1);
+    position_ += close + 1;
+    std::string_view name = rest.substr(1, close - 1);
     return {Token::kSection, name, LookUpSection(name)};
   }
 
   ++position_;
-  const std::string_view one = rest.substr(0, 1);
-  switch (c) {
-    case '{':
-      return {Token::kOpenBrace, one};
-    case '}':
-      return {Token::kCloseBrace, one};
-    case ',':
-      return {Token::kComma, one};
-    case '=':
-      return {Token::kEquals, one};
-    default:
-      return {Token::kOther, one};
-  }
+  return {PunctuationType(c), rest.substr(0, 1)};
 }
 
 bool ProjectTokenizer::NumberFollows() const {

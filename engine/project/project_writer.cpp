@@ -1,7 +1,13 @@
-// The writer of project files: the project in a fixed order, in text mode,
-// each entry starting with a line feed, so the file ends without one.
+// The writer of project files: the project in a fixed order, each entry
+// starting on a new line, so the file ends without a line break. Lines end
+// in CR LF, as a text file of the engine stores them; the writer puts them
+// in itself, and every line feed of a text, so that the file is written as
+// it is gathered.
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,24 +24,108 @@
 namespace vellum::project {
 namespace {
 
-// The gathered text goes to the file whenever it grows past this.
-constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::string_view kNewLine = "\r\n";
+
+// Sorts entries by their texts, in the order std::string gives them. Most
+// pairs are told apart by the eight bytes behind the start that every text
+// shares, compared as one number (a text that ends there counts as NULs
+// after its end); only texts with the same eight bytes there are compared
+// whole.
+template <typename T>
+void SortByText(std::vector<std::pair<std::string_view, T>>& entries) {
+  if (entries.empty()) return;
+  const std::string_view first = entries.front().first;
+  std::size_t shared = first.size();
+  for (const auto& [text, value] : entries) {
+    const std::size_t length = std::min(shared, text.size());
+    shared = std::mismatch(text.begin(), text.begin() + length, first.begin()).first - text.begin();
+  }
+  struct Keyed {
+    uint64_t window;
+    std::pair<std::string_view, T> entry;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(entries.size());
+  for (const auto& entry : entries) {
+    uint64_t window = 0;
+    for (std::size_t at = shared; at < shared + sizeof window; ++at) {
+      window = window << 8 | (at < entry.first.size() ? static_cast<uint8_t>(entry.first[at]) : 0);
+    }
+    keyed.push_back({window, entry});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    return a.window != b.window ? a.window < b.window : a.entry.first < b.entry.first;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = keyed[i].entry;
+}
 
 // The entries of a map in the order of their keys, so that an unchanged
 // project writes an unchanged file.
 template <typename Map>
 std::vector<const typename Map::value_type*> InKeyOrder(const Map& map) {
+  std::vector<std::pair<std::string_view, const typename Map::value_type*>> keyed;
+  keyed.reserve(map.size());
+  for (const auto& entry : map) keyed.emplace_back(entry.first, &entry);
+  SortByText(keyed);
   std::vector<const typename Map::value_type*> entries;
-  entries.reserve(map.size());
-  for (const auto& entry : map) entries.push_back(&entry);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
+  entries.reserve(keyed.size());
+  for (const auto& [key, entry] : keyed) entries.push_back(entry);
   return entries;
 }
 
+// The text of the file as it is gathered, handed to the file a block at a
+// time. After a failed write (reported, the file closed) the rest is
+// dropped.
+class Output {
+ public:
+  explicit Output(core::TextFile& file) : file_(file), block_(new char[kBlockSize]) {}
+
+  Output& operator+=(std::string_view text) {
+    if (text.size() > kBlockSize - used_) return AppendLong(text);
+    std::memcpy(block_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+    return *this;
+  }
+  Output& operator+=(char c) {
+    if (used_ == kBlockSize) Flush();
+    block_[used_++] = c;
+    return *this;
+  }
+  void Number(int64_t value) {
+    constexpr std::size_t kLongest = 20;  // the lowest value, its sign included
+    if (kBlockSize - used_ < kLongest) Flush();
+    char* const at = block_.get() + used_;
+    used_ += std::to_chars(at, at + kLongest, value).ptr - at;
+  }
+  // Writes what is gathered; false once a write failed.
+  bool Flush() {
+    if (!failed_ && used_ > 0) failed_ = !core::CheckedWrite(file_, {block_.get(), used_});
+    used_ = 0;
+    return !failed_;
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = 64 * 1024;
+
+  Output& AppendLong(std::string_view text) {
+    Flush();
+    if (text.size() > kBlockSize) {
+      if (!failed_) failed_ = !core::CheckedWrite(file_, text);
+    } else {
+      *this += text;
+    }
+    return *this;
+  }
+
+  core::TextFile& file_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
 class Writer {
  public:
-  explicit Writer(core::TextFile& file) : file_(file) {}
+  explicit Writer(core::TextFile& file) : file_(file), out_(file) {}
 
   void WriteProject(const Project& project);
   // Writes out what is left and flushes; false (reported) on a failed write.
@@ -43,10 +133,11 @@ class Writer {
 
  private:
   void Key(const char* key);
-  void Quoted(const char* text);
+  void NewLine() { out_ += kNewLine; }
+  void Quoted(const char* text) { Quoted(std::string_view(text != nullptr ? text : "")); }
   void Quoted(std::string_view text);
-  void Number(int64_t value) { out_ += std::to_string(value); }
-  void Drain();
+  void Number(int64_t value) { out_.Number(value); }
+  void FlagDigits(uint32_t flags, const FlagRun& run) { out_ += FlagRunDigits(flags, run); }
 
   void WriteCommon(const Project& project);
   void WriteTarget(const OutputTarget& target, const TargetSecurity& security);
@@ -59,61 +150,50 @@ class Writer {
   void WritePage(const PageSettings& page);
 
   core::TextFile& file_;
-  std::string out_;
-  bool failed_ = false;
+  Output out_;
 };
 
 void Writer::Key(const char* key) {
-  out_ += '\n';
+  NewLine();
   out_ += key;
   out_ += '=';
 }
 
-void Writer::Quoted(const char* text) { Quoted(std::string_view(text != nullptr ? text : "")); }
-
 // Up to a NUL, as every text of the project ends there.
 void Writer::Quoted(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
   out_ += '"';
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find_first_of("\"\\", start), text.size());
-    out_.append(text, start, end - start);
-    if (end == text.size()) break;
-    out_ += '\\';
-    out_ += text[end];
-    start = end + 1;
+  for (std::size_t start = 0;;) {
+    const std::size_t stop = core::FindAnyOf<'"', '\\', '\n', '\0'>(text, start);
+    out_ += text.substr(start, stop - start);
+    if (stop == text.size() || text[stop] == '\0') break;
+    // A quote or a backslash gets a backslash before it; a line feed
+    // becomes a line break.
+    out_ += text[stop] == '\n' ? '\r' : '\\';
+    out_ += text[stop];
+    start = stop + 1;
   }
   out_ += '"';
 }
 
-void Writer::Drain() {
-  if (out_.size() < kWriteBlock) return;
-  // After a failed write (already reported, file closed) the rest is dropped.
-  if (!failed_) failed_ = !core::CheckedWrite(file_, out_);
-  out_.clear();
-}
-
 bool Writer::Finish() {
-  if (!failed_) failed_ = !core::CheckedWrite(file_, out_);
-  out_.clear();
-  if (failed_) return false;
+  if (!out_.Flush()) return false;
   if (file_.Flush()) return true;
   core::ReportErrorCode(core::ErrorCode::kWriteError);
   return false;
 }
 
 void Writer::WriteProject(const Project& project) {
-  out_ += "/** Vellumark Project File" + std::string(50, ' ') + "**\n";
-  out_ += " ** Vellumark Generated" + std::string(53, ' ') + "**\n";
-  out_ += " ** DO NOT EDIT THIS FILE" + std::string(51, ' ') + "**/\n";
-  out_ += "\nFormatVersion=1.00\n[Common]";
+  out_ += "/** Vellumark Project File" + std::string(50, ' ') + "**\r\n";
+  out_ += " ** Vellumark Generated" + std::string(53, ' ') + "**\r\n";
+  out_ += " ** DO NOT EDIT THIS FILE" + std::string(51, ' ') + "**/\r\n";
+  out_ += "\r\nFormatVersion=1.00\r\n[Common]";
   WriteCommon(project);
 
-  if (project.ItemCount > 0) out_ += "\n[ScriptList]";
+  if (project.ItemCount > 0) out_ += "\r\n[ScriptList]";
   for (int i = 0; i < project.ItemCount; ++i) WriteItem(project.Items[i]);
 
   if (project.Macros != nullptr && project.MacrosLength > 0) {
-    out_ += "\n[ScriptMacros]";
+    out_ += "\r\n[ScriptMacros]";
     Key("Macros");
     Quoted(project.Macros);
   }
@@ -124,7 +204,7 @@ void Writer::WriteProject(const Project& project) {
 
 void Writer::WriteScan(const LastScan& scan) {
   if (!scan.Kept()) return;
-  out_ += "\n[VellumScan]";
+  out_ += "\r\n[VellumScan]";
   Key("Mode");
   Number(scan.mode);
   Key("Flags");
@@ -140,18 +220,17 @@ void Writer::WriteScan(const LastScan& scan) {
     out_ += ',';
     Quoted(entry.name);
     out_ += '}';
-    Drain();
   }
   // Pages in address order, so that an unchanged site writes an unchanged
   // file; every address they name numbered once, in the order first named.
   const scan::KeptPages& kept = scan.pages;
-  std::vector<int> pages;
+  std::vector<std::pair<std::string_view, int>> pages;  // address, kept number
   pages.reserve(kept.size());
   for (std::size_t number = 0; number < kept.addresses(); ++number) {
-    if (kept.At(static_cast<int>(number)) != nullptr) pages.push_back(static_cast<int>(number));
+    const int entry = static_cast<int>(number);
+    if (kept.At(entry) != nullptr) pages.emplace_back(kept.Address(entry), entry);
   }
-  std::sort(pages.begin(), pages.end(),
-            [&](int a, int b) { return kept.Address(a) < kept.Address(b); });
+  SortByText(pages);
   std::vector<int64_t> numbers(kept.addresses(), -1);  // in the file, by kept number
   int64_t named = 0;
   const auto number_of = [&](int entry) {
@@ -160,12 +239,12 @@ void Writer::WriteScan(const LastScan& scan) {
       number = named++;
       Key("Address");
       Quoted(kept.Address(entry));
-      Drain();
     }
     return number;
   };
   std::vector<int64_t> links;
-  for (const int entry : pages) {
+  for (const auto& in_order : pages) {
+    const int entry = in_order.second;
     const scan::KeptPage& page = *kept.At(entry);
     const int64_t address = number_of(entry);
     const int64_t canonical = page.canonical < 0 ? -1 : number_of(page.canonical);
@@ -196,7 +275,6 @@ void Writer::WriteScan(const LastScan& scan) {
       Number(page.listed);
     }
     out_ += '}';
-    Drain();
   }
 }
 
@@ -204,7 +282,7 @@ void Writer::WriteScan(const LastScan& scan) {
 // stays as it was, and readable by a reader that knows no such section.
 void Writer::WritePage(const PageSettings& page) {
   if (page.IsDefault()) return;
-  out_ += "\n[VellumPage]";
+  out_ += "\r\n[VellumPage]";
   if (page.markup != VELLUM_MARKUP_CLASSIC) {
     Key("Markup");
     Number(page.markup);
@@ -220,7 +298,7 @@ void Writer::WriteSite(const SiteSettings& site) {
   // once a scan ran, its base says which pages are the site's.
   const bool has_record = !site.scan_base.empty() || !site.modified.empty() || !site.extras.empty();
   if (!site.HasSettings() && !has_record) return;
-  out_ += "\n[VellumSite]";
+  out_ += "\r\n[VellumSite]";
   for (const auto& [key, value] :
        {std::pair{"PageLimit", site.page_limit}, std::pair{"DepthLimit", site.depth_limit},
         std::pair{"Order", site.order}, std::pair{"SitemapExtras", site.sitemap_extras}}) {
@@ -242,7 +320,6 @@ void Writer::WriteSite(const SiteSettings& site) {
     out_ += ',';
     Number(entry->second);
     out_ += '}';
-    Drain();
   }
   WriteExtras(site.extras);
 }
@@ -255,21 +332,19 @@ void Writer::WriteExtras(const web::PageExtrasMap& extras) {
       if (values.empty()) return;
       Key(key);
       out_ += '{';
-      Quoted(std::string_view(entry->first));
+      Quoted(entry->first);
       for (const auto& value : values) {
         out_ += ',';
         write_value(value);
       }
       out_ += '}';
     };
-    write("Images", entry->second.images,
-          [&](const std::string& image) { Quoted(std::string_view(image)); });
+    write("Images", entry->second.images, [&](const std::string& image) { Quoted(image); });
     write("Alternates", entry->second.alternates, [&](const web::LanguageAlternate& alternate) {
-      Quoted(std::string_view(alternate.hreflang));
+      Quoted(alternate.hreflang);
       out_ += ',';
-      Quoted(std::string_view(alternate.address));
+      Quoted(alternate.address);
     });
-    Drain();
   }
 }
 
@@ -281,23 +356,21 @@ void Writer::WriteCommon(const Project& project) {
     Quoted(project.Source);
   }
   Key("UploadProperties");
-  AppendFlagRun(out_, project.UploadProperties, kUploadPropertiesRun);
+  FlagDigits(project.UploadProperties, kUploadPropertiesRun);
   Key("CompessProperties");
-  AppendFlagRun(out_, project.CompessProperties, kCompressLowRun);
+  FlagDigits(project.CompessProperties, kCompressLowRun);
   out_ += ',';
-  AppendFlagRun(out_, project.CompessProperties, kCompressHighRun);
+  FlagDigits(project.CompessProperties, kCompressHighRun);
   for (int i = 0; i < project.TargetCount; ++i) {
     WriteTarget(project.Targets[i], SecurityOf(project, i));
   }
   for (int i = 0; i < project.AddedCount; ++i) {
     Key("AddFile");
     Quoted(project.OutputList[i]);
-    Drain();
   }
   for (int i = 0; i < project.RemovedCount; ++i) {
     Key("RemoveFile");
     Quoted(project.RemovedFiles[i]);
-    Drain();
   }
   if (project.Description != nullptr) {
     Key("Description");
@@ -307,7 +380,7 @@ void Writer::WriteCommon(const Project& project) {
     const OutputTarget& target = project.Targets[i];
     for (int j = 0; j < target.UploadedCount; ++j) {
       const UploadedFile& file = target.UploadedFiles[j];
-      out_ += "\nHFiles={" + std::to_string(i) + ',';
+      out_ += "\r\nHFiles={" + std::to_string(i) + ',';
       Quoted(file.Path);
       for (int64_t number : {int64_t{file.Size}, int64_t{file.Day}, int64_t{file.Month},
                              int64_t{file.Year}, int64_t{file.Seconds}}) {
@@ -319,7 +392,6 @@ void Writer::WriteCommon(const Project& project) {
         Quoted(UploadDigestText(*digest).c_str());
       }
       out_ += '}';
-      Drain();
     }
   }
 }
@@ -330,9 +402,9 @@ void Writer::WriteCommon(const Project& project) {
 void Writer::WriteTarget(const OutputTarget& target, const TargetSecurity& security) {
   const bool plain = security.IsDefault();
   if (plain) {
-    out_ += "\nOutput={";
+    out_ += "\r\nOutput={";
   } else {
-    out_ += "\nTarget={";
+    out_ += "\r\nTarget={";
     Quoted(ProtocolName(security.protocol));
     out_ += ',';
   }
@@ -344,7 +416,7 @@ void Writer::WriteTarget(const OutputTarget& target, const TargetSecurity& secur
   out_ += ',';
   Number(target.Port);
   out_ += ',';
-  AppendFlagRun(out_, target.Flags, kTargetFlagsRun);
+  FlagDigits(target.Flags, kTargetFlagsRun);
   if (!plain) {
     for (const std::string* text : {&security.key_file, &security.ca_file}) {
       out_ += ',';
@@ -358,29 +430,26 @@ void Writer::WriteTarget(const OutputTarget& target, const TargetSecurity& secur
 
 void Writer::WriteItem(const ScriptItem& item) {
   if (!IsScriptKind(item.Kind)) return;  // no file key: not a script item
-  out_ += '\n';
+  NewLine();
   out_ += KindKey(item.Kind);
   out_ += "={";
   Quoted(item.Name);
   WriteItemValues(item);
   out_ += '}';
-  Drain();
 
   const MapItemList& entries = item.Entries;
   if (item.Kind == VELLUM_KIND_SSITEMAP) WriteTree(entries);
   for (int i = 0; item.Kind == VELLUM_KIND_SGALLERY && i < entries.Count; ++i) {
-    out_ += "\nGalItem={";
+    out_ += "\r\nGalItem={";
     Quoted(entries.Items[i].URL);
     out_ += ',';
     Quoted(entries.Items[i].Name);
     out_ += '}';
-    Drain();
   }
   for (int i = 0; item.Kind == VELLUM_KIND_SMP3LIST && i < entries.Count; ++i) {
-    out_ += "\nMp3Item={";
+    out_ += "\r\nMp3Item={";
     Quoted(entries.Items[i].URL);
     out_ += '}';
-    Drain();
   }
 }
 
@@ -420,7 +489,7 @@ void Writer::WriteItemValues(const ScriptItem& item) {
         break;
       case ValueGroup::kFlagDigits:
         out_ += ',';
-        AppendFlagRun(out_, item.Flags, group.run);
+        FlagDigits(item.Flags, group.run);
         break;
     }
   }
@@ -437,11 +506,11 @@ void Writer::WriteTree(const MapItemList& root) {
     Level& level = levels.back();
     if (level.next == level.list->Count) {
       levels.pop_back();
-      if (!levels.empty()) out_ += "\n}";  // closes the children and their entry
+      if (!levels.empty()) out_ += "\r\n}";  // closes the children and their entry
       continue;
     }
     const MapItem& entry = level.list->Items[level.next++];
-    out_ += "\nMapItem={";
+    out_ += "\r\nMapItem={";
     Quoted(entry.URL);
     out_ += ',';
     Quoted(entry.Name);
@@ -451,7 +520,6 @@ void Writer::WriteTree(const MapItemList& root) {
     } else {
       out_ += '}';
     }
-    Drain();
   }
 }
 
@@ -471,7 +539,7 @@ bool WriteProjectFile(const Project& project) {
                                   [](const OutputTarget& target) {
                                     return target.Password != nullptr && *target.Password != '\0';
                                   });
-  core::FileReplacement replacement(path, core::FileMode::kWriteText,
+  core::FileReplacement replacement(path, core::FileMode::kWriteBinary,
                                     secret ? core::kOwnerOnly : core::kKeepPermissions);
   if (!replacement.file().IsOpen()) {
     core::ReportErrorCode(core::ErrorCode::kCantOpenFile, path.c_str());

@@ -270,8 +270,14 @@ TEST_F(ProjectFileTest, TheSiteAndPageSectionsAreReadAndWrittenBackByteForByte) 
       "\nInclude=\"/docs/*\"\nExclude=\"*.pdf \\\"old\\\" \\\\x\""
       "\nSiteURL=\"https://www.example.com/\""
       "\nScanBase=\"http://127.0.0.1:8000/index.html\""
+      // In the order of their bytes, taken as unsigned, however far past
+      // the shared start two addresses first differ.
+      "\nModified={\"http://h/a\",1}"
       "\nModified={\"http://h/a b.html\",1704164645}"
+      "\nModified={\"http://h/a b.html?page=10\",2}"
+      "\nModified={\"http://h/a b.html?page=9\",3}"
       "\nModified={\"http://h/c.html\",0}"
+      "\nModified={\"http://h/\xC3\xA9.html\",4}"
       "\nImages={\"http://h/a b.html\",\"http://h/p.png\",\"http://h/\\\"q\\\".png\"}"
       "\nAlternates={\"http://h/a b.html\",\"de\",\"http://h/de/\",\"x-default\",\"http://h/\"}"
       "\nImages={\"http://h/c.html\",\"http://h/c.png\"}"

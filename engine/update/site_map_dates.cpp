@@ -56,21 +56,29 @@ class Cursor {
   std::size_t at_ = 0;
 };
 
-// The text of the first child element name of element, its entities and
-// CDATA resolved, trimmed; nullopt when it has none.
-std::optional<std::string> ChildText(std::string_view element, std::string_view name) {
-  const std::string open = std::string(1, '<').append(name).append(1, '>');
-  const std::string close = std::string("</").append(name).append(1, '>');
+// The text of the first child element of element that open and close
+// enclose, trimmed; nullopt when it has none.
+std::optional<std::string_view> ChildText(std::string_view element, std::string_view open,
+                                          std::string_view close) {
   const std::size_t start = element.find(open);
   if (start == std::string_view::npos) return std::nullopt;
   const std::size_t from = start + open.size();
   const std::size_t end = element.find(close, from);
   if (end == std::string_view::npos) return std::nullopt;
-  std::string_view raw = core::TrimWhiteSpace(element.substr(from, end - from));
-  if (raw.substr(0, 9) == "<![CDATA[" && raw.size() >= 12 && raw.substr(raw.size() - 3) == "]]>") {
-    return std::string(core::TrimWhiteSpace(raw.substr(9, raw.size() - 12)));
+  return core::TrimWhiteSpace(element.substr(from, end - from));
+}
+
+// What the text of an element stands for: a CDATA section's content as it
+// is, else the text with its character references resolved. A view of text
+// where nothing is resolved, else of decoded.
+std::string_view Resolved(std::string_view text, std::string& decoded) {
+  if (text.substr(0, 9) == "<![CDATA[" && text.size() >= 12 &&
+      text.substr(text.size() - 3) == "]]>") {
+    return core::TrimWhiteSpace(text.substr(9, text.size() - 12));
   }
-  return web::DecodeCharacterReferences(raw);
+  if (text.find('&') == std::string_view::npos) return text;
+  decoded = web::DecodeCharacterReferences(text);
+  return decoded;
 }
 
 // The answer to a GET of address, at most limit bytes of it; nullopt when
@@ -154,19 +162,21 @@ SiteMapFile ParseSiteMap(std::string_view xml) {
         std::string_view(">\t\r\n ").find(rest[name.size()]) == std::string_view::npos) {
       continue;
     }
-    const std::string close = std::string("</").append(name).append(1, '>');
-    const std::size_t end = xml.find(close, at);
+    const std::size_t end = xml.find(page ? "</url>" : "</sitemap>", at);
     if (end == std::string_view::npos) break;  // cut short
     const std::string_view element = xml.substr(at, end - at);
     at = end;
-    std::optional<std::string> loc = ChildText(element, "loc");
-    if (!loc || loc->empty()) continue;
+    std::string decoded;
+    const std::optional<std::string_view> loc = ChildText(element, "<loc>", "</loc>");
+    std::string address(loc ? Resolved(*loc, decoded) : std::string_view());
+    if (address.empty()) continue;
     if (!page) {
-      file.maps.push_back(std::move(*loc));
+      file.maps.push_back(std::move(address));
       continue;
     }
-    const std::optional<std::string> lastmod = ChildText(element, "lastmod");
-    file.pages.push_back({std::move(*loc), lastmod ? ParseLastmod(*lastmod) : std::nullopt});
+    const std::optional<std::string_view> lastmod = ChildText(element, "<lastmod>", "</lastmod>");
+    file.pages.push_back(
+        {std::move(address), lastmod ? ParseLastmod(Resolved(*lastmod, decoded)) : std::nullopt});
   }
   return file;
 }

@@ -217,10 +217,11 @@ const MagickModule* StartImageLibrary() {
   if (magick != nullptr || magick_failed || TheConfig().RootFolder == nullptr) return magick;
   if (!Magick::Load()) {
     magick_failed = true;
-    core::ReportInfo(core::FormatText("ImageMagick cannot be loaded, so pictures other than GIF, "
-                                      "PNG and JPEG get no size: %s\n",
-                                      Magick::Error().c_str())
-                         .c_str());
+    core::ReportInfo(
+        core::FormatText(
+            "ImageMagick cannot be loaded, so pictures whose size only it reads get none: %s\n",
+            Magick::Error().c_str())
+            .c_str());
     return nullptr;
   }
   magick = &Magick::Get();

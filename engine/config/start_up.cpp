@@ -1,6 +1,5 @@
 #include "config/start_up.h"
 
-#include <magick/MagickCore.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 
 #include "config/config_file.h"
 #include "config/engine_config.h"
+#include "config/magick_module.h"
 #include "core/counted_string_list.h"
 #include "core/directory_search.h"
 #include "core/memory.h"
@@ -28,11 +28,13 @@ namespace vellum::config {
 namespace {
 
 StartUpHooks hooks;
-// ImageMagick runs from the first picture that needs it to the shut-down.
+// ImageMagick runs from the first picture that needs it to the shut-down;
+// a module that cannot be loaded is reported by that picture only.
 // Constant-initialized and trivially destroyed: the shut-down runs from an
 // atexit handler.
 std::mutex magick_mutex;
-bool magick_started = false;
+const MagickModule* magick = nullptr;  // while it runs
+bool magick_failed = false;
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -203,19 +205,28 @@ void ShutDown() {
   ReleaseSettings(config);
   ReleaseMember(config.RootFolder);
   const std::lock_guard lock(magick_mutex);
-  if (magick_started) {
-    MagickCoreTerminus();
-    magick_started = false;
+  if (magick != nullptr) {
+    magick->terminus();
+    magick = nullptr;
   }
 }
 
-bool StartImageLibrary() {
+const MagickModule* StartImageLibrary() {
+  using Magick = core::Module<MagickModule>;
   const std::lock_guard lock(magick_mutex);
-  if (!magick_started && TheConfig().RootFolder != nullptr) {
-    MagickCoreGenesis("", MagickFalse);
-    magick_started = true;
+  if (magick != nullptr || magick_failed || TheConfig().RootFolder == nullptr) return magick;
+  if (!Magick::Load()) {
+    magick_failed = true;
+    core::ReportInfo(
+        core::FormatText(
+            "ImageMagick cannot be loaded, so pictures whose size only it reads get none: %s\n",
+            Magick::Error().c_str())
+            .c_str());
+    return nullptr;
   }
-  return magick_started;
+  magick = &Magick::Get();
+  magick->genesis();
+  return magick;
 }
 
 }  // namespace vellum::config

@@ -10,6 +10,8 @@
 
 namespace vellum::config {
 
+struct MagickModule;
+
 // What start-up and shut-down do through the subsystems above this one. A
 // null member is skipped. Shut-down runs from an atexit handler that the
 // first start-up registers: whatever state a hook touches must still be alive
@@ -40,12 +42,14 @@ int StartUp(const char* program_path);
 // time, also when start-up never ran, and more than once.
 void ShutDown();
 
-// Starts ImageMagick unless it runs already; only while the engine runs
-// (from a start-up that found its root folder to the shut-down), which stops
-// it. True when it runs. Start-up itself does not start it: measuring the
-// usual pictures does not need it, and starting it is most of the cost of a
-// start-up.
-bool StartImageLibrary();
+// Starts ImageMagick, from its module, unless it runs already; only while the
+// engine runs (from a start-up that found its root folder to the shut-down),
+// which stops it. Its module's table while it runs; null when it does not,
+// and also when the module cannot be loaded, which the first call reports
+// (through the info callback). Start-up itself does not start it: measuring
+// the usual pictures does not need it, and loading and starting it is most
+// of the cost of a start-up.
+const MagickModule* StartImageLibrary();
 
 // The root folder for a program file: its folder, or that folder's parent
 // when the folder is named IDE (any case), always ending in a separator.

@@ -1,10 +1,7 @@
 #include "generate/schemes.h"
 
-#include <magick/MagickCore.h>
-
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -15,6 +12,7 @@
 
 #include "config/engine_config.h"
 #include "config/entry_lexer.h"
+#include "config/magick_module.h"
 #include "config/start_up.h"
 #include "core/file_loading.h"
 #include "core/memory.h"
@@ -374,30 +372,21 @@ const ImageScheme& BuiltInIcons() { return schemes.icons; }
 bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
   width = height = 0;
   // Only a plain file: a folder or a device is no picture, and reading a
-  // pipe would wait for a writer. A longer path would be cut, and name
-  // another file.
+  // pipe would wait for a writer.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error) || std::strlen(path) >= MaxTextExtent) {
-    return false;
-  }
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   if (const std::optional<PictureSize> size = ReadPictureHeader(path)) {
     width = size->width;
     height = size->height;
     return true;
   }
-  if (!config::StartImageLibrary()) return false;
-  ExceptionInfo* exception = AcquireExceptionInfo();
-  ImageInfo* info = AcquireImageInfo();
-  CopyMagickString(info->filename, path, MaxTextExtent);
-  Image* image = PingImage(info, exception);
-  if (image != nullptr) {
-    constexpr std::size_t kLargest = std::numeric_limits<int32_t>::max();
-    width = static_cast<int32_t>(std::min<std::size_t>(image->columns, kLargest));
-    height = static_cast<int32_t>(std::min<std::size_t>(image->rows, kLargest));
-    DestroyImageList(image);
-  }
-  DestroyImageInfo(info);
-  DestroyExceptionInfo(exception);
+  const config::MagickModule* magick = config::StartImageLibrary();
+  if (magick == nullptr) return false;
+  std::size_t columns = 0, rows = 0;
+  magick->ping(path, &columns, &rows);
+  constexpr std::size_t kLargest = std::numeric_limits<int32_t>::max();
+  width = static_cast<int32_t>(std::min(columns, kLargest));
+  height = static_cast<int32_t>(std::min(rows, kLargest));
   return width > 0 && height > 0;
 }
 

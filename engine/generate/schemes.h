@@ -41,7 +41,8 @@ const ImageScheme& BuiltInIcons();
 // The width and height of the picture at path: read by ReadPictureHeader,
 // or else by ImageMagick, which the first such picture starts while the
 // engine runs. False, with both 0, when it is not a plain, readable picture
-// file (or ImageMagick would be needed and the engine is not running).
+// file (or ImageMagick would be needed and the engine is not running or its
+// module cannot be loaded).
 bool ReadImageSize(const char* path, int32_t& width, int32_t& height);
 
 }  // namespace vellum::generate

@@ -1062,8 +1062,9 @@ std::string Gif(std::initializer_list<std::pair<int, int>> frames, bool trailer 
                     std::string("\x80\0\0", 3) + std::string(6, '\xFF') + "!\xF9\x04" +
                     std::string(5, '\0');
   for (const auto& [width, height] : frames) {
-    gif += "," + LittleEndian16(3) + LittleEndian16(4) + LittleEndian16(width) +
-           LittleEndian16(height) + std::string("\0\x02\x02\x44\x01\0", 6);
+    gif += ',';
+    gif += LittleEndian16(3) + LittleEndian16(4) + LittleEndian16(width) + LittleEndian16(height) +
+           std::string("\0\x02\x02\x44\x01\0", 6);
   }
   return trailer ? gif + ";" : gif;
 }

@@ -98,6 +98,15 @@ cc -o probe "$source/tests/config/config_probe.c" $(pkg-config --cflags --libs v
 ./probe >probe.txt || { cat probe.txt; fail "the probe linked against libvellum"; }
 # A program outside the installation has its root in its own folder.
 grep -qx "root: $work/" probe.txt || { cat probe.txt; fail "the probe's root"; }
+# It measures a picture that only ImageMagick reads (a GIF cut short), in a
+# scheme below that root, through the installed module and without a word.
+mkdir -p Resource/Schemes/cut/img
+head -c -1 /usr/share/vellumark/Resource/Schemes/green/img/green0.gif >Resource/Schemes/cut/img/cut.gif
+echo 'Type = 1 Pict = "cut.gif"' >Resource/Schemes/cut/cut.scm
+LD_DEBUG=files ./probe >probe.txt 2>loaded.txt || { cat probe.txt; fail "the probe with a scheme"; }
+grep -Eq "init: (/usr)?/lib/[^ ]*/vellum/magick\.so$" loaded.txt ||
+  fail "the probe loaded no installed ImageMagick module"
+grep '^info:' probe.txt && fail "the probe reported the picture"
 
 # The manual pages and the completion.
 for page in vellumark bramblel; do

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "config/magick_module.h"
 #include "core/module.h"
 #include "publish/keyring_module.h"
 #include "publish/ssh_module.h"
@@ -22,6 +23,7 @@ TEST(Module, LoadsTheModulesAndRefusesAMissingOrForeignOne) {
   } rows[] = {
       {"ssh", kSsh, nullptr},
       {"keyring", core::HeaderOf<KeyringModule>(), nullptr},
+      {"magick", core::HeaderOf<config::MagickModule>(), nullptr},
       {"absent", kSsh, "vellum/absent.so: cannot open shared object file"},
       {"ssh", {kSsh.version + 1, kSsh.size}, "vellum/ssh.so: a module of another version"},
   };

@@ -258,25 +258,6 @@ TEST_F(OperationsTest, SourceFilesAreTheFolderPagesWithTheFileListsApplied) {
   EXPECT_EQ(SourceFiles(), Texts{folder + "/INDEX.html"});
 }
 
-TEST_F(OperationsTest, TheSourceFilesOfAPageAreTheSiteItsLinksReach) {
-  test::ScratchDir site;
-  const std::string index =
-      site.Write("index.htm", "<a href=a.htm?x#y>a</a><a href=b.htm><a href=pic.gif>");
-  site.Write("a.htm", "<a href=index.htm><a href=sub/c.htm>");
-  site.Write("b.htm", "");
-  site.Write("sub/c.htm", "<a href=../index.htm>");
-  const std::string folder = site.path().string() + "/";
-  config::TheConfig().ExtPage = "*.htm";
-  RemoveFile(project_, (folder + "B.HTM").c_str());
-  AddFile(project_, "extra.htm");
-  ChangeSource(project_, {index.c_str(), 0});
-  EXPECT_EQ(SourceFiles(), (Texts{index, folder + "a.htm", folder + "sub/c.htm", "extra.htm"}));
-
-  ChangeSource(project_, {(folder + "missing.htm").c_str(), 0});
-  EXPECT_EQ(SourceFiles(), Texts{"extra.htm"});
-  EXPECT_EQ(Messages().errors, Texts{"file '" + folder + "missing.htm' not found\n"});
-}
-
 TEST_F(OperationsTest, FindCountsOccurrencesInTheWholeTextOrInElementText) {
   test::ScratchDir site;
   AddFile(project_, site.Write("a.html", "<p>Apple apple APPLE</p>").c_str());

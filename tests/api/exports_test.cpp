@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "support/map_tree.h"
 #include "support/message_log.h"
 #include "vellum/vellum.h"
 
@@ -98,28 +96,6 @@ TEST(Exports, ARecordOfAnUnknownSizeIsRefused) {
   VELLUM_RECORD_INIT(site);
   EXPECT_EQ(VellumGetSiteSettings(&site), 1);
   EXPECT_EQ(site.PageLimit, 0);
-}
-
-// The reports of a start-up made before HTMLinitmess (by an early
-// HTMLgenSiteMap, which without a base keeps its list) wait for the
-// callbacks of the first HTMLinitmess; a later one replaces the callbacks.
-TEST(Exports, EarlyReportsReachTheCallbacksOfInit) {
-  unsetenv("ZAZERIDOV");
-  Tree tree("A -> a.html");
-  SiteMapParams params{};
-  params.Items = &tree.list();
-  EXPECT_EQ(HTMLgenSiteMap(&params, VELLUM_SCAN_IGNORE_BOOKMARKS), 0);
-  EXPECT_EQ(tree.list().Count, 1);
-  Messages() = {};
-  EXPECT_EQ(HTMLinitmess(RecordInfo, RecordError, RecordQuestion, 0, 0, "/nowhere/IDE/bramblel"),
-            1);
-  EXPECT_EQ(Messages().errors,
-            std::vector<std::string>{"envelopment variable 'ZAZERIDOV' not found"});
-  EXPECT_EQ(HTMLgetCfg(0)->RootFolder, nullptr);  // the first start-up is the only one
-
-  EXPECT_EQ(HTMLinitmess(nullptr, nullptr, nullptr, 0, 0, nullptr), 1);
-  EXPECT_EQ(HTMLprjOpen("/no/such/project.bpj"), HTMLprjClose(0));
-  EXPECT_EQ(Messages().errors.size(), 1u);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "support/child_process.h"
 #include "support/message_log.h"
 #include "support/scratch_dir.h"
 #include "vellum/vellum.h"
@@ -94,36 +93,25 @@ class UploadProgressTest : public ::testing::Test {
     HTMLprjClose(0);
   }
 
-  static void AddFile(const char* path) {
-    PrmRequest request{VELLUM_PRM_ADD_FILE, 0, path};
-    HTMLprjPrm(&request);
-  }
   static void AddFiles() {
-    for (const char* file : kFiles) AddFile(file);
-  }
-  static void AddTarget(const OutputTarget& settings) {
-    PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &settings};
-    HTMLprjPrm(&request);
+    for (const char* file : kFiles) {
+      PrmRequest request{VELLUM_PRM_ADD_FILE, 0, file};
+      HTMLprjPrm(&request);
+    }
   }
   // A folder target; with a URL, the site's address that the user gave it.
   void AddFolderTarget(const std::string& folder, const char* url = nullptr) {
     OutputTarget target{};
     target.URL = url;
     target.Folder = folder.c_str();
-    AddTarget(target);
+    PrmRequest request{VELLUM_PRM_APPEND_TARGET, 0, &target};
+    HTMLprjPrm(&request);
     landing[url != nullptr ? url : folder] = folder;
   }
-  // An FTP target on server ("host:port") that nothing answers.
-  static void AddUnreachableTarget(const std::string& server) {
-    OutputTarget target{};
-    target.Server = server.c_str();
-    target.Flags = VELLUM_TARGET_FTP;
-    AddTarget(target);
-  }
 
-  // Uploads to the targets whose selection byte is 1 (all when none given).
-  void Upload(uint32_t options, std::vector<uint8_t> selection = {}) {
-    if (selection.empty()) selection.assign(project_->TargetCount, 1);
+  // Uploads to every target.
+  void Upload(uint32_t options) {
+    std::vector<uint8_t> selection(project_->TargetCount, 1);
     Messages() = {};
     const UploadRequest request{options, 0, selection.data(), 0};
     EXPECT_EQ(HTMLprjUpload(&request), 0);
@@ -147,9 +135,8 @@ class UploadProgressTest : public ::testing::Test {
   }
 
   Project* project_ = nullptr;
-  ScratchDir root_;  // site/ (the current folder), pub*/
+  ScratchDir root_;  // site/ (the current folder) and the targets' folders
   const std::string site_ = Made(root_ / "site");
-  const std::string pub_ = root_ / "pub";
   CurrentFolder current_{site_};
 };
 
@@ -198,6 +185,7 @@ TEST_F(UploadProgressTest, AStoppedUploadKeepsWhatItSentAndResumes) {
     EXPECT_TRUE(Messages().errors.empty());
     EXPECT_EQ(TargetCounts(0), (Counts{static_cast<int32_t>(in_first), 0, 0}));
     EXPECT_EQ(TargetCounts(1), (Counts{static_cast<int32_t>(in_second), 0, 0}));
+    EXPECT_EQ(TargetCounts(-1), (Counts{0, 0, 0}));
     EXPECT_EQ(AllCounts().sent, row.stop_at);
     // Exactly the files before the stop arrived and are recorded.
     EXPECT_EQ(FilesBelow(first), static_cast<int>(in_first));
@@ -219,51 +207,6 @@ TEST_F(UploadProgressTest, AStoppedUploadKeepsWhatItSentAndResumes) {
     EXPECT_EQ(Records(0), First(4));
     EXPECT_EQ(Records(1), First(4));
   }
-}
-
-// A missing file fails on each target that handles it; a target that
-// cannot be reached fails all its files without announcing any, and the
-// count moves past them; a target not selected counts nothing.
-TEST_F(UploadProgressTest, EachTargetHasItsOwnCounts) {
-  const std::string closed = "127.0.0.1:" + std::to_string(FreePort());
-  AddFolderTarget(pub_);
-  AddUnreachableTarget(closed);
-  AddFolderTarget(root_ / "unselected");
-  AddFolderTarget(root_ / "last");
-  AddFile("a.htm");
-  AddFile("missing.htm");
-  AddFile("b.htm");
-  VellumSetProgressCallback(Record);
-  Upload(0, {1, 1, 0, 1});
-
-  std::vector<std::string> told;
-  for (const Announced& entry : announced) {
-    told.push_back(std::to_string(entry.done) + "/" + std::to_string(entry.total) + " " +
-                   entry.item + " " + (entry.target == pub_ ? "folder" : entry.target));
-  }
-  const std::string last = root_ / "last";
-  EXPECT_EQ(told, (std::vector<std::string>{"0/9 a.htm folder", "1/9 missing.htm folder",
-                                            "2/9 b.htm folder", "6/9 a.htm " + last,
-                                            "7/9 missing.htm " + last, "8/9 b.htm " + last}));
-  struct Row {
-    int32_t index;
-    Counts counts;
-  };
-  for (const Row& row : {Row{0, {2, 0, 1}}, Row{1, {0, 0, 3}}, Row{2, {0, 0, 0}}, Row{3, {2, 0, 1}},
-                         Row{4, {0, 0, 0}}, Row{-1, {0, 0, 0}}}) {
-    EXPECT_EQ(TargetCounts(row.index), row.counts) << row.index;
-  }
-  EXPECT_EQ(AllCounts(), (Counts{4, 0, 5}));
-  EXPECT_EQ(VellumLastCallStopped(), 0);
-  EXPECT_EQ(VellumLastUploadNotSent(), 0);
-  EXPECT_EQ(Messages().errors, std::vector<std::string>{"'" + closed + "' Bad Upload"});
-  EXPECT_FALSE(fs::exists(root_ / "unselected"));
-
-  // The next upload starts its counts afresh.
-  Upload(0, {0, 0, 0, 1});
-  EXPECT_EQ(TargetCounts(0), (Counts{0, 0, 0}));
-  EXPECT_EQ(TargetCounts(3), (Counts{2, 0, 1}));
-  EXPECT_EQ(AllCounts(), (Counts{2, 0, 1}));
 }
 
 }  // namespace

@@ -131,12 +131,6 @@ TEST(XmlSitemapAddress, EscapesWhatNoAddressOrXmlTextMayHold) {
   }
 }
 
-TEST(W3cDateTime, SecondsSince1970InUtc) {
-  EXPECT_EQ(W3cDateTime(0), "1970-01-01T00:00:00Z");
-  EXPECT_EQ(W3cDateTime(kJanuary), "2024-01-02T03:04:05Z");
-  EXPECT_EQ(W3cDateTime(951782400), "2000-02-29T00:00:00Z");
-}
-
 // A folder scan's relative addresses and a navigation scan's absolute paths
 // alike are published below the site's address; the pages' file times are
 // their times of change. Left out: bookmarks of a page already listed, other

@@ -134,7 +134,7 @@ TEST_F(OperationsTest, ItemsAreAddedMovedAndDeletedWithinTheList) {
   EXPECT_EQ(Messages().errors, Texts{"memory overflou"});
 }
 
-TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
+TEST_F(OperationsTest, TargetsAreChangedFromACopy) {
   for (const char* url : {"t0", "t1", "t2"}) AppendTarget(url);
   // Deleting the last target writes the new last index back; the settings
   // of an append may be one of the project's own targets, which growing the
@@ -155,20 +155,6 @@ TEST_F(OperationsTest, TargetsAreChangedFromACopyAndRecordTheirUploads) {
   EXPECT_STREQ(project_.Targets[1].Server, "ftp.example.org");
   EXPECT_EQ(project_.Targets[1].Port, 2121);
   EXPECT_EQ(project_.Modified, 1);
-
-  // An upload updates the record of the same path, without regard to case.
-  OutputTarget& target = project_.Targets[0];
-  EXPECT_TRUE(RecordUpload(project_, target, "Page.html", {10, 1, 2, 2024, 60}));
-  project_.Modified = 0;
-  EXPECT_TRUE(RecordUpload(project_, target, "page.HTML", {10, 1, 2, 2024, 60}));
-  EXPECT_EQ(project_.Modified, 0);
-  EXPECT_TRUE(RecordUpload(project_, target, "page.HTML", {11, 1, 2, 2024, 60}));
-  EXPECT_EQ(project_.Modified, 1);
-  EXPECT_TRUE(RecordUpload(project_, target, "other.html", {1, 1, 1, 1, 1}));
-  ASSERT_EQ(target.UploadedCount, 2);
-  EXPECT_EQ(std::string(target.UploadedFiles[0].Path) + " " +
-                std::to_string(target.UploadedFiles[0].Size),
-            "Page.html 11");
 }
 
 TEST_F(OperationsTest, ANewProjectsSiteMapIsSavedAsTheGoldenFileAndTreesAreCopied) {
@@ -256,25 +242,6 @@ TEST_F(OperationsTest, SourceFilesAreTheFolderPagesWithTheFileListsApplied) {
   // Without a source only the added files count.
   ChangeSource(project_, {nullptr, 1});
   EXPECT_EQ(SourceFiles(), Texts{folder + "/INDEX.html"});
-}
-
-TEST_F(OperationsTest, TheSourceFilesOfAPageAreTheSiteItsLinksReach) {
-  test::ScratchDir site;
-  const std::string index =
-      site.Write("index.htm", "<a href=a.htm?x#y>a</a><a href=b.htm><a href=pic.gif>");
-  site.Write("a.htm", "<a href=index.htm><a href=sub/c.htm>");
-  site.Write("b.htm", "");
-  site.Write("sub/c.htm", "<a href=../index.htm>");
-  const std::string folder = site.path().string() + "/";
-  config::TheConfig().ExtPage = "*.htm";
-  RemoveFile(project_, (folder + "B.HTM").c_str());
-  AddFile(project_, "extra.htm");
-  ChangeSource(project_, {index.c_str(), 0});
-  EXPECT_EQ(SourceFiles(), (Texts{index, folder + "a.htm", folder + "sub/c.htm", "extra.htm"}));
-
-  ChangeSource(project_, {(folder + "missing.htm").c_str(), 0});
-  EXPECT_EQ(SourceFiles(), Texts{"extra.htm"});
-  EXPECT_EQ(Messages().errors, Texts{"file '" + folder + "missing.htm' not found\n"});
 }
 
 TEST_F(OperationsTest, FindCountsOccurrencesInTheWholeTextOrInElementText) {

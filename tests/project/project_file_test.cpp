@@ -109,32 +109,6 @@ TEST_F(ProjectFileTest, ValuesOfEveryKindAreReadIntoTheirMembers) {
   EXPECT_EQ(test::DumpTree(project.Items[14].Entries), "- | song.mp3\n");
 }
 
-TEST_F(ProjectFileTest, TargetsUploadRecordsAndEscapesAreReadIntoTheirMembers) {
-  ASSERT_TRUE(OpenGolden("targets_and_files.bpj"));
-  const Project& project = TheProject();
-  EXPECT_EQ(std::vector<uint32_t>({static_cast<uint32_t>(project.Type), project.UploadProperties,
-                                   project.CompessProperties}),
-            std::vector<uint32_t>({1, 0xF, 0x18000}));
-  ASSERT_EQ(project.TargetCount, 2);
-  const OutputTarget& ftp = project.Targets[0];
-  EXPECT_STREQ(ftp.Server, "ftp.example.org:2121");
-  EXPECT_EQ(ftp.Port, 21);
-  EXPECT_EQ(ftp.Flags, VELLUM_TARGET_FTP | VELLUM_TARGET_PASSIVE | VELLUM_TARGET_FIREWALL |
-                           VELLUM_TARGET_SELECTED);
-  EXPECT_EQ(project.Targets[1].URL, nullptr);
-  ASSERT_EQ(ftp.UploadedCount, 1);
-  EXPECT_EQ(ftp.UploadedFiles[0].Seconds, 3600);
-  ASSERT_EQ(project.Targets[1].UploadedCount, 2);
-  EXPECT_EQ(project.Targets[1].UploadedFiles[1].Size, INT32_MIN);
-  EXPECT_STREQ(project.Macros, "x=1");
-  EXPECT_EQ(project.MacrosLength, 3);
-
-  ASSERT_TRUE(OpenGolden("escapes.bpj"));
-  EXPECT_STREQ(project.Description, "a \"quote\", a \\ backslash\nand a second line");
-  EXPECT_STREQ(project.Items[0].Name, "\\\"");
-  EXPECT_STREQ(project.Items[0].Entries.Items[0].Name, "say \"hi\"");
-}
-
 TEST_F(ProjectFileTest, VersionsAboveOneAreRefused) {
   const std::pair<const char*, bool> cases[] = {{"1.00", true},    {"1", true},     {"0.9", true},
                                                 {"001.000", true}, {"1.0.7", true}, {"1.01", false},

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "config/engine_config.h"
 #include "core/memory.h"
@@ -121,15 +120,6 @@ TEST(Compress, WritesThePageOrItsOutputAsItShould) {
   EXPECT_EQ(std::count(log.info.begin(), log.info.end(), "Compress Page\n"), 1);
   EXPECT_EQ(std::count(log.info.begin(), log.info.end(), ":"), 3);
   EXPECT_TRUE(log.errors.empty());
-}
-
-TEST(Compress, ReportsAnOutputThatCannotBeWritten) {
-  test::MessageLog& log = test::InstallMessageLog();
-  test::ScratchDir dir;
-  const std::string page = dir.Write("p.htm", "<P>x</P>");
-  const std::string output = dir / "missing/out.htm";
-  EXPECT_FALSE(CompressFile(page.c_str(), Load(page), output.c_str(), 0, nullptr));
-  EXPECT_EQ(log.errors, std::vector<std::string>{"can't open file '" + output + "'"});
 }
 
 // Compressing for an upload into a temporary copy is seen in the upload

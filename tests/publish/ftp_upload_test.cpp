@@ -1,10 +1,7 @@
 // Uploads to a real FTP server (pyftpdlib) on 127.0.0.1, directly and
 // through a real FTP proxy (ftp-proxy) as the firewall.
-#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -154,16 +151,10 @@ TEST_F(FtpUploadTest, ReachesTheServerOrFailsEachFileOnce) {
 
   // A server that accepts connections (the kernel does) and never says a
   // word cannot hold the upload.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  int silent_port = 0;
+  const int listener = test::ListenOnLoopback(silent_port);
   web::testing::SetDownloadLimits({.connect_seconds = 1, .stall_seconds = 1});
-  const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  const std::string silent = "127.0.0.1:" + std::to_string(silent_port);
   upload({.server = silent, .error = bad(silent), .reason = "transfer failed: "});
   close(listener);
 }

@@ -51,16 +51,7 @@ std::string Joined(const std::vector<std::string>& texts) {
 // again afterwards.
 class CuttingRelay {
  public:
-  CuttingRelay(int to, std::size_t limit) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    listen(listener_, 1);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+  CuttingRelay(int to, std::size_t limit) : listener_(test::ListenOnLoopback(port_)) {
     thread_ = std::thread([this, to, limit] {
       for (std::size_t cut_at = limit; Relay(to, cut_at);) cut_at = SIZE_MAX;
     });
@@ -99,8 +90,8 @@ class CuttingRelay {
     return true;
   }
 
-  int listener_ = -1;
-  int port_ = 0;
+  int port_ = 0;  // declared before listener_, whose making sets it
+  int listener_;
   std::thread thread_;
 };
 

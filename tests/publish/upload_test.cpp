@@ -235,8 +235,12 @@ TEST_F(UploadTest, UnchangedFilesAreSkippedWithoutAWordAlsoAfterTheProjectIsRead
   EXPECT_EQ(Upload(kSkipUnchanged), Sent({"map.htm"}));
   EXPECT_EQ(Records(), "map.htm 19\nimg/a.gif 3\n");
   EXPECT_EQ(project().Modified, 1);
-  // Without the option everything goes again.
+  // Without the option everything goes again; records that stay as they
+  // were leave the project unmodified.
   EXPECT_EQ(Upload(0), Sent({"map.htm", "img/a.gif"}));
+  project().Modified = 0;
+  EXPECT_EQ(Upload(0), Sent({"map.htm", "img/a.gif"}));
+  EXPECT_EQ(project().Modified, 0);
 }
 
 TEST_F(UploadTest, RecordsAreFoundWithoutRegardToCaseAndKeepTheirPlace) {

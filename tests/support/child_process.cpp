@@ -103,19 +103,25 @@ std::vector<std::string> AllMatches(const std::string& text, const std::string& 
   return found;
 }
 
-int FreePort() {
+int ListenOnLoopback(int& port) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof address;
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+      listen(fd, 4) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
     if (fd >= 0) close(fd);
     throw std::runtime_error("no free port");
   }
-  close(fd);
-  return ntohs(address.sin_port);
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+int FreePort() {
+  int port = 0;
+  close(ListenOnLoopback(port));
+  return port;
 }
 
 bool WaitForListening(int port, std::chrono::milliseconds timeout) {

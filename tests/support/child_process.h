@@ -47,6 +47,10 @@ class ChildProcess {
 std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern,
                                     const std::string& format = "$1");
 
+// A TCP socket listening on 127.0.0.1 on a port the kernel picked, written
+// to port. Throws when there is none.
+int ListenOnLoopback(int& port);
+
 // A TCP port on 127.0.0.1 that nothing listens on right now, for programs
 // that cannot be told to pick one themselves.
 int FreePort();

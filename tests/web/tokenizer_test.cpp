@@ -149,22 +149,6 @@ TEST(TagTokenizer, TagsEndWhereHtml5EndsThem) {
   }
 }
 
-TEST(TagTokenizer, SkipToJumpsOverRawContent) {
-  TagTokenizer tokenizer;
-  ASSERT_TRUE(tokenizer.AttachCopy("<script>if (a<b) x('<a href=y>')</SCRIPT>after"));
-  ASSERT_EQ(tokenizer.Next(), TokenKind::kStartTag);
-  EXPECT_TRUE(tokenizer.SkipTo("</script>"));
-  ASSERT_EQ(tokenizer.Next(), TokenKind::kText);
-  EXPECT_EQ(tokenizer.TokenText(), "after");
-
-  ASSERT_TRUE(tokenizer.AttachCopy("<script>never closed"));
-  tokenizer.Next();
-  EXPECT_FALSE(tokenizer.SkipTo("</script>"));
-  EXPECT_EQ(tokenizer.position(), tokenizer.length());
-  EXPECT_EQ(tokenizer.token_begin(), tokenizer.length());
-  EXPECT_EQ(tokenizer.Next(), TokenKind::kEnd);
-}
-
 TEST(TagTokenizer, TokenStartIsBeforeTheBlanksAndTokenBeginAtTheTag) {
   TagTokenizer tokenizer;
   ASSERT_TRUE(tokenizer.AttachCopy("<p>  <b x=1>"));

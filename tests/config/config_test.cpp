@@ -117,17 +117,6 @@ TEST_F(ConfigFileTest, ReaderFollowsEveryRuleOfTheSyntax) {
   }
 }
 
-TEST_F(ConfigFileTest, ReadingKeepsWhatTheFileDoesNotGiveOrGivesBroken) {
-  record_.ExtPage = core::CopyText("old");
-  record_.Proxy = core::CopyText("kept");
-  record_.PortFW = 21;
-  const std::string path = dir_.Write("Vellum.cfg", "ExtPage=\"*.htm;*.html\nProxy=\"lost\"");
-  EXPECT_EQ(ReadConfigFile(path, record_), 0);
-  EXPECT_EQ(ReadConfigFile(dir_ / "none.cfg", record_), 0);  // silently
-  EXPECT_EQ(log_.info, Texts{BadFile(path, 1)});
-  EXPECT_EQ(DescribeSettings(record_), "ExtPage=[old] PortFW=21 Proxy=[kept]");
-}
-
 TEST_F(ConfigFileTest, PutWritesTheExactBytesThatReadBackAsTheSameSettings) {
   const std::string path = UseConfigHome();
   PutConfig(record_);  // the folder is made

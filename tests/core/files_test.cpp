@@ -33,17 +33,6 @@ TEST(DirectorySearch, WildcardsIgnoreCaseAndStarDotStarMatchesEveryName) {
   EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*b", std::string(200, 'a')));  // and quickly
 }
 
-TEST(DirectorySearch, EntriesAreSortedAndCarryTheirKind) {
-  ScratchDir dir;
-  for (const char* name : {"b.htm", "A.HTM", "c.gif", "sub.htm/x"}) dir.Write(name, "12345");
-  auto entries = SearchDirectory(dir / "*.htm");
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].name + entries[1].name + entries[2].name, "A.HTMb.htmsub.htm");
-  EXPECT_EQ(entries[1].size, 5);
-  EXPECT_TRUE(entries[2].is_directory);
-  EXPECT_TRUE(SearchDirectory(dir / "missing/*.*").empty());
-}
-
 TEST(DirectorySearch, ListFolderGivesFilesFirstThenSubFoldersSkippingDotFoldersAndLinks) {
   ScratchDir dir;
   for (const char* name : {"b.htm", "a.HTML", "c.gif", "sub/z.htm", "sub/deep/y.htm", "sub2/x.htm",
@@ -75,23 +64,6 @@ class FileLoadingTest : public ::testing::Test {
   test::MessageLog& log_ = test::InstallMessageLog();
   ScratchDir dir_;
 };
-
-TEST_F(FileLoadingTest, TextIsLoadedWithLineFeedsAndWithoutFragmentOrArguments) {
-  const std::string crlf = dir_.Write("crlf.txt", "one\r\ntwo\r\nthree");
-  const std::string page = dir_.Write("page.htm", "<p>");
-  const std::string empty = dir_.Write("empty.txt", "");
-  const struct {
-    std::string name, text;
-  } rows[] = {
-      {crlf, "one\ntwo\nthree"}, {page + "#top", "<p>"}, {page + "?a=1#b", "<p>"}, {empty, ""}};
-  for (const auto& row : rows) {
-    LoadedText text;
-    ASSERT_TRUE(LoadFile(row.name.c_str(), text, kReportAsError)) << row.name;
-    ASSERT_NE(text.data, nullptr);
-    EXPECT_EQ(std::string(text.data.get()), row.text);
-    EXPECT_EQ(text.length, row.text.size());
-  }
-}
 
 TEST_F(FileLoadingTest, AMissingFileOrAFolderIsReportedAsTheModeSays) {
   const std::string missing = dir_ / "missing.htm";

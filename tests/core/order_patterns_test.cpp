@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "core/address_patterns.h"
 #include "core/natural_order.h"
@@ -40,16 +38,6 @@ TEST(NaturalOrder, ComparesNumbersByValueAndLettersWithoutCase) {
     EXPECT_EQ(SignOf(NaturalCompare(a, b)), expected) << a << " | " << b;
     EXPECT_EQ(SignOf(NaturalCompare(b, a)), -expected) << b << " | " << a;
   }
-}
-
-TEST(NaturalOrder, SortsMixedTitlesTheSameWhateverTheStartingOrder) {
-  const std::vector<std::string> sorted = {"1 intro", "2. Y",    "09 b",      "9 b",        "10. X",
-                                           "Chapter", "chapter", "chapter 2", "Chapter 10", "Z"};
-  std::vector<std::string> shuffled(sorted.rbegin(), sorted.rend());
-  std::rotate(shuffled.begin(), shuffled.begin() + 3, shuffled.end());
-  std::sort(shuffled.begin(), shuffled.end(),
-            [](const std::string& a, const std::string& b) { return NaturalCompare(a, b) < 0; });
-  EXPECT_EQ(shuffled, sorted);
 }
 
 // Each row: the pattern list, an address and whether it matches.

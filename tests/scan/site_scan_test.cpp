@@ -362,27 +362,6 @@ TEST_F(HttpScanTest, AWebPageLeadsNeitherToLocalFilesNorToMarkupInNames) {
   EXPECT_THAT(server_.Requests(), ::testing::Contains(private_page));
 }
 
-TEST_F(ScanTest, PagesSentCompressedUnaskedAreReadDecoded) {
-  test::ScratchDir site, logs;
-  site.Write("page.htm", "<title>Packed</title><a href=next.htm>n</a><a href=sub/last.htm>l</a>");
-  site.Write("next.htm", "<title>Next</title>");
-  site.Write("sub/last.htm", "<title>Last</title>");
-  test::HttpServer server(site.path().string(), logs / "site.log");
-  for (const std::string encoding : {"gzip", "deflate"}) {
-    SCOPED_TRACE(encoding);
-    web::PurgePageCache();
-    // Every page of the folder is sent compressed, whatever was asked.
-    root_ = server.Url("_" + encoding + "/");
-    EXPECT_EQ(Scan(0, root_ + "page.htm", kWizard),
-              "Packed | ROOT/page.htm\n"
-              "  Last | ROOT/sub/last.htm\n"
-              "  Next | ROOT/next.htm\n");
-  }
-  EXPECT_EQ(server.CountRequests("/_gzip/sub/last.htm"), 1);
-  EXPECT_EQ(server.CountRequests("/_deflate/next.htm"), 1);
-  EXPECT_TRUE(log_->errors.empty() && log_->info.empty());
-}
-
 // Kept pages, numbered as they are given or appended, are found by their
 // addresses in whatever object holds them after a copy (for undo) or a move
 // (into the project), and numbered on from there.

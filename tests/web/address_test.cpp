@@ -5,8 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "web/http_request.h"
-
 namespace vellum::web {
 namespace {
 
@@ -73,16 +71,6 @@ TEST(Address, SpellingsOfOneAddressHaveOneNormalForm) {
     EXPECT_EQ(NormaliseAddress(address), normal) << address;
     EXPECT_EQ(NormaliseAddress(normal), normal) << normal;  // a normal form stays as it is
   }
-}
-
-// A request line carries an address in normal form as it is, and any other
-// with the bytes it cannot hold escaped.
-TEST(Address, RequestsCarryOnlyBytesARequestLineHolds) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"http://h/a%20b?q=%C3%A9&x={1}", "http://h/a%20b?q=%C3%A9&x={1}"},
-      {"http://h/a b\xC3\xA9?\t\x7F", "http://h/a%20b%C3%A9?%09%7F"},
-  };
-  for (const auto& [address, request] : rows) EXPECT_EQ(RequestAddress(address), request);
 }
 
 TEST(Address, FoldersAndIndexPages) {

@@ -48,6 +48,10 @@ TEST(Charset, TheTitleIsReadInTheEncodingInForce) {
        "<meta charset=iso-8859-1><title>\xC3\xA9</title>", "utf-8", "\xC3\xA9"},
       {"an unknown answer charset leaves the declaration", "4.2",
        "<meta charset=iso-8859-1><title>\xC3\xA9</title>", "x-nothing", "\xC3\x83\xC2\xA9"},
+      {"the first declaration counts, and only a Content-Type's", "4.2",
+       "<meta http-equiv=refresh content=\"0; charset=utf-8\"><meta charset=iso-8859-1>"
+       "<meta charset=utf-8><title>\xC3\xA9</title>",
+       "", "\xC3\x83\xC2\xA9"},
       {"an unknown declaration is none", "4.2", "<meta charset=x-nothing><title>caf\xE9</title>",
        "", "caf\xC3\xA9"},
       {"a converter option is not a label", "4.2",

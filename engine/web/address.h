@@ -9,17 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_utils.h"
+
 namespace vellum::web {
 
-// The first place at or after from where text holds one of kBytes, or npos:
-// find_first_of with a set known when compiling, which looks at each byte
-// of text once instead of asking memchr about it.
+// The first place at or after from where text holds one of kBytes, or npos.
 template <char... kBytes>
 std::size_t FindFirstOf(std::string_view text, std::size_t from = 0) {
-  for (std::size_t at = from; at < text.size(); ++at) {
-    if (((text[at] == kBytes) || ...)) return at;
-  }
-  return std::string_view::npos;
+  const std::size_t at = core::FindAnyOf<kBytes...>(text, from);
+  return at < text.size() ? at : std::string_view::npos;
 }
 
 // The last place where text holds one of kBytes, or npos.
